@@ -1,0 +1,66 @@
+# Front door: `make run` and `make test` do all the set-up on a fresh Debian 12 machine.
+
+SHELL := /bin/bash
+ISOLATED := $(abspath ../shared/tools/isolated)
+JOBS ?= $(shell nproc)
+
+# Debian packages the build, the tests and the tools need.
+PACKAGES := cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config \
+	qt6-base-dev qt6-svg-dev qcoro-qt6-dev libssl-dev libgl-dev libbenchmark-dev \
+	qt6-qpa-plugins fonts-dejavu-core xvfb xauth trayer xdotool imagemagick x11-utils \
+	desktop-file-utils appstream iproute2 util-linux curl
+
+.PHONY: deps configure-% build-% run test test-asan fuzz bench format format-check install demo clean
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; \
+	  done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:" $$missing; \
+	  SUDO=$$([ "$$(id -u)" -eq 0 ] || echo sudo); \
+	  $$SUDO apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+configure-%:
+	@[ -f build/$*/build.ninja ] || cmake --preset $*
+
+build-%: configure-%
+	cmake --build --preset $* -j $(JOBS)
+
+run: deps build-release
+	./build/release/bobbinlark
+
+test: deps build-debug
+	ctest --preset debug -j $(JOBS)
+
+test-asan: deps build-asan
+	ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --preset asan -j $(JOBS)
+
+FUZZ_SECONDS ?= 30
+fuzz: deps build-fuzz
+	@set -e; for target in build/fuzz/fuzz/fuzz_*; do \
+	  [ -f "$$target" ] && [ -x "$$target" ] || continue; \
+	  name=$$(basename $$target); \
+	  corpus=fuzz/corpus-$$name; mkdir -p $$corpus; \
+	  seeds=fuzz/seeds/$$name; [ -d $$seeds ] || seeds=; \
+	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
+	  $$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$corpus $$seeds; \
+	done
+
+bench: deps build-release
+	@for b in build/release/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] && $$b; done
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
+install: deps build-release
+	cmake --install build/release $(if $(PREFIX),--prefix $(PREFIX))
+
+clean:
+	rm -rf build

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "Models/SavedMachine.h"
+#include "Networking/MachineInfo.h"
+#include "SendLogEntry.h"
+#include "SendStatus.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QSettings>
+#include <QUrl>
+#include <QUuid>
+
+#include <memory>
+#include <optional>
+
+// The one owner of the utility's mutable state: saved machines and the selection, what is
+// known about each machine at run time, discovery, the send queue and status, and the recent
+// sends. Lives on the GUI thread. A field assigned a new value notifies only when the value
+// really changes; an in-place edit of a collection (append, remove, set an entry) always
+// notifies, as observers cannot cheaply tell what changed.
+//
+// The operations are split by concern: AppState.cpp holds the store and the machine list.
+class AppState : public QObject {
+    Q_OBJECT
+
+public:
+    // Takes the per-user store (tests pass a temporary file) and loads from it.
+    explicit AppState(std::unique_ptr<QSettings> store, QObject* parent = nullptr);
+    ~AppState() override;
+
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
+
+    // Saved machines and the selection.
+    const QList<SavedMachine>& machines() const { return m_machines; }
+    const std::optional<QUuid>& selectedMachineID() const { return m_selectedMachineID; }
+    // The selected machine, else the first one; absent only without machines.
+    std::optional<SavedMachine> selectedMachine() const;
+
+    SavedMachine addMachine(const SavedMachine& machine);
+    void updateMachine(const SavedMachine& machine);
+    void removeMachine(const SavedMachine& machine);
+    void selectMachine(const SavedMachine& machine);
+
+    // Run-time knowledge of the machines.
+    const QHash<QUuid, Reachability>& reachability() const { return m_reachability; }
+    Reachability reachabilityOf(const QUuid& id) const;
+    const QHash<QUuid, MachineInfo>& machineInfo() const { return m_machineInfo; }
+
+    // Discovery.
+    bool isDiscovering() const { return m_isDiscovering; }
+    const QList<MachineInfo>& discovered() const { return m_discovered; }
+    bool hasScanned() const { return m_hasScanned; }
+    const std::optional<QString>& discoveryError() const { return m_discoveryError; }
+    const QSet<QUuid>& relocatedMachineIDs() const { return m_relocatedMachineIDs; }
+
+    // Sending.
+    const SendStatus& sendStatus() const { return m_sendStatus; }
+    void setSendStatus(const SendStatus& status);
+
+    // Recent sends, newest first. Every assignment is persisted at once.
+    const QList<SendLogEntry>& sendLog() const { return m_sendLog; }
+    void setSendLog(const QList<SendLogEntry>& log);
+
+    QSettings& store() { return *m_store; }
+
+    // Whether a discovered answer and a saved machine are the same machine: by machine
+    // identifier when both have one, else by host (ignoring case) and port.
+    static bool matches(const MachineInfo& info, const SavedMachine& machine);
+
+signals:
+    void machinesChanged();
+    void selectedMachineIDChanged();
+    void reachabilityChanged();
+    void machineInfoChanged();
+    void isDiscoveringChanged();
+    void discoveredChanged();
+    void hasScannedChanged();
+    void discoveryErrorChanged();
+    void relocatedMachineIDsChanged();
+    void sendStatusChanged();
+    void sendLogChanged();
+
+private:
+    static QList<SavedMachine> loadMachines(QSettings& store);
+    void persist();
+    void persistSendLog();
+
+    void setSelectedMachineID(const std::optional<QUuid>& id);
+    void setReachability(const QUuid& id, Reachability value);
+
+    std::unique_ptr<QSettings> m_store;
+
+    QList<SavedMachine> m_machines;
+    std::optional<QUuid> m_selectedMachineID;
+    QHash<QUuid, Reachability> m_reachability;
+    QHash<QUuid, MachineInfo> m_machineInfo;
+    bool m_isDiscovering = false;
+    QList<MachineInfo> m_discovered;
+    bool m_hasScanned = false;
+    std::optional<QString> m_discoveryError;
+    QSet<QUuid> m_relocatedMachineIDs;
+    SendStatus m_sendStatus = SendStatuses::Idle{};
+    QList<SendLogEntry> m_sendLog;
+};

@@ -1,0 +1,32 @@
+#include "Models/StitchFileTypes.h"
+
+namespace StitchFileTypes {
+
+const QStringList& sendableExtensions() {
+    static const QStringList extensions{QStringLiteral("pes"), QStringLiteral("phc"),
+                                        QStringLiteral("dst"), QStringLiteral("pen")};
+    return extensions;
+}
+
+QString displayList() {
+    QStringList dotted;
+    for (const QString& extension : sendableExtensions())
+        dotted.append(u'.' + extension);
+    const QString last = dotted.takeLast();
+    return dotted.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
+QString extensionOf(const QUrl& fileURL) {
+    const QString name = fileURL.fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    // A leading dot names a hidden file, not an extension.
+    if (dot <= 0)
+        return {};
+    return name.sliced(dot + 1).toLower();
+}
+
+bool isSendable(const QUrl& fileURL) {
+    return sendableExtensions().contains(extensionOf(fileURL));
+}
+
+} // namespace StitchFileTypes

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// What one machine reported about itself, where it answered and which certificate it showed.
+struct MachineInfo {
+    QString host;
+    qint64 port = 443;
+    std::optional<QString> name;
+    std::optional<QString> machineID;
+    std::optional<QString> serial;
+    std::optional<QString> firmwareVersion;
+    std::optional<qint64> modelCode;
+    std::optional<double> embroideryWidthMM;
+    std::optional<double> embroideryHeightMM;
+    std::optional<qint64> needles;
+    std::optional<qint64> maxUploadBytes;
+    std::optional<QString> certificateFingerprint;
+
+    QString displayHost() const;
+
+    // "260 × 160 mm"; present only when both lengths are.
+    std::optional<QString> embroideryAreaText() const;
+
+    // A whole number without decimals, anything else with one decimal.
+    static QString mm(double millimetres);
+
+    friend bool operator==(const MachineInfo&, const MachineInfo&) = default;
+};

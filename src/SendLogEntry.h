@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QUrl>
+#include <QUuid>
+
+#include <optional>
+
+// One recent send: which file went to which machine, when, and how it went.
+struct SendLogEntry {
+    QUuid id;
+    // Seconds since 2001-01-01 00:00:00 UTC, kept exactly as stored.
+    double date = 0;
+    QString machineName;
+    QUrl fileURL;
+    bool ok = false;
+    QString message;
+
+    QDateTime dateTime() const;
+    static double dateFrom(const QDateTime& time);
+
+    QJsonObject toJson() const;
+    static std::optional<SendLogEntry> fromJson(const QJsonObject& object);
+
+    // The stored log: a compact JSON array, newest first. Decoding fails as a whole.
+    static QByteArray encodeList(const QList<SendLogEntry>& entries);
+    static std::optional<QList<SendLogEntry>> decodeList(const QByteArray& data);
+
+    friend bool operator==(const SendLogEntry&, const SendLogEntry&) = default;
+};

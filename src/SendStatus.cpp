@@ -1,0 +1,26 @@
+#include "SendStatus.h"
+
+namespace {
+
+template <class... Ts>
+struct Overloaded : Ts... {
+    using Ts::operator()...;
+};
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
+
+} // namespace
+
+QString describe(const SendStatus& status) {
+    using namespace SendStatuses;
+    return std::visit(
+        Overloaded{
+            [](const Sending& s) {
+                return QStringLiteral("sending %1 %2/%3").arg(s.fileName).arg(s.index).arg(s.total);
+            },
+            [](const Sent& s) { return QStringLiteral("sent %1 to %2").arg(s.summary, s.machine); },
+            [](const Error& e) { return QStringLiteral("error %1").arg(e.message); },
+            [](const Idle&) { return QStringLiteral("idle"); },
+        },
+        status);
+}

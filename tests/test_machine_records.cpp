@@ -1,0 +1,227 @@
+// Machine records, accepted file types, the info record's display operations and the stored
+// JSON forms of machines and recent sends.
+
+#include "Models/SavedMachine.h"
+#include "Models/StitchFileTypes.h"
+#include "Networking/MachineInfo.h"
+#include "SendLogEntry.h"
+
+#include <QJsonDocument>
+#include <QSet>
+#include <QTest>
+
+namespace {
+
+const QUuid machineUuid = QUuid::fromString(QStringLiteral("6B1C2E4A-9F3D-4C8B-A2E1-0D5F7B9C3A21"));
+
+SavedMachine studio() {
+    return SavedMachine{machineUuid,
+                        QStringLiteral("Studio"),
+                        QStringLiteral("192.168.1.50"),
+                        443,
+                        std::nullopt,
+                        std::nullopt,
+                        std::nullopt};
+}
+
+QJsonObject parseObject(const char* json) {
+    return QJsonDocument::fromJson(json).object();
+}
+
+} // namespace
+
+class TestMachineRecords : public QObject {
+    Q_OBJECT
+
+private slots:
+    void normalizeHost_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected"); // null QString means absent
+        const QString absent;
+        QTest::newRow("scheme, path and spaces") << " https://192.168.1.50/ \n"
+                                                 << "192.168.1.50";
+        QTest::newRow("ipv4 with port") << "192.168.1.50:8443"
+                                        << "192.168.1.50";
+        QTest::newRow("hyphenated name with port") << "printer-1:80"
+                                                   << "printer-1";
+        QTest::newRow("mixed case name") << "Sewing-Room.lan"
+                                         << "sewing-room.lan";
+        QTest::newRow("bare name keeps its colon") << "localhost:8080" << absent;
+        QTest::newRow("bare name") << "localhost"
+                                   << "localhost";
+        QTest::newRow("upper-case scheme stays") << "HTTPS://192.168.1.50" << absent;
+        QTest::newRow("octet out of range") << "192.168.1.256" << absent;
+        QTest::newRow("empty fourth label") << "192.168.1." << absent;
+        QTest::newRow("three numeric labels are a name") << "192.168.1"
+                                                         << "192.168.1";
+        QTest::newRow("leading zeros kept") << "192.168.001.010"
+                                            << "192.168.001.010";
+        QTest::newRow("signed octet") << "+1.2.3.4"
+                                      << "+1.2.3.4";
+        QTest::newRow("four-label name") << "a.b.c.d" << absent;
+        QTest::newRow("bracketed ipv6") << "[fe80::1]" << absent;
+        QTest::newRow("bare ipv6") << "fe80::1" << absent;
+        QTest::newRow("leading hyphen") << "-printer.local" << absent;
+        QTest::newRow("trailing hyphen") << "printer-.local" << absent;
+        QTest::newRow("empty label") << "a..b" << absent;
+        QTest::newRow("underscore") << "my_printer" << absent;
+        QTest::newRow("empty") << "" << absent;
+        QTest::newRow("only white space") << " \n\t " << absent;
+        QTest::newRow("query and fragment cut") << "printer.local?x=1#y"
+                                                << "printer.local";
+        QTest::newRow("port beyond 64 bits stays") << "a.b:99999999999999999999" << absent;
+        QTest::newRow("signed port is cut") << "a.b:-5"
+                                            << "a.b";
+        QTest::newRow("empty port stays") << "a.b:" << absent;
+        QTest::newRow("non-ascii letter") << "näher.local" << absent;
+    }
+
+    void normalizeHost() {
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        const auto result = SavedMachine::normalizeHost(typed);
+        if (expected.isNull())
+            QVERIFY2(!result, qPrintable(result.value_or(QString())));
+        else
+            QCOMPARE(result.value_or(QStringLiteral("<absent>")), expected);
+    }
+
+    void displayHost() {
+        SavedMachine machine = studio();
+        QCOMPARE(machine.displayHost(), QStringLiteral("192.168.1.50"));
+        machine.port = 80;
+        QCOMPARE(machine.displayHost(), QStringLiteral("192.168.1.50:80"));
+        machine.port = 8443;
+        QCOMPARE(machine.displayHost(), QStringLiteral("192.168.1.50:8443"));
+    }
+
+    void equalityAndHashCoverEveryField() {
+        const SavedMachine a = studio();
+        SavedMachine renamed = a;
+        renamed.name = QStringLiteral("studio");
+        QVERIFY(a != renamed);
+        QSet<SavedMachine> both{a, renamed};
+        QCOMPARE(both.size(), 2);
+
+        SavedMachine emptyModel = a;
+        emptyModel.model = QString();
+        QVERIFY(a != emptyModel); // absent differs from present-but-empty
+        QVERIFY(qHash(a) != qHash(emptyModel));
+        QCOMPARE(qHash(a), qHash(studio()));
+    }
+
+    void jsonWritesOnlyPresentOptionals() {
+        SavedMachine machine = studio();
+        const QJsonObject bare = machine.toJson();
+        QCOMPARE(bare.keys(), (QStringList{"host", "id", "name", "port"}));
+        QCOMPARE(bare.value("id").toString(),
+                 QStringLiteral("6B1C2E4A-9F3D-4C8B-A2E1-0D5F7B9C3A21"));
+
+        machine.model = QStringLiteral("Innov-is");
+        machine.fingerprint = QString(95, u'A');
+        machine.machineID = QStringLiteral("XYZ");
+        const auto decoded = SavedMachine::fromJson(machine.toJson());
+        QVERIFY(decoded);
+        QCOMPARE(*decoded, machine);
+    }
+
+    void jsonDecodeRules() {
+        const auto minimal =
+            SavedMachine::fromJson(parseObject("{\"id\":\"6b1c2e4a-9f3d-4c8b-a2e1-0d5f7b9c3a21\","
+                                               "\"name\":\"Studio\",\"host\":\"h\",\"port\":443,\n"
+                                               "                \"model\":null,\"extra\":[1]}"));
+        QVERIFY(minimal);
+        QCOMPARE(minimal->id, machineUuid);
+        QVERIFY(!minimal->model && !minimal->fingerprint && !minimal->machineID);
+
+        const char* failing[] = {
+            "{\"id\":\"6B1C2E4A-9F3D-4C8B-A2E1-0D5F7B9C3A21\",\"name\":\"S\",\"host\":\"h\","
+            "\"port\":\"443\"}",
+            "{\"id\":\"6B1C2E4A-9F3D-4C8B-A2E1-0D5F7B9C3A21\",\"name\":\"S\",\"host\":\"h\","
+            "\"port\":443.5}",
+            "{\"id\":\"6B1C2E4A-9F3D-4C8B-A2E1-0D5F7B9C3A21\",\"name\":\"S\",\"host\":\"h\"}",
+            "{\"id\":\"6B1C2E4A-9F3D-4C8B-A2E1-0D5F7B9C3A21\",\"name\":\"S\",\"host\":\"h\","
+            "\"port\":1,\"model\":3}",
+            "{\"id\":\"{6B1C2E4A-9F3D-4C8B-A2E1-0D5F7B9C3A21}\",\"name\":\"S\",\"host\":\"h\","
+            "\"port\":1}",
+            "{\"id\":\"not-a-uuid\",\"name\":\"S\",\"host\":\"h\",\"port\":1}",
+            "{\"ID\":\"6B1C2E4A-9F3D-4C8B-A2E1-0D5F7B9C3A21\",\"name\":\"S\",\"host\":\"h\","
+            "\"port\":1}",
+        };
+        for (const char* json : failing)
+            QVERIFY2(!SavedMachine::fromJson(parseObject(json)), json);
+    }
+
+    void listDecodeFailsAsAWhole() {
+        const QByteArray good = SavedMachine::encodeList({studio()});
+        QVERIFY(!good.contains('\n') && !good.contains(": "));
+        QCOMPARE(SavedMachine::decodeList(good).value_or(QList<SavedMachine>{}).size(), 1);
+
+        QByteArray oneBad = good;
+        oneBad.replace("\"port\":443", "\"prt\":443");
+        oneBad.insert(1, SavedMachine::encodeList({studio()}).mid(1).chopped(1) + ',');
+        QVERIFY(!SavedMachine::decodeList(oneBad));
+        QVERIFY(!SavedMachine::decodeList("{}"));
+        QVERIFY(!SavedMachine::decodeList("[1]"));
+        QVERIFY(!SavedMachine::decodeList("[{]"));
+        QCOMPARE(SavedMachine::decodeList("[]").value_or(QList<SavedMachine>{{}}).size(), 0);
+    }
+
+    void stitchFileTypes() {
+        QCOMPARE(StitchFileTypes::displayList(), QStringLiteral(".pes, .phc, .dst or .pen"));
+        for (const char* name : {"DESIGN.PES", "flower.Dst", "a.phc", "b.pen", "x.dst"})
+            QVERIFY2(StitchFileTypes::isSendable(QUrl::fromLocalFile(QString("/d/") + name)), name);
+        for (const char* name : {"flower.pes.zip", "flower", "flower.exp", ".pes", "flower."})
+            QVERIFY2(!StitchFileTypes::isSendable(QUrl::fromLocalFile(QString("/d/") + name)),
+                     name);
+    }
+
+    void machineInfoDisplay() {
+        MachineInfo info;
+        info.host = QStringLiteral("10.0.0.2");
+        QCOMPARE(info.displayHost(), QStringLiteral("10.0.0.2"));
+        info.port = 8443;
+        QCOMPARE(info.displayHost(), QStringLiteral("10.0.0.2:8443"));
+
+        info.embroideryWidthMM = 2600 / 10.0;
+        QVERIFY(!info.embroideryAreaText());
+        info.embroideryHeightMM = 1600 / 10.0;
+        QCOMPARE(info.embroideryAreaText().value_or(QString()),
+                 QStringLiteral("260 \u00D7 160 mm"));
+        QCOMPARE(MachineInfo::mm(1295 / 10.0), QStringLiteral("129.5"));
+        QCOMPARE(MachineInfo::mm(130.0), QStringLiteral("130"));
+        QCOMPARE(MachineInfo::mm(1e300), QString::asprintf("%.1f", 1e300));
+
+        MachineInfo other = info;
+        other.certificateFingerprint = QStringLiteral("AA");
+        QVERIFY(other != info);
+    }
+
+    void sendLogEntryJson() {
+        const SendLogEntry entry{QUuid::createUuid(),
+                                 786543210.123456,
+                                 QStringLiteral("Studio"),
+                                 QUrl::fromLocalFile(QStringLiteral("/home/a/My Design #1.pes")),
+                                 true,
+                                 QStringLiteral("Sent to Studio")};
+        const QByteArray stored = SendLogEntry::encodeList({entry});
+        QVERIFY(stored.contains("\"fileURL\":\"file:///home/a/My%20Design%20%231.pes\""));
+        const auto decoded = SendLogEntry::decodeList(stored);
+        QVERIFY(decoded && decoded->size() == 1);
+        QCOMPARE(decoded->first(), entry); // the date survives to the last bit
+        QCOMPARE(decoded->first().dateTime().date().year(), 2025);
+
+        QByteArray missingMessage = stored;
+        missingMessage.replace("\"message\"", "\"note\"");
+        QVERIFY(!SendLogEntry::decodeList(missingMessage));
+        QByteArray badUrl = stored;
+        badUrl.replace("file:///home", "file:// bad url");
+        QVERIFY(!SendLogEntry::decodeList(badUrl));
+        QByteArray stringOk = stored;
+        stringOk.replace("\"ok\":true", "\"ok\":\"true\"");
+        QVERIFY(!SendLogEntry::decodeList(stringOk));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMachineRecords)
+#include "test_machine_records.moc"
