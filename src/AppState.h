@@ -67,6 +67,12 @@ public:
 
     QSettings& store() { return *m_store; }
 
+    // Sending and the recent-sends log (AppStateSending.cpp).
+    // (declarations land with the send pipeline)
+
+    // Machine checks, discovery and relocation (AppStateDiscovery.cpp).
+    // (declarations land with discovery)
+
     // Whether a discovered answer and a saved machine are the same machine: by machine
     // identifier when both have one, else by host (ignoring case) and port.
     static bool matches(const MachineInfo& info, const SavedMachine& machine);

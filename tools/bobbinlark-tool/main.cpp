@@ -1,0 +1,48 @@
+// bobbinlark-tool: the library's operations from the shell, for troubleshooting a real network
+// and for benchmarks.
+
+#include "Commands.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+
+namespace {
+
+struct Command {
+    const char* usage;
+    std::function<int(const QStringList&)> run;
+};
+
+const std::map<QString, Command>& commands() {
+    static const std::map<QString, Command> table{};
+    return table;
+}
+
+} // namespace
+
+int Commands::usage() {
+    std::fputs("usage:\n", stderr);
+    for (const auto& [name, command] : commands())
+        std::fprintf(stderr, "  bobbinlark-tool %s\n", command.usage);
+    return 2;
+}
+
+int main(int argc, char* argv[]) {
+    // A GUI application object: some commands render previews; none opens a window.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Bobbinlark"));
+    QApplication::setApplicationName(QStringLiteral("Bobbinlark"));
+
+    QStringList arguments = QApplication::arguments().mid(1);
+    if (arguments.isEmpty())
+        return Commands::usage();
+    const auto found = commands().find(arguments.takeFirst());
+    if (found == commands().end())
+        return Commands::usage();
+    return found->second.run(arguments);
+}
