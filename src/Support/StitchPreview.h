@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QStringView>
+#include <QUrl>
+
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <span>
+#include <vector>
+
+// A design reduced to what a thumbnail can show: coloured polylines in stitching order and the
+// rectangle that encloses them, in the file's own stitch units with y growing downward.
+//
+// The readers (StitchPreviewDST.cpp, StitchPreviewPEC.cpp) decode design bytes into pen
+// movements and feed them to a Builder. They only read, never throw, and return nothing for any
+// file they cannot make sense of.
+struct StitchPreview {
+    struct Point {
+        double x = 0;
+        double y = 0;
+        friend bool operator==(const Point&, const Point&) = default;
+    };
+
+    struct Rect {
+        double x = 0;
+        double y = 0;
+        double width = 0;
+        double height = 0;
+        friend bool operator==(const Rect&, const Rect&) = default;
+    };
+
+    struct Run {
+        std::uint32_t color = 0;   // 0xRRGGBB
+        std::vector<Point> points; // at least 2
+
+        // Drops every inner point that moved less than `tolerance` on both axes from the last
+        // point kept; the first and last points always stay.
+        Run simplified(double tolerance) const;
+
+        friend bool operator==(const Run&, const Run&) = default;
+    };
+
+    // Turns stitches, jumps and colour changes into runs and bounds. Positions are 64-bit
+    // integers so that no file can overflow them.
+    class Builder {
+    public:
+        // An empty palette falls back to the default one.
+        explicit Builder(std::vector<std::uint32_t> palette);
+
+        void addStitch(std::int64_t dx, std::int64_t dy);
+        void jump(std::int64_t dx, std::int64_t dy);
+        void changeColor(std::int64_t dx, std::int64_t dy);
+        void endRun();
+        // Nothing when no run was made or the design has no extent.
+        std::optional<StitchPreview> finish();
+
+    private:
+        struct Position {
+            std::int64_t x;
+            std::int64_t y;
+        };
+        struct Span {
+            std::uint32_t color;
+            std::size_t begin;
+            std::size_t end;
+        };
+
+        void append(std::int64_t px, std::int64_t py);
+
+        std::vector<std::uint32_t> m_palette;
+        std::int64_t m_colorIndex = 0;
+        std::int64_t m_x = 0;
+        std::int64_t m_y = 0;
+        // Every run's points back to back; `m_runStart` marks where the current run begins.
+        // Kept flat so a design of many short runs makes no allocation per run.
+        std::vector<Position> m_points;
+        std::size_t m_runStart = 0;
+        std::vector<Span> m_runs;
+        std::int64_t m_minX = std::numeric_limits<std::int64_t>::max();
+        std::int64_t m_minY = std::numeric_limits<std::int64_t>::max();
+        std::int64_t m_maxX = std::numeric_limits<std::int64_t>::min();
+        std::int64_t m_maxY = std::numeric_limits<std::int64_t>::min();
+    };
+
+    std::vector<Run> runs;
+    Rect bounds;
+
+    friend bool operator==(const StitchPreview&, const StitchPreview&) = default;
+
+    // The 65 thread colours of Brother machines, indexed by a file's byte modulo 65.
+    static const std::array<std::uint32_t, 65>& pecPalette();
+    // The colours used when a file names none.
+    static const std::vector<std::uint32_t>& defaultPalette();
+
+    // Reads a design file (memory-mapped where possible) and decodes it by its extension:
+    // dst, pes, pec or phc.
+    static std::optional<StitchPreview> read(const QUrl& fileURL);
+    // Decodes a file's bytes as `read` does for a file of that (lower-case) extension.
+    static std::optional<StitchPreview> read(QByteArrayView bytes, QStringView extension);
+
+    static std::optional<StitchPreview> readDST(QByteArrayView bytes);
+    // PES and PEC alike: the magic decides where the PEC section starts.
+    static std::optional<StitchPreview> readPESOrPEC(QByteArrayView bytes);
+    static std::optional<StitchPreview> readPHC(QByteArrayView bytes);
+
+private:
+    static std::optional<std::vector<std::uint32_t>> dstColors(QByteArrayView header);
+    static std::optional<StitchPreview> readPEC(QByteArrayView bytes, std::uint64_t offset);
+    static std::optional<StitchPreview> readPECStitches(QByteArrayView bytes, std::uint64_t from,
+                                                        std::vector<std::uint32_t> palette);
+};

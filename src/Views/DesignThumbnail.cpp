@@ -1,0 +1,133 @@
+#include "Views/DesignThumbnail.h"
+
+#include "Models/StitchFileTypes.h"
+#include "Views/PreviewCache.h"
+
+#include <QCoroTask>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
+
+#include <algorithm>
+
+namespace {
+
+constexpr qreal cornerRadius = 7;
+
+} // namespace
+
+DesignThumbnail::DesignThumbnail(const QUrl& url, qreal size, QWidget* parent, PreviewCache* cache)
+    : QWidget(parent)
+    , m_url(url)
+    , m_size(size)
+    , m_cache(cache ? cache : &PreviewCache::shared()) {
+    const int side = qCeil(size);
+    setFixedSize(side, side);
+}
+
+void DesignThumbnail::setUrl(const QUrl& url) {
+    if (url == m_url)
+        return;
+    // The old picture stays until the new answer arrives.
+    m_url = url;
+    if (m_loadStarted)
+        startLoad();
+}
+
+void DesignThumbnail::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_loadStarted)
+        startLoad();
+}
+
+void DesignThumbnail::startLoad() {
+    m_loadStarted = true;
+    load(this, m_cache, m_url, ++m_loadGeneration);
+}
+
+QCoro::Task<> DesignThumbnail::load(QPointer<DesignThumbnail> view, PreviewCache* cache, QUrl url,
+                                    quint64 generation) {
+    std::optional<StitchPreview> preview = co_await cache->preview(url);
+    // The view may be gone, or its file changed while this load waited.
+    if (!view || generation != view->m_loadGeneration)
+        co_return;
+    view->m_preview = std::move(preview);
+    view->m_loaded = true;
+    view->update();
+    emit view->loaded();
+}
+
+DesignThumbnail::Placement DesignThumbnail::placement(const StitchPreview::Rect& bounds,
+                                                      QSizeF canvas) {
+    const double w = canvas.width();
+    const double h = canvas.height();
+    Placement placed;
+    // A design thinner than one unit is not blown up in that direction.
+    placed.scale = std::min(w / std::max(bounds.width, 1.0), h / std::max(bounds.height, 1.0));
+    placed.offsetX = (w - bounds.width * placed.scale) / 2 - bounds.x * placed.scale;
+    placed.offsetY = (h - bounds.height * placed.scale) / 2 - bounds.y * placed.scale;
+    placed.lineWidth = std::max(std::min(w, h) / 45, 0.6);
+    return placed;
+}
+
+void DesignThumbnail::draw(const StitchPreview& preview, QPainter& painter, QSizeF canvas) {
+    if (preview.runs.empty())
+        return;
+    const Placement placed = placement(preview.bounds, canvas);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    for (const StitchPreview::Run& run : preview.runs) {
+        QPainterPath path;
+        path.moveTo(placed.offsetX + run.points.front().x * placed.scale,
+                    placed.offsetY + run.points.front().y * placed.scale);
+        for (std::size_t i = 1; i < run.points.size(); ++i)
+            path.lineTo(placed.offsetX + run.points[i].x * placed.scale,
+                        placed.offsetY + run.points[i].y * placed.scale);
+        QPen pen(QColor::fromRgb(run.color), placed.lineWidth, Qt::SolidLine, Qt::RoundCap,
+                 Qt::RoundJoin);
+        pen.setMiterLimit(10);
+        painter.strokePath(path, pen);
+    }
+    painter.restore();
+}
+
+void DesignThumbnail::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF square((width() - m_size) / 2, (height() - m_size) / 2, m_size, m_size);
+    const QColor accent = palette().color(QPalette::Highlight);
+
+    QPainterPath tile;
+    tile.addRoundedRect(square, cornerRadius, cornerRadius);
+    if (m_preview) {
+        painter.fillPath(tile, QColor::fromRgbF(0.97f, 0.97f, 0.97f));
+    } else {
+        QColor tint = accent;
+        tint.setAlphaF(0.14f);
+        painter.fillPath(tile, tint);
+    }
+
+    if (m_preview) {
+        const qreal inset = m_size * 0.1;
+        painter.save();
+        painter.translate(square.topLeft() + QPointF(inset, inset));
+        draw(*m_preview, painter, QSizeF(m_size - 2 * inset, m_size - 2 * inset));
+        painter.restore();
+
+        // A hairline inside the edge so a light design still reads as a tile.
+        QColor edge = palette().color(QPalette::WindowText);
+        edge.setAlphaF(0.1f);
+        painter.setPen(QPen(edge, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(square.adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius - 0.5,
+                                cornerRadius - 0.5);
+    } else if (m_loaded) {
+        QFont font = this->font();
+        font.setBold(true);
+        font.setPixelSize(std::max(1, qRound(m_size * 0.24)));
+        painter.setFont(font);
+        painter.setPen(accent);
+        painter.drawText(square, Qt::AlignCenter, StitchFileTypes::extensionOf(m_url).toUpper());
+    }
+}
