@@ -16,10 +16,17 @@ PreviewCache& PreviewCache::shared() {
     return cache;
 }
 
-PreviewCache::Key PreviewCache::keyFor(const QUrl& fileURL) {
-    const QString path = fileURL.isLocalFile() ? fileURL.toLocalFile() : fileURL.path();
+QUrl PreviewCache::standardized(const QUrl& fileURL) {
+    if (!fileURL.isLocalFile())
+        return fileURL.adjusted(QUrl::NormalizePathSegments);
+    return QUrl::fromLocalFile(QDir::cleanPath(fileURL.toLocalFile()));
+}
+
+PreviewCache::Key PreviewCache::keyFor(const QUrl& standardizedURL) {
+    const QString path =
+        standardizedURL.isLocalFile() ? standardizedURL.toLocalFile() : standardizedURL.path();
     const QDateTime modified = QFileInfo(path).lastModified();
-    return Key{QDir::cleanPath(path),
+    return Key{path,
                modified.isValid() ? std::optional(modified.toMSecsSinceEpoch()) : std::nullopt};
 }
 
@@ -28,6 +35,9 @@ std::optional<StitchPreview> PreviewCache::decodeFile(const QUrl& fileURL) {
 }
 
 QCoro::Task<std::optional<StitchPreview>> PreviewCache::preview(QUrl fileURL) {
+    // The date, the key and the decode all name the one file the standardized path names, so
+    // "a/./b" and "a/x/../b" can never be entries with different dates for one file.
+    fileURL = standardized(fileURL);
     const Key key = keyFor(fileURL);
     if (const auto found = m_previews.constFind(key); found != m_previews.constEnd())
         co_return *found;

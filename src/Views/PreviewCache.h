@@ -46,7 +46,9 @@ private:
         }
     };
 
-    static Key keyFor(const QUrl& fileURL);
+    // ".." and "." resolved lexically, as the user's path names the file.
+    static QUrl standardized(const QUrl& fileURL);
+    static Key keyFor(const QUrl& standardizedURL);
     static std::optional<StitchPreview> decodeFile(const QUrl& fileURL);
 
     Decoder m_decode;

@@ -134,7 +134,8 @@ QByteArray phc(const std::vector<std::uint8_t>& colorBytes, const QByteArray& st
                const PhcLayout& layout) {
     QByteArray out(79, '\0');
     out.replace(0, 8, "#PHC0100");
-    const std::uint32_t base = 79 + static_cast<std::uint32_t>(colorBytes.size()) + 5;
+    const std::uint32_t base =
+        79 + static_cast<std::uint32_t>(colorBytes.size()) + 5 + layout.byte43;
     out[43] = static_cast<char>(layout.byte43);
     out[48] = static_cast<char>((base - layout.byte43) & 0xFF);
     out[49] = static_cast<char>(((base - layout.byte43) >> 8) & 0xFF);
@@ -148,8 +149,7 @@ QByteArray phc(const std::vector<std::uint8_t>& colorBytes, const QByteArray& st
     out.append(QByteArray(layout.firstLength, '\x11'));
     appendU32(out, layout.secondLength);
     // The block's own bytes and the ten that follow it.
-    out.append(
-        QByteArray(qsizetype(std::min<std::uint32_t>(layout.secondLength, 4096)) + 10, '\x22'));
+    out.append(QByteArray(qsizetype(layout.secondLength) + 10, '\x22'));
     out.append(static_cast<char>(layout.gap));
     out.append(QByteArray(29 + layout.gap, '\x33'));
     return out + stitchBytes;

@@ -1,0 +1,641 @@
+// Stitch previews: the builder and its simplification, the DST, PES, PEC and PHC readers, the
+// preview cache and the thumbnail drawing. Design files come from tests/support/StitchWriters.
+
+#include "Support/StitchPreview.h"
+#include "Views/DesignThumbnail.h"
+#include "Views/PreviewCache.h"
+#include "support/StitchWriters.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+
+using namespace StitchWriters;
+using Point = StitchPreview::Point;
+using Run = StitchPreview::Run;
+
+namespace {
+
+constexpr std::uint32_t red = 0xED171F; // PEC palette entry 5
+
+std::vector<Point> points(std::initializer_list<std::pair<double, double>> list) {
+    std::vector<Point> out;
+    for (const auto& [x, y] : list)
+        out.push_back({x, y});
+    return out;
+}
+
+QByteArray bytes(std::initializer_list<int> list) {
+    QByteArray out;
+    for (const int byte : list)
+        out.append(static_cast<char>(byte));
+    return out;
+}
+
+QByteArray dstWithRecords(const QByteArray& records, const QByteArray& headerText = {}) {
+    QByteArray header = headerText;
+    header = header.leftJustified(512, ' ', true);
+    return header + records;
+}
+
+// What a reader must produce for `commands`: the same events fed to a builder directly.
+std::optional<StitchPreview> expected(const std::vector<Command>& commands,
+                                      std::vector<std::uint32_t> palette) {
+    StitchPreview::Builder builder(std::move(palette));
+    for (const Command& command : commands) {
+        if (command.kind == Kind::stitch)
+            builder.addStitch(command.dx, command.dy);
+        else if (command.kind == Kind::jump)
+            builder.jump(command.dx, command.dy);
+        else
+            builder.changeColor(command.dx, command.dy);
+    }
+    return builder.finish();
+}
+
+QString describe(const std::optional<StitchPreview>& preview) {
+    if (!preview)
+        return QStringLiteral("none");
+    QString text = QStringLiteral("bounds %1,%2 %3x%4;")
+                       .arg(preview->bounds.x)
+                       .arg(preview->bounds.y)
+                       .arg(preview->bounds.width)
+                       .arg(preview->bounds.height);
+    for (const Run& run : preview->runs) {
+        text += QStringLiteral(" %1:").arg(run.color, 6, 16, QChar(u'0'));
+        for (const Point& point : run.points)
+            text += QStringLiteral("(%1,%2)").arg(point.x).arg(point.y);
+    }
+    return text;
+}
+
+void writeFile(const QString& path, const QByteArray& contents) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(contents), contents.size());
+}
+
+QImage render(const StitchPreview& preview, int side) {
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    DesignThumbnail::draw(preview, painter, QSizeF(side, side));
+    painter.end();
+    return image;
+}
+
+} // namespace
+
+class TestPreviews : public QObject {
+    Q_OBJECT
+
+private slots:
+    // --- builder ---------------------------------------------------------------------------
+
+    void simplificationKeepsEndsAndDropsWhatCannotBeSeen() {
+        const Run longRun{1, points({{0, 0}, {1, 0}, {2, 0}, {100, 0}})};
+        QCOMPARE(longRun.simplified(5).points, points({{0, 0}, {100, 0}}));
+        const Run shortRun{1, points({{0, 0}, {1, 0}, {2, 0}})};
+        QCOMPARE(shortRun.simplified(5).points, points({{0, 0}, {2, 0}}));
+        QCOMPARE(shortRun.simplified(0), shortRun);
+        QCOMPARE(shortRun.simplified(-1), shortRun);
+        const Run twoPoints{7, points({{0, 0}, {0.5, 0}})};
+        QCOMPARE(twoPoints.simplified(5), twoPoints);
+        // Per axis: a point far enough on either axis stays, however close on the other.
+        const Run diagonal{1, points({{0, 0}, {4, 4}, {5, 1}, {6, 10}, {7, 10}})};
+        QCOMPARE(diagonal.simplified(5).points, points({{0, 0}, {5, 1}, {6, 10}, {7, 10}}));
+        QCOMPARE(diagonal.simplified(5).color, 1u);
+    }
+
+    void designsWithoutStitchesOrExtentHaveNoPreview() {
+        QVERIFY(!expected({jump(10, 10), colorChange(), jump(5, 0)}, {}));
+        QVERIFY(
+            !expected({stitch(0, 0), stitch(0, 0), jump(4, 4), jump(-4, -4), stitch(0, 0)}, {}));
+        // Each run a single spot, but the spots lie apart: that is extent.
+        const auto spots = expected({stitch(0, 0), jump(4, 4), stitch(0, 0)}, {});
+        QVERIFY(spots);
+        QCOMPARE(spots->bounds, (StitchPreview::Rect{0, 0, 4, 4}));
+
+        const auto line = expected({stitch(10, 0), stitch(10, 0)}, {});
+        QVERIFY(line);
+        QCOMPARE(line->bounds, (StitchPreview::Rect{0, 0, 20, 0}));
+    }
+
+    void jumpsKeepTheColourAndChangesAdvanceIt() {
+        const std::vector<std::uint32_t> palette{0x111111, 0x222222, 0x333333,
+                                                 0x444444, 0x555555, 0x666666};
+        const auto preview = expected(
+            {stitch(5, 0), jump(0, 5), stitch(5, 0), colorChange(), stitch(0, 5)}, palette);
+        QVERIFY(preview);
+        QCOMPARE(preview->runs.size(), 3u);
+        QCOMPARE(preview->runs[0].color, 0x111111u);
+        QCOMPARE(preview->runs[1].color, 0x111111u);
+        QCOMPARE(preview->runs[2].color, 0x222222u);
+        QCOMPARE(preview->runs[1].points, points({{5, 5}, {10, 5}}));
+
+        // The seventh colour block takes the first colour again.
+        std::vector<Command> blocks;
+        for (int block = 0; block < 7; ++block) {
+            if (block > 0)
+                blocks.push_back(colorChange());
+            blocks.push_back(stitch(3, 3));
+        }
+        const auto cycled = expected(blocks, palette);
+        QVERIFY(cycled);
+        QCOMPARE(cycled->runs.size(), 7u);
+        QCOMPARE(cycled->runs[5].color, 0x666666u);
+        QCOMPARE(cycled->runs[6].color, 0x111111u);
+
+        // An empty palette falls back to the default one.
+        const auto fallback = expected({stitch(1, 1)}, {});
+        QVERIFY(fallback);
+        QCOMPARE(fallback->runs[0].color, StitchPreview::defaultPalette()[0]);
+    }
+
+    void boundsHoldRunStartsButNotJumpTargets() {
+        // A jump far out and back draws nothing there; the next run starts at (10, 0).
+        const auto preview =
+            expected({jump(-500, -500), jump(510, 500), stitch(5, 5), jump(100, 100)}, {});
+        QVERIFY(preview);
+        QCOMPARE(preview->bounds, (StitchPreview::Rect{10, 0, 5, 5}));
+        QCOMPARE(preview->runs[0].points.front(), (Point{10, 0}));
+    }
+
+    void finishThinsRunsToOneTwoHundredthOfTheLargerSide() {
+        std::vector<Command> commands;
+        for (int i = 0; i < 400; ++i)
+            commands.push_back(stitch(1, 0));
+        const auto preview = expected(commands, {});
+        QVERIFY(preview);
+        QCOMPARE(preview->bounds.width, 400.0);
+        // Tolerance 2: every other point of the 401 stays.
+        QCOMPARE(preview->runs[0].points.size(), 201u);
+        QCOMPARE(preview->runs[0].points.back(), (Point{400, 0}));
+    }
+
+    // --- DST -------------------------------------------------------------------------------
+
+    void dstTooShortOrEndingAtOnceHasNoPreview() {
+        QVERIFY(!StitchPreview::readDST(dstWithRecords({})));
+        QVERIFY(!StitchPreview::readDST(dstWithRecords(bytes({0x00, 0x00, 0xF3}))));
+        QVERIFY(!StitchPreview::readDST(QByteArray(100, 'x')));
+    }
+
+    void dstBitTable_data() {
+        QTest::addColumn<int>("b0");
+        QTest::addColumn<int>("b1");
+        QTest::addColumn<int>("b2");
+        QTest::addColumn<int>("dx");
+        QTest::addColumn<int>("dy");
+        const struct {
+            const char* name;
+            int b0, b1, b2, dx, dy;
+        } rows[] = {
+            {"b0.0 x+1", 0x01, 0, 0, 1, 0},           {"b0.1 x-1", 0x02, 0, 0, -1, 0},
+            {"b0.2 x+9", 0x04, 0, 0, 9, 0},           {"b0.3 x-9", 0x08, 0, 0, -9, 0},
+            {"b1.0 x+3", 0, 0x01, 0, 3, 0},           {"b1.1 x-3", 0, 0x02, 0, -3, 0},
+            {"b1.2 x+27", 0, 0x04, 0, 27, 0},         {"b1.3 x-27", 0, 0x08, 0, -27, 0},
+            {"b2.2 x+81", 0, 0, 0x04, 81, 0},         {"b2.3 x-81", 0, 0, 0x08, -81, 0},
+            {"b0.7 y-1", 0x80, 0, 0, 0, -1},          {"b0.6 y+1", 0x40, 0, 0, 0, 1},
+            {"b0.5 y-9", 0x20, 0, 0, 0, -9},          {"b0.4 y+9", 0x10, 0, 0, 0, 9},
+            {"b1.7 y-3", 0, 0x80, 0, 0, -3},          {"b1.6 y+3", 0, 0x40, 0, 0, 3},
+            {"b1.5 y-27", 0, 0x20, 0, 0, -27},        {"b1.4 y+27", 0, 0x10, 0, 0, 27},
+            {"b2.5 y-81", 0, 0, 0x20, 0, -81},        {"b2.4 y+81", 0, 0, 0x10, 0, 81},
+            {"all plus", 0x55, 0x55, 0x14, 121, 121},
+        };
+        for (const auto& row : rows)
+            QTest::newRow(row.name) << row.b0 << row.b1 << row.b2 << row.dx << row.dy;
+    }
+
+    void dstBitTable() {
+        QFETCH(int, b0);
+        QFETCH(int, b1);
+        QFETCH(int, b2);
+        QFETCH(int, dx);
+        QFETCH(int, dy);
+        // Preceded by a known stitch so that a pure-y move still has extent.
+        const auto preview = StitchPreview::readDST(
+            dstWithRecords(bytes({0x01, 0x01, 0x03, b0, b1, b2 | 0x03, 0x00, 0x00, 0xF3})));
+        QVERIFY(preview);
+        QCOMPARE(preview->runs.size(), 1u);
+        QCOMPARE(preview->runs[0].points.back(), (Point{4.0 + dx, 0.0 + dy}));
+    }
+
+    void dstRecordKinds() {
+        // 01 00 03 then the end: one run from (0,0) to (1,0); 80 00 03 moves up to (0,-1).
+        auto preview = StitchPreview::readDST(dstWithRecords(bytes({1, 0, 3, 0, 0, 0xF3})));
+        QVERIFY(preview);
+        QCOMPARE(describe(preview), QStringLiteral("bounds 0,0 1x0; 2f5da8:(0,0)(1,0)"));
+        preview = StitchPreview::readDST(dstWithRecords(bytes({0x80, 0, 3})));
+        QCOMPARE(describe(preview), QStringLiteral("bounds 0,-1 0x1; 2f5da8:(0,0)(0,-1)"));
+
+        // C3 ends the run and advances the colour, with its displacement; 83 and 43 end the
+        // run without advancing it.
+        preview = StitchPreview::readDST(dstWithRecords(
+            bytes({1, 0, 3, 1, 0, 0xC3, 1, 0, 3, 1, 0, 0x83, 1, 0, 3, 1, 0, 0x43, 1, 0, 3})));
+        QCOMPARE(describe(preview), QStringLiteral("bounds 0,0 7x0; 2f5da8:(0,0)(1,0) "
+                                                   "d9475a:(2,0)(3,0) d9475a:(4,0)(5,0) "
+                                                   "d9475a:(6,0)(7,0)"));
+
+        // Records after the end are not read; a trailing partial record is ignored.
+        preview = StitchPreview::readDST(
+            dstWithRecords(bytes({1, 0, 3, 0, 0, 0xF3, 0x04, 0x04, 0x07}) + QByteArray(2, 1)));
+        QCOMPARE(describe(preview), QStringLiteral("bounds 0,0 1x0; 2f5da8:(0,0)(1,0)"));
+        preview = StitchPreview::readDST(dstWithRecords(bytes({1, 0, 3, 1, 0})));
+        QCOMPARE(describe(preview), QStringLiteral("bounds 0,0 1x0; 2f5da8:(0,0)(1,0)"));
+    }
+
+    void dstHeaderColours() {
+        const auto first = [](const QStringList& lines) -> std::uint32_t {
+            const auto preview = StitchPreview::readDST(dst({stitch(5, 5)}, lines));
+            return preview ? preview->runs[0].color : 0xFFFFFFFF;
+        };
+        QCOMPARE(first({"TC #FF0000,Red,Brand"}), 0xFF0000u);
+        QCOMPARE(first({"  \tTC#1a2b3c,Thread"}), 0x1A2B3Cu);
+        QCOMPARE(first({"TC#ABCDEF12"}), 0xABCDEFu); // at most six digits
+        QCOMPARE(first({"TC#12"}), 0x12u);
+        // Lines that name no colour are skipped, the next one counts.
+        QCOMPARE(first({"TC#zz0000,Bad", "TC#", "TC 00FF00", "XTC#0000FF", "TC#00ff00"}),
+                 0x00FF00u);
+        QCOMPARE(first({"TC #GG0000,not hex"}), StitchPreview::defaultPalette()[0]);
+        QCOMPARE(first({}), StitchPreview::defaultPalette()[0]);
+
+        const auto two = StitchPreview::readDST(
+            dst({stitch(5, 5), colorChange(), stitch(5, 5), colorChange(), stitch(5, 5)},
+                {"TC#111111", "TC#222222"}));
+        QVERIFY(two);
+        QCOMPARE(two->runs[1].color, 0x222222u);
+        QCOMPARE(two->runs[2].color, 0x111111u); // the header's colours cycle
+    }
+
+    void dstWriterRoundTrip() {
+        std::vector<Command> commands;
+        for (int i = -121; i <= 121; i += 11)
+            commands.push_back(stitch(i, -i / 2));
+        commands.push_back(jump(121, -121));
+        commands.push_back(stitch(-7, 40));
+        commands.push_back(colorChange(13, -13));
+        commands.push_back(stitch(100, 3));
+        const auto read = StitchPreview::readDST(dst(commands));
+        QVERIFY(read);
+        QCOMPARE(describe(read), describe(expected(commands, StitchPreview::defaultPalette())));
+        QCOMPARE(StitchPreview::readDST(dst(commands, {}, false)), read); // no end record
+    }
+
+    // --- PES and PEC -----------------------------------------------------------------------
+
+    void pecForms() {
+        // 0A 00: stitch (10,0); 91 00 10: jump dx +256 (trim flag) dy 16; 10 70: stitch
+        // (+16,-16); FE B0 02: colour change; 00 0A: stitch (0,10); 8F FF 88 00: long stitch
+        // (-1,-2048) without flags.
+        const QByteArray stitches = bytes({0x0A, 0x00, 0x91, 0x00, 0x10, 0x10, 0x70, 0xFE, 0xB0,
+                                           0x02, 0x00, 0x0A, 0x8F, 0xFF, 0x88, 0x00, 0xFF, 0x00});
+        const auto preview = StitchPreview::readPESOrPEC(pec({70, 13}, stitches));
+        QCOMPARE(describe(preview),
+                 QStringLiteral("bounds 0,-2038 282x2054; ed171f:(0,0)(10,0) "
+                                "ed171f:(266,16)(282,0) ffff00:(282,0)(281,-2038)"));
+        // (282,10) moved less than the tolerance 2054 / 200 from (282,0), so it was dropped.
+    }
+
+    void pecMarkersAndTruncation() {
+        // FE 00 is no marker: a long form with both flags set, so a jump of (-512, 5).
+        auto preview = StitchPreview::readPESOrPEC(
+            pec({5}, bytes({0x05, 0x00, 0xFE, 0x00, 0x05, 0x05, 0x00, 0xFF, 0x00})));
+        QCOMPARE(describe(preview),
+                 QStringLiteral("bounds -507,0 512x5; ed171f:(0,0)(5,0) ed171f:(-507,5)(-502,5)"));
+        // FF 01 is no end either: a jump of (-255, 1); the data then ends mid-coordinate and
+        // the stitches read so far make the preview.
+        preview = StitchPreview::readPESOrPEC(
+            pec({5}, bytes({0x05, 0x00, 0xFF, 0x01, 0x01, 0x03, 0x9F})));
+        QCOMPARE(describe(preview), QStringLiteral("bounds 0,0 5x0; ed171f:(0,0)(5,0)"));
+        // A colour change that is the last thing in the file ends it cleanly.
+        preview = StitchPreview::readPESOrPEC(pec({5}, bytes({0x05, 0x00, 0xFE, 0xB0})));
+        QCOMPARE(describe(preview), QStringLiteral("bounds 0,0 5x0; ed171f:(0,0)(5,0)"));
+        // Only jumps: nothing.
+        QVERIFY(!StitchPreview::readPESOrPEC(pec({5}, pecStitchBytes({jump(50, 50)}))));
+    }
+
+    void pecPaletteIsTakenModulo65() {
+        const auto preview = StitchPreview::readPESOrPEC(pec(
+            {5, 70, 255, 64},
+            pecStitchBytes({stitch(5, 5), colorChange(), stitch(5, 5), colorChange(), stitch(5, 5),
+                            colorChange(), stitch(5, 5), colorChange(), stitch(5, 5)})));
+        QVERIFY(preview);
+        QCOMPARE(preview->runs.size(), 5u);
+        QCOMPARE(preview->runs[0].color, red);
+        QCOMPARE(preview->runs[1].color, red);
+        QCOMPARE(preview->runs[2].color, StitchPreview::pecPalette()[255 % 65]);
+        QCOMPARE(preview->runs[3].color, 0xFFC8C8u);
+        QCOMPARE(preview->runs[4].color, red);
+        QCOMPARE(StitchPreview::pecPalette()[60], 0xF0F970u);
+    }
+
+    void pecWriterRoundTrip() {
+        const std::vector<Command> commands = sampleDesign(3000, 4);
+        const auto read = StitchPreview::readPESOrPEC(pec({1, 2, 3, 4}, pecStitchBytes(commands)));
+        QVERIFY(read);
+        std::vector<std::uint32_t> palette;
+        for (int i = 1; i <= 4; ++i)
+            palette.push_back(StitchPreview::pecPalette()[static_cast<std::size_t>(i)]);
+        QCOMPARE(read, expected(commands, palette));
+        QCOMPARE(read->runs.back().color, palette[3]);
+    }
+
+    void pecSectionBounds() {
+        const QByteArray good = pec({5}, pecStitchBytes({stitch(5, 5)}));
+        QVERIFY(StitchPreview::readPESOrPEC(good));
+        // The colour count byte at +48 must exist, and so must every colour byte it promises.
+        QVERIFY(!StitchPreview::readPESOrPEC(good.first(8 + 48)));
+        QByteArray promised = good.first(8 + 49);
+        promised[8 + 48] = 3;
+        promised += bytes({1, 2, 3});
+        QVERIFY(!StitchPreview::readPESOrPEC(promised));
+        promised += bytes({4});
+        QVERIFY(!StitchPreview::readPESOrPEC(promised)); // complete list but no stitches
+    }
+
+    void pesSectionOffset() {
+        const QByteArray stitches = pecStitchBytes({stitch(8, 0), stitch(0, 8)});
+        const auto far = StitchPreview::readPESOrPEC(pes({5}, stitches, 8192));
+        QVERIFY(far);
+        QCOMPARE(describe(far), QStringLiteral("bounds 0,0 8x8; ed171f:(0,0)(8,0)(8,8)"));
+        QCOMPARE(far, StitchPreview::readPESOrPEC(pec({5}, stitches)));
+
+        // Offsets past the end, including ones that would wrap a 32-bit sum.
+        QByteArray broken = pes({5}, stitches, 64);
+        for (const std::uint32_t offset :
+             {0xFFFFFFFFu, 0xFFFFFFD0u, 0x7FFFFFFFu, std::uint32_t(broken.size())}) {
+            QByteArray copy = broken;
+            for (int i = 0; i < 4; ++i)
+                copy[8 + i] = static_cast<char>((offset >> (8 * i)) & 0xFF);
+            QVERIFY2(!StitchPreview::readPESOrPEC(copy), qPrintable(QString::number(offset)));
+        }
+    }
+
+    void magicDecidesOverExtension() {
+        QTemporaryDir dir;
+        const QByteArray stitches = pecStitchBytes({stitch(8, 0), stitch(0, 8)});
+        const auto readAs = [&dir](const QString& name, const QByteArray& contents) {
+            const QString path = dir.filePath(name);
+            writeFile(path, contents);
+            return StitchPreview::read(QUrl::fromLocalFile(path));
+        };
+        const auto reference = StitchPreview::readPESOrPEC(pec({5}, stitches));
+        QVERIFY(reference);
+        QCOMPARE(readAs("pec-inside.pes", pec({5}, stitches)), reference);
+        QCOMPARE(readAs("pes-inside.pec", pes({5}, stitches)), reference);
+        QCOMPARE(readAs("UPPER.PES", pes({5}, stitches)), reference);
+        QVERIFY(!readAs("neither.pec", "#PXX0001" + pec({5}, stitches).mid(8)));
+        QVERIFY(!readAs("short.pes", "#PEC0001abcd"));
+        QVERIFY(!readAs("design.txt", pec({5}, stitches)));
+        QVERIFY(!readAs("noextension", pec({5}, stitches)));
+        // A PEC file named .dst is read as DST: its bytes decode to something else or nothing,
+        // never to the PEC design.
+        QVERIFY(readAs("wrong.dst", pec({5}, stitches)) != reference);
+        QVERIFY(!StitchPreview::read(QUrl::fromLocalFile(dir.filePath("missing.pes"))));
+        QVERIFY(QDir(dir.path()).mkdir("folder.pes"));
+        QVERIFY(!StitchPreview::read(QUrl::fromLocalFile(dir.filePath("folder.pes"))));
+        QVERIFY(!StitchPreview::read(QUrl("https://example.invalid/design.pes")));
+    }
+
+    // --- PHC -------------------------------------------------------------------------------
+
+    void phcReadsThroughItsOffsets() {
+        const std::vector<Command> commands{stitch(10, 0), colorChange(), stitch(0, 10)};
+        const auto preview = StitchPreview::readPHC(phc({70, 13}, pecStitchBytes(commands)));
+        QCOMPARE(describe(preview),
+                 QStringLiteral("bounds 0,0 10x10; ed171f:(0,0)(10,0) ffff00:(10,0)(10,10)"));
+        // Other lengths along the chain lead to the same data.
+        QCOMPARE(StitchPreview::readPHC(
+                     phc({70, 13}, pecStitchBytes(commands), PhcLayout{200, 300, 70000, 255})),
+                 preview);
+        // No colours: the default palette.
+        const auto plain = StitchPreview::readPHC(phc({}, pecStitchBytes(commands)));
+        QVERIFY(plain);
+        QCOMPARE(plain->runs[0].color, StitchPreview::defaultPalette()[0]);
+    }
+
+    void phcOffsetsPastTheEndHaveNoPreview() {
+        const QByteArray stitches = pecStitchBytes({stitch(10, 10)});
+        QVERIFY(!StitchPreview::readPHC(QByteArray(78, '\0')));
+        const QByteArray good = phc({5}, stitches);
+        QVERIFY(StitchPreview::readPHC(good));
+        const auto u16 = [](const QByteArray& b, qsizetype at) {
+            return qsizetype(quint8(b[at])) | qsizetype(quint8(b[at + 1])) << 8;
+        };
+        const qsizetype base = u16(good, 48) + quint8(good[43]);
+        const qsizetype q = base + 2 + u16(good, base);
+        // Each length of the chain made to point past the end, including sums that would wrap
+        // in 32 bits.
+        for (const qsizetype at : {base, q}) {
+            for (const quint32 length : {0xFFFFu, 0xFFFFFFFFu, 0xFFFFFFF0u, 0xFFFFFFC0u}) {
+                if (at == base && length > 0xFFFF)
+                    continue;
+                QByteArray broken = good;
+                for (int i = 0; i < (at == base ? 2 : 4); ++i)
+                    broken[at + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
+                QVERIFY2(!StitchPreview::readPHC(broken),
+                         qPrintable(QStringLiteral("%1 at %2").arg(length).arg(at)));
+            }
+        }
+        QVERIFY(!StitchPreview::readPHC(good.first(q + 3)));
+        // The base itself past the end.
+        QByteArray baseOut = phc({5}, stitches);
+        baseOut[48] = static_cast<char>(0xFF);
+        baseOut[49] = static_cast<char>(0xFF);
+        QVERIFY(!StitchPreview::readPHC(baseOut));
+        // The gap byte sends the start past the end: no stitches, no preview.
+        QByteArray gapOut = phc({5}, stitches);
+        QVERIFY(!StitchPreview::readPHC(gapOut.first(gapOut.size() - stitches.size() - 10)));
+        // A colour count beyond the file only uses the bytes that exist.
+        QByteArray manyColours = phc({5}, stitches);
+        manyColours[77] = static_cast<char>(0xFF);
+        manyColours[78] = static_cast<char>(0xFF);
+        QVERIFY(StitchPreview::readPHC(manyColours));
+    }
+
+    // --- cache -----------------------------------------------------------------------------
+
+    void cacheDecodesEachFileVersionOnce() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("design.dst");
+        writeFile(path, dst({stitch(10, 0), stitch(0, 10)}));
+        std::atomic<int> decodes = 0;
+        PreviewCache cache([&decodes](const QUrl& url) {
+            ++decodes;
+            return StitchPreview::read(url);
+        });
+
+        const auto first = QCoro::waitFor(cache.preview(QUrl::fromLocalFile(path)));
+        QVERIFY(first);
+        QCOMPARE(decodes.load(), 1);
+        // The same file through "." and ".." is the same entry, even through a folder that
+        // does not exist.
+        const QUrl dotted = QUrl::fromLocalFile(dir.path() + "/./sub/../design.dst");
+        QCOMPARE(QCoro::waitFor(cache.preview(dotted)), first);
+        QCOMPARE(decodes.load(), 1);
+        QCOMPARE(cache.count(), 1);
+
+        // Rewritten with the same modification time: still the cached preview.
+        QFile file(path);
+        const QDateTime modified = QFileInfo(path).lastModified();
+        writeFile(path, dst({stitch(50, 0), stitch(0, 50)}));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+        file.close();
+        QCOMPARE(QCoro::waitFor(cache.preview(QUrl::fromLocalFile(path))), first);
+        QCOMPARE(decodes.load(), 1);
+
+        // A new modification time is a new version.
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(modified.addSecs(60), QFileDevice::FileModificationTime));
+        file.close();
+        const auto second = QCoro::waitFor(cache.preview(QUrl::fromLocalFile(path)));
+        QCOMPARE(decodes.load(), 2);
+        QVERIFY(second);
+        QCOMPARE(second->bounds, (StitchPreview::Rect{0, 0, 50, 50}));
+    }
+
+    void cacheRemembersFailures() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("broken.pes");
+        writeFile(path, "#PES0001garbage!");
+        std::atomic<int> decodes = 0;
+        PreviewCache cache([&decodes](const QUrl& url) {
+            ++decodes;
+            return StitchPreview::read(url);
+        });
+        QVERIFY(!QCoro::waitFor(cache.preview(QUrl::fromLocalFile(path))));
+        QVERIFY(!QCoro::waitFor(cache.preview(QUrl::fromLocalFile(path))));
+        QCOMPARE(decodes.load(), 1);
+        // A missing file has no date; it is remembered too.
+        const QUrl missing = QUrl::fromLocalFile(dir.filePath("missing.dst"));
+        QVERIFY(!QCoro::waitFor(cache.preview(missing)));
+        QVERIFY(!QCoro::waitFor(cache.preview(missing)));
+        QCOMPARE(decodes.load(), 2);
+        QCOMPARE(cache.count(), 2);
+    }
+
+    void cacheEmptiesPastTwoHundredEntries() {
+        std::atomic<int> decodes = 0;
+        PreviewCache cache([&decodes](const QUrl&) {
+            ++decodes;
+            return std::optional<StitchPreview>();
+        });
+        const auto url = [](int i) {
+            return QUrl::fromLocalFile(QStringLiteral("/nonexistent/%1.dst").arg(i));
+        };
+        for (int i = 0; i < 201; ++i)
+            QCoro::waitFor(cache.preview(url(i)));
+        QCOMPARE(cache.count(), 201);
+        QCoro::waitFor(cache.preview(url(0)));
+        QCOMPARE(decodes.load(), 201); // a hit stores nothing
+        QCOMPARE(cache.count(), 201);
+        QCoro::waitFor(cache.preview(url(201)));
+        QCOMPARE(cache.count(), 1);
+        QCoro::waitFor(cache.preview(url(0)));
+        QCOMPARE(decodes.load(), 203);
+        QCOMPARE(cache.count(), 2);
+    }
+
+    // --- drawing ---------------------------------------------------------------------------
+
+    void placementScalesAndCentres() {
+        auto placed = DesignThumbnail::placement({0, 0, 1000, 10}, QSizeF(32, 32));
+        QCOMPARE(placed.scale, 0.032);
+        QCOMPARE(placed.offsetX, 0.0);
+        QCOMPARE(placed.offsetY, (32 - 0.32) / 2);
+        QCOMPARE(placed.lineWidth, 32.0 / 45);
+        QVERIFY(qAbs(placed.lineWidth - 0.71) < 0.005);
+
+        placed = DesignThumbnail::placement({-100, 50, 200, 100}, QSizeF(40, 40));
+        QCOMPARE(placed.scale, 0.2);
+        QCOMPARE(placed.offsetX, 20.0);        // -100 lands on 0
+        QCOMPARE(placed.offsetY, 10.0 - 10.0); // 50 lands on 10
+        QCOMPARE(DesignThumbnail::placement({0, 0, 1, 1}, QSizeF(20, 20)).lineWidth, 0.6);
+
+        // A design thinner than a unit is not blown up across.
+        placed = DesignThumbnail::placement({0, 0, 0.5, 0}, QSizeF(32, 32));
+        QCOMPARE(placed.scale, 32.0);
+        QCOMPARE(placed.offsetX, 8.0);
+        QCOMPARE(placed.offsetY, 16.0);
+    }
+
+    void horizontalLineIsDrawnAlongTheMiddle() {
+        const auto preview = expected({stitch(100, 0)}, {0xFF0000});
+        QVERIFY(preview);
+        const QImage image = render(*preview, 45);
+        // Line width 1 on the middle line (y 22.5): rows 22 fully red, rows far away empty.
+        QCOMPARE(image.pixelColor(22, 22).red(), 255);
+        QCOMPARE(image.pixelColor(22, 22).alpha(), 255);
+        QCOMPARE(image.pixelColor(22, 20).alpha(), 0);
+        QCOMPARE(image.pixelColor(22, 25).alpha(), 0);
+        QCOMPARE(image.pixelColor(2, 2).alpha(), 0);
+    }
+
+    void laterRunsPaintOverEarlierOnes() {
+        const auto preview = expected(
+            {stitch(100, 0), colorChange(), jump(-100, 0), stitch(100, 0)}, {0xFF0000, 0x0000FF});
+        QVERIFY(preview);
+        const QImage image = render(*preview, 45);
+        QCOMPARE(image.pixelColor(22, 22), QColor(0, 0, 255));
+        const QImage blank = render(StitchPreview{{}, {0, 0, 10, 10}}, 16);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                QCOMPARE(blank.pixelColor(x, y).alpha(), 0);
+    }
+
+    void thumbnailShowsPreviewOrExtension() {
+        QTemporaryDir dir;
+        const QString designPath = dir.filePath("design.dst");
+        writeFile(designPath, dst({stitch(40, 0), stitch(0, 40), stitch(-40, 0)}, {"TC#FF0000"}));
+        const QString brokenPath = dir.filePath("broken.pes");
+        writeFile(brokenPath, "not a design at all");
+        PreviewCache cache;
+
+        DesignThumbnail thumbnail(QUrl::fromLocalFile(brokenPath), 40, nullptr, &cache);
+        QSignalSpy loaded(&thumbnail, &DesignThumbnail::loaded);
+        QVERIFY(!thumbnail.isLoaded());
+        thumbnail.show();
+        QVERIFY(loaded.wait(5000));
+        QVERIFY(thumbnail.isLoaded());
+        QVERIFY(!thumbnail.preview());
+        const QImage extension = thumbnail.grab().toImage();
+
+        thumbnail.setUrl(QUrl::fromLocalFile(designPath));
+        QVERIFY(loaded.wait(5000));
+        QVERIFY(thumbnail.preview());
+        const QImage design = thumbnail.grab().toImage();
+        QCOMPARE(design.size(), QSize(40, 40));
+        // The tile is near white, and the design's red shows inside the 10 % inset.
+        const QColor tile = design.pixelColor(20, 2);
+        QVERIFY2(tile.red() > 240 && tile.green() > 240, qPrintable(tile.name()));
+        int reddish = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 40; ++x) {
+                const QColor pixel = design.pixelColor(x, y);
+                if (pixel.red() > pixel.green() + 60) {
+                    ++reddish;
+                    QVERIFY2(x >= 3 && x <= 36 && y >= 3 && y <= 36,
+                             qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+                }
+            }
+        QVERIFY(reddish > 20);
+        QVERIFY(design != extension);
+
+        const QString out = qEnvironmentVariable("BOBBINLARK_TEST_OUTPUT");
+        if (!out.isEmpty() && QDir().mkpath(out)) {
+            extension.save(out + "/thumbnail-extension.png");
+            design.save(out + "/thumbnail-design.png");
+        }
+    }
+};
+
+QTEST_MAIN(TestPreviews)
+#include "test_previews.moc"
