@@ -94,13 +94,23 @@ void DesignThumbnail::draw(const StitchPreview& preview, QPainter& painter, QSiz
 
 void DesignThumbnail::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     const QRectF square((width() - m_size) / 2, (height() - m_size) / 2, m_size, m_size);
-    const QColor accent = palette().color(QPalette::Highlight);
+    paintTile(painter, square, m_preview, m_loaded, StitchFileTypes::extensionOf(m_url), palette(),
+              font());
+}
+
+void DesignThumbnail::paintTile(QPainter& painter, const QRectF& square,
+                                const std::optional<StitchPreview>& preview, bool loaded,
+                                const QString& extension, const QPalette& palette,
+                                const QFont& font) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal side = square.width();
+    const QColor accent = palette.color(QPalette::Highlight);
 
     QPainterPath tile;
     tile.addRoundedRect(square, cornerRadius, cornerRadius);
-    if (m_preview) {
+    if (preview) {
         painter.fillPath(tile, QColor::fromRgbF(0.97f, 0.97f, 0.97f));
     } else {
         QColor tint = accent;
@@ -108,26 +118,27 @@ void DesignThumbnail::paintEvent(QPaintEvent*) {
         painter.fillPath(tile, tint);
     }
 
-    if (m_preview) {
-        const qreal inset = m_size * 0.1;
+    if (preview) {
+        const qreal inset = side * 0.1;
         painter.save();
         painter.translate(square.topLeft() + QPointF(inset, inset));
-        draw(*m_preview, painter, QSizeF(m_size - 2 * inset, m_size - 2 * inset));
+        draw(*preview, painter, QSizeF(side - 2 * inset, side - 2 * inset));
         painter.restore();
 
         // A hairline inside the edge so a light design still reads as a tile.
-        QColor edge = palette().color(QPalette::WindowText);
+        QColor edge = palette.color(QPalette::WindowText);
         edge.setAlphaF(0.1f);
         painter.setPen(QPen(edge, 1));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(square.adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius - 0.5,
                                 cornerRadius - 0.5);
-    } else if (m_loaded) {
-        QFont font = this->font();
-        font.setBold(true);
-        font.setPixelSize(std::max(1, qRound(m_size * 0.24)));
-        painter.setFont(font);
+    } else if (loaded) {
+        QFont bold = font;
+        bold.setBold(true);
+        bold.setPixelSize(std::max(1, qRound(side * 0.24)));
+        painter.setFont(bold);
         painter.setPen(accent);
-        painter.drawText(square, Qt::AlignCenter, StitchFileTypes::extensionOf(m_url).toUpper());
+        painter.drawText(square, Qt::AlignCenter, extension.toUpper());
     }
+    painter.restore();
 }

@@ -42,6 +42,12 @@ public:
     // origin; later runs paint over earlier ones, as thread does.
     static void draw(const StitchPreview& preview, QPainter& painter, QSizeF canvas);
 
+    // The whole tile in `square`: background, the preview (or, once loaded, the extension) and
+    // the edge. Shared by the widget, the command-line tools and the file-manager thumbnailer.
+    static void paintTile(QPainter& painter, const QRectF& square,
+                          const std::optional<StitchPreview>& preview, bool loaded,
+                          const QString& extension, const QPalette& palette, const QFont& font);
+
 signals:
     // The cache answered for the current file.
     void loaded();

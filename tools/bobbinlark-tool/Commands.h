@@ -1,6 +1,12 @@
 #pragma once
 
+#include "Support/StitchPreview.h"
+
+#include <QImage>
 #include <QStringList>
+#include <QUrl>
+
+#include <optional>
 
 // Each subcommand of bobbinlark-tool lives in its own file and returns the process exit code:
 // 0 on success, 1 when the work failed, 2 for a usage error. `arguments` excludes the program
@@ -9,5 +15,13 @@ namespace Commands {
 
 // Writes the usage line of every command to stderr; returns 2.
 int usage();
+
+// preview FILE [--png OUT] [--size N]: prints the preview as JSON, or null (exit 1).
+int preview(const QStringList& arguments);
+// contact-sheet OUT.png FILE...: the thumbnails of many designs in one picture.
+int contactSheet(const QStringList& arguments);
+
+// The thumbnail tile of a design, `size` pixels square (shared by the preview commands).
+QImage renderThumbnail(const QUrl& fileURL, const std::optional<StitchPreview>& preview, int size);
 
 } // namespace Commands

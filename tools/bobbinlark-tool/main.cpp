@@ -17,7 +17,11 @@ struct Command {
 };
 
 const std::map<QString, Command>& commands() {
-    static const std::map<QString, Command> table{};
+    static const std::map<QString, Command> table{
+        {QStringLiteral("contact-sheet"),
+         {"contact-sheet OUT.png FILE...", &Commands::contactSheet}},
+        {QStringLiteral("preview"), {"preview FILE [--png OUT] [--size N]", &Commands::preview}},
+    };
     return table;
 }
 
