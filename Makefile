@@ -40,14 +40,25 @@ test-asan: deps build-asan
 	  ctest --preset asan -j $(JOBS)
 
 FUZZ_SECONDS ?= 30
+# The design readers are also seeded with the real designs of ../shared/corpus when it is there
+# (they stay outside the repository: other projects' files under their own licences).
+REAL_DESIGNS ?= ../shared/corpus
 fuzz: deps build-fuzz
 	@set -e; for target in build/fuzz/fuzz/fuzz_*; do \
 	  [ -f "$$target" ] && [ -x "$$target" ] || continue; \
 	  name=$$(basename $$target); \
 	  corpus=fuzz/corpus-$$name; mkdir -p $$corpus; \
 	  seeds=fuzz/seeds/$$name; [ -d $$seeds ] || seeds=; \
+	  case $$name in \
+	    fuzz_dst) pattern='.*\.dst$$' ;; fuzz_pes) pattern='.*\.pe[sc]$$' ;; \
+	    fuzz_phc) pattern='.*\.phc$$' ;; *) pattern= ;; esac; \
+	  real=; \
+	  if [ -n "$$pattern" ] && [ -d "$(REAL_DESIGNS)" ]; then \
+	    real=build/fuzz/real-designs/$$name; rm -rf $$real; mkdir -p $$real; \
+	    find "$(REAL_DESIGNS)" -maxdepth 1 -type f -iregex "$$pattern" -exec cp {} $$real/ \; ; \
+	  fi; \
 	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
-	  $$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$corpus $$seeds; \
+	  $$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$corpus $$seeds $$real; \
 	done
 
 bench: deps build-release

@@ -1,0 +1,30 @@
+#pragma once
+
+// What every preview a reader returns must satisfy, whatever the bytes; a breach aborts so the
+// fuzzer reports it.
+
+#include "Support/StitchPreview.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+inline QByteArrayView asBytes(const uint8_t* data, size_t size) {
+    return QByteArrayView(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+}
+
+inline void checkPreview(const std::optional<StitchPreview>& preview) {
+    if (!preview)
+        return;
+    const StitchPreview::Rect& b = preview->bounds;
+    if (preview->runs.empty() || b.width < 0 || b.height < 0 || (b.width == 0 && b.height == 0))
+        std::abort();
+    for (const StitchPreview::Run& run : preview->runs) {
+        if (run.points.size() < 2 || run.color > 0xFFFFFF)
+            std::abort();
+        for (const StitchPreview::Point& p : run.points) {
+            if (p.x < b.x || p.y < b.y || p.x > b.x + b.width || p.y > b.y + b.height)
+                std::abort();
+        }
+    }
+}

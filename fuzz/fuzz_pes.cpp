@@ -1,0 +1,7 @@
+// PES and PEC files: the magic picks the PEC section, whose stitches are then read.
+#include "FuzzPreview.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    checkPreview(StitchPreview::readPESOrPEC(asBytes(data, size)));
+    return 0;
+}
