@@ -51,28 +51,6 @@ StitchPreview::Run StitchPreview::Run::simplified(double tolerance) const {
 StitchPreview::Builder::Builder(std::vector<std::uint32_t> palette)
     : m_palette(palette.empty() ? defaultPalette() : std::move(palette)) {}
 
-void StitchPreview::Builder::append(std::int64_t px, std::int64_t py) {
-    m_points.push_back({px, py});
-    m_minX = std::min(m_minX, px);
-    m_maxX = std::max(m_maxX, px);
-    m_minY = std::min(m_minY, py);
-    m_maxY = std::max(m_maxY, py);
-}
-
-void StitchPreview::Builder::addStitch(std::int64_t dx, std::int64_t dy) {
-    if (m_points.size() == m_runStart)
-        append(m_x, m_y);
-    m_x += dx;
-    m_y += dy;
-    append(m_x, m_y);
-}
-
-void StitchPreview::Builder::jump(std::int64_t dx, std::int64_t dy) {
-    endRun();
-    m_x += dx;
-    m_y += dy;
-}
-
 void StitchPreview::Builder::changeColor(std::int64_t dx, std::int64_t dy) {
     endRun();
     ++m_colorIndex;

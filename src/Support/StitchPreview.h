@@ -4,6 +4,7 @@
 #include <QStringView>
 #include <QUrl>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <limits>
@@ -50,8 +51,19 @@ struct StitchPreview {
         // An empty palette falls back to the default one.
         explicit Builder(std::vector<std::uint32_t> palette);
 
-        void addStitch(std::int64_t dx, std::int64_t dy);
-        void jump(std::int64_t dx, std::int64_t dy);
+        // Defined inline: the readers call these once per stitch record.
+        void addStitch(std::int64_t dx, std::int64_t dy) {
+            if (m_points.size() == m_runStart)
+                append(m_x, m_y);
+            m_x += dx;
+            m_y += dy;
+            append(m_x, m_y);
+        }
+        void jump(std::int64_t dx, std::int64_t dy) {
+            endRun();
+            m_x += dx;
+            m_y += dy;
+        }
         void changeColor(std::int64_t dx, std::int64_t dy);
         void endRun();
         // Nothing when no run was made or the design has no extent.
@@ -68,7 +80,13 @@ struct StitchPreview {
             std::size_t end;
         };
 
-        void append(std::int64_t px, std::int64_t py);
+        void append(std::int64_t px, std::int64_t py) {
+            m_points.push_back({px, py});
+            m_minX = std::min(m_minX, px);
+            m_maxX = std::max(m_maxX, px);
+            m_minY = std::min(m_minY, py);
+            m_maxY = std::max(m_maxY, py);
+        }
 
         std::vector<std::uint32_t> m_palette;
         std::int64_t m_colorIndex = 0;

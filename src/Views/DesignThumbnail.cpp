@@ -77,17 +77,27 @@ void DesignThumbnail::draw(const StitchPreview& preview, QPainter& painter, QSiz
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
+    QPen pen(Qt::black, placed.lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    pen.setMiterLimit(10);
+    QList<QPointF> mapped;
     for (const StitchPreview::Run& run : preview.runs) {
-        QPainterPath path;
-        path.moveTo(placed.offsetX + run.points.front().x * placed.scale,
-                    placed.offsetY + run.points.front().y * placed.scale);
-        for (std::size_t i = 1; i < run.points.size(); ++i)
-            path.lineTo(placed.offsetX + run.points[i].x * placed.scale,
-                        placed.offsetY + run.points[i].y * placed.scale);
-        QPen pen(QColor::fromRgb(run.color), placed.lineWidth, Qt::SolidLine, Qt::RoundCap,
-                 Qt::RoundJoin);
-        pen.setMiterLimit(10);
-        painter.strokePath(path, pen);
+        mapped.clear();
+        mapped.reserve(static_cast<qsizetype>(run.points.size()));
+        // Points that move less than a quarter pixel on both axes cannot change what is drawn
+        // at thumbnail size, and stroking them is what costs: they are left out, except the
+        // run's last point.
+        const std::size_t last = run.points.size() - 1;
+        for (std::size_t i = 0; i <= last; ++i) {
+            const QPointF point(placed.offsetX + run.points[i].x * placed.scale,
+                                placed.offsetY + run.points[i].y * placed.scale);
+            if (i > 0 && i < last && std::abs(point.x() - mapped.back().x()) < 0.25 &&
+                std::abs(point.y() - mapped.back().y()) < 0.25)
+                continue;
+            mapped.append(point);
+        }
+        pen.setColor(QColor::fromRgb(run.color));
+        painter.setPen(pen);
+        painter.drawPolyline(mapped.constData(), static_cast<int>(mapped.size()));
     }
     painter.restore();
 }
