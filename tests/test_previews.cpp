@@ -9,7 +9,11 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPainter>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -603,13 +607,14 @@ private slots:
         QSignalSpy loaded(&thumbnail, &DesignThumbnail::loaded);
         QVERIFY(!thumbnail.isLoaded());
         thumbnail.show();
-        QVERIFY(loaded.wait(5000));
+        // The answer may come before show() returns (a quick decode), so count, don't wait.
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 5000);
         QVERIFY(thumbnail.isLoaded());
         QVERIFY(!thumbnail.preview());
         const QImage extension = thumbnail.grab().toImage();
 
         thumbnail.setUrl(QUrl::fromLocalFile(designPath));
-        QVERIFY(loaded.wait(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 2, 5000);
         QVERIFY(thumbnail.preview());
         const QImage design = thumbnail.grab().toImage();
         QCOMPARE(design.size(), QSize(40, 40));
@@ -634,6 +639,62 @@ private slots:
             extension.save(out + "/thumbnail-extension.png");
             design.save(out + "/thumbnail-design.png");
         }
+    }
+
+    // --- command-line tools ----------------------------------------------------------------
+
+    void toolPrintsThePreviewAsJson() {
+        QTemporaryDir dir;
+        const QString design = dir.filePath("design.pec");
+        writeFile(design,
+                  pec({70, 13}, pecStitchBytes({stitch(10, 0), colorChange(), stitch(0, 10)})));
+        const QString png = dir.filePath("out.png");
+        QProcess tool;
+        tool.start(BOBBINLARK_TOOL_PATH, {"preview", design, "--png", png, "--size", "64"});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 0);
+        const QJsonObject object = QJsonDocument::fromJson(tool.readAllStandardOutput()).object();
+        QCOMPARE(object.value("bounds").toArray(), (QJsonArray{0, 0, 10, 10}));
+        const QJsonArray runs = object.value("runs").toArray();
+        QCOMPARE(runs.size(), 2);
+        QCOMPARE(runs[0].toObject().value("color").toString(), QStringLiteral("ED171F"));
+        QCOMPARE(runs[1].toObject().value("color").toString(), QStringLiteral("FFFF00"));
+        QCOMPARE(runs[1].toObject().value("points").toArray(),
+                 (QJsonArray{QJsonArray{10, 0}, QJsonArray{10, 10}}));
+        QCOMPARE(QImage(png).size(), QSize(64, 64));
+
+        const QString broken = dir.filePath("broken.dst");
+        writeFile(broken, QByteArray(600, '\0') + bytes({0, 0, 0xF3}));
+        tool.start(BOBBINLARK_TOOL_PATH, {"preview", broken});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 1);
+        QCOMPARE(tool.readAllStandardOutput().trimmed(), QByteArray("null"));
+    }
+
+    void thumbnailerTakesPathsAndFileUris() {
+        QTemporaryDir dir;
+        const QString design = dir.filePath("my design é.dst");
+        writeFile(design, dst({stitch(40, 0), stitch(0, 40)}, {"TC#FF0000"}));
+        const QString out = dir.filePath("thumb.png");
+        QProcess thumbnailer;
+        thumbnailer.start(
+            BOBBINLARK_THUMBNAILER_PATH,
+            {"-s", "128", QUrl::fromLocalFile(design).toString(QUrl::FullyEncoded), out});
+        QVERIFY(thumbnailer.waitForFinished(30000));
+        QCOMPARE(thumbnailer.exitCode(), 0);
+        const QImage image(out);
+        QCOMPARE(image.size(), QSize(128, 128));
+        QCOMPARE(image.pixelColor(0, 0).alpha(), 0); // rounded corner
+        QVERIFY(image.pixelColor(64, 64).alpha() > 0);
+
+        const QString none = dir.filePath("none.png");
+        thumbnailer.start(BOBBINLARK_THUMBNAILER_PATH, {"-s", "128", dir.filePath("x.pes"), none});
+        QVERIFY(thumbnailer.waitForFinished(30000));
+        QCOMPARE(thumbnailer.exitCode(), 1);
+        QVERIFY(!QFile::exists(none));
+        thumbnailer.start(BOBBINLARK_THUMBNAILER_PATH, {"-s", "big", design, none});
+        QVERIFY(thumbnailer.waitForFinished(30000));
+        QCOMPARE(thumbnailer.exitCode(), 2);
     }
 };
 
