@@ -33,7 +33,7 @@ int send(const QStringList& arguments);
 
 // preview FILE [--png OUT] [--size N]: prints the preview as JSON, or null (exit 1).
 int preview(const QStringList& arguments);
-// contact-sheet OUT.png FILE...: the thumbnails of many designs in one picture.
+// contact-sheet [--size N] OUT.png FILE...: the thumbnails of many designs in one picture.
 int contactSheet(const QStringList& arguments);
 
 // The thumbnail tile of a design, `size` pixels square (shared by the preview commands).

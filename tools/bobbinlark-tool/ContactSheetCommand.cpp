@@ -1,5 +1,5 @@
-// bobbinlark-tool contact-sheet OUT.png FILE...: the thumbnails of many designs side by side,
-// each labelled with its file name, to check previews by eye.
+// bobbinlark-tool contact-sheet [--size N] OUT.png FILE...: the thumbnails of many designs side by
+// side, each labelled with its file name, to check previews by eye.
 
 #include "Commands.h"
 
@@ -14,14 +14,22 @@
 #include <cstdio>
 
 int Commands::contactSheet(const QStringList& arguments) {
-    if (arguments.size() < 2)
+    QStringList rest = arguments;
+    int tile = 160;
+    if (rest.size() >= 2 && rest.first() == u"--size") {
+        bool ok = false;
+        tile = rest[1].toInt(&ok);
+        if (!ok || tile < 8 || tile > 1024)
+            return usage();
+        rest = rest.mid(2);
+    }
+    if (rest.size() < 2)
         return usage();
-    const QString out = arguments.first();
-    const QStringList files = arguments.mid(1);
+    const QString out = rest.first();
+    const QStringList files = rest.mid(1);
 
-    constexpr int tile = 160;
     constexpr int label = 28;
-    constexpr int gap = 12;
+    const int gap = std::max(12, 100 - tile); // room for the names under small tiles
     const int columns = std::min<int>(6, static_cast<int>(files.size()));
     const int rows = static_cast<int>((files.size() + columns - 1) / columns);
     QImage sheet(gap + columns * (tile + gap), gap + rows * (tile + label + gap),
@@ -41,8 +49,8 @@ int Commands::contactSheet(const QStringList& arguments) {
         const int y = gap + static_cast<int>(i / columns) * (tile + label + gap);
         painter.drawImage(x, y, renderThumbnail(fileURL, preview, tile));
         painter.setPen(Qt::white);
-        painter.drawText(QRect(x, y + tile + 2, tile, label), Qt::AlignHCenter | Qt::TextWordWrap,
-                         QFileInfo(files[i]).fileName());
+        painter.drawText(QRect(x - gap / 2, y + tile + 2, tile + gap, label),
+                         Qt::AlignHCenter | Qt::TextWordWrap, QFileInfo(files[i]).fileName());
     }
     painter.end();
     if (!sheet.save(out, "PNG")) {

@@ -19,7 +19,7 @@ struct Command {
 const std::map<QString, Command>& commands() {
     static const std::map<QString, Command> table{
         {QStringLiteral("contact-sheet"),
-         {"contact-sheet OUT.png FILE...", &Commands::contactSheet}},
+         {"contact-sheet [--size N] OUT.png FILE...", &Commands::contactSheet}},
         {QStringLiteral("preview"), {"preview FILE [--png OUT] [--size N]", &Commands::preview}},
         {QStringLiteral("info"), {"info HOST [PORT]", Commands::info}},
         {QStringLiteral("upload"), {"upload HOST [PORT] FILE [--max-bytes N]", Commands::upload}},
