@@ -94,6 +94,20 @@ void BM_DrawThumbnail40(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawThumbnail40)->Unit(benchmark::kMicrosecond);
 
+// The runs alone, without the tile around them.
+void BM_DrawRuns32(benchmark::State& state) {
+    static const auto preview = StitchPreview::readDST(dst(sampleDesign(100'000, 12)));
+    QImage image(32, 32, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        DesignThumbnail::draw(*preview, painter, QSizeF(32, 32));
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_DrawRuns32)->Unit(benchmark::kMicrosecond);
+
 void registerRealDesigns() {
     QString folder = qEnvironmentVariable("BOBBINLARK_REAL_DESIGNS");
     if (folder.isEmpty())

@@ -83,15 +83,15 @@ void DesignThumbnail::draw(const StitchPreview& preview, QPainter& painter, QSiz
     for (const StitchPreview::Run& run : preview.runs) {
         mapped.clear();
         mapped.reserve(static_cast<qsizetype>(run.points.size()));
-        // Points that move less than a quarter pixel on both axes cannot change what is drawn
+        // Points that move less than half a pixel on both axes cannot change what is drawn
         // at thumbnail size, and stroking them is what costs: they are left out, except the
         // run's last point.
         const std::size_t last = run.points.size() - 1;
         for (std::size_t i = 0; i <= last; ++i) {
             const QPointF point(placed.offsetX + run.points[i].x * placed.scale,
                                 placed.offsetY + run.points[i].y * placed.scale);
-            if (i > 0 && i < last && std::abs(point.x() - mapped.back().x()) < 0.25 &&
-                std::abs(point.y() - mapped.back().y()) < 0.25)
+            if (i > 0 && i < last && std::abs(point.x() - mapped.back().x()) < 0.5 &&
+                std::abs(point.y() - mapped.back().y()) < 0.5)
                 continue;
             mapped.append(point);
         }
