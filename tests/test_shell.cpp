@@ -15,7 +15,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
-#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDir>
@@ -547,14 +547,17 @@ private slots:
             ServicesProvider rival;
             QVERIFY(!rival.registerOn(client));
 
-            QDBusInterface remote(QString(ServicesProvider::serviceName),
-                                  QString(ServicesProvider::objectPath),
-                                  QString(ServicesProvider::serviceName), client);
-            QDBusPendingCall ok =
-                remote.asyncCall(QStringLiteral("SendFiles"),
-                                 QStringList{QStringLiteral("file:///tmp/a.pes"),
-                                             QStringLiteral("https://example.com/b.pes"),
-                                             QStringLiteral("file:///tmp/c%20d.dst")});
+            // Asynchronous calls only: the object answers on this very thread.
+            const auto call = [&client](const QStringList& uris) {
+                QDBusMessage message = QDBusMessage::createMethodCall(
+                    QString(ServicesProvider::serviceName), QString(ServicesProvider::objectPath),
+                    QString(ServicesProvider::serviceName), QStringLiteral("SendFiles"));
+                message << uris;
+                return client.asyncCall(message);
+            };
+            QDBusPendingCall ok = call({QStringLiteral("file:///tmp/a.pes"),
+                                        QStringLiteral("https://example.com/b.pes"),
+                                        QStringLiteral("file:///tmp/c%20d.dst")});
             QTRY_VERIFY(ok.isFinished());
             QVERIFY2(!ok.isError(), qPrintable(ok.error().message()));
             QCOMPARE(received.count(), 1);
@@ -562,9 +565,8 @@ private slots:
                      (QList<QUrl>{QUrl(QStringLiteral("file:///tmp/a.pes")),
                                   QUrl::fromLocalFile(QStringLiteral("/tmp/c d.dst"))}));
 
-            QDBusPendingCall none = remote.asyncCall(
-                QStringLiteral("SendFiles"),
-                QStringList{QStringLiteral("just text"), QStringLiteral("https://example.com/x")});
+            QDBusPendingCall none =
+                call({QStringLiteral("just text"), QStringLiteral("https://example.com/x")});
             QTRY_VERIFY(none.isFinished());
             QVERIFY(none.isError());
             QCOMPARE(none.error().message(), QStringLiteral("No files to send."));
