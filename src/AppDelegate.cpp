@@ -220,8 +220,7 @@ void AppDelegate::showAbout() {
 }
 
 void AppDelegate::sendFiles(const QList<QUrl>& fileURLs) {
-    // WIRE: m_appState->send(fileURLs) once the send pipeline is merged.
-    Q_UNUSED(fileURLs);
+    m_appState->send(fileURLs);
 }
 
 void AppDelegate::startMachineChecks() {
