@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QJsonObject>
 #include <QString>
 
 #include <optional>
@@ -26,6 +28,14 @@ struct MachineInfo {
 
     // A whole number without decimals, anything else with one decimal.
     static QString mm(double millimetres);
+
+    // Decodes an "/info" reply. Absent when the body is not one JSON object, when a known key
+    // holds the wrong JSON type, or when it names neither a machine id nor a serial.
+    static std::optional<MachineInfo> parse(const QByteArray& body, const QString& host,
+                                            qint64 port, const std::optional<QString>& fingerprint);
+
+    // The fields under their own names, absent ones left out.
+    QJsonObject toJson() const;
 
     friend bool operator==(const MachineInfo&, const MachineInfo&) = default;
 };

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Networking/BrotherAPIError.h"
+#include "Networking/MachineInfo.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+
+#include <QCoroTask>
+
+#include <optional>
+
+class CertificateTrustSession;
+
+// Speaks HTTPS to one machine at one host and port. Cheap to make and drop: operations copy
+// what they need, so a client may go away while its requests are still in flight.
+class BrotherAPIClient {
+public:
+    static constexpr double uploadTimeoutSeconds = 30.0;
+    static constexpr qint64 defaultMaxUploadBytes = 3'000'000;
+
+    struct UploadBody {
+        QByteArray body;
+        QByteArray boundary;
+    };
+
+    BrotherAPIClient(QString host, qint64 port, CertificateTrustSession& session);
+
+    QString host() const { return m_host; }
+    qint64 port() const { return m_port; }
+
+    // "https://" + host + ":" + port + path, the port always written. Invalid when the host does
+    // not make a URL naming exactly that host and port.
+    QUrl url(const QString& path) const;
+
+    // What the machine says it is; absent on any failure.
+    QCoro::Task<std::optional<MachineInfo>> fetchInfo(double timeoutSeconds) const;
+
+    // Places one design in the machine's wireless pocket. Absent on success. `fileName` is the
+    // name's bytes as the file system holds them.
+    QCoro::Task<std::optional<BrotherAPIError>>
+    upload(QByteArray data, QByteArray fileName, qint64 maxBytes,
+           double timeoutSeconds = uploadTimeoutSeconds) const;
+
+    // The multipart form the machine's sewing endpoint expects, with a fresh random boundary.
+    // CR and LF in the name become "_" so a name cannot split the part's header lines.
+    static UploadBody buildUploadBody(const QByteArray& data, const QByteArray& fileName);
+
+private:
+    QString m_host;
+    qint64 m_port;
+    CertificateTrustSession* m_session;
+};

@@ -1,0 +1,37 @@
+#include "Networking/BrotherAPIError.h"
+
+#include "Support/ByteCountFormat.h"
+
+namespace {
+
+template <typename... Handlers>
+struct Overloaded : Handlers... {
+    using Handlers::operator()...;
+};
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
+} // namespace
+
+QString BrotherAPIError::errorDescription() const {
+    return std::visit(
+        Overloaded{
+            [](const TooLarge& error) {
+                return QStringLiteral(
+                           "This design is too large to send. The machine accepts up to ") +
+                       ByteCountFormat::fileSize(error.limit) + u'.';
+            },
+            [](const BadStatus& error) {
+                return QStringLiteral("The machine refused the design (status ") +
+                       QString::number(error.code) +
+                       QStringLiteral(
+                           "). If it's full, retrieve the waiting designs on the machine, or "
+                           "turn it off and on to empty its wireless pocket.");
+            },
+            [](const Unreachable&) {
+                return QStringLiteral("Couldn't reach the machine. Make sure it's on and "
+                                      "connected to Wi-Fi, then try again.");
+            },
+        },
+        kind);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <variant>
+
+// Why an upload failed. Each case carries the message the user reads.
+struct BrotherAPIError {
+    // The design file is larger than the limit the caller passed.
+    struct TooLarge {
+        qint64 limit = 0;
+        friend bool operator==(const TooLarge&, const TooLarge&) = default;
+    };
+    // The machine answered with a status from 400 to 599.
+    struct BadStatus {
+        qint64 code = 0;
+        friend bool operator==(const BadStatus&, const BadStatus&) = default;
+    };
+    // The request did not complete: no route, refused, time-out, TLS failure, cancellation.
+    struct Unreachable {
+        friend bool operator==(const Unreachable&, const Unreachable&) = default;
+    };
+
+    std::variant<TooLarge, BadStatus, Unreachable> kind;
+
+    static BrotherAPIError tooLarge(qint64 limit) { return {TooLarge{limit}}; }
+    static BrotherAPIError badStatus(qint64 code) { return {BadStatus{code}}; }
+    static BrotherAPIError unreachable() { return {Unreachable{}}; }
+
+    bool isUnreachable() const { return std::holds_alternative<Unreachable>(kind); }
+
+    QString errorDescription() const;
+
+    friend bool operator==(const BrotherAPIError&, const BrotherAPIError&) = default;
+};

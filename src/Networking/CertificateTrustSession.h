@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QNetworkRequest>
+#include <QObject>
+#include <QSslCertificate>
+#include <QString>
+#include <QUrl>
+
+#include <QCoroTask>
+
+#include <mutex>
+#include <optional>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// The one HTTPS client for all machine traffic. It accepts whatever certificate a machine
+// presents (trust on first use is built on top), remembers per host the leaf certificate of the
+// latest connection, and reports its SHA-256 fingerprint.
+//
+// Requests start and finish on the thread that owns the application object (Qt's network
+// threads do the I/O); fingerprints may be asked for from any thread.
+class CertificateTrustSession : public QObject {
+    Q_OBJECT
+
+public:
+    // What came back from a request that completed at the HTTP level. `statusCode` is 0 when
+    // the reply carried no HTTP status.
+    struct Response {
+        int statusCode = 0;
+        QByteArray body;
+    };
+
+    // Replies we read are a few hundred bytes; a peer that sends more is not a machine, and
+    // reading on would let it fill our memory.
+    static constexpr qint64 maxReplyBytes = 1024 * 1024;
+
+    // Created on first use, also when first used from several threads at once; never released.
+    static CertificateTrustSession& shared();
+
+    // GET with a total time-out. Absent when the request failed for any reason, including the
+    // time-out and a reply body longer than maxReplyBytes.
+    QCoro::Task<std::optional<Response>> data(QUrl url, double timeoutSeconds);
+
+    // POST through the same client and trust handling. The reply body is discarded unread.
+    // Absent when the request did not complete.
+    QCoro::Task<std::optional<Response>> post(QUrl url, QByteArray contentType, QByteArray body,
+                                              double timeoutSeconds);
+
+    // "%02X" pairs of the SHA-256 of the DER leaf certificate joined by ":", 95 characters.
+    // Absent before any connection to the host. The host is matched in any letter case.
+    std::optional<QString> certificateFingerprint(const QString& host) const;
+
+    static QString fingerprintText(const QSslCertificate& certificate);
+
+    // Drops idle kept-alive connections, so the next request to each host makes a new
+    // handshake. For tests and benchmarks.
+    void closeIdleConnections();
+
+private:
+    CertificateTrustSession();
+
+    enum class BodyHandling { keep, discard };
+
+    QNetworkRequest makeRequest(const QUrl& url) const;
+    QCoro::Task<std::optional<Response>> perform(QNetworkReply* reply, double timeoutSeconds,
+                                                 BodyHandling bodyHandling);
+    void record(QNetworkReply* reply);
+
+    QNetworkAccessManager* m_manager = nullptr;
+    mutable std::mutex m_lock;
+    QHash<QString, QSslCertificate> m_leafByHost; // guarded by m_lock
+};
