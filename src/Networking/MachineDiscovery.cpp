@@ -1,5 +1,8 @@
 #include "Networking/MachineDiscovery.h"
 
+#include "Networking/BrotherAPIClient.h"
+#include "Networking/CertificateTrustSession.h"
+
 #include <QCoroFuture>
 #include <QFile>
 #include <QProcess>
@@ -285,4 +288,19 @@ QStringList MachineDiscovery::arpCacheHosts() {
         return {};
     arp.waitForFinished(-1);
     return parseARPOutput(QString::fromUtf8(arp.readAllStandardOutput()));
+}
+
+namespace {
+
+QCoro::Task<std::optional<MachineInfo>> fetchInfoOverHTTPS(QString host, qint64 port,
+                                                           double timeout) {
+    const BrotherAPIClient client(std::move(host), port, CertificateTrustSession::shared());
+    co_return co_await client.fetchInfo(timeout);
+}
+
+} // namespace
+
+MachineDiscovery::Environment MachineDiscovery::Environment::system() {
+    return Environment{&MachineDiscovery::localIPv4Addresses, &MachineDiscovery::arpCacheHosts, 443,
+                       &fetchInfoOverHTTPS};
 }

@@ -7,6 +7,9 @@
 // and the subcommand names.
 namespace Commands {
 
+// Scans this computer's local networks for machines; `--port N` probes another port.
+int scan(const QStringList& arguments);
+
 // Writes the usage line of every command to stderr; returns 2.
 int usage();
 

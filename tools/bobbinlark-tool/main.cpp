@@ -17,7 +17,9 @@ struct Command {
 };
 
 const std::map<QString, Command>& commands() {
-    static const std::map<QString, Command> table{};
+    static const std::map<QString, Command> table{
+        {QStringLiteral("scan"), {"scan [--port N]", &Commands::scan}},
+    };
     return table;
 }
 
