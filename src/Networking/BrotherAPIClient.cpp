@@ -45,8 +45,9 @@ QUrl BrotherAPIClient::url(const QString& path) const {
     const QUrl url(QStringLiteral("https://") + m_host + u':' + QString::number(m_port) + path,
                    QUrl::StrictMode);
     // A host holding "/", "@", "#" or the like would silently name another server or path.
-    if (!url.isValid() || url.host().compare(m_host, Qt::CaseInsensitive) != 0 ||
-        url.port() != m_port || url.path() != path || !url.userInfo().isEmpty())
+    if (!url.isValid() || m_host.isEmpty() ||
+        url.host().compare(m_host, Qt::CaseInsensitive) != 0 || url.port() != m_port ||
+        url.path() != path || !url.userInfo().isEmpty())
         return {};
     return url;
 }

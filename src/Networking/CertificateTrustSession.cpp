@@ -24,8 +24,9 @@ CertificateTrustSession& CertificateTrustSession::shared() {
 
 CertificateTrustSession::CertificateTrustSession()
     : m_manager(new QNetworkAccessManager(this)) {
-    // No cookie jar contents are ever sent or kept; requests opt out of cookies and the cache
-    // themselves. A machine that redirects is answered as it is, never followed.
+    // The manager has no cache, so every request goes to the machine; asking for AlwaysNetwork
+    // would only add Cache-Control and Pragma headers. Requests opt out of cookies themselves.
+    // A machine that redirects is answered as it is, never followed.
     m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     m_manager->setAutoDeleteReplies(false);
     connect(m_manager, &QNetworkAccessManager::sslErrors, this,
@@ -47,8 +48,6 @@ QNetworkRequest CertificateTrustSession::makeRequest(const QUrl& url) const {
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
     tls.setPeerVerifyMode(QSslSocket::VerifyNone);
     request.setSslConfiguration(tls);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);

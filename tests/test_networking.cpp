@@ -1,0 +1,568 @@
+// The machine protocol against a fake machine over real TLS on loopback: certificate trust,
+// the info query and its reply, the design upload, and byte counts in messages.
+
+#include "Networking/BrotherAPIClient.h"
+#include "Networking/CertificateTrustSession.h"
+#include "Networking/MachineInfo.h"
+#include "Support/ByteCountFormat.h"
+#include "support/FakeMachine.h"
+
+#include <QCoroTask>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <barrier>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+CertificateTrustSession& session() {
+    return CertificateTrustSession::shared();
+}
+
+BrotherAPIClient clientFor(const FakeMachine& machine) {
+    return BrotherAPIClient(machine.host(), machine.port(), session());
+}
+
+std::optional<MachineInfo> fetch(const BrotherAPIClient& client, double timeout = 5) {
+    return QCoro::waitFor(client.fetchInfo(timeout));
+}
+
+std::optional<BrotherAPIError> send(const BrotherAPIClient& client, const QByteArray& data,
+                                    const QByteArray& fileName = "rose.pes",
+                                    qint64 maxBytes = BrotherAPIClient::defaultMaxUploadBytes,
+                                    double timeout = 5) {
+    return QCoro::waitFor(client.upload(data, fileName, maxBytes, timeout));
+}
+
+// Keeps event processing going for a while, so late replies and timers get delivered.
+void spin(int milliseconds) {
+    QTest::qWait(milliseconds);
+}
+
+const QRegularExpression fingerprintPattern(QStringLiteral("^([0-9A-F]{2}:){31}[0-9A-F]{2}$"));
+const QRegularExpression boundaryPattern(
+    QStringLiteral("^Bobbinlark-[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
+
+QByteArray expectedBody(const QByteArray& boundary, const QByteArray& name,
+                        const QByteArray& data) {
+    return "--" + boundary +
+           "\r\n"
+           "Content-Disposition: form-data; name=\"req_parameter\"; filename=\"req_parameter\"\r\n"
+           "Content-Type: application/x-www-form-urlencoded\r\n"
+           "\r\n"
+           "req_sessionid=0&req_appid=23&req_appver=100&req_appstate=3\r\n"
+           "--" +
+           boundary +
+           "\r\n"
+           "Content-Disposition: form-data; name=\"myfile\"; filename=\"" +
+           name +
+           "\"\r\n"
+           "Content-Type: application/octet-stream\r\n"
+           "\r\n" +
+           data + "\r\n--" + boundary + "--\r\n";
+}
+
+QByteArray boundaryOf(const FakeMachine::Request& request) {
+    const QByteArray prefix = "multipart/form-data; boundary=";
+    const QByteArray type = request.header("Content-Type").value_or(QByteArray());
+    return type.startsWith(prefix) ? type.mid(prefix.size()) : QByteArray();
+}
+
+} // namespace
+
+class TestNetworking : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Runs first, before anything else has touched the session.
+    void sessionComesIntoBeingOnceUnderConcurrentFirstUse() {
+        constexpr int threads = 8;
+        std::barrier start(threads);
+        std::vector<CertificateTrustSession*> seen(threads);
+        std::vector<std::thread> workers;
+        for (int i = 0; i < threads; ++i)
+            workers.emplace_back([&, i] {
+                start.arrive_and_wait();
+                seen[static_cast<size_t>(i)] = &CertificateTrustSession::shared();
+            });
+        for (std::thread& worker : workers)
+            worker.join();
+        for (CertificateTrustSession* instance : seen)
+            QCOMPARE(instance, &CertificateTrustSession::shared());
+        // Whichever thread made it, it serves requests on the application's thread.
+        QCOMPARE(session().thread(), QCoreApplication::instance()->thread());
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.5"))));
+        QVERIFY(fetch(clientFor(machine)).has_value());
+    }
+
+    void fingerprintIsAbsentBeforeAnyConnection() {
+        QCOMPARE(session().certificateFingerprint(QStringLiteral("127.0.0.99")), std::nullopt);
+    }
+
+    void fingerprintIsRecordedAndFoundInAnyLetterCase() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress::LocalHost));
+        const BrotherAPIClient client(QStringLiteral("LocalHost"), machine.port(), session());
+        const std::optional<MachineInfo> info = fetch(client);
+        QVERIFY(info.has_value());
+        QCOMPARE(info->certificateFingerprint, machine.fingerprint());
+        QVERIFY(fingerprintPattern.match(machine.fingerprint()).hasMatch());
+        QCOMPARE(info->certificateFingerprint->size(), 95);
+        for (const QString host : {"localhost", "LOCALHOST", "LocalHost"})
+            QCOMPARE(session().certificateFingerprint(host), machine.fingerprint());
+    }
+
+    void twoPortsOfOneHostShareOneRecord() {
+        FakeMachine first;
+        FakeMachine second;
+        QVERIFY(first.start(QHostAddress(QStringLiteral("127.0.0.6"))));
+        QVERIFY(second.start(QHostAddress(QStringLiteral("127.0.0.6"))));
+        QVERIFY(first.fingerprint() != second.fingerprint());
+        const QString host = QStringLiteral("127.0.0.6");
+
+        QCOMPARE(fetch(clientFor(first))->certificateFingerprint, first.fingerprint());
+        QCOMPARE(session().certificateFingerprint(host), first.fingerprint());
+        QCOMPARE(fetch(clientFor(second))->certificateFingerprint, second.fingerprint());
+        QCOMPARE(session().certificateFingerprint(host), second.fingerprint());
+        // A kept-alive connection to the first port reports its certificate again.
+        QCOMPARE(fetch(clientFor(first))->certificateFingerprint, first.fingerprint());
+        QCOMPARE(session().certificateFingerprint(host), first.fingerprint());
+    }
+
+    void changedCertificateIsSeenOnANewConnectionAndNeverBlocks() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.7"))));
+        const BrotherAPIClient client = clientFor(machine);
+        const QString before = machine.fingerprint();
+        QCOMPARE(fetch(client)->certificateFingerprint, before);
+
+        machine.rotateCertificate();
+        machine.closeConnections();
+        QVERIFY(machine.fingerprint() != before);
+        const std::optional<MachineInfo> info = fetch(client);
+        QVERIFY(info.has_value());
+        QCOMPARE(info->certificateFingerprint, machine.fingerprint());
+        QCOMPARE(send(client, "design"), std::nullopt);
+        QCOMPARE(machine.requests().size(), 3);
+    }
+
+    void parse_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("accepted");
+
+        QTest::newRow("only serial") << QByteArray("{\"serial\":\"S1\"}") << true;
+        QTest::newRow("only machine id") << QByteArray("{\"machine-id\":\"M1\"}") << true;
+        QTest::newRow("name without identity")
+            << QByteArray("{\"name\":\"Studio\",\"model\":3}") << false;
+        QTest::newRow("nulls are absent")
+            << QByteArray("{\"serial\":\"S1\",\"name\":null,\"model\":null,\"features\":null}")
+            << true;
+        QTest::newRow("null identity is absent")
+            << QByteArray("{\"serial\":null,\"machine-id\":null}") << false;
+        QTest::newRow("model as string")
+            << QByteArray("{\"serial\":\"S1\",\"model\":\"57\"}") << false;
+        QTest::newRow("serial as number") << QByteArray("{\"serial\":12}") << false;
+        QTest::newRow("fractional needles")
+            << QByteArray("{\"serial\":\"S1\",\"features\":{\"needles\":1.5}}") << false;
+        QTest::newRow("postsize as string")
+            << QByteArray("{\"serial\":\"S1\",\"features\":{\"postsize\":\"3\"}}") << false;
+        QTest::newRow("width as string")
+            << QByteArray("{\"serial\":\"S1\",\"features\":{\"embwidth\":\"2600\"}}") << false;
+        QTest::newRow("features as array")
+            << QByteArray("{\"serial\":\"S1\",\"features\":[]}") << false;
+        QTest::newRow("unknown keys ignored")
+            << QByteArray("{\"serial\":\"S1\",\"colour\":[1,2],\"extra\":{}}") << true;
+        QTest::newRow("empty body") << QByteArray() << false;
+        QTest::newRow("array") << QByteArray("[{\"serial\":\"S1\"}]") << false;
+        QTest::newRow("string") << QByteArray("\"serial\"") << false;
+        QTest::newRow("truncated") << QByteArray("{\"serial\":\"S1\"") << false;
+    }
+
+    void parse() {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, accepted);
+        const auto info =
+            MachineInfo::parse(body, QStringLiteral("10.0.0.2"), 8443, QStringLiteral("AB"));
+        QCOMPARE(info.has_value(), accepted);
+        if (info) {
+            QCOMPARE(info->host, QStringLiteral("10.0.0.2"));
+            QCOMPARE(info->port, 8443);
+            QCOMPARE(info->certificateFingerprint, QStringLiteral("AB"));
+            QCOMPARE(info->name, std::nullopt);
+            QCOMPARE(info->modelCode, std::nullopt);
+            QCOMPARE(info->needles, std::nullopt);
+        }
+    }
+
+    void parseMapsEveryField() {
+        const QByteArray body =
+            "{\"model\":57,\"version\":\"1.20\",\"serial\":\"A1B2\",\"name\":\" \\n Studio "
+            "Brother\\t \","
+            "\"machine-id\":\"MID-9\",\"features\":{\"embwidth\":1295,\"embheight\":1600,"
+            "\"needles\":6,\"postsize\":1500000}}";
+        const auto info = MachineInfo::parse(body, QStringLiteral("h"), 443, std::nullopt);
+        QVERIFY(info.has_value());
+        MachineInfo expected;
+        expected.host = QStringLiteral("h");
+        expected.port = 443;
+        expected.name = QStringLiteral("Studio Brother");
+        expected.machineID = QStringLiteral("MID-9");
+        expected.serial = QStringLiteral("A1B2");
+        expected.firmwareVersion = QStringLiteral("1.20");
+        expected.modelCode = 57;
+        expected.embroideryWidthMM = 129.5;
+        expected.embroideryHeightMM = 160.0;
+        expected.needles = 6;
+        expected.maxUploadBytes = 1500000;
+        QCOMPARE(*info, expected);
+
+        const auto blank = MachineInfo::parse("{\"serial\":\"S\",\"name\":\" \\r\\n \"}",
+                                              QStringLiteral("h"), 443, std::nullopt);
+        QVERIFY(blank.has_value());
+        QCOMPARE(blank->name, std::nullopt);
+        const auto fractional =
+            MachineInfo::parse("{\"serial\":\"S\",\"features\":{\"embwidth\":2600.5}}",
+                               QStringLiteral("h"), 443, std::nullopt);
+        QVERIFY(fractional.has_value());
+        QCOMPARE(fractional->embroideryWidthMM, 260.05);
+        QCOMPARE(fractional->embroideryHeightMM, std::nullopt);
+    }
+
+    void machineInfoJsonLeavesAbsentFieldsOut() {
+        const auto info =
+            MachineInfo::parse("{\"serial\":\"S\",\"features\":{\"embwidth\":2600,\"postsize\":9}}",
+                               QStringLiteral("192.168.1.50"), 443, QStringLiteral("FP"));
+        QVERIFY(info.has_value());
+        const QJsonObject json = info->toJson();
+        QCOMPARE(json.keys(), QStringList({"certificateFingerprint", "embroideryWidthMM", "host",
+                                           "maxUploadBytes", "port", "serial"}));
+        QCOMPARE(json.value(QLatin1StringView("embroideryWidthMM")).toDouble(), 260.0);
+        QCOMPARE(json.value(QLatin1StringView("port")).toInteger(), 443);
+        QCOMPARE(json.value(QLatin1StringView("maxUploadBytes")).toInteger(), 9);
+    }
+
+    void infoQueryMapsTheReplyOfAMachine() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.8"))));
+        const std::optional<MachineInfo> info = fetch(clientFor(machine));
+        QVERIFY(info.has_value());
+        QCOMPARE(info->host, QStringLiteral("127.0.0.8"));
+        QCOMPARE(info->port, machine.port());
+        QCOMPARE(info->name, QStringLiteral("Fake Machine"));
+        QCOMPARE(info->embroideryAreaText(), QStringLiteral("260 \u00D7 160 mm"));
+        QCOMPARE(info->maxUploadBytes, 3000000);
+
+        const QList<FakeMachine::Request> requests = machine.requests();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].method, QByteArray("GET"));
+        QCOMPARE(requests[0].path, QByteArray("/info"));
+        QCOMPARE(requests[0].body, QByteArray());
+        QCOMPARE(requests[0].header("Content-Type"), std::nullopt);
+        QCOMPARE(requests[0].header("Cookie"), std::nullopt);
+        QCOMPARE(requests[0].header("Cache-Control"), std::nullopt);
+    }
+
+    void infoQueryAcceptsOnlyStatus200_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("answered");
+        QTest::newRow("200") << 200 << true;
+        QTest::newRow("201") << 201 << false;
+        QTest::newRow("204") << 204 << false;
+        QTest::newRow("302") << 302 << false;
+        QTest::newRow("404") << 404 << false;
+        QTest::newRow("500") << 500 << false;
+    }
+
+    void infoQueryAcceptsOnlyStatus200() {
+        QFETCH(int, status);
+        QFETCH(bool, answered);
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.8"))));
+        machine.setInfoStatus(status);
+        QCOMPARE(fetch(clientFor(machine)).has_value(), answered);
+        QCOMPARE(machine.requests().size(), 1);
+    }
+
+    void infoReplyIsCappedAtOneMebibyte() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.9"))));
+        const QByteArray head = "{\"serial\":\"S1\",\"pad\":\"";
+        const QByteArray tail = "\"}";
+        const auto bodyOf = [&](qsizetype size) {
+            return head + QByteArray(size - head.size() - tail.size(), 'x') + tail;
+        };
+        machine.setInfoBody(bodyOf(CertificateTrustSession::maxReplyBytes));
+        QVERIFY(fetch(clientFor(machine)).has_value());
+        machine.setInfoBody(bodyOf(CertificateTrustSession::maxReplyBytes + 1));
+        QCOMPARE(fetch(clientFor(machine)), std::nullopt);
+        machine.setInfoBody(bodyOf(16 * CertificateTrustSession::maxReplyBytes));
+        QCOMPARE(fetch(clientFor(machine)), std::nullopt);
+    }
+
+    void infoQueryTimesOut() {
+        FakeMachine silent;
+        QVERIFY(silent.start(QHostAddress(QStringLiteral("127.0.0.10"))));
+        silent.setNeverAnswer(true);
+        QCOMPARE(fetch(clientFor(silent), 0.3), std::nullopt);
+
+        // Handshake done and request read, the answer comes too late.
+        FakeMachine slow;
+        QVERIFY(slow.start(QHostAddress(QStringLiteral("127.0.0.10"))));
+        slow.setDelay(800);
+        QCOMPARE(fetch(clientFor(slow), 0.3), std::nullopt);
+        QCOMPARE(slow.requests().size(), 1);
+        QVERIFY(fetch(clientFor(slow), 5).has_value());
+    }
+
+    void nothingListeningIsNoAnswer() {
+        quint16 freePort = 0;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress(QStringLiteral("127.0.0.11"))));
+            freePort = probe.serverPort();
+        }
+        const BrotherAPIClient client(QStringLiteral("127.0.0.11"), freePort, session());
+        QCOMPARE(fetch(client), std::nullopt);
+        QCOMPARE(send(client, "x"), BrotherAPIError::unreachable());
+    }
+
+    void urlsNameExactlyTheHostAndPort() {
+        const BrotherAPIClient client(QStringLiteral("192.168.1.50"), 443, session());
+        QCOMPARE(client.url(QStringLiteral("/info")).toString(),
+                 QStringLiteral("https://192.168.1.50:443/info"));
+        QCOMPARE(BrotherAPIClient(QStringLiteral("brother.lan"), 8443, session())
+                     .url(QStringLiteral("/sewing/sewing.cgi"))
+                     .toString(),
+                 QStringLiteral("https://brother.lan:8443/sewing/sewing.cgi"));
+        // Hosts that would name another server, or no URL at all.
+        for (const QString host : {"evil.lan/x?", "user@127.0.0.1", "127.0.0.1#", "", "a b"}) {
+            const BrotherAPIClient bad(host, 443, session());
+            QVERIFY2(!bad.url(QStringLiteral("/info")).isValid(), qPrintable(host));
+            QCOMPARE(fetch(bad), std::nullopt);
+            QCOMPARE(send(bad, "x"), BrotherAPIError::unreachable());
+        }
+    }
+
+    void manyQueriesRunAtOnce() {
+        constexpr int machines = 8;
+        constexpr int perMachine = 8;
+        std::vector<std::unique_ptr<FakeMachine>> fakes;
+        for (int i = 0; i < machines; ++i) {
+            fakes.push_back(std::make_unique<FakeMachine>());
+            QVERIFY(fakes.back()->start(QHostAddress(QStringLiteral("127.0.1.%1").arg(i + 1))));
+            fakes.back()->setDelay(100);
+        }
+        std::vector<QCoro::Task<std::optional<MachineInfo>>> tasks;
+        for (int i = 0; i < machines * perMachine; ++i)
+            tasks.push_back(clientFor(*fakes[static_cast<size_t>(i % machines)]).fetchInfo(5));
+        for (size_t i = 0; i < tasks.size(); ++i) {
+            const std::optional<MachineInfo> info = QCoro::waitFor(tasks[i]);
+            QVERIFY(info.has_value());
+            QCOMPARE(info->host, fakes[i % machines]->host());
+            QCOMPARE(info->certificateFingerprint, fakes[i % machines]->fingerprint());
+        }
+        for (const auto& fake : fakes)
+            QCOMPARE(fake->requests().size(), perMachine);
+    }
+
+    void droppedRequestsFinishHarmlessly() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.12"))));
+        machine.setDelay(200);
+        {
+            auto client = std::make_unique<BrotherAPIClient>(clientFor(machine));
+            auto info = client->fetchInfo(5);
+            auto upload = client->upload("design", "a.pes", 100, 5);
+            auto late = client->fetchInfo(0.05);
+            client.reset();
+        } // tasks dropped while their requests are in flight
+        // The short one may be cancelled before its request is out; the others reach the machine
+        // and are answered after their tasks are gone.
+        QTRY_VERIFY(machine.requests().size() >= 2);
+        spin(400);
+        QVERIFY(fetch(clientFor(machine)).has_value());
+    }
+
+    void uploadStatuses_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<std::optional<BrotherAPIError>>("expected");
+        const std::optional<BrotherAPIError> success;
+        // 100 is an interim answer in HTTP, never a final one; the other 1xx are final.
+        for (const int status : {101, 103, 200, 204, 302, 304, 399, 600, 999})
+            QTest::addRow("%d", status) << status << success;
+        for (const int status : {400, 404, 413, 500, 599})
+            QTest::addRow("%d", status)
+                << status << std::optional(BrotherAPIError::badStatus(status));
+    }
+
+    void uploadStatuses() {
+        QFETCH(int, status);
+        QFETCH(std::optional<BrotherAPIError>, expected);
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.13"))));
+        machine.setUploadStatus(status);
+        const QByteArray data = "#PES0001 stitches";
+        QCOMPARE(send(clientFor(machine), data), expected);
+        QCOMPARE(machine.requests().size(), 1);
+        const auto design = FakeMachine::designFrom(machine.requests().first());
+        QVERIFY(design.has_value());
+        QCOMPARE(design->data, data);
+    }
+
+    void uploadSendsTheExactBody() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.14"))));
+        QByteArray data(256, '\0');
+        for (int i = 0; i < data.size(); ++i)
+            data[i] = static_cast<char>(i); // every byte value, CR, LF and "--" included
+        QCOMPARE(send(clientFor(machine), data, "flower.dst"), std::nullopt);
+
+        const FakeMachine::Request request = machine.requests().value(0);
+        QCOMPARE(request.method, QByteArray("POST"));
+        QCOMPARE(request.path, QByteArray("/sewing/sewing.cgi"));
+        const QByteArray boundary = boundaryOf(request);
+        QVERIFY(boundaryPattern.match(QString::fromLatin1(boundary)).hasMatch());
+        QCOMPARE(boundary.size(), 47);
+        QCOMPARE(request.body, expectedBody(boundary, "flower.dst", data));
+        QCOMPARE(request.header("Content-Length"), QByteArray::number(request.body.size()));
+        QCOMPARE(request.header("MIME-Version"), std::nullopt);
+        QCOMPARE(request.header("Cookie"), std::nullopt);
+    }
+
+    void bodyLayout() {
+        const auto built = BrotherAPIClient::buildUploadBody("0123456789", "abcd.pes");
+        QCOMPARE(built.body.size(), 468);
+        QCOMPARE(built.body, expectedBody(built.boundary, "abcd.pes", "0123456789"));
+        QCOMPARE(BrotherAPIClient::buildUploadBody({}, {}).body.size(), 450);
+        const QByteArray utf8Name = QStringLiteral("Blüte.pes").toUtf8();
+        QCOMPARE(BrotherAPIClient::buildUploadBody("abc", utf8Name).body.size(),
+                 450 + utf8Name.size() + 3);
+    }
+
+    void twoUploadsDifferOnlyInTheBoundary() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.14"))));
+        const BrotherAPIClient client = clientFor(machine);
+        QCOMPARE(send(client, "same design"), std::nullopt);
+        QCOMPARE(send(client, "same design"), std::nullopt);
+        const QList<FakeMachine::Request> requests = machine.requests();
+        QCOMPARE(requests.size(), 2);
+        const QByteArray first = boundaryOf(requests[0]);
+        const QByteArray second = boundaryOf(requests[1]);
+        QVERIFY(first != second);
+        QVERIFY(requests[0].body != requests[1].body);
+        QCOMPARE(QByteArray(requests[0].body).replace(first, "B"),
+                 QByteArray(requests[1].body).replace(second, "B"));
+    }
+
+    void fileNameBytesAreKeptSaveLineBreaks() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.15"))));
+        const BrotherAPIClient client = clientFor(machine);
+        const QList<QPair<QByteArray, QByteArray>> names{
+            {"say \"hi\".pes", "say \"hi\".pes"},
+            {"back\\slash%20.pes", "back\\slash%20.pes"},
+            {"caf\xE9.pes", "caf\xE9.pes"}, // Latin-1 bytes, not UTF-8: sent as they are
+            {"a\r\nContent-Type: text/html\r\n.pes", "a__Content-Type: text/html__.pes"},
+            {"line\nbreak\r.pes", "line_break_.pes"},
+        };
+        for (const auto& [given, announced] : names) {
+            machine.clearRequests();
+            QCOMPARE(send(client, "data", given), std::nullopt);
+            const FakeMachine::Request request = machine.requests().value(0);
+            QCOMPARE(request.body, expectedBody(boundaryOf(request), announced, "data"));
+        }
+    }
+
+    void sizeLimitIsCheckedBeforeAnyRequest() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.16"))));
+        const BrotherAPIClient client = clientFor(machine);
+        QCOMPARE(send(client, QByteArray(100, 'a'), "a.pes", 100), std::nullopt);
+        QCOMPARE(machine.requests().size(), 1);
+        QCOMPARE(send(client, QByteArray(101, 'a'), "a.pes", 100), BrotherAPIError::tooLarge(100));
+        QCOMPARE(send(client, "x", "a.pes", 0), BrotherAPIError::tooLarge(0));
+        QCOMPARE(send(client, QByteArray(), "a.pes", 0), std::nullopt);
+        spin(100);
+        QCOMPARE(machine.requests().size(), 2);
+        QCOMPARE(FakeMachine::designFrom(machine.requests()[1])->data, QByteArray());
+    }
+
+    void uploadTimesOutOnASilentMachine() {
+        FakeMachine silent;
+        QVERIFY(silent.start(QHostAddress(QStringLiteral("127.0.0.17"))));
+        silent.setNeverAnswer(true);
+        QCOMPARE(send(clientFor(silent), "data", "a.pes", 100, 0.3),
+                 BrotherAPIError::unreachable());
+
+        FakeMachine slow;
+        QVERIFY(slow.start(QHostAddress(QStringLiteral("127.0.0.17"))));
+        slow.setDelay(800);
+        QCOMPARE(send(clientFor(slow), "data", "a.pes", 100, 0.3), BrotherAPIError::unreachable());
+        QCOMPARE(slow.requests().size(), 1);
+        QCOMPARE(BrotherAPIClient::uploadTimeoutSeconds, 30.0);
+    }
+
+    void errorDescriptions() {
+        QCOMPARE(BrotherAPIError::tooLarge(3'000'000).errorDescription(),
+                 QStringLiteral("This design is too large to send. The machine accepts up to 3 "
+                                "MB."));
+        QCOMPARE(BrotherAPIError::tooLarge(1'500'000).errorDescription(),
+                 QStringLiteral("This design is too large to send. The machine accepts up to "
+                                "1.5 MB."));
+        QCOMPARE(BrotherAPIError::badStatus(413).errorDescription(),
+                 QStringLiteral("The machine refused the design (status 413). If it's full, "
+                                "retrieve the waiting designs on the machine, or turn it off and "
+                                "on to empty its wireless pocket."));
+        QCOMPARE(BrotherAPIError::unreachable().errorDescription(),
+                 QStringLiteral("Couldn't reach the machine. Make sure it's on and connected to "
+                                "Wi-Fi, then try again."));
+        QVERIFY(BrotherAPIError::unreachable().isUnreachable());
+        QVERIFY(!BrotherAPIError::badStatus(500).isUnreachable());
+    }
+
+    void byteCounts_data() {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << qint64(0) << "Zero KB";
+        QTest::newRow("one") << qint64(1) << "1 byte";
+        QTest::newRow("two") << qint64(2) << "2 bytes";
+        QTest::newRow("999") << qint64(999) << "999 bytes";
+        QTest::newRow("1000") << qint64(1000) << "1 KB";
+        QTest::newRow("1499") << qint64(1499) << "1 KB";
+        QTest::newRow("1500") << qint64(1500) << "2 KB";
+        QTest::newRow("999499") << qint64(999'499) << "999 KB";
+        QTest::newRow("999500") << qint64(999'500) << "1 MB";
+        QTest::newRow("999999") << qint64(999'999) << "1 MB";
+        QTest::newRow("1.5 MB") << qint64(1'500'000) << "1.5 MB";
+        QTest::newRow("1.25 MB") << qint64(1'250'000) << "1.3 MB";
+        QTest::newRow("1.04 MB") << qint64(1'040'000) << "1 MB";
+        QTest::newRow("3 MB") << qint64(3'000'000) << "3 MB";
+        QTest::newRow("999.96 MB") << qint64(999'960'000) << "1 GB";
+        QTest::newRow("1.23 GB") << qint64(1'234'000'000) << "1.23 GB";
+        QTest::newRow("2.5 GB") << qint64(2'500'000'000) << "2.5 GB";
+        QTest::newRow("2 TB") << qint64(2'000'000'000'000) << "2 TB";
+        QTest::newRow("largest") << std::numeric_limits<qint64>::max() << "9.22 EB";
+        QTest::newRow("negative") << qint64(-1'500'000) << "-1.5 MB";
+        QTest::newRow("most negative") << std::numeric_limits<qint64>::min() << "-9.22 EB";
+    }
+
+    void byteCounts() {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(ByteCountFormat::fileSize(bytes), text);
+    }
+};
+
+Q_DECLARE_METATYPE(std::optional<BrotherAPIError>)
+
+QTEST_MAIN(TestNetworking)
+#include "test_networking.moc"
