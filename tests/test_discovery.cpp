@@ -3,6 +3,7 @@
 // injected; nothing here sees this computer's own network.
 
 #include "Networking/MachineDiscovery.h"
+#include "support/FakeMachine.h"
 
 #include <QCoroTimer>
 #include <QTest>
@@ -437,6 +438,69 @@ private slots:
         QCOMPARE(QSet(collected.begin(), collected.end()), machines);
         // The neighbour was asked first.
         QCOMPARE(probes->started.first(), QStringLiteral("10.1.0.200"));
+    }
+
+    void scanOverLoopbackFindsTheMachines() {
+        // Machines on three addresses of 127.0.0.0/24 at one port; a web server that is no
+        // machine on a fourth; every other address refuses. The real HTTPS probe is used.
+        FakeMachine first;
+        QVERIFY(first.start(QHostAddress(QStringLiteral("127.0.0.31"))));
+        const quint16 port = first.port();
+        FakeMachine second;
+        FakeMachine third;
+        FakeMachine notAMachine;
+        QVERIFY(second.start(QHostAddress(QStringLiteral("127.0.0.140")), port));
+        QVERIFY(third.start(QHostAddress(QStringLiteral("127.0.0.254")), port));
+        QVERIFY(notAMachine.start(QHostAddress(QStringLiteral("127.0.0.2")), port));
+        first.setInfoBody("{\"serial\":\"S-31\",\"name\":\"First\"}");
+        second.setInfoBody("{\"machine-id\":\"M-140\"}");
+        third.setInfoBody("{\"serial\":\"S-254\",\"machine-id\":\"M-254\"}");
+        notAMachine.setInfoStatus(404);
+
+        auto arpReads = std::make_shared<int>(0);
+        MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
+        environment.interfaces = [] {
+            return QList{IPv4Address{{127, 0, 0, 1}, {255, 255, 255, 0}}};
+        };
+        environment.arpHosts = [arpReads] {
+            ++*arpReads;
+            return QStringList{QStringLiteral("127.0.0.140"), QStringLiteral("10.0.0.1")};
+        };
+        environment.port = port;
+
+        auto reported = std::make_shared<QList<MachineInfo>>();
+        auto returned = std::make_shared<bool>(false);
+        auto lateReports = std::make_shared<int>(0);
+        MachineDiscovery::OnFound onFound = [reported, returned,
+                                             lateReports](MachineInfo info) -> QCoro::Task<> {
+            if (*returned)
+                ++*lateReports;
+            reported->append(info);
+            co_return;
+        };
+        const auto result = QCoro::waitFor(MachineDiscovery(3.5, 64, environment).scan(onFound));
+        *returned = true;
+
+        QCOMPARE(*lateReports, 0);
+        QCOMPARE(*arpReads, 1);
+        const auto& completed = std::get<MachineDiscovery::Completed>(result);
+        QCOMPARE(completed.machines, *reported);
+        QCOMPARE(completed.machines.size(), 3);
+        // The neighbour was probed in the first wave; its answer is first unless a later probe
+        // happened to overtake it, so only the set is certain.
+        QHash<QString, MachineInfo> byHost;
+        for (const MachineInfo& info : completed.machines)
+            byHost.insert(info.host, info);
+        QCOMPARE(byHost.value(QStringLiteral("127.0.0.31")).name, QStringLiteral("First"));
+        QCOMPARE(byHost.value(QStringLiteral("127.0.0.31")).certificateFingerprint,
+                 first.fingerprint());
+        QCOMPARE(byHost.value(QStringLiteral("127.0.0.140")).machineID, QStringLiteral("M-140"));
+        QCOMPARE(byHost.value(QStringLiteral("127.0.0.254")).serial, QStringLiteral("S-254"));
+        for (const MachineInfo& info : completed.machines)
+            QCOMPARE(info.port, port);
+        QCOMPARE(notAMachine.requests().size(), 1); // asked, and not taken for a machine
+        QCOMPARE(first.requests().size(), 1);
+        QCOMPARE(first.requests().first().path, QByteArray("/info"));
     }
 
 private:
