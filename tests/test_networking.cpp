@@ -9,8 +9,10 @@
 
 #include <QCoroTask>
 #include <QJsonDocument>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -73,6 +75,28 @@ QByteArray boundaryOf(const FakeMachine::Request& request) {
     const QByteArray prefix = "multipart/form-data; boundary=";
     const QByteArray type = request.header("Content-Type").value_or(QByteArray());
     return type.startsWith(prefix) ? type.mid(prefix.size()) : QByteArray();
+}
+
+struct ToolRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+
+    // Qt may warn about the environment first; the command's own message is the last line.
+    QByteArray message() const { return err.trimmed().split('\n').constLast(); }
+};
+
+// Runs bobbinlark-tool while this thread's event loop keeps the fake machines answering.
+ToolRun runTool(const QStringList& arguments) {
+    QProcess process;
+    process.setProgram(QStringLiteral(BOBBINLARK_TOOL_PATH));
+    process.setArguments(arguments);
+    process.start();
+    QSignalSpy finished(&process, &QProcess::finished);
+    if (!finished.wait(20000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 } // namespace
@@ -509,6 +533,52 @@ private slots:
         QCOMPARE(send(clientFor(slow), "data", "a.pes", 100, 0.3), BrotherAPIError::unreachable());
         QCOMPARE(slow.requests().size(), 1);
         QCOMPARE(BrotherAPIClient::uploadTimeoutSeconds, 30.0);
+    }
+
+    void toolCommands() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.18"))));
+        const QString port = QString::number(machine.port());
+
+        ToolRun run = runTool({"info", "127.0.0.18", port});
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(json.value(QLatin1StringView("serial")).toString(), QStringLiteral("A1B2C3D4"));
+        QCOMPARE(json.value(QLatin1StringView("embroideryWidthMM")).toDouble(), 260.0);
+        QCOMPARE(json.value(QLatin1StringView("certificateFingerprint")).toString(),
+                 machine.fingerprint());
+
+        machine.setInfoStatus(404);
+        run = runTool({"info", "127.0.0.18", port});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.message(), "No machine answered at 127.0.0.18:" + port.toLatin1() + ".");
+        QCOMPARE(runTool({"info", "127.0.0.18", "70000"}).exitCode, 2);
+        QCOMPARE(runTool({"info"}).exitCode, 2);
+
+        QTemporaryDir folder;
+        const QString design = folder.filePath(QStringLiteral("tulip.pes"));
+        QFile file(design);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#PES design");
+        file.close();
+        machine.clearRequests();
+        run = runTool({"upload", "127.0.0.18", port, design});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, "Sent " + design.toUtf8() + "\n");
+        const auto received = FakeMachine::designFrom(machine.requests().value(0));
+        QVERIFY(received.has_value());
+        QCOMPARE(received->fileName, QByteArray("tulip.pes"));
+        QCOMPARE(received->data, QByteArray("#PES design"));
+
+        run = runTool({"upload", "127.0.0.18", port, design, "--max-bytes", "10"});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.message(), BrotherAPIError::tooLarge(10).errorDescription().toUtf8());
+        machine.setUploadStatus(503);
+        run = runTool({"upload", "127.0.0.18", port, design});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.message(), BrotherAPIError::badStatus(503).errorDescription().toUtf8());
+        QCOMPARE(runTool({"upload", "127.0.0.18", design, "--max-bytes"}).exitCode, 2);
+        QCOMPARE(machine.requests().size(), 2);
     }
 
     void errorDescriptions() {

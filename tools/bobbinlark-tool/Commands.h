@@ -2,15 +2,29 @@
 
 #include <QStringList>
 
+#include <optional>
+
 // Each subcommand of bobbinlark-tool lives in its own file and returns the process exit code:
 // 0 on success, 1 when the work failed, 2 for a usage error. `arguments` excludes the program
 // and the subcommand names.
 namespace Commands {
 
-// Scans this computer's local networks for machines; `--port N` probes another port.
-int scan(const QStringList& arguments);
+// The info query's time-out, as the program's own reachability checks use.
+inline constexpr double infoTimeoutSeconds = 5.0;
 
 // Writes the usage line of every command to stderr; returns 2.
 int usage();
+
+// A TCP port from 1 to 65535 in decimal; absent otherwise.
+std::optional<qint64> parsePort(const QString& text);
+
+// info HOST [PORT]: prints the machine's info as one JSON object.
+int info(const QStringList& arguments);
+
+// upload HOST [PORT] FILE [--max-bytes N]: sends one design file.
+int upload(const QStringList& arguments);
+
+// scan [--port N]: the program's own network scan; one JSON object per machine as it answers.
+int scan(const QStringList& arguments);
 
 } // namespace Commands

@@ -27,11 +27,10 @@ int Commands::scan(const QStringList& arguments) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (arguments[i] != QLatin1StringView("--port") || i + 1 >= arguments.size())
             return usage();
-        bool ok = false;
-        const int port = arguments[++i].toInt(&ok);
-        if (!ok || port < 1 || port > 65535)
+        const std::optional<qint64> port = parsePort(arguments[++i]);
+        if (!port)
             return usage();
-        environment.port = port;
+        environment.port = *port;
     }
 
     // Counts the candidates actually probed, for the summary.

@@ -18,6 +18,8 @@ struct Command {
 
 const std::map<QString, Command>& commands() {
     static const std::map<QString, Command> table{
+        {QStringLiteral("info"), {"info HOST [PORT]", Commands::info}},
+        {QStringLiteral("upload"), {"upload HOST [PORT] FILE [--max-bytes N]", Commands::upload}},
         {QStringLiteral("scan"), {"scan [--port N]", &Commands::scan}},
     };
     return table;
@@ -30,6 +32,14 @@ int Commands::usage() {
     for (const auto& [name, command] : commands())
         std::fprintf(stderr, "  bobbinlark-tool %s\n", command.usage);
     return 2;
+}
+
+std::optional<qint64> Commands::parsePort(const QString& text) {
+    bool ok = false;
+    const qint64 port = text.toLongLong(&ok);
+    if (!ok || port < 1 || port > 65535)
+        return std::nullopt;
+    return port;
 }
 
 int main(int argc, char* argv[]) {

@@ -1,0 +1,52 @@
+// bobbinlark-tool upload HOST [PORT] FILE [--max-bytes N]: sends one design.
+
+#include "Commands.h"
+
+#include "Networking/BrotherAPIClient.h"
+#include "Networking/CertificateTrustSession.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+int Commands::upload(const QStringList& arguments) {
+    QStringList positional;
+    qint64 maxBytes = BrotherAPIClient::defaultMaxUploadBytes;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1StringView("--max-bytes")) {
+            bool ok = false;
+            maxBytes = arguments.value(i + 1).toLongLong(&ok);
+            if (!ok || maxBytes < 0)
+                return usage();
+            ++i;
+        } else {
+            positional << arguments[i];
+        }
+    }
+    if (positional.size() < 2 || positional.size() > 3)
+        return usage();
+    const QString host = positional.first();
+    const QString path = positional.last();
+    const std::optional<qint64> port =
+        positional.size() == 3 ? parsePort(positional[1]) : std::optional<qint64>(443);
+    if (!port)
+        return usage();
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "Couldn't read %s: %s\n", qPrintable(path),
+                     qPrintable(file.errorString()));
+        return 1;
+    }
+    const QByteArray data = file.readAll();
+    const BrotherAPIClient client(host, *port, CertificateTrustSession::shared());
+    const std::optional<BrotherAPIError> error = QCoro::waitFor(
+        client.upload(data, QFile::encodeName(QFileInfo(path).fileName()), maxBytes));
+    if (error) {
+        std::fprintf(stderr, "%s\n", qPrintable(error->errorDescription()));
+        return 1;
+    }
+    std::printf("Sent %s\n", qPrintable(path));
+    return 0;
+}
