@@ -224,5 +224,6 @@ void AppDelegate::sendFiles(const QList<QUrl>& fileURLs) {
 }
 
 void AppDelegate::startMachineChecks() {
-    // WIRE: start m_appState->popoverDidOpen(), not awaited, once discovery is merged.
+    // Not awaited and not kept: the checks run on while the popover is open.
+    [[maybe_unused]] QCoro::Task<> checks = m_appState->popoverDidOpen();
 }
