@@ -3,6 +3,7 @@
 // the delegate that ties them to the state.
 
 #include "AppDelegate.h"
+#include "Networking/MachineDiscovery.h"
 #include "Support/LoginItem.h"
 #include "Support/ServicesProvider.h"
 #include "Support/SettingsStore.h"
@@ -11,6 +12,7 @@
 #include "Views/HeaderButton.h"
 #include "Views/PopoverView.h"
 #include "Views/PopoverWindow.h"
+#include "support/FakeMachine.h"
 #include "support/TemporaryStore.h"
 
 #include <QApplication>
@@ -100,6 +102,37 @@ LoginItem::Service fakeSystem(LoginItem::Status& status, int& settingsOpened,
         [&settingsOpened] { ++settingsOpened; },
     };
 }
+
+// A delegate for tests: no session bus, and its machine checks and scans stay on loopback
+// (no interfaces, so a scan probes nothing); scans are counted.
+struct QuietDelegate {
+    std::shared_ptr<int> scans = std::make_shared<int>(0);
+    AppDelegate delegate;
+
+    explicit QuietDelegate(const TemporaryStore& store)
+        : delegate(store.open(), AppDelegate::Options{false, false, 50}) {
+        MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
+        environment.interfaces = [counter = scans] {
+            ++*counter;
+            return QList<MachineDiscovery::IPv4Address>{};
+        };
+        environment.arpHosts = [] { return QStringList{}; };
+        delegate.appState().setDiscoveryEnvironment(environment);
+    }
+    ~QuietDelegate() { settle(); }
+
+    // Waits until no check, scan or send is running, so nothing outlives the state.
+    bool settle() {
+        AppState& state = delegate.appState();
+        return QTest::qWaitFor(
+            [&state] {
+                const QList<Reachability> values = state.reachability().values();
+                return !state.isDiscovering() && !state.isSending() &&
+                       !values.contains(Reachability::checking);
+            },
+            20000);
+    }
+};
 
 } // namespace
 
@@ -661,7 +694,8 @@ private slots:
 
     void withoutATrayTheWindowIsShownAtLaunch() {
         TemporaryStore store;
-        AppDelegate delegate(store.open(), AppDelegate::Options{false, true, 50});
+        QuietDelegate quiet(store);
+        AppDelegate& delegate = quiet.delegate;
         QCOMPARE(AppDelegate::shared(), &delegate);
         QVERIFY(!delegate.popover());
         QSignalSpy openings(&delegate, &AppDelegate::popoverOpened);
@@ -674,6 +708,8 @@ private slots:
         QVERIFY(!delegate.popover()->isFloating());
         QCOMPARE(delegate.popover()->size(), QSize(360, 520));
         QCOMPARE(openings.count(), 1);
+        QVERIFY(quiet.settle());
+        QCOMPARE(*quiet.scans, 1); // no machine saved: the opening's checks looked for one
 
         // The close button hides it; a later launch without files shows it again.
         delegate.popover()->findChild<CloseButton*>()->click();
@@ -681,8 +717,12 @@ private slots:
         delegate.showRequested();
         QVERIFY(delegate.isPopoverShown());
         QCOMPARE(openings.count(), 2);
-        delegate.showRequested(); // already open: no new opening
+        QVERIFY(quiet.settle());
+        QCOMPARE(*quiet.scans, 2);
+        delegate.showRequested(); // already open: no new opening, no new checks
         QCOMPARE(openings.count(), 2);
+        QVERIFY(quiet.settle());
+        QCOMPARE(*quiet.scans, 2);
 
         QStringList menu;
         for (QAction* action : delegate.trayMenu()->actions())
@@ -695,15 +735,18 @@ private slots:
 
     void openingClearsAnErrorButKeepsOtherStatuses() {
         TemporaryStore store;
-        AppDelegate delegate(store.open(), AppDelegate::Options{false, false, 50});
+        QuietDelegate quiet(store);
+        AppDelegate& delegate = quiet.delegate;
         delegate.applicationDidFinishLaunching();
         AppState& state = delegate.appState();
+        QVERIFY(quiet.settle());
 
         delegate.closePopover();
         state.setSendStatus(SendStatuses::Error{QStringLiteral("The machine didn't answer.")});
         delegate.togglePopover();
         QVERIFY(delegate.isPopoverShown());
         QCOMPARE(state.sendStatus(), SendStatus(SendStatuses::Idle{}));
+        QVERIFY(quiet.settle());
 
         // Shown already: a toggle closes and touches nothing.
         state.setSendStatus(SendStatuses::Error{QStringLiteral("Later failure.")});
@@ -717,29 +760,102 @@ private slots:
         state.setSendStatus(sent);
         delegate.togglePopover();
         QCOMPARE(state.sendStatus(), sent);
+        QVERIFY(quiet.settle());
 
         delegate.closePopover();
         const SendStatus sending = SendStatuses::Sending{QStringLiteral("a.pes"), 1, 2};
         state.setSendStatus(sending);
         delegate.togglePopover();
         QCOMPARE(state.sendStatus(), sending);
+        QVERIFY(quiet.settle());
+    }
+
+    void receivedFilesOpenThePopoverThenGoOutInOneRequest() {
+        FakeMachine machine;
+        QVERIFY(machine.start());
+        QTemporaryDir designs;
+        const QString flower = designs.filePath(QStringLiteral("flower.pes"));
+        const QString rose = designs.filePath(QStringLiteral("rose.dst"));
+        const QString notes = designs.filePath(QStringLiteral("notes.txt"));
+        QVERIFY(writeFile(flower, "#PES0001 flower"));
+        QVERIFY(writeFile(rose, "LA:rose"));
+        QVERIFY(writeFile(notes, "not a design"));
+
+        TemporaryStore store;
+        QuietDelegate quiet(store);
+        AppDelegate& delegate = quiet.delegate;
+        AppState& state = delegate.appState();
+        state.addMachine(SavedMachine{QUuid::createUuid(), QStringLiteral("Studio"), machine.host(),
+                                      machine.port(), std::nullopt, std::nullopt, std::nullopt});
+        delegate.applicationDidFinishLaunching();
+        QVERIFY(quiet.settle());
+        delegate.closePopover();
+        state.setSendStatus(SendStatuses::Error{QStringLiteral("An old failure.")});
+
+        QList<SendStatus> statuses;
+        connect(&state, &AppState::sendStatusChanged, this,
+                [&] { statuses.append(state.sendStatus()); });
+        std::optional<SendStatus> statusWhenOpened;
+        connect(&delegate, &AppDelegate::popoverOpened, this,
+                [&] { statusWhenOpened = state.sendStatus(); });
+
+        delegate.receive(
+            {QUrl::fromLocalFile(flower), QUrl::fromLocalFile(notes), QUrl::fromLocalFile(rose)});
+        // Nothing happens while the caller is still running.
+        QVERIFY(!delegate.isPopoverShown());
+        QVERIFY(!state.isSending());
+        QCOMPARE(statuses.size(), 0);
+
+        QTRY_VERIFY(delegate.isPopoverShown());
+        // Opened first (clearing the old error), then the files went to the pipeline.
+        QCOMPARE(statusWhenOpened, std::optional<SendStatus>(SendStatuses::Idle{}));
+        QTRY_VERIFY_WITH_TIMEOUT(!state.isSending() && state.sendLog().size() == 2, 20000);
+        // Two openings, each with its check of the machine, and the two uploads.
+        QTRY_COMPARE(machine.requests().size(), 4);
+        // One request with all three: the refused file is a note of the same batch, never a
+        // refusal of its own.
+        for (const SendStatus& status : statuses) {
+            if (const auto* error = std::get_if<SendStatuses::Error>(&status))
+                QVERIFY2(!error->message.contains(QStringLiteral("can't be sent")),
+                         qPrintable(error->message));
+        }
+        const auto* final = std::get_if<SendStatuses::Error>(&state.sendStatus());
+        QVERIFY2(final, qPrintable(describe(state.sendStatus())));
+        QVERIFY2(final->message.startsWith(QStringLiteral("Sent 2 of 3.")),
+                 qPrintable(final->message));
+        QStringList received;
+        for (const FakeMachine::Request& request : machine.requests()) {
+            if (const auto design = FakeMachine::designFrom(request))
+                received << QString::fromUtf8(design->fileName);
+        }
+        QCOMPARE(received, (QStringList{QStringLiteral("flower.pes"), QStringLiteral("rose.dst")}));
+
+        // Received while open: sent without another opening.
+        QSignalSpy openings(&delegate, &AppDelegate::popoverOpened);
+        delegate.receive({QUrl::fromLocalFile(rose)});
+        QTRY_COMPARE_WITH_TIMEOUT(machine.requests().size(), 5, 20000);
+        QCOMPARE(openings.count(), 0);
+        QVERIFY(quiet.settle());
     }
 
     void escapeClosesThePopover() {
         TemporaryStore store;
-        AppDelegate delegate(store.open(), AppDelegate::Options{false, false, 50});
+        QuietDelegate quiet(store);
+        AppDelegate& delegate = quiet.delegate;
         delegate.applicationDidFinishLaunching();
         QVERIFY(QTest::qWaitForWindowExposed(delegate.popover()));
         delegate.popover()->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(delegate.popover()));
         QTest::keyClick(delegate.popover()->content(), Qt::Key_Escape);
         QTRY_VERIFY(!delegate.isPopoverShown()); // a shortcut click is animated briefly
+        QVERIFY(quiet.settle());
     }
 
     void openOnLaunchOpensOnceAfterHalfASecond() {
         TemporaryStore store;
         store.open()->setValue(SettingsStore::openOnLaunchKey, true);
-        AppDelegate delegate(store.open(), AppDelegate::Options{false, false, 50});
+        QuietDelegate quiet(store);
+        AppDelegate& delegate = quiet.delegate;
         QSignalSpy openings(&delegate, &AppDelegate::popoverOpened);
         delegate.applicationDidFinishLaunching();
         // Without a tray the window is open at once; the timer then finds it open.
@@ -751,6 +867,7 @@ private slots:
         QCOMPARE(openings.count(), 2);
         // The flag is read, never written.
         QCOMPARE(store.read(SettingsStore::openOnLaunchKey).toBool(), true);
+        QVERIFY(quiet.settle());
     }
 };
 
