@@ -347,6 +347,8 @@ private slots:
             QProcess tool;
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.path());
+            // A program the developer runs must not take these files.
+            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), configHome.path());
             tool.setProcessEnvironment(environment);
             QSignalSpy finished(&tool, &QProcess::finished);
             tool.start(QStringLiteral(BOBBINLARK_TOOL_PATH), QStringList{"send"} + arguments);

@@ -443,6 +443,7 @@ private slots:
         for (const QByteArray& bad :
              {QByteArray("https://example.com/a.pes"), QByteArray("file:a.pes"),
               QByteArray("/tmp/a.pes"), QByteArray("file://host/a.pes"),
+              QByteArray("file:://home/a.pes"), QByteArray("file::/resource.pes"),
               QByteArray("file:///tmp/a.pes?x=1"), QByteArray("file:///tmp/a%00.pes"),
               QByteArray("\xff\xfe"), QByteArray("file:///") + QByteArray(9000, 'a')}) {
             QCOMPARE(SingleInstance::decodeMessage(withEntries({"file:///tmp/a.pes", bad})).state,
@@ -590,6 +591,7 @@ private slots:
             };
             QDBusPendingCall ok = call({QStringLiteral("file:///tmp/a.pes"),
                                         QStringLiteral("https://example.com/b.pes"),
+                                        QStringLiteral("file::/qt/resource.pes"),
                                         QStringLiteral("file:///tmp/c%20d.dst")});
             QTRY_VERIFY(ok.isFinished());
             QVERIFY2(!ok.isError(), qPrintable(ok.error().message()));

@@ -66,7 +66,8 @@ LoginItem::Service LoginItem::autostartService(const QString& entryPath,
 
 QString LoginItem::defaultEntryPath() {
     QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (configHome.isEmpty() || !QDir::isAbsolutePath(configHome))
+    // Only an absolute path counts (QDir would also take ":/…", Qt's resources).
+    if (!configHome.startsWith(u'/'))
         configHome = QDir::homePath() + QStringLiteral("/.config");
     return configHome + QStringLiteral("/autostart/com.bobbinlark.Bobbinlark.desktop");
 }

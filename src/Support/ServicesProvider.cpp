@@ -1,6 +1,6 @@
 #include "Support/ServicesProvider.h"
 
-#include <QDir>
+#include "Support/SingleInstance.h"
 
 ServicesProvider::ServicesProvider(QObject* parent)
     : QObject(parent) {}
@@ -21,7 +21,7 @@ QList<QUrl> ServicesProvider::fileURLs(const QStringList& uris) {
     QList<QUrl> files;
     for (const QString& uri : uris) {
         const QUrl url(uri, QUrl::StrictMode);
-        if (url.isValid() && url.isLocalFile() && QDir::isAbsolutePath(url.toLocalFile()))
+        if (SingleInstance::isAcceptableFileURL(url))
             files.append(url);
     }
     return files;

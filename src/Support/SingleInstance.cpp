@@ -33,11 +33,7 @@ std::optional<QUrl> validFileURL(const QByteArray& utf8) {
     if (decoder.hasError() || text.contains(QChar(0)))
         return std::nullopt;
     const QUrl url(text, QUrl::StrictMode);
-    if (!url.isValid() || !url.isLocalFile() || !url.host().isEmpty() || url.hasQuery() ||
-        url.hasFragment())
-        return std::nullopt;
-    const QString path = url.toLocalFile();
-    if (!QDir::isAbsolutePath(path) || path.contains(QChar(0)))
+    if (!SingleInstance::isAcceptableFileURL(url))
         return std::nullopt;
     return url;
 }
@@ -148,7 +144,7 @@ QList<QUrl> SingleInstance::fileURLsFromArguments(const QStringList& arguments,
             continue;
         if (argument.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive)) {
             const QUrl url(argument);
-            if (url.isLocalFile() && QDir::isAbsolutePath(url.toLocalFile()))
+            if (isAcceptableFileURL(url))
                 files.append(url);
             continue;
         }
@@ -157,6 +153,15 @@ QList<QUrl> SingleInstance::fileURLsFromArguments(const QStringList& arguments,
         files.append(QUrl::fromLocalFile(QDir::cleanPath(base.absoluteFilePath(argument))));
     }
     return files;
+}
+
+bool SingleInstance::isAcceptableFileURL(const QUrl& url) {
+    if (!url.isValid() || !url.isLocalFile() || !url.host().isEmpty() || url.hasQuery() ||
+        url.hasFragment())
+        return false;
+    // A real path from the root: QDir also calls ":/…" absolute (Qt's resources).
+    const QString path = url.toLocalFile();
+    return path.startsWith(u'/') && !path.contains(QChar(0));
 }
 
 QByteArray SingleInstance::encodeMessage(const QList<QUrl>& files) {

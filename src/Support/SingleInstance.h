@@ -51,6 +51,9 @@ public:
     static QList<QUrl> fileURLsFromArguments(const QStringList& arguments,
                                              const QString& workingDirectory);
 
+    // An absolute local file without host, query or fragment: all a hand-off may carry.
+    static bool isAcceptableFileURL(const QUrl& url);
+
     // The wire format: "BLKH", a 32-bit big-endian payload length, then for each file a 32-bit
     // length and its URL as UTF-8.
     static QByteArray encodeMessage(const QList<QUrl>& files);
