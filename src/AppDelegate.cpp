@@ -114,7 +114,8 @@ void AppDelegate::createStatusItem() {
     updateTrayIcon();
     connect(m_statusItem, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::Trigger)
+                // Every click toggles: a quick second click arrives as a double click.
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
                     togglePopover();
             });
     m_statusItem->setToolTip(QStringLiteral("Bobbinlark — drop designs here to send them"));

@@ -139,7 +139,45 @@ struct QuietDelegate {
 class TestShell : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_dataHome;
+
 private slots:
+    void initTestCase() {
+        // Our MIME definitions as installed, read by Qt's MIME database from a data folder of
+        // this run (set before the database's first use).
+        QVERIFY(m_dataHome.isValid());
+        QVERIFY(QDir().mkpath(m_dataHome.filePath(QStringLiteral("mime/packages"))));
+        QVERIFY(QFile::copy(
+            QStringLiteral(BOBBINLARK_PACKAGING_DIR "/com.bobbinlark.Bobbinlark.xml"),
+            m_dataHome.filePath(QStringLiteral("mime/packages/com.bobbinlark.Bobbinlark.xml"))));
+        qputenv("XDG_DATA_HOME", m_dataHome.path().toUtf8());
+    }
+
+    // --- the design file types -----------------------------------------------------------------
+
+    void designFilesHaveTheirOwnTypes() {
+        const QMimeDatabase database;
+        const auto byName = [&database](const char* name) {
+            return database
+                .mimeTypeForFile(QString::fromLatin1(name), QMimeDatabase::MatchExtension)
+                .name();
+        };
+        QCOMPARE(byName("flower.pes"), QStringLiteral("application/x-bobbinlark-pes"));
+        QCOMPARE(byName("FLOWER.PES"), QStringLiteral("application/x-bobbinlark-pes"));
+        QCOMPARE(byName("rose.Dst"), QStringLiteral("application/x-bobbinlark-dst"));
+        QCOMPARE(byName("leaf.phc"), QStringLiteral("application/x-bobbinlark-phc"));
+        QCOMPARE(byName("leaf.pen"), QStringLiteral("application/x-bobbinlark-pen"));
+        QCOMPARE(byName("leaf.pec"), QStringLiteral("application/x-bobbinlark-pec"));
+        // By contents where the format has a signature.
+        QCOMPARE(database.mimeTypeForData(QByteArray("#PES0001\0\0\0\0")).name(),
+                 QStringLiteral("application/x-bobbinlark-pes"));
+        QCOMPARE(database.mimeTypeForData(QByteArray("#PEC0001\0\0\0\0")).name(),
+                 QStringLiteral("application/x-bobbinlark-pec"));
+        QVERIFY(database.mimeTypeForName(QStringLiteral("application/x-bobbinlark-pes"))
+                    .comment()
+                    .contains(QStringLiteral("PES")));
+    }
+
     // --- the glyph ---------------------------------------------------------------------------
 
     void glyphShapesLandWhereTheGridSays() {

@@ -29,4 +29,7 @@ int send(const QStringList& arguments);
 // scan [--port N]: the program's own network scan; one JSON object per machine as it answers.
 int scan(const QStringList& arguments);
 
+// add-machine NAME HOST [PORT]: saves a machine and selects it.
+int addMachine(const QStringList& arguments);
+
 } // namespace Commands

@@ -22,6 +22,7 @@ const std::map<QString, Command>& commands() {
         {QStringLiteral("upload"), {"upload HOST [PORT] FILE [--max-bytes N]", Commands::upload}},
         {QStringLiteral("send"), {"send FILE...", Commands::send}},
         {QStringLiteral("scan"), {"scan [--port N]", &Commands::scan}},
+        {QStringLiteral("add-machine"), {"add-machine NAME HOST [PORT]", Commands::addMachine}},
     };
     return table;
 }
