@@ -59,6 +59,10 @@ format:
 format-check:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
+# Bobbinlark with a fake machine on loopback and settings of its own; see tools/demo.sh.
+demo: deps build-release
+	$(ISOLATED) tools/demo.sh build/release
+
 install: deps build-release
 	cmake --install build/release $(if $(PREFIX),--prefix $(PREFIX))
 
