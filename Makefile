@@ -10,7 +10,7 @@ PACKAGES := cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-conf
 	qt6-qpa-plugins fonts-dejavu-core xvfb xauth trayer xdotool imagemagick x11-utils \
 	desktop-file-utils appstream iproute2 util-linux curl
 
-.PHONY: deps configure-% build-% run test test-asan fuzz bench format format-check install demo clean
+.PHONY: deps configure-% build-% run test test-asan fuzz bench bench-tray format format-check install demo clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -52,6 +52,10 @@ fuzz: deps build-fuzz
 
 bench: deps build-release
 	@for b in build/release/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] && $$b; done
+
+# Tray start-up and idle memory against a bare tray icon (needs Xvfb and trayer).
+bench-tray: deps build-release
+	$(ISOLATED) bench/tray_startup.sh build/release
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
