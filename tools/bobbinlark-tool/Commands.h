@@ -27,4 +27,7 @@ int upload(const QStringList& arguments);
 // scan [--port N]: the program's own network scan; one JSON object per machine as it answers.
 int scan(const QStringList& arguments);
 
+// send FILE...: sends designs through the pipeline on the user's saved machines.
+int send(const QStringList& arguments);
+
 } // namespace Commands
