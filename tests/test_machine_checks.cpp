@@ -230,8 +230,8 @@ private slots:
         FakeMachine second;
         QVERIFY(first.start(QHostAddress(QStringLiteral("127.0.0.45"))));
         QVERIFY(second.start(QHostAddress(QStringLiteral("127.0.0.46"))));
-        first.setDelay(400);
-        second.setDelay(400);
+        first.setDelay(800);
+        second.setDelay(800);
         const QHostAddress absent(QStringLiteral("127.0.0.47"));
         TemporaryStore store;
         AppState state(store.open());
