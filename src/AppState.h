@@ -29,7 +29,8 @@
 // notifies, as observers cannot cheaply tell what changed.
 //
 // The operations are split by concern: AppState.cpp holds the store and the machine list,
-// AppStateDiscovery.cpp the checks, the scan and relocation.
+// AppStateSending.cpp the send pipeline, AppStateDiscovery.cpp the checks, the scan and
+// relocation.
 class AppState : public QObject {
     Q_OBJECT
 
@@ -151,6 +152,7 @@ private:
     void cancelStatusReset();
     void showError(const QString& message);
     void log(const QUrl& fileURL, const QString& machine, bool ok, const QString& message);
+
     // Checks and discovery (AppStateDiscovery.cpp).
     void record(const MachineInfo& info, const SavedMachine& machine);
     void found(const MachineInfo& info);

@@ -81,7 +81,14 @@ void AppState::trustCurrentCertificate(const SavedMachine& machine) {
     const auto info = m_machineInfo.constFind(machine.id);
     if (info == m_machineInfo.cend() || !info->certificateFingerprint)
         return;
-    SavedMachine trusted = machine;
+    // Only the pin changes. The value passed in may be older than the saved record (a scan may
+    // have moved the machine since the screen took it), so the saved record is the base.
+    const auto current =
+        std::find_if(m_machines.cbegin(), m_machines.cend(),
+                     [&](const SavedMachine& saved) { return saved.id == machine.id; });
+    if (current == m_machines.cend())
+        return;
+    SavedMachine trusted = *current;
     trusted.fingerprint = info->certificateFingerprint;
     updateMachine(trusted);
 }

@@ -132,6 +132,27 @@ private slots:
         QVERIFY(!state.certificateChanged(trusted));
     }
 
+    void trustingKeepsChangesMadeSinceTheScreenTookTheMachine() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.48"))));
+        TemporaryStore store;
+        AppState state(store.open());
+        const SavedMachine taken =
+            state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port(),
+                                   std::nullopt, QStringLiteral("OLD")));
+        QCoro::waitFor(state.check(taken));
+        QVERIFY(state.certificateChanged(taken));
+
+        // Meanwhile the machine was renamed (or moved by a scan); the screen still holds `taken`.
+        SavedMachine renamed = *find(state, taken.id);
+        renamed.name = QStringLiteral("Loft");
+        state.updateMachine(renamed);
+        state.trustCurrentCertificate(taken);
+        SavedMachine expected = renamed;
+        expected.fingerprint = machine.fingerprint();
+        QCOMPARE(find(state, taken.id), expected);
+    }
+
     void certificateChangedNeedsBothFingerprints() {
         TemporaryStore store;
         AppState state(store.open());
@@ -209,8 +230,8 @@ private slots:
         FakeMachine second;
         QVERIFY(first.start(QHostAddress(QStringLiteral("127.0.0.45"))));
         QVERIFY(second.start(QHostAddress(QStringLiteral("127.0.0.46"))));
-        first.setDelay(400);
-        second.setDelay(400);
+        first.setDelay(800);
+        second.setDelay(800);
         const QHostAddress absent(QStringLiteral("127.0.0.47"));
         TemporaryStore store;
         AppState state(store.open());

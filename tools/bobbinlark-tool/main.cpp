@@ -20,8 +20,8 @@ const std::map<QString, Command>& commands() {
     static const std::map<QString, Command> table{
         {QStringLiteral("info"), {"info HOST [PORT]", Commands::info}},
         {QStringLiteral("upload"), {"upload HOST [PORT] FILE [--max-bytes N]", Commands::upload}},
-        {QStringLiteral("send"), {"send FILE...", Commands::send}},
         {QStringLiteral("scan"), {"scan [--port N]", &Commands::scan}},
+        {QStringLiteral("send"), {"send FILE...", Commands::send}},
         {QStringLiteral("add-machine"), {"add-machine NAME HOST [PORT]", Commands::addMachine}},
     };
     return table;
