@@ -713,6 +713,35 @@ private slots:
         QVERIFY(lightImage != darkImage);
     }
 
+    void startAtLoginToggleWritesTheEntryAndShowsWhatIsThere() {
+        QTemporaryDir configHome;
+        qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
+        const QString entry =
+            configHome.filePath(QStringLiteral("autostart/com.bobbinlark.Bobbinlark.desktop"));
+        TemporaryStore store;
+        AppState state(store.open());
+        PopoverView view(state);
+        QAction* toggle = view.startAtLoginAction();
+        QVERIFY(toggle->isCheckable());
+        QVERIFY(!toggle->isChecked());
+
+        toggle->trigger();
+        QVERIFY(QFile::exists(entry));
+        QVERIFY(toggle->isChecked());
+        toggle->trigger();
+        QVERIFY(!QFile::exists(entry));
+        QVERIFY(!toggle->isChecked());
+
+        // A failed change leaves the checkmark as things are.
+        QVERIFY(QDir(configHome.filePath(QStringLiteral("autostart"))).removeRecursively());
+        QVERIFY(writeFile(configHome.filePath(QStringLiteral("autostart")), "a file"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
+                                               "^Bobbinlark: couldn't add login item: ")));
+        toggle->trigger();
+        QVERIFY(!toggle->isChecked());
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
     void headerButtonHighlightsFollowHoverPressAndEnabled() {
         HeaderButton button(QStringLiteral("xmark"));
         QCOMPARE(button.size(), QSize(28, 28));
@@ -888,6 +917,22 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(delegate.popover()));
         QTest::keyClick(delegate.popover()->content(), Qt::Key_Escape);
         QTRY_VERIFY(!delegate.isPopoverShown()); // a shortcut click is animated briefly
+        QVERIFY(quiet.settle());
+    }
+
+    void ctrlQReachesQuit() {
+        TemporaryStore store;
+        QuietDelegate quiet(store);
+        AppDelegate& delegate = quiet.delegate;
+        delegate.applicationDidFinishLaunching();
+        // Observe the action without ending the test program.
+        QVERIFY(disconnect(delegate.quitAction(), &QAction::triggered, qApp, nullptr));
+        QSignalSpy quits(delegate.quitAction(), &QAction::triggered);
+        QVERIFY(QTest::qWaitForWindowExposed(delegate.popover()));
+        delegate.popover()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(delegate.popover()));
+        QTest::keyClick(delegate.popover()->content(), Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(quits.count(), 1);
         QVERIFY(quiet.settle());
     }
 
