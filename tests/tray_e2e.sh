@@ -3,8 +3,11 @@
 #   1. started before any tray exists, it shows its window at once;
 #   2. when the tray appears, the icon appears in it;
 #   3. clicks on the icon close and open the panel, which opens under the icon;
-#   4. launching the program again with a design hands the file to the running one, which
+#   4. the icon's menu opens on a right click;
+#   5. launching the program again with a design hands the file to the running one, which
 #      sends it to the machine and lists it in the recent sends;
+#   6. Ctrl+Q in the panel quits; started again with a tray, only the icon shows, unless the
+#      settings ask for the panel at launch;
 # with screenshots in the output folder. Exits 77 (skipped) without Xvfb and its helpers.
 #   tray_e2e.sh BOBBINLARK BOBBINLARK_TOOL FAKE_MACHINE OUTPUT_DIR
 set -euo pipefail
@@ -110,7 +113,17 @@ has_panel || fail "a click elsewhere closed the panel"
 xdotool mousemove --window "$icon_id" 8 8 click 1
 wait_for 5 no_panel || fail "a second click did not close the panel"
 
-# 4. A second launch with a design hands it over and ends; the running program sends it.
+# 4. The icon's menu.
+others() { windows | awk -v icon="$icon_id" '$1 != icon && !($2 == 360 && $3 == 520)' | head -1; }
+has_menu() { [ -n "$(others)" ]; }
+xdotool mousemove --window "$icon_id" 8 8 click 3
+wait_for 5 has_menu || fail "a right click on the icon showed no menu"
+shot 4b-menu
+xdotool key Escape
+no_menu() { [ -z "$(others)" ]; }
+wait_for 5 no_menu || fail "Escape did not close the icon's menu"
+
+# 5. A second launch with a design hands it over and ends; the running program sends it.
 printf '#PES0001 e2e design' >"$work/flower.pes"
 (cd "$work" && timeout 10 "$program" flower.pes) || fail "the second launch did not hand over and exit 0"
 kill -0 "$program_pid" || fail "the running program ended"
@@ -121,4 +134,29 @@ wait_for 5 grep -q 'flower.pes' "$XDG_CONFIG_HOME/Bobbinlark/Bobbinlark.conf" ||
     fail "the send is not in the recent sends"
 shot 5-sent
 [ "$(pgrep -c -x bobbinlark -P $$ || true)" -le 1 ] || fail "a second program kept running"
+
+# 6. Ctrl+Q in the open panel quits.
+read -r panel_id _ <<<"$(panel)"
+xdotool mousemove --window "$panel_id" 180 260 click 1 key ctrl+q
+ended() { ! kill -0 "$program_pid" 2>/dev/null; }
+wait_for 5 ended || fail "Ctrl+Q did not quit"
+wait "$program_pid" || fail "the program did not end cleanly"
+
+# Started again with a tray: only the icon; the panel stays closed.
+"$program" >>"$work/program.log" 2>&1 </dev/null &
+program_pid=$!
+pids+=($program_pid)
+wait_for 15 has_tray_icon || fail "the icon did not appear on a start with a tray"
+sleep 1.5
+no_panel || fail "the panel opened at launch without being asked to"
+shot 6-icon-only
+kill "$program_pid"; wait "$program_pid" 2>/dev/null || true
+
+# Asked to open at launch: the panel opens by itself, half a second after start.
+printf 'BobbinlarkOpenOnLaunch=true\n' >>"$XDG_CONFIG_HOME/Bobbinlark/Bobbinlark.conf"
+"$program" >>"$work/program.log" 2>&1 </dev/null &
+program_pid=$!
+pids+=($program_pid)
+wait_for 15 has_panel || fail "BobbinlarkOpenOnLaunch did not open the panel"
+shot 7-open-on-launch
 echo "PASS: screenshots in $output"
