@@ -5,6 +5,7 @@
 #include "Networking/CertificateTrustSession.h"
 #include "Networking/MachineInfo.h"
 #include "Support/ByteCountFormat.h"
+#include "Support/LowDelaySockets.h"
 #include "support/FakeMachine.h"
 
 #include <QCoroTask>
@@ -16,11 +17,17 @@
 #include <QTest>
 #include <QThread>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 #include <atomic>
 #include <barrier>
 #include <memory>
 #include <thread>
 #include <vector>
+
+Q_DECLARE_METATYPE(std::optional<BrotherAPIError>)
 
 namespace {
 
@@ -75,6 +82,14 @@ QByteArray boundaryOf(const FakeMachine::Request& request) {
     const QByteArray prefix = "multipart/form-data; boundary=";
     const QByteArray type = request.header("Content-Type").value_or(QByteArray());
     return type.startsWith(prefix) ? type.mid(prefix.size()) : QByteArray();
+}
+
+bool noDelay(const QTcpSocket& socket) {
+    int value = 0;
+    socklen_t size = sizeof value;
+    getsockopt(static_cast<int>(socket.socketDescriptor()), IPPROTO_TCP, TCP_NODELAY, &value,
+               &size);
+    return value != 0;
 }
 
 struct ToolRun {
@@ -581,6 +596,24 @@ private slots:
         QCOMPARE(machine.requests().size(), 2);
     }
 
+    void lowDelayReachesOnlyConnectionsToThePort() {
+        QTcpServer first;
+        QTcpServer second;
+        QVERIFY(first.listen(QHostAddress(QStringLiteral("127.0.0.19"))));
+        QVERIFY(second.listen(QHostAddress(QStringLiteral("127.0.0.19"))));
+        QTcpSocket toFirst;
+        QTcpSocket toSecond;
+        toFirst.connectToHost(first.serverAddress(), first.serverPort());
+        toSecond.connectToHost(second.serverAddress(), second.serverPort());
+        QVERIFY(toFirst.waitForConnected(5000));
+        QVERIFY(toSecond.waitForConnected(5000));
+        QVERIFY(!noDelay(toFirst));
+        QVERIFY(!noDelay(toSecond));
+        LowDelaySockets::enableForPeerPort(first.serverPort());
+        QVERIFY(noDelay(toFirst));
+        QVERIFY(!noDelay(toSecond));
+    }
+
     void errorDescriptions() {
         QCOMPARE(BrotherAPIError::tooLarge(3'000'000).errorDescription(),
                  QStringLiteral("This design is too large to send. The machine accepts up to 3 "
@@ -631,8 +664,6 @@ private slots:
         QCOMPARE(ByteCountFormat::fileSize(bytes), text);
     }
 };
-
-Q_DECLARE_METATYPE(std::optional<BrotherAPIError>)
 
 QTEST_MAIN(TestNetworking)
 #include "test_networking.moc"

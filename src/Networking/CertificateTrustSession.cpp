@@ -1,5 +1,7 @@
 #include "Networking/CertificateTrustSession.h"
 
+#include "Support/LowDelaySockets.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QNetworkAccessManager>
@@ -34,8 +36,13 @@ CertificateTrustSession::CertificateTrustSession()
                 // Trust is not evaluated: any certificate is accepted and only recorded.
                 reply->ignoreSslErrors();
             });
-    connect(m_manager, &QNetworkAccessManager::encrypted, this,
-            [this](QNetworkReply* reply) { record(reply); });
+    // Emitted once per new connection, on the application's thread.
+    connect(m_manager, &QNetworkAccessManager::encrypted, this, [this](QNetworkReply* reply) {
+        record(reply);
+        const int port = reply->url().port();
+        if (port > 0 && port <= 65535)
+            LowDelaySockets::enableForPeerPort(static_cast<quint16>(port));
+    });
     // Whoever asks first, the client lives on the application's thread with the rest of the
     // program's state.
     if (QCoreApplication* application = QCoreApplication::instance();

@@ -1,0 +1,178 @@
+// Uploading a 3,000,000-byte design to a fake machine over loopback TLS, side by side with
+// curl posting the same body to the same machine. The fake machine runs as its own process so
+// neither client shares a thread with the server. Each upload makes a fresh TLS connection, as
+// each curl run does; a kept-alive variant shows what repeated sends from the program cost.
+
+#include "Networking/BrotherAPIClient.h"
+#include "Networking/CertificateTrustSession.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace {
+
+constexpr qint64 designBytes = 3'000'000;
+
+struct Machine {
+    QString host;
+    qint64 port = 0;
+};
+
+Machine machine;
+QByteArray design;
+
+QByteArray makeDesign() {
+    QByteArray data(designBytes, Qt::Uninitialized);
+    QRandomGenerator generator(20261207);
+    for (char& byte : data)
+        byte = static_cast<char>(generator.bounded(256));
+    return data;
+}
+
+// Starts bobbinlark-fake-machine and reads the address it prints when ready.
+bool startFakeMachine(QProcess& process) {
+    process.setProgram(QStringLiteral(BOBBINLARK_FAKE_MACHINE_PATH));
+    process.setArguments({QStringLiteral("--address"), QStringLiteral("127.0.0.1")});
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start();
+    const QRegularExpression ready(QStringLiteral("listening at ([0-9.]+):([0-9]+)"));
+    while (process.waitForReadyRead(10000)) {
+        while (process.canReadLine()) {
+            const QRegularExpressionMatch match =
+                ready.match(QString::fromUtf8(process.readLine()));
+            if (match.hasMatch()) {
+                machine = {match.captured(1), match.captured(2).toLongLong()};
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void uploadOnce(benchmark::State& state) {
+    const BrotherAPIClient client(machine.host, machine.port, CertificateTrustSession::shared());
+    const std::optional<BrotherAPIError> error =
+        QCoro::waitFor(client.upload(design, "bench.pes", designBytes));
+    if (error)
+        state.SkipWithError(qPrintable(error->errorDescription()));
+}
+
+void BM_BobbinlarkUpload(benchmark::State& state) {
+    for (auto _ : state) {
+        CertificateTrustSession::shared().closeIdleConnections();
+        uploadOnce(state);
+    }
+    state.SetBytesProcessed(state.iterations() * designBytes);
+}
+
+void BM_BobbinlarkUploadKeptAlive(benchmark::State& state) {
+    uploadOnce(state); // opens the connection the timed uploads reuse
+    for (auto _ : state)
+        uploadOnce(state);
+    state.SetBytesProcessed(state.iterations() * designBytes);
+}
+
+void BM_CurlUpload(benchmark::State& state) {
+    const BrotherAPIClient::UploadBody upload =
+        BrotherAPIClient::buildUploadBody(design, "bench.pes");
+    QTemporaryFile body;
+    if (!body.open() || body.write(upload.body) != upload.body.size() || !body.flush()) {
+        state.SkipWithError("cannot write the body file");
+        return;
+    }
+    const QStringList arguments{
+        QStringLiteral("-k"),
+        QStringLiteral("-s"),
+        QStringLiteral("-o"),
+        QStringLiteral("/dev/null"),
+        QStringLiteral("-w"),
+        QStringLiteral("%{http_code} %{time_total}"),
+        QStringLiteral("-H"),
+        QStringLiteral("Content-Type: multipart/form-data; boundary=") +
+            QString::fromLatin1(upload.boundary),
+        QStringLiteral("--data-binary"),
+        u'@' + body.fileName(),
+        QStringLiteral("https://%1:%2/sewing/sewing.cgi").arg(machine.host).arg(machine.port),
+    };
+    double curlSeconds = 0;
+    for (auto _ : state) {
+        QProcess curl;
+        curl.start(QStringLiteral("curl"), arguments);
+        if (!curl.waitForFinished(30000) || curl.exitCode() != 0) {
+            state.SkipWithError("curl failed");
+            return;
+        }
+        const QList<QByteArray> output = curl.readAllStandardOutput().split(' ');
+        if (output.value(0) != "200") {
+            state.SkipWithError("curl got no 200");
+            return;
+        }
+        curlSeconds += output.value(1).toDouble();
+    }
+    state.SetBytesProcessed(state.iterations() * designBytes);
+    // curl's own measure of its transfer, without starting the process.
+    state.counters["curl_time_total_ms"] =
+        benchmark::Counter(curlSeconds * 1000, benchmark::Counter::kAvgIterations);
+}
+
+BENCHMARK(BM_BobbinlarkUpload)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_BobbinlarkUploadKeptAlive)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_CurlUpload)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// Prints as usual and keeps each benchmark's time per upload for the ratio.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred || run.run_type != Run::RT_Iteration)
+                continue;
+            milliseconds[run.run_name.function_name] = run.GetAdjustedRealTime();
+            const auto counter = run.counters.find("curl_time_total_ms");
+            if (counter != run.counters.end())
+                curlOwnMilliseconds = counter->second.value;
+        }
+    }
+
+    std::map<std::string, double> milliseconds;
+    double curlOwnMilliseconds = 0;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    design = makeDesign();
+    QProcess fakeMachine;
+    if (!startFakeMachine(fakeMachine)) {
+        std::fprintf(stderr, "bench_upload: the fake machine did not start\n");
+        return 1;
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    fakeMachine.kill();
+    fakeMachine.waitForFinished();
+
+    const auto& times = reporter.milliseconds;
+    const auto ours = times.find("BM_BobbinlarkUpload");
+    const auto curl = times.find("BM_CurlUpload");
+    if (ours != times.end() && curl != times.end() && curl->second > 0) {
+        std::printf("\nBobbinlark / curl (whole curl run):    %.2f\n", ours->second / curl->second);
+        if (reporter.curlOwnMilliseconds > 0)
+            std::printf("Bobbinlark / curl (curl's time_total): %.2f\n",
+                        ours->second / reporter.curlOwnMilliseconds);
+        std::printf("Goal: within 1.5 of curl\n");
+    }
+    return 0;
+}
