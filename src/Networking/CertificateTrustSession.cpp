@@ -39,7 +39,7 @@ CertificateTrustSession::CertificateTrustSession()
     // Emitted once per new connection, on the application's thread.
     connect(m_manager, &QNetworkAccessManager::encrypted, this, [this](QNetworkReply* reply) {
         record(reply);
-        const int port = reply->url().port();
+        const int port = reply->url().port(443);
         if (port > 0 && port <= 65535)
             LowDelaySockets::enableForPeerPort(static_cast<quint16>(port));
     });

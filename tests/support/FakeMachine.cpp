@@ -49,6 +49,8 @@ QByteArray reasonPhrase(int status) {
     }
 }
 
+constexpr qsizetype maxBodyBytes = 64 * 1024 * 1024;
+
 bool mayHaveBody(int status) {
     return status >= 200 && status != 204 && status != 304;
 }
@@ -189,6 +191,12 @@ void FakeMachine::readFrom(Connection* connection) {
                                          .compare("close", Qt::CaseInsensitive) == 0;
             if (request.header("Expect").value_or(QByteArray()).toLower() == "100-continue")
                 socket->write("HTTP/1.1 100 Continue\r\n\r\n");
+            // Far more than any design; a peer announcing more, or a negative length, is
+            // not a client of ours.
+            if (connection->bodyLength < 0 || connection->bodyLength > maxBodyBytes) {
+                socket->abort();
+                return;
+            }
             connection->pending = std::move(request);
             connection->buffer.reserve(connection->bodyLength);
         }
