@@ -8,6 +8,12 @@
 AppState::AppState(std::unique_ptr<QSettings> store, QObject* parent)
     : QObject(parent)
     , m_store(std::move(store)) {
+    m_statusResetTimer.setSingleShot(true);
+    m_statusResetTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_statusResetTimer, &QTimer::timeout, this, [this] {
+        if (std::holds_alternative<SendStatuses::Sent>(m_sendStatus))
+            setSendStatus(SendStatuses::Idle{});
+    });
     m_machines = loadMachines(*m_store);
 
     const QVariant selection = m_store->value(SettingsStore::selectedMachineKey);

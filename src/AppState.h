@@ -10,9 +10,14 @@
 #include <QObject>
 #include <QSet>
 #include <QSettings>
+#include <QStringList>
+#include <QTimer>
 #include <QUrl>
 #include <QUuid>
 
+#include <QCoroTask>
+
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -68,7 +73,20 @@ public:
     QSettings& store() { return *m_store; }
 
     // Sending and the recent-sends log (AppStateSending.cpp).
-    // (declarations land with the send pipeline)
+
+    // Queues the design files among `fileURLs` for the selected machine; returns at once.
+    void send(const QList<QUrl>& fileURLs);
+    // Clears a finished status; ignored while sending.
+    void dismissStatus();
+    void removeFromRecents(const SendLogEntry& entry);
+    void clearRecents() { setSendLog({}); }
+    bool isSending() const { return m_isDrainingQueue; }
+
+    // Tests shorten these; the program keeps the defaults.
+    void setStatusResetDelay(std::chrono::milliseconds delay) { m_statusResetDelay = delay; }
+    void setUploadTimeout(std::chrono::milliseconds timeout) { m_uploadTimeout = timeout; }
+
+    static constexpr qsizetype sendLogLimit = 50;
 
     // Machine checks, discovery and relocation (AppStateDiscovery.cpp).
     // (declarations land with discovery)
@@ -78,6 +96,8 @@ public:
     static bool matches(const MachineInfo& info, const SavedMachine& machine);
 
 signals:
+    // Emitted after the draining loop has set a batch's final status.
+    void batchFinished();
     void machinesChanged();
     void selectedMachineIDChanged();
     void reachabilityChanged();
@@ -98,6 +118,14 @@ private:
     void setSelectedMachineID(const std::optional<QUuid>& id);
     void setReachability(const QUuid& id, Reachability value);
 
+    QCoro::Task<> drainQueue();
+    QCoro::Task<std::optional<QString>> send(QUrl fileURL, SavedMachine machine);
+    void finishBatch(const QString& machineName);
+    void scheduleStatusReset();
+    void cancelStatusReset();
+    void showError(const QString& message);
+    void log(const QUrl& fileURL, const QString& machine, bool ok, const QString& message);
+
     std::unique_ptr<QSettings> m_store;
 
     QList<SavedMachine> m_machines;
@@ -111,4 +139,15 @@ private:
     QSet<QUuid> m_relocatedMachineIDs;
     SendStatus m_sendStatus = SendStatuses::Idle{};
     QList<SendLogEntry> m_sendLog;
+
+    QList<QUrl> m_sendQueue;
+    qint64 m_batchTotal = 0;
+    qint64 m_batchSent = 0;
+    qint64 m_batchUploadFailures = 0; // failed uploads among m_batchFailures
+    qint64 m_batchRefused = 0;        // files refused by type, noted in m_batchFailures
+    QStringList m_batchFailures;
+    bool m_isDrainingQueue = false;
+    QTimer m_statusResetTimer;
+    std::chrono::milliseconds m_statusResetDelay{6000};
+    std::chrono::milliseconds m_uploadTimeout{30000};
 };

@@ -24,4 +24,7 @@ int info(const QStringList& arguments);
 // upload HOST [PORT] FILE [--max-bytes N]: sends one design file.
 int upload(const QStringList& arguments);
 
+// send FILE...: sends designs through the pipeline on the user's saved machines.
+int send(const QStringList& arguments);
+
 } // namespace Commands

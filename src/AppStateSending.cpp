@@ -1,0 +1,222 @@
+// The send pipeline and the recent-sends log: files are filtered by type, queued, uploaded one
+// at a time to whichever machine is selected when their turn comes, and every attempt leaves
+// one entry in the log.
+
+#include "AppState.h"
+
+#include "Models/StitchFileTypes.h"
+#include "Networking/BrotherAPIClient.h"
+#include "Networking/CertificateTrustSession.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+
+namespace {
+
+// What reading a design before its upload gave.
+struct DesignRead {
+    std::optional<QByteArray> data; // the file's bytes when it could be read
+    std::optional<QString> failure; // the user-facing message otherwise
+};
+
+// Looks at the size before reading, so a huge file dropped by mistake is refused without
+// being loaded. The upload checks the size again, which covers a file that grew meanwhile.
+DesignRead readDesign(const QUrl& fileURL, qint64 maxBytes) {
+    const QString cannotRead = QStringLiteral("Couldn't read %1.").arg(fileURL.fileName());
+    if (!fileURL.isLocalFile())
+        return {std::nullopt, cannotRead};
+    QFile file(fileURL.toLocalFile());
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
+        return {std::nullopt, cannotRead};
+    if (file.size() > maxBytes)
+        return {std::nullopt, BrotherAPIError::tooLarge(maxBytes).errorDescription()};
+    QByteArray data = file.read(maxBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return {std::nullopt, cannotRead};
+    return {std::move(data), std::nullopt};
+}
+
+} // namespace
+
+void AppState::send(const QList<QUrl>& fileURLs) {
+    QList<QUrl> accepted;
+    for (const QUrl& url : fileURLs) {
+        if (StitchFileTypes::isSendable(url))
+            accepted.append(url);
+    }
+    if (accepted.isEmpty()) {
+        if (fileURLs.isEmpty())
+            return;
+        showError(
+            (fileURLs.size() == 1 ? QStringLiteral("This file") : QStringLiteral("These files")) +
+            QStringLiteral(" can't be sent. The machine reads ") + StitchFileTypes::displayList() +
+            QStringLiteral(" files."));
+        return;
+    }
+    if (!selectedMachine()) {
+        showError(QStringLiteral("Add a machine first, then drop a design to send it."));
+        return;
+    }
+
+    if (!m_isDrainingQueue) {
+        m_batchTotal = 0;
+        m_batchSent = 0;
+        m_batchUploadFailures = 0;
+        m_batchRefused = 0;
+        m_batchFailures.clear();
+    }
+    const qsizetype refused = fileURLs.size() - accepted.size();
+    if (refused > 0) {
+        m_batchRefused += refused;
+        m_batchFailures.append(QString::number(refused) + QStringLiteral(" skipped (not ") +
+                               StitchFileTypes::displayList() + u')');
+    }
+    m_sendQueue.append(accepted);
+    m_batchTotal += accepted.size();
+
+    if (!m_isDrainingQueue) {
+        // Marked at once so that files arriving before the loop starts join its batch; the loop
+        // itself starts on the next turn of the event loop, after the caller has returned.
+        m_isDrainingQueue = true;
+        QTimer::singleShot(0, this, [this] { drainQueue(); });
+    }
+}
+
+QCoro::Task<> AppState::drainQueue() {
+    const QPointer<AppState> alive(this);
+    m_isDrainingQueue = true;
+    cancelStatusReset();
+    QString machineName;
+
+    while (!m_sendQueue.isEmpty()) {
+        const QUrl fileURL = m_sendQueue.takeFirst();
+        const std::optional<SavedMachine> machine = selectedMachine();
+        if (!machine)
+            break;
+        machineName = machine->name;
+        // Refused files are reported in the summary but never take a place in the progress.
+        const qint64 index = m_batchSent + m_batchUploadFailures + 1;
+        setSendStatus(SendStatuses::Sending{fileURL.fileName(), index, m_batchTotal});
+
+        const std::optional<QString> failure = co_await send(fileURL, *machine);
+        if (!alive)
+            co_return;
+        if (failure) {
+            m_batchFailures.append(*failure);
+            ++m_batchUploadFailures;
+        } else {
+            ++m_batchSent;
+        }
+    }
+
+    m_sendQueue.clear();
+    finishBatch(machineName);
+    m_isDrainingQueue = false;
+    emit batchFinished();
+}
+
+QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine machine) {
+    const QPointer<AppState> alive(this);
+    const auto info = m_machineInfo.constFind(machine.id);
+    const qint64 maxBytes = info != m_machineInfo.cend() && info->maxUploadBytes
+                                ? *info->maxUploadBytes
+                                : BrotherAPIClient::defaultMaxUploadBytes;
+
+    std::optional<QString> failure;
+    DesignRead design = readDesign(fileURL, maxBytes);
+    if (design.data) {
+        BrotherAPIClient client(machine.host, machine.port, CertificateTrustSession::shared());
+        const QByteArray announcedName = QFile::encodeName(QFileInfo(fileURL.path()).fileName());
+        const std::optional<BrotherAPIError> error =
+            co_await client.upload(*design.data, announcedName, maxBytes,
+                                   std::chrono::duration<double>(m_uploadTimeout).count());
+        if (!alive)
+            co_return std::nullopt;
+        if (error) {
+            if (error->isUnreachable())
+                setReachability(machine.id, Reachability::unreachable);
+            failure = error->errorDescription();
+        }
+    } else {
+        failure = design.failure;
+    }
+
+    if (!failure) {
+        setReachability(machine.id, Reachability::reachable);
+        log(fileURL, machine.name, true, QStringLiteral("Sent to ") + machine.name);
+        co_return std::nullopt;
+    }
+    log(fileURL, machine.name, false, *failure);
+    co_return failure;
+}
+
+void AppState::finishBatch(const QString& machineName) {
+    if (!m_batchFailures.isEmpty()) {
+        if (m_batchSent == 0 && m_batchFailures.size() == 1) {
+            setSendStatus(SendStatuses::Error{m_batchFailures.first()});
+        } else {
+            // Counts files, not failure entries: "Sent 2 of 7." when five were refused by type.
+            const qint64 offered = m_batchSent + m_batchUploadFailures + m_batchRefused;
+            setSendStatus(SendStatuses::Error{QStringLiteral("Sent %1 of %2. %3")
+                                                  .arg(m_batchSent)
+                                                  .arg(offered)
+                                                  .arg(m_batchFailures.last())});
+        }
+        return;
+    }
+    QString summary;
+    if (m_batchSent == 1)
+        summary =
+            m_sendLog.isEmpty() ? QStringLiteral("1 design") : m_sendLog.first().fileURL.fileName();
+    else
+        summary = QString::number(m_batchSent) + QStringLiteral(" designs");
+    setSendStatus(SendStatuses::Sent{summary, machineName});
+    scheduleStatusReset();
+}
+
+void AppState::scheduleStatusReset() {
+    cancelStatusReset();
+    m_statusResetTimer.start(m_statusResetDelay);
+}
+
+void AppState::cancelStatusReset() {
+    m_statusResetTimer.stop();
+}
+
+void AppState::dismissStatus() {
+    if (std::holds_alternative<SendStatuses::Sending>(m_sendStatus))
+        return;
+    cancelStatusReset();
+    setSendStatus(SendStatuses::Idle{});
+}
+
+void AppState::showError(const QString& message) {
+    if (std::holds_alternative<SendStatuses::Sending>(m_sendStatus))
+        return;
+    cancelStatusReset();
+    setSendStatus(SendStatuses::Error{message});
+}
+
+void AppState::log(const QUrl& fileURL, const QString& machine, bool ok, const QString& message) {
+    // The same file reached through "." or ".." is the same file; links and letter case are not
+    // resolved.
+    const auto standardized = [](const QUrl& url) {
+        return url.adjusted(QUrl::NormalizePathSegments);
+    };
+    const QUrl key = standardized(fileURL);
+    QList<SendLogEntry> log = m_sendLog;
+    log.removeIf([&](const SendLogEntry& entry) { return standardized(entry.fileURL) == key; });
+    log.prepend(SendLogEntry{QUuid::createUuid(),
+                             SendLogEntry::dateFrom(QDateTime::currentDateTimeUtc()), machine,
+                             fileURL, ok, message});
+    if (log.size() > sendLogLimit)
+        log.resize(sendLogLimit);
+    setSendLog(log);
+}
+
+void AppState::removeFromRecents(const SendLogEntry& entry) {
+    m_sendLog.removeIf([&](const SendLogEntry& logged) { return logged.id == entry.id; });
+    emit sendLogChanged();
+    persistSendLog();
+}

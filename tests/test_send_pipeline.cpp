@@ -1,0 +1,375 @@
+// The send pipeline end to end against fake machines over loopback TLS, and the recent-sends
+// log it keeps.
+
+#include "AppState.h"
+#include "Support/SettingsStore.h"
+#include "support/FakeMachine.h"
+#include "support/TemporaryStore.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace SendStatuses;
+
+namespace {
+
+const QString typesText = QStringLiteral(".pes, .phc, .dst or .pen");
+const QString unreachableText = QStringLiteral(
+    "Couldn't reach the machine. Make sure it's on and connected to Wi-Fi, then try again.");
+
+SavedMachine machineAt(const QString& name, const FakeMachine& fake) {
+    return SavedMachine{QUuid::createUuid(), name,         fake.host(), fake.port(),
+                        std::nullopt,        std::nullopt, std::nullopt};
+}
+
+// Every status the state passes through, in order.
+struct StatusRecorder {
+    explicit StatusRecorder(AppState& state) {
+        QObject::connect(&state, &AppState::sendStatusChanged, &state,
+                         [this, &state] { seen.append(state.sendStatus()); });
+    }
+    QList<SendStatus> seen;
+};
+
+} // namespace
+
+class TestSendPipeline : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_files;
+    std::unique_ptr<TemporaryStore> m_store;
+    std::unique_ptr<FakeMachine> m_fake;
+    std::unique_ptr<AppState> m_state;
+
+    QUrl design(const QString& name, const QByteArray& content = QByteArray("#PES0001 stitches")) {
+        QFile file(m_files.filePath(name));
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+            qFatal("cannot write test design");
+        return QUrl::fromLocalFile(file.fileName());
+    }
+
+    bool waitForBatch() {
+        QSignalSpy finished(m_state.get(), &AppState::batchFinished);
+        return finished.wait(15000);
+    }
+
+    SavedMachine addStudio() {
+        return m_state->addMachine(machineAt(QStringLiteral("Studio"), *m_fake));
+    }
+
+    QList<QByteArray> receivedNames(const FakeMachine& fake) const {
+        QList<QByteArray> names;
+        for (const auto& request : fake.requests()) {
+            if (auto received = FakeMachine::designFrom(request))
+                names.append(received->fileName);
+        }
+        return names;
+    }
+
+private slots:
+    void init() {
+        m_store = std::make_unique<TemporaryStore>();
+        m_fake = std::make_unique<FakeMachine>();
+        QVERIFY(m_fake->start());
+        m_state = std::make_unique<AppState>(m_store->open());
+        m_state->setStatusResetDelay(std::chrono::milliseconds(200));
+        m_state->setUploadTimeout(std::chrono::milliseconds(1500));
+    }
+
+    void cleanup() {
+        if (m_state && m_state->isSending())
+            waitForBatch();
+        m_state.reset();
+        m_fake.reset();
+        m_store.reset();
+    }
+
+    void oneFileIsSentLoggedAndTheStatusReturnsToIdle() {
+        const SavedMachine studio = addStudio();
+        const QUrl url = design(QStringLiteral("Flower.PES"), "flower bytes");
+        StatusRecorder statuses(*m_state);
+        m_state->send({url});
+        QVERIFY(m_state->isSending());
+        QVERIFY(std::holds_alternative<Idle>(m_state->sendStatus())); // the loop starts later
+        QVERIFY(waitForBatch());
+
+        QCOMPARE(statuses.seen.first(), SendStatus(Sending{"Flower.PES", 1, 1}));
+        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"Flower.PES", "Studio"}));
+        QCOMPARE(m_fake->requests().size(), 1);
+        const auto received = FakeMachine::designFrom(m_fake->requests().first());
+        QVERIFY(received);
+        QCOMPARE(received->fileName, QByteArray("Flower.PES"));
+        QCOMPARE(received->data, QByteArray("flower bytes"));
+        QCOMPARE(m_state->reachabilityOf(studio.id), Reachability::reachable);
+
+        QCOMPARE(m_state->sendLog().size(), 1);
+        const SendLogEntry entry = m_state->sendLog().first();
+        QVERIFY(entry.ok);
+        QCOMPARE(entry.message, QStringLiteral("Sent to Studio"));
+        QCOMPARE(entry.machineName, QStringLiteral("Studio"));
+        QCOMPARE(entry.fileURL, url);
+        QVERIFY(qAbs(entry.dateTime().secsTo(QDateTime::currentDateTimeUtc())) < 60);
+
+        QTRY_VERIFY_WITH_TIMEOUT(std::holds_alternative<Idle>(m_state->sendStatus()), 5000);
+    }
+
+    void threeFilesMakeOneBatch() {
+        addStudio();
+        StatusRecorder statuses(*m_state);
+        m_state->send({design("a.pes"), design("b.dst"), design("c.phc")});
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"3 designs", "Studio"}));
+        QCOMPARE(receivedNames(*m_fake), (QList<QByteArray>{"a.pes", "b.dst", "c.phc"}));
+        QCOMPARE(statuses.seen.mid(0, 3),
+                 (QList<SendStatus>{Sending{"a.pes", 1, 3}, Sending{"b.dst", 2, 3},
+                                    Sending{"c.phc", 3, 3}}));
+        // Newest first.
+        QCOMPARE(m_state->sendLog().first().fileURL.fileName(), QStringLiteral("c.phc"));
+    }
+
+    void failuresAreSummarisedAndDoNotTimeOut() {
+        const SavedMachine studio = addStudio();
+        const QUrl vanished = design(QStringLiteral("gone.pes"));
+        QFile::remove(vanished.toLocalFile());
+        m_state->send({design("ok.pes"), vanished});
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendStatus(), SendStatus(Error{"Sent 1 of 2. Couldn't read gone.pes."}));
+        QCOMPARE(m_state->sendLog().first().ok, false);
+        QCOMPARE(m_state->sendLog().first().message, QStringLiteral("Couldn't read gone.pes."));
+        QCOMPARE(m_state->reachabilityOf(studio.id), Reachability::reachable);
+
+        // One refused upload alone reads as its own message.
+        m_fake->setUploadStatus(503);
+        m_state->send({design("full.pes")});
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendStatus(),
+                 SendStatus(Error{"The machine refused the design (status 503). If it's full, "
+                                  "retrieve the waiting designs on the machine, or turn it off "
+                                  "and on to empty its wireless pocket."}));
+        QTest::qWait(400); // longer than the reset delay: errors stay
+        QVERIFY(std::holds_alternative<Error>(m_state->sendStatus()));
+    }
+
+    void refusedFilesAreCountedInTheSummaryButNotInTheProgress() {
+        addStudio();
+        StatusRecorder statuses(*m_state);
+        const QList<QUrl> mixed{design("a.pes"),    design("notes.txt"), design("b.PEN"),
+                                design("x.exp"),    design("y.jpg"),     design("z"),
+                                design("w.pes.zip")};
+        m_state->send(mixed);
+        QVERIFY(waitForBatch());
+        QCOMPARE(statuses.seen.mid(0, 2),
+                 (QList<SendStatus>{Sending{"a.pes", 1, 2}, Sending{"b.PEN", 2, 2}}));
+        QCOMPARE(m_state->sendStatus(),
+                 SendStatus(Error{"Sent 2 of 7. 5 skipped (not " + typesText + ")"}));
+        QCOMPARE(m_state->sendLog().size(), 2); // refused files are not logged
+    }
+
+    void refusalsByTypeAndWithoutMachine() {
+        m_state->send({});
+        QVERIFY(std::holds_alternative<Idle>(m_state->sendStatus()));
+
+        // The type check comes before the machine check.
+        m_state->send({design("a.txt")});
+        QCOMPARE(m_state->sendStatus(),
+                 SendStatus(
+                     Error{"This file can't be sent. The machine reads " + typesText + " files."}));
+        m_state->send({design("a.txt"), design("b.doc")});
+        QCOMPARE(m_state->sendStatus(),
+                 SendStatus(Error{"These files can't be sent. The machine reads " + typesText +
+                                  " files."}));
+        m_state->send({design("a.pes")});
+        QCOMPARE(m_state->sendStatus(),
+                 SendStatus(Error{"Add a machine first, then drop a design to send it."}));
+        QVERIFY(!m_state->isSending());
+        QVERIFY(m_fake->requests().isEmpty());
+        QVERIFY(m_state->sendLog().isEmpty());
+    }
+
+    void filesJoinARunningBatch() {
+        addStudio();
+        m_fake->setDelay(300);
+        StatusRecorder statuses(*m_state);
+        m_state->send({design("a.pes")});
+        QTRY_VERIFY(std::holds_alternative<Sending>(m_state->sendStatus()));
+        m_state->send({design("b.pes"), design("c.txt")});
+        m_state->dismissStatus(); // ignored while sending
+        QVERIFY(std::holds_alternative<Sending>(m_state->sendStatus()));
+        QVERIFY(waitForBatch());
+        QCOMPARE(statuses.seen.mid(0, 2),
+                 (QList<SendStatus>{Sending{"a.pes", 1, 1}, Sending{"b.pes", 2, 2}}));
+        QCOMPARE(m_state->sendStatus(),
+                 SendStatus(Error{"Sent 2 of 3. 1 skipped (not " + typesText + ")"}));
+    }
+
+    void eachFileGoesToTheMachineSelectedWhenItsTurnComes() {
+        FakeMachine other;
+        QVERIFY(other.start(QHostAddress(QStringLiteral("127.0.0.6"))));
+        addStudio();
+        const SavedMachine annex = m_state->addMachine(machineAt(QStringLiteral("Annex"), other));
+        const SavedMachine studio = m_state->machines().first();
+        m_state->selectMachine(studio);
+        m_fake->setDelay(300);
+        m_state->send({design("a.pes"), design("b.pes")});
+        QTRY_VERIFY(std::holds_alternative<Sending>(m_state->sendStatus()));
+        m_state->selectMachine(annex);
+        QVERIFY(waitForBatch());
+        QCOMPARE(receivedNames(*m_fake), QList<QByteArray>{"a.pes"});
+        QCOMPARE(receivedNames(other), QList<QByteArray>{"b.pes"});
+        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"2 designs", "Annex"}));
+        QCOMPARE(m_state->sendLog().at(1).machineName, QStringLiteral("Studio"));
+    }
+
+    void removingTheLastMachineMidBatchDiscardsTheRest() {
+        const SavedMachine studio = addStudio();
+        m_fake->setDelay(300);
+        m_state->send({design("a.pes"), design("b.pes"), design("c.pes")});
+        QTRY_VERIFY(std::holds_alternative<Sending>(m_state->sendStatus()));
+        m_state->removeMachine(studio);
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendLog().size(), 1); // only the file in flight
+        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"a.pes", "Studio"}));
+        QVERIFY(!m_state->reachability().contains(studio.id) ||
+                m_state->reachabilityOf(studio.id) == Reachability::reachable);
+    }
+
+    void anUnreachableMachineIsMarkedSoButATooLargeFileIsNot() {
+        // Nothing listens on this address.
+        const SavedMachine nowhere = m_state->addMachine(
+            SavedMachine{QUuid::createUuid(), "Nowhere", "127.0.0.9", m_fake->port(), {}, {}, {}});
+        m_state->send({design("a.pes")});
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendStatus(), SendStatus(Error{unreachableText}));
+        QCOMPARE(m_state->reachabilityOf(nowhere.id), Reachability::unreachable);
+        QCOMPARE(m_state->sendLog().first().message, unreachableText);
+
+        // A sparse file far beyond any limit is refused without being read into memory.
+        const SavedMachine studio = addStudio();
+        QFile huge(m_files.filePath(QStringLiteral("huge.dst")));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(6) << 30));
+        huge.close();
+        m_state->send({QUrl::fromLocalFile(huge.fileName())});
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendStatus(),
+                 SendStatus(Error{"This design is too large to send. The machine accepts up "
+                                  "to 3 MB."}));
+        QCOMPARE(m_state->reachabilityOf(studio.id), Reachability::unknown);
+        QVERIFY(m_fake->requests().isEmpty());
+
+        // Exactly the limit passes.
+        m_state->send({design("limit.pes", QByteArray(3'000'000, 'x'))});
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"limit.pes", "Studio"}));
+    }
+
+    void dismissingAndANewBatchCancelThePendingReset() {
+        addStudio();
+        m_state->setStatusResetDelay(std::chrono::milliseconds(400));
+        m_state->send({design("a.pes")});
+        QVERIFY(waitForBatch());
+        QVERIFY(std::holds_alternative<Sent>(m_state->sendStatus()));
+        m_state->dismissStatus();
+        QVERIFY(std::holds_alternative<Idle>(m_state->sendStatus()));
+
+        // A new batch that outlasts the first batch's reset is not cut short by it.
+        m_state->send({design("b.pes")});
+        QVERIFY(waitForBatch());
+        m_fake->setDelay(700);
+        m_state->send({design("c.pes")});
+        QTest::qWait(550);
+        QCOMPARE(m_state->sendStatus(), SendStatus(Sending{"c.pes", 1, 1}));
+        QVERIFY(waitForBatch());
+        QVERIFY(std::holds_alternative<Sent>(m_state->sendStatus()));
+        QTRY_VERIFY_WITH_TIMEOUT(std::holds_alternative<Idle>(m_state->sendStatus()), 3000);
+
+        // An error status is not reset by a timer armed earlier.
+        m_state->send({design("d.pes")});
+        QVERIFY(waitForBatch());
+        m_state->send({design("e.txt")});
+        QTest::qWait(600);
+        QVERIFY(std::holds_alternative<Error>(m_state->sendStatus()));
+    }
+
+    void theLogKeepsOneEntryPerFileAndAtMostFifty() {
+        addStudio();
+        const QUrl plain = design(QStringLiteral("dir/a.pes"));
+        const QUrl dotted = QUrl::fromLocalFile(m_files.path() + "/dir/sub/../a.pes");
+        const QUrl upper = design(QStringLiteral("dir/A.pes"));
+        QDir().mkpath(m_files.filePath(QStringLiteral("dir/sub")));
+        m_state->send({plain, upper, dotted});
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendLog().size(), 2);
+        QCOMPARE(m_state->sendLog().first().fileURL, dotted); // kept as received
+        QCOMPARE(m_state->sendLog().at(1).fileURL, upper);
+
+        const QUuid oldID = m_state->sendLog().first().id;
+        m_state->send({plain});
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendLog().size(), 2);
+        QVERIFY(m_state->sendLog().first().id != oldID);
+
+        QList<QUrl> many;
+        for (int i = 0; i < 51; ++i)
+            many.append(design(QStringLiteral("many/%1.dst").arg(i)));
+        m_state->send(many);
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendLog().size(), 50);
+        QCOMPARE(m_state->sendLog().first().fileURL.fileName(), QStringLiteral("50.dst"));
+        QCOMPARE(m_state->sendLog().last().fileURL.fileName(), QStringLiteral("1.dst"));
+
+        // What a new program start reads back is what this one holds.
+        AppState reloaded(m_store->open());
+        QCOMPARE(reloaded.sendLog(), m_state->sendLog());
+
+        const SendLogEntry removed = m_state->sendLog().at(3);
+        m_state->removeFromRecents(removed);
+        QCOMPARE(m_state->sendLog().size(), 49);
+        QVERIFY(!m_state->sendLog().contains(removed));
+
+        m_state->clearRecents();
+        QCOMPARE(m_store->read(SettingsStore::recentSendsKey).toByteArray(), QByteArray("[]"));
+        AppState cleared(m_store->open());
+        QVERIFY(cleared.sendLog().isEmpty());
+    }
+
+    void theToolRunsThePipelineOnTheUsersStore() {
+        QTemporaryDir configHome;
+        const QString storePath = configHome.filePath(QStringLiteral("Bobbinlark/Bobbinlark.conf"));
+        {
+            AppState user(SettingsStore::openFile(storePath));
+            user.addMachine(machineAt(QStringLiteral("Studio"), *m_fake));
+        }
+        auto runTool = [&](const QStringList& arguments) {
+            QProcess tool;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.path());
+            tool.setProcessEnvironment(environment);
+            QSignalSpy finished(&tool, &QProcess::finished);
+            tool.start(QStringLiteral(BOBBINLARK_TOOL_PATH), QStringList{"send"} + arguments);
+            // The fake machine answers from this thread: wait without blocking it.
+            if (!finished.wait(20000))
+                qFatal("bobbinlark-tool send did not finish");
+            return std::pair(tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()));
+        };
+
+        const auto [sentCode, sentOutput] =
+            runTool({design("a.pes").toLocalFile(), design("b.dst").toLocalFile()});
+        QCOMPARE(sentCode, 0);
+        QCOMPARE(sentOutput, QStringLiteral("sending a.pes 1/2\nsending b.dst 2/2\n"
+                                            "sent 2 designs to Studio\n"));
+        QCOMPARE(receivedNames(*m_fake), (QList<QByteArray>{"a.pes", "b.dst"}));
+        AppState reread(SettingsStore::openFile(storePath));
+        QCOMPARE(reread.sendLog().size(), 2);
+
+        const auto [refusedCode, refusedOutput] = runTool({design("a.txt").toLocalFile()});
+        QCOMPARE(refusedCode, 1);
+        QVERIFY(refusedOutput.startsWith(QStringLiteral("error This file can't be sent.")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSendPipeline)
+#include "test_send_pipeline.moc"

@@ -1,0 +1,33 @@
+// `bobbinlark-tool send FILE...`: the program's own send pipeline, headless, on the user's saved
+// machines and selection. Prints each change of the send status as one line.
+
+#include "AppState.h"
+#include "Commands.h"
+#include "Support/SettingsStore.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+
+int Commands::send(const QStringList& arguments) {
+    if (arguments.isEmpty())
+        return usage();
+    QList<QUrl> fileURLs;
+    for (const QString& path : arguments)
+        fileURLs.append(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+
+    AppState state(SettingsStore::openUserStore());
+    QObject::connect(&state, &AppState::sendStatusChanged, &state, [&state] {
+        std::printf("%s\n", qUtf8Printable(describe(state.sendStatus())));
+        std::fflush(stdout);
+    });
+    QObject::connect(&state, &AppState::batchFinished, &state, [] { QCoreApplication::exit(0); });
+
+    state.send(fileURLs);
+    // A request refused before queueing has already shown its error.
+    if (!state.isSending())
+        return 1;
+    QCoreApplication::exec();
+    return std::holds_alternative<SendStatuses::Sent>(state.sendStatus()) ? 0 : 1;
+}
