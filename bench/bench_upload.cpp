@@ -1,7 +1,8 @@
 // Uploading a 3,000,000-byte design to a fake machine over loopback TLS, side by side with
 // curl posting the same body to the same machine. The fake machine runs as its own process so
-// neither client shares a thread with the server. Each upload makes a fresh TLS connection, as
-// each curl run does; a kept-alive variant shows what repeated sends from the program cost.
+// neither client shares a thread with the server. For the comparison the machine closes every
+// connection after answering, so each upload makes a fresh TLS connection as each curl run
+// does; a kept-alive variant shows what repeated sends from the program cost.
 
 #include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
@@ -16,6 +17,7 @@
 
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace {
@@ -27,7 +29,8 @@ struct Machine {
     qint64 port = 0;
 };
 
-Machine machine;
+Machine closing; // closes every connection after answering, as each curl run does too
+Machine keeping; // keeps connections alive, as a machine does for the program
 QByteArray design;
 
 QByteArray makeDesign() {
@@ -39,9 +42,9 @@ QByteArray makeDesign() {
 }
 
 // Starts bobbinlark-fake-machine and reads the address it prints when ready.
-bool startFakeMachine(QProcess& process) {
+std::optional<Machine> startFakeMachine(QProcess& process, QStringList arguments) {
     process.setProgram(QStringLiteral(BOBBINLARK_FAKE_MACHINE_PATH));
-    process.setArguments({QStringLiteral("--address"), QStringLiteral("127.0.0.1")});
+    process.setArguments(arguments << QStringLiteral("--address") << QStringLiteral("127.0.0.1"));
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start();
     const QRegularExpression ready(QStringLiteral("listening at ([0-9.]+):([0-9]+)"));
@@ -49,16 +52,14 @@ bool startFakeMachine(QProcess& process) {
         while (process.canReadLine()) {
             const QRegularExpressionMatch match =
                 ready.match(QString::fromUtf8(process.readLine()));
-            if (match.hasMatch()) {
-                machine = {match.captured(1), match.captured(2).toLongLong()};
-                return true;
-            }
+            if (match.hasMatch())
+                return Machine{match.captured(1), match.captured(2).toLongLong()};
         }
     }
-    return false;
+    return std::nullopt;
 }
 
-void uploadOnce(benchmark::State& state) {
+void uploadOnce(benchmark::State& state, const Machine& machine) {
     const BrotherAPIClient client(machine.host, machine.port, CertificateTrustSession::shared());
     const std::optional<BrotherAPIError> error =
         QCoro::waitFor(client.upload(design, "bench.pes", designBytes));
@@ -67,17 +68,15 @@ void uploadOnce(benchmark::State& state) {
 }
 
 void BM_BobbinlarkUpload(benchmark::State& state) {
-    for (auto _ : state) {
-        CertificateTrustSession::shared().closeIdleConnections();
-        uploadOnce(state);
-    }
+    for (auto _ : state)
+        uploadOnce(state, closing);
     state.SetBytesProcessed(state.iterations() * designBytes);
 }
 
 void BM_BobbinlarkUploadKeptAlive(benchmark::State& state) {
-    uploadOnce(state); // opens the connection the timed uploads reuse
+    uploadOnce(state, keeping); // opens the connection the timed uploads reuse
     for (auto _ : state)
-        uploadOnce(state);
+        uploadOnce(state, keeping);
     state.SetBytesProcessed(state.iterations() * designBytes);
 }
 
@@ -101,7 +100,7 @@ void BM_CurlUpload(benchmark::State& state) {
             QString::fromLatin1(upload.boundary),
         QStringLiteral("--data-binary"),
         u'@' + body.fileName(),
-        QStringLiteral("https://%1:%2/sewing/sewing.cgi").arg(machine.host).arg(machine.port),
+        QStringLiteral("https://%1:%2/sewing/sewing.cgi").arg(closing.host).arg(closing.port),
     };
     double curlSeconds = 0;
     for (auto _ : state) {
@@ -153,16 +152,24 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     design = makeDesign();
-    QProcess fakeMachine;
-    if (!startFakeMachine(fakeMachine)) {
+    QProcess closingProcess;
+    QProcess keepingProcess;
+    const auto closingMachine =
+        startFakeMachine(closingProcess, {QStringLiteral("--close-connections")});
+    const auto keepingMachine = startFakeMachine(keepingProcess, {});
+    if (!closingMachine || !keepingMachine) {
         std::fprintf(stderr, "bench_upload: the fake machine did not start\n");
         return 1;
     }
+    closing = *closingMachine;
+    keeping = *keepingMachine;
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    fakeMachine.kill();
-    fakeMachine.waitForFinished();
+    for (QProcess* process : {&closingProcess, &keepingProcess}) {
+        process->kill();
+        process->waitForFinished();
+    }
 
     const auto& times = reporter.milliseconds;
     const auto ours = times.find("BM_BobbinlarkUpload");

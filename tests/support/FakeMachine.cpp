@@ -210,7 +210,7 @@ void FakeMachine::readFrom(Connection* connection) {
         emit requestReceived(request);
 
         QPointer<QSslSocket> target(socket);
-        const bool closeAfter = connection->closeAfter;
+        const bool closeAfter = connection->closeAfter || m_closeAfterAnswer;
         if (m_delayMilliseconds > 0)
             QTimer::singleShot(m_delayMilliseconds, this, [this, target, request, closeAfter] {
                 answer(target, request, closeAfter);

@@ -64,6 +64,9 @@ public:
     // Accepts TCP connections and then stays silent: no TLS handshake, no answer.
     void setNeverAnswer(bool neverAnswer) { m_neverAnswer = neverAnswer; }
 
+    // Closes each connection after its answer, so every request makes a new handshake.
+    void setCloseAfterAnswer(bool close) { m_closeAfterAnswer = close; }
+
     // New connections see a new certificate; open ones keep the old.
     void rotateCertificate();
     // Closes every open connection, as a machine that restarts would.
@@ -95,4 +98,5 @@ private:
     int m_uploadStatus = 200;
     int m_delayMilliseconds = 0;
     bool m_neverAnswer = false;
+    bool m_closeAfterAnswer = false;
 };
