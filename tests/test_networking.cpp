@@ -359,6 +359,14 @@ private slots:
         QCOMPARE(fetch(clientFor(slow), 0.3), std::nullopt);
         QCOMPARE(slow.requests().size(), 1);
         QVERIFY(fetch(clientFor(slow), 5).has_value());
+
+        // The time-out counts the whole query, not only silence.
+        FakeMachine trickling;
+        QVERIFY(trickling.start(QHostAddress(QStringLiteral("127.0.0.10"))));
+        trickling.setInfoBody("{\"serial\":\"S1\"}");
+        trickling.setTrickle(40);
+        QCOMPARE(fetch(clientFor(trickling), 0.3), std::nullopt);
+        QVERIFY(fetch(clientFor(trickling), 5).has_value());
     }
 
     void nothingListeningIsNoAnswer() {

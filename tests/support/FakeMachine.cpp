@@ -242,7 +242,22 @@ void FakeMachine::answer(QPointer<QSslSocket> socket, const Request& request, bo
     }
     if (closeAfter)
         head += "Connection: close\r\n";
-    socket->write(head + "\r\n" + body);
-    if (closeAfter)
-        socket->disconnectFromHost();
+    if (m_trickleMilliseconds <= 0 || body.isEmpty()) {
+        socket->write(head + "\r\n" + body);
+        if (closeAfter)
+            socket->disconnectFromHost();
+        return;
+    }
+    socket->write(head + "\r\n");
+    auto* timer = new QTimer(socket);
+    connect(timer, &QTimer::timeout, socket,
+            [socket = socket.data(), timer, body, closeAfter, sent = qsizetype(0)]() mutable {
+                socket->write(body.mid(sent++, 1));
+                if (sent < body.size())
+                    return;
+                timer->deleteLater();
+                if (closeAfter)
+                    socket->disconnectFromHost();
+            });
+    timer->start(m_trickleMilliseconds);
 }

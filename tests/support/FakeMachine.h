@@ -61,6 +61,9 @@ public:
     void setUploadStatus(int status) { m_uploadStatus = status; }
     // Waits this long after a request has arrived before answering it.
     void setDelay(int milliseconds) { m_delayMilliseconds = milliseconds; }
+    // Sends each answer's body one byte at a time at this interval: never silent for long, but
+    // slow overall.
+    void setTrickle(int milliseconds) { m_trickleMilliseconds = milliseconds; }
     // Accepts TCP connections and then stays silent: no TLS handshake, no answer.
     void setNeverAnswer(bool neverAnswer) { m_neverAnswer = neverAnswer; }
 
@@ -97,6 +100,7 @@ private:
     QByteArray m_infoBody;
     int m_uploadStatus = 200;
     int m_delayMilliseconds = 0;
+    int m_trickleMilliseconds = 0;
     bool m_neverAnswer = false;
     bool m_closeAfterAnswer = false;
 };
