@@ -157,6 +157,17 @@ private slots:
         QCOMPARE(info->certificateFingerprint->size(), 95);
         for (const QString host : {"localhost", "LOCALHOST", "LocalHost"})
             QCOMPARE(session().certificateFingerprint(host), machine.fingerprint());
+
+        // Other spellings of one address reach, and find, the same record.
+        FakeMachine dotted;
+        QVERIFY(dotted.start(QHostAddress(QStringLiteral("127.0.0.20"))));
+        const BrotherAPIClient padded(QStringLiteral("127.000.000.20"), dotted.port(), session());
+        const std::optional<MachineInfo> paddedInfo = fetch(padded);
+        QVERIFY(paddedInfo.has_value());
+        QCOMPARE(paddedInfo->host, QStringLiteral("127.000.000.20"));
+        QCOMPARE(paddedInfo->certificateFingerprint, dotted.fingerprint());
+        QCOMPARE(session().certificateFingerprint(QStringLiteral("127.0.0.20")),
+                 dotted.fingerprint());
     }
 
     void twoPortsOfOneHostShareOneRecord() {
@@ -355,8 +366,8 @@ private slots:
         // Handshake done and request read, the answer comes too late.
         FakeMachine slow;
         QVERIFY(slow.start(QHostAddress(QStringLiteral("127.0.0.10"))));
-        slow.setDelay(800);
-        QCOMPARE(fetch(clientFor(slow), 0.3), std::nullopt);
+        slow.setDelay(1500);
+        QCOMPARE(fetch(clientFor(slow), 0.5), std::nullopt);
         QCOMPARE(slow.requests().size(), 1);
         QVERIFY(fetch(clientFor(slow), 5).has_value());
 
@@ -390,7 +401,8 @@ private slots:
                      .toString(),
                  QStringLiteral("https://brother.lan:8443/sewing/sewing.cgi"));
         // Hosts that would name another server, or no URL at all.
-        for (const QString host : {"evil.lan/x?", "user@127.0.0.1", "127.0.0.1#", "", "a b"}) {
+        for (const QString host : {"evil.lan/x?", "user@127.0.0.1", "127.0.0.1#", "", "a b",
+                                   "127.0.0.1:80", "::1", "[::1]", "h%2Fx", "a\\b", "a\tb"}) {
             const BrotherAPIClient bad(host, 443, session());
             QVERIFY2(!bad.url(QStringLiteral("/info")).isValid(), qPrintable(host));
             QCOMPARE(fetch(bad), std::nullopt);
@@ -552,8 +564,8 @@ private slots:
 
         FakeMachine slow;
         QVERIFY(slow.start(QHostAddress(QStringLiteral("127.0.0.17"))));
-        slow.setDelay(800);
-        QCOMPARE(send(clientFor(slow), "data", "a.pes", 100, 0.3), BrotherAPIError::unreachable());
+        slow.setDelay(1500);
+        QCOMPARE(send(clientFor(slow), "data", "a.pes", 100, 0.5), BrotherAPIError::unreachable());
         QCOMPARE(slow.requests().size(), 1);
         QCOMPARE(BrotherAPIClient::uploadTimeoutSeconds, 30.0);
     }

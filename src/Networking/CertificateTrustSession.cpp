@@ -17,6 +17,21 @@
 #include <climits>
 #include <cmath>
 
+namespace {
+
+// The record's key: the host as a URL names it (lower case; IPv4 text in its plain dotted form,
+// international names in their ASCII form), so every spelling that reaches the same host finds
+// the same record.
+QString hostKey(const QString& host) {
+    QUrl url;
+    url.setScheme(QStringLiteral("https"));
+    url.setHost(host, QUrl::StrictMode);
+    const QString normal = url.host(QUrl::FullyEncoded);
+    return url.isValid() && !normal.isEmpty() ? normal.toLower() : host.toLower();
+}
+
+} // namespace
+
 CertificateTrustSession& CertificateTrustSession::shared() {
     // Function-local statics are initialised exactly once, also under concurrent first calls;
     // the object is intentionally leaked so no request can outlive its client.
@@ -134,13 +149,13 @@ void CertificateTrustSession::record(QNetworkReply* reply) {
     const QSslCertificate leaf = reply->sslConfiguration().peerCertificate();
     if (leaf.isNull())
         return;
-    const QString host = reply->request().url().host().toLower();
+    const QString host = hostKey(reply->request().url().host());
     const std::lock_guard guard(m_lock);
     m_leafByHost.insert(host, leaf);
 }
 
 std::optional<QString> CertificateTrustSession::certificateFingerprint(const QString& host) const {
-    const QString key = host.toLower();
+    const QString key = hostKey(host);
     QSslCertificate leaf;
     {
         const std::lock_guard guard(m_lock);
