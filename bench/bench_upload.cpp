@@ -15,10 +15,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -127,7 +129,8 @@ BENCHMARK(BM_BobbinlarkUpload)->Unit(benchmark::kMillisecond)->UseRealTime()->Mi
 BENCHMARK(BM_BobbinlarkUploadKeptAlive)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_CurlUpload)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
-// Prints as usual and keeps each benchmark's time per upload for the ratio.
+// Prints as usual and keeps each benchmark's time per upload for the ratio; with
+// --benchmark_repetitions the ratio uses the medians.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -135,15 +138,23 @@ public:
         for (const Run& run : runs) {
             if (run.error_occurred || run.run_type != Run::RT_Iteration)
                 continue;
-            milliseconds[run.run_name.function_name] = run.GetAdjustedRealTime();
+            milliseconds[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
             const auto counter = run.counters.find("curl_time_total_ms");
             if (counter != run.counters.end())
-                curlOwnMilliseconds = counter->second.value;
+                curlOwnMilliseconds.push_back(counter->second.value);
         }
     }
 
-    std::map<std::string, double> milliseconds;
-    double curlOwnMilliseconds = 0;
+    static double median(std::vector<double> values) {
+        if (values.empty())
+            return 0;
+        std::sort(values.begin(), values.end());
+        const size_t middle = values.size() / 2;
+        return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+    }
+
+    std::map<std::string, std::vector<double>> milliseconds;
+    std::vector<double> curlOwnMilliseconds;
 };
 
 } // namespace
@@ -171,14 +182,14 @@ int main(int argc, char** argv) {
         process->waitForFinished();
     }
 
-    const auto& times = reporter.milliseconds;
-    const auto ours = times.find("BM_BobbinlarkUpload");
-    const auto curl = times.find("BM_CurlUpload");
-    if (ours != times.end() && curl != times.end() && curl->second > 0) {
-        std::printf("\nBobbinlark / curl (whole curl run):    %.2f\n", ours->second / curl->second);
-        if (reporter.curlOwnMilliseconds > 0)
-            std::printf("Bobbinlark / curl (curl's time_total): %.2f\n",
-                        ours->second / reporter.curlOwnMilliseconds);
+    const double ours = RatioReporter::median(reporter.milliseconds["BM_BobbinlarkUpload"]);
+    const double curl = RatioReporter::median(reporter.milliseconds["BM_CurlUpload"]);
+    const double curlOwn = RatioReporter::median(reporter.curlOwnMilliseconds);
+    if (ours > 0 && curl > 0 && curlOwn > 0) {
+        std::printf("\nBobbinlark %.1f ms, curl %.1f ms (curl's own time_total %.1f ms)\n", ours,
+                    curl, curlOwn);
+        std::printf("Bobbinlark / curl (whole curl run):    %.2f\n", ours / curl);
+        std::printf("Bobbinlark / curl (curl's time_total): %.2f\n", ours / curlOwn);
         std::printf("Goal: within 1.5 of curl\n");
     }
     return 0;
