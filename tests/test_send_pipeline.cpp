@@ -6,6 +6,7 @@
 #include "support/FakeMachine.h"
 #include "support/TemporaryStore.h"
 
+#include <QCoroTask>
 #include <QDir>
 #include <QProcess>
 #include <QSignalSpy>
@@ -264,6 +265,23 @@ private slots:
         m_state->send({design("limit.pes", QByteArray(3'000'000, 'x'))});
         QVERIFY(waitForBatch());
         QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"limit.pes", "Studio"}));
+    }
+
+    void theLimitIsTheMachinesLastReportedOne() {
+        const SavedMachine studio = addStudio();
+        m_fake->setInfoBody(
+            QByteArrayLiteral("{\"serial\":\"S1\",\"features\":{\"postsize\":1000000}}"));
+        QCoro::waitFor(m_state->check(studio));
+        QCOMPARE(m_state->machineInfo().value(studio.id).maxUploadBytes,
+                 std::optional<qint64>(1000000));
+        m_state->send({design("big.pes", QByteArray(1'000'001, 'x'))});
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendStatus(),
+                 SendStatus(Error{"This design is too large to send. The machine accepts up "
+                                  "to 1 MB."}));
+        m_state->send({design("fits.pes", QByteArray(1'000'000, 'x'))});
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"fits.pes", "Studio"}));
     }
 
     void dismissingAndANewBatchCancelThePendingReset() {

@@ -20,6 +20,7 @@ const std::map<QString, Command>& commands() {
     static const std::map<QString, Command> table{
         {QStringLiteral("info"), {"info HOST [PORT]", Commands::info}},
         {QStringLiteral("upload"), {"upload HOST [PORT] FILE [--max-bytes N]", Commands::upload}},
+        {QStringLiteral("scan"), {"scan [--port N]", &Commands::scan}},
         {QStringLiteral("send"), {"send FILE...", Commands::send}},
     };
     return table;
