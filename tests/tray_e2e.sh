@@ -137,7 +137,9 @@ shot 5-sent
 
 # 6. Ctrl+Q in the open panel quits.
 read -r panel_id _ <<<"$(panel)"
-xdotool mousemove --window "$panel_id" 180 260 click 1 key ctrl+q
+# No window manager here to give the panel the keyboard: focus it, then press the keys.
+xdotool windowfocus --sync "$panel_id"
+xdotool key --clearmodifiers ctrl+q
 ended() { ! kill -0 "$program_pid" 2>/dev/null; }
 wait_for 5 ended || fail "Ctrl+Q did not quit"
 wait "$program_pid" || fail "the program did not end cleanly"
