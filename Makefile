@@ -8,9 +8,9 @@ JOBS ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config \
 	qt6-base-dev qt6-svg-dev qcoro-qt6-dev libssl-dev libgl-dev libbenchmark-dev \
 	qt6-qpa-plugins fonts-dejavu-core xvfb xauth trayer xdotool imagemagick x11-utils \
-	desktop-file-utils appstream iproute2 util-linux curl
+	desktop-file-utils appstream iproute2 util-linux curl dbus-daemon
 
-.PHONY: deps configure-% build-% run test test-asan fuzz bench format format-check install demo clean
+.PHONY: deps configure-% build-% run test test-asan fuzz bench bench-tray format format-check install demo clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -64,11 +64,19 @@ fuzz: deps build-fuzz
 bench: deps build-release
 	@for b in build/release/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] && $$b; done
 
+# Tray start-up and idle memory against a bare tray icon (needs Xvfb and trayer).
+bench-tray: deps build-release
+	$(ISOLATED) bench/tray_startup.sh build/release
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 format-check:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
+# Bobbinlark with a fake machine on loopback and settings of its own; see tools/demo.sh.
+demo: deps build-release
+	$(ISOLATED) tools/demo.sh build/release
 
 install: deps build-release
 	cmake --install build/release $(if $(PREFIX),--prefix $(PREFIX))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Models/SavedMachine.h"
+#include "Networking/MachineDiscovery.h"
 #include "Networking/MachineInfo.h"
 #include "SendLogEntry.h"
 #include "SendStatus.h"
@@ -27,7 +28,9 @@
 // really changes; an in-place edit of a collection (append, remove, set an entry) always
 // notifies, as observers cannot cheaply tell what changed.
 //
-// The operations are split by concern: AppState.cpp holds the store and the machine list.
+// The operations are split by concern: AppState.cpp holds the store and the machine list,
+// AppStateSending.cpp the send pipeline, AppStateDiscovery.cpp the checks, the scan and
+// relocation.
 class AppState : public QObject {
     Q_OBJECT
 
@@ -89,7 +92,31 @@ public:
     static constexpr qsizetype sendLogLimit = 50;
 
     // Machine checks, discovery and relocation (AppStateDiscovery.cpp).
-    // (declarations land with discovery)
+    static constexpr double checkTimeout = 5.0;
+    static constexpr double probeTimeout = 3.5;
+    static constexpr qint64 probeConcurrency = 64;
+
+    // Checks every machine, then scans when there is nothing usable to send to.
+    QCoro::Task<> popoverDidOpen();
+    // All saved machines at once; returns when every check has finished.
+    QCoro::Task<> checkAll();
+    // Asks one machine for its info and records the answer, unless the machine was edited,
+    // moved or removed meanwhile.
+    QCoro::Task<> check(SavedMachine machine);
+    // One network scan at a time; a call while one runs returns at once.
+    QCoro::Task<> discover();
+    // Saves a discovered machine, pinned to the identifier and certificate it answered with.
+    void addDiscovered(const MachineInfo& info);
+    // Whether the machine now presents another certificate than its pinned one.
+    bool certificateChanged(const SavedMachine& machine) const;
+    // Pins the certificate the machine presented last.
+    void trustCurrentCertificate(const SavedMachine& machine);
+
+    // Where checks and scans reach the network: this computer's by default; tests point
+    // interfaces, ARP hosts, port and probes at loopback.
+    void setDiscoveryEnvironment(MachineDiscovery::Environment environment);
+    // Two discovered entries with equal keys are the same machine.
+    static QString discoveredKey(const MachineInfo& info);
 
     // Whether a discovered answer and a saved machine are the same machine: by machine
     // identifier when both have one, else by host (ignoring case) and port.
@@ -126,6 +153,14 @@ private:
     void showError(const QString& message);
     void log(const QUrl& fileURL, const QString& machine, bool ok, const QString& message);
 
+    // Checks and discovery (AppStateDiscovery.cpp).
+    void record(const MachineInfo& info, const SavedMachine& machine);
+    void found(const MachineInfo& info);
+    QCoro::Task<> foundOnOwnThread(MachineInfo info);
+    void setIsDiscovering(bool value);
+    void setHasScanned(bool value);
+    void setDiscoveryError(const std::optional<QString>& value);
+
     std::unique_ptr<QSettings> m_store;
 
     QList<SavedMachine> m_machines;
@@ -137,6 +172,7 @@ private:
     bool m_hasScanned = false;
     std::optional<QString> m_discoveryError;
     QSet<QUuid> m_relocatedMachineIDs;
+    MachineDiscovery::Environment m_discoveryEnvironment = MachineDiscovery::Environment::system();
     SendStatus m_sendStatus = SendStatuses::Idle{};
     QList<SendLogEntry> m_sendLog;
 

@@ -1,12 +1,46 @@
-#include "AppState.h"
+#include "AppDelegate.h"
 #include "Support/SettingsStore.h"
+#include "Support/SingleInstance.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QTimer>
+
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Bobbinlark"));
     QApplication::setApplicationName(QStringLiteral("Bobbinlark"));
-    AppState state(SettingsStore::openUserStore());
-    return 0;
+    QApplication::setApplicationVersion(QStringLiteral(BOBBINLARK_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.bobbinlark.Bobbinlark"));
+    // Closing the window leaves the program in the tray (or ready for the next launch).
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Files opened with the program; a second launch hands them to the first and ends.
+    const QList<QUrl> files = SingleInstance::fileURLsFromArguments(
+        QApplication::arguments().mid(1), QDir::currentPath());
+    SingleInstance instance(SingleInstance::defaultDirectory());
+    switch (instance.start(files)) {
+    case SingleInstance::Role::handedOff:
+        return 0;
+    case SingleInstance::Role::failed:
+        std::fputs("bobbinlark: the running program did not answer\n", stderr);
+        return 1;
+    case SingleInstance::Role::primary:
+        break;
+    }
+
+    AppDelegate delegate(SettingsStore::openUserStore());
+    QObject::connect(&instance, &SingleInstance::showRequested, &delegate,
+                     &AppDelegate::showRequested);
+    QObject::connect(&instance, &SingleInstance::filesReceived, &delegate, &AppDelegate::receive);
+
+    // Launch completes once the event loop runs, as it does for files opened at launch.
+    QTimer::singleShot(0, &delegate, [&delegate, files] {
+        delegate.applicationDidFinishLaunching();
+        if (!files.isEmpty())
+            delegate.receive(files);
+    });
+    return QApplication::exec();
 }

@@ -5,6 +5,7 @@
 #include "Networking/CertificateTrustSession.h"
 #include "Networking/MachineInfo.h"
 #include "Support/ByteCountFormat.h"
+#include "Support/LowDelaySockets.h"
 #include "support/FakeMachine.h"
 
 #include <QCoroTask>
@@ -16,11 +17,17 @@
 #include <QTest>
 #include <QThread>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 #include <atomic>
 #include <barrier>
 #include <memory>
 #include <thread>
 #include <vector>
+
+Q_DECLARE_METATYPE(std::optional<BrotherAPIError>)
 
 namespace {
 
@@ -75,6 +82,14 @@ QByteArray boundaryOf(const FakeMachine::Request& request) {
     const QByteArray prefix = "multipart/form-data; boundary=";
     const QByteArray type = request.header("Content-Type").value_or(QByteArray());
     return type.startsWith(prefix) ? type.mid(prefix.size()) : QByteArray();
+}
+
+bool noDelay(const QTcpSocket& socket) {
+    int value = 0;
+    socklen_t size = sizeof value;
+    getsockopt(static_cast<int>(socket.socketDescriptor()), IPPROTO_TCP, TCP_NODELAY, &value,
+               &size);
+    return value != 0;
 }
 
 struct ToolRun {
@@ -142,6 +157,17 @@ private slots:
         QCOMPARE(info->certificateFingerprint->size(), 95);
         for (const QString host : {"localhost", "LOCALHOST", "LocalHost"})
             QCOMPARE(session().certificateFingerprint(host), machine.fingerprint());
+
+        // Other spellings of one address reach, and find, the same record.
+        FakeMachine dotted;
+        QVERIFY(dotted.start(QHostAddress(QStringLiteral("127.0.0.20"))));
+        const BrotherAPIClient padded(QStringLiteral("127.000.000.20"), dotted.port(), session());
+        const std::optional<MachineInfo> paddedInfo = fetch(padded);
+        QVERIFY(paddedInfo.has_value());
+        QCOMPARE(paddedInfo->host, QStringLiteral("127.000.000.20"));
+        QCOMPARE(paddedInfo->certificateFingerprint, dotted.fingerprint());
+        QCOMPARE(session().certificateFingerprint(QStringLiteral("127.0.0.20")),
+                 dotted.fingerprint());
     }
 
     void twoPortsOfOneHostShareOneRecord() {
@@ -340,10 +366,18 @@ private slots:
         // Handshake done and request read, the answer comes too late.
         FakeMachine slow;
         QVERIFY(slow.start(QHostAddress(QStringLiteral("127.0.0.10"))));
-        slow.setDelay(800);
-        QCOMPARE(fetch(clientFor(slow), 0.3), std::nullopt);
+        slow.setDelay(1500);
+        QCOMPARE(fetch(clientFor(slow), 0.5), std::nullopt);
         QCOMPARE(slow.requests().size(), 1);
         QVERIFY(fetch(clientFor(slow), 5).has_value());
+
+        // The time-out counts the whole query, not only silence.
+        FakeMachine trickling;
+        QVERIFY(trickling.start(QHostAddress(QStringLiteral("127.0.0.10"))));
+        trickling.setInfoBody("{\"serial\":\"S1\"}");
+        trickling.setTrickle(40);
+        QCOMPARE(fetch(clientFor(trickling), 0.3), std::nullopt);
+        QVERIFY(fetch(clientFor(trickling), 5).has_value());
     }
 
     void nothingListeningIsNoAnswer() {
@@ -367,7 +401,8 @@ private slots:
                      .toString(),
                  QStringLiteral("https://brother.lan:8443/sewing/sewing.cgi"));
         // Hosts that would name another server, or no URL at all.
-        for (const QString host : {"evil.lan/x?", "user@127.0.0.1", "127.0.0.1#", "", "a b"}) {
+        for (const QString host : {"evil.lan/x?", "user@127.0.0.1", "127.0.0.1#", "", "a b",
+                                   "127.0.0.1:80", "::1", "[::1]", "h%2Fx", "a\\b", "a\tb"}) {
             const BrotherAPIClient bad(host, 443, session());
             QVERIFY2(!bad.url(QStringLiteral("/info")).isValid(), qPrintable(host));
             QCOMPARE(fetch(bad), std::nullopt);
@@ -529,8 +564,8 @@ private slots:
 
         FakeMachine slow;
         QVERIFY(slow.start(QHostAddress(QStringLiteral("127.0.0.17"))));
-        slow.setDelay(800);
-        QCOMPARE(send(clientFor(slow), "data", "a.pes", 100, 0.3), BrotherAPIError::unreachable());
+        slow.setDelay(1500);
+        QCOMPARE(send(clientFor(slow), "data", "a.pes", 100, 0.5), BrotherAPIError::unreachable());
         QCOMPARE(slow.requests().size(), 1);
         QCOMPARE(BrotherAPIClient::uploadTimeoutSeconds, 30.0);
     }
@@ -579,6 +614,24 @@ private slots:
         QCOMPARE(run.message(), BrotherAPIError::badStatus(503).errorDescription().toUtf8());
         QCOMPARE(runTool({"upload", "127.0.0.18", design, "--max-bytes"}).exitCode, 2);
         QCOMPARE(machine.requests().size(), 2);
+    }
+
+    void lowDelayReachesOnlyConnectionsToThePort() {
+        QTcpServer first;
+        QTcpServer second;
+        QVERIFY(first.listen(QHostAddress(QStringLiteral("127.0.0.19"))));
+        QVERIFY(second.listen(QHostAddress(QStringLiteral("127.0.0.19"))));
+        QTcpSocket toFirst;
+        QTcpSocket toSecond;
+        toFirst.connectToHost(first.serverAddress(), first.serverPort());
+        toSecond.connectToHost(second.serverAddress(), second.serverPort());
+        QVERIFY(toFirst.waitForConnected(5000));
+        QVERIFY(toSecond.waitForConnected(5000));
+        QVERIFY(!noDelay(toFirst));
+        QVERIFY(!noDelay(toSecond));
+        LowDelaySockets::enableForPeerPort(first.serverPort());
+        QVERIFY(noDelay(toFirst));
+        QVERIFY(!noDelay(toSecond));
     }
 
     void errorDescriptions() {
@@ -631,8 +684,6 @@ private slots:
         QCOMPARE(ByteCountFormat::fileSize(bytes), text);
     }
 };
-
-Q_DECLARE_METATYPE(std::optional<BrotherAPIError>)
 
 QTEST_MAIN(TestNetworking)
 #include "test_networking.moc"

@@ -6,6 +6,7 @@
 #include "support/FakeMachine.h"
 #include "support/TemporaryStore.h"
 
+#include <QCoroTask>
 #include <QDir>
 #include <QProcess>
 #include <QSignalSpy>
@@ -266,6 +267,23 @@ private slots:
         QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"limit.pes", "Studio"}));
     }
 
+    void theLimitIsTheMachinesLastReportedOne() {
+        const SavedMachine studio = addStudio();
+        m_fake->setInfoBody(
+            QByteArrayLiteral("{\"serial\":\"S1\",\"features\":{\"postsize\":1000000}}"));
+        QCoro::waitFor(m_state->check(studio));
+        QCOMPARE(m_state->machineInfo().value(studio.id).maxUploadBytes,
+                 std::optional<qint64>(1000000));
+        m_state->send({design("big.pes", QByteArray(1'000'001, 'x'))});
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendStatus(),
+                 SendStatus(Error{"This design is too large to send. The machine accepts up "
+                                  "to 1 MB."}));
+        m_state->send({design("fits.pes", QByteArray(1'000'000, 'x'))});
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"fits.pes", "Studio"}));
+    }
+
     void dismissingAndANewBatchCancelThePendingReset() {
         addStudio();
         m_state->setStatusResetDelay(std::chrono::milliseconds(400));
@@ -347,6 +365,8 @@ private slots:
             QProcess tool;
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.path());
+            // A program the developer runs must not take these files.
+            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), configHome.path());
             tool.setProcessEnvironment(environment);
             QSignalSpy finished(&tool, &QProcess::finished);
             tool.start(QStringLiteral(BOBBINLARK_TOOL_PATH), QStringList{"send"} + arguments);

@@ -5,6 +5,8 @@
 
 #include <QUuid>
 
+#include <algorithm>
+
 namespace {
 
 // Free coroutines taking everything by value: the client may be dropped mid-flight, and the
@@ -42,12 +44,18 @@ BrotherAPIClient::BrotherAPIClient(QString host, qint64 port, CertificateTrustSe
     , m_session(&session) {}
 
 QUrl BrotherAPIClient::url(const QString& path) const {
+    // The host goes in as it is; characters that would end the host and name another server,
+    // port or path (or, percent-encoded, anything at all) make no URL.
+    static const QString structural = QStringLiteral("/?#@\\[]:%");
+    const bool plainHost =
+        !m_host.isEmpty() && std::none_of(m_host.begin(), m_host.end(), [](QChar c) {
+            return structural.contains(c) || c.isSpace() || c.category() == QChar::Other_Control;
+        });
+    if (!plainHost)
+        return {};
     const QUrl url(QStringLiteral("https://") + m_host + u':' + QString::number(m_port) + path,
                    QUrl::StrictMode);
-    // A host holding "/", "@", "#" or the like would silently name another server or path.
-    if (!url.isValid() || m_host.isEmpty() ||
-        url.host().compare(m_host, Qt::CaseInsensitive) != 0 || url.port() != m_port ||
-        url.path() != path || !url.userInfo().isEmpty())
+    if (!url.isValid() || url.host().isEmpty() || url.port() != m_port || url.path() != path)
         return {};
     return url;
 }

@@ -1,5 +1,7 @@
 #include "Networking/CertificateTrustSession.h"
 
+#include "Support/LowDelaySockets.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QNetworkAccessManager>
@@ -14,6 +16,21 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+
+namespace {
+
+// The record's key: the host as a URL names it (lower case; IPv4 text in its plain dotted form,
+// international names in their ASCII form), so every spelling that reaches the same host finds
+// the same record.
+QString hostKey(const QString& host) {
+    QUrl url;
+    url.setScheme(QStringLiteral("https"));
+    url.setHost(host, QUrl::StrictMode);
+    const QString normal = url.host(QUrl::FullyEncoded);
+    return url.isValid() && !normal.isEmpty() ? normal.toLower() : host.toLower();
+}
+
+} // namespace
 
 CertificateTrustSession& CertificateTrustSession::shared() {
     // Function-local statics are initialised exactly once, also under concurrent first calls;
@@ -34,8 +51,13 @@ CertificateTrustSession::CertificateTrustSession()
                 // Trust is not evaluated: any certificate is accepted and only recorded.
                 reply->ignoreSslErrors();
             });
-    connect(m_manager, &QNetworkAccessManager::encrypted, this,
-            [this](QNetworkReply* reply) { record(reply); });
+    // Emitted once per new connection, on the application's thread.
+    connect(m_manager, &QNetworkAccessManager::encrypted, this, [this](QNetworkReply* reply) {
+        record(reply);
+        const int port = reply->url().port(443);
+        if (port > 0 && port <= 65535)
+            LowDelaySockets::enableForPeerPort(static_cast<quint16>(port));
+    });
     // Whoever asks first, the client lives on the application's thread with the rest of the
     // program's state.
     if (QCoreApplication* application = QCoreApplication::instance();
@@ -79,6 +101,8 @@ CertificateTrustSession::post(QUrl url, QByteArray contentType, QByteArray body,
 QCoro::Task<std::optional<CertificateTrustSession::Response>>
 CertificateTrustSession::perform(QNetworkReply* reply, double timeoutSeconds,
                                  BodyHandling bodyHandling) {
+    // Any certificate is accepted; asking before the handshake covers every error it reports.
+    reply->ignoreSslErrors();
     // The reply's children go with it; deleteLater because we resume inside its finished().
     auto* timer = new QTimer(reply);
     timer->setSingleShot(true);
@@ -127,13 +151,13 @@ void CertificateTrustSession::record(QNetworkReply* reply) {
     const QSslCertificate leaf = reply->sslConfiguration().peerCertificate();
     if (leaf.isNull())
         return;
-    const QString host = reply->request().url().host().toLower();
+    const QString host = hostKey(reply->request().url().host());
     const std::lock_guard guard(m_lock);
     m_leafByHost.insert(host, leaf);
 }
 
 std::optional<QString> CertificateTrustSession::certificateFingerprint(const QString& host) const {
-    const QString key = host.toLower();
+    const QString key = hostKey(host);
     QSslCertificate leaf;
     {
         const std::lock_guard guard(m_lock);

@@ -49,6 +49,8 @@ QByteArray reasonPhrase(int status) {
     }
 }
 
+constexpr qsizetype maxBodyBytes = 64 * 1024 * 1024;
+
 bool mayHaveBody(int status) {
     return status >= 200 && status != 204 && status != 304;
 }
@@ -189,6 +191,12 @@ void FakeMachine::readFrom(Connection* connection) {
                                          .compare("close", Qt::CaseInsensitive) == 0;
             if (request.header("Expect").value_or(QByteArray()).toLower() == "100-continue")
                 socket->write("HTTP/1.1 100 Continue\r\n\r\n");
+            // Far more than any design; a peer announcing more, or a negative length, is
+            // not a client of ours.
+            if (connection->bodyLength < 0 || connection->bodyLength > maxBodyBytes) {
+                socket->abort();
+                return;
+            }
             connection->pending = std::move(request);
             connection->buffer.reserve(connection->bodyLength);
         }
@@ -202,7 +210,7 @@ void FakeMachine::readFrom(Connection* connection) {
         emit requestReceived(request);
 
         QPointer<QSslSocket> target(socket);
-        const bool closeAfter = connection->closeAfter;
+        const bool closeAfter = connection->closeAfter || m_closeAfterAnswer;
         if (m_delayMilliseconds > 0)
             QTimer::singleShot(m_delayMilliseconds, this, [this, target, request, closeAfter] {
                 answer(target, request, closeAfter);
@@ -234,7 +242,22 @@ void FakeMachine::answer(QPointer<QSslSocket> socket, const Request& request, bo
     }
     if (closeAfter)
         head += "Connection: close\r\n";
-    socket->write(head + "\r\n" + body);
-    if (closeAfter)
-        socket->disconnectFromHost();
+    if (m_trickleMilliseconds <= 0 || body.isEmpty()) {
+        socket->write(head + "\r\n" + body);
+        if (closeAfter)
+            socket->disconnectFromHost();
+        return;
+    }
+    socket->write(head + "\r\n");
+    auto* timer = new QTimer(socket);
+    connect(timer, &QTimer::timeout, socket,
+            [socket = socket.data(), timer, body, closeAfter, sent = qsizetype(0)]() mutable {
+                socket->write(body.mid(sent++, 1));
+                if (sent < body.size())
+                    return;
+                timer->deleteLater();
+                if (closeAfter)
+                    socket->disconnectFromHost();
+            });
+    timer->start(m_trickleMilliseconds);
 }

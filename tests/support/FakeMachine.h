@@ -61,8 +61,14 @@ public:
     void setUploadStatus(int status) { m_uploadStatus = status; }
     // Waits this long after a request has arrived before answering it.
     void setDelay(int milliseconds) { m_delayMilliseconds = milliseconds; }
+    // Sends each answer's body one byte at a time at this interval: never silent for long, but
+    // slow overall.
+    void setTrickle(int milliseconds) { m_trickleMilliseconds = milliseconds; }
     // Accepts TCP connections and then stays silent: no TLS handshake, no answer.
     void setNeverAnswer(bool neverAnswer) { m_neverAnswer = neverAnswer; }
+
+    // Closes each connection after its answer, so every request makes a new handshake.
+    void setCloseAfterAnswer(bool close) { m_closeAfterAnswer = close; }
 
     // New connections see a new certificate; open ones keep the old.
     void rotateCertificate();
@@ -94,5 +100,7 @@ private:
     QByteArray m_infoBody;
     int m_uploadStatus = 200;
     int m_delayMilliseconds = 0;
+    int m_trickleMilliseconds = 0;
     bool m_neverAnswer = false;
+    bool m_closeAfterAnswer = false;
 };

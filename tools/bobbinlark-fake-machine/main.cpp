@@ -90,6 +90,7 @@ int main(int argc, char* argv[]) {
     option("info-status", "HTTP status of the info reply.", "status", "200");
     option("upload-status", "HTTP status of the upload reply.", "status", "200");
     option("save-to", "Folder where received designs are saved.", "folder");
+    option("close-connections", "Close each connection after answering (no keep-alive).");
     option("rotate-every", "Change the certificate every this many seconds.", "seconds");
     parser.process(app);
 
@@ -122,6 +123,8 @@ int main(int argc, char* argv[]) {
     machine.setInfoStatus(static_cast<int>(integerOption(parser, QStringLiteral("info-status"))));
     machine.setUploadStatus(
         static_cast<int>(integerOption(parser, QStringLiteral("upload-status"))));
+
+    machine.setCloseAfterAnswer(parser.isSet(QStringLiteral("close-connections")));
 
     const QString saveTo = parser.value(QStringLiteral("save-to"));
     if (!saveTo.isEmpty() && !QDir().mkpath(saveTo))

@@ -28,8 +28,14 @@ int info(const QStringList& arguments);
 // upload HOST [PORT] FILE [--max-bytes N]: sends one design file.
 int upload(const QStringList& arguments);
 
+// scan [--port N]: the program's own network scan; one JSON object per machine as it answers.
+int scan(const QStringList& arguments);
+
 // send FILE...: sends designs through the pipeline on the user's saved machines.
 int send(const QStringList& arguments);
+
+// add-machine NAME HOST [PORT]: saves a machine and selects it.
+int addMachine(const QStringList& arguments);
 
 // preview FILE [--png OUT] [--size N]: prints the preview as JSON, or null (exit 1).
 int preview(const QStringList& arguments);

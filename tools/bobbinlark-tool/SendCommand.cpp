@@ -1,9 +1,11 @@
 // `bobbinlark-tool send FILE...`: the program's own send pipeline, headless, on the user's saved
-// machines and selection. Prints each change of the send status as one line.
+// machines and selection. Prints each change of the send status as one line. When Bobbinlark
+// runs, the files go to it instead, as opening them with it would; its panel shows the outcome.
 
 #include "AppState.h"
 #include "Commands.h"
 #include "Support/SettingsStore.h"
+#include "Support/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -16,6 +18,12 @@ int Commands::send(const QStringList& arguments) {
     QList<QUrl> fileURLs;
     for (const QString& path : arguments)
         fileURLs.append(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+
+    SingleInstance running(SingleInstance::defaultDirectory());
+    if (running.handOff(fileURLs)) {
+        std::printf("handed to the running Bobbinlark\n");
+        return 0;
+    }
 
     AppState state(SettingsStore::openUserStore());
     QObject::connect(&state, &AppState::sendStatusChanged, &state, [&state] {

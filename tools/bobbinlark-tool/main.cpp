@@ -23,7 +23,9 @@ const std::map<QString, Command>& commands() {
         {QStringLiteral("preview"), {"preview FILE [--png OUT] [--size N]", &Commands::preview}},
         {QStringLiteral("info"), {"info HOST [PORT]", Commands::info}},
         {QStringLiteral("upload"), {"upload HOST [PORT] FILE [--max-bytes N]", Commands::upload}},
+        {QStringLiteral("scan"), {"scan [--port N]", &Commands::scan}},
         {QStringLiteral("send"), {"send FILE...", Commands::send}},
+        {QStringLiteral("add-machine"), {"add-machine NAME HOST [PORT]", Commands::addMachine}},
     };
     return table;
 }

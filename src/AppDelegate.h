@@ -1,0 +1,95 @@
+#pragma once
+
+#include "AppState.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSettings>
+#include <QSystemTrayIcon>
+#include <QUrl>
+
+#include <memory>
+
+class PopoverView;
+class PopoverWindow;
+class QAction;
+class QMenu;
+class QTimer;
+class ServicesProvider;
+
+// The program's shell: owns the one AppState, the tray icon and the popover, and takes files
+// from outside the popover (command-line files, later launches, the session bus).
+class AppDelegate : public QObject {
+    Q_OBJECT
+
+public:
+    struct Options {
+        // Publish SendFiles on the session bus.
+        bool useSessionBus = true;
+        // Use the system tray when there is one. Off, the popover is an ordinary window.
+        bool useTray = true;
+        // How often to look for a tray that is not there yet.
+        int trayPollIntervalMs = 2000;
+    };
+
+    explicit AppDelegate(std::unique_ptr<QSettings> store, QObject* parent = nullptr);
+    AppDelegate(std::unique_ptr<QSettings> store, Options options, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // The delegate of this process, if one exists.
+    static AppDelegate* shared();
+
+    AppState& appState() { return *m_appState; }
+
+    // Builds the menu, the bus service, the tray icon and the popover; called once the event
+    // loop runs.
+    void applicationDidFinishLaunching();
+
+    // Opens the popover if closed, else closes it (a tray icon click).
+    void togglePopover();
+    // Closes the popover if it is open (the close button, Escape).
+    void closePopover();
+    // A later launch without files: bring the popover up.
+    void showRequested();
+    // Files from outside: on the next turn of the event loop, open the popover and send them
+    // all in one request.
+    void receive(const QList<QUrl>& fileURLs);
+
+    QSystemTrayIcon* statusItem() const { return m_statusItem; }
+    PopoverWindow* popover() const { return m_popover; }
+    PopoverView* popoverView() const { return m_popoverView; }
+    bool isPopoverShown() const;
+    QMenu* trayMenu() const { return m_trayMenu; }
+    QAction* quitAction() const { return m_quitAction; }
+    ServicesProvider* servicesProvider() const { return m_services; }
+
+signals:
+    // Each opening of the popover, after it is shown (the machine checks have started).
+    void popoverOpened();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setupMainMenu();
+    void createStatusItem();
+    void showPopover();
+    void updateTrayIcon();
+    void showAbout();
+    bool windowsCanPlaceThemselves() const;
+
+    // The two state operations the shell starts; each is one line so the wiring is plain.
+    void sendFiles(const QList<QUrl>& fileURLs);
+    void startMachineChecks();
+
+    Options m_options;
+    std::unique_ptr<AppState> m_appState;
+    QPointer<QSystemTrayIcon> m_statusItem;
+    PopoverWindow* m_popover = nullptr;
+    PopoverView* m_popoverView = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    QAction* m_quitAction = nullptr;
+    ServicesProvider* m_services = nullptr;
+    QTimer* m_trayPoll = nullptr;
+};

@@ -1,0 +1,194 @@
+// AppState: machine checks, the network scan, relocation and certificate pins.
+
+#include "AppState.h"
+
+#include <QCoroThread>
+#include <QThread>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+const QString defaultMachineName = QStringLiteral("Brother machine");
+const QString noNetworkMessage =
+    QStringLiteral("Couldn't scan the network. Make sure you're connected to Wi-Fi or Ethernet.");
+
+} // namespace
+
+QCoro::Task<> AppState::popoverDidOpen() {
+    co_await checkAll();
+    const std::optional<SavedMachine> selected = selectedMachine();
+    if (m_machines.isEmpty() ||
+        (selected && reachabilityOf(selected->id) == Reachability::unreachable))
+        co_await discover();
+}
+
+QCoro::Task<> AppState::checkAll() {
+    // Each check starts at once and runs up to its query; then all are awaited together.
+    std::vector<QCoro::Task<>> checks;
+    const QList<SavedMachine> machines = m_machines;
+    checks.reserve(static_cast<size_t>(machines.size()));
+    for (const SavedMachine& machine : machines)
+        checks.push_back(check(machine));
+    for (QCoro::Task<>& running : checks)
+        co_await running;
+}
+
+QCoro::Task<> AppState::check(SavedMachine machine) {
+    setReachability(machine.id, Reachability::checking);
+    const MachineDiscovery::Prober probe = m_discoveryEnvironment.probe;
+    QCoro::Task<std::optional<MachineInfo>> query = probe(machine.host, machine.port, checkTimeout);
+    const std::optional<MachineInfo> info = co_await query;
+
+    // The machine may have been removed, edited or moved while the query ran.
+    const auto current =
+        std::find_if(m_machines.cbegin(), m_machines.cend(),
+                     [&](const SavedMachine& saved) { return saved.id == machine.id; });
+    if (current == m_machines.cend() || current->host != machine.host ||
+        current->port != machine.port)
+        co_return;
+    if (!info) {
+        setReachability(machine.id, Reachability::unreachable);
+        co_return;
+    }
+    const SavedMachine saved = *current; // record() may replace the list's entry
+    record(*info, saved);
+}
+
+void AppState::record(const MachineInfo& info, const SavedMachine& machine) {
+    setReachability(machine.id, Reachability::reachable);
+    m_machineInfo.insert(machine.id, info);
+    emit machineInfoChanged();
+
+    // First use pins the identifier and the certificate; pins are never replaced here.
+    SavedMachine pinned = machine;
+    if (!pinned.machineID)
+        pinned.machineID = info.machineID;
+    if (!pinned.fingerprint)
+        pinned.fingerprint = info.certificateFingerprint;
+    if (pinned != machine)
+        updateMachine(pinned);
+}
+
+bool AppState::certificateChanged(const SavedMachine& machine) const {
+    const auto info = m_machineInfo.constFind(machine.id);
+    return machine.fingerprint && info != m_machineInfo.cend() && info->certificateFingerprint &&
+           *info->certificateFingerprint != *machine.fingerprint;
+}
+
+void AppState::trustCurrentCertificate(const SavedMachine& machine) {
+    const auto info = m_machineInfo.constFind(machine.id);
+    if (info == m_machineInfo.cend() || !info->certificateFingerprint)
+        return;
+    // Only the pin changes. The value passed in may be older than the saved record (a scan may
+    // have moved the machine since the screen took it), so the saved record is the base.
+    const auto current =
+        std::find_if(m_machines.cbegin(), m_machines.cend(),
+                     [&](const SavedMachine& saved) { return saved.id == machine.id; });
+    if (current == m_machines.cend())
+        return;
+    SavedMachine trusted = *current;
+    trusted.fingerprint = info->certificateFingerprint;
+    updateMachine(trusted);
+}
+
+QCoro::Task<> AppState::discover() {
+    if (m_isDiscovering)
+        co_return;
+    setIsDiscovering(true);
+    setDiscoveryError(std::nullopt);
+    if (!m_discovered.isEmpty()) {
+        m_discovered.clear();
+        emit discoveredChanged();
+    }
+    if (!m_relocatedMachineIDs.isEmpty()) {
+        m_relocatedMachineIDs.clear();
+        emit relocatedMachineIDsChanged();
+    }
+
+    const MachineDiscovery discovery(probeTimeout, probeConcurrency, m_discoveryEnvironment);
+    QCoro::Task<MachineDiscovery::ScanResult> scan =
+        discovery.scan([this](MachineInfo info) { return foundOnOwnThread(std::move(info)); });
+    const MachineDiscovery::ScanResult result = co_await scan;
+
+    setHasScanned(true);
+    if (std::holds_alternative<MachineDiscovery::NoNetwork>(result))
+        setDiscoveryError(noNetworkMessage);
+    setIsDiscovering(false);
+}
+
+QCoro::Task<> AppState::foundOnOwnThread(MachineInfo info) {
+    // Probes normally end on this thread already; a prober that ends elsewhere is moved here,
+    // so found() never overlaps and never races the rest of the state.
+    if (QThread::currentThread() != thread())
+        co_await QCoro::moveToThread(thread());
+    found(info);
+}
+
+void AppState::found(const MachineInfo& info) {
+    const auto matched =
+        std::find_if(m_machines.cbegin(), m_machines.cend(),
+                     [&](const SavedMachine& saved) { return matches(info, saved); });
+    if (matched != m_machines.cend()) {
+        SavedMachine machine = *matched;
+        if (machine.host != info.host || machine.port != info.port) {
+            machine.host = info.host;
+            machine.port = info.port;
+            updateMachine(machine);
+            m_relocatedMachineIDs.insert(machine.id);
+            emit relocatedMachineIDsChanged();
+        }
+        record(info, machine);
+        return;
+    }
+
+    const QString key = discoveredKey(info);
+    const bool known =
+        std::any_of(m_discovered.cbegin(), m_discovered.cend(),
+                    [&](const MachineInfo& entry) { return discoveredKey(entry) == key; });
+    if (known)
+        return;
+    m_discovered.append(info);
+    emit discoveredChanged();
+}
+
+void AppState::addDiscovered(const MachineInfo& info) {
+    const SavedMachine machine{QUuid::createUuid(), info.name.value_or(defaultMachineName),
+                               info.host,           info.port,
+                               std::nullopt,        info.certificateFingerprint,
+                               info.machineID};
+    addMachine(machine);
+    record(info, machine);
+}
+
+void AppState::setDiscoveryEnvironment(MachineDiscovery::Environment environment) {
+    m_discoveryEnvironment = std::move(environment);
+}
+
+QString AppState::discoveredKey(const MachineInfo& info) {
+    if (info.machineID)
+        return *info.machineID;
+    return info.port == 443 ? info.host : info.host + u':' + QString::number(info.port);
+}
+
+void AppState::setIsDiscovering(bool value) {
+    if (m_isDiscovering == value)
+        return;
+    m_isDiscovering = value;
+    emit isDiscoveringChanged();
+}
+
+void AppState::setHasScanned(bool value) {
+    if (m_hasScanned == value)
+        return;
+    m_hasScanned = value;
+    emit hasScannedChanged();
+}
+
+void AppState::setDiscoveryError(const std::optional<QString>& value) {
+    if (m_discoveryError == value)
+        return;
+    m_discoveryError = value;
+    emit discoveryErrorChanged();
+}

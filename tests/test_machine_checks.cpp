@@ -1,0 +1,490 @@
+// Machine checks, certificate pins, the scan in the state object and relocation, against fake
+// machines over real TLS on loopback, with a real settings file. Scans see only the injected
+// loopback interface.
+
+#include "AppState.h"
+#include "Networking/CertificateTrustSession.h"
+#include "Support/SettingsStore.h"
+#include "support/FakeMachine.h"
+#include "support/TemporaryStore.h"
+
+#include <QCoroTask>
+#include <QJsonDocument>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+QByteArray infoBody(const QString& machineID, const QString& serial = QStringLiteral("S1"),
+                    const std::optional<QString>& name = std::nullopt) {
+    QJsonObject object{{QStringLiteral("serial"), serial}};
+    if (!machineID.isEmpty())
+        object.insert(QStringLiteral("machine-id"), machineID);
+    if (name)
+        object.insert(QStringLiteral("name"), *name);
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+SavedMachine saved(const QString& name, const QString& host, qint64 port,
+                   std::optional<QString> machineID = std::nullopt,
+                   std::optional<QString> fingerprint = std::nullopt) {
+    return SavedMachine{QUuid::createUuid(), name, host, port, std::nullopt, std::move(fingerprint),
+                        std::move(machineID)};
+}
+
+std::optional<SavedMachine> find(const AppState& state, const QUuid& id) {
+    for (const SavedMachine& machine : state.machines()) {
+        if (machine.id == id)
+            return machine;
+    }
+    return std::nullopt;
+}
+
+QList<SavedMachine> storedMachines(const TemporaryStore& store) {
+    return SavedMachine::decodeList(store.read(SettingsStore::machinesKey).toByteArray())
+        .value_or(QList<SavedMachine>{});
+}
+
+// A scan of one loopback subnet at the fakes' port. `mask` keeps the subnet small where the
+// test does not need a whole /24.
+MachineDiscovery::Environment loopback(MachineDiscovery::Bytes address,
+                                       MachineDiscovery::Bytes mask, quint16 port,
+                                       std::shared_ptr<int> scans = nullptr) {
+    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
+    environment.interfaces = [address, mask, scans] {
+        if (scans)
+            ++*scans;
+        return QList{MachineDiscovery::IPv4Address{address, mask}};
+    };
+    environment.arpHosts = [] { return QStringList{}; };
+    environment.port = port;
+    return environment;
+}
+
+MachineDiscovery::Environment noInterfaces(std::shared_ptr<int> scans = nullptr) {
+    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
+    environment.interfaces = [scans] {
+        if (scans)
+            ++*scans;
+        return QList<MachineDiscovery::IPv4Address>{};
+    };
+    environment.arpHosts = [] { return QStringList{}; };
+    return environment;
+}
+
+// A port nobody listens on at that address: connections are refused at once.
+quint16 closedPort(const QHostAddress& address) {
+    QTcpServer probe;
+    if (!probe.listen(address))
+        return 0;
+    return probe.serverPort();
+}
+
+const QString noNetworkMessage =
+    QStringLiteral("Couldn't scan the network. Make sure you're connected to Wi-Fi or Ethernet.");
+
+} // namespace
+
+class TestMachineChecks : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstCheckPinsIdentifierAndCertificate() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.40"))));
+        machine.setInfoBody(infoBody(QStringLiteral("M-40")));
+        TemporaryStore store;
+        AppState state(store.open());
+        const SavedMachine studio =
+            state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+
+        QCoro::waitFor(state.check(studio));
+        QCOMPARE(state.reachabilityOf(studio.id), Reachability::reachable);
+        QCOMPARE(state.machineInfo().value(studio.id).machineID, QStringLiteral("M-40"));
+        SavedMachine pinned = studio;
+        pinned.machineID = QStringLiteral("M-40");
+        pinned.fingerprint = machine.fingerprint();
+        QCOMPARE(find(state, studio.id), pinned);
+        QCOMPARE(storedMachines(store), QList{pinned});
+        QVERIFY(!state.certificateChanged(pinned));
+
+        // The machine now shows another certificate and another identifier: neither pin moves.
+        machine.rotateCertificate();
+        machine.closeConnections();
+        CertificateTrustSession::shared().closeIdleConnections();
+        machine.setInfoBody(infoBody(QStringLiteral("M-other")));
+        QSignalSpy machinesChanged(&state, &AppState::machinesChanged);
+        QCoro::waitFor(state.check(pinned));
+        QCOMPARE(state.reachabilityOf(studio.id), Reachability::reachable);
+        QCOMPARE(state.machineInfo().value(studio.id).certificateFingerprint,
+                 machine.fingerprint());
+        QCOMPARE(find(state, studio.id), pinned);
+        QCOMPARE(machinesChanged.count(), 0);
+        QVERIFY(state.certificateChanged(pinned));
+
+        state.trustCurrentCertificate(pinned);
+        SavedMachine trusted = pinned;
+        trusted.fingerprint = machine.fingerprint();
+        QCOMPARE(find(state, studio.id), trusted);
+        QCOMPARE(storedMachines(store), QList{trusted});
+        QVERIFY(!state.certificateChanged(trusted));
+    }
+
+    void trustingKeepsChangesMadeSinceTheScreenTookTheMachine() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.48"))));
+        TemporaryStore store;
+        AppState state(store.open());
+        const SavedMachine taken =
+            state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port(),
+                                   std::nullopt, QStringLiteral("OLD")));
+        QCoro::waitFor(state.check(taken));
+        QVERIFY(state.certificateChanged(taken));
+
+        // Meanwhile the machine was renamed (or moved by a scan); the screen still holds `taken`.
+        SavedMachine renamed = *find(state, taken.id);
+        renamed.name = QStringLiteral("Loft");
+        state.updateMachine(renamed);
+        state.trustCurrentCertificate(taken);
+        SavedMachine expected = renamed;
+        expected.fingerprint = machine.fingerprint();
+        QCOMPARE(find(state, taken.id), expected);
+    }
+
+    void certificateChangedNeedsBothFingerprints() {
+        TemporaryStore store;
+        AppState state(store.open());
+        const SavedMachine unpinned = state.addMachine(
+            saved(QStringLiteral("A"), QStringLiteral("127.0.0.41"), closedPort({})));
+        QVERIFY(!state.certificateChanged(unpinned)); // no pin, no info
+        SavedMachine pinned = unpinned;
+        pinned.fingerprint = QStringLiteral("AA");
+        QVERIFY(!state.certificateChanged(pinned)); // no info yet
+
+        // Trusting without a presented certificate changes nothing.
+        QSignalSpy machinesChanged(&state, &AppState::machinesChanged);
+        state.trustCurrentCertificate(pinned);
+        QCOMPARE(machinesChanged.count(), 0);
+        QCOMPARE(find(state, unpinned.id), unpinned);
+    }
+
+    void machineThatDoesNotAnswerIsUnreachable() {
+        const QHostAddress address(QStringLiteral("127.0.0.42"));
+        TemporaryStore store;
+        AppState state(store.open());
+        const SavedMachine gone = state.addMachine(
+            saved(QStringLiteral("Gone"), address.toString(), closedPort(address)));
+        QCoro::Task<> check = state.check(gone);
+        QCOMPARE(state.reachabilityOf(gone.id), Reachability::checking);
+        QCoro::waitFor(check);
+        QCOMPARE(state.reachabilityOf(gone.id), Reachability::unreachable);
+        QVERIFY(!state.machineInfo().contains(gone.id));
+        QCOMPARE(find(state, gone.id), gone);
+    }
+
+    void staleCheckIsDropped_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("host edited") << QStringLiteral("host");
+        QTest::newRow("port edited") << QStringLiteral("port");
+        QTest::newRow("removed") << QStringLiteral("remove");
+    }
+
+    void staleCheckIsDropped() {
+        QFETCH(QString, change);
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.43"))));
+        machine.setInfoBody(infoBody(QStringLiteral("M-43")));
+        machine.setDelay(300);
+        TemporaryStore store;
+        AppState state(store.open());
+        const SavedMachine studio =
+            state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+
+        QCoro::Task<> check = state.check(studio);
+        QTRY_COMPARE(machine.requests().size(), 1); // the query is in flight
+        SavedMachine edited = studio;
+        if (change == QLatin1StringView("host"))
+            edited.host = QStringLiteral("127.0.0.44");
+        else if (change == QLatin1StringView("port"))
+            edited.port = studio.port + 1;
+        if (change == QLatin1StringView("remove"))
+            state.removeMachine(studio);
+        else
+            state.updateMachine(edited);
+        QCoro::waitFor(check);
+
+        QVERIFY(!state.machineInfo().contains(studio.id));
+        if (change == QLatin1StringView("remove")) {
+            QVERIFY(state.machines().isEmpty());
+            QVERIFY(!state.reachability().contains(studio.id));
+        } else {
+            QCOMPARE(state.reachabilityOf(studio.id), Reachability::checking);
+            QCOMPARE(find(state, studio.id), edited); // nothing pinned from the stale answer
+        }
+    }
+
+    void checkAllRunsEveryCheckAtOnce() {
+        FakeMachine first;
+        FakeMachine second;
+        QVERIFY(first.start(QHostAddress(QStringLiteral("127.0.0.45"))));
+        QVERIFY(second.start(QHostAddress(QStringLiteral("127.0.0.46"))));
+        first.setDelay(800);
+        second.setDelay(800);
+        const QHostAddress absent(QStringLiteral("127.0.0.47"));
+        TemporaryStore store;
+        AppState state(store.open());
+        const SavedMachine a =
+            state.addMachine(saved(QStringLiteral("A"), first.host(), first.port()));
+        const SavedMachine b =
+            state.addMachine(saved(QStringLiteral("B"), second.host(), second.port()));
+        const SavedMachine c =
+            state.addMachine(saved(QStringLiteral("C"), absent.toString(), closedPort(absent)));
+
+        QCoro::Task<> all = state.checkAll();
+        // Both slow machines were asked before either answered.
+        QTRY_VERIFY(first.requests().size() == 1 && second.requests().size() == 1);
+        QCOMPARE(state.reachabilityOf(a.id), Reachability::checking);
+        QCOMPARE(state.reachabilityOf(b.id), Reachability::checking);
+        QCoro::waitFor(all);
+        QCOMPARE(state.reachabilityOf(a.id), Reachability::reachable);
+        QCOMPARE(state.reachabilityOf(b.id), Reachability::reachable);
+        QCOMPARE(state.reachabilityOf(c.id), Reachability::unreachable); // one failure, no harm
+    }
+
+    void scanRelocatesAMachineByIdentifier() {
+        // Saved at .50, now answering at .51 with the same identifier.
+        FakeMachine moved;
+        QVERIFY(moved.start(QHostAddress(QStringLiteral("127.0.0.51"))));
+        moved.setInfoBody(infoBody(QStringLiteral("M-50")));
+        TemporaryStore store;
+        AppState state(store.open());
+        const SavedMachine studio = state.addMachine(saved(
+            QStringLiteral("Studio"), QStringLiteral("127.0.0.50"), 443, QStringLiteral("M-50")));
+        const SavedMachine other = state.addMachine(saved(
+            QStringLiteral("Other"), QStringLiteral("127.0.0.60"), 443, QStringLiteral("M-60")));
+        state.setDiscoveryEnvironment(loopback({127, 0, 0, 1}, {255, 255, 255, 0}, moved.port()));
+
+        QSignalSpy relocated(&state, &AppState::relocatedMachineIDsChanged);
+        QCoro::waitFor(state.discover());
+
+        SavedMachine expected = studio;
+        expected.host = QStringLiteral("127.0.0.51");
+        expected.port = moved.port();
+        expected.fingerprint = moved.fingerprint(); // pinned on this first answer
+        QCOMPARE(find(state, studio.id), expected);
+        QCOMPARE(storedMachines(store), (QList{expected, other}));
+        QCOMPARE(state.relocatedMachineIDs(), QSet<QUuid>{studio.id});
+        QVERIFY(relocated.count() >= 1);
+        QCOMPARE(state.reachabilityOf(studio.id), Reachability::reachable);
+        QCOMPARE(state.machineInfo().value(studio.id).host, QStringLiteral("127.0.0.51"));
+        QVERIFY(state.discovered().isEmpty());
+        QVERIFY(state.hasScanned());
+        QVERIFY(!state.isDiscovering());
+        QCOMPARE(state.discoveryError(), std::nullopt);
+
+        // The next scan starts afresh: the machine is where it is now, nothing is relocated.
+        QCoro::waitFor(state.discover());
+        QVERIFY(state.relocatedMachineIDs().isEmpty());
+        QCOMPARE(find(state, studio.id), expected);
+    }
+
+    void scanRecognisesAMachineWithoutIdentifierByAddress() {
+        // The scanned /30 holds .53 (this computer's own, never probed) and .54.
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.54"))));
+        machine.setInfoBody(infoBody(QStringLiteral("M-54")));
+        TemporaryStore store;
+        AppState state(store.open());
+        const SavedMachine studio =
+            state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        // Same host, other port, no identifier: another machine, left alone.
+        const SavedMachine elsewhere = state.addMachine(
+            saved(QStringLiteral("Elsewhere"), machine.host(), machine.port() + 1));
+        state.setDiscoveryEnvironment(
+            loopback({127, 0, 0, 53}, {255, 255, 255, 252}, machine.port()));
+
+        QCoro::waitFor(state.discover());
+        QCOMPARE(machine.requests().size(), 1);
+        SavedMachine expected = studio;
+        expected.machineID = QStringLiteral("M-54");
+        expected.fingerprint = machine.fingerprint();
+        QCOMPARE(find(state, studio.id), expected); // address kept, identity pinned
+        QCOMPARE(find(state, elsewhere.id), elsewhere);
+        QVERIFY(state.relocatedMachineIDs().isEmpty());
+        QVERIFY(state.discovered().isEmpty());
+        QCOMPARE(state.reachabilityOf(studio.id), Reachability::reachable);
+        QCOMPARE(state.reachabilityOf(elsewhere.id), Reachability::unknown);
+    }
+
+    void duplicateAnswersMakeOneEntry() {
+        // Two addresses answer with one identifier: one entry, the first to arrive.
+        FakeMachine first;
+        QVERIFY(first.start(QHostAddress(QStringLiteral("127.0.0.57"))));
+        FakeMachine second;
+        QVERIFY(second.start(QHostAddress(QStringLiteral("127.0.0.58")), first.port()));
+        first.setInfoBody(infoBody(QStringLiteral("M-57")));
+        second.setInfoBody(infoBody(QStringLiteral("M-57")));
+        TemporaryStore store;
+        AppState state(store.open());
+        state.setDiscoveryEnvironment(loopback({127, 0, 0, 1}, {255, 255, 255, 0}, first.port()));
+        QCoro::waitFor(state.discover());
+        QCOMPARE(first.requests().size(), 1);
+        QCOMPARE(second.requests().size(), 1);
+        QCOMPARE(state.discovered().size(), 1);
+        QCOMPARE(state.discovered().first().machineID, QStringLiteral("M-57"));
+        QVERIFY(state.machines().isEmpty());
+
+        // Without identifiers, one host and port answering twice is also one entry. Only a
+        // prober can answer twice for one address, so this one reports every probe as .59.
+        MachineDiscovery::Environment twice = loopback({127, 0, 0, 1}, {255, 255, 255, 248}, 8443);
+        twice.probe = [](QString, qint64 port, double) -> QCoro::Task<std::optional<MachineInfo>> {
+            MachineInfo info;
+            info.host = QStringLiteral("127.0.0.59");
+            info.port = port;
+            info.serial = QStringLiteral("S-59");
+            co_return info;
+        };
+        state.setDiscoveryEnvironment(twice);
+        QCoro::waitFor(state.discover());
+        QCOMPARE(state.discovered().size(), 1);
+        QCOMPARE(AppState::discoveredKey(state.discovered().first()),
+                 QStringLiteral("127.0.0.59:8443"));
+    }
+
+    void discoveredKeys() {
+        MachineInfo info;
+        info.host = QStringLiteral("192.168.1.5");
+        QCOMPARE(AppState::discoveredKey(info), QStringLiteral("192.168.1.5"));
+        info.port = 8443;
+        QCOMPARE(AppState::discoveredKey(info), QStringLiteral("192.168.1.5:8443"));
+        info.machineID = QStringLiteral("M-1");
+        QCOMPARE(AppState::discoveredKey(info), QStringLiteral("M-1"));
+    }
+
+    void addingADiscoveredMachine() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.62"))));
+        machine.setInfoBody(infoBody(QStringLiteral("M-62"))); // no name in the reply
+        FakeMachine named;
+        QVERIFY(named.start(QHostAddress(QStringLiteral("127.0.0.61")), machine.port()));
+        named.setInfoBody(infoBody(QString(), QStringLiteral("S-61"), QStringLiteral(" Loft ")));
+        TemporaryStore store;
+        AppState state(store.open());
+        state.setDiscoveryEnvironment(
+            loopback({127, 0, 0, 60}, {255, 255, 255, 252}, machine.port()));
+        QCoro::waitFor(state.discover());
+        QCOMPARE(state.discovered().size(), 2);
+
+        const MachineInfo answer = *std::find_if(
+            state.discovered().cbegin(), state.discovered().cend(),
+            [](const MachineInfo& info) { return info.machineID == QStringLiteral("M-62"); });
+        state.addDiscovered(answer);
+        QCOMPARE(state.machines().size(), 1);
+        const SavedMachine added = state.machines().first();
+        QCOMPARE(added.name, QStringLiteral("Brother machine"));
+        QCOMPARE(added.host, QStringLiteral("127.0.0.62"));
+        QCOMPARE(added.port, machine.port());
+        QCOMPARE(added.model, std::nullopt);
+        QCOMPARE(added.machineID, QStringLiteral("M-62"));
+        QCOMPARE(added.fingerprint, machine.fingerprint());
+        QCOMPARE(state.selectedMachineID(), added.id);
+        QCOMPARE(state.reachabilityOf(added.id), Reachability::reachable);
+        QCOMPARE(state.machineInfo().value(added.id), answer);
+        QCOMPARE(state.discovered().size(), 1);
+        QCOMPARE(state.discovered().first().host, QStringLiteral("127.0.0.61"));
+        QCOMPARE(storedMachines(store), QList{added});
+
+        state.addDiscovered(state.discovered().first());
+        QCOMPARE(state.machines().last().name, QStringLiteral("Loft"));
+        QVERIFY(state.discovered().isEmpty());
+    }
+
+    void scanWithoutNetwork() {
+        TemporaryStore store;
+        AppState state(store.open());
+        state.setDiscoveryEnvironment(noInterfaces());
+        QSignalSpy error(&state, &AppState::discoveryErrorChanged);
+        QSignalSpy scanned(&state, &AppState::hasScannedChanged);
+        QSignalSpy discovering(&state, &AppState::isDiscoveringChanged);
+        QCoro::waitFor(state.discover());
+        QCOMPARE(state.discoveryError(), noNetworkMessage);
+        QVERIFY(state.hasScanned());
+        QVERIFY(!state.isDiscovering());
+        QVERIFY(state.discovered().isEmpty());
+        QCOMPARE(error.count(), 1);
+        QCOMPARE(scanned.count(), 1);
+        QCOMPARE(discovering.count(), 2);
+
+        // A scan that completes, even finding nothing, clears the message.
+        state.setDiscoveryEnvironment(loopback({127, 0, 0, 1}, {255, 255, 255, 255}, 443));
+        QCoro::waitFor(state.discover());
+        QCOMPARE(state.discoveryError(), std::nullopt);
+        QCOMPARE(scanned.count(), 1); // stays true without a new notification
+    }
+
+    void oneScanAtATime() {
+        FakeMachine slow;
+        QVERIFY(slow.start(QHostAddress(QStringLiteral("127.0.0.66"))));
+        slow.setDelay(300);
+        TemporaryStore store;
+        AppState state(store.open());
+        auto scans = std::make_shared<int>(0);
+        state.setDiscoveryEnvironment(
+            loopback({127, 0, 0, 65}, {255, 255, 255, 252}, slow.port(), scans));
+        QCoro::Task<> first = state.discover();
+        QVERIFY(state.isDiscovering());
+        QCoro::Task<> second = state.discover();
+        QVERIFY(second.isReady()); // returned at once
+        QCoro::waitFor(first);
+        QCOMPARE(*scans, 1);
+        QCOMPARE(slow.requests().size(), 1);
+        QCOMPARE(state.discovered().size(), 1);
+    }
+
+    void openingThePopover_data() {
+        QTest::addColumn<QString>("machines");
+        QTest::addColumn<bool>("scans");
+        QTest::newRow("no machine saved") << QStringLiteral("none") << true;
+        QTest::newRow("selected machine answers") << QStringLiteral("answers") << false;
+        QTest::newRow("selected machine does not answer") << QStringLiteral("silent") << true;
+        QTest::newRow("another machine does not answer") << QStringLiteral("other silent") << false;
+    }
+
+    void openingThePopover() {
+        QFETCH(QString, machines);
+        QFETCH(bool, scans);
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.70"))));
+        const QHostAddress absent(QStringLiteral("127.0.0.71"));
+        TemporaryStore store;
+        AppState state(store.open());
+        auto scanCount = std::make_shared<int>(0);
+        state.setDiscoveryEnvironment(noInterfaces(scanCount));
+        const SavedMachine answering = saved(QStringLiteral("Up"), machine.host(), machine.port());
+        const SavedMachine silent =
+            saved(QStringLiteral("Down"), absent.toString(), closedPort(absent));
+        if (machines == QLatin1StringView("answers")) {
+            state.addMachine(silent);
+            state.addMachine(answering);
+        } else if (machines == QLatin1StringView("silent")) {
+            state.addMachine(answering);
+            state.addMachine(silent);
+        } else if (machines == QLatin1StringView("other silent")) {
+            state.addMachine(silent);
+            state.addMachine(answering);
+            state.selectMachine(answering);
+        }
+
+        QCoro::waitFor(state.popoverDidOpen());
+        for (const SavedMachine& saved : state.machines())
+            QVERIFY(state.reachabilityOf(saved.id) != Reachability::checking);
+        QCOMPARE(*scanCount, scans ? 1 : 0);
+        QCOMPARE(state.hasScanned(), scans);
+        QCOMPARE(machine.requests().size(), machines == QLatin1StringView("none") ? 0 : 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMachineChecks)
+#include "test_machine_checks.moc"

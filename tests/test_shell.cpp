@@ -1,0 +1,960 @@
+// The tray program's pieces: the glyph and the installed icon drawn from it, the login item
+// over XDG autostart, one instance per user, the session-bus hand-over, the popover window and
+// the delegate that ties them to the state.
+
+#include "AppDelegate.h"
+#include "Networking/MachineDiscovery.h"
+#include "Support/LoginItem.h"
+#include "Support/ServicesProvider.h"
+#include "Support/SettingsStore.h"
+#include "Support/SewingMachineIcon.h"
+#include "Support/SingleInstance.h"
+#include "Views/HeaderButton.h"
+#include "Views/PopoverView.h"
+#include "Views/PopoverWindow.h"
+#include "support/FakeMachine.h"
+#include "support/TemporaryStore.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDir>
+#include <QLabel>
+#include <QLocalSocket>
+#include <QMenu>
+#include <QMimeDatabase>
+#include <QPainter>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtConcurrent>
+
+namespace {
+
+// The image's alpha at a point given in glyph grid units (y up), for an image of 24 points at
+// `scale` pixels per point.
+int alphaAtGrid(const QImage& image, double x, double y, double scale) {
+    return qAlpha(image.pixel(int(x * scale), int((24 - y) * scale)));
+}
+
+QString outputDirectory() {
+    QString dir = qEnvironmentVariable("BOBBINLARK_TEST_OUTPUT");
+    if (dir.isEmpty())
+        dir = QDir::tempPath() + QStringLiteral("/bobbinlark-test-output");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& contents) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+}
+
+QPalette darkPalette() {
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(0x24, 0x24, 0x28));
+    palette.setColor(QPalette::WindowText, QColor(0xec, 0xec, 0xee));
+    palette.setColor(QPalette::Base, QColor(0x1c, 0x1c, 0x1f));
+    palette.setColor(QPalette::Text, QColor(0xec, 0xec, 0xee));
+    palette.setColor(QPalette::Button, QColor(0x30, 0x30, 0x34));
+    palette.setColor(QPalette::ButtonText, QColor(0xec, 0xec, 0xee));
+    palette.setColor(QPalette::Mid, QColor(0x48, 0x48, 0x4e));
+    return palette;
+}
+
+// The brightest opaque pixel's lightness; tells which colour a glyph was drawn in.
+int maxLightness(const QImage& image) {
+    int best = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.alpha() > 200)
+                best = std::max(best, c.lightness());
+        }
+    return best;
+}
+
+LoginItem::Service fakeSystem(LoginItem::Status& status, int& settingsOpened,
+                              std::optional<QString> failure = std::nullopt,
+                              LoginItem::Status afterRegister = LoginItem::Status::enabled) {
+    return LoginItem::Service{
+        [&status] { return status; },
+        [&status, failure, afterRegister]() -> std::optional<QString> {
+            if (!failure)
+                status = afterRegister;
+            return failure;
+        },
+        [&status, failure]() -> std::optional<QString> {
+            if (!failure)
+                status = LoginItem::Status::notRegistered;
+            return failure;
+        },
+        [&settingsOpened] { ++settingsOpened; },
+    };
+}
+
+// A delegate for tests: no session bus, and its machine checks and scans stay on loopback
+// (no interfaces, so a scan probes nothing); scans are counted.
+struct QuietDelegate {
+    std::shared_ptr<int> scans = std::make_shared<int>(0);
+    AppDelegate delegate;
+
+    explicit QuietDelegate(const TemporaryStore& store)
+        : delegate(store.open(), AppDelegate::Options{false, false, 50}) {
+        MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
+        environment.interfaces = [counter = scans] {
+            ++*counter;
+            return QList<MachineDiscovery::IPv4Address>{};
+        };
+        environment.arpHosts = [] { return QStringList{}; };
+        delegate.appState().setDiscoveryEnvironment(environment);
+    }
+    ~QuietDelegate() { settle(); }
+
+    // Waits until no check, scan or send is running, so nothing outlives the state.
+    bool settle() {
+        AppState& state = delegate.appState();
+        return QTest::qWaitFor(
+            [&state] {
+                const QList<Reachability> values = state.reachability().values();
+                return !state.isDiscovering() && !state.isSending() &&
+                       !values.contains(Reachability::checking);
+            },
+            20000);
+    }
+};
+
+} // namespace
+
+class TestShell : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dataHome;
+
+private slots:
+    void initTestCase() {
+        // Our MIME definitions as installed, read by Qt's MIME database from a data folder of
+        // this run (set before the database's first use).
+        QVERIFY(m_dataHome.isValid());
+        QVERIFY(QDir().mkpath(m_dataHome.filePath(QStringLiteral("mime/packages"))));
+        QVERIFY(QFile::copy(
+            QStringLiteral(BOBBINLARK_PACKAGING_DIR "/com.bobbinlark.Bobbinlark.xml"),
+            m_dataHome.filePath(QStringLiteral("mime/packages/com.bobbinlark.Bobbinlark.xml"))));
+        qputenv("XDG_DATA_HOME", m_dataHome.path().toUtf8());
+    }
+
+    // --- the design file types -----------------------------------------------------------------
+
+    void designFilesHaveTheirOwnTypes() {
+        const QMimeDatabase database;
+        const auto byName = [&database](const char* name) {
+            return database
+                .mimeTypeForFile(QString::fromLatin1(name), QMimeDatabase::MatchExtension)
+                .name();
+        };
+        QCOMPARE(byName("flower.pes"), QStringLiteral("application/x-bobbinlark-pes"));
+        QCOMPARE(byName("FLOWER.PES"), QStringLiteral("application/x-bobbinlark-pes"));
+        QCOMPARE(byName("rose.Dst"), QStringLiteral("application/x-bobbinlark-dst"));
+        QCOMPARE(byName("leaf.phc"), QStringLiteral("application/x-bobbinlark-phc"));
+        QCOMPARE(byName("leaf.pen"), QStringLiteral("application/x-bobbinlark-pen"));
+        QCOMPARE(byName("leaf.pec"), QStringLiteral("application/x-bobbinlark-pec"));
+        // By contents where the format has a signature.
+        QCOMPARE(database.mimeTypeForData(QByteArray("#PES0001\0\0\0\0")).name(),
+                 QStringLiteral("application/x-bobbinlark-pes"));
+        QCOMPARE(database.mimeTypeForData(QByteArray("#PEC0001\0\0\0\0")).name(),
+                 QStringLiteral("application/x-bobbinlark-pec"));
+        QVERIFY(database.mimeTypeForName(QStringLiteral("application/x-bobbinlark-pes"))
+                    .comment()
+                    .contains(QStringLiteral("PES")));
+    }
+
+    // --- the glyph ---------------------------------------------------------------------------
+
+    void glyphShapesLandWhereTheGridSays() {
+        constexpr double scale = 10; // 240 x 240 pixels, one grid unit = 10 pixels
+        const QImage glyph = SewingMachineIcon::image(24, scale);
+        QCOMPARE(glyph.size(), QSize(240, 240));
+        // Filled: the bar, the upright, the arm, the spool on top, the wheel's rim.
+        QCOMPARE(alphaAtGrid(glyph, 12, 3.6, scale), 255);
+        QCOMPARE(alphaAtGrid(glyph, 17, 8, scale), 255);
+        QCOMPARE(alphaAtGrid(glyph, 12, 18, scale), 255);
+        QCOMPARE(alphaAtGrid(glyph, 12, 20, scale), 255);
+        QCOMPARE(alphaAtGrid(glyph, 22.2, 13.75, scale), 255);
+        QCOMPARE(alphaAtGrid(glyph, 6.25, 8, scale), 255); // needle
+        // Empty: the corners, above the spool, under the arm between head and upright.
+        QCOMPARE(alphaAtGrid(glyph, 0.5, 0.5, scale), 0);
+        QCOMPARE(alphaAtGrid(glyph, 12, 22.5, scale), 0);
+        QCOMPARE(alphaAtGrid(glyph, 0.5, 23.5, scale), 0);
+        QCOMPARE(alphaAtGrid(glyph, 11.5, 8, scale), 0);
+        // Cut out of what was drawn before: the wheel's hole and the arm's slot.
+        QCOMPARE(alphaAtGrid(glyph, 20.25, 13.75, scale), 0);
+        QCOMPARE(alphaAtGrid(glyph, 9.75, 15.75, scale), 0);
+        QCOMPARE(alphaAtGrid(glyph, 9.75, 14.2, scale), 255); // the arm just under the slot
+    }
+
+    void wheelHoleIsOnePointTwoAtEighteenPoints() {
+        // At 18 points a grid unit is 0.75 points; at 10 pixels per point the 1.2-point hole
+        // is 12 pixels across, centred in the wheel.
+        const QImage glyph = SewingMachineIcon::image(18, 10);
+        const double unit = 7.5; // pixels per grid unit
+        const int row = int((24 - 13.75) * unit);
+        const int centre = int(20.25 * unit);
+        int left = centre;
+        while (qAlpha(glyph.pixel(left - 1, row)) < 128)
+            --left;
+        int right = centre;
+        while (qAlpha(glyph.pixel(right + 1, row)) < 128)
+            ++right;
+        const int width = right - left + 1;
+        QVERIFY2(width >= 11 && width <= 13, qPrintable(QString::number(width)));
+        QVERIFY(std::abs((left + right) / 2.0 - 20.25 * unit) <= 1);
+    }
+
+    void wideRectangleCentresASquareGlyph() {
+        constexpr int scale = 4;
+        QImage wide(36 * scale, 18 * scale, QImage::Format_ARGB32_Premultiplied);
+        wide.fill(Qt::transparent);
+        {
+            QPainter painter(&wide);
+            SewingMachineIcon::drawGlyph(&painter, QRectF(0, 0, 36 * scale, 18 * scale), Qt::black);
+        }
+        const QImage square = SewingMachineIcon::image(18 * scale);
+        QCOMPARE(wide.copy(9 * scale, 0, 18 * scale, 18 * scale), square);
+        for (int y = 0; y < wide.height(); ++y) {
+            for (int x = 0; x < 9 * scale; ++x) {
+                QCOMPARE(qAlpha(wide.pixel(x, y)), 0);
+                QCOMPARE(qAlpha(wide.pixel(wide.width() - 1 - x, y)), 0);
+            }
+        }
+    }
+
+    void drawingLeavesThePainterAsItWas() {
+        QImage target(24, 24, QImage::Format_ARGB32_Premultiplied);
+        target.fill(Qt::transparent);
+        QPainter painter(&target);
+        painter.setCompositionMode(QPainter::CompositionMode_Plus);
+        painter.setBrush(Qt::red);
+        SewingMachineIcon::drawGlyph(&painter, QRectF(0, 0, 24, 24), Qt::blue);
+        QCOMPARE(painter.compositionMode(), QPainter::CompositionMode_Plus);
+        QCOMPARE(painter.brush().color(), QColor(Qt::red));
+        painter.end();
+
+        // Without an active painter nothing is drawn and nothing breaks.
+        QPainter inactive;
+        SewingMachineIcon::drawGlyph(&inactive, QRectF(0, 0, 24, 24), Qt::blue);
+        SewingMachineIcon::drawGlyph(nullptr, QRectF(0, 0, 24, 24), Qt::blue);
+    }
+
+    void iconHasSharpPixmapsForEachScale() {
+        const QIcon icon = SewingMachineIcon::icon(18, Qt::black);
+        QVERIFY(icon.isMask());
+        const QList<QSize> sizes = icon.availableSizes();
+        for (const QSize& size : {QSize(18, 18), QSize(27, 27), QSize(36, 36), QSize(54, 54)})
+            QVERIFY2(sizes.contains(size), qPrintable(QString::number(size.width())));
+        // The 2x pixmap is drawn at 36 pixels, not scaled up from 18: its hole is transparent.
+        const QImage twice = icon.pixmap(QSize(18, 18), 2.0).toImage();
+        QCOMPARE(twice.size(), QSize(36, 36));
+        QCOMPARE(qAlpha(twice.pixel(int(20.25 * 1.5), int((24 - 13.75) * 1.5))), 0);
+    }
+
+    void installedIconMatchesTheDrawnGlyph() {
+        // The SVG the build installs, rendered by an SVG renderer, against the painted glyph.
+        constexpr int size = 240;
+        QSvgRenderer renderer(
+            SewingMachineIcon::svgDocument(size, QStringLiteral("#000000")).toUtf8());
+        QVERIFY(renderer.isValid());
+        QImage fromSvg(size, size, QImage::Format_ARGB32_Premultiplied);
+        fromSvg.fill(Qt::transparent);
+        {
+            QPainter painter(&fromSvg);
+            renderer.render(&painter);
+        }
+        const QImage painted = SewingMachineIcon::image(24, 10);
+        int differing = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                if (std::abs(qAlpha(fromSvg.pixel(x, y)) - qAlpha(painted.pixel(x, y))) > 128)
+                    ++differing;
+        QVERIFY2(differing < size * size / 400, qPrintable(QString::number(differing)));
+        QCOMPARE(alphaAtGrid(fromSvg, 20.25, 13.75, 10), 0);
+        QCOMPARE(alphaAtGrid(fromSvg, 9.75, 15.75, 10), 0);
+        QCOMPARE(alphaAtGrid(fromSvg, 12, 3.6, 10), 255);
+        fromSvg.save(outputDirectory() + QStringLiteral("/icon-from-svg.png"));
+    }
+
+    // --- the login item ----------------------------------------------------------------------
+
+    void loginItemWritesReadsAndRemovesTheAutostartEntry() {
+        QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+        const QString entry =
+            home.path() + QStringLiteral("/autostart/com.bobbinlark.Bobbinlark.desktop");
+        QCOMPARE(LoginItem::defaultEntryPath(), entry);
+
+        LoginItem item(LoginItem::autostartService(entry, QStringLiteral("/usr/bin/bobbinlark")));
+        QVERIFY(!item.isEnabled());
+        QVERIFY(!item.needsApproval());
+        QSignalSpy enabledChanges(&item, &LoginItem::isEnabledChanged);
+
+        item.setEnabled(true);
+        QVERIFY(item.isEnabled());
+        QCOMPARE(enabledChanges.count(), 1);
+        QCOMPARE(item.property("isEnabled").toBool(), true);
+        const QByteArray contents = readAll(entry);
+        for (const char* line :
+             {"[Desktop Entry]", "Type=Application", "Name=Bobbinlark", "Exec=/usr/bin/bobbinlark",
+              "Icon=com.bobbinlark.Bobbinlark",
+              "X-GNOME-Autostart-Delay=", "X-KDE-autostart-after=panel", "X-LXQt-Need-Tray=true"})
+            QVERIFY2(contents.contains(line), line);
+        // Written whole in one step: no temporary file is left beside it.
+        QCOMPARE(QDir(home.path() + QStringLiteral("/autostart")).entryList(QDir::Files),
+                 QStringList{QStringLiteral("com.bobbinlark.Bobbinlark.desktop")});
+
+        // A fresh item sees what is on disk; enabling twice changes nothing.
+        LoginItem fresh(LoginItem::autostartService(entry, QStringLiteral("/usr/bin/bobbinlark")));
+        QVERIFY(fresh.isEnabled());
+        item.setEnabled(true);
+        QCOMPARE(enabledChanges.count(), 1);
+
+        item.setEnabled(false);
+        QVERIFY(!item.isEnabled());
+        QVERIFY(!QFile::exists(entry));
+        QCOMPARE(enabledChanges.count(), 2);
+        // Disabling what is not there is no failure.
+        item.setEnabled(false);
+        QVERIFY(!item.isEnabled());
+    }
+
+    void autostartEntryThatOptsOutReadsAsDisabled_data() {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("plain") << QByteArray("[Desktop Entry]\nExec=bobbinlark\n") << true;
+        QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nHidden=true\n") << false;
+        QTest::newRow("hidden false") << QByteArray("[Desktop Entry]\nHidden=false\n") << true;
+        QTest::newRow("gnome off")
+            << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n") << false;
+        QTest::newRow("gnome on") << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=true\n")
+                                  << true;
+        QTest::newRow("spaces and CRLF")
+            << QByteArray("[Desktop Entry]\r\nHidden = true\r\n") << false;
+        QTest::newRow("other group")
+            << QByteArray("[Desktop Entry]\nExec=b\n[Desktop Action x]\nHidden=true\n") << true;
+    }
+
+    void autostartEntryThatOptsOutReadsAsDisabled() {
+        QFETCH(QByteArray, contents);
+        QFETCH(bool, enabled);
+        QTemporaryDir dir;
+        const QString entry = dir.path() + QStringLiteral("/autostart/x.desktop");
+        QVERIFY(QDir().mkpath(dir.path() + QStringLiteral("/autostart")));
+        QVERIFY(writeFile(entry, contents));
+        LoginItem item(LoginItem::autostartService(entry, QStringLiteral("bobbinlark")));
+        QCOMPARE(item.isEnabled(), enabled);
+        QVERIFY(!item.needsApproval());
+    }
+
+    void autostartEntryValidatesWithAnyProgramPath() {
+        const QString validator =
+            QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        if (validator.isEmpty())
+            QSKIP("desktop-file-validate is not installed");
+        QTemporaryDir dir;
+        const QString program = QStringLiteral("/opt/My \"Apps\"/$HOME/100%/bobbin`lark");
+        const QByteArray contents = LoginItem::entryContents(program);
+        QVERIFY(
+            contents.contains("Exec=\"/opt/My \\\\\"Apps\\\\\"/\\\\$HOME/100%%/bobbin\\\\`lark\""));
+        const QString path = dir.path() + QStringLiteral("/com.bobbinlark.Bobbinlark.desktop");
+        QVERIFY(writeFile(path, contents));
+        QProcess process;
+        process.start(validator, {path});
+        QVERIFY(process.waitForFinished());
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardOutput().constData());
+    }
+
+    void loginItemFailuresAreLoggedOnce() {
+        QTemporaryDir dir;
+        // A plain file where the autostart folder should be: the entry can't be written.
+        QVERIFY(writeFile(dir.path() + QStringLiteral("/autostart"), "not a folder"));
+        const QString entry =
+            dir.path() + QStringLiteral("/autostart/com.bobbinlark.Bobbinlark.desktop");
+        LoginItem item(LoginItem::autostartService(entry, QStringLiteral("bobbinlark")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
+                                               "^Bobbinlark: couldn't add login item: .+")));
+        item.setEnabled(true);
+        QVERIFY(!item.isEnabled());
+
+        // A folder in the entry's place can't be removed as a file.
+        QTemporaryDir other;
+        const QString blocked = other.path() + QStringLiteral("/entry.desktop");
+        QVERIFY(QDir().mkpath(blocked + QStringLiteral("/inside")));
+        LoginItem stuck(LoginItem::autostartService(blocked, QStringLiteral("bobbinlark")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
+                                               "^Bobbinlark: couldn't remove login item: .+")));
+        stuck.setEnabled(false);
+        QVERIFY(!stuck.isEnabled());
+    }
+
+    void approvalStatesMapAndOpenTheSettingsOnlyWhenEnabling() {
+        // Plain XDG autostart never asks for approval; a login-item service that does goes
+        // through the same steps.
+        LoginItem::Status status = LoginItem::Status::requiresApproval;
+        int settingsOpened = 0;
+        LoginItem item(
+            fakeSystem(status, settingsOpened, std::nullopt, LoginItem::Status::requiresApproval));
+        QVERIFY(!item.isEnabled());
+        QVERIFY(item.needsApproval());
+        QCOMPARE(settingsOpened, 0);
+
+        item.setEnabled(true);
+        QCOMPARE(settingsOpened, 1);
+        item.setEnabled(true);
+        QCOMPARE(settingsOpened, 2);
+        QVERIFY(!item.isEnabled());
+
+        status = LoginItem::Status::requiresApproval;
+        item.setEnabled(false);
+        QCOMPARE(settingsOpened, 2);
+        QVERIFY(!item.needsApproval());
+
+        status = LoginItem::Status::notFound;
+        item.refresh();
+        QVERIFY(!item.isEnabled());
+        QVERIFY(!item.needsApproval());
+
+        // A failed register still refreshes: the item shows what the system has.
+        LoginItem::Status enabledStatus = LoginItem::Status::enabled;
+        int opened = 0;
+        LoginItem failing(fakeSystem(enabledStatus, opened, QStringLiteral("denied")));
+        QTest::ignoreMessage(QtWarningMsg, "Bobbinlark: couldn't remove login item: denied");
+        failing.setEnabled(false);
+        QVERIFY(failing.isEnabled());
+        QCOMPARE(opened, 0);
+    }
+
+    // --- one instance per user ---------------------------------------------------------------
+
+    void handOffMessagesRoundTripAndRejectForeignBytes() {
+        const QList<QUrl> files{QUrl::fromLocalFile(QStringLiteral("/home/a/Flower #2.pes")),
+                                QUrl::fromLocalFile(QStringLiteral("/tmp/ü 100%.dst"))};
+        const QByteArray message = SingleInstance::encodeMessage(files);
+        SingleInstance::Decoded decoded = SingleInstance::decodeMessage(message);
+        QCOMPARE(decoded.state, SingleInstance::Decoded::State::complete);
+        QCOMPARE(decoded.files, files);
+        QCOMPARE(decoded.files[0].toLocalFile(), QStringLiteral("/home/a/Flower #2.pes"));
+
+        for (qsizetype cut = 0; cut < message.size(); ++cut)
+            QCOMPARE(SingleInstance::decodeMessage(message.left(cut)).state,
+                     SingleInstance::Decoded::State::incomplete);
+        QCOMPARE(SingleInstance::decodeMessage(message + 'x').state,
+                 SingleInstance::Decoded::State::invalid);
+        QCOMPARE(SingleInstance::decodeMessage("GET / HTTP/1.1").state,
+                 SingleInstance::Decoded::State::invalid);
+
+        const auto withEntries = [](const QList<QByteArray>& entries) {
+            QByteArray payload;
+            const auto length = [&payload](qsizetype n) {
+                const quint32 big = qToBigEndian(quint32(n));
+                payload.append(reinterpret_cast<const char*>(&big), 4);
+            };
+            length(entries.size());
+            for (const QByteArray& entry : entries) {
+                length(entry.size());
+                payload.append(entry);
+            }
+            QByteArray framed("BLKH");
+            const quint32 big = qToBigEndian(quint32(payload.size()));
+            framed.append(reinterpret_cast<const char*>(&big), 4);
+            return framed + payload;
+        };
+        QCOMPARE(SingleInstance::decodeMessage(withEntries({"file:///tmp/a.pes"})).state,
+                 SingleInstance::Decoded::State::complete);
+        for (const QByteArray& bad :
+             {QByteArray("https://example.com/a.pes"), QByteArray("file:a.pes"),
+              QByteArray("/tmp/a.pes"), QByteArray("file://host/a.pes"),
+              QByteArray("file:://home/a.pes"), QByteArray("file::/resource.pes"),
+              QByteArray("file:///tmp/a.pes?x=1"), QByteArray("file:///tmp/a%00.pes"),
+              QByteArray("\xff\xfe"), QByteArray("file:///") + QByteArray(9000, 'a')}) {
+            QCOMPARE(SingleInstance::decodeMessage(withEntries({"file:///tmp/a.pes", bad})).state,
+                     SingleInstance::Decoded::State::invalid);
+        }
+        // A header announcing more than the limit is refused before the bytes arrive.
+        QByteArray huge("BLKH");
+        const quint32 big = qToBigEndian(quint32(SingleInstance::maxMessageBytes + 1));
+        huge.append(reinterpret_cast<const char*>(&big), 4);
+        QCOMPARE(SingleInstance::decodeMessage(huge).state,
+                 SingleInstance::Decoded::State::invalid);
+    }
+
+    void argumentsBecomeAbsoluteFileURLs() {
+        const QList<QUrl> urls = SingleInstance::fileURLsFromArguments(
+            {QStringLiteral("flower.pes"), QStringLiteral("../other/rose.dst"),
+             QStringLiteral("/abs/leaf.phc"), QStringLiteral("file:///abs/uri%20name.pen"),
+             QStringLiteral("https://example.com/x.pes"), QString(),
+             QStringLiteral("odd:name.pes")},
+            QStringLiteral("/home/user/designs"));
+        QCOMPARE(
+            urls,
+            (QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/home/user/designs/flower.pes")),
+                         QUrl::fromLocalFile(QStringLiteral("/home/user/other/rose.dst")),
+                         QUrl::fromLocalFile(QStringLiteral("/abs/leaf.phc")),
+                         QUrl::fromLocalFile(QStringLiteral("/abs/uri name.pen")),
+                         QUrl::fromLocalFile(QStringLiteral("/home/user/designs/odd:name.pes"))}));
+    }
+
+    void laterLaunchesHandTheirFilesToTheRunningOne() {
+        QTemporaryDir dir;
+        SingleInstance running(dir.path());
+        QCOMPARE(running.start({}), SingleInstance::Role::primary);
+        QSignalSpy files(&running, &SingleInstance::filesReceived);
+        QSignalSpy shows(&running, &SingleInstance::showRequested);
+        // Only this user may connect.
+        const QFile::Permissions permissions = QFileInfo(running.socketPath()).permissions();
+        QVERIFY(!(permissions &
+                  (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther)));
+
+        // Each later launch blocks until the running one answers, so it runs on a thread while
+        // this one serves.
+        const QList<QUrl> sent{QUrl::fromLocalFile(QStringLiteral("/tmp/a.pes")),
+                               QUrl::fromLocalFile(QStringLiteral("/tmp/b.dst"))};
+        QFuture<SingleInstance::Role> second = QtConcurrent::run([path = dir.path(), sent] {
+            SingleInstance launch(path);
+            return launch.start(sent);
+        });
+        QTRY_VERIFY(second.isFinished());
+        QCOMPARE(second.result(), SingleInstance::Role::handedOff);
+        QTRY_COMPARE(files.count(), 1);
+        QCOMPARE(files.first().first().value<QList<QUrl>>(), sent);
+        QCOMPARE(shows.count(), 0);
+
+        QFuture<SingleInstance::Role> third = QtConcurrent::run([path = dir.path()] {
+            SingleInstance launch(path);
+            return launch.start({});
+        });
+        QTRY_VERIFY(third.isFinished());
+        QCOMPARE(third.result(), SingleInstance::Role::handedOff);
+        QTRY_COMPARE(shows.count(), 1);
+        QCOMPARE(files.count(), 1);
+    }
+
+    void foreignBytesOnTheSocketAreDropped() {
+        QTemporaryDir dir;
+        SingleInstance running(dir.path());
+        QCOMPARE(running.start({}), SingleInstance::Role::primary);
+        QSignalSpy files(&running, &SingleInstance::filesReceived);
+        QSignalSpy shows(&running, &SingleInstance::showRequested);
+
+        QLocalSocket intruder;
+        intruder.connectToServer(running.socketPath());
+        QVERIFY(intruder.waitForConnected(2000));
+        intruder.write(SingleInstance::encodeMessage({}).replace(0, 4, "EVIL"));
+        intruder.flush();
+        QTRY_COMPARE(intruder.state(), QLocalSocket::UnconnectedState);
+        QCOMPARE(files.count() + shows.count(), 0);
+
+        // The program still serves honest launches afterwards.
+        QFuture<bool> honest = QtConcurrent::run([path = dir.path()] {
+            SingleInstance launch(path);
+            return launch.handOff({QUrl::fromLocalFile(QStringLiteral("/tmp/c.pen"))});
+        });
+        QTRY_VERIFY(honest.isFinished());
+        QVERIFY(honest.result());
+        QTRY_COMPARE(files.count(), 1);
+    }
+
+    void aSocketLeftByAnEndedProgramIsTakenOver() {
+        QTemporaryDir dir;
+        SingleInstance probe(dir.path());
+        QVERIFY(writeFile(probe.socketPath(), "stale"));
+        QVERIFY(!probe.handOff({}));
+        QCOMPARE(probe.start({}), SingleInstance::Role::primary);
+        QSignalSpy shows(&probe, &SingleInstance::showRequested);
+        QFuture<bool> later = QtConcurrent::run([path = dir.path()] {
+            SingleInstance launch(path);
+            return launch.handOff({});
+        });
+        QTRY_VERIFY(later.isFinished());
+        QVERIFY(later.result());
+        QTRY_COMPARE(shows.count(), 1);
+    }
+
+    // --- the session bus ---------------------------------------------------------------------
+
+    void sendFilesOnTheSessionBus() {
+        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        if (daemon.isEmpty())
+            QSKIP("dbus-daemon is not installed: the session-bus hand-over is not exercised");
+        QProcess bus;
+        bus.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                           QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
+        QVERIFY(bus.waitForStarted());
+        QVERIFY(bus.waitForReadyRead(5000));
+        const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+        QVERIFY(!address.isEmpty());
+        const auto stopBus = qScopeGuard([&bus] {
+            bus.terminate();
+            bus.waitForFinished();
+        });
+
+        {
+            QDBusConnection server =
+                QDBusConnection::connectToBus(address, QStringLiteral("shell-server"));
+            QDBusConnection client =
+                QDBusConnection::connectToBus(address, QStringLiteral("shell-client"));
+            QVERIFY(server.isConnected());
+            ServicesProvider provider;
+            QVERIFY(provider.registerOn(server));
+            QSignalSpy received(&provider, &ServicesProvider::filesReceived);
+
+            // A second program can't take the name.
+            ServicesProvider rival;
+            QVERIFY(!rival.registerOn(client));
+
+            // Asynchronous calls only: the object answers on this very thread.
+            const auto call = [&client](const QStringList& uris) {
+                QDBusMessage message = QDBusMessage::createMethodCall(
+                    QString(ServicesProvider::serviceName), QString(ServicesProvider::objectPath),
+                    QString(ServicesProvider::serviceName), QStringLiteral("SendFiles"));
+                message << uris;
+                return client.asyncCall(message);
+            };
+            QDBusPendingCall ok = call({QStringLiteral("file:///tmp/a.pes"),
+                                        QStringLiteral("https://example.com/b.pes"),
+                                        QStringLiteral("file::/qt/resource.pes"),
+                                        QStringLiteral("file:///tmp/c%20d.dst")});
+            QTRY_VERIFY(ok.isFinished());
+            QVERIFY2(!ok.isError(), qPrintable(ok.error().message()));
+            QCOMPARE(received.count(), 1);
+            QCOMPARE(received.first().first().value<QList<QUrl>>(),
+                     (QList<QUrl>{QUrl(QStringLiteral("file:///tmp/a.pes")),
+                                  QUrl::fromLocalFile(QStringLiteral("/tmp/c d.dst"))}));
+
+            QDBusPendingCall none =
+                call({QStringLiteral("just text"), QStringLiteral("https://example.com/x")});
+            QTRY_VERIFY(none.isFinished());
+            QVERIFY(none.isError());
+            QCOMPARE(none.error().message(), QStringLiteral("No files to send."));
+            QCOMPARE(none.error().name(), QString(ServicesProvider::noFilesError));
+            QCOMPARE(received.count(), 1);
+        }
+        QDBusConnection::disconnectFromBus(QStringLiteral("shell-server"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("shell-client"));
+
+        // No bus: nothing is published, silently.
+        ServicesProvider offline;
+        QVERIFY(!offline.registerOn(QDBusConnection(QStringLiteral("no such connection"))));
+    }
+
+    // --- the popover window ------------------------------------------------------------------
+
+    void popoverOpensUnderTheIconInsideTheScreen() {
+        const QSize size(360, 520);
+        const QRect available(0, 28, 1920, 1052); // a panel across the top
+        // Icon at the top right: under it, pushed left to stay on screen.
+        QCOMPARE(PopoverWindow::placement(size, QRect(1890, 2, 24, 24), {}, available),
+                 QPoint(1920 - 360, 26 + PopoverWindow::gap));
+        // Icon mid-panel: centred under it, a small gap below.
+        QCOMPARE(PopoverWindow::placement(size, QRect(988, 2, 24, 24), {}, available),
+                 QPoint(999 - 180, 26 + PopoverWindow::gap));
+        // An icon whose geometry overlaps the work area still never pushes the panel above it.
+        QCOMPARE(PopoverWindow::placement(size, QRect(988, -30, 24, 24), {}, available),
+                 QPoint(999 - 180, 28));
+        const QRect belowPanel(0, 0, 1920, 1040);
+        QCOMPARE(PopoverWindow::placement(size, QRect(988, 2, 24, 24), {}, belowPanel),
+                 QPoint(819, 26 + PopoverWindow::gap));
+        // Icon in a bottom panel: above it.
+        const QRect abovePanel(0, 0, 1920, 1044);
+        QCOMPARE(PopoverWindow::placement(size, QRect(988, 1048, 24, 24), {}, abovePanel),
+                 QPoint(819, 1048 - PopoverWindow::gap - 520));
+        QCOMPARE(PopoverWindow::placement(size, QRect(1890, 1048, 24, 24), {}, abovePanel),
+                 QPoint(1560, 1048 - PopoverWindow::gap - 520));
+        // No icon geometry (StatusNotifierItem): at the pointer, kept inside.
+        QCOMPARE(PopoverWindow::placement(size, QRect(), QPoint(5, 10), available), QPoint(0, 28));
+        QCOMPARE(PopoverWindow::placement(size, QRect(), QPoint(600, 300), belowPanel),
+                 QPoint(420, 301 + PopoverWindow::gap));
+    }
+
+    void popoverRendersItsHeaderInLightAndDark() {
+        TemporaryStore store;
+        AppState state(store.open());
+        PopoverView view(state);
+        QCOMPARE(view.size(), QSize(360, 520));
+        QCOMPARE(view.findChild<CloseButton*>()->toolTip(), QStringLiteral("Close"));
+        QStringList titles;
+        for (QAction* action : view.settingsMenu()->actions())
+            titles << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(titles, (QStringList{QStringLiteral("Machines…"), QStringLiteral("Add Machine…"),
+                                      QStringLiteral("-"), QStringLiteral("Start at Login"),
+                                      QStringLiteral("-"), QStringLiteral("Quit Bobbinlark")}));
+
+        QPalette light;
+        light.setColor(QPalette::Window, QColor(0xf6, 0xf6, 0xf6));
+        light.setColor(QPalette::WindowText, QColor(0x1d, 0x1d, 0x1f));
+        view.setPalette(light);
+        const QImage lightImage = view.grab().toImage();
+        QVERIFY(lightImage.save(outputDirectory() + QStringLiteral("/popover-light.png")));
+        const QLabel* glyph = view.findChildren<QLabel*>().first();
+        QVERIFY(maxLightness(glyph->pixmap().toImage()) < 80);
+
+        // The glyph follows the palette's text colour.
+        view.setPalette(darkPalette());
+        const QImage darkImage = view.grab().toImage();
+        QVERIFY(darkImage.save(outputDirectory() + QStringLiteral("/popover-dark.png")));
+        QVERIFY(maxLightness(glyph->pixmap().toImage()) > 200);
+        QVERIFY(lightImage != darkImage);
+    }
+
+    void startAtLoginToggleWritesTheEntryAndShowsWhatIsThere() {
+        QTemporaryDir configHome;
+        qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
+        const QString entry =
+            configHome.filePath(QStringLiteral("autostart/com.bobbinlark.Bobbinlark.desktop"));
+        TemporaryStore store;
+        AppState state(store.open());
+        PopoverView view(state);
+        QAction* toggle = view.startAtLoginAction();
+        QVERIFY(toggle->isCheckable());
+        QVERIFY(!toggle->isChecked());
+
+        toggle->trigger();
+        QVERIFY(QFile::exists(entry));
+        QVERIFY(toggle->isChecked());
+        toggle->trigger();
+        QVERIFY(!QFile::exists(entry));
+        QVERIFY(!toggle->isChecked());
+
+        // A failed change leaves the checkmark as things are.
+        QVERIFY(QDir(configHome.filePath(QStringLiteral("autostart"))).removeRecursively());
+        QVERIFY(writeFile(configHome.filePath(QStringLiteral("autostart")), "a file"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
+                                               "^Bobbinlark: couldn't add login item: ")));
+        toggle->trigger();
+        QVERIFY(!toggle->isChecked());
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    void headerButtonHighlightsFollowHoverPressAndEnabled() {
+        HeaderButton button(QStringLiteral("xmark"));
+        QCOMPARE(button.size(), QSize(28, 28));
+        QCOMPARE(button.highlightOpacity(), 0.0);
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QApplication::sendEvent(&button, &enter);
+        QCOMPARE(button.highlightOpacity(), 0.08);
+        button.setDown(true);
+        QCOMPARE(button.highlightOpacity(), 0.16);
+        button.setDown(false);
+        button.setEnabled(false);
+        QCOMPARE(button.highlightOpacity(), 0.0);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&button, &leave);
+        QVERIFY(!button.isHovering());
+    }
+
+    // --- the delegate ------------------------------------------------------------------------
+
+    void withoutATrayTheWindowIsShownAtLaunch() {
+        TemporaryStore store;
+        QuietDelegate quiet(store);
+        AppDelegate& delegate = quiet.delegate;
+        QCOMPARE(AppDelegate::shared(), &delegate);
+        QVERIFY(!delegate.popover());
+        QSignalSpy openings(&delegate, &AppDelegate::popoverOpened);
+        delegate.togglePopover(); // before launch: nothing to open
+        QCOMPARE(openings.count(), 0);
+
+        delegate.applicationDidFinishLaunching();
+        QVERIFY(!delegate.statusItem()); // offscreen has no tray
+        QVERIFY(delegate.isPopoverShown());
+        QVERIFY(!delegate.popover()->isFloating());
+        QCOMPARE(delegate.popover()->size(), QSize(360, 520));
+        QCOMPARE(openings.count(), 1);
+        QVERIFY(quiet.settle());
+        QCOMPARE(*quiet.scans, 1); // no machine saved: the opening's checks looked for one
+
+        // The close button hides it; a later launch without files shows it again.
+        delegate.popover()->findChild<CloseButton*>()->click();
+        QVERIFY(!delegate.isPopoverShown());
+        delegate.showRequested();
+        QVERIFY(delegate.isPopoverShown());
+        QCOMPARE(openings.count(), 2);
+        QVERIFY(quiet.settle());
+        QCOMPARE(*quiet.scans, 2);
+        delegate.showRequested(); // already open: no new opening, no new checks
+        QCOMPARE(openings.count(), 2);
+        QVERIFY(quiet.settle());
+        QCOMPARE(*quiet.scans, 2);
+
+        QStringList menu;
+        for (QAction* action : delegate.trayMenu()->actions())
+            menu << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(menu, (QStringList{QStringLiteral("About Bobbinlark"), QStringLiteral("-"),
+                                    QStringLiteral("Quit Bobbinlark")}));
+        QCOMPARE(delegate.quitAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        QVERIFY(delegate.popover()->actions().contains(delegate.quitAction()));
+    }
+
+    void openingClearsAnErrorButKeepsOtherStatuses() {
+        TemporaryStore store;
+        QuietDelegate quiet(store);
+        AppDelegate& delegate = quiet.delegate;
+        delegate.applicationDidFinishLaunching();
+        AppState& state = delegate.appState();
+        QVERIFY(quiet.settle());
+
+        delegate.closePopover();
+        state.setSendStatus(SendStatuses::Error{QStringLiteral("The machine didn't answer.")});
+        delegate.togglePopover();
+        QVERIFY(delegate.isPopoverShown());
+        QCOMPARE(state.sendStatus(), SendStatus(SendStatuses::Idle{}));
+        QVERIFY(quiet.settle());
+
+        // Shown already: a toggle closes and touches nothing.
+        state.setSendStatus(SendStatuses::Error{QStringLiteral("Later failure.")});
+        delegate.togglePopover();
+        QVERIFY(!delegate.isPopoverShown());
+        QCOMPARE(state.sendStatus(),
+                 SendStatus(SendStatuses::Error{QStringLiteral("Later failure.")}));
+
+        const SendStatus sent =
+            SendStatuses::Sent{QStringLiteral("Sent flower.pes"), QStringLiteral("Studio")};
+        state.setSendStatus(sent);
+        delegate.togglePopover();
+        QCOMPARE(state.sendStatus(), sent);
+        QVERIFY(quiet.settle());
+
+        delegate.closePopover();
+        const SendStatus sending = SendStatuses::Sending{QStringLiteral("a.pes"), 1, 2};
+        state.setSendStatus(sending);
+        delegate.togglePopover();
+        QCOMPARE(state.sendStatus(), sending);
+        QVERIFY(quiet.settle());
+    }
+
+    void receivedFilesOpenThePopoverThenGoOutInOneRequest() {
+        FakeMachine machine;
+        QVERIFY(machine.start());
+        QTemporaryDir designs;
+        const QString flower = designs.filePath(QStringLiteral("flower.pes"));
+        const QString rose = designs.filePath(QStringLiteral("rose.dst"));
+        const QString notes = designs.filePath(QStringLiteral("notes.txt"));
+        QVERIFY(writeFile(flower, "#PES0001 flower"));
+        QVERIFY(writeFile(rose, "LA:rose"));
+        QVERIFY(writeFile(notes, "not a design"));
+
+        TemporaryStore store;
+        QuietDelegate quiet(store);
+        AppDelegate& delegate = quiet.delegate;
+        AppState& state = delegate.appState();
+        state.addMachine(SavedMachine{QUuid::createUuid(), QStringLiteral("Studio"), machine.host(),
+                                      machine.port(), std::nullopt, std::nullopt, std::nullopt});
+        delegate.applicationDidFinishLaunching();
+        QVERIFY(quiet.settle());
+        delegate.closePopover();
+        state.setSendStatus(SendStatuses::Error{QStringLiteral("An old failure.")});
+
+        QList<SendStatus> statuses;
+        connect(&state, &AppState::sendStatusChanged, this,
+                [&] { statuses.append(state.sendStatus()); });
+        std::optional<SendStatus> statusWhenOpened;
+        connect(&delegate, &AppDelegate::popoverOpened, this,
+                [&] { statusWhenOpened = state.sendStatus(); });
+
+        delegate.receive(
+            {QUrl::fromLocalFile(flower), QUrl::fromLocalFile(notes), QUrl::fromLocalFile(rose)});
+        // Nothing happens while the caller is still running.
+        QVERIFY(!delegate.isPopoverShown());
+        QVERIFY(!state.isSending());
+        QCOMPARE(statuses.size(), 0);
+
+        QTRY_VERIFY(delegate.isPopoverShown());
+        // Opened first (clearing the old error), then the files went to the pipeline.
+        QCOMPARE(statusWhenOpened, std::optional<SendStatus>(SendStatuses::Idle{}));
+        QTRY_VERIFY_WITH_TIMEOUT(!state.isSending() && state.sendLog().size() == 2, 20000);
+        // Two openings, each with its check of the machine, and the two uploads.
+        QTRY_COMPARE(machine.requests().size(), 4);
+        // One request with all three: the refused file is a note of the same batch, never a
+        // refusal of its own.
+        for (const SendStatus& status : statuses) {
+            if (const auto* error = std::get_if<SendStatuses::Error>(&status))
+                QVERIFY2(!error->message.contains(QStringLiteral("can't be sent")),
+                         qPrintable(error->message));
+        }
+        const auto* final = std::get_if<SendStatuses::Error>(&state.sendStatus());
+        QVERIFY2(final, qPrintable(describe(state.sendStatus())));
+        QVERIFY2(final->message.startsWith(QStringLiteral("Sent 2 of 3.")),
+                 qPrintable(final->message));
+        QStringList received;
+        for (const FakeMachine::Request& request : machine.requests()) {
+            if (const auto design = FakeMachine::designFrom(request))
+                received << QString::fromUtf8(design->fileName);
+        }
+        QCOMPARE(received, (QStringList{QStringLiteral("flower.pes"), QStringLiteral("rose.dst")}));
+
+        // Received while open: sent without another opening.
+        QSignalSpy openings(&delegate, &AppDelegate::popoverOpened);
+        delegate.receive({QUrl::fromLocalFile(rose)});
+        QTRY_COMPARE_WITH_TIMEOUT(machine.requests().size(), 5, 20000);
+        QCOMPARE(openings.count(), 0);
+        QVERIFY(quiet.settle());
+    }
+
+    void escapeClosesThePopover() {
+        TemporaryStore store;
+        QuietDelegate quiet(store);
+        AppDelegate& delegate = quiet.delegate;
+        delegate.applicationDidFinishLaunching();
+        QVERIFY(QTest::qWaitForWindowExposed(delegate.popover()));
+        delegate.popover()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(delegate.popover()));
+        QTest::keyClick(delegate.popover()->content(), Qt::Key_Escape);
+        QTRY_VERIFY(!delegate.isPopoverShown()); // a shortcut click is animated briefly
+        QVERIFY(quiet.settle());
+    }
+
+    void ctrlQReachesQuit() {
+        TemporaryStore store;
+        QuietDelegate quiet(store);
+        AppDelegate& delegate = quiet.delegate;
+        delegate.applicationDidFinishLaunching();
+        // Observe the action without ending the test program.
+        QVERIFY(disconnect(delegate.quitAction(), &QAction::triggered, qApp, nullptr));
+        QSignalSpy quits(delegate.quitAction(), &QAction::triggered);
+        QVERIFY(QTest::qWaitForWindowExposed(delegate.popover()));
+        delegate.popover()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(delegate.popover()));
+        QTest::keyClick(delegate.popover()->content(), Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(quits.count(), 1);
+        QVERIFY(quiet.settle());
+    }
+
+    void openOnLaunchOpensOnceAfterHalfASecond() {
+        TemporaryStore store;
+        store.open()->setValue(SettingsStore::openOnLaunchKey, true);
+        QuietDelegate quiet(store);
+        AppDelegate& delegate = quiet.delegate;
+        QSignalSpy openings(&delegate, &AppDelegate::popoverOpened);
+        delegate.applicationDidFinishLaunching();
+        // Without a tray the window is open at once; the timer then finds it open.
+        QCOMPARE(openings.count(), 1);
+        delegate.closePopover();
+        QTRY_COMPARE_WITH_TIMEOUT(openings.count(), 2, 2000);
+        QVERIFY(delegate.isPopoverShown());
+        QTest::qWait(600);
+        QCOMPARE(openings.count(), 2);
+        // The flag is read, never written.
+        QCOMPARE(store.read(SettingsStore::openOnLaunchKey).toBool(), true);
+        QVERIFY(quiet.settle());
+    }
+};
+
+QTEST_MAIN(TestShell)
+#include "test_shell.moc"

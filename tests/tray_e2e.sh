@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# The tray program as a person meets it, on a virtual X display with trayer as the tray:
+#   1. started before any tray exists, it shows its window at once;
+#   2. when the tray appears, the icon appears in it;
+#   3. clicks on the icon close and open the panel, which opens under the icon;
+#   4. the icon's menu opens on a right click;
+#   5. launching the program again with a design hands the file to the running one, which
+#      sends it to the machine and lists it in the recent sends;
+#   6. Ctrl+Q in the panel quits; started again with a tray, only the icon shows, unless the
+#      settings ask for the panel at launch;
+# with screenshots in the output folder. Exits 77 (skipped) without Xvfb and its helpers.
+#   tray_e2e.sh BOBBINLARK BOBBINLARK_TOOL FAKE_MACHINE OUTPUT_DIR
+set -euo pipefail
+
+program=$1 tool=$2 fake=$3 output=$4
+for needed in Xvfb trayer xdotool import xwininfo; do
+    if ! command -v "$needed" >/dev/null; then
+        echo "SKIP: $needed is not installed (make deps installs it)"
+        exit 77
+    fi
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir -p "$output" "$work/config" "$work/run" "$work/received"
+chmod 700 "$work/run"
+
+# Nothing of the user's: settings, runtime folder and session bus are this run's own.
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+
+fail() {
+    echo "FAIL: $*"
+    import -window root "$output/e2e-failure.png" 2>/dev/null || true
+    echo "--- program output"; cat "$work/program.log" 2>/dev/null || true
+    echo "--- machine output"; cat "$work/machine.log" 2>/dev/null || true
+    exit 1
+}
+
+# wait_for SECONDS COMMAND...: retries the command every 0.1 s.
+wait_for() {
+    local deadline=$((SECONDS + $1)); shift
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.1
+    done
+}
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids+=($!)
+wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
+export DISPLAY=:$(cat "$work/display")
+
+"$fake" --address 127.0.0.1 --port 0 --name "E2E Machine" --save-to "$work/received" \
+    >"$work/machine.log" 2>&1 </dev/null &
+pids+=($!)
+wait_for 10 grep -q "listening at" "$work/machine.log" || fail "the fake machine did not start"
+port=$(sed -n 's/.*listening at 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/machine.log")
+"$tool" add-machine "E2E Machine" 127.0.0.1 "$port" >/dev/null || fail "could not save the machine"
+
+# The program's windows that are mapped, as "id width height x y" lines.
+windows() {
+    local id
+    for id in $(xdotool search --onlyvisible --class bobbinlark 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$id")"
+        echo "$id $WIDTH $HEIGHT $X $Y"
+    done
+}
+panel() { windows | awk '$2 == 360 && $3 == 520' | head -1; }
+has_panel() { [ -n "$(panel)" ]; }
+no_panel() { [ -z "$(panel)" ]; }
+tray_icon() { windows | awk '$2 <= 64 && $3 <= 64' | head -1; }
+has_tray_icon() { [ -n "$(tray_icon)" ]; }
+shot() { import -window root "$output/e2e-$1.png"; }
+
+# 1. No tray yet: the panel is an ordinary window, shown at once.
+"$program" >"$work/program.log" 2>&1 </dev/null &
+program_pid=$!
+pids+=($program_pid)
+wait_for 15 has_panel || fail "without a tray the window did not show at launch"
+shot 1-no-tray
+
+# 2. The tray appears later; the icon follows.
+trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+    --expand true --transparent false --tint 0xdddddd >/dev/null 2>&1 </dev/null &
+pids+=($!)
+wait_for 15 has_tray_icon || fail "the icon did not appear when the tray did"
+sleep 1 # the icon's geometry settles after it is embedded
+shot 2-tray-appeared
+read -r icon_id _ icon_h _ icon_y <<<"$(tray_icon)"
+
+# 3. Clicks toggle the panel: the open window closes, the next click opens it under the icon.
+xdotool mousemove --window "$icon_id" 8 8 click 1
+wait_for 5 no_panel || fail "a click on the icon did not close the open panel"
+shot 3-closed
+xdotool mousemove --window "$icon_id" 8 8 click 1
+wait_for 5 has_panel || fail "a click on the icon did not open the panel"
+read -r _ _ _ panel_x panel_y <<<"$(panel)"
+[ "$panel_y" -ge $((icon_y + icon_h)) ] ||
+    fail "the panel at y=$panel_y is not under the icon (bottom $((icon_y + icon_h)))"
+[ "$panel_x" -ge 0 ] && [ $((panel_x + 360)) -le 1024 ] || fail "the panel is off screen at x=$panel_x"
+shot 4-open
+xdotool mousemove 20 700 click 1 # elsewhere: the panel stays
+sleep 0.5
+has_panel || fail "a click elsewhere closed the panel"
+xdotool mousemove --window "$icon_id" 8 8 click 1
+wait_for 5 no_panel || fail "a second click did not close the panel"
+
+# 4. The icon's menu.
+others() { windows | awk -v icon="$icon_id" '$1 != icon && !($2 == 360 && $3 == 520)' | head -1; }
+has_menu() { [ -n "$(others)" ]; }
+xdotool mousemove --window "$icon_id" 8 8 click 3
+wait_for 5 has_menu || fail "a right click on the icon showed no menu"
+shot 4b-menu
+xdotool key Escape
+no_menu() { [ -z "$(others)" ]; }
+wait_for 5 no_menu || fail "Escape did not close the icon's menu"
+
+# 5. A second launch with a design hands it over and ends; the running program sends it.
+printf '#PES0001 e2e design' >"$work/flower.pes"
+(cd "$work" && timeout 10 "$program" flower.pes) || fail "the second launch did not hand over and exit 0"
+kill -0 "$program_pid" || fail "the running program ended"
+wait_for 15 grep -q "Received flower.pes" "$work/machine.log" || fail "the design did not reach the machine"
+cmp -s "$work/flower.pes" "$work/received/flower.pes" || fail "the machine received other bytes"
+wait_for 5 has_panel || fail "receiving files did not open the panel"
+wait_for 5 grep -q 'flower.pes' "$XDG_CONFIG_HOME/Bobbinlark/Bobbinlark.conf" ||
+    fail "the send is not in the recent sends"
+shot 5-sent
+[ "$(pgrep -c -x bobbinlark -P $$ || true)" -le 1 ] || fail "a second program kept running"
+
+# 6. Ctrl+Q in the open panel quits.
+read -r panel_id _ <<<"$(panel)"
+# No window manager here to give the panel the keyboard: focus it, then press the keys.
+xdotool windowfocus --sync "$panel_id"
+xdotool key --clearmodifiers ctrl+q
+ended() { ! kill -0 "$program_pid" 2>/dev/null; }
+wait_for 5 ended || fail "Ctrl+Q did not quit"
+wait "$program_pid" || fail "the program did not end cleanly"
+
+# Started again with a tray: only the icon; the panel stays closed.
+"$program" >>"$work/program.log" 2>&1 </dev/null &
+program_pid=$!
+pids+=($program_pid)
+wait_for 15 has_tray_icon || fail "the icon did not appear on a start with a tray"
+sleep 1.5
+no_panel || fail "the panel opened at launch without being asked to"
+shot 6-icon-only
+kill "$program_pid"; wait "$program_pid" 2>/dev/null || true
+
+# Asked to open at launch: the panel opens by itself, half a second after start.
+printf 'BobbinlarkOpenOnLaunch=true\n' >>"$XDG_CONFIG_HOME/Bobbinlark/Bobbinlark.conf"
+"$program" >>"$work/program.log" 2>&1 </dev/null &
+program_pid=$!
+pids+=($program_pid)
+wait_for 15 has_panel || fail "BobbinlarkOpenOnLaunch did not open the panel"
+shot 7-open-on-launch
+echo "PASS: screenshots in $output"

@@ -1,0 +1,26 @@
+// `bobbinlark-tool add-machine NAME HOST [PORT]`: saves a machine in the user's store and
+// selects it, as the machine editor would; used to set up demos and end-to-end runs.
+
+#include "AppState.h"
+#include "Commands.h"
+#include "Support/SettingsStore.h"
+
+#include <cstdio>
+
+int Commands::addMachine(const QStringList& arguments) {
+    if (arguments.size() < 2 || arguments.size() > 3)
+        return usage();
+    const QString name = arguments[0].trimmed();
+    const std::optional<QString> host = SavedMachine::normalizeHost(arguments[1]);
+    const std::optional<qint64> port =
+        arguments.size() == 3 ? parsePort(arguments[2]) : std::optional<qint64>(443);
+    if (name.isEmpty() || !host || !port) {
+        std::fputs("add-machine: needs a name, a host and a port from 1 to 65535\n", stderr);
+        return 2;
+    }
+    AppState state(SettingsStore::openUserStore());
+    const SavedMachine added = state.addMachine(SavedMachine{
+        QUuid::createUuid(), name, *host, *port, std::nullopt, std::nullopt, std::nullopt});
+    std::printf("%s\n", qUtf8Printable(added.id.toString(QUuid::WithoutBraces).toUpper()));
+    return 0;
+}
