@@ -38,12 +38,18 @@ QList<SavedMachine> AppState::loadMachines(QSettings& store) {
     return SavedMachine::decodeList(stored.toByteArray()).value_or(QList<SavedMachine>{});
 }
 
+std::optional<SavedMachine> AppState::savedMachine(const QUuid& id) const {
+    for (const SavedMachine& machine : m_machines) {
+        if (machine.id == id)
+            return machine;
+    }
+    return std::nullopt;
+}
+
 std::optional<SavedMachine> AppState::selectedMachine() const {
     if (m_selectedMachineID) {
-        for (const SavedMachine& machine : m_machines) {
-            if (machine.id == *m_selectedMachineID)
-                return machine;
-        }
+        if (auto selected = savedMachine(*m_selectedMachineID))
+            return selected;
     }
     if (m_machines.isEmpty())
         return std::nullopt;

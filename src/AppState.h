@@ -139,6 +139,8 @@ signals:
 
 private:
     static QList<SavedMachine> loadMachines(QSettings& store);
+    // The first saved machine with that id, as saved now.
+    std::optional<SavedMachine> savedMachine(const QUuid& id) const;
     void persist();
     void persistSendLog();
 

@@ -42,18 +42,14 @@ QCoro::Task<> AppState::check(SavedMachine machine) {
     const std::optional<MachineInfo> info = co_await query;
 
     // The machine may have been removed, edited or moved while the query ran.
-    const auto current =
-        std::find_if(m_machines.cbegin(), m_machines.cend(),
-                     [&](const SavedMachine& saved) { return saved.id == machine.id; });
-    if (current == m_machines.cend() || current->host != machine.host ||
-        current->port != machine.port)
+    const std::optional<SavedMachine> current = savedMachine(machine.id);
+    if (!current || current->host != machine.host || current->port != machine.port)
         co_return;
     if (!info) {
         setReachability(machine.id, Reachability::unreachable);
         co_return;
     }
-    const SavedMachine saved = *current; // record() may replace the list's entry
-    record(*info, saved);
+    record(*info, *current);
 }
 
 void AppState::record(const MachineInfo& info, const SavedMachine& machine) {
@@ -83,10 +79,8 @@ void AppState::trustCurrentCertificate(const SavedMachine& machine) {
         return;
     // Only the pin changes. The value passed in may be older than the saved record (a scan may
     // have moved the machine since the screen took it), so the saved record is the base.
-    const auto current =
-        std::find_if(m_machines.cbegin(), m_machines.cend(),
-                     [&](const SavedMachine& saved) { return saved.id == machine.id; });
-    if (current == m_machines.cend())
+    const std::optional<SavedMachine> current = savedMachine(machine.id);
+    if (!current)
         return;
     SavedMachine trusted = *current;
     trusted.fingerprint = info->certificateFingerprint;

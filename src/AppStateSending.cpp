@@ -20,21 +20,31 @@ struct DesignRead {
     std::optional<QString> failure; // the user-facing message otherwise
 };
 
+QString cannotReadMessage(const QUrl& fileURL) {
+    return QStringLiteral("Couldn't read %1.").arg(fileURL.fileName());
+}
+
 // Looks at the size before reading, so a huge file dropped by mistake is refused without
-// being loaded. The upload checks the size again, which covers a file that grew meanwhile.
+// being loaded. The limit comes from the machine and may be anything, so only the file's own
+// size bounds the read; one byte more lets the upload's own check see a file that grew since.
 DesignRead readDesign(const QUrl& fileURL, qint64 maxBytes) {
-    const QString cannotRead = QStringLiteral("Couldn't read %1.").arg(fileURL.fileName());
     if (!fileURL.isLocalFile())
-        return {std::nullopt, cannotRead};
+        return {std::nullopt, cannotReadMessage(fileURL)};
     QFile file(fileURL.toLocalFile());
     if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
-        return {std::nullopt, cannotRead};
-    if (file.size() > maxBytes)
+        return {std::nullopt, cannotReadMessage(fileURL)};
+    const qint64 size = file.size();
+    if (size > maxBytes)
         return {std::nullopt, BrotherAPIError::tooLarge(maxBytes).errorDescription()};
-    QByteArray data = file.read(maxBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return {std::nullopt, cannotRead};
-    return {std::move(data), std::nullopt};
+    try {
+        QByteArray data = file.read(size + 1);
+        if (file.error() != QFileDevice::NoError)
+            return {std::nullopt, cannotReadMessage(fileURL)};
+        return {std::move(data), std::nullopt};
+    } catch (const std::bad_alloc&) {
+        // A machine that claims an enormous limit must not take the program down with it.
+        return {std::nullopt, cannotReadMessage(fileURL)};
+    }
 }
 
 } // namespace
@@ -99,7 +109,17 @@ QCoro::Task<> AppState::drainQueue() {
         const qint64 index = m_batchSent + m_batchUploadFailures + 1;
         setSendStatus(SendStatuses::Sending{fileURL.fileName(), index, m_batchTotal});
 
-        const std::optional<QString> failure = co_await send(fileURL, *machine);
+        std::optional<QString> failure;
+        try {
+            failure = co_await send(fileURL, *machine);
+        } catch (...) {
+            // An exception would otherwise vanish with the task and leave the batch running
+            // for good; the file fails instead, and is logged like any other failure.
+            if (!alive)
+                co_return;
+            failure = cannotReadMessage(fileURL);
+            log(fileURL, machine->name, false, *failure);
+        }
         if (!alive)
             co_return;
         if (failure) {
@@ -133,17 +153,17 @@ QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine ma
                                    std::chrono::duration<double>(m_uploadTimeout).count());
         if (!alive)
             co_return std::nullopt;
-        if (error) {
-            if (error->isUnreachable())
-                setReachability(machine.id, Reachability::unreachable);
+        if (error)
             failure = error->errorDescription();
-        }
+        // A machine removed while its upload ran keeps no run-time entry.
+        if (savedMachine(machine.id) && (!error || error->isUnreachable()))
+            setReachability(machine.id,
+                            error ? Reachability::unreachable : Reachability::reachable);
     } else {
         failure = design.failure;
     }
 
     if (!failure) {
-        setReachability(machine.id, Reachability::reachable);
         log(fileURL, machine.name, true, QStringLiteral("Sent to ") + machine.name);
         co_return std::nullopt;
     }

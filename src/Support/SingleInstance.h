@@ -43,6 +43,9 @@ public:
     // Hands `files` to a running program without ever becoming one. False when none runs or it
     // did not confirm.
     bool handOff(const QList<QUrl>& files);
+    // The same, telling apart "no program runs" (absent) from "it runs but did not confirm"
+    // (false), for callers that would otherwise do the work themselves.
+    std::optional<bool> tryHandOff(const QList<QUrl>& files);
 
     QString socketPath() const;
 
@@ -73,7 +76,6 @@ signals:
 
 private:
     void acceptConnections();
-    std::optional<bool> tryHandOff(const QList<QUrl>& files);
 
     QString m_directory;
     std::unique_ptr<QLocalServer> m_server;

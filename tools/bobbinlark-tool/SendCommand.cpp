@@ -19,8 +19,14 @@ int Commands::send(const QStringList& arguments) {
     for (const QString& path : arguments)
         fileURLs.append(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 
+    // Two writers must never share the store: a program that runs but does not answer is not
+    // worked around.
     SingleInstance running(SingleInstance::defaultDirectory());
-    if (running.handOff(fileURLs)) {
+    if (const std::optional<bool> handed = running.tryHandOff(fileURLs)) {
+        if (!*handed) {
+            std::fputs("Bobbinlark is running but did not take the files.\n", stderr);
+            return 1;
+        }
         std::printf("handed to the running Bobbinlark\n");
         return 0;
     }
