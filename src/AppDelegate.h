@@ -58,11 +58,9 @@ public:
 
     QSystemTrayIcon* statusItem() const { return m_statusItem; }
     PopoverWindow* popover() const { return m_popover; }
-    PopoverView* popoverView() const { return m_popoverView; }
     bool isPopoverShown() const;
     QMenu* trayMenu() const { return m_trayMenu; }
     QAction* quitAction() const { return m_quitAction; }
-    ServicesProvider* servicesProvider() const { return m_services; }
 
 signals:
     // Each opening of the popover, after it is shown (the machine checks have started).

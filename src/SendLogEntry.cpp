@@ -58,28 +58,10 @@ std::optional<SendLogEntry> SendLogEntry::fromJson(const QJsonObject& object) {
                         url,   *okFlag.value,     *messageText.value};
 }
 
-QByteArray SendLogEntry::encodeList(const QList<SendLogEntry>& entries) {
-    QJsonArray array;
-    for (const SendLogEntry& entry : entries)
-        array.append(entry.toJson());
-    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+QByteArray SendLogEntry::encodeList(const QList<SendLogEntry>& items) {
+    return JsonFields::encodeArray(items);
 }
 
 std::optional<QList<SendLogEntry>> SendLogEntry::decodeList(const QByteArray& data) {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray())
-        return std::nullopt;
-    QList<SendLogEntry> entries;
-    const QJsonArray array = document.array();
-    entries.reserve(array.size());
-    for (const QJsonValue& value : array) {
-        if (!value.isObject())
-            return std::nullopt;
-        auto entry = SendLogEntry::fromJson(value.toObject());
-        if (!entry)
-            return std::nullopt;
-        entries.append(std::move(*entry));
-    }
-    return entries;
+    return JsonFields::decodeArray<SendLogEntry>(data);
 }

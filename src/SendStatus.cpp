@@ -1,15 +1,6 @@
 #include "SendStatus.h"
 
-namespace {
-
-template <class... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-template <class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
-
-} // namespace
+#include "Support/Overloaded.h"
 
 QString describe(const SendStatus& status) {
     using namespace SendStatuses;

@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(selection.count(), 1);
     }
 
-    void addingAMachineDropsItsDiscoveredEntries() {
+    void matchRuleForDiscoveredAnswers() {
         MachineInfo byID;
         byID.host = QStringLiteral("10.0.0.9");
         byID.machineID = QStringLiteral("X1");

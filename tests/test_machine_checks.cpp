@@ -353,6 +353,43 @@ private slots:
                  QStringLiteral("127.0.0.59:8443"));
     }
 
+    void addingAMachineDropsItsDiscoveredEntries() {
+        TemporaryStore store;
+        AppState state(store.open());
+        // A /29 of loopback: .2 answers with an identifier, .3 without one under a host name.
+        MachineDiscovery::Environment scan = loopback({127, 0, 0, 1}, {255, 255, 255, 248}, 8443);
+        scan.probe = [](QString host, qint64 port,
+                        double) -> QCoro::Task<std::optional<MachineInfo>> {
+            MachineInfo info;
+            info.port = port;
+            info.serial = QStringLiteral("S");
+            if (host == QLatin1StringView("127.0.0.2")) {
+                info.host = host;
+                info.machineID = QStringLiteral("M-2");
+                co_return info;
+            }
+            if (host == QLatin1StringView("127.0.0.3")) {
+                info.host = QStringLiteral("Sew.LAN");
+                co_return info;
+            }
+            co_return std::nullopt;
+        };
+        state.setDiscoveryEnvironment(scan);
+        QCoro::waitFor(state.discover());
+        QCOMPARE(state.discovered().size(), 2);
+
+        // Same identifier at another address: the entry goes.
+        state.addMachine(
+            saved(QStringLiteral("A"), QStringLiteral("10.9.9.9"), 443, QStringLiteral("M-2")));
+        QCOMPARE(state.discovered().size(), 1);
+        // Same host on another port: it stays.
+        state.addMachine(saved(QStringLiteral("B"), QStringLiteral("sew.lan"), 443));
+        QCOMPARE(state.discovered().size(), 1);
+        // Same host in other letter case and the same port: it goes.
+        state.addMachine(saved(QStringLiteral("C"), QStringLiteral("sew.lan"), 8443));
+        QVERIFY(state.discovered().isEmpty());
+    }
+
     void discoveredKeys() {
         MachineInfo info;
         info.host = QStringLiteral("192.168.1.5");
@@ -466,7 +503,6 @@ private slots:
         const SavedMachine silent =
             saved(QStringLiteral("Down"), absent.toString(), closedPort(absent));
         if (machines == QLatin1StringView("answers")) {
-            state.addMachine(silent);
             state.addMachine(answering);
         } else if (machines == QLatin1StringView("silent")) {
             state.addMachine(answering);

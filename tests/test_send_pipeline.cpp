@@ -64,21 +64,19 @@ class TestSendPipeline : public QObject {
         return m_state->addMachine(machineAt(QStringLiteral("Studio"), *m_fake));
     }
 
-    QList<QByteArray> receivedDataOf(const FakeMachine& fake) const {
-        QList<QByteArray> data;
+    static QList<FakeMachine::ReceivedDesign> receivedDesigns(const FakeMachine& fake) {
+        QList<FakeMachine::ReceivedDesign> designs;
         for (const auto& request : fake.requests()) {
             if (auto received = FakeMachine::designFrom(request))
-                data.append(received->data);
+                designs.append(*received);
         }
-        return data;
+        return designs;
     }
 
-    QList<QByteArray> receivedNames(const FakeMachine& fake) const {
+    static QList<QByteArray> receivedNames(const FakeMachine& fake) {
         QList<QByteArray> names;
-        for (const auto& request : fake.requests()) {
-            if (auto received = FakeMachine::designFrom(request))
-                names.append(received->fileName);
-        }
+        for (const auto& received : receivedDesigns(fake))
+            names.append(received.fileName);
         return names;
     }
 
@@ -330,7 +328,8 @@ private slots:
             m_state->send({design("rose.pes", "rose stitches")});
             QVERIFY2(waitForBatch(), postsize);
             QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"rose.pes", "Studio"}));
-            QCOMPARE(receivedDataOf(*m_fake), QList<QByteArray>{"rose stitches"});
+            QCOMPARE(receivedDesigns(*m_fake).size(), 1);
+            QCOMPARE(receivedDesigns(*m_fake).first().data, QByteArray("rose stitches"));
         }
     }
 

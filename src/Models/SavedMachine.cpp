@@ -129,30 +129,12 @@ std::optional<SavedMachine> SavedMachine::fromJson(const QJsonObject& object) {
         modelText.value, fingerprintText.value, machineIDText.value};
 }
 
-QByteArray SavedMachine::encodeList(const QList<SavedMachine>& machines) {
-    QJsonArray array;
-    for (const SavedMachine& machine : machines)
-        array.append(machine.toJson());
-    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+QByteArray SavedMachine::encodeList(const QList<SavedMachine>& items) {
+    return JsonFields::encodeArray(items);
 }
 
 std::optional<QList<SavedMachine>> SavedMachine::decodeList(const QByteArray& data) {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray())
-        return std::nullopt;
-    QList<SavedMachine> machines;
-    const QJsonArray array = document.array();
-    machines.reserve(array.size());
-    for (const QJsonValue& value : array) {
-        if (!value.isObject())
-            return std::nullopt;
-        auto machine = SavedMachine::fromJson(value.toObject());
-        if (!machine)
-            return std::nullopt;
-        machines.append(std::move(*machine));
-    }
-    return machines;
+    return JsonFields::decodeArray<SavedMachine>(data);
 }
 
 size_t qHash(const SavedMachine& machine, size_t seed) noexcept {

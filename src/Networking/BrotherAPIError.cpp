@@ -1,17 +1,7 @@
 #include "Networking/BrotherAPIError.h"
 
 #include "Support/ByteCountFormat.h"
-
-namespace {
-
-template <typename... Handlers>
-struct Overloaded : Handlers... {
-    using Handlers::operator()...;
-};
-template <typename... Handlers>
-Overloaded(Handlers...) -> Overloaded<Handlers...>;
-
-} // namespace
+#include "Support/Overloaded.h"
 
 QString BrotherAPIError::errorDescription() const {
     return std::visit(

@@ -65,9 +65,6 @@ public:
 
     MachineDiscovery(double timeout, qint64 concurrency, Environment environment);
 
-    double timeout() const { return m_timeout; }
-    qint64 concurrency() const { return m_concurrency; }
-
     // Probes every candidate; `onFound` is awaited for each machine before its probe ends, so
     // every machine is reported before the scan returns. Runs on the calling thread's event
     // loop and never blocks it.

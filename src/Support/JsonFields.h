@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
+#include <QList>
 #include <QString>
 #include <QUuid>
 
@@ -28,5 +31,36 @@ Read<QJsonObject> object(const QJsonObject& object, QLatin1StringView key);
 QString uuidText(const QUuid& uuid);
 // Accepts exactly the 36-character hyphenated form, hexadecimal digits in either case.
 std::optional<QUuid> parseUuid(const QString& text);
+
+// A list of records as one compact JSON array of their objects (T::toJson).
+template <typename T>
+QByteArray encodeArray(const QList<T>& items) {
+    QJsonArray array;
+    for (const T& item : items)
+        array.append(item.toJson());
+    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+}
+
+// The reverse (T::fromJson); fails as a whole when the text is not an array of objects or any
+// object does not decode.
+template <typename T>
+std::optional<QList<T>> decodeArray(const QByteArray& data) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray())
+        return std::nullopt;
+    const QJsonArray array = document.array();
+    QList<T> items;
+    items.reserve(array.size());
+    for (const QJsonValue& value : array) {
+        if (!value.isObject())
+            return std::nullopt;
+        std::optional<T> item = T::fromJson(value.toObject());
+        if (!item)
+            return std::nullopt;
+        items.append(std::move(*item));
+    }
+    return items;
+}
 
 } // namespace JsonFields

@@ -47,10 +47,6 @@ QString number(double value) {
 
 } // namespace
 
-std::span<const Shape> shapes() {
-    return glyphShapes;
-}
-
 void drawGlyph(QPainter* painter, const QRectF& rect, const QColor& color) {
     if (painter == nullptr || !painter->isActive())
         return;

@@ -6,8 +6,6 @@
 #include <QRectF>
 #include <QString>
 
-#include <span>
-
 class QPainter;
 
 // The application's glyph: a small sewing machine made of rounded rectangles and circles on a
@@ -27,9 +25,6 @@ struct Shape {
     bool cutsOut;        // erases what is already drawn (destination-out)
 };
 
-// The shapes in drawing order: the filled ones first, then the cut-outs.
-std::span<const Shape> shapes();
-
 // Draws the glyph filled with `color`, centred in `rect` on a grid of min(width, height) / 24.
 // Draws nothing when the painter is absent or not active.
 void drawGlyph(QPainter* painter, const QRectF& rect, const QColor& color);
@@ -42,8 +37,9 @@ QImage image(qreal pointSize, qreal devicePixelRatio = 1.0, const QColor& color 
 // Callers redraw it with the palette's text colour when the palette changes.
 QIcon icon(qreal pointSize, const QColor& color);
 
-// An SVG document of `size` x `size` pixels drawing the same shapes in `fill`; the cut-outs are
-// a mask, so the holes stay transparent. The installed application icons are made from this.
+// An SVG document of `size` x `size` pixels drawing the same shapes in `fill`, with the cut-outs
+// subtracted from the outline so the holes stay transparent. The installed application icons
+// are made from this.
 QString svgDocument(int size, const QString& fill);
 
 } // namespace SewingMachineIcon

@@ -3,6 +3,7 @@
 
 #include "AppState.h"
 #include "Commands.h"
+#include "Support/JsonFields.h"
 #include "Support/SettingsStore.h"
 
 #include <cstdio>
@@ -21,6 +22,6 @@ int Commands::addMachine(const QStringList& arguments) {
     AppState state(SettingsStore::openUserStore());
     const SavedMachine added = state.addMachine(SavedMachine{
         QUuid::createUuid(), name, *host, *port, std::nullopt, std::nullopt, std::nullopt});
-    std::printf("%s\n", qUtf8Printable(added.id.toString(QUuid::WithoutBraces).toUpper()));
+    std::printf("%s\n", qUtf8Printable(JsonFields::uuidText(added.id)));
     return 0;
 }
