@@ -12,14 +12,8 @@ for needed in Xvfb trayer xdotool; do
     command -v "$needed" >/dev/null || { echo "$needed is not installed" >&2; exit 1; }
 done
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=/dev/null
+source "$(dirname "$0")/../tests/support/background.sh"
 trap "exit 130" INT TERM
 unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb

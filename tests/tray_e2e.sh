@@ -23,21 +23,15 @@ if [ -z "${BOBBINLARK_E2E_ATTEMPT:-}" ]; then
 fi
 
 program=$1 tool=$2 fake=$3 output=$4
-for needed in Xvfb trayer xdotool import xwininfo; do
+for needed in Xvfb trayer xdotool import xwininfo xdpyinfo; do
     if ! command -v "$needed" >/dev/null; then
         echo "SKIP: $needed is not installed (make deps installs it)"
         exit 77
     fi
 done
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=/dev/null
+source "$(dirname "$0")/support/background.sh"
 mkdir -p "$output" "$work/config" "$work/run" "$work/received"
 chmod 700 "$work/run"
 
@@ -51,6 +45,7 @@ fail() {
     import -window root "$output/e2e-failure.png" 2>/dev/null || true
     echo "--- program output"; cat "$work/program.log" 2>/dev/null || true
     echo "--- machine output"; cat "$work/machine.log" 2>/dev/null || true
+    echo "--- Xvfb output"; cat "$work/xvfb.log" 2>/dev/null || true
     exit 1
 }
 
@@ -63,10 +58,12 @@ wait_for() {
     done
 }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=:$(cat "$work/display")
+# The display number can be announced before clients get through; start nothing until they do.
+wait_for 10 xdpyinfo >/dev/null 2>&1 || fail "Xvfb took no clients on $DISPLAY"
 
 "$fake" --address 127.0.0.1 --port 0 --name "E2E Machine" --save-to "$work/received" \
     >"$work/machine.log" 2>&1 </dev/null &
