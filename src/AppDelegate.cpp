@@ -66,7 +66,6 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_popoverView = new PopoverView(*m_appState);
     m_popover = new PopoverWindow(m_popoverView);
     m_popover->addAction(m_quitAction);
-    m_popover->setFloating(m_statusItem && windowsCanPlaceThemselves());
 
     if (m_appState->store().value(SettingsStore::openOnLaunchKey).toBool())
         QTimer::singleShot(launchOpeningDelayMs, this, &AppDelegate::showPopover);
