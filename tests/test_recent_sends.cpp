@@ -678,8 +678,8 @@ private slots:
         // Scrolled down to the missing and failed ones.
         QScrollBar* bar = view->scrollArea()->verticalScrollBar();
         QVERIFY(bar->maximum() > 0);
-        bar->setValue(view->cards().at(3)->y());
-        QTRY_VERIFY(view->cards().at(4)->isThumbnailShown());
+        bar->setValue(view->cards().at(4)->y());
+        QTRY_VERIFY(view->cards().at(7)->isThumbnailShown());
         QTRY_VERIFY(visibleThumbnailsLoaded());
         QVERIFY(Gallery::render(screen, QStringLiteral("recents-scrolled")).saved);
         bar->setValue(0);
