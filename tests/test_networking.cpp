@@ -17,7 +17,6 @@
 #include <QTest>
 #include <QThread>
 
-
 #include <atomic>
 #include <barrier>
 #include <memory>
