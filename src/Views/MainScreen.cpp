@@ -8,6 +8,7 @@
 #include "Views/DropZone.h"
 #include "Views/HeaderButton.h"
 #include "Views/MachineBar.h"
+#include "Views/RecentSendsView.h"
 #include "Views/StyledLabel.h"
 
 #include <QApplication>
@@ -124,9 +125,8 @@ DropZone* MainScreen::makeDropZone() {
     return new DropZone(m_appState, this);
 }
 
-// The recent sends: RecentSendsView takes this place.
 QWidget* MainScreen::makeRecentSends() {
-    return new QWidget(this);
+    return new RecentSendsView(m_appState, this);
 }
 
 void MainScreen::changeEvent(QEvent* event) {
