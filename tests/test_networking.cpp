@@ -503,6 +503,15 @@ private slots:
         QCOMPARE(request.header("Content-Length"), QByteArray::number(request.body.size()));
         QCOMPARE(request.header("MIME-Version"), std::nullopt);
         QCOMPARE(request.header("Cookie"), std::nullopt);
+
+        // A design of the largest usual size goes out in pieces, in order, after the head.
+        QByteArray large(3'000'000, '\0');
+        for (qsizetype i = 0; i < large.size(); ++i)
+            large[i] = static_cast<char>((i * 7919) >> 8);
+        QCOMPARE(send(clientFor(machine), large, "large.pes"), std::nullopt);
+        QCOMPARE(machine.requests().size(), 2);
+        QCOMPARE(machine.requests()[1].path, QByteArray("/sewing/sewing.cgi"));
+        QCOMPARE(FakeMachine::designFrom(machine.requests()[1])->data, large);
     }
 
     void bodyLayout() {
