@@ -470,8 +470,7 @@ private slots:
         QCOMPARE(refusedCode, 1);
         QVERIFY(refusedOutput.startsWith(QStringLiteral("error This file can't be sent.")));
 
-        // A running program that does not take the files is not worked around: two writers
-        // would overwrite each other's recent sends.
+        // A running program that does not take the files is reported, not worked around.
         QLocalServer silent;
         QVERIFY(silent.listen(SingleInstance(configHome.path()).socketPath()));
         m_fake->clearRequests();
