@@ -3,6 +3,7 @@
 #include "Support/ServicesProvider.h"
 #include "Support/SettingsStore.h"
 #include "Support/SewingMachineIcon.h"
+#include "Support/Symbols.h"
 #include "Views/PopoverView.h"
 #include "Views/PopoverWindow.h"
 
@@ -63,6 +64,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     createStatusItem();
 
+    Symbols::useFallbackTheme();
     m_popoverView = new PopoverView(*m_appState);
     m_popover = new PopoverWindow(m_popoverView);
     m_popover->addAction(m_quitAction);

@@ -3,6 +3,7 @@
 
 #include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
+#include "Networking/HttpAnswerHead.h"
 #include "Networking/MachineInfo.h"
 #include "Support/ByteCountFormat.h"
 #include "Support/LowDelaySockets.h"
@@ -28,6 +29,7 @@
 #include <vector>
 
 Q_DECLARE_METATYPE(std::optional<BrotherAPIError>)
+Q_DECLARE_METATYPE(FakeMachine::UploadFault)
 
 namespace {
 
@@ -568,6 +570,74 @@ private slots:
         QCOMPARE(send(clientFor(slow), "data", "a.pes", 100, 0.5), BrotherAPIError::unreachable());
         QCOMPARE(slow.requests().size(), 1);
         QCOMPARE(BrotherAPIClient::uploadTimeoutSeconds, 30.0);
+    }
+
+    // A machine that keeps the design and drops the connection, or resets it halfway, has had
+    // its one attempt: nothing is sent again, and the failure is reported without waiting for
+    // the time-out (far longer than the test may take).
+    void brokenUploadIsSentOnceAndFailsAtOnce_data() {
+        QTest::addColumn<FakeMachine::UploadFault>("fault");
+        QTest::addColumn<bool>("keptAlive");
+        QTest::addColumn<qsizetype>("size");
+        using Fault = FakeMachine::UploadFault;
+        QTest::newRow("closed unanswered") << Fault::closeWithoutAnswer << false << qsizetype(100);
+        QTest::newRow("closed unanswered, after a query on the same connection")
+            << Fault::closeWithoutAnswer << true << qsizetype(100);
+        QTest::newRow("reset mid-body") << Fault::resetMidBody << false << qsizetype(2'000'000);
+        QTest::newRow("reset mid-body, after a query on the same connection")
+            << Fault::resetMidBody << true << qsizetype(2'000'000);
+    }
+
+    void brokenUploadIsSentOnceAndFailsAtOnce() {
+        QFETCH(FakeMachine::UploadFault, fault);
+        QFETCH(bool, keptAlive);
+        QFETCH(qsizetype, size);
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.21"))));
+        const BrotherAPIClient client = clientFor(machine);
+        if (keptAlive)
+            QVERIFY(fetch(client).has_value());
+        machine.setUploadFault(fault);
+        const int before = machine.requestsStarted();
+
+        QCoro::Task<std::optional<BrotherAPIError>> upload =
+            client.upload(QByteArray(size, 'p'), "rose.pes", size, 600);
+        QTRY_VERIFY_WITH_TIMEOUT(upload.isReady(), 60'000);
+        QCOMPARE(QCoro::waitFor(upload), BrotherAPIError::unreachable());
+        spin(300); // a copy sent again would arrive now
+        QCOMPARE(machine.requestsStarted() - before, 1);
+        if (fault == FakeMachine::UploadFault::closeWithoutAnswer)
+            QCOMPARE(FakeMachine::designFrom(machine.requests().constLast())->data.size(), size);
+
+        // The machine is still there for the next design.
+        machine.setUploadFault(FakeMachine::UploadFault::none);
+        QCOMPARE(send(client, "next"), std::nullopt);
+        QCOMPARE(machine.requestsStarted() - before, 2);
+    }
+
+    void answerHeadGivesTheFinalStatus() {
+        using namespace HttpAnswerHead;
+        QCOMPARE(finalStatus("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"), Reading(Status{200}));
+        QCOMPARE(finalStatus("HTTP/1.0 507\r\n"), Reading(Status{507}));
+        QCOMPARE(finalStatus("HTTP/1.1 999 Whatever\n"), Reading(Status{999}));
+        // Interim answers are skipped with their header lines; the final one may follow later.
+        QCOMPARE(finalStatus("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 413 Too Large\r\n"),
+                 Reading(Status{413}));
+        QCOMPARE(finalStatus("HTTP/1.1 100 Continue\r\nX: HTTP/1.1 200\r\n"),
+                 Reading(Incomplete{}));
+        QCOMPARE(finalStatus("HTTP/1.1 100 Continue\r\n\r\n"), Reading(Incomplete{}));
+        QCOMPARE(finalStatus(""), Reading(Incomplete{}));
+        QCOMPARE(finalStatus("HTTP/1.1 20"), Reading(Incomplete{}));
+        for (const char* notHTTP :
+             {"<html>\n", "HTTP/2 200\r\n", "HTTP/1.1 2000 OK\r\n", "HTTP/1.1 20x OK\r\n",
+              "HTTP/1.1  200\r\n", "\r\n", "http/1.1 200 OK\r\n"})
+            QVERIFY2(finalStatus(notHTTP) == Reading(NotHTTP{}), notHTTP);
+        // A head that never ends, in one line or in many, is cut off.
+        QCOMPARE(finalStatus(QByteArray(maxBytes + 1, 'H')), Reading(NotHTTP{}));
+        QByteArray endless = "HTTP/1.1 100 Continue\r\n";
+        while (endless.size() <= maxBytes)
+            endless += "X-Filler: 0123456789\r\n";
+        QCOMPARE(finalStatus(endless), Reading(NotHTTP{}));
     }
 
     void toolCommands() {

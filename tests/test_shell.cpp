@@ -10,6 +10,7 @@
 #include "Support/SewingMachineIcon.h"
 #include "Support/SingleInstance.h"
 #include "Views/HeaderButton.h"
+#include "Views/MainScreen.h"
 #include "Views/PopoverView.h"
 #include "Views/PopoverWindow.h"
 #include "support/FakeMachine.h"
@@ -689,8 +690,10 @@ private slots:
         PopoverView view(state);
         QCOMPARE(view.size(), QSize(360, 520));
         QCOMPARE(view.findChild<CloseButton*>()->toolTip(), QStringLiteral("Close"));
+        MainScreen* main = view.mainScreen();
+        QVERIFY(main);
         QStringList titles;
-        for (QAction* action : view.settingsMenu()->actions())
+        for (QAction* action : main->settingsMenu()->actions())
             titles << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(titles, (QStringList{QStringLiteral("Machines…"), QStringLiteral("Add Machine…"),
                                       QStringLiteral("-"), QStringLiteral("Start at Login"),
@@ -702,7 +705,7 @@ private slots:
         view.setPalette(light);
         const QImage lightImage = view.grab().toImage();
         QVERIFY(lightImage.save(outputDirectory() + QStringLiteral("/popover-light.png")));
-        const QLabel* glyph = view.findChildren<QLabel*>().first();
+        const QLabel* glyph = main->glyph();
         QVERIFY(maxLightness(glyph->pixmap().toImage()) < 80);
 
         // The glyph follows the palette's text colour.
@@ -721,7 +724,7 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         PopoverView view(state);
-        QAction* toggle = view.startAtLoginAction();
+        QAction* toggle = view.mainScreen()->startAtLoginAction();
         QVERIFY(toggle->isCheckable());
         QVERIFY(!toggle->isChecked());
 

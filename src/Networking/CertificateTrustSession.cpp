@@ -1,5 +1,6 @@
 #include "Networking/CertificateTrustSession.h"
 
+#include "Networking/HttpAnswerHead.h"
 #include "Support/LowDelaySockets.h"
 
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 #include <QNetworkReply>
 #include <QPointer>
 #include <QSslConfiguration>
+#include <QSslSocket>
 #include <QThread>
 #include <QTimer>
 
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <coroutine>
 
 namespace {
 
@@ -29,6 +32,46 @@ QString hostKey(const QString& host) {
     const QString normal = url.host(QUrl::FullyEncoded);
     return url.isValid() && !normal.isEmpty() ? normal.toLower() : host.toLower();
 }
+
+int totalTimeoutMilliseconds(double seconds) {
+    const double milliseconds =
+        std::clamp(std::ceil(seconds * 1000.0), 0.0, static_cast<double>(INT_MAX));
+    return std::isnan(milliseconds) ? 0 : static_cast<int>(milliseconds);
+}
+
+QSslConfiguration acceptingEveryCertificate() {
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+    return tls;
+}
+
+// The outcome of one exchange on its own connection, and the coroutine waiting for it.
+struct Exchange {
+    bool done = false;
+    std::optional<CertificateTrustSession::Response> response;
+    std::coroutine_handle<> waiter;
+
+    void finish(std::optional<CertificateTrustSession::Response> outcome) {
+        if (done)
+            return;
+        done = true;
+        response = std::move(outcome);
+        if (const auto handle = std::exchange(waiter, {})) {
+            // Resumed from the event loop, not from inside the socket's signal.
+            QTimer::singleShot(0, [handle] { handle.resume(); });
+        }
+    }
+};
+
+struct ExchangeFinished {
+    Exchange& exchange;
+
+    bool await_ready() const noexcept { return exchange.done; }
+    void await_suspend(std::coroutine_handle<> handle) noexcept { exchange.waiter = handle; }
+    std::optional<CertificateTrustSession::Response> await_resume() {
+        return std::move(exchange.response);
+    }
+};
 
 } // namespace
 
@@ -84,7 +127,7 @@ CertificateTrustSession::data(QUrl url, double timeoutSeconds) {
     if (!url.isValid())
         co_return std::nullopt;
     QNetworkReply* reply = m_manager->get(makeRequest(url));
-    co_return co_await perform(reply, timeoutSeconds, BodyHandling::keep);
+    co_return co_await perform(reply, timeoutSeconds);
 }
 
 QCoro::Task<std::optional<CertificateTrustSession::Response>>
@@ -92,35 +135,76 @@ CertificateTrustSession::post(QUrl url, QByteArray contentType, QByteArray body,
                               double timeoutSeconds) {
     if (!url.isValid())
         co_return std::nullopt;
-    QNetworkRequest request = makeRequest(url);
-    request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
-    QNetworkReply* reply = m_manager->post(request, body);
-    co_return co_await perform(reply, timeoutSeconds, BodyHandling::discard);
+    // Not through the manager: its HTTP layer sends a request again on its own when a
+    // connection closes before the answer, and a machine that stored the design and then
+    // dropped the connection would get it several times over.
+    const QString host = url.host();
+    const int port = url.port(443);
+    QByteArray head = "POST " + url.path(QUrl::FullyEncoded).toLatin1() +
+                      " HTTP/1.1\r\nHost: " + url.host(QUrl::FullyEncoded).toLatin1();
+    if (port != 443)
+        head += ':' + QByteArray::number(port);
+    head += "\r\nContent-Type: " + contentType +
+            "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n";
+
+    Exchange exchange;
+    auto* socket = new QSslSocket;
+    socket->setSslConfiguration(acceptingEveryCertificate());
+    QByteArray received;
+    connect(socket, &QSslSocket::sslErrors, socket, [socket] { socket->ignoreSslErrors(); });
+    connect(socket, &QSslSocket::encrypted, socket, [&, socket] {
+        record(host, socket->peerCertificate());
+        // The body's last segment must not wait for the machine's delayed acknowledgement.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        socket->write(head);
+        socket->write(body);
+        body.clear(); // the socket holds what it still has to send
+    });
+    const auto readAnswer = [&, socket] {
+        received += socket->read(HttpAnswerHead::maxBytes + 1 - received.size());
+        const HttpAnswerHead::Reading reading = HttpAnswerHead::finalStatus(received);
+        if (const auto* status = std::get_if<HttpAnswerHead::Status>(&reading))
+            exchange.finish(Response{status->code, {}});
+        else if (std::holds_alternative<HttpAnswerHead::NotHTTP>(reading))
+            exchange.finish(std::nullopt);
+    };
+    connect(socket, &QSslSocket::readyRead, socket, readAnswer);
+    // A closed or reset connection ends the request at once; what arrived before still counts.
+    const auto ended = [&, readAnswer] {
+        readAnswer();
+        exchange.finish(std::nullopt);
+    };
+    connect(socket, &QSslSocket::errorOccurred, socket, ended);
+    connect(socket, &QSslSocket::disconnected, socket, ended);
+    auto* timer = new QTimer(socket);
+    timer->setSingleShot(true);
+    connect(timer, &QTimer::timeout, socket, [&] { exchange.finish(std::nullopt); });
+    timer->start(totalTimeoutMilliseconds(timeoutSeconds));
+
+    socket->connectToHostEncrypted(host, static_cast<quint16>(port));
+    std::optional<Response> response = co_await ExchangeFinished{exchange};
+
+    socket->disconnect();
+    socket->abort();
+    socket->deleteLater();
+    co_return response;
 }
 
 QCoro::Task<std::optional<CertificateTrustSession::Response>>
-CertificateTrustSession::perform(QNetworkReply* reply, double timeoutSeconds,
-                                 BodyHandling bodyHandling) {
+CertificateTrustSession::perform(QNetworkReply* reply, double timeoutSeconds) {
     // Any certificate is accepted; asking before the handshake covers every error it reports.
     reply->ignoreSslErrors();
     // The reply's children go with it; deleteLater because we resume inside its finished().
     auto* timer = new QTimer(reply);
     timer->setSingleShot(true);
     // A total time-out, unlike the transfer time-out, which only measures silence.
-    const double milliseconds =
-        std::clamp(std::ceil(timeoutSeconds * 1000.0), 0.0, static_cast<double>(INT_MAX));
     connect(timer, &QTimer::timeout, reply, &QNetworkReply::abort);
-    timer->start(std::isnan(milliseconds) ? 0 : static_cast<int>(milliseconds));
+    timer->start(totalTimeoutMilliseconds(timeoutSeconds));
 
-    if (bodyHandling == BodyHandling::keep) {
-        connect(reply, &QNetworkReply::readyRead, reply, [reply] {
-            if (reply->bytesAvailable() > maxReplyBytes)
-                reply->abort();
-        });
-    } else {
-        connect(reply, &QNetworkReply::readyRead, reply,
-                [reply] { reply->skip(reply->bytesAvailable()); });
-    }
+    connect(reply, &QNetworkReply::readyRead, reply, [reply] {
+        if (reply->bytesAvailable() > maxReplyBytes)
+            reply->abort();
+    });
 
     co_await reply;
 
@@ -137,23 +221,22 @@ CertificateTrustSession::perform(QNetworkReply* reply, double timeoutSeconds,
         (error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied))
         co_return std::nullopt;
 
-    Response response;
-    response.statusCode = status.toInt();
-    if (bodyHandling == BodyHandling::keep) {
-        response.body = reply->readAll();
-        if (response.body.size() > maxReplyBytes)
-            co_return std::nullopt;
-    }
+    Response response{status.toInt(), reply->readAll()};
+    if (response.body.size() > maxReplyBytes)
+        co_return std::nullopt;
     co_return response;
 }
 
 void CertificateTrustSession::record(QNetworkReply* reply) {
-    const QSslCertificate leaf = reply->sslConfiguration().peerCertificate();
+    record(reply->request().url().host(), reply->sslConfiguration().peerCertificate());
+}
+
+void CertificateTrustSession::record(const QString& host, const QSslCertificate& leaf) {
     if (leaf.isNull())
         return;
-    const QString host = hostKey(reply->request().url().host());
+    const QString key = hostKey(host);
     const std::lock_guard guard(m_lock);
-    m_leafByHost.insert(host, leaf);
+    m_leafByHost.insert(key, leaf);
 }
 
 std::optional<QString> CertificateTrustSession::certificateFingerprint(const QString& host) const {

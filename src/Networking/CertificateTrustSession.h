@@ -44,8 +44,11 @@ public:
     // time-out and a reply body longer than maxReplyBytes.
     QCoro::Task<std::optional<Response>> data(QUrl url, double timeoutSeconds);
 
-    // POST through the same client and trust handling. The reply body is discarded unread.
-    // Absent when the request did not complete.
+    // POST with the same trust handling, on a connection of its own that is closed as soon as
+    // the answer's status line has arrived (the rest of the reply is never read). Sent exactly
+    // once: a connection that closes or resets before the answer fails the request at once,
+    // because the machine may already have acted on what it received. Absent when no answer
+    // came.
     QCoro::Task<std::optional<Response>> post(QUrl url, QByteArray contentType, QByteArray body,
                                               double timeoutSeconds);
 
@@ -62,12 +65,10 @@ public:
 private:
     CertificateTrustSession();
 
-    enum class BodyHandling { keep, discard };
-
     QNetworkRequest makeRequest(const QUrl& url) const;
-    QCoro::Task<std::optional<Response>> perform(QNetworkReply* reply, double timeoutSeconds,
-                                                 BodyHandling bodyHandling);
+    QCoro::Task<std::optional<Response>> perform(QNetworkReply* reply, double timeoutSeconds);
     void record(QNetworkReply* reply);
+    void record(const QString& host, const QSslCertificate& leaf);
 
     QNetworkAccessManager* m_manager = nullptr;
     mutable std::mutex m_lock;

@@ -2,19 +2,39 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QString>
+#include <QStringList>
 
-// The named symbols the screens use ("gearshape", "xmark", "chevron.left"), from the icon theme
-// when it has them, else drawn here, so a missing theme never leaves a button blank.
+// The named symbols the screens use ("gearshape", "xmark", "chevron.left", ...), taken from the
+// desktop's icon theme the way Linux programs get them, with Adwaita as the fallback theme. The
+// symbolic icons are tinted to the colour of the place they stand in. A few symbols have no
+// theme icon that fits; those are drawn here.
 namespace Symbols {
 
-// The freedesktop icon name standing in for a symbol; empty for unknown symbols.
+// Makes Adwaita the fallback theme and lets Qt find the installed themes even where the
+// platform names none (offscreen, bare X11). Runs once; every lookup below calls it too.
+void useFallbackTheme();
+
+// Every symbol name the screens use.
+QStringList names();
+
+// The freedesktop icon name standing in for a symbol; empty for the drawn symbols and for
+// unknown names.
 QString themeName(const QString& symbol);
 
-// The symbol at `size` points in `color`. Theme icons keep the theme's colours.
+// Whether the symbol is drawn here rather than taken from the theme.
+bool isDrawn(const QString& symbol);
+
+// The symbol in a square of `size` logical pixels at `devicePixelRatio`, tinted to `color`.
+// Transparent for unknown symbols. Cached: cheap to call from paint events.
+QPixmap pixmap(const QString& symbol, int size, const QColor& color, qreal devicePixelRatio = 1.0);
+
+// The symbol as an icon in `color` at 1x and 2x.
 QIcon icon(const QString& symbol, int size, const QColor& color);
 
-// The drawn form alone, at the given device pixel ratio; transparent for unknown symbols.
+// The drawn form of a drawn symbol; transparent for the others.
 QImage drawn(const QString& symbol, int size, qreal devicePixelRatio, const QColor& color);
 
 } // namespace Symbols

@@ -2,21 +2,63 @@
 
 #include "AppDelegate.h"
 #include "Support/Symbols.h"
+#include "Views/Spinner.h"
 
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-
-namespace {
-constexpr double tertiaryOpacity = 0.26;
-}
 
 HeaderButton::HeaderButton(const QString& symbol, QWidget* parent)
     : QAbstractButton(parent)
     , m_symbol(symbol) {
-    setFixedSize(28, 28);
-    setCursor(Qt::ArrowCursor);
+    setFixedSize(side, side);
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_Hover);
+}
+
+void HeaderButton::setSymbol(const QString& symbol) {
+    m_symbol = symbol;
+    update();
+}
+
+void HeaderButton::setSymbolSize(int size) {
+    m_symbolSize = size;
+    update();
+}
+
+void HeaderButton::setSymbolTone(Style::Tone tone) {
+    m_tone = tone;
+    update();
+}
+
+void HeaderButton::setBusy(bool busy) {
+    if (busy == isBusy())
+        return;
+    if (busy) {
+        m_spinner = new Spinner(this);
+        m_spinner->setTone(Style::Tone::secondary);
+        m_spinner->move((side - m_spinner->width()) / 2, (side - m_spinner->height()) / 2);
+        m_spinner->show();
+    } else {
+        delete m_spinner;
+        m_spinner = nullptr;
+    }
+    update();
+}
+
+bool HeaderButton::isBusy() const {
+    return m_spinner != nullptr;
+}
+
+void HeaderButton::setMenu(QMenu* menu) {
+    m_menu = menu;
+    if (m_menu) {
+        connect(m_menu, &QMenu::aboutToHide, this, [this] {
+            setDown(false);
+            update();
+        });
+    }
 }
 
 double HeaderButton::highlightOpacity() const {
@@ -30,19 +72,18 @@ double HeaderButton::highlightOpacity() const {
 void HeaderButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QColor primary = palette().color(QPalette::WindowText);
     if (const double opacity = highlightOpacity(); opacity > 0) {
-        QColor fill = primary;
-        fill.setAlphaF(static_cast<float>(opacity));
         QPainterPath square;
         square.addRoundedRect(QRectF(rect()), 6, 6);
-        painter.fillPath(square, fill);
+        painter.fillPath(
+            square, Style::withOpacity(Style::color(Style::Tone::primary, palette()), opacity));
     }
-    QColor symbolColor = primary;
-    if (!isEnabled())
-        symbolColor.setAlphaF(static_cast<float>(tertiaryOpacity));
-    const QImage symbol = Symbols::drawn(m_symbol, 16, devicePixelRatioF(), symbolColor);
-    painter.drawImage(QPointF((width() - 16) / 2.0, (height() - 16) / 2.0), symbol);
+    if (isBusy())
+        return;
+    const QPixmap symbol = Symbols::pixmap(
+        m_symbol, m_symbolSize, Style::color(currentTone(), palette()), devicePixelRatioF());
+    painter.drawPixmap(QPointF((width() - m_symbolSize) / 2.0, (height() - m_symbolSize) / 2.0),
+                       symbol);
 }
 
 void HeaderButton::enterEvent(QEnterEvent* event) {
@@ -57,11 +98,27 @@ void HeaderButton::leaveEvent(QEvent* event) {
     QAbstractButton::leaveEvent(event);
 }
 
+void HeaderButton::mousePressEvent(QMouseEvent* event) {
+    if (m_menu && event->button() == Qt::LeftButton && isEnabled()) {
+        setDown(true);
+        m_menu->popup(mapToGlobal(QPoint(0, height())));
+        event->accept();
+        return;
+    }
+    QAbstractButton::mousePressEvent(event);
+}
+
+void HeaderButton::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange)
+        update();
+    QAbstractButton::changeEvent(event);
+}
+
 CloseButton::CloseButton(QWidget* parent)
     : HeaderButton(QStringLiteral("xmark"), parent) {
     setToolTip(QStringLiteral("Close"));
-    setShortcut(QKeySequence(Qt::Key_Escape));
     setAccessibleName(QStringLiteral("Close"));
+    setShortcut(QKeySequence(Qt::Key_Escape));
     connect(this, &QAbstractButton::clicked, this, [] {
         if (AppDelegate* delegate = AppDelegate::shared())
             delegate->closePopover();

@@ -1,33 +1,66 @@
 #pragma once
 
-#include <QAbstractButton>
+#include "Support/Style.h"
 
-// A 28 x 28 header button showing a symbol: a faint rounded highlight while hovered (0.08 of the
-// text colour) or pressed (0.16); the whole square takes clicks. Disabled buttons draw their
-// symbol in the tertiary colour and never highlight.
+#include <QAbstractButton>
+#include <QMenu>
+#include <QPointer>
+
+class Spinner;
+
+// The panel's header button: a symbol in a 28 x 28 square with a faint rounded highlight while
+// hovered (0.08 of the text colour) or pressed (0.16); the whole square takes clicks. Disabled
+// buttons draw their symbol in the tertiary tone and never highlight. It can also open a menu
+// when pressed (a menu button without indicator) or show a spinner in place of its symbol.
 class HeaderButton : public QAbstractButton {
     Q_OBJECT
 
 public:
+    static constexpr int side = 28;
+
     explicit HeaderButton(const QString& symbol, QWidget* parent = nullptr);
+
+    QString symbol() const { return m_symbol; }
+    void setSymbol(const QString& symbol);
+    // The symbol's size in pixels (16, body text, by default).
+    void setSymbolSize(int size);
+    // The symbol's tone while enabled (primary by default).
+    void setSymbolTone(Style::Tone tone);
+    Style::Tone symbolTone() const { return m_tone; }
+    // The tone the symbol is drawn in now.
+    Style::Tone currentTone() const { return isEnabled() ? m_tone : Style::Tone::tertiary; }
+
+    // A spinner in place of the symbol (a check running).
+    void setBusy(bool busy);
+    bool isBusy() const;
+
+    // Pressing opens `menu` under the button instead of clicking.
+    void setMenu(QMenu* menu);
+    QMenu* menu() const { return m_menu; }
 
     bool isHovering() const { return m_isHovering; }
     // The highlight's opacity for the current state.
     double highlightOpacity() const;
 
-    QSize sizeHint() const override { return {28, 28}; }
+    QSize sizeHint() const override { return {side, side}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QString m_symbol;
+    int m_symbolSize = 16;
+    Style::Tone m_tone = Style::Tone::primary;
     bool m_isHovering = false;
+    QPointer<QMenu> m_menu;
+    Spinner* m_spinner = nullptr;
 };
 
-// The header's close button: "xmark", Escape, closes the popover.
+// The main screen's close button: "xmark", Escape, closes the popover.
 class CloseButton : public HeaderButton {
     Q_OBJECT
 

@@ -4,6 +4,8 @@
 #include <QSslSocket>
 #include <QTimer>
 
+#include <sys/socket.h>
+
 class FakeMachine::Server : public QTcpServer {
 public:
     explicit Server(FakeMachine* machine)
@@ -53,6 +55,18 @@ constexpr qsizetype maxBodyBytes = 64 * 1024 * 1024;
 
 bool mayHaveBody(int status) {
     return status >= 200 && status != 204 && status != 304;
+}
+
+bool isUpload(const FakeMachine::Request& request) {
+    return request.method == "POST" && request.path == "/sewing/sewing.cgi";
+}
+
+// Closes with a TCP reset instead of an orderly close.
+void reset(QSslSocket* socket) {
+    const linger immediately{1, 0};
+    setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &immediately,
+               sizeof immediately);
+    socket->abort();
 }
 
 } // namespace
@@ -197,8 +211,14 @@ void FakeMachine::readFrom(Connection* connection) {
                 socket->abort();
                 return;
             }
+            ++m_requestsStarted;
             connection->pending = std::move(request);
             connection->buffer.reserve(connection->bodyLength);
+        }
+        if (m_uploadFault == UploadFault::resetMidBody && isUpload(*connection->pending) &&
+            connection->buffer.size() > 0 && connection->buffer.size() < connection->bodyLength) {
+            reset(socket); // the connection is gone with it
+            return;
         }
         if (connection->buffer.size() < connection->bodyLength)
             return;
@@ -208,6 +228,10 @@ void FakeMachine::readFrom(Connection* connection) {
         connection->buffer.remove(0, connection->bodyLength);
         m_requests.append(request);
         emit requestReceived(request);
+        if (m_uploadFault == UploadFault::closeWithoutAnswer && isUpload(request)) {
+            socket->disconnectFromHost(); // the connection is gone with it
+            return;
+        }
 
         QPointer<QSslSocket> target(socket);
         const bool closeAfter = connection->closeAfter || m_closeAfterAnswer;
@@ -228,7 +252,7 @@ void FakeMachine::answer(QPointer<QSslSocket> socket, const Request& request, bo
     if (request.method == "GET" && request.path == "/info") {
         status = m_infoStatus;
         body = m_infoBody;
-    } else if (request.method == "POST" && request.path == "/sewing/sewing.cgi") {
+    } else if (isUpload(request)) {
         status = m_uploadStatus;
     }
     QByteArray head =

@@ -1,0 +1,17 @@
+#include "Views/Divider.h"
+
+#include "Support/Style.h"
+
+#include <QPainter>
+
+Divider::Divider(QWidget* parent)
+    : QWidget(parent) {
+    setFixedHeight(1);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void Divider::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(),
+                     Style::withOpacity(Style::color(Style::Tone::primary, palette()), 0.12));
+}
