@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,14 +57,16 @@ public:
     explicit Tools(const QString& home)
         : m_home(home) {}
 
-    void start(const QStringList& arguments) {
+    void start(const QStringList& arguments,
+               const QString& program = QStringLiteral(BOBBINLARK_TOOL_PATH)) {
         auto tool = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home);
         // No program the developer runs may take the work.
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home);
+        environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
         tool->setProcessEnvironment(environment);
-        tool->start(QStringLiteral(BOBBINLARK_TOOL_PATH), arguments);
+        tool->start(program, arguments);
         m_tools.push_back(std::move(tool));
     }
 
@@ -75,6 +78,16 @@ public:
                 return false;
         }
         return true;
+    }
+
+    // Ends a process that runs until told to stop (the program).
+    void stop(qsizetype index) {
+        QProcess& process = *m_tools.at(static_cast<std::size_t>(index));
+        process.terminate();
+        if (!process.waitForFinished(10000)) {
+            process.kill();
+            process.waitForFinished();
+        }
     }
 
     QList<int> exitCodes() const {
@@ -292,6 +305,66 @@ private slots:
         QCOMPARE(names(program.machines()), (QStringList{"Own renamed", "From tool"}));
         QCOMPARE(names(AppState(SettingsStore::openFile(tools.storePath())).machines()),
                  (QStringList{"Own renamed", "From tool"}));
+    }
+
+    void theProgramAndToolsWritingAtOnceLoseNothing() {
+        FakeMachine fake;
+        QVERIFY(fake.start());
+        QTemporaryDir home;
+        Tools processes(home.path());
+        QTemporaryDir files;
+        QStringList designs;
+        for (const char* name : {"a.pes", "b.dst"}) {
+            designs.append(files.filePath(QString::fromLatin1(name)));
+            QFile design(designs.last());
+            QVERIFY(design.open(QIODevice::WriteOnly) && design.write("#PES0001") == 8);
+        }
+        {
+            AppState user(SettingsStore::openFile(processes.storePath()));
+            user.addMachine(machine(QStringLiteral("Studio"), fake.host(), fake.port()));
+        }
+
+        // The program checks its machine as its window opens and pins the certificate (a
+        // write); meanwhile tools add machines and hand it designs, which it logs (writes).
+        processes.start({}, QStringLiteral(BOBBINLARK_PROGRAM_PATH));
+        QStringList expected{QStringLiteral("Studio")};
+        for (int i = 1; i <= 5; ++i) {
+            expected.append(QStringLiteral("Tool %1").arg(i));
+            processes.start({QStringLiteral("add-machine"), expected.last(),
+                             QStringLiteral("10.0.0.%1").arg(i)});
+        }
+        processes.start({QStringLiteral("send"), designs[0]});
+        processes.start({QStringLiteral("send"), designs[1]});
+
+        const auto stored = [&] {
+            QSettings store(processes.storePath(), QSettings::NativeFormat);
+            const auto machines = JsonFields::decodeEach<SavedMachine>(
+                store.value(SettingsStore::machinesKey).toByteArray());
+            const auto log = JsonFields::decodeEach<SendLogEntry>(
+                store.value(SettingsStore::recentSendsKey).toByteArray());
+            return std::pair(machines.items, log.items);
+        };
+        const auto settled = [&] {
+            const auto [machines, log] = stored();
+            const bool pinned = !machines.isEmpty() && machines.first().fingerprint;
+            return pinned && machines.size() == expected.size() && log.size() == designs.size();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(settled(), 30000);
+        processes.stop(0);
+        QVERIFY(processes.finish());
+        QCOMPARE(processes.exitCodes().mid(1), QList<int>(7, 0));
+
+        const auto [machines, log] = stored();
+        QStringList saved = names(machines);
+        saved.sort();
+        expected.sort();
+        QCOMPARE(saved, expected);
+        QCOMPARE(machines.first().fingerprint, std::optional(fake.fingerprint()));
+        QStringList logged;
+        for (const SendLogEntry& sent : log)
+            logged.append(sent.fileURL.toLocalFile());
+        logged.sort();
+        QCOMPARE(logged, designs);
     }
 };
 
