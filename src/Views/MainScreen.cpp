@@ -5,7 +5,10 @@
 #include "Support/SewingMachineIcon.h"
 #include "Support/Style.h"
 #include "Views/Divider.h"
+#include "Views/DropZone.h"
 #include "Views/HeaderButton.h"
+#include "Views/MachineBar.h"
+#include "Views/RecentSendsView.h"
 #include "Views/StyledLabel.h"
 
 #include <QApplication>
@@ -114,19 +117,16 @@ QWidget* MainScreen::makeHeader() {
 
 // --- The parts below the header ------------------------------------------------------------------
 
-QWidget* MainScreen::makeMachineBar() {
-    auto* bar = new QWidget(this);
-    bar->setFixedHeight(44);
-    return bar;
+MachineBar* MainScreen::makeMachineBar() {
+    return new MachineBar(m_appState, m_navigate, this);
 }
 
-QWidget* MainScreen::makeDropZone() {
-    return new QWidget(this);
+DropZone* MainScreen::makeDropZone() {
+    return new DropZone(m_appState, this);
 }
 
-// The recent sends: RecentSendsView takes this place.
 QWidget* MainScreen::makeRecentSends() {
-    return new QWidget(this);
+    return new RecentSendsView(m_appState, this);
 }
 
 void MainScreen::changeEvent(QEvent* event) {

@@ -4,7 +4,11 @@
 #include <QSslSocket>
 #include <QTimer>
 
+#include <dirent.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
+
+#include <cstdlib>
 
 class FakeMachine::Server : public QTcpServer {
 public:
@@ -147,6 +151,33 @@ void FakeMachine::closeConnections() {
             socket->abort();
             socket->deleteLater();
         }
+}
+
+int FakeMachine::openClientConnections() const {
+    DIR* descriptors = opendir("/proc/self/fd");
+    if (!descriptors)
+        return -1;
+    const bool anyAddress = m_address == QHostAddress::Any || m_address == QHostAddress::AnyIPv4;
+    int count = 0;
+    while (const dirent* entry = readdir(descriptors)) {
+        char* end = nullptr;
+        const long fd = std::strtol(entry->d_name, &end, 10);
+        if (end == entry->d_name || *end != '\0' || fd == dirfd(descriptors))
+            continue;
+        int type = 0;
+        socklen_t typeSize = sizeof type;
+        sockaddr_in peer{};
+        socklen_t peerSize = sizeof peer;
+        if (getsockopt(static_cast<int>(fd), SOL_SOCKET, SO_TYPE, &type, &typeSize) != 0 ||
+            type != SOCK_STREAM ||
+            getpeername(static_cast<int>(fd), reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0 ||
+            peer.sin_family != AF_INET || ntohs(peer.sin_port) != m_port)
+            continue;
+        if (anyAddress || QHostAddress(ntohl(peer.sin_addr.s_addr)) == m_address)
+            ++count;
+    }
+    closedir(descriptors);
+    return count;
 }
 
 void FakeMachine::accept(qintptr descriptor) {

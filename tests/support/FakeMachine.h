@@ -79,6 +79,9 @@ public:
     void setUploadFault(UploadFault fault) { m_uploadFault = fault; }
     // Requests whose head arrived, complete or not.
     int requestsStarted() const { return m_requestsStarted; }
+    // TCP connections this process holds open to the machine: the client side of each (its
+    // port, and its address unless the machine listens on every address).
+    int openClientConnections() const;
 
     // New connections see a new certificate; open ones keep the old.
     void rotateCertificate();
