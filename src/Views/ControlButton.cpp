@@ -1,0 +1,108 @@
+#include "Views/ControlButton.h"
+
+#include "Support/Style.h"
+#include "Support/Symbols.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+constexpr int smallHeight = 22;
+constexpr int regularHeight = 28;
+constexpr int symbolGap = 5;
+
+} // namespace
+
+ControlButton::ControlButton(const QString& text, Kind kind, Size size, QWidget* parent)
+    : QPushButton(text, parent)
+    , m_kind(kind)
+    , m_size(size) {
+    setFont(Style::withWeight(
+        Style::font(size == Size::small ? Style::TextStyle::callout : Style::TextStyle::body),
+        m_kind == Kind::prominent ? QFont::DemiBold : QFont::Medium));
+    setAttribute(Qt::WA_Hover);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void ControlButton::setSymbol(const QString& symbol) {
+    m_symbol = symbol;
+    updateGeometry();
+    update();
+}
+
+int ControlButton::symbolSize() const {
+    return m_size == Size::small ? 12 : 14;
+}
+
+QSize ControlButton::sizeHint() const {
+    const int padding = m_size == Size::small ? 10 : 12;
+    int width = fontMetrics().horizontalAdvance(text()) + 2 * padding;
+    if (!m_symbol.isEmpty())
+        width += symbolSize() + symbolGap;
+    return {std::max(width, m_size == Size::small ? 44 : 64),
+            m_size == Size::small ? smallHeight : regularHeight};
+}
+
+void ControlButton::enterEvent(QEnterEvent* event) {
+    m_isHovering = true;
+    update();
+    QPushButton::enterEvent(event);
+}
+
+void ControlButton::leaveEvent(QEvent* event) {
+    m_isHovering = false;
+    update();
+    QPushButton::leaveEvent(event);
+}
+
+void ControlButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPalette& colors = palette();
+    const bool enabled = isEnabled();
+    const double emphasis = !enabled ? 0 : isDown() ? 2 : m_isHovering ? 1 : 0;
+
+    QColor fill;
+    QColor ink;
+    if (m_kind == Kind::prominent) {
+        fill = Style::color(Style::Tone::accent, colors);
+        if (emphasis > 0)
+            fill = fill.darker(100 + int(8 * emphasis));
+        if (!enabled)
+            fill = Style::withOpacity(fill, 0.45);
+        ink = Qt::white;
+    } else {
+        fill = Style::withOpacity(Style::color(Style::Tone::primary, colors),
+                                  0.08 + 0.05 * emphasis);
+        ink = Style::color(enabled ? Style::Tone::primary : Style::Tone::tertiary, colors);
+    }
+
+    QPainterPath shape;
+    const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    shape.addRoundedRect(frame, 6, 6);
+    painter.fillPath(shape, fill);
+    if (m_kind == Kind::bordered) {
+        painter.setPen(QPen(Style::withOpacity(Style::color(Style::Tone::primary, colors), 0.12),
+                            1));
+        painter.drawPath(shape);
+    }
+    if (hasFocus() && focusPolicy() != Qt::NoFocus) {
+        painter.setPen(QPen(Style::withOpacity(Style::color(Style::Tone::accent, colors), 0.6), 2));
+        painter.drawPath(shape);
+    }
+
+    // The symbol and the text, centred together.
+    const int textWidth = fontMetrics().horizontalAdvance(text());
+    const int symbol = m_symbol.isEmpty() ? 0 : symbolSize() + symbolGap;
+    int x = (width() - textWidth - symbol) / 2;
+    if (!m_symbol.isEmpty()) {
+        painter.drawPixmap(QPoint(x, (height() - symbolSize()) / 2),
+                           Symbols::pixmap(m_symbol, symbolSize(), ink, devicePixelRatioF()));
+        x += symbol;
+    }
+    painter.setPen(ink);
+    painter.setFont(font());
+    painter.drawText(QRect(x, 0, textWidth + 1, height()), Qt::AlignVCenter | Qt::AlignLeft,
+                     text());
+}
