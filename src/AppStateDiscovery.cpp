@@ -20,8 +20,8 @@ const QString noNetworkMessage =
 
 // The query's answer, or none as soon as `owner` is destroyed. A destroyed task cannot be
 // stopped, so the query runs out on its own and its late answer is dropped.
-QCoro::Task<std::optional<MachineInfo>> untilDestroyed(QCoro::Task<std::optional<MachineInfo>> query,
-                                                       QPointer<QObject> owner) {
+QCoro::Task<std::optional<MachineInfo>>
+untilDestroyed(QCoro::Task<std::optional<MachineInfo>> query, QPointer<QObject> owner) {
     using Answer = std::optional<MachineInfo>;
     auto promise = std::make_shared<QPromise<Answer>>();
     QFuture<Answer> settled = promise->future();

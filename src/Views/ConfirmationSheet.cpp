@@ -152,7 +152,8 @@ void ConfirmationSheet::applyDestructiveTone() {
     const QColor red = Style::color(Style::Tone::red, palette());
     if (colors.color(QPalette::Highlight) == red)
         return;
-    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    for (const QPalette::ColorGroup group :
+         {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         colors.setColor(group, QPalette::Highlight, red);
     m_confirm->setPalette(colors);
 }

@@ -73,8 +73,8 @@ void ControlButton::paintEvent(QPaintEvent*) {
             fill = Style::withOpacity(fill, 0.45);
         ink = Qt::white;
     } else {
-        fill = Style::withOpacity(Style::color(Style::Tone::primary, colors),
-                                  0.08 + 0.05 * emphasis);
+        fill =
+            Style::withOpacity(Style::color(Style::Tone::primary, colors), 0.08 + 0.05 * emphasis);
         ink = Style::color(enabled ? Style::Tone::primary : Style::Tone::tertiary, colors);
     }
 
@@ -83,8 +83,8 @@ void ControlButton::paintEvent(QPaintEvent*) {
     shape.addRoundedRect(frame, 6, 6);
     painter.fillPath(shape, fill);
     if (m_kind == Kind::bordered) {
-        painter.setPen(QPen(Style::withOpacity(Style::color(Style::Tone::primary, colors), 0.12),
-                            1));
+        painter.setPen(
+            QPen(Style::withOpacity(Style::color(Style::Tone::primary, colors), 0.12), 1));
         painter.drawPath(shape);
     }
     if (hasFocus() && focusPolicy() != Qt::NoFocus) {

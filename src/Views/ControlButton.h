@@ -12,8 +12,8 @@ public:
     enum class Kind { bordered, prominent };
     enum class Size { small, regular };
 
-    explicit ControlButton(const QString& text, Kind kind = Kind::bordered,
-                           Size size = Size::small, QWidget* parent = nullptr);
+    explicit ControlButton(const QString& text, Kind kind = Kind::bordered, Size size = Size::small,
+                           QWidget* parent = nullptr);
 
     Kind kind() const { return m_kind; }
     Size controlSize() const { return m_size; }

@@ -36,7 +36,8 @@ constexpr Qt::TextInteractionFlags selectableFlags = Qt::TextSelectableByMouse;
 FormSection::FormSection(const QString& heading, QWidget* parent)
     : QWidget(parent)
     , m_box(new FormBox(this))
-    , m_form(new QFormLayout(m_box)) {
+    , m_rows(new QVBoxLayout(m_box))
+    , m_form(new QFormLayout) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(5);
@@ -46,7 +47,10 @@ FormSection::FormSection(const QString& heading, QWidget* parent)
         m_heading->setContentsMargins(4, 0, 4, 0);
         column->addWidget(m_heading);
     }
-    m_form->setContentsMargins(10, 8, 10, 8);
+    m_rows->setContentsMargins(10, 8, 10, 8);
+    m_rows->setSpacing(8);
+    m_rows->addLayout(m_form);
+    m_form->setContentsMargins(0, 0, 0, 0);
     m_form->setHorizontalSpacing(12);
     m_form->setVerticalSpacing(8);
     m_form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -77,9 +81,18 @@ void FormSection::setFooter(const QString& text) {
     m_footer->setText(text);
 }
 
+void FormSection::setLabelWidth(int width) {
+    m_labelWidth = width;
+    for (int row = 0; row < m_form->rowCount(); ++row) {
+        if (QLayoutItem* item = m_form->itemAt(row, QFormLayout::LabelRole); item && item->widget())
+            item->widget()->setMinimumWidth(width);
+    }
+}
+
 StyledLabel* FormSection::makeLabel(const QString& text) {
-    auto* label = new StyledLabel(text, Style::TextStyle::body, QFont::Normal,
-                                  Style::Tone::primary, m_box);
+    auto* label =
+        new StyledLabel(text, Style::TextStyle::body, QFont::Normal, Style::Tone::primary, m_box);
+    label->setMinimumWidth(m_labelWidth);
     if (m_selectable)
         label->setTextInteractionFlags(selectableFlags);
     return label;
@@ -91,8 +104,10 @@ void FormSection::addRow(const QString& label, QWidget* field) {
 }
 
 void FormSection::addRow(QWidget* wide) {
+    // Below the labelled rows, in the box's own column: wrapped text gets the height it needs
+    // there, where a form layout's spanning row would leave space under it.
     wide->setParent(m_box);
-    m_form->addRow(wide);
+    m_rows->addWidget(wide);
 }
 
 void FormSection::setRowVisible(QWidget* field, bool visible) {

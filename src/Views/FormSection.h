@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QFormLayout;
+class QVBoxLayout;
 class StyledLabel;
 
 // One section of a grouped form: an optional heading, a rounded box of rows (a label at the
@@ -20,8 +21,10 @@ public:
 
     // A row of `label` and `field`; the section takes ownership of the field.
     void addRow(const QString& label, QWidget* field);
-    // A row across the whole box.
+    // A row across the whole box, below the labelled rows.
     void addRow(QWidget* wide);
+    // The least width of the labels, so the fields of several sections line up.
+    void setLabelWidth(int width);
     void setRowVisible(QWidget* field, bool visible);
     bool isRowVisible(QWidget* field) const;
     // The label of the row that holds `field`; empty for rows across the box.
@@ -40,6 +43,8 @@ private:
     StyledLabel* m_heading = nullptr;
     StyledLabel* m_footer = nullptr;
     QWidget* m_box;
+    QVBoxLayout* m_rows;
     QFormLayout* m_form;
+    int m_labelWidth = 0;
     bool m_selectable = false;
 };

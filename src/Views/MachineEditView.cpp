@@ -84,16 +84,24 @@ QWidget* MachineEditView::makeForm() {
                        QString(), address);
     m_port->setInputMethodHints(Qt::ImhDigitsOnly);
     address->addRow(QStringLiteral("Port"), m_port);
-    address->setFooter(QStringLiteral("Find the IP address in the machine's wireless LAN settings."));
+    address->setFooter(
+        QStringLiteral("Find the IP address in the machine's wireless LAN settings."));
     sections->addWidget(address);
 
     auto* naming = new FormSection(QString(), content);
-    m_name = makeField(m_machine ? m_machine->name : QString(), QStringLiteral("My machine"), naming);
+    m_name =
+        makeField(m_machine ? m_machine->name : QString(), QStringLiteral("My machine"), naming);
     naming->addRow(QStringLiteral("Name"), m_name);
     m_model = makeField(m_machine ? m_machine->model.value_or(QString()) : QString(),
                         QStringLiteral("Optional"), naming);
     naming->addRow(QStringLiteral("Model"), m_model);
     sections->addWidget(naming);
+
+    // The fields of both sections start at the same place.
+    const int labelWidth = QFontMetrics(Style::font(Style::TextStyle::body))
+                               .horizontalAdvance(QStringLiteral("IP address"));
+    address->setLabelWidth(labelWidth);
+    naming->setLabelWidth(labelWidth);
 
     auto* connection = new FormSection(QString(), content);
     connection->addRow(makeConnectionRow());
@@ -124,9 +132,9 @@ QWidget* MachineEditView::makeConnectionRow() {
     m_connectionLine = top;
     top->setContentsMargins(0, 0, 0, 0);
     top->setSpacing(6);
-    m_connectionSymbol = new SymbolView(QStringLiteral("circle.dashed"),
-                                        Style::symbolSize(Style::TextStyle::body),
-                                        Style::Tone::secondary, row);
+    m_connectionSymbol =
+        new SymbolView(QStringLiteral("circle.dashed"), Style::symbolSize(Style::TextStyle::body),
+                       Style::Tone::secondary, row);
     top->addWidget(m_connectionSymbol, 0, Qt::AlignTop);
     m_connectionSpinner = new Spinner(row);
     top->addWidget(m_connectionSpinner, 0, Qt::AlignVCenter);
@@ -168,8 +176,8 @@ std::optional<qint64> MachineEditView::parsePort(const QString& text) {
     const bool negative = digits.startsWith(u'-');
     if (negative)
         digits.remove(0, 1);
-    if (digits.isEmpty() ||
-        !std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+    if (digits.isEmpty() || !std::all_of(digits.cbegin(), digits.cend(),
+                                         [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return std::nullopt;
     bool ok = false;
     const qint64 value = digits.toLongLong(&ok);
@@ -196,8 +204,7 @@ void MachineEditView::testConnection() {
     [[maybe_unused]] QCoro::Task<> test = runTest(this, *host, *port);
 }
 
-QCoro::Task<> MachineEditView::runTest(QPointer<MachineEditView> view, QString host,
-                                       qint64 port) {
+QCoro::Task<> MachineEditView::runTest(QPointer<MachineEditView> view, QString host, qint64 port) {
     const BrotherAPIClient client(host, port, CertificateTrustSession::shared());
     const std::optional<MachineInfo> info = co_await client.fetchInfo(testTimeout);
     // A screen that has gone meanwhile never sees the answer.
@@ -228,9 +235,8 @@ void MachineEditView::save() {
         }
     }
     const bool sameAddress = m_machine && m_machine->host == *host && m_machine->port == *port;
-    const std::optional<MachineInfo> info = m_connectionState.kind == ConnectionState::Kind::ok
-                                                ? m_connectionState.info
-                                                : std::nullopt;
+    const std::optional<MachineInfo> info =
+        m_connectionState.kind == ConnectionState::Kind::ok ? m_connectionState.info : std::nullopt;
 
     SavedMachine record;
     record.id = m_machine ? m_machine->id : QUuid::createUuid();

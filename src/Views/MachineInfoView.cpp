@@ -17,7 +17,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
+#include <QTextDocument>
+#include <QTextEdit>
+
 #include <QVBoxLayout>
+#include <cmath>
 
 const QString MachineInfoView::notAnsweringMessage = QStringLiteral(
     "The machine isn't answering. Make sure it's on, with wireless LAN enabled, on the same "
@@ -38,10 +42,20 @@ public:
         , m_tone(tone) {
         setTextFormat(Qt::PlainText);
         setWordWrap(true);
+        setAlignment(Qt::AlignLeft | Qt::AlignTop);
         setFont(font);
         setTextInteractionFlags(Qt::TextSelectableByMouse);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+        QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true); // what word wrap set, kept
+        setSizePolicy(policy);
         applyTone();
+    }
+
+    // Layouts ask for the height at the width they give; the label's own minimum is the height
+    // at some narrow width and would leave space under the text.
+    QSize minimumSizeHint() const override {
+        return {fontMetrics().horizontalAdvance(QStringLiteral("wireless")),
+                fontMetrics().lineSpacing()};
     }
 
 protected:
@@ -68,6 +82,88 @@ private:
     bool m_applying = false;
 };
 
+// Selectable text that breaks anywhere: a fingerprint of digit pairs joined by ":" has no
+// place where text may normally break, and a label would widen the whole screen for it. A copy
+// of it is the text as it is, without the line breaks it is shown with.
+class BreakAnywhereText : public QTextEdit {
+public:
+    BreakAnywhereText(const QFont& font, Style::Tone tone, QWidget* parent)
+        : QTextEdit(parent)
+        , m_tone(tone) {
+        setReadOnly(true);
+        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        setFrameShape(QFrame::NoFrame);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setLineWrapMode(QTextEdit::WidgetWidth);
+        setWordWrapMode(QTextOption::WrapAnywhere);
+        setFont(font);
+        document()->setDocumentMargin(0);
+        viewport()->setAutoFillBackground(false);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+        applyTone();
+    }
+
+    void setText(const QString& text) {
+        if (text == toPlainText())
+            return;
+        setPlainText(text);
+        updateGeometry();
+    }
+
+    bool hasHeightForWidth() const override { return true; }
+
+    int heightForWidth(int width) const override {
+        QTextDocument measure;
+        measure.setDefaultFont(font());
+        measure.setDocumentMargin(0);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAnywhere);
+        measure.setDefaultTextOption(option);
+        measure.setPlainText(toPlainText());
+        measure.setTextWidth(std::max(1, width));
+        return static_cast<int>(std::ceil(measure.size().height()));
+    }
+
+    QSize sizeHint() const override {
+        const int width = std::max(this->width(), 100);
+        return {width, heightForWidth(width)};
+    }
+    QSize minimumSizeHint() const override {
+        return {fontMetrics().horizontalAdvance(QStringLiteral("00:")),
+                fontMetrics().lineSpacing()};
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QTextEdit::resizeEvent(event);
+        if (height() != heightForWidth(width()))
+            updateGeometry();
+    }
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange)
+            applyTone();
+        QTextEdit::changeEvent(event);
+    }
+
+private:
+    void applyTone() {
+        if (m_applying)
+            return;
+        m_applying = true;
+        const QPalette inherited =
+            parentWidget() ? parentWidget()->palette() : QApplication::palette(this);
+        QPalette own = palette();
+        own.setColor(QPalette::Text, Style::color(m_tone, inherited));
+        own.setColor(QPalette::Base, Qt::transparent);
+        setPalette(own);
+        m_applying = false;
+    }
+
+    Style::Tone m_tone;
+    bool m_applying = false;
+};
+
 } // namespace
 
 MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine,
@@ -82,7 +178,8 @@ MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    m_header = new ScreenHeader(machine.name, [this] { m_onBack(); }, this);
+    m_header = new ScreenHeader(
+        machine.name, [this] { m_onBack(); }, this);
     m_check = new HeaderButton(QStringLiteral("arrow.clockwise"));
     m_check->setToolTip(QStringLiteral("Check Again"));
     m_check->setAccessibleName(QStringLiteral("Check Again"));
@@ -125,10 +222,9 @@ MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine
 
     m_reportSection = new FormSection(QStringLiteral("Reported by the Machine"), content);
     m_reportSection->setTextSelectable(true);
-    for (const QString& label :
-         {QStringLiteral("Name"), QStringLiteral("Serial"), QStringLiteral("Firmware"),
-          QStringLiteral("Embroidery area"), QStringLiteral("Needles"),
-          QStringLiteral("Largest design")})
+    for (const QString& label : {QStringLiteral("Name"), QStringLiteral("Serial"),
+                                 QStringLiteral("Firmware"), QStringLiteral("Embroidery area"),
+                                 QStringLiteral("Needles"), QStringLiteral("Largest design")})
         addValueRow(m_reportSection, label);
     sections->addWidget(m_reportSection);
 
@@ -144,8 +240,8 @@ MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine
     auto* certificateColumn = new QVBoxLayout(certificate);
     certificateColumn->setContentsMargins(0, 0, 0, 0);
     certificateColumn->setSpacing(10);
-    m_fingerprint = new WrappedText(QString(), Style::monospaced(Style::TextStyle::caption),
-                                    Style::Tone::primary, certificate);
+    m_fingerprint = new BreakAnywhereText(Style::monospaced(Style::TextStyle::caption),
+                                          Style::Tone::primary, certificate);
     certificateColumn->addWidget(m_fingerprint);
 
     m_warning = new QWidget(certificate);
@@ -159,13 +255,14 @@ MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine
                                           Style::symbolSize(Style::TextStyle::caption),
                                           Style::Tone::orange, m_warning),
                            0, Qt::AlignTop);
-    m_warningText = new WrappedText(changedCertificateMessage, Style::font(Style::TextStyle::caption),
-                                    Style::Tone::orange, m_warning);
+    m_warningText =
+        new WrappedText(changedCertificateMessage, Style::font(Style::TextStyle::caption),
+                        Style::Tone::orange, m_warning);
     warningLine->addWidget(m_warningText, 1);
     warning->addLayout(warningLine);
-    m_trust = new ControlButton(QStringLiteral("Trust New Certificate"),
-                                ControlButton::Kind::bordered, ControlButton::Size::small,
-                                m_warning);
+    m_trust =
+        new ControlButton(QStringLiteral("Trust New Certificate"), ControlButton::Kind::bordered,
+                          ControlButton::Size::small, m_warning);
     connect(m_trust, &QAbstractButton::clicked, this,
             [this] { m_appState.trustCurrentCertificate(current()); });
     warning->addWidget(m_trust, 0, Qt::AlignLeft);
@@ -184,8 +281,8 @@ MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine
 }
 
 StyledLabel* MachineInfoView::addValueRow(FormSection* section, const QString& label) {
-    auto* value = new StyledLabel(QString(), Style::TextStyle::body, QFont::Normal,
-                                  Style::Tone::secondary);
+    auto* value =
+        new StyledLabel(QString(), Style::TextStyle::body, QFont::Normal, Style::Tone::secondary);
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     value->setElideMode(Qt::ElideMiddle);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -211,6 +308,10 @@ std::optional<MachineInfo> MachineInfoView::info() const {
 
 Reachability MachineInfoView::reachability() const {
     return m_appState.reachabilityOf(m_machine.id);
+}
+
+QString MachineInfoView::fingerprintText() const {
+    return m_fingerprint->toPlainText();
 }
 
 QString MachineInfoView::value(const QString& label) const {
@@ -260,7 +361,7 @@ void MachineInfoView::updateContent() {
         machine.fingerprint ? machine.fingerprint
                             : (reported ? reported->certificateFingerprint : std::nullopt);
     m_certificateSection->setVisible(fingerprint.has_value());
-    m_fingerprint->setText(fingerprint.value_or(QString()));
+    static_cast<BreakAnywhereText*>(m_fingerprint)->setText(fingerprint.value_or(QString()));
     m_warning->setVisible(m_appState.certificateChanged(machine));
 }
 

@@ -16,6 +16,7 @@ class ControlButton;
 class FormSection;
 class HeaderButton;
 class QLabel;
+class QTextEdit;
 class ScreenHeader;
 class StatusDot;
 class StyledLabel;
@@ -51,7 +52,9 @@ public:
     // that row is hidden.
     QString value(const QString& label) const;
     QLabel* notAnsweringText() const { return m_notAnswering; }
-    QLabel* fingerprintLabel() const { return m_fingerprint; }
+    // The fingerprint shown, and the selectable text that shows it.
+    QString fingerprintText() const;
+    QTextEdit* fingerprintView() const { return m_fingerprint; }
     QWidget* certificateWarning() const { return m_warning; }
     QLabel* warningText() const { return m_warningText; }
     ControlButton* trustButton() const { return m_trust; }
@@ -92,7 +95,7 @@ private:
     StatusDot* m_dot;
     StyledLabel* m_statusWord;
     QLabel* m_notAnswering;
-    QLabel* m_fingerprint;
+    QTextEdit* m_fingerprint;
     QWidget* m_warning;
     QLabel* m_warningText;
     ControlButton* m_trust;

@@ -26,9 +26,7 @@ public:
     }
 
     QSize sizeHint() const override { return layout() ? layout()->sizeHint() : QSize(); }
-    QSize minimumSizeHint() const override {
-        return layout() ? layout()->minimumSize() : QSize();
-    }
+    QSize minimumSizeHint() const override { return layout() ? layout()->minimumSize() : QSize(); }
 
 protected:
     void paintEvent(QPaintEvent*) override {}

@@ -82,7 +82,8 @@ MachinesView::MachinesView(AppState& appState, std::function<void(const Screen&)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    m_header = new ScreenHeader(QStringLiteral("Machines"), [this] { m_onBack(); }, this);
+    m_header = new ScreenHeader(
+        QStringLiteral("Machines"), [this] { m_onBack(); }, this);
     column->addWidget(m_header);
 
     m_scroll = new QScrollArea(this);
@@ -184,9 +185,9 @@ QWidget* MachinesView::makeBottomBar() {
             [this] { [[maybe_unused]] QCoro::Task<> scan = m_appState.discover(); });
     row->addWidget(m_scan, 0, Qt::AlignVCenter);
     row->addStretch(1);
-    m_addByAddress = new ControlButton(QStringLiteral("Add by Address…"),
-                                       ControlButton::Kind::bordered,
-                                       ControlButton::Size::regular, bar);
+    m_addByAddress =
+        new ControlButton(QStringLiteral("Add by Address…"), ControlButton::Kind::bordered,
+                          ControlButton::Size::regular, bar);
     m_addByAddress->setSymbol(QStringLiteral("plus"));
     connect(m_addByAddress, &QAbstractButton::clicked, this,
             [this] { m_navigate(Screen::addMachine()); });
@@ -256,8 +257,7 @@ void MachinesView::updateDiscovered() {
     for (qsizetype index = 0; index < found.size(); ++index) {
         const MachineInfo info = found[index];
         auto* row = new DiscoveredRow(
-            info, [this, info] { m_appState.addDiscovered(info); },
-            m_networkRows->parentWidget());
+            info, [this, info] { m_appState.addDiscovered(info); }, m_networkRows->parentWidget());
         m_networkRows->insertWidget(static_cast<int>(index), row);
         m_discovered.append(row);
     }
@@ -269,8 +269,8 @@ void MachinesView::updateStatus() {
     const std::optional<QString>& error = m_appState.discoveryError();
     QString text;
     if (!discovering && !error && m_appState.hasScanned() && m_appState.discovered().isEmpty())
-        text = m_appState.machines().isEmpty() ? longHint
-                                               : QStringLiteral("No other machines found.");
+        text =
+            m_appState.machines().isEmpty() ? longHint : QStringLiteral("No other machines found.");
     m_progress->setVisible(discovering);
     m_error->setVisible(!discovering && error.has_value());
     m_errorText->setText(error.value_or(QString()));
@@ -311,6 +311,6 @@ void MachinesView::askToRemove(const SavedMachine& machine) {
 void MachinesView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Until a scan has finished, coming into view starts one (unless one runs already).
-    if (!m_appState.hasScanned() && !m_appState.isDiscovering())
-        [[maybe_unused]] QCoro::Task<> scan = m_appState.discover();
+    if (!m_appState.hasScanned() && !m_appState.isDiscovering()) [[maybe_unused]]
+        QCoro::Task<> scan = m_appState.discover();
 }

@@ -49,7 +49,7 @@ void SymbolView::paintEvent(QPaintEvent*) {
         return;
     QPainter painter(this);
     painter.setOpacity(m_opacity);
-    const QPixmap pixmap = Symbols::pixmap(m_symbol, m_size, Style::color(m_tone, palette()),
-                                           devicePixelRatioF());
+    const QPixmap pixmap =
+        Symbols::pixmap(m_symbol, m_size, Style::color(m_tone, palette()), devicePixelRatioF());
     painter.drawPixmap(QPointF((width() - m_size) / 2.0, (height() - m_size) / 2.0), pixmap);
 }
