@@ -9,9 +9,9 @@ PACKAGES := cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-conf
 	qt6-base-dev qt6-svg-dev qcoro-qt6-dev libssl-dev libgl-dev libbenchmark-dev \
 	qt6-qpa-plugins fonts-dejavu-core xvfb xauth trayer xdotool imagemagick x11-utils \
 	desktop-file-utils appstream iproute2 util-linux curl dbus-daemon \
-	adwaita-icon-theme
+	dpkg-dev file lintian adwaita-icon-theme libicu-dev
 
-.PHONY: deps configure-% build-% run test test-asan fuzz bench bench-tray format format-check install demo clean
+.PHONY: deps configure-% build-% run test test-asan fuzz bench bench-tray format format-check install package package-check demo clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -81,6 +81,15 @@ demo: deps build-release
 
 install: deps build-release
 	cmake --install build/release $(if $(PREFIX),--prefix $(PREFIX))
+
+# The Debian package, build/release/bobbinlark_VERSION-RELEASE_ARCH.deb, built from only what
+# gets installed (not the tests); `package-check` runs lintian on it and tries it.
+package: deps configure-release
+	cmake --build --preset release -j $(JOBS) --target bobbinlark-installed
+	cd build/release && cpack -G DEB
+
+package-check: package
+	ISOLATED=$(ISOLATED) packaging/check-package.sh build/release
 
 clean:
 	rm -rf build

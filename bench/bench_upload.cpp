@@ -1,25 +1,27 @@
-// Uploading a 3,000,000-byte design to a fake machine over loopback TLS, side by side with
-// curl posting the same body to the same machine. The fake machine runs as its own process so
-// neither client shares a thread with the server. For the comparison the machine closes every
-// connection after answering, so each upload makes a fresh TLS connection as each curl run
-// does; a kept-alive variant shows what repeated sends from the program cost.
+// bobbinlark-tool against curl, whole processes, side by side: `upload` of a 3,000,000-byte
+// design and `info`, each paired with curl doing the same request to the same fake machine.
+// Rounds are interleaved (the order within a round alternates), so both clients see the same
+// machine load; the figures are medians over all rounds and the ratio of those medians. The
+// fake machine runs as its own process and closes each connection after answering, as a machine
+// does between two separate commands.
+//
+//   bench_upload [--rounds N] [--tool PATH]...
+//
+// Each --tool adds a build of bobbinlark-tool to the comparison (default: the one built here),
+// so an older build can be measured in the same run.
 
 #include "Networking/BrotherAPIClient.h"
-#include "Networking/CertificateTrustSession.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QTemporaryFile>
-
-#include <benchmark/benchmark.h>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <optional>
-#include <string>
 #include <vector>
 
 namespace {
@@ -28,25 +30,14 @@ constexpr qint64 designBytes = 3'000'000;
 
 struct Machine {
     QString host;
-    qint64 port = 0;
+    QString port;
 };
 
-Machine closing; // closes every connection after answering, as each curl run does too
-Machine keeping; // keeps connections alive, as a machine does for the program
-QByteArray design;
-
-QByteArray makeDesign() {
-    QByteArray data(designBytes, Qt::Uninitialized);
-    QRandomGenerator generator(20261207);
-    for (char& byte : data)
-        byte = static_cast<char>(generator.bounded(256));
-    return data;
-}
-
 // Starts bobbinlark-fake-machine and reads the address it prints when ready.
-std::optional<Machine> startFakeMachine(QProcess& process, QStringList arguments) {
+std::optional<Machine> startFakeMachine(QProcess& process) {
     process.setProgram(QStringLiteral(BOBBINLARK_FAKE_MACHINE_PATH));
-    process.setArguments(arguments << QStringLiteral("--address") << QStringLiteral("127.0.0.1"));
+    process.setArguments({QStringLiteral("--address"), QStringLiteral("127.0.0.1"),
+                          QStringLiteral("--close-connections")});
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start();
     const QRegularExpression ready(QStringLiteral("listening at ([0-9.]+):([0-9]+)"));
@@ -55,142 +46,154 @@ std::optional<Machine> startFakeMachine(QProcess& process, QStringList arguments
             const QRegularExpressionMatch match =
                 ready.match(QString::fromUtf8(process.readLine()));
             if (match.hasMatch())
-                return Machine{match.captured(1), match.captured(2).toLongLong()};
+                return Machine{match.captured(1), match.captured(2)};
         }
     }
     return std::nullopt;
 }
 
-void uploadOnce(benchmark::State& state, const Machine& machine) {
-    const BrotherAPIClient client(machine.host, machine.port, CertificateTrustSession::shared());
-    const std::optional<BrotherAPIError> error =
-        QCoro::waitFor(client.upload(design, "bench.pes", designBytes));
-    if (error)
-        state.SkipWithError(qPrintable(error->errorDescription()));
-}
-
-void BM_BobbinlarkUpload(benchmark::State& state) {
-    for (auto _ : state)
-        uploadOnce(state, closing);
-    state.SetBytesProcessed(state.iterations() * designBytes);
-}
-
-void BM_BobbinlarkUploadKeptAlive(benchmark::State& state) {
-    uploadOnce(state, keeping); // opens the connection the timed uploads reuse
-    for (auto _ : state)
-        uploadOnce(state, keeping);
-    state.SetBytesProcessed(state.iterations() * designBytes);
-}
-
-void BM_CurlUpload(benchmark::State& state) {
-    const BrotherAPIClient::UploadBody upload =
-        BrotherAPIClient::buildUploadBody(design, "bench.pes");
-    QTemporaryFile body;
-    if (!body.open() || body.write(upload.body) != upload.body.size() || !body.flush()) {
-        state.SkipWithError("cannot write the body file");
-        return;
-    }
-    const QStringList arguments{
-        QStringLiteral("-k"),
-        QStringLiteral("-s"),
-        QStringLiteral("-o"),
-        QStringLiteral("/dev/null"),
-        QStringLiteral("-w"),
-        QStringLiteral("%{http_code} %{time_total}"),
-        QStringLiteral("-H"),
-        QStringLiteral("Content-Type: multipart/form-data; boundary=") +
-            QString::fromLatin1(upload.boundary),
-        QStringLiteral("--data-binary"),
-        u'@' + body.fileName(),
-        QStringLiteral("https://%1:%2/sewing/sewing.cgi").arg(closing.host).arg(closing.port),
-    };
-    double curlSeconds = 0;
-    for (auto _ : state) {
-        QProcess curl;
-        curl.start(QStringLiteral("curl"), arguments);
-        if (!curl.waitForFinished(30000) || curl.exitCode() != 0) {
-            state.SkipWithError("curl failed");
-            return;
-        }
-        const QList<QByteArray> output = curl.readAllStandardOutput().split(' ');
-        if (output.value(0) != "200") {
-            state.SkipWithError("curl got no 200");
-            return;
-        }
-        curlSeconds += output.value(1).toDouble();
-    }
-    state.SetBytesProcessed(state.iterations() * designBytes);
-    // curl's own measure of its transfer, without starting the process.
-    state.counters["curl_time_total_ms"] =
-        benchmark::Counter(curlSeconds * 1000, benchmark::Counter::kAvgIterations);
-}
-
-BENCHMARK(BM_BobbinlarkUpload)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_BobbinlarkUploadKeptAlive)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_CurlUpload)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-
-// Prints as usual and keeps each benchmark's time per upload for the ratio; with
-// --benchmark_repetitions the ratio uses the medians.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration)
-                continue;
-            milliseconds[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
-            const auto counter = run.counters.find("curl_time_total_ms");
-            if (counter != run.counters.end())
-                curlOwnMilliseconds.push_back(counter->second.value);
-        }
-    }
-
-    static double median(std::vector<double> values) {
-        if (values.empty())
-            return 0;
-        std::sort(values.begin(), values.end());
-        const size_t middle = values.size() / 2;
-        return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-    }
-
-    std::map<std::string, std::vector<double>> milliseconds;
-    std::vector<double> curlOwnMilliseconds;
+// One client command: a program and its arguments; `expected` must be in what it prints.
+struct Client {
+    QString name;
+    QString program;
+    QStringList arguments;
+    QByteArray expected;
+    std::vector<double> milliseconds;
 };
+
+// Runs the command once; false when it failed.
+bool runOnce(Client& client) {
+    QProcess process;
+    QElapsedTimer clock;
+    clock.start();
+    process.start(client.program, client.arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        return false;
+    const double elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    if (!process.readAllStandardOutput().contains(client.expected))
+        return false;
+    client.milliseconds.push_back(elapsed);
+    return true;
+}
+
+double median(std::vector<double> values) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Interleaves the clients for `rounds` rounds and prints each median and its ratio to the
+// first client's (curl).
+bool compare(const char* title, std::vector<Client>& clients, int rounds, double goal) {
+    for (Client& client : clients) // one unmeasured run each: page cache, certificate
+        if (!runOnce(client)) {
+            std::fprintf(stderr, "bench_upload: %s failed\n", qPrintable(client.name));
+            return false;
+        }
+    for (Client& client : clients)
+        client.milliseconds.clear();
+    for (int round = 0; round < rounds; ++round) {
+        for (size_t i = 0; i < clients.size(); ++i) {
+            Client& client = clients[round % 2 ? clients.size() - 1 - i : i];
+            if (!runOnce(client)) {
+                std::fprintf(stderr, "bench_upload: %s failed\n", qPrintable(client.name));
+                return false;
+            }
+        }
+    }
+    const double reference = median(clients.front().milliseconds);
+    std::printf("%s, %d rounds interleaved, median whole-process time:\n", title, rounds);
+    for (const Client& client : clients)
+        std::printf("  %-48s %7.1f ms  %.2fx curl\n", qPrintable(client.name),
+                    median(client.milliseconds), median(client.milliseconds) / reference);
+    std::printf("  goal: within %.1fx curl\n\n", goal);
+    return true;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    design = makeDesign();
-    QProcess closingProcess;
-    QProcess keepingProcess;
-    const auto closingMachine =
-        startFakeMachine(closingProcess, {QStringLiteral("--close-connections")});
-    const auto keepingMachine = startFakeMachine(keepingProcess, {});
-    if (!closingMachine || !keepingMachine) {
+    int rounds = 40;
+    QStringList tools;
+    const QStringList arguments = application.arguments().mid(1);
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1StringView("--rounds") && i + 1 < arguments.size())
+            rounds = std::max(1, arguments[++i].toInt());
+        else if (arguments[i] == QLatin1StringView("--tool") && i + 1 < arguments.size())
+            tools << arguments[++i];
+        else if (!arguments[i].startsWith(QLatin1StringView("--benchmark"))) {
+            std::fprintf(stderr, "usage: bench_upload [--rounds N] [--tool PATH]...\n");
+            return 2;
+        }
+    }
+    if (tools.isEmpty())
+        tools << QStringLiteral(BOBBINLARK_TOOL_PATH);
+
+    QTemporaryDir folder;
+    QByteArray design(designBytes, Qt::Uninitialized);
+    QRandomGenerator generator(20261207);
+    for (char& byte : design)
+        byte = static_cast<char>(generator.bounded(256));
+    const QString designPath = folder.filePath(QStringLiteral("bench.pes"));
+    const BrotherAPIClient::UploadBody upload =
+        BrotherAPIClient::buildUploadBody(design, "bench.pes");
+    const QString bodyPath = folder.filePath(QStringLiteral("body"));
+    QFile designFile(designPath);
+    QFile bodyFile(bodyPath);
+    if (!designFile.open(QIODevice::WriteOnly) || designFile.write(design) != designBytes ||
+        !bodyFile.open(QIODevice::WriteOnly) || bodyFile.write(upload.body) != upload.body.size()) {
+        std::fprintf(stderr, "bench_upload: cannot write the design files\n");
+        return 1;
+    }
+    designFile.close();
+    bodyFile.close();
+
+    QProcess machineProcess;
+    const std::optional<Machine> machine = startFakeMachine(machineProcess);
+    if (!machine) {
         std::fprintf(stderr, "bench_upload: the fake machine did not start\n");
         return 1;
     }
-    closing = *closingMachine;
-    keeping = *keepingMachine;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    for (QProcess* process : {&closingProcess, &keepingProcess}) {
-        process->kill();
-        process->waitForFinished();
+    const QString base = QStringLiteral("https://%1:%2").arg(machine->host, machine->port);
+    const QStringList curlCommon{QStringLiteral("-k"), QStringLiteral("-s"), QStringLiteral("-S"),
+                                 QStringLiteral("-w"), QStringLiteral("%{http_code}\n")};
+
+    std::vector<Client> uploads{
+        {QStringLiteral("curl --data-binary (same body)"),
+         QStringLiteral("curl"),
+         curlCommon + QStringList{QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                                  QStringLiteral("-H"),
+                                  QStringLiteral("Content-Type: multipart/form-data; boundary=") +
+                                      QString::fromLatin1(upload.boundary),
+                                  QStringLiteral("--data-binary"), u'@' + bodyPath,
+                                  base + QStringLiteral("/sewing/sewing.cgi")},
+         "200",
+         {}}};
+    std::vector<Client> infos{{QStringLiteral("curl /info"),
+                               QStringLiteral("curl"),
+                               curlCommon + QStringList{base + QStringLiteral("/info")},
+                               "200",
+                               {}}};
+    for (const QString& tool : tools) {
+        uploads.push_back({QStringLiteral("bobbinlark-tool upload (%1)").arg(tool),
+                           tool,
+                           {QStringLiteral("upload"), machine->host, machine->port, designPath},
+                           "Sent",
+                           {}});
+        infos.push_back({QStringLiteral("bobbinlark-tool info (%1)").arg(tool),
+                         tool,
+                         {QStringLiteral("info"), machine->host, machine->port},
+                         "\"serial\"",
+                         {}});
     }
 
-    const double ours = RatioReporter::median(reporter.milliseconds["BM_BobbinlarkUpload"]);
-    const double curl = RatioReporter::median(reporter.milliseconds["BM_CurlUpload"]);
-    const double curlOwn = RatioReporter::median(reporter.curlOwnMilliseconds);
-    if (ours > 0 && curl > 0 && curlOwn > 0) {
-        std::printf("\nBobbinlark %.1f ms, curl %.1f ms (curl's own time_total %.1f ms)\n", ours,
-                    curl, curlOwn);
-        std::printf("Bobbinlark / curl (whole curl run):    %.2f\n", ours / curl);
-        std::printf("Bobbinlark / curl (curl's time_total): %.2f\n", ours / curlOwn);
-        std::printf("Goal: within 1.5 of curl\n");
-    }
-    return 0;
+    const bool ok = compare("upload of a 3,000,000-byte design", uploads, rounds, 1.3) &&
+                    compare("info query", infos, rounds, 1.5);
+    machineProcess.kill();
+    machineProcess.waitForFinished();
+    return ok ? 0 : 1;
 }

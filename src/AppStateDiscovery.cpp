@@ -7,10 +7,11 @@
 #include <QFuture>
 #include <QPromise>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
+#include <coroutine>
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -42,6 +43,33 @@ untilDestroyed(QCoro::Task<std::optional<MachineInfo>> query, QPointer<QObject> 
     co_return co_await settled;
 }
 
+// Checks in flight, and checkAll() waiting for one of them to end.
+struct CheckWindow {
+    qsizetype running = 0;
+    qsizetype endedUnseen = 0; // ended since checkAll() last looked
+    std::coroutine_handle<> waiter;
+
+    void ended() {
+        --running;
+        ++endedUnseen;
+        if (const auto handle = std::exchange(waiter, {}))
+            QTimer::singleShot(0, [handle] { handle.resume(); }); // not from inside the check
+    }
+};
+
+struct CheckEnded {
+    CheckWindow& window;
+
+    bool await_ready() const noexcept { return window.endedUnseen > 0; }
+    void await_suspend(std::coroutine_handle<> handle) noexcept { window.waiter = handle; }
+    void await_resume() const noexcept { window.endedUnseen = 0; }
+};
+
+QCoro::Task<> runInWindow(QCoro::Task<> check, std::shared_ptr<CheckWindow> window) {
+    co_await check;
+    window->ended();
+}
+
 } // namespace
 
 QCoro::Task<> AppState::popoverDidOpen() {
@@ -53,14 +81,24 @@ QCoro::Task<> AppState::popoverDidOpen() {
 }
 
 QCoro::Task<> AppState::checkAll() {
-    // Each check starts at once and runs up to its query; then all are awaited together.
-    std::vector<QCoro::Task<>> checks;
+    // At most as many checks at once as the scan has probes: each holds a connection, and with
+    // a thousand saved machines that never answer, all at once would run out of descriptors.
+    // Every machine shows as being checked from the start; the next check starts as soon as
+    // one ends.
     const QList<SavedMachine> machines = m_machines;
-    checks.reserve(static_cast<size_t>(machines.size()));
     for (const SavedMachine& machine : machines)
-        checks.push_back(check(machine));
-    for (QCoro::Task<>& running : checks)
-        co_await running;
+        setReachability(machine.id, Reachability::checking);
+    auto window = std::make_shared<CheckWindow>();
+    qsizetype next = 0;
+    for (;;) {
+        while (window->running < probeConcurrency && next < machines.size()) {
+            ++window->running;
+            runInWindow(check(machines[next++]), window);
+        }
+        if (window->running == 0)
+            break;
+        co_await CheckEnded{*window};
+    }
 }
 
 QCoro::Task<> AppState::check(SavedMachine machine, QPointer<QObject> boundTo) {

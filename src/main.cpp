@@ -3,6 +3,7 @@
 #include "Support/SingleInstance.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QTimer>
 
@@ -17,9 +18,18 @@ int main(int argc, char* argv[]) {
     // Closing the window leaves the program in the tray (or ready for the next launch).
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // --version and --help answer and end before anything touches the running instance.
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("files"),
+                                 QStringLiteral("Design files to send to the selected machine."),
+                                 QStringLiteral("[FILE...]"));
+    parser.process(app);
+
     // Files opened with the program; a second launch hands them to the first and ends.
-    const QList<QUrl> files = SingleInstance::fileURLsFromArguments(
-        QApplication::arguments().mid(1), QDir::currentPath());
+    const QList<QUrl> files =
+        SingleInstance::fileURLsFromArguments(parser.positionalArguments(), QDir::currentPath());
     SingleInstance instance(SingleInstance::defaultDirectory());
     switch (instance.start(files)) {
     case SingleInstance::Role::handedOff:

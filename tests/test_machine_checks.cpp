@@ -3,16 +3,20 @@
 // loopback interface.
 
 #include "AppState.h"
+#include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
 #include "Support/SettingsStore.h"
 #include "support/FakeMachine.h"
 #include "support/TemporaryStore.h"
 
 #include <QCoroTask>
+#include <QDir>
 #include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -74,6 +78,17 @@ MachineDiscovery::Environment noInterfaces(std::shared_ptr<int> scans = nullptr)
     return environment;
 }
 
+// The real info query over HTTPS, with a shorter time-out than the checks' own.
+QCoro::Task<std::optional<MachineInfo>> quickQuery(QString host, qint64 port, double) {
+    const BrotherAPIClient client(std::move(host), port, CertificateTrustSession::shared());
+    co_return co_await client.fetchInfo(0.25);
+}
+
+// Everything this process holds open: files, sockets (connecting ones too), pipes.
+int openDescriptors() {
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::System).size());
+}
+
 // A port nobody listens on at that address: connections are refused at once.
 quint16 closedPort(const QHostAddress& address) {
     QTcpServer probe;
@@ -113,7 +128,6 @@ private slots:
         // The machine now shows another certificate and another identifier: neither pin moves.
         machine.rotateCertificate();
         machine.closeConnections();
-        CertificateTrustSession::shared().closeIdleConnections();
         machine.setInfoBody(infoBody(QStringLiteral("M-other")));
         QSignalSpy machinesChanged(&state, &AppState::machinesChanged);
         QCoro::waitFor(state.check(pinned));
@@ -251,6 +265,43 @@ private slots:
         QCOMPARE(state.reachabilityOf(a.id), Reachability::reachable);
         QCOMPARE(state.reachabilityOf(b.id), Reachability::reachable);
         QCOMPARE(state.reachabilityOf(c.id), Reachability::unreachable); // one failure, no harm
+    }
+
+    // Hundreds of saved machines that take connections and never answer: the checks hold a
+    // bounded number of connections at any moment, and none once they have all timed out.
+    void checksOfManySilentMachinesHoldBoundedConnections() {
+        FakeMachine silent;
+        QVERIFY(silent.start(QHostAddress::AnyIPv4)); // every 127.x.y.z reaches it
+        silent.setNeverAnswer(true);
+        TemporaryStore store;
+        AppState state(store.open());
+        MachineDiscovery::Environment environment = noInterfaces();
+        environment.probe = &quickQuery;
+        state.setDiscoveryEnvironment(environment);
+        constexpr int count = 300;
+        for (int i = 0; i < count; ++i)
+            state.addMachine(saved(QStringLiteral("Silent %1").arg(i),
+                                   QStringLiteral("127.1.%1.%2").arg(i / 200).arg(i % 200 + 1),
+                                   silent.port()));
+
+        // Each connection counts twice here: our end and the fake machine's.
+        const int before = openDescriptors();
+        int most = 0;
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, this,
+                [&] { most = std::max(most, openDescriptors() - before); });
+        sampler.start(2);
+        QCoro::Task<> all = state.checkAll();
+        for (const SavedMachine& machine : state.machines()) // waiting ones show as checked too
+            QCOMPARE(state.reachabilityOf(machine.id), Reachability::checking);
+        QCoro::waitFor(all);
+        sampler.stop();
+
+        QVERIFY2(most >= AppState::probeConcurrency && most <= 3 * AppState::probeConcurrency,
+                 qPrintable(QString::number(most)));
+        QTRY_VERIFY(openDescriptors() - before <= 4);
+        for (const SavedMachine& machine : state.machines())
+            QCOMPARE(state.reachabilityOf(machine.id), Reachability::unreachable);
     }
 
     void scanRelocatesAMachineByIdentifier() {

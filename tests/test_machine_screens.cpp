@@ -823,7 +823,6 @@ private slots:
         const QString pinned = machine.fingerprint();
         machine.rotateCertificate();
         machine.closeConnections();
-        CertificateTrustSession::shared().closeIdleConnections();
         World world;
         const SavedMachine studio = world.state.addMachine(
             saved(QStringLiteral("Studio"), machine.host(), machine.port(), pinned));
@@ -1056,7 +1055,6 @@ private slots:
 
         found.rotateCertificate();
         found.closeConnections();
-        CertificateTrustSession::shared().closeIdleConnections();
         view.push(Screen::machineInfo(*find(world.state, studio.id)));
         auto* info = qobject_cast<MachineInfoView*>(view.currentScreen());
         QTRY_VERIFY(info->certificateWarning()->isVisibleTo(info));

@@ -3,9 +3,9 @@
 
 #include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
+#include "Networking/HttpAnswerReader.h"
 #include "Networking/MachineInfo.h"
 #include "Support/ByteCountFormat.h"
-#include "Support/LowDelaySockets.h"
 #include "support/FakeMachine.h"
 
 #include <QCoroTask>
@@ -17,10 +17,6 @@
 #include <QTest>
 #include <QThread>
 
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-
 #include <atomic>
 #include <barrier>
 #include <memory>
@@ -28,6 +24,7 @@
 #include <vector>
 
 Q_DECLARE_METATYPE(std::optional<BrotherAPIError>)
+Q_DECLARE_METATYPE(FakeMachine::UploadFault)
 
 namespace {
 
@@ -82,14 +79,6 @@ QByteArray boundaryOf(const FakeMachine::Request& request) {
     const QByteArray prefix = "multipart/form-data; boundary=";
     const QByteArray type = request.header("Content-Type").value_or(QByteArray());
     return type.startsWith(prefix) ? type.mid(prefix.size()) : QByteArray();
-}
-
-bool noDelay(const QTcpSocket& socket) {
-    int value = 0;
-    socklen_t size = sizeof value;
-    getsockopt(static_cast<int>(socket.socketDescriptor()), IPPROTO_TCP, TCP_NODELAY, &value,
-               &size);
-    return value != 0;
 }
 
 struct ToolRun {
@@ -380,6 +369,20 @@ private slots:
         QVERIFY(fetch(clientFor(trickling), 5).has_value());
     }
 
+    // A machine that takes connections and never answers must not keep any of ours open.
+    void timedOutRequestsReleaseTheirConnections() {
+        FakeMachine silent;
+        QVERIFY(silent.start(QHostAddress(QStringLiteral("127.0.0.22"))));
+        silent.setNeverAnswer(true);
+        const BrotherAPIClient client = clientFor(silent);
+        QCoro::Task<std::optional<MachineInfo>> query = client.fetchInfo(0.3);
+        QCoro::Task<std::optional<BrotherAPIError>> upload = client.upload("x", "a.pes", 10, 0.3);
+        QTRY_COMPARE(silent.openClientConnections(), 2);
+        QCOMPARE(QCoro::waitFor(query), std::nullopt);
+        QCOMPARE(QCoro::waitFor(upload), BrotherAPIError::unreachable());
+        QTRY_COMPARE(silent.openClientConnections(), 0);
+    }
+
     void nothingListeningIsNoAnswer() {
         quint16 freePort = 0;
         {
@@ -570,6 +573,131 @@ private slots:
         QCOMPARE(BrotherAPIClient::uploadTimeoutSeconds, 30.0);
     }
 
+    // A machine that keeps the design and drops the connection, or resets it halfway, has had
+    // its one attempt: nothing is sent again, and the failure is reported without waiting for
+    // the time-out (far longer than the test may take).
+    void brokenUploadIsSentOnceAndFailsAtOnce_data() {
+        QTest::addColumn<FakeMachine::UploadFault>("fault");
+        QTest::addColumn<qsizetype>("size");
+        QTest::newRow("closed unanswered")
+            << FakeMachine::UploadFault::closeWithoutAnswer << qsizetype(100);
+        QTest::newRow("reset mid-body")
+            << FakeMachine::UploadFault::resetMidBody << qsizetype(2'000'000);
+    }
+
+    void brokenUploadIsSentOnceAndFailsAtOnce() {
+        QFETCH(FakeMachine::UploadFault, fault);
+        QFETCH(qsizetype, size);
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.21"))));
+        const BrotherAPIClient client = clientFor(machine);
+        QVERIFY(fetch(client).has_value()); // a query before, as the program checks first
+        machine.setUploadFault(fault);
+        const int before = machine.requestsStarted();
+
+        QCoro::Task<std::optional<BrotherAPIError>> upload =
+            client.upload(QByteArray(size, 'p'), "rose.pes", size, 600);
+        QTRY_VERIFY_WITH_TIMEOUT(upload.isReady(), 60'000);
+        QCOMPARE(QCoro::waitFor(upload), BrotherAPIError::unreachable());
+        spin(300); // a copy sent again would arrive now
+        QCOMPARE(machine.requestsStarted() - before, 1);
+        if (fault == FakeMachine::UploadFault::closeWithoutAnswer)
+            QCOMPARE(FakeMachine::designFrom(machine.requests().constLast())->data.size(), size);
+
+        // The machine is still there for the next design.
+        machine.setUploadFault(FakeMachine::UploadFault::none);
+        QCOMPARE(send(client, "next"), std::nullopt);
+        QCOMPARE(machine.requestsStarted() - before, 2);
+    }
+
+    void answerReading_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("wholeAnswer");
+        QTest::addColumn<bool>("closed"); // the connection ended after the bytes
+        QTest::addColumn<int>("status");  // 0: the answer fails
+        QTest::addColumn<QByteArray>("body");
+        const auto row = [](const char* name, QByteArray bytes, bool whole, bool closed, int status,
+                            QByteArray body = {}) {
+            QTest::newRow(name) << bytes << whole << closed << status << body;
+        };
+        row("length", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello", true, false, 200,
+            "hello");
+        row("length, bytes after it ignored", "HTTP/1.0 200 OK\r\ncontent-length:2\r\n\r\nhiXX",
+            true, false, 200, "hi");
+        row("chunks, extension and trailer",
+            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3;x=y\r\nabc\r\n"
+            "A\r\n0123456789\r\n0\r\nTrailer: t\r\n\r\n",
+            true, false, 200, "abc0123456789");
+        row("until the end", "HTTP/1.1 200 OK\nServer: m\n\n{\"serial\":1}", true, true, 200,
+            "{\"serial\":1}");
+        row("no body for 204", "HTTP/1.1 204 No Content\r\n\r\n", true, false, 204);
+        row("interim answers skipped",
+            "HTTP/1.1 100 Continue\r\nX: HTTP/1.1 200\r\n\r\nHTTP/1.1 413 Too Large\r\n", false,
+            false, 413);
+        row("status line alone", "HTTP/1.1 507 Insufficient Storage\r\n", false, false, 507);
+        row("any three digits", "HTTP/1.1 999\r\n", false, false, 999);
+        row("not HTTP", "<html>\r\n", true, false, 0);
+        row("not HTTP/1", "HTTP/2 200\r\n", false, false, 0);
+        row("four digits", "HTTP/1.1 2000 OK\r\n", false, false, 0);
+        row("lowercase protocol", "http/1.1 200 OK\r\n", false, false, 0);
+        row("length not a number", "HTTP/1.1 200 OK\r\nContent-Length: 5x\r\n\r\n", true, false, 0);
+        row("two lengths", "HTTP/1.1 200 OK\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\n",
+            true, false, 0);
+        row("compressed chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, chunked\r\n\r\n",
+            true, false, 0);
+        row("chunk without its end",
+            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+            "1\r\naXX\r\n",
+            true, false, 0);
+        row("body cut short", "HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nhello", true, true, 0);
+        row("closed before any answer", "", false, true, 0);
+        row("length over the cap", "HTTP/1.1 200 OK\r\nContent-Length: 17\r\n\r\n", true, false, 0);
+        row("chunks over the cap",
+            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+            "9\r\n123456789\r\n9\r\n",
+            true, false, 0);
+        row("until the end, over the cap", "HTTP/1.1 200 OK\r\n\r\n" + QByteArray(17, 'x'), true,
+            true, 0);
+        row("endless head line", QByteArray(HttpAnswerReader::maxHeadBytes + 1, 'H'), true, false,
+            0);
+        QByteArray endless = "HTTP/1.1 100 Continue\r\n";
+        while (endless.size() <= HttpAnswerReader::maxHeadBytes)
+            endless += "X-Filler: 0123456789\r\n";
+        row("endless interim head", endless, false, false, 0);
+    }
+
+    // Every answer read at once, and again arriving byte by byte, ends the same.
+    void answerReading() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, wholeAnswer);
+        QFETCH(bool, closed);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        const auto extent =
+            wholeAnswer ? HttpAnswerReader::Extent::whole : HttpAnswerReader::Extent::statusLine;
+        HttpAnswerReader atOnce(extent, 16);
+        HttpAnswerReader byteByByte(extent, 16);
+        atOnce.feed(bytes);
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            byteByByte.feed(QByteArrayView(bytes).sliced(i, 1));
+        for (HttpAnswerReader* reader : {&atOnce, &byteByByte}) {
+            if (closed)
+                reader->close();
+            if (status == 0) {
+                QCOMPARE(reader->state(), HttpAnswerReader::State::failed);
+                continue;
+            }
+            QCOMPARE(reader->state(), HttpAnswerReader::State::complete);
+            QCOMPARE(reader->statusCode(), status);
+            QCOMPARE(reader->body(), body);
+        }
+        if (status != 0 && !closed) { // complete without waiting for the end of the connection
+            HttpAnswerReader ended(extent, 16);
+            ended.feed(bytes);
+            QCOMPARE(ended.close(), HttpAnswerReader::State::complete);
+        }
+    }
+
     void toolCommands() {
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.18"))));
@@ -614,24 +742,6 @@ private slots:
         QCOMPARE(run.message(), BrotherAPIError::badStatus(503).errorDescription().toUtf8());
         QCOMPARE(runTool({"upload", "127.0.0.18", design, "--max-bytes"}).exitCode, 2);
         QCOMPARE(machine.requests().size(), 2);
-    }
-
-    void lowDelayReachesOnlyConnectionsToThePort() {
-        QTcpServer first;
-        QTcpServer second;
-        QVERIFY(first.listen(QHostAddress(QStringLiteral("127.0.0.19"))));
-        QVERIFY(second.listen(QHostAddress(QStringLiteral("127.0.0.19"))));
-        QTcpSocket toFirst;
-        QTcpSocket toSecond;
-        toFirst.connectToHost(first.serverAddress(), first.serverPort());
-        toSecond.connectToHost(second.serverAddress(), second.serverPort());
-        QVERIFY(toFirst.waitForConnected(5000));
-        QVERIFY(toSecond.waitForConnected(5000));
-        QVERIFY(!noDelay(toFirst));
-        QVERIFY(!noDelay(toSecond));
-        LowDelaySockets::enableForPeerPort(first.serverPort());
-        QVERIFY(noDelay(toFirst));
-        QVERIFY(!noDelay(toSecond));
     }
 
     void errorDescriptions() {

@@ -1,22 +1,19 @@
 #include "Networking/CertificateTrustSession.h"
 
 #include "Models/SavedMachine.h"
-#include "Support/LowDelaySockets.h"
+#include "Networking/HttpAnswerReader.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QPointer>
 #include <QSslConfiguration>
+#include <QSslSocket>
 #include <QThread>
 #include <QTimer>
-
-#include <QCoroNetwork>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <coroutine>
 
 namespace {
 
@@ -31,6 +28,52 @@ QString hostKey(const QString& host) {
     return url.isValid() && !normal.isEmpty() ? normal.toLower() : host.toLower();
 }
 
+int totalTimeoutMilliseconds(double seconds) {
+    const double milliseconds =
+        std::clamp(std::ceil(seconds * 1000.0), 0.0, static_cast<double>(INT_MAX));
+    return std::isnan(milliseconds) ? 0 : static_cast<int>(milliseconds);
+}
+
+// The request line and the fields an HTTP client adds itself; `fields` are the caller's.
+QByteArray requestHead(const char* method, const QUrl& url, const QByteArray& fields) {
+    QByteArray head = method;
+    head += ' ' + url.path(QUrl::FullyEncoded).toLatin1() +
+            " HTTP/1.1\r\nHost: " + url.host(QUrl::FullyEncoded).toLatin1();
+    if (const int port = url.port(443); port != 443)
+        head += ':' + QByteArray::number(port);
+    // The connection carries this one request.
+    head += "\r\nConnection: close\r\n" + fields + "\r\n";
+    return head;
+}
+
+// The outcome of one exchange, and the coroutine waiting for it.
+struct Outcome {
+    bool done = false;
+    std::optional<CertificateTrustSession::Response> response;
+    std::coroutine_handle<> waiter;
+
+    void finish(std::optional<CertificateTrustSession::Response> result) {
+        if (done)
+            return;
+        done = true;
+        response = std::move(result);
+        if (const auto handle = std::exchange(waiter, {})) {
+            // Resumed from the event loop, not from inside the socket's signal.
+            QTimer::singleShot(0, [handle] { handle.resume(); });
+        }
+    }
+};
+
+struct OutcomeArrived {
+    Outcome& outcome;
+
+    bool await_ready() const noexcept { return outcome.done; }
+    void await_suspend(std::coroutine_handle<> handle) noexcept { outcome.waiter = handle; }
+    std::optional<CertificateTrustSession::Response> await_resume() {
+        return std::move(outcome.response);
+    }
+};
+
 } // namespace
 
 CertificateTrustSession& CertificateTrustSession::shared() {
@@ -40,25 +83,7 @@ CertificateTrustSession& CertificateTrustSession::shared() {
     return *instance;
 }
 
-CertificateTrustSession::CertificateTrustSession()
-    : m_manager(new QNetworkAccessManager(this)) {
-    // The manager has no cache, so every request goes to the machine; asking for AlwaysNetwork
-    // would only add Cache-Control and Pragma headers. Requests opt out of cookies themselves.
-    // A machine that redirects is answered as it is, never followed.
-    m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    m_manager->setAutoDeleteReplies(false);
-    connect(m_manager, &QNetworkAccessManager::sslErrors, this,
-            [](QNetworkReply* reply, const QList<QSslError>&) {
-                // Trust is not evaluated: any certificate is accepted and only recorded.
-                reply->ignoreSslErrors();
-            });
-    // Emitted once per new connection, on the application's thread.
-    connect(m_manager, &QNetworkAccessManager::encrypted, this, [this](QNetworkReply* reply) {
-        record(reply);
-        const int port = reply->url().port(443);
-        if (port > 0 && port <= 65535)
-            LowDelaySockets::enableForPeerPort(static_cast<quint16>(port));
-    });
+CertificateTrustSession::CertificateTrustSession() {
     // Whoever asks first, the client lives on the application's thread with the rest of the
     // program's state.
     if (QCoreApplication* application = QCoreApplication::instance();
@@ -66,26 +91,11 @@ CertificateTrustSession::CertificateTrustSession()
         moveToThread(application->thread());
 }
 
-QNetworkRequest CertificateTrustSession::makeRequest(const QUrl& url) const {
-    QNetworkRequest request(url);
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.setPeerVerifyMode(QSslSocket::VerifyNone);
-    request.setSslConfiguration(tls);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
-    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
-    request.setAttribute(QNetworkRequest::AuthenticationReuseAttribute, QNetworkRequest::Manual);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::ManualRedirectPolicy);
-    return request;
-}
-
 QCoro::Task<std::optional<CertificateTrustSession::Response>>
 CertificateTrustSession::data(QUrl url, double timeoutSeconds) {
     if (!url.isValid())
         co_return std::nullopt;
-    QNetworkReply* reply = m_manager->get(makeRequest(url));
-    co_return co_await perform(reply, timeoutSeconds, BodyHandling::keep);
+    co_return co_await exchange(url, requestHead("GET", url, {}), Reading::whole, timeoutSeconds);
 }
 
 QCoro::Task<std::optional<CertificateTrustSession::Response>>
@@ -93,68 +103,81 @@ CertificateTrustSession::post(QUrl url, QByteArray contentType, QByteArray body,
                               double timeoutSeconds) {
     if (!url.isValid())
         co_return std::nullopt;
-    QNetworkRequest request = makeRequest(url);
-    request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
-    QNetworkReply* reply = m_manager->post(request, body);
-    co_return co_await perform(reply, timeoutSeconds, BodyHandling::discard);
+    QByteArray request = requestHead("POST", url,
+                                     "Content-Type: " + contentType + "\r\nContent-Length: " +
+                                         QByteArray::number(body.size()) + "\r\n");
+    request += body;
+    body.clear(); // the request holds the only copy while it is in flight
+    co_return co_await exchange(url, std::move(request), Reading::statusLine, timeoutSeconds);
 }
 
 QCoro::Task<std::optional<CertificateTrustSession::Response>>
-CertificateTrustSession::perform(QNetworkReply* reply, double timeoutSeconds,
-                                 BodyHandling bodyHandling) {
-    // Any certificate is accepted; asking before the handshake covers every error it reports.
-    reply->ignoreSslErrors();
-    // The reply's children go with it; deleteLater because we resume inside its finished().
-    auto* timer = new QTimer(reply);
+CertificateTrustSession::exchange(QUrl url, QByteArray request, Reading reading,
+                                  double timeoutSeconds) {
+    const QString host = url.host();
+    Outcome outcome;
+    HttpAnswerReader answer(reading == Reading::whole ? HttpAnswerReader::Extent::whole
+                                                      : HttpAnswerReader::Extent::statusLine,
+                            maxReplyBytes);
+
+    // Parentless: it ends here or, if the caller's event loop ends first, with the thread.
+    auto* socket = new QSslSocket;
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setPeerVerifyMode(QSslSocket::VerifyNone); // any certificate; it is only recorded
+    socket->setSslConfiguration(tls);
+    // The signal handlers reach this frame's locals: they are disconnected before it ends.
+    connect(socket, &QSslSocket::sslErrors, socket, [socket] { socket->ignoreSslErrors(); });
+    connect(socket, &QSslSocket::encrypted, socket, [&, socket] {
+        record(host, socket->peerCertificate());
+        // A request's last segment must not wait for the machine's delayed acknowledgement.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        socket->write(request);
+        request.clear(); // the socket holds what it still has to send
+    });
+    const auto settle = [&] {
+        if (answer.state() == HttpAnswerReader::State::reading)
+            return;
+        if (answer.state() == HttpAnswerReader::State::failed)
+            outcome.finish(std::nullopt);
+        else
+            outcome.finish(Response{answer.statusCode().value_or(0), answer.body()});
+    };
+    const auto readAnswer = [&, socket] {
+        while (socket->bytesAvailable() > 0 &&
+               answer.feed(socket->read(64 * 1024)) == HttpAnswerReader::State::reading) {
+        }
+        settle();
+    };
+    connect(socket, &QSslSocket::readyRead, socket, readAnswer);
+    // A closed, reset or failed connection ends the request at once. What arrived before it
+    // still counts, and an answer framed by the end of the connection is complete.
+    const auto ended = [&, readAnswer] {
+        readAnswer();
+        answer.close();
+        settle();
+    };
+    connect(socket, &QSslSocket::errorOccurred, socket, ended);
+    connect(socket, &QSslSocket::disconnected, socket, ended);
+    auto* timer = new QTimer(socket);
     timer->setSingleShot(true);
-    // A total time-out, unlike the transfer time-out, which only measures silence.
-    const double milliseconds =
-        std::clamp(std::ceil(timeoutSeconds * 1000.0), 0.0, static_cast<double>(INT_MAX));
-    connect(timer, &QTimer::timeout, reply, &QNetworkReply::abort);
-    timer->start(std::isnan(milliseconds) ? 0 : static_cast<int>(milliseconds));
+    connect(timer, &QTimer::timeout, socket, [&] { outcome.finish(std::nullopt); });
+    timer->start(totalTimeoutMilliseconds(timeoutSeconds));
 
-    if (bodyHandling == BodyHandling::keep) {
-        connect(reply, &QNetworkReply::readyRead, reply, [reply] {
-            if (reply->bytesAvailable() > maxReplyBytes)
-                reply->abort();
-        });
-    } else {
-        connect(reply, &QNetworkReply::readyRead, reply,
-                [reply] { reply->skip(reply->bytesAvailable()); });
-    }
+    socket->connectToHostEncrypted(host, static_cast<quint16>(url.port(443)));
+    std::optional<Response> response = co_await OutcomeArrived{outcome};
 
-    co_await reply;
-
-    timer->stop();
-    reply->deleteLater();
-    record(reply);
-
-    // A reply that came back with an HTTP status is an answer, also when Qt files the status
-    // under an error code (404 and the like). Transport and proxy failures, and a cancelled
-    // reply (our time-out or the size cap), are not.
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const QNetworkReply::NetworkError error = reply->error();
-    if (!status.isValid() || error == QNetworkReply::OperationCanceledError ||
-        (error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied))
-        co_return std::nullopt;
-
-    Response response;
-    response.statusCode = status.toInt();
-    if (bodyHandling == BodyHandling::keep) {
-        response.body = reply->readAll();
-        if (response.body.size() > maxReplyBytes)
-            co_return std::nullopt;
-    }
+    socket->disconnect();
+    socket->abort();
+    socket->deleteLater();
     co_return response;
 }
 
-void CertificateTrustSession::record(QNetworkReply* reply) {
-    const QSslCertificate leaf = reply->sslConfiguration().peerCertificate();
+void CertificateTrustSession::record(const QString& host, const QSslCertificate& leaf) {
     if (leaf.isNull())
         return;
-    const QString host = hostKey(reply->request().url().host());
+    const QString key = hostKey(host);
     const std::lock_guard guard(m_lock);
-    m_leafByHost.insert(host, leaf);
+    m_leafByHost.insert(key, leaf);
 }
 
 std::optional<QString> CertificateTrustSession::certificateFingerprint(const QString& host) const {
@@ -176,8 +199,4 @@ QString CertificateTrustSession::fingerprintText(const QSslCertificate& certific
     const QByteArray digest =
         QCryptographicHash::hash(certificate.toDer(), QCryptographicHash::Sha256);
     return QString::fromLatin1(digest.toHex(':').toUpper());
-}
-
-void CertificateTrustSession::closeIdleConnections() {
-    m_manager->clearConnectionCache();
 }

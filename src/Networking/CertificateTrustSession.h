@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QHash>
-#include <QNetworkRequest>
 #include <QObject>
 #include <QSslCertificate>
 #include <QString>
@@ -13,21 +12,21 @@
 #include <mutex>
 #include <optional>
 
-class QNetworkAccessManager;
-class QNetworkReply;
-
 // The one HTTPS client for all machine traffic. It accepts whatever certificate a machine
 // presents (trust on first use is built on top), remembers per host the leaf certificate of the
 // latest connection, and reports its SHA-256 fingerprint.
 //
-// Requests start and finish on the thread that owns the application object (Qt's network
-// threads do the I/O); fingerprints may be asked for from any thread.
+// Every request goes out exactly once on a TLS connection of its own, which is closed as soon
+// as the request has its answer, fails or runs out of time: nothing is sent again behind the
+// caller's back (a machine may already have acted on a request whose connection then dropped),
+// and a machine that never answers holds nothing of ours once the time-out has passed.
+// Requests start and finish on the calling thread's event loop; fingerprints may be asked for
+// from any thread.
 class CertificateTrustSession : public QObject {
     Q_OBJECT
 
 public:
-    // What came back from a request that completed at the HTTP level. `statusCode` is 0 when
-    // the reply carried no HTTP status.
+    // What came back from a request that completed at the HTTP level.
     struct Response {
         int statusCode = 0;
         QByteArray body;
@@ -44,8 +43,9 @@ public:
     // time-out and a reply body longer than maxReplyBytes.
     QCoro::Task<std::optional<Response>> data(QUrl url, double timeoutSeconds);
 
-    // POST through the same client and trust handling. The reply body is discarded unread.
-    // Absent when the request did not complete.
+    // POST with the same trust handling and a total time-out. Only the answer's status is read
+    // (the body stays empty); a connection that closes or resets before it fails at once.
+    // Absent when no answer came.
     QCoro::Task<std::optional<Response>> post(QUrl url, QByteArray contentType, QByteArray body,
                                               double timeoutSeconds);
 
@@ -55,21 +55,15 @@ public:
 
     static QString fingerprintText(const QSslCertificate& certificate);
 
-    // Drops idle kept-alive connections, so the next request to each host makes a new
-    // handshake. For tests and benchmarks.
-    void closeIdleConnections();
-
 private:
     CertificateTrustSession();
 
-    enum class BodyHandling { keep, discard };
+    enum class Reading { statusLine, whole };
 
-    QNetworkRequest makeRequest(const QUrl& url) const;
-    QCoro::Task<std::optional<Response>> perform(QNetworkReply* reply, double timeoutSeconds,
-                                                 BodyHandling bodyHandling);
-    void record(QNetworkReply* reply);
+    QCoro::Task<std::optional<Response>> exchange(QUrl url, QByteArray request, Reading reading,
+                                                  double timeoutSeconds);
+    void record(const QString& host, const QSslCertificate& leaf);
 
-    QNetworkAccessManager* m_manager = nullptr;
     mutable std::mutex m_lock;
     QHash<QString, QSslCertificate> m_leafByHost; // guarded by m_lock
 };

@@ -6,6 +6,7 @@
 #include "Support/Style.h"
 #include "Views/Divider.h"
 #include "Views/HeaderButton.h"
+#include "Views/RecentSendsView.h"
 #include "Views/StyledLabel.h"
 
 #include <QApplication>
@@ -124,9 +125,8 @@ QWidget* MainScreen::makeDropZone() {
     return new QWidget(this);
 }
 
-// The recent sends: RecentSendsView takes this place.
 QWidget* MainScreen::makeRecentSends() {
-    return new QWidget(this);
+    return new RecentSendsView(m_appState, this);
 }
 
 void MainScreen::changeEvent(QEvent* event) {

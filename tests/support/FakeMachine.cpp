@@ -4,6 +4,12 @@
 #include <QSslSocket>
 #include <QTimer>
 
+#include <dirent.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cstdlib>
+
 class FakeMachine::Server : public QTcpServer {
 public:
     explicit Server(FakeMachine* machine)
@@ -53,6 +59,18 @@ constexpr qsizetype maxBodyBytes = 64 * 1024 * 1024;
 
 bool mayHaveBody(int status) {
     return status >= 200 && status != 204 && status != 304;
+}
+
+bool isUpload(const FakeMachine::Request& request) {
+    return request.method == "POST" && request.path == "/sewing/sewing.cgi";
+}
+
+// Closes with a TCP reset instead of an orderly close.
+void reset(QSslSocket* socket) {
+    const linger immediately{1, 0};
+    setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &immediately,
+               sizeof immediately);
+    socket->abort();
 }
 
 } // namespace
@@ -135,6 +153,33 @@ void FakeMachine::closeConnections() {
         }
 }
 
+int FakeMachine::openClientConnections() const {
+    DIR* descriptors = opendir("/proc/self/fd");
+    if (!descriptors)
+        return -1;
+    const bool anyAddress = m_address == QHostAddress::Any || m_address == QHostAddress::AnyIPv4;
+    int count = 0;
+    while (const dirent* entry = readdir(descriptors)) {
+        char* end = nullptr;
+        const long fd = std::strtol(entry->d_name, &end, 10);
+        if (end == entry->d_name || *end != '\0' || fd == dirfd(descriptors))
+            continue;
+        int type = 0;
+        socklen_t typeSize = sizeof type;
+        sockaddr_in peer{};
+        socklen_t peerSize = sizeof peer;
+        if (getsockopt(static_cast<int>(fd), SOL_SOCKET, SO_TYPE, &type, &typeSize) != 0 ||
+            type != SOCK_STREAM ||
+            getpeername(static_cast<int>(fd), reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0 ||
+            peer.sin_family != AF_INET || ntohs(peer.sin_port) != m_port)
+            continue;
+        if (anyAddress || QHostAddress(ntohl(peer.sin_addr.s_addr)) == m_address)
+            ++count;
+    }
+    closedir(descriptors);
+    return count;
+}
+
 void FakeMachine::accept(qintptr descriptor) {
     if (m_neverAnswer) {
         auto* socket = new QTcpSocket(this);
@@ -197,8 +242,14 @@ void FakeMachine::readFrom(Connection* connection) {
                 socket->abort();
                 return;
             }
+            ++m_requestsStarted;
             connection->pending = std::move(request);
             connection->buffer.reserve(connection->bodyLength);
+        }
+        if (m_uploadFault == UploadFault::resetMidBody && isUpload(*connection->pending) &&
+            connection->buffer.size() > 0 && connection->buffer.size() < connection->bodyLength) {
+            reset(socket); // the connection is gone with it
+            return;
         }
         if (connection->buffer.size() < connection->bodyLength)
             return;
@@ -208,6 +259,10 @@ void FakeMachine::readFrom(Connection* connection) {
         connection->buffer.remove(0, connection->bodyLength);
         m_requests.append(request);
         emit requestReceived(request);
+        if (m_uploadFault == UploadFault::closeWithoutAnswer && isUpload(request)) {
+            socket->disconnectFromHost(); // the connection is gone with it
+            return;
+        }
 
         QPointer<QSslSocket> target(socket);
         const bool closeAfter = connection->closeAfter || m_closeAfterAnswer;
@@ -228,7 +283,7 @@ void FakeMachine::answer(QPointer<QSslSocket> socket, const Request& request, bo
     if (request.method == "GET" && request.path == "/info") {
         status = m_infoStatus;
         body = m_infoBody;
-    } else if (request.method == "POST" && request.path == "/sewing/sewing.cgi") {
+    } else if (isUpload(request)) {
         status = m_uploadStatus;
     }
     QByteArray head =

@@ -70,6 +70,19 @@ public:
     // Closes each connection after its answer, so every request makes a new handshake.
     void setCloseAfterAnswer(bool close) { m_closeAfterAnswer = close; }
 
+    // How the machine fails an upload instead of answering it.
+    enum class UploadFault {
+        none,
+        closeWithoutAnswer, // keeps the whole upload (in requests()), then closes unanswered
+        resetMidBody,       // resets the connection once part of the body has arrived
+    };
+    void setUploadFault(UploadFault fault) { m_uploadFault = fault; }
+    // Requests whose head arrived, complete or not.
+    int requestsStarted() const { return m_requestsStarted; }
+    // TCP connections this process holds open to the machine: the client side of each (its
+    // port, and its address unless the machine listens on every address).
+    int openClientConnections() const;
+
     // New connections see a new certificate; open ones keep the old.
     void rotateCertificate();
     // Closes every open connection, as a machine that restarts would.
@@ -103,4 +116,6 @@ private:
     int m_trickleMilliseconds = 0;
     bool m_neverAnswer = false;
     bool m_closeAfterAnswer = false;
+    UploadFault m_uploadFault = UploadFault::none;
+    int m_requestsStarted = 0;
 };

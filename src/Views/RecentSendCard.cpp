@@ -1,0 +1,322 @@
+#include "Views/RecentSendCard.h"
+
+#include "AppState.h"
+#include "Support/FileExistence.h"
+#include "Support/FileReveal.h"
+#include "Support/RelativeDate.h"
+#include "Support/Style.h"
+#include "Views/DesignThumbnail.h"
+#include "Views/HeaderButton.h"
+#include "Views/RecentSendDrag.h"
+#include "Views/StatusMarked.h"
+#include "Views/StyledLabel.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDrag>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int thumbnailSize = 40;
+
+} // namespace
+
+RecentSendCard::RecentSendCard(AppState& appState, const SendLogEntry& entry, QWidget* parent,
+                               FileExistence* existence, PreviewCache* cache)
+    : QWidget(parent)
+    , m_appState(appState)
+    , m_entry(entry)
+    , m_existence(existence ? existence : &FileExistence::shared()) {
+    setAttribute(Qt::WA_Hover);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(10, 8, 10, 8);
+    row->setSpacing(10);
+
+    m_thumbnail = new DesignThumbnail(entry.fileURL, thumbnailSize, nullptr, cache);
+    // Loaded once the card scrolls into view (showThumbnail).
+    m_thumbnail->hide();
+    m_marked = new StatusMarked(m_thumbnail, entry.ok, this);
+    row->addWidget(m_marked, 0, Qt::AlignVCenter);
+
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(2);
+    texts->setContentsMargins(0, 0, 0, 0);
+    m_name = new StyledLabel(fileName(), Style::TextStyle::callout, QFont::Medium,
+                             Style::Tone::primary, this);
+    m_name->setElideMode(Qt::ElideMiddle);
+    m_name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    texts->addWidget(m_name);
+    m_subtitle =
+        new StyledLabel({}, Style::TextStyle::caption, QFont::Normal, Style::Tone::secondary, this);
+    m_subtitle->setElideMode(Qt::ElideRight);
+    QSizePolicy subtitlePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    subtitlePolicy.setHeightForWidth(true);
+    m_subtitle->setSizePolicy(subtitlePolicy);
+    texts->addWidget(m_subtitle);
+    row->addLayout(texts, 1);
+    row->addSpacing(4);
+
+    buildMenu();
+    m_more = new HeaderButton(QStringLiteral("ellipsis.circle"), this);
+    m_more->setSymbolSize(Style::symbolSize(Style::TextStyle::title3));
+    m_more->setSymbolTone(Style::Tone::secondary);
+    m_more->setToolTip(QStringLiteral("More"));
+    m_more->setAccessibleName(QStringLiteral("More"));
+    // Opens the card's menu under the button, right edges aligned so it stays over the panel.
+    connect(m_more, &QAbstractButton::pressed, this, [this] {
+        const QPoint below(m_more->width() - m_menu->sizeHint().width(), m_more->height());
+        m_menu->popup(m_more->mapToGlobal(below));
+    });
+    QSizePolicy keepPlace = m_more->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    m_more->setSizePolicy(keepPlace);
+    m_more->hide();
+    row->addWidget(m_more, 0, Qt::AlignVCenter);
+
+    connect(&appState, &AppState::machinesChanged, this, &RecentSendCard::updateActions);
+    connect(&appState, &AppState::selectedMachineIDChanged, this, &RecentSendCard::updateActions);
+    connect(m_existence, &FileExistence::answered, this, [this](const QString& path, bool exists) {
+        if (m_entry.fileURL.isLocalFile() && path == m_entry.fileURL.toLocalFile())
+            applyLook(exists);
+    });
+    refresh();
+}
+
+void RecentSendCard::buildMenu() {
+    m_menu = new QMenu(this);
+    m_sendAgain = m_menu->addAction(QStringLiteral("Send Again"));
+    connect(m_sendAgain, &QAction::triggered, this, [this] { m_appState.send({m_entry.fileURL}); });
+    m_showInFolder = m_menu->addAction(QStringLiteral("Show in Folder"));
+    connect(m_showInFolder, &QAction::triggered, this,
+            [this] { FileReveal::reveal(m_entry.fileURL); });
+    m_menu->addSeparator();
+    m_remove = m_menu->addAction(QStringLiteral("Remove from Recents"));
+    // The card goes with its entry: leave the menu's own event handling first.
+    connect(
+        m_remove, &QAction::triggered, this, [this] { m_appState.removeFromRecents(m_entry); },
+        Qt::QueuedConnection);
+    // The rules follow the file system as it is when the menu opens.
+    connect(m_menu, &QMenu::aboutToShow, this, &RecentSendCard::refresh);
+    connect(m_menu, &QMenu::aboutToHide, this, [this] {
+        m_more->setDown(false);
+        // The pointer may have left while the menu was open.
+        QMetaObject::invokeMethod(
+            this, [this] { setHovering(rect().contains(mapFromGlobal(QCursor::pos()))); },
+            Qt::QueuedConnection);
+    });
+}
+
+void RecentSendCard::setEntry(const SendLogEntry& entry) {
+    if (entry == m_entry)
+        return;
+    m_entry = entry;
+    m_thumbnail->setUrl(entry.fileURL);
+    m_marked->setOk(entry.ok);
+    m_name->setText(fileName());
+    refresh();
+}
+
+QString RecentSendCard::fileName() const {
+    return m_entry.fileURL.fileName();
+}
+
+QString RecentSendCard::subtitle() const {
+    return m_subtitle->fullText();
+}
+
+QString RecentSendCard::subtitleFor(bool exists) const {
+    if (!exists)
+        return QStringLiteral("File moved or deleted");
+    if (m_entry.ok) {
+        return QStringLiteral("Sent to ") + m_entry.machineName + QStringLiteral(" · ") +
+               RelativeDate::text(m_entry.dateTime(), QDateTime::currentDateTime());
+    }
+    return m_entry.message;
+}
+
+double RecentSendCard::backgroundOpacity() const {
+    return m_isHovering ? 0.08 : 0.045;
+}
+
+void RecentSendCard::refresh() {
+    if (!m_entry.fileURL.isLocalFile()) {
+        applyLook(false);
+        return;
+    }
+    applyLook(m_existence->check(m_entry.fileURL.toLocalFile()).value_or(false));
+}
+
+void RecentSendCard::applyLook(bool exists) {
+    m_exists = exists;
+    const bool failed = exists && !m_entry.ok;
+    m_subtitle->setTone(failed ? Style::Tone::red : Style::Tone::secondary);
+    if (failed && m_subtitle->maximumLines() != 2)
+        m_subtitle->setMaximumLines(2);
+    else if (!failed && m_subtitle->maximumLines() != 1)
+        m_subtitle->setElideMode(Qt::ElideRight);
+    m_subtitle->setText(subtitleFor(exists));
+
+    setToolTip(exists ? QStringLiteral("Drag onto the drop zone to send ") + fileName() +
+                            QStringLiteral(" again")
+                      : QString());
+    if (exists && m_dimming) {
+        setGraphicsEffect(nullptr); // deletes it
+        m_dimming = nullptr;
+    } else if (!exists && !m_dimming) {
+        m_dimming = new QGraphicsOpacityEffect(this);
+        m_dimming->setOpacity(missingOpacity);
+        setGraphicsEffect(m_dimming);
+    }
+    updateActions();
+    update();
+}
+
+void RecentSendCard::updateActions() {
+    m_sendAgain->setEnabled(m_exists && m_appState.selectedMachine().has_value());
+    m_showInFolder->setEnabled(m_exists);
+    m_remove->setEnabled(true);
+}
+
+void RecentSendCard::showThumbnail() {
+    if (m_thumbnail->isHidden())
+        m_thumbnail->show();
+}
+
+bool RecentSendCard::isThumbnailShown() const {
+    return !m_thumbnail->isHidden();
+}
+
+void RecentSendCard::setHovering(bool hovering) {
+    // The menu keeps its button while it is open.
+    if (!hovering && m_menu->isVisible())
+        return;
+    if (hovering == m_isHovering)
+        return;
+    m_isHovering = hovering;
+    m_more->setVisible(hovering);
+    update();
+}
+
+void RecentSendCard::enterEvent(QEnterEvent* event) {
+    setHovering(true);
+    QWidget::enterEvent(event);
+}
+
+void RecentSendCard::leaveEvent(QEvent* event) {
+    setHovering(false);
+    QWidget::leaveEvent(event);
+}
+
+void RecentSendCard::paintEvent(QPaintEvent*) {
+    // Every drawing asks the file system again; a changed answer relays the card right after
+    // this paint, never during it.
+    if (m_entry.fileURL.isLocalFile() && !m_lookPending) {
+        const bool exists = m_existence->check(m_entry.fileURL.toLocalFile()).value_or(false);
+        if (exists != m_exists || subtitleFor(exists) != m_subtitle->fullText()) {
+            m_lookPending = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_lookPending = false;
+                    applyLook(m_existence->known(m_entry.fileURL.toLocalFile()).value_or(false));
+                },
+                Qt::QueuedConnection);
+        }
+    }
+
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor primary = Style::color(Style::Tone::primary, palette());
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+    painter.fillPath(shape, Style::withOpacity(primary, backgroundOpacity()));
+    // A one-pixel line inside the edge.
+    painter.setPen(QPen(Style::withOpacity(primary, 0.07), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius - 0.5,
+                            cornerRadius - 0.5);
+}
+
+// --- dragging ------------------------------------------------------------------------------------
+
+std::unique_ptr<QMimeData> RecentSendCard::dragData() {
+    refresh();
+    if (!m_exists)
+        return std::make_unique<QMimeData>();
+    std::unique_ptr<QMimeData> item = RecentSendDrag::makeData(m_entry.id);
+    item->setData(suggestedNameType, fileName().toUtf8());
+    return item;
+}
+
+QPixmap RecentSendCard::dragImage() {
+    const bool wasHovering = m_isHovering;
+    const bool existed = m_exists;
+    const QSize size = this->size();
+    m_isHovering = false;
+    m_more->setVisible(false);
+    applyLook(true);
+    const int height = hasHeightForWidth() ? heightForWidth(dragImageWidth) : size.height();
+    resize(dragImageWidth, std::max(height, minimumSizeHint().height()));
+    const QPixmap image = grab();
+    resize(size);
+    applyLook(existed);
+    m_isHovering = wasHovering;
+    m_more->setVisible(wasHovering);
+    return image;
+}
+
+void RecentSendCard::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        m_pressPosition = event->position().toPoint();
+    QWidget::mousePressEvent(event);
+}
+
+void RecentSendCard::mouseMoveEvent(QMouseEvent* event) {
+    if (m_pressPosition && (event->buttons() & Qt::LeftButton) &&
+        (event->position().toPoint() - *m_pressPosition).manhattanLength() >=
+            QApplication::startDragDistance()) {
+        startDrag();
+        return;
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void RecentSendCard::mouseReleaseEvent(QMouseEvent* event) {
+    m_pressPosition.reset();
+    QWidget::mouseReleaseEvent(event);
+}
+
+void RecentSendCard::startDrag() {
+    const QPoint pressed = *m_pressPosition;
+    m_pressPosition.reset();
+    auto* drag = new QDrag(this);
+    drag->setMimeData(dragData().release());
+    const QPixmap image = dragImage();
+    drag->setPixmap(image);
+    drag->setHotSpot(QPoint(std::min(pressed.x(), dragImageWidth - 1), pressed.y()));
+    m_isDragging = true;
+    // The drag runs its own event loop on this platform; the list keeps this card alive until
+    // it ends, even if its entry leaves the log meanwhile.
+    QPointer<RecentSendCard> self(this);
+    drag->exec(Qt::CopyAction);
+    if (!self)
+        return;
+    m_isDragging = false;
+    emit dragFinished();
+}
+
+void RecentSendCard::contextMenuEvent(QContextMenuEvent* event) {
+    m_menu->popup(event->globalPos());
+    event->accept();
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "SendLogEntry.h"
+
+#include <QPoint>
+#include <QWidget>
+
+#include <memory>
+
+class AppState;
+class DesignThumbnail;
+class FileExistence;
+class HeaderButton;
+class PreviewCache;
+class QAction;
+class QGraphicsOpacityEffect;
+class QMenu;
+class QMimeData;
+class StatusMarked;
+class StyledLabel;
+
+// One recent send: the design's thumbnail with an ok/failed badge, the file name and what
+// became of it. It can be dragged onto the drop zone to send the file again, and offers
+// "Send Again", "Show in Folder" and "Remove from Recents" from a menu button shown while the
+// pointer is over the card and from its context menu. Whether the file still exists is asked
+// of the file system each time the card is drawn; a missing file dims the card and disables
+// what needs the file.
+class RecentSendCard : public QWidget {
+    Q_OBJECT
+
+public:
+    // `existence` and `cache` default to the program's shared ones.
+    RecentSendCard(AppState& appState, const SendLogEntry& entry, QWidget* parent = nullptr,
+                   FileExistence* existence = nullptr, PreviewCache* cache = nullptr);
+
+    const SendLogEntry& entry() const { return m_entry; }
+    void setEntry(const SendLogEntry& entry);
+
+    // The file's name: the last component of its URL.
+    QString fileName() const;
+    // Whether the file existed when the card was last drawn.
+    bool exists() const { return m_exists; }
+    bool isHovering() const { return m_isHovering; }
+    // Whether a drag of this card is under way.
+    bool isDragging() const { return m_isDragging; }
+
+    // The subtitle as it reads now.
+    QString subtitle() const;
+    // The background's fill opacity (0.08 hovered, 0.045 otherwise) and the whole card's.
+    double backgroundOpacity() const;
+    double cardOpacity() const { return m_exists ? 1.0 : missingOpacity; }
+
+    StatusMarked* statusMarked() const { return m_marked; }
+    DesignThumbnail* thumbnail() const { return m_thumbnail; }
+    StyledLabel* nameLabel() const { return m_name; }
+    StyledLabel* subtitleLabel() const { return m_subtitle; }
+    HeaderButton* moreButton() const { return m_more; }
+    // The one menu behind both the "More" button and the context menu.
+    QMenu* actionsMenu() const { return m_menu; }
+    QAction* sendAgainAction() const { return m_sendAgain; }
+    QAction* showInFolderAction() const { return m_showInFolder; }
+    QAction* removeAction() const { return m_remove; }
+
+    // Asks the file system again and updates the card and its actions at once (within a short
+    // wait; see FileExistence).
+    void refresh();
+
+    // The thumbnail is loaded only once the card comes into view.
+    void showThumbnail();
+    bool isThumbnailShown() const;
+
+    // What a drag of the card carries: the entry's id under the recent-send type, with the file
+    // name as the suggested name, when the file exists; nothing any drop target takes when not.
+    std::unique_ptr<QMimeData> dragData();
+    // The picture under the pointer while dragging: the card as for an existing file, resting,
+    // at the drag width.
+    QPixmap dragImage();
+
+    static constexpr int dragImageWidth = 336;
+    static constexpr double missingOpacity = 0.6;
+    static constexpr double cornerRadius = 10;
+    // The suggested name of the dragged item travels beside it under this type.
+    static inline const QString suggestedNameType =
+        QStringLiteral("application/x-bobbinlark-suggested-name");
+
+signals:
+    void dragFinished();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void buildMenu();
+    void setHovering(bool hovering);
+    // Shows the state for `exists` (texts, tooltip, opacity, actions).
+    void applyLook(bool exists);
+    void updateActions();
+    QString subtitleFor(bool exists) const;
+    void startDrag();
+
+    AppState& m_appState;
+    SendLogEntry m_entry;
+    FileExistence* m_existence;
+    bool m_exists = false;
+    bool m_isHovering = false;
+    bool m_isDragging = false;
+    std::optional<QPoint> m_pressPosition;
+    bool m_lookPending = false;
+
+    StatusMarked* m_marked = nullptr;
+    DesignThumbnail* m_thumbnail = nullptr;
+    StyledLabel* m_name = nullptr;
+    StyledLabel* m_subtitle = nullptr;
+    HeaderButton* m_more = nullptr;
+    QMenu* m_menu = nullptr;
+    QAction* m_sendAgain = nullptr;
+    QAction* m_showInFolder = nullptr;
+    QAction* m_remove = nullptr;
+    QGraphicsOpacityEffect* m_dimming = nullptr;
+};

@@ -1,0 +1,230 @@
+#include "Views/RecentSendsView.h"
+
+#include "AppState.h"
+#include "Support/Style.h"
+#include "Views/RecentSendCard.h"
+#include "Views/StyledLabel.h"
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+#include <variant>
+
+namespace {
+
+// A borderless text button in the caption style: secondary text, full text colour while
+// pressed, faint while disabled.
+class PlainButton : public QAbstractButton {
+public:
+    PlainButton(const QString& text, QWidget* parent)
+        : QAbstractButton(parent) {
+        setText(text);
+        setFont(Style::font(Style::TextStyle::caption));
+        setCursor(Qt::ArrowCursor);
+        setFocusPolicy(Qt::TabFocus);
+    }
+
+    QSize sizeHint() const override {
+        const QFontMetrics metrics(font());
+        return {metrics.horizontalAdvance(text()) + 8, metrics.height() + 4};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const Style::Tone tone = !isEnabled() ? Style::Tone::quaternary
+                                 : isDown()   ? Style::Tone::primary
+                                              : Style::Tone::secondary;
+        painter.setPen(Style::color(tone, palette()));
+        painter.setFont(font());
+        painter.drawText(rect(), Qt::AlignCenter, text());
+    }
+
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
+            update();
+        QAbstractButton::changeEvent(event);
+    }
+};
+
+// Scroll bars that lie over the content and fade when idle, as scroll indicators do, so the
+// cards keep their full width whether or not the list scrolls.
+class OverlayScrollBars : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ScrollBar_Transient)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+} // namespace
+
+RecentSendsView::RecentSendsView(AppState& appState, QWidget* parent, FileExistence* existence,
+                                 PreviewCache* cache)
+    : QWidget(parent)
+    , m_appState(appState)
+    , m_existence(existence)
+    , m_cache(cache) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    auto* header = new QHBoxLayout;
+    header->setContentsMargins(16, 0, 16, 6);
+    header->setSpacing(8);
+    m_title = new StyledLabel(QStringLiteral("Recent"), Style::TextStyle::caption, QFont::DemiBold,
+                              Style::Tone::secondary, this);
+    header->addWidget(m_title, 0, Qt::AlignVCenter);
+    m_hint = new StyledLabel(QStringLiteral("Drag onto the drop zone to resend"),
+                             Style::TextStyle::caption, QFont::Normal, Style::Tone::tertiary, this);
+    m_hint->setElideMode(Qt::ElideRight);
+    m_hint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    header->addWidget(m_hint, 1, Qt::AlignVCenter);
+    m_clear = new PlainButton(QStringLiteral("Clear"), this);
+    m_clear->setAccessibleName(QStringLiteral("Clear"));
+    connect(m_clear, &QAbstractButton::clicked, this, [this] { m_appState.clearRecents(); });
+    header->addWidget(m_clear, 0, Qt::AlignVCenter);
+    column->addLayout(header);
+
+    m_body = new QStackedLayout;
+    m_empty =
+        new StyledLabel(QStringLiteral("Designs you send appear here."), Style::TextStyle::caption,
+                        QFont::Normal, Style::Tone::tertiary, this);
+    m_empty->setAlignment(Qt::AlignCenter);
+    m_body->addWidget(m_empty);
+
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* overlay = new OverlayScrollBars;
+    overlay->setParent(m_scroll);
+    m_scroll->setStyle(overlay);
+    m_scroll->verticalScrollBar()->setStyle(overlay);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    m_column = new QWidget;
+    m_column->setAutoFillBackground(false);
+    m_columnLayout = new QVBoxLayout(m_column);
+    m_columnLayout->setContentsMargins(12, 0, 12, 12);
+    m_columnLayout->setSpacing(cardSpacing);
+    m_columnLayout->addStretch(1);
+    m_scroll->setWidget(m_column);
+    m_column->installEventFilter(this);
+    m_body->addWidget(m_scroll);
+    column->addLayout(m_body, 1);
+
+    connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &RecentSendsView::scheduleVisibleThumbnails);
+    connect(&appState, &AppState::sendLogChanged, this, &RecentSendsView::followLog);
+    connect(&appState, &AppState::sendStatusChanged, this, &RecentSendsView::updateClear);
+    followLog();
+}
+
+QList<RecentSendCard*> RecentSendsView::cards() const {
+    QList<RecentSendCard*> shown;
+    for (int i = 0; i < m_columnLayout->count(); ++i) {
+        if (auto* card = qobject_cast<RecentSendCard*>(m_columnLayout->itemAt(i)->widget()))
+            shown.append(card);
+    }
+    return shown;
+}
+
+void RecentSendsView::followLog() {
+    QHash<QUuid, RecentSendCard*> kept;
+    QList<RecentSendCard*> ordered;
+    for (const SendLogEntry& entry : m_appState.sendLog()) {
+        if (kept.contains(entry.id))
+            continue; // one card per id
+        RecentSendCard* card = m_cards.take(entry.id);
+        if (card)
+            card->setEntry(entry);
+        else
+            card = new RecentSendCard(m_appState, entry, m_column, m_existence, m_cache);
+        kept.insert(entry.id, card);
+        ordered.append(card);
+    }
+    for (RecentSendCard* gone : std::as_const(m_cards))
+        retire(gone);
+    m_cards = kept;
+    for (int i = 0; i < ordered.size(); ++i) {
+        if (m_columnLayout->indexOf(ordered[i]) == i)
+            continue;
+        m_columnLayout->removeWidget(ordered[i]);
+        m_columnLayout->insertWidget(i, ordered[i]);
+    }
+
+    const bool empty = ordered.isEmpty();
+    m_body->setCurrentWidget(empty ? static_cast<QWidget*>(m_empty) : m_scroll);
+    m_hint->setVisible(!empty);
+    m_clear->setVisible(!empty);
+    updateClear();
+    scheduleVisibleThumbnails();
+}
+
+void RecentSendsView::retire(RecentSendCard* card) {
+    m_columnLayout->removeWidget(card);
+    card->hide();
+    // A card being dragged runs the drag's event loop: it goes when the drag ends.
+    if (card->isDragging())
+        connect(card, &RecentSendCard::dragFinished, card, &QObject::deleteLater);
+    else
+        card->deleteLater();
+}
+
+void RecentSendsView::updateClear() {
+    m_clear->setEnabled(!std::holds_alternative<SendStatuses::Sending>(m_appState.sendStatus()));
+}
+
+bool RecentSendsView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_column &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest))
+        scheduleVisibleThumbnails();
+    return QWidget::eventFilter(watched, event);
+}
+
+void RecentSendsView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    scheduleVisibleThumbnails();
+}
+
+void RecentSendsView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    scheduleVisibleThumbnails();
+}
+
+void RecentSendsView::scheduleVisibleThumbnails() {
+    if (m_thumbnailsScheduled)
+        return;
+    m_thumbnailsScheduled = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_thumbnailsScheduled = false;
+            showVisibleThumbnails();
+        },
+        Qt::QueuedConnection);
+}
+
+void RecentSendsView::showVisibleThumbnails() {
+    if (!isVisible() || m_cards.isEmpty())
+        return;
+    m_columnLayout->activate();
+    const QWidget* viewport = m_scroll->viewport();
+    // What shows now, and half a screen beyond it each way so a short scroll finds them ready.
+    const int margin = viewport->height() / 2;
+    const QRect seen(0, m_scroll->verticalScrollBar()->value() - margin, m_column->width(),
+                     viewport->height() + 2 * margin);
+    for (RecentSendCard* card : cards()) {
+        if (card->geometry().intersects(seen))
+            card->showThumbnail();
+    }
+}

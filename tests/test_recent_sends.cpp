@@ -1,0 +1,763 @@
+// The recent sends on the main screen: the list and its header, the cards with their
+// thumbnails, menus, drags and the missing-file look, revealing a file in the file manager,
+// the dates in the user's locale, and the file-existence checks behind the cards.
+
+#include "AppState.h"
+#include "Support/FileExistence.h"
+#include "Support/FileReveal.h"
+#include "Support/RelativeDate.h"
+#include "Support/Style.h"
+#include "Views/DesignThumbnail.h"
+#include "Views/HeaderButton.h"
+#include "Views/MainScreen.h"
+#include "Views/RecentSendCard.h"
+#include "Views/RecentSendDrag.h"
+#include "Views/RecentSendsView.h"
+#include "Views/Screen.h"
+#include "Views/StatusMarked.h"
+#include "Views/StyledLabel.h"
+#include "support/FakeMachine.h"
+#include "support/Gallery.h"
+#include "support/StitchWriters.h"
+#include "support/TemporaryStore.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QGraphicsOpacityEffect>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QProcess>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+#include <semaphore>
+
+using namespace StitchWriters;
+
+namespace {
+
+SavedMachine machineAt(const QString& name, const FakeMachine& fake) {
+    return SavedMachine{QUuid::createUuid(), name,         fake.host(), fake.port(),
+                        std::nullopt,        std::nullopt, std::nullopt};
+}
+
+SendLogEntry entryFor(const QUrl& url, bool ok = true, const QString& message = {},
+                      const QDateTime& when = QDateTime::currentDateTime(),
+                      const QString& machine = QStringLiteral("Studio")) {
+    return SendLogEntry{
+        QUuid::createUuid(), SendLogEntry::dateFrom(when), machine, url, ok, message};
+}
+
+// A rose curve per colour, each turned a little against the last: a design that reads as one at
+// thumbnail size.
+std::vector<Command> flower(int colors, int petals) {
+    std::vector<Command> commands;
+    int x = 0;
+    int y = 0;
+    for (int c = 0; c < colors; ++c) {
+        if (c > 0)
+            commands.push_back(colorChange());
+        const double radius = 420.0 - c * 70.0;
+        const double turn = c * 0.35;
+        for (int step = 0; step <= 720; ++step) {
+            const double t = step * 2 * M_PI / 720;
+            const double r = radius * std::abs(std::cos(petals * t / 2.0)) + 40;
+            const int tx = qRound(r * std::cos(t + turn));
+            const int ty = qRound(r * std::sin(t + turn));
+            // Long moves are split to fit every format's records.
+            while (tx != x || ty != y) {
+                const int dx = std::clamp(tx - x, -100, 100);
+                const int dy = std::clamp(ty - y, -100, 100);
+                commands.push_back(step == 0 ? jump(dx, dy) : stitch(dx, dy));
+                x += dx;
+                y += dy;
+            }
+        }
+    }
+    return commands;
+}
+
+// A file manager of our own on a private bus: records what it was asked to show.
+class FileManagerService : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public:
+    QList<QStringList> shown;
+
+public slots:
+    void ShowItems(const QStringList& uris, const QString& startupId) {
+        Q_UNUSED(startupId);
+        shown.append(uris);
+    }
+};
+
+// Stands in for the desktop's opener of folders.
+class FolderOpener : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+} // namespace
+
+class TestRecentSends : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_configHome;
+    QTemporaryDir m_files;
+    QProcess m_bus;
+    QString m_busAddress;
+    std::unique_ptr<TemporaryStore> m_store;
+    std::unique_ptr<FakeMachine> m_fake;
+    std::unique_ptr<AppState> m_state;
+
+    // A real design file of `stitches` stitches in `colors` colours.
+    QUrl design(const QString& name, int petals = 5, int colors = 3) {
+        const QString path = m_files.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QByteArray bytes;
+        if (name.endsWith(QLatin1String(".dst"), Qt::CaseInsensitive)) {
+            bytes = dst(flower(colors, petals));
+        } else {
+            std::vector<std::uint8_t> palette;
+            for (int i = 0; i < colors; ++i)
+                palette.push_back(static_cast<std::uint8_t>(1 + i * 5));
+            bytes = pes(palette, pecStitchBytes(flower(colors, petals)));
+        }
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write test design");
+        return QUrl::fromLocalFile(path);
+    }
+
+    SavedMachine addStudio() {
+        return m_state->addMachine(machineAt(QStringLiteral("Studio"), *m_fake));
+    }
+
+    QList<QByteArray> receivedNames() const {
+        QList<QByteArray> names;
+        for (const auto& request : m_fake->requests()) {
+            if (auto received = FakeMachine::designFrom(request))
+                names.append(received->fileName);
+        }
+        return names;
+    }
+
+    static QStringList cardNames(const RecentSendsView& view) {
+        QStringList names;
+        for (RecentSendCard* card : view.cards())
+            names.append(card->fileName());
+        return names;
+    }
+
+    static bool isShown(QWidget* widget) { return widget && widget->isVisible(); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_configHome.isValid());
+        QVERIFY(m_files.isValid());
+        // The main screen's login item reads the autostart folder: this run's own.
+        qputenv("XDG_CONFIG_HOME", m_configHome.path().toUtf8());
+        // Dates below are compared with fixed texts.
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+
+        // A private session bus for "Show in Folder": set before anything opens the bus.
+        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        if (!daemon.isEmpty()) {
+            m_bus.start(daemon,
+                        {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                         QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
+            if (m_bus.waitForStarted() && m_bus.waitForReadyRead(5000)) {
+                m_busAddress = QString::fromUtf8(m_bus.readLine()).trimmed();
+                qputenv("DBUS_SESSION_BUS_ADDRESS", m_busAddress.toUtf8());
+            }
+        }
+    }
+
+    void cleanupTestCase() {
+        if (m_bus.state() != QProcess::NotRunning) {
+            m_bus.terminate();
+            m_bus.waitForFinished();
+        }
+    }
+
+    void init() {
+        m_store = std::make_unique<TemporaryStore>();
+        m_fake = std::make_unique<FakeMachine>();
+        QVERIFY(m_fake->start());
+        m_state = std::make_unique<AppState>(m_store->open());
+        m_state->setStatusResetDelay(std::chrono::milliseconds(200));
+        m_state->setUploadTimeout(std::chrono::milliseconds(1500));
+    }
+
+    void cleanup() {
+        if (m_state && m_state->isSending()) {
+            QSignalSpy finished(m_state.get(), &AppState::batchFinished);
+            finished.wait(15000);
+        }
+        m_state.reset();
+        m_fake.reset();
+        m_store.reset();
+    }
+
+    // --- dates ---------------------------------------------------------------------------------
+
+    void todayShowsTheTimeAndEarlierDaysTheMonthAndDay() {
+        const QDate today = QDate::currentDate();
+        const QDateTime now(today, QTime(18, 30));
+        const QDateTime fivepast(today, QTime(14, 5));
+        const QDateTime march(QDate(2024, 3, 4), QTime(14, 5));
+        const QDateTime lastNight(today.addDays(-1), QTime(23, 59));
+
+        const QLocale us(QLocale::English, QLocale::UnitedStates);
+        QCOMPARE(RelativeDate::text(fivepast, now, us),
+                 us.toString(QTime(14, 5), QLocale::ShortFormat));
+        QVERIFY(RelativeDate::text(fivepast, now, us).startsWith(QLatin1String("2:05")));
+        QCOMPARE(RelativeDate::text(march, now, us), QStringLiteral("Mar 4"));
+        // Just before midnight is another day.
+        QVERIFY(!RelativeDate::text(lastNight, now, us).contains(QLatin1String("11:59")));
+
+        const QLocale german(QLocale::German, QLocale::Germany);
+        QCOMPARE(RelativeDate::text(fivepast, now, german), QStringLiteral("14:05"));
+        QCOMPARE(RelativeDate::text(march, now, german), QStringLiteral("4. März"));
+
+        // Day before month, and a locale whose order has its own characters.
+        QCOMPARE(RelativeDate::monthAndDay(QDate(2024, 3, 4),
+                                           QLocale(QLocale::English, QLocale::UnitedKingdom)),
+                 QStringLiteral("4 Mar"));
+        QCOMPARE(RelativeDate::monthAndDay(QDate(2024, 3, 4),
+                                           QLocale(QLocale::Japanese, QLocale::Japan)),
+                 QStringLiteral("3月4日"));
+        // No year, whatever the year.
+        QCOMPARE(RelativeDate::monthAndDay(QDate(1999, 12, 31), us), QStringLiteral("Dec 31"));
+    }
+
+    // --- whether files exist -------------------------------------------------------------------
+
+    void existenceFollowsTheFileSystem() {
+        FileExistence existence;
+        const QString path = design(QStringLiteral("exists/rose.pes")).toLocalFile();
+        QCOMPARE(existence.check(path), std::optional<bool>(true));
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(existence.check(path), std::optional<bool>(false));
+        QCOMPARE(existence.check(m_files.filePath(QStringLiteral("never/there.pes"))),
+                 std::optional<bool>(false));
+        // A folder of that name is something, as the file system says.
+        QVERIFY(QDir().mkpath(path));
+        QCOMPARE(existence.check(path), std::optional<bool>(true));
+    }
+
+    void aHungStatNeverHoldsUpTheAsker() {
+        // A stat that hangs until released, as on a vanished network mount.
+        std::counting_semaphore<8> release(0);
+        std::atomic<int> probes = 0;
+        std::atomic<bool> answer = true;
+        FileExistence existence([&](const QString&) {
+            ++probes;
+            release.acquire();
+            return answer.load();
+        });
+        QSignalSpy answered(&existence, &FileExistence::answered);
+        const QString path = QStringLiteral("/mnt/gone/design.pes");
+
+        QCOMPARE(existence.check(path, std::chrono::milliseconds(5)), std::nullopt);
+        QTRY_COMPARE(probes.load(), 1);
+        // Asked again while the stat hangs: the last answer (none yet), and no second stat.
+        QCOMPARE(existence.check(path, std::chrono::milliseconds(5)), std::nullopt);
+        QCOMPARE(probes.load(), 1);
+
+        release.release();
+        QTRY_COMPARE(answered.count(), 1);
+        QCOMPARE(answered.first().at(0).toString(), path);
+        QCOMPARE(answered.first().at(1).toBool(), true);
+        QCOMPARE(existence.known(path), std::optional<bool>(true));
+
+        // The next question asks again; a hang now leaves the last answer standing.
+        answer = false;
+        QCOMPARE(existence.check(path, std::chrono::milliseconds(5)), std::optional<bool>(true));
+        QTRY_COMPARE(probes.load(), 2);
+        release.release();
+        QTRY_COMPARE(answered.count(), 2);
+        QCOMPARE(existence.known(path), std::optional<bool>(false));
+    }
+
+    // --- the list ------------------------------------------------------------------------------
+
+    void anEmptyLogShowsOnlyTheTitleAndTheEmptyText() {
+        RecentSendsView view(*m_state);
+        view.resize(360, 300);
+        view.show();
+        QCOMPARE(view.titleLabel()->fullText(), QStringLiteral("Recent"));
+        QVERIFY(isShown(view.titleLabel()));
+        QVERIFY(isShown(view.emptyLabel()));
+        QCOMPARE(view.emptyLabel()->fullText(), QStringLiteral("Designs you send appear here."));
+        QVERIFY(!isShown(view.hintLabel()));
+        QVERIFY(!isShown(view.clearButton()));
+        QVERIFY(!isShown(view.scrollArea()));
+        QVERIFY(view.cards().isEmpty());
+
+        m_state->setSendLog({entryFor(design(QStringLiteral("one.pes")))});
+        QVERIFY(isShown(view.hintLabel()));
+        QCOMPARE(view.hintLabel()->fullText(), QStringLiteral("Drag onto the drop zone to resend"));
+        QVERIFY(isShown(view.clearButton()));
+        QCOMPARE(view.clearButton()->text(), QStringLiteral("Clear"));
+        QVERIFY(isShown(view.scrollArea()));
+        QVERIFY(!isShown(view.emptyLabel()));
+    }
+
+    void theListFollowsTheLog() {
+        addStudio();
+        const QUrl rose = design(QStringLiteral("rose.pes"));
+        const QUrl tulip = design(QStringLiteral("tulip.dst"));
+        const QUrl daisy = design(QStringLiteral("daisy.pes"));
+        const SendLogEntry older = entryFor(tulip);
+        const SendLogEntry oldest = entryFor(daisy);
+        m_state->setSendLog({older, oldest});
+
+        RecentSendsView view(*m_state);
+        view.resize(360, 400);
+        view.show();
+        QCOMPARE(cardNames(view),
+                 (QStringList{QStringLiteral("tulip.dst"), QStringLiteral("daisy.pes")}));
+        RecentSendCard* tulipCard = view.cardFor(older.id);
+        QVERIFY(tulipCard);
+
+        // A real send appends at the front; the other cards stay the same widgets.
+        m_state->send({rose});
+        QTRY_COMPARE_WITH_TIMEOUT(cardNames(view).size(), 3, 10000);
+        QCOMPARE(cardNames(view).first(), QStringLiteral("rose.pes"));
+        QCOMPARE(view.cardFor(older.id), tulipCard);
+        RecentSendCard* roseCard = view.cards().first();
+        QVERIFY(roseCard->entry().ok);
+        QCOMPARE(roseCard->subtitle().left(17), QStringLiteral("Sent to Studio · "));
+        // Its thumbnail is drawn from the file's stitches.
+        QTRY_VERIFY(roseCard->thumbnail()->isLoaded());
+        QVERIFY(roseCard->thumbnail()->preview().has_value());
+
+        // Sending the daisy again moves it to the front as a new entry.
+        QSignalSpy batches(m_state.get(), &AppState::batchFinished);
+        m_state->send({daisy});
+        QVERIFY(batches.wait(10000));
+        QCOMPARE(cardNames(view),
+                 (QStringList{QStringLiteral("daisy.pes"), QStringLiteral("rose.pes"),
+                              QStringLiteral("tulip.dst")}));
+        QVERIFY(!view.cardFor(oldest.id));
+
+        // Removal through the card's own menu.
+        const QPointer<RecentSendCard> removed(tulipCard);
+        tulipCard->removeAction()->trigger();
+        QTRY_COMPARE(cardNames(view),
+                     (QStringList{QStringLiteral("daisy.pes"), QStringLiteral("rose.pes")}));
+        QTRY_VERIFY(!removed); // gone, not just hidden
+
+        // Clearing empties the list and the store at once.
+        QTest::mouseClick(view.clearButton(), Qt::LeftButton);
+        QVERIFY(view.cards().isEmpty());
+        QVERIFY(isShown(view.emptyLabel()));
+        QCOMPARE(m_store->read(QStringLiteral("bobbinlark.recentSends")).toByteArray(),
+                 QByteArray("[]"));
+        QVERIFY(!isShown(view.clearButton()));
+    }
+
+    void clearIsDisabledWhileSending() {
+        addStudio();
+        m_fake->setDelay(600);
+        m_state->setSendLog({entryFor(design(QStringLiteral("old.pes")))});
+        RecentSendsView view(*m_state);
+        view.show();
+        QVERIFY(view.clearButton()->isEnabled());
+
+        m_state->send({design(QStringLiteral("slow.pes"))});
+        QTRY_VERIFY(std::holds_alternative<SendStatuses::Sending>(m_state->sendStatus()));
+        QVERIFY(!view.clearButton()->isEnabled());
+        QTest::mouseClick(view.clearButton(), Qt::LeftButton);
+        QCOMPARE(view.cards().size(), 1);
+
+        QSignalSpy batches(m_state.get(), &AppState::batchFinished);
+        QVERIFY(batches.wait(10000));
+        QVERIFY(view.clearButton()->isEnabled());
+    }
+
+    // --- the card ------------------------------------------------------------------------------
+
+    void aCardShowsItsSend() {
+        addStudio();
+        const QUrl url = design(QStringLiteral("a very long name of a design that never ends.pes"));
+        const SendLogEntry entry = entryFor(url);
+        m_state->setSendLog({entry});
+        RecentSendsView view(*m_state);
+        view.resize(360, 300);
+        view.show();
+        RecentSendCard* card = view.cardFor(entry.id);
+        QVERIFY(card);
+        QTRY_VERIFY(card->thumbnail()->isLoaded());
+        QCOMPARE(card->thumbnail()->side(), 40.0);
+        QCOMPARE(card->statusMarked()->content(), card->thumbnail());
+        QCOMPARE(card->statusMarked()->badgeSymbol(), QStringLiteral("checkmark.circle.fill"));
+        QCOMPARE(card->cardOpacity(), 1.0);
+        QVERIFY(!card->graphicsEffect());
+        QCOMPARE(card->toolTip(), QStringLiteral("Drag onto the drop zone to send ") +
+                                      url.fileName() + QStringLiteral(" again"));
+        // The name is shortened in its middle: both ends stay.
+        const QString shown = card->nameLabel()->text();
+        QVERIFY2(shown.contains(QChar(0x2026)), qPrintable(shown));
+        QVERIFY(shown.startsWith(QLatin1String("a very")));
+        QVERIFY(shown.endsWith(QLatin1String(".pes")));
+        // Today: the time only.
+        QCOMPARE(card->subtitle(), QStringLiteral("Sent to Studio · ") +
+                                       QLocale().toString(entry.dateTime().toLocalTime().time(),
+                                                          QLocale::ShortFormat));
+        QCOMPARE(card->subtitleLabel()->tone(), Style::Tone::secondary);
+        QCOMPARE(card->width(), 336); // the list's padding, and no room taken by a scroll bar
+    }
+
+    void aFailedSendIsRedOnTwoLinesAtMost() {
+        addStudio();
+        const QString message = QStringLiteral(
+            "Couldn't reach the machine. Make sure it's on and connected to Wi-Fi, then try "
+            "again. If it still fails, restart the machine and check the network it joined.");
+        const SendLogEntry entry = entryFor(design(QStringLiteral("failed.pes")), false, message);
+        m_state->setSendLog({entry});
+        RecentSendsView view(*m_state);
+        view.resize(360, 300);
+        view.show();
+        RecentSendCard* card = view.cardFor(entry.id);
+        QVERIFY(card);
+        QCOMPARE(card->subtitle(), message);
+        QCOMPARE(card->subtitleLabel()->tone(), Style::Tone::red);
+        QCOMPARE(card->subtitleLabel()->textColor(),
+                 Style::color(Style::Tone::red, card->palette()));
+        QCOMPARE(card->statusMarked()->badgeSymbol(),
+                 QStringLiteral("exclamationmark.circle.fill"));
+        QTRY_VERIFY(card->subtitleLabel()->width() > 100);
+        const QStringList lines = card->subtitleLabel()->text().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines.last().endsWith(QChar(0x2026)));
+        // The card grew to hold both lines.
+        QVERIFY(card->subtitleLabel()->height() >=
+                2 * card->subtitleLabel()->fontMetrics().lineSpacing());
+
+        // A short message takes one line.
+        SendLogEntry brief = entry;
+        brief.message = QStringLiteral("The machine refused the design.");
+        m_state->setSendLog({brief});
+        QCOMPARE(card->subtitleLabel()->text(), brief.message);
+    }
+
+    void theActionsFollowTheFileAndTheMachine() {
+        const QUrl url = design(QStringLiteral("rules.pes"));
+        const SendLogEntry entry = entryFor(url);
+        m_state->setSendLog({entry});
+        RecentSendsView view(*m_state);
+        view.show();
+        RecentSendCard* card = view.cardFor(entry.id);
+
+        QStringList texts;
+        for (QAction* action : card->actionsMenu()->actions())
+            texts.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(texts, (QStringList{QStringLiteral("Send Again"), QStringLiteral("Show in Folder"),
+                                     QStringLiteral("-"), QStringLiteral("Remove from Recents")}));
+        // One menu behind the button and the context menu.
+
+        // No machine: nothing to send to.
+        QVERIFY(!card->sendAgainAction()->isEnabled());
+        QVERIFY(card->showInFolderAction()->isEnabled());
+        QVERIFY(card->removeAction()->isEnabled());
+        addStudio();
+        QVERIFY(card->sendAgainAction()->isEnabled());
+
+        // The file goes: the menu's rules follow when it opens.
+        QVERIFY(QFile::remove(url.toLocalFile()));
+        emit card->actionsMenu()->aboutToShow();
+        QVERIFY(!card->sendAgainAction()->isEnabled());
+        QVERIFY(!card->showInFolderAction()->isEnabled());
+        QVERIFY(card->removeAction()->isEnabled());
+
+        // Send Again sends the one file.
+        design(QStringLiteral("rules.pes"));
+        emit card->actionsMenu()->aboutToShow();
+        QVERIFY(card->sendAgainAction()->isEnabled());
+        QSignalSpy batches(m_state.get(), &AppState::batchFinished);
+        card->sendAgainAction()->trigger();
+        QVERIFY(batches.wait(10000));
+        QCOMPARE(receivedNames(), QList<QByteArray>{"rules.pes"});
+    }
+
+    void aMissingFileDimsTheCard() {
+        addStudio();
+        const QUrl url = design(QStringLiteral("moved.pes"));
+        const SendLogEntry entry = entryFor(url);
+        m_state->setSendLog({entry});
+        RecentSendsView view(*m_state);
+        view.resize(360, 300);
+        view.show();
+        RecentSendCard* card = view.cardFor(entry.id);
+        QVERIFY(card->exists());
+
+        // Moved away: the next drawing of the card notices.
+        QVERIFY(
+            QFile::rename(url.toLocalFile(), m_files.filePath(QStringLiteral("elsewhere.pes"))));
+        card->repaint();
+        QTRY_VERIFY(!card->exists());
+        QCOMPARE(card->subtitle(), QStringLiteral("File moved or deleted"));
+        QCOMPARE(card->subtitleLabel()->tone(), Style::Tone::secondary);
+        QCOMPARE(card->cardOpacity(), 0.6);
+        auto* dimming = qobject_cast<QGraphicsOpacityEffect*>(card->graphicsEffect());
+        QVERIFY(dimming);
+        QCOMPARE(dimming->opacity(), 0.6);
+        QVERIFY(card->toolTip().isEmpty());
+        QVERIFY(!card->sendAgainAction()->isEnabled());
+        QVERIFY(!card->showInFolderAction()->isEnabled());
+        QVERIFY(card->removeAction()->isEnabled());
+        // Its drag carries nothing a drop target could take.
+        const std::unique_ptr<QMimeData> data = card->dragData();
+        QVERIFY(data->formats().isEmpty());
+        QVERIFY(!RecentSendDrag::carriesType(data.get()));
+
+        // Back again: full look.
+        QVERIFY(
+            QFile::rename(m_files.filePath(QStringLiteral("elsewhere.pes")), url.toLocalFile()));
+        card->repaint();
+        QTRY_VERIFY(card->exists());
+        QVERIFY(!card->graphicsEffect());
+        QVERIFY(card->subtitle().startsWith(QLatin1String("Sent to Studio")));
+    }
+
+    void hoveringShowsTheMenuButton() {
+        const SendLogEntry entry = entryFor(design(QStringLiteral("hover.pes")));
+        m_state->setSendLog({entry});
+        RecentSendsView view(*m_state);
+        view.resize(360, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        RecentSendCard* card = view.cardFor(entry.id);
+        QVERIFY(!card->isHovering());
+        QVERIFY(!card->moreButton()->isVisible());
+        const double resting = card->backgroundOpacity();
+        const int nameWidth = card->nameLabel()->width();
+
+        QTest::mouseMove(card, card->rect().center());
+        QTRY_VERIFY(card->isHovering());
+        QVERIFY(card->moreButton()->isVisible());
+        QCOMPARE(card->moreButton()->toolTip(), QStringLiteral("More"));
+        QCOMPARE(card->backgroundOpacity(), 0.08);
+        QCOMPARE(resting, 0.045);
+        // The button's place is kept while hidden: the name does not move.
+        QCOMPARE(card->nameLabel()->width(), nameWidth);
+
+        // The button opens the card's menu.
+        QTest::mouseClick(card->moreButton(), Qt::LeftButton);
+        QTRY_VERIFY(card->actionsMenu()->isVisible());
+        card->actionsMenu()->hide();
+
+        QTest::mouseMove(&view, QPoint(5, 5));
+        QTRY_VERIFY(!card->isHovering());
+        QVERIFY(!card->moreButton()->isVisible());
+    }
+
+    void theContextMenuHoldsTheSameActions() {
+        const SendLogEntry entry = entryFor(design(QStringLiteral("context.pes")));
+        m_state->setSendLog({entry});
+        RecentSendsView view(*m_state);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        RecentSendCard* card = view.cardFor(entry.id);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, card->rect().center(),
+                                card->mapToGlobal(card->rect().center()));
+        QApplication::sendEvent(card, &event);
+        QTRY_VERIFY(card->actionsMenu()->isVisible());
+        // No machine saved.
+        QVERIFY(!card->sendAgainAction()->isEnabled());
+        card->actionsMenu()->hide();
+    }
+
+    void aDragCarriesTheEntryAndThePictureOfTheCard() {
+        const QUrl url = design(QStringLiteral("dragged.pes"));
+        const SendLogEntry entry = entryFor(url, false, QStringLiteral("Failed once."));
+        m_state->setSendLog({entry});
+        RecentSendsView view(*m_state);
+        view.resize(300, 300); // narrower than the drag picture
+        view.show();
+        RecentSendCard* card = view.cardFor(entry.id);
+
+        const std::unique_ptr<QMimeData> data = card->dragData();
+        QCOMPARE(data->data(RecentSendDrag::mimeType),
+                 entry.id.toString(QUuid::WithoutBraces).toUpper().toUtf8());
+        QCOMPARE(data->data(RecentSendDrag::mimeType).size(), 36);
+        QVERIFY(RecentSendDrag::isFromThisProcess(data.get(), nullptr));
+        QCOMPARE(RecentSendDrag::entryID(data.get()), std::optional<QUuid>(entry.id));
+        QCOMPARE(data->data(RecentSendCard::suggestedNameType), QByteArray("dragged.pes"));
+        QVERIFY(!data->hasUrls()); // not a file drag: only this program takes it
+
+        const int width = card->width();
+        const QPixmap image = card->dragImage();
+        QCOMPARE(qRound(image.width() / image.devicePixelRatio()), RecentSendCard::dragImageWidth);
+        QVERIFY(image.height() > 40);
+        QCOMPARE(card->width(), width); // the card is left as it was
+
+        // A missing file's card is pictured as for an existing one.
+        QVERIFY(QFile::remove(url.toLocalFile()));
+        card->refresh();
+        QVERIFY(!card->exists());
+        const QImage missing = card->dragImage().toImage();
+        QVERIFY(!card->exists());
+        QVERIFY(card->graphicsEffect());
+        // Full opacity in the picture: the name's text is as dark as on a present card.
+        QCOMPARE(missing.size(), image.toImage().size());
+    }
+
+    // --- the gallery ---------------------------------------------------------------------------
+
+    void galleryOfTheMainScreen() {
+        addStudio();
+        MainScreen screen(*m_state, [](const Screen&) {});
+        screen.setFixedSize(360, 520);
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&screen));
+        auto* view = qobject_cast<RecentSendsView*>(screen.recentSends());
+        QVERIFY(view);
+        const auto visibleThumbnailsLoaded = [view] {
+            for (RecentSendCard* card : view->cards()) {
+                if (card->isThumbnailShown() && !card->thumbnail()->isLoaded())
+                    return false;
+            }
+            return true;
+        };
+
+        QVERIFY(Gallery::render(screen, QStringLiteral("recents-empty")).saved);
+
+        m_state->setSendLog({entryFor(design(QStringLiteral("Rose garden.pes"), 6, 4))});
+        QTRY_VERIFY(view->cards().value(0) && view->cards().first()->isThumbnailShown());
+        QTRY_VERIFY(visibleThumbnailsLoaded());
+        QVERIFY(Gallery::render(screen, QStringLiteral("recents-one")).saved);
+
+        // Fifty sends of every kind.
+        QList<SendLogEntry> log;
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int i = 0; i < AppState::sendLogLimit; ++i) {
+            const bool dst = i % 3 == 1;
+            QString name = QStringLiteral("design %1.%2").arg(i + 1).arg(dst ? "dst" : "pes");
+            if (i % 7 == 2)
+                name = QStringLiteral("A wonderfully long design name for the front of a jacket "
+                                      "number %1.pes")
+                           .arg(i + 1);
+            QUrl url = design(QStringLiteral("full/") + name, 3 + i % 6, 1 + i % 5);
+            if (i % 9 == 4)
+                url = QUrl::fromLocalFile(m_files.filePath(QStringLiteral("gone/") + name));
+            const bool ok = i % 5 != 3;
+            const QString message =
+                i % 10 == 3 ? QStringLiteral("Couldn't reach the machine. Make sure it's on and "
+                                             "connected to Wi-Fi, then try again.")
+                            : QStringLiteral("The machine refused the design.");
+            const QDateTime when = i < 6 ? now.addSecs(-600 * i) : now.addDays(-(i / 3));
+            log.append(entryFor(url, ok, ok ? QString() : message, when));
+        }
+        m_state->setSendLog(log);
+        QTRY_VERIFY(view->cards().size() == AppState::sendLogLimit &&
+                    view->cards().first()->isThumbnailShown());
+        QTRY_VERIFY(visibleThumbnailsLoaded());
+        QVERIFY(Gallery::render(screen, QStringLiteral("recents-full")).saved);
+
+        // Scrolled down to the missing and failed ones.
+        QScrollBar* bar = view->scrollArea()->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        bar->setValue(view->cards().at(4)->y());
+        QTRY_VERIFY(view->cards().at(7)->isThumbnailShown());
+        QTRY_VERIFY(visibleThumbnailsLoaded());
+        QVERIFY(Gallery::render(screen, QStringLiteral("recents-scrolled")).saved);
+        bar->setValue(0);
+
+        // A hovered card with its menu open, drawn over the screen where it pops up.
+        RecentSendCard* card = view->cards().first();
+        QTest::mouseMove(card, card->rect().center());
+        QTRY_VERIFY(card->moreButton()->isVisible());
+        QTest::mouseClick(card->moreButton(), Qt::LeftButton);
+        QMenu* menu = card->actionsMenu();
+        QTRY_VERIFY(menu->isVisible());
+        for (const auto& [palette, suffix] : {std::pair{Gallery::lightPalette(), "light"},
+                                              std::pair{Gallery::darkPalette(), "dark"}}) {
+            screen.setPalette(palette);
+            screen.setAutoFillBackground(true);
+            menu->setPalette(palette);
+            QImage shot = screen.grab().toImage();
+            QPainter painter(&shot);
+            painter.drawPixmap(menu->pos() - screen.mapToGlobal(QPoint(0, 0)), menu->grab());
+            painter.end();
+            QVERIFY(shot.save(Gallery::directory() + QStringLiteral("/recents-hover-menu-") +
+                              QLatin1String(suffix) + QStringLiteral(".png")));
+        }
+        menu->hide();
+        screen.setPalette(QPalette());
+    }
+
+    // --- showing a file in the file manager ----------------------------------------------------
+
+    void showInFolderAsksTheFileManager() {
+        if (m_busAddress.isEmpty())
+            QSKIP("dbus-daemon is not installed: the file manager call is not exercised");
+        QDBusConnection server =
+            QDBusConnection::connectToBus(m_busAddress, QStringLiteral("file-manager"));
+        QVERIFY(server.isConnected());
+        FileManagerService service;
+        QVERIFY(server.registerObject(QString::fromLatin1(FileReveal::objectPath), &service,
+                                      QDBusConnection::ExportAllSlots));
+        QVERIFY(server.registerService(QString::fromLatin1(FileReveal::service)));
+        const auto done = qScopeGuard([&server] {
+            server.unregisterService(QString::fromLatin1(FileReveal::service));
+            QDBusConnection::disconnectFromBus(QStringLiteral("file-manager"));
+        });
+
+        const QUrl url = design(QStringLiteral("with space/shown #1.pes"));
+        const SendLogEntry entry = entryFor(url);
+        m_state->setSendLog({entry});
+        RecentSendsView view(*m_state);
+        view.show();
+        view.cardFor(entry.id)->showInFolderAction()->trigger();
+        QTRY_COMPARE(service.shown.size(), 1);
+        QCOMPARE(service.shown.first(), QStringList{QString::fromUtf8(url.toEncoded())});
+        QVERIFY(
+            service.shown.first().first().contains(QLatin1String("with%20space/shown%20%231.pes")));
+    }
+
+    void showInFolderOpensTheFolderWithoutAFileManager() {
+        if (m_busAddress.isEmpty())
+            QSKIP("dbus-daemon is not installed: the file manager call is not exercised");
+        FolderOpener opener;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &opener, "open");
+        const auto done =
+            qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); });
+
+        const QUrl url = design(QStringLiteral("nobody/listens.pes"));
+        QSignalSpy finished(FileReveal::reveal(url), &FileReveal::Request::finished);
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(finished.first().first().toBool(), false);
+        QCOMPARE(opener.opened,
+                 QList<QUrl>{QUrl::fromLocalFile(m_files.filePath(QStringLiteral("nobody")))});
+
+        // No bus at all: the same.
+        QSignalSpy offline(FileReveal::reveal(url, QDBusConnection(QStringLiteral("no such bus"))),
+                           &FileReveal::Request::finished);
+        QVERIFY(offline.wait(5000));
+        QCOMPARE(opener.opened.size(), 2);
+    }
+};
+
+QTEST_MAIN(TestRecentSends)
+#include "test_recent_sends.moc"
