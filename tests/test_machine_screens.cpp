@@ -602,23 +602,23 @@ private slots:
         QTest::addColumn<QString>("expectedPins");  // "none", "kept" or "reported"
         const QString absent;
         QTest::newRow("add, nothing but the address")
-            << false << "192.168.1.50"
+            << false << "127.0.12.90"
             << "443"
             << ""
-            << "" << false << "192.168.1.50" << absent << "none";
+            << "" << false << "127.0.12.90" << absent << "none";
         QTest::newRow("add after a test, name left empty")
             << false << "fake"
             << "fake"
             << ""
             << "" << true << "Fake Machine" << absent << "reported";
-        QTest::newRow("add, name and model with spaces") << false << "192.168.1.50"
+        QTest::newRow("add, name and model with spaces") << false << "127.0.12.90"
                                                          << "443"
                                                          << " \tStudio \t"
                                                          << "  PR680W " << false << "Studio"
                                                          << "  PR680W "
                                                          << "none";
         QTest::newRow("add, model of only spaces")
-            << false << "192.168.1.50"
+            << false << "127.0.12.90"
             << "443"
             << "Studio"
             << " \t " << false << "Studio" << absent << "none";
