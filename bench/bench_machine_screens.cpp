@@ -83,13 +83,10 @@ void BM_OpenMachinesList20(benchmark::State& state) {
     TemporaryStore store;
     std::unique_ptr<AppState> appState = quietState(store);
     for (int i = 0; i < 20; ++i) {
-        appState->addMachine(SavedMachine{QUuid::createUuid(),
-                                          QStringLiteral("Machine %1").arg(i + 1),
-                                          QStringLiteral("192.168.1.%1").arg(100 + i),
-                                          i % 3 == 0 ? 8443 : 443,
-                                          std::nullopt,
-                                          std::nullopt,
-                                          std::nullopt});
+        appState->addMachine(
+            SavedMachine{QUuid::createUuid(), QStringLiteral("Machine %1").arg(i + 1),
+                         QStringLiteral("192.168.1.%1").arg(100 + i), i % 3 == 0 ? 8443 : 443,
+                         std::nullopt, std::nullopt, std::nullopt});
     }
     PopoverView view(*appState);
     view.show();

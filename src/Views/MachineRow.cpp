@@ -80,7 +80,23 @@ MachineRow::MachineRow(AppState& appState, const SavedMachine& machine,
     });
     row->addWidget(m_main, 1);
 
-    // The same menu for the actions button and the right click.
+    m_actionsButton = new HeaderButton(QStringLiteral("ellipsis.circle"), this);
+    m_actionsButton->setSymbolSize(Style::symbolSize(Style::TextStyle::title3));
+    m_actionsButton->setSymbolTone(Style::Tone::secondary);
+    // The menu is made when it is first wanted: a list of many machines opens faster.
+    m_actionsButton->installEventFilter(this);
+    row->addWidget(m_actionsButton, 0, Qt::AlignVCenter);
+
+    connect(&m_appState, &AppState::selectedMachineIDChanged, this, &MachineRow::refresh);
+    connect(&m_appState, &AppState::machinesChanged, this, &MachineRow::refresh);
+    connect(&m_appState, &AppState::reachabilityChanged, this, &MachineRow::refresh);
+    refresh();
+}
+
+QMenu* MachineRow::actionsMenu() {
+    if (m_menu)
+        return m_menu;
+    // One menu for the actions button and the right click.
     m_menu = new QMenu(this);
     connect(m_menu->addAction(QStringLiteral("Machine Info")), &QAction::triggered, this,
             [this] { m_onAction(Screen::machineInfo(m_machine)); });
@@ -91,17 +107,14 @@ MachineRow::MachineRow(AppState& appState, const SavedMachine& machine,
     m_menu->addSeparator();
     connect(m_menu->addAction(QStringLiteral("Remove…")), &QAction::triggered, this,
             [this] { m_onRemove(m_machine); });
-
-    m_actionsButton = new HeaderButton(QStringLiteral("ellipsis.circle"), this);
-    m_actionsButton->setSymbolSize(Style::symbolSize(Style::TextStyle::title3));
-    m_actionsButton->setSymbolTone(Style::Tone::secondary);
     m_actionsButton->setMenu(m_menu);
-    row->addWidget(m_actionsButton, 0, Qt::AlignVCenter);
+    return m_menu;
+}
 
-    connect(&m_appState, &AppState::selectedMachineIDChanged, this, &MachineRow::refresh);
-    connect(&m_appState, &AppState::machinesChanged, this, &MachineRow::refresh);
-    connect(&m_appState, &AppState::reachabilityChanged, this, &MachineRow::refresh);
-    refresh();
+bool MachineRow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_actionsButton && event->type() == QEvent::MouseButtonPress)
+        actionsMenu();
+    return QWidget::eventFilter(watched, event);
 }
 
 void MachineRow::setMachine(const SavedMachine& machine) {
@@ -156,6 +169,6 @@ void MachineRow::paintEvent(QPaintEvent*) {
 }
 
 void MachineRow::contextMenuEvent(QContextMenuEvent* event) {
-    m_menu->popup(event->globalPos());
+    actionsMenu()->popup(event->globalPos());
     event->accept();
 }

@@ -41,14 +41,15 @@ public:
 
     QAbstractButton* mainButton() const { return m_main; }
     HeaderButton* actionsButton() const { return m_actionsButton; }
-    // The one menu behind the actions button and the right click.
-    QMenu* actionsMenu() const { return m_menu; }
+    // The one menu behind the actions button and the right click, made on first use.
+    QMenu* actionsMenu();
     SymbolView* checkmark() const { return m_checkmark; }
     StyledLabel* nameLabel() const { return m_name; }
     StyledLabel* detailLabel() const { return m_detail; }
     StatusDot* statusDot() const { return m_dot; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -67,5 +68,5 @@ private:
     StatusDot* m_dot;
     StyledLabel* m_detail;
     HeaderButton* m_actionsButton;
-    QMenu* m_menu;
+    QMenu* m_menu = nullptr;
 };
