@@ -3,6 +3,7 @@
 #include "Support/Style.h"
 #include "Support/Symbols.h"
 
+#include <QFocusEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -56,6 +57,13 @@ void ControlButton::leaveEvent(QEvent* event) {
     QPushButton::leaveEvent(event);
 }
 
+void ControlButton::focusInEvent(QFocusEvent* event) {
+    m_keyboardFocus = event->reason() == Qt::TabFocusReason ||
+                      event->reason() == Qt::BacktabFocusReason ||
+                      event->reason() == Qt::ShortcutFocusReason;
+    QPushButton::focusInEvent(event);
+}
+
 void ControlButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -87,7 +95,7 @@ void ControlButton::paintEvent(QPaintEvent*) {
             QPen(Style::withOpacity(Style::color(Style::Tone::primary, colors), 0.12), 1));
         painter.drawPath(shape);
     }
-    if (hasFocus() && focusPolicy() != Qt::NoFocus) {
+    if (hasFocus() && m_keyboardFocus) {
         painter.setPen(QPen(Style::withOpacity(Style::color(Style::Tone::accent, colors), 0.6), 2));
         painter.drawPath(shape);
     }

@@ -27,6 +27,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     int symbolSize() const;
@@ -35,4 +36,6 @@ private:
     Size m_size;
     QString m_symbol;
     bool m_isHovering = false;
+    // The focus ring shows only for focus reached from the keyboard.
+    bool m_keyboardFocus = false;
 };

@@ -5,7 +5,9 @@
 #include "Support/SewingMachineIcon.h"
 #include "Support/Style.h"
 #include "Views/Divider.h"
+#include "Views/DropZone.h"
 #include "Views/HeaderButton.h"
+#include "Views/MachineBar.h"
 #include "Views/RecentSendsView.h"
 #include "Views/StyledLabel.h"
 
@@ -115,14 +117,12 @@ QWidget* MainScreen::makeHeader() {
 
 // --- The parts below the header ------------------------------------------------------------------
 
-QWidget* MainScreen::makeMachineBar() {
-    auto* bar = new QWidget(this);
-    bar->setFixedHeight(44);
-    return bar;
+MachineBar* MainScreen::makeMachineBar() {
+    return new MachineBar(m_appState, m_navigate, this);
 }
 
-QWidget* MainScreen::makeDropZone() {
-    return new QWidget(this);
+DropZone* MainScreen::makeDropZone() {
+    return new DropZone(m_appState, this);
 }
 
 QWidget* MainScreen::makeRecentSends() {

@@ -8,6 +8,8 @@
 
 class AppState;
 class CloseButton;
+class DropZone;
+class MachineBar;
 class HeaderButton;
 class LoginItem;
 class QAction;
@@ -35,8 +37,8 @@ public:
     QLabel* glyph() const { return m_glyph; }
 
     // The three parts below the header.
-    QWidget* machineBar() const { return m_machineBar; }
-    QWidget* dropZone() const { return m_dropZone; }
+    MachineBar* machineBar() const { return m_machineBar; }
+    DropZone* dropZone() const { return m_dropZone; }
     QWidget* recentSends() const { return m_recentSends; }
 
     static constexpr int dropZoneHeight = 170;
@@ -46,8 +48,8 @@ protected:
 
 private:
     QWidget* makeHeader();
-    QWidget* makeMachineBar();
-    QWidget* makeDropZone();
+    MachineBar* makeMachineBar();
+    DropZone* makeDropZone();
     QWidget* makeRecentSends();
     void updateGlyph();
 
@@ -62,7 +64,7 @@ private:
     QAction* m_startAtLogin = nullptr;
     QAction* m_quitAction = nullptr;
     CloseButton* m_closeButton = nullptr;
-    QWidget* m_machineBar = nullptr;
-    QWidget* m_dropZone = nullptr;
+    MachineBar* m_machineBar = nullptr;
+    DropZone* m_dropZone = nullptr;
     QWidget* m_recentSends = nullptr;
 };

@@ -45,8 +45,12 @@ bool isFromThisProcess(const QMimeData* data, const QObject* source) {
 std::optional<QUuid> entryID(const QMimeData* data) {
     if (!carriesType(data))
         return std::nullopt;
+    return entryID(data->data(mimeType));
+}
+
+std::optional<QUuid> entryID(const QByteArray& bytes) {
     // Decoding replaces invalid sequences; only the canonical 36-character form is an id.
-    const QString text = QString::fromUtf8(data->data(mimeType));
+    const QString text = QString::fromUtf8(bytes);
     if (text.size() != 36)
         return std::nullopt;
     const QUuid id = QUuid::fromString(text);

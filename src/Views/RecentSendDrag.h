@@ -28,5 +28,7 @@ bool isFromThisProcess(const QMimeData* data, const QObject* source);
 
 // The entry id the data names; absent when its text is not a UUID.
 std::optional<QUuid> entryID(const QMimeData* data);
+// The entry id in the bytes of a recent-send item.
+std::optional<QUuid> entryID(const QByteArray& bytes);
 
 } // namespace RecentSendDrag

@@ -10,6 +10,8 @@ StyledLabel::StyledLabel(const QString& text, Style::TextStyle textStyle, QFont:
     , m_fullText(text)
     , m_tone(tone) {
     setTextFormat(Qt::PlainText);
+    // Inside a button the inherited background role would make the text ButtonText.
+    setForegroundRole(QPalette::WindowText);
     setFont(Style::withWeight(Style::font(textStyle), weight));
     applyTone();
     relayout();
@@ -123,9 +125,14 @@ bool StyledLabel::hasHeightForWidth() const {
 
 int StyledLabel::heightForWidth(int width) const {
     const QMargins margins = contentsMargins();
-    const qsizetype lines =
-        m_maximumLines == 1 ? 1 : linesFor(width - margins.left() - margins.right()).size();
-    return int(lines) * lineHeight() + margins.top() + margins.bottom();
+    const int inner = width - margins.left() - margins.right();
+    // Measured the way the text is drawn, so the last line's descenders are never cut.
+    const QString shown = linesFor(inner).join(QLatin1Char('\n'));
+    const int textHeight =
+        fontMetrics()
+            .boundingRect(QRect(0, 0, std::max(1, inner), 100000), int(alignment()), shown)
+            .height();
+    return std::max(textHeight, lineHeight()) + margins.top() + margins.bottom();
 }
 
 void StyledLabel::changeEvent(QEvent* event) {

@@ -71,6 +71,9 @@ Shots render(QWidget& widget, const QString& name) {
     const auto shoot = [&widget](const QPalette& palette) {
         widget.setPalette(palette);
         widget.setAutoFillBackground(true);
+        // Layouts settle through posted events, as they would before the next paint on screen.
+        for (int round = 0; round < 3; ++round)
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         if (QLayout* layout = widget.layout())
             layout->activate();
         return widget.grab().toImage();

@@ -1,0 +1,436 @@
+#include "Views/DropZone.h"
+
+#include "AppState.h"
+#include "Models/StitchFileTypes.h"
+#include "Support/Overloaded.h"
+#include "Support/Symbols.h"
+#include "Views/ControlButton.h"
+#include "Views/RecentSendDrag.h"
+#include "Views/StyledLabel.h"
+
+#include <QDragEnterEvent>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+#include <QVariantAnimation>
+
+namespace {
+
+// A thin bar drawn from the style's colours: a faint track and the accent for what is done,
+// the same in every theme.
+class ThinProgressBar : public QProgressBar {
+public:
+    using QProgressBar::QProgressBar;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF track = QRectF(rect());
+        const double radius = track.height() / 2;
+        QPainterPath trackPath;
+        trackPath.addRoundedRect(track, radius, radius);
+        painter.fillPath(trackPath,
+                         Style::withOpacity(Style::color(Style::Tone::primary, palette()), 0.12));
+        const int span = maximum() - minimum();
+        if (span <= 0 || value() <= minimum())
+            return;
+        const double done = double(value() - minimum()) / span;
+        QPainterPath fill;
+        fill.addRoundedRect(QRectF(track.x(), track.y(),
+                                   std::max(track.height(), track.width() * done), track.height()),
+                            radius, radius);
+        painter.fillPath(fill, Style::color(Style::Tone::accent, palette()));
+    }
+};
+
+constexpr int inset = 16;
+constexpr int iconSize = 30;
+constexpr double cornerRadius = 12;
+
+QString sendingText(const QString& fileName) {
+    return QStringLiteral("Sending ") + fileName + QStringLiteral("…");
+}
+
+QString extensionsLine() {
+    QStringList parts;
+    for (const QString& extension : StitchFileTypes::sendableExtensions())
+        parts << QLatin1Char('.') + extension;
+    return parts.join(QStringLiteral("  "));
+}
+
+// A column whose items are centred, with stretch above and below.
+QVBoxLayout* centredColumn(QWidget* page, int spacing) {
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(spacing);
+    column->addStretch(1);
+    return column;
+}
+
+} // namespace
+
+DropZone::DropZone(AppState& appState, QWidget* parent)
+    : QWidget(parent)
+    , m_appState(appState)
+    , m_targetedAnimation(new QVariantAnimation(this))
+    , m_fade(new QVariantAnimation(this)) {
+    setAcceptDrops(true);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+
+    m_targetedAnimation->setDuration(targetedAnimationMs);
+    m_targetedAnimation->setEasingCurve(QEasingCurve::OutCubic);
+    connect(m_targetedAnimation, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) {
+                m_targetedAmount = value.toDouble();
+                update();
+            });
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(inset, inset, inset, inset);
+    m_body = new QWidget(this);
+    outer->addWidget(m_body);
+    m_pages = new QStackedLayout(m_body);
+
+    // Icon, title, detail, and the OK button of an error.
+    m_messagePage = new QWidget(m_body);
+    QVBoxLayout* message = centredColumn(m_messagePage, 6);
+    m_icon = new QLabel(m_messagePage);
+    m_icon->setFixedSize(iconSize, iconSize + 2);
+    m_icon->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    message->addWidget(m_icon, 0, Qt::AlignHCenter);
+    m_title = new StyledLabel({}, Style::TextStyle::callout, QFont::Medium, Style::Tone::primary,
+                              m_messagePage);
+    m_title->setMaximumLines(2);
+    m_title->setAlignment(Qt::AlignHCenter);
+    message->addWidget(m_title);
+    m_detail = new StyledLabel({}, Style::TextStyle::caption, QFont::Normal, Style::Tone::secondary,
+                               m_messagePage);
+    m_detail->setMaximumLines(3);
+    m_detail->setAlignment(Qt::AlignHCenter);
+    message->addWidget(m_detail);
+    m_okRow = new QWidget(m_messagePage);
+    auto* okLayout = new QHBoxLayout(m_okRow);
+    okLayout->setContentsMargins(0, 8 - 6, 0, 0);
+    m_ok = new ControlButton(QStringLiteral("OK"), ControlButton::Kind::bordered,
+                             ControlButton::Size::small, m_okRow);
+    connect(m_ok, &QPushButton::clicked, this, [this] { m_appState.dismissStatus(); });
+    okLayout->addWidget(m_ok, 0, Qt::AlignHCenter);
+    message->addWidget(m_okRow);
+    message->addStretch(1);
+    m_pages->addWidget(m_messagePage);
+
+    // Progress, file name, and "I of N".
+    m_sendingPage = new QWidget(m_body);
+    QVBoxLayout* sending = centredColumn(m_sendingPage, 10);
+    m_progress = new ThinProgressBar(m_sendingPage);
+    m_progress->setTextVisible(false);
+    m_progress->setFixedWidth(200);
+    m_progress->setFixedHeight(6);
+    sending->addWidget(m_progress, 0, Qt::AlignHCenter);
+    m_sendingLine = new StyledLabel({}, Style::TextStyle::callout, QFont::Medium,
+                                    Style::Tone::primary, m_sendingPage);
+    m_sendingLine->setElideMode(Qt::ElideMiddle);
+    m_sendingLine->setAlignment(Qt::AlignHCenter);
+    sending->addWidget(m_sendingLine);
+    m_indexLine = new StyledLabel({}, Style::TextStyle::caption, QFont::Normal,
+                                  Style::Tone::secondary, m_sendingPage);
+    m_indexLine->setAlignment(Qt::AlignHCenter);
+    sending->addWidget(m_indexLine);
+    sending->addStretch(1);
+    m_pages->addWidget(m_sendingPage);
+
+    // Status changes fade the new content in; the effect is off while nothing animates, so a
+    // resting panel paints directly.
+    m_fadeEffect = new QGraphicsOpacityEffect(m_body);
+    m_fadeEffect->setEnabled(false);
+    m_body->setGraphicsEffect(m_fadeEffect);
+    m_fade->setEasingCurve(QEasingCurve::OutCubic);
+    m_fade->setStartValue(0.0);
+    m_fade->setEndValue(1.0);
+    connect(m_fade, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) { m_fadeEffect->setOpacity(value.toDouble()); });
+    connect(m_fade, &QVariantAnimation::finished, this,
+            [this] { m_fadeEffect->setEnabled(false); });
+
+    connect(&m_appState, &AppState::sendStatusChanged, this, &DropZone::refresh);
+    connect(&m_appState, &AppState::selectedMachineIDChanged, this, &DropZone::refresh);
+    connect(&m_appState, &AppState::machinesChanged, this, &DropZone::refresh);
+    refresh();
+}
+
+QString DropZone::title() const {
+    return m_content == Content::sending ? QString() : m_title->fullText();
+}
+
+QString DropZone::detail() const {
+    return m_content == Content::sending ? QString() : m_detail->fullText();
+}
+
+QString DropZone::sendingLine() const {
+    return m_content == Content::sending ? m_sendingLine->fullText() : QString();
+}
+
+QString DropZone::indexLine() const {
+    return m_content == Content::sending && m_indexLine->isVisibleTo(m_sendingPage)
+               ? m_indexLine->fullText()
+               : QString();
+}
+
+bool DropZone::isAnimating() const {
+    return m_fade->state() == QAbstractAnimation::Running ||
+           m_targetedAnimation->state() == QAbstractAnimation::Running;
+}
+
+void DropZone::refresh() {
+    const std::optional<SavedMachine> machine = m_appState.selectedMachine();
+    const Content before = m_content;
+    const QString beforeTitle = m_title->fullText();
+
+    if (m_isTargeted) {
+        m_content = Content::targeted;
+        showMessage(QStringLiteral("arrow.down.circle.fill"), Style::Tone::accent,
+                    QStringLiteral("Release to send"),
+                    machine ? QStringLiteral("to ") + machine->name : QString());
+    } else {
+        std::visit(
+            Overloaded{
+                [&](const SendStatuses::Idle&) {
+                    m_content = Content::idle;
+                    if (machine) {
+                        showMessage(QStringLiteral("square.and.arrow.down"), Style::Tone::secondary,
+                                    QStringLiteral("Drop designs to send to ") + machine->name,
+                                    extensionsLine());
+                    } else {
+                        showMessage(QStringLiteral("square.and.arrow.down"), Style::Tone::secondary,
+                                    QStringLiteral("Drop designs here"),
+                                    QStringLiteral("Set up your machine above first."));
+                    }
+                },
+                [&](const SendStatuses::Sending& sending) {
+                    m_content = Content::sending;
+                    const bool batch = sending.total >= 2;
+                    m_progress->setRange(0, batch ? int(sending.total) : 1);
+                    m_progress->setValue(batch ? int(sending.index - 1) : 0);
+                    m_sendingLine->setText(sendingText(sending.fileName));
+                    m_indexLine->setText(
+                        batch ? QStringLiteral("%1 of %2").arg(sending.index).arg(sending.total)
+                              : QString());
+                    m_indexLine->setVisible(batch);
+                    m_pages->setCurrentWidget(m_sendingPage);
+                },
+                [&](const SendStatuses::Sent& sent) {
+                    m_content = Content::sent;
+                    showMessage(QStringLiteral("checkmark.circle.fill"), Style::Tone::green,
+                                QStringLiteral("Sent ") + sent.summary + QStringLiteral(" to ") +
+                                    sent.machine,
+                                QStringLiteral("On the machine, open the pattern retrieve screen "
+                                               "and pick the wireless pocket."));
+                },
+                [&](const SendStatuses::Error& error) {
+                    m_content = Content::error;
+                    showMessage(QStringLiteral("exclamationmark.triangle.fill"),
+                                Style::Tone::orange, QString(), error.message);
+                },
+            },
+            m_appState.sendStatus());
+    }
+    m_okRow->setVisible(m_content == Content::error);
+
+    const bool targetedChange = (before == Content::targeted) != (m_content == Content::targeted);
+    if (targetedChange)
+        fadeIn(targetedAnimationMs);
+    else if (before != m_content || beforeTitle != m_title->fullText())
+        fadeIn(statusAnimationMs);
+}
+
+void DropZone::showMessage(const QString& icon, Style::Tone tone, const QString& title,
+                           const QString& detail) {
+    m_iconName = icon;
+    m_iconTone = tone;
+    updateIcon();
+    m_title->setText(title);
+    m_title->setVisible(!title.isEmpty());
+    m_detail->setText(detail);
+    m_detail->setVisible(!detail.isEmpty());
+    m_pages->setCurrentWidget(m_messagePage);
+}
+
+void DropZone::updateIcon() {
+    m_icon->setPixmap(Symbols::pixmap(m_iconName, iconSize, Style::color(m_iconTone, palette()),
+                                      devicePixelRatioF()));
+}
+
+void DropZone::fadeIn(int durationMs) {
+    // Never on a hidden panel: there is nothing to see, and no reason to keep a timer going.
+    if (!isVisible())
+        return;
+    m_fade->stop();
+    m_fade->setDuration(durationMs);
+    m_fadeEffect->setOpacity(0);
+    m_fadeEffect->setEnabled(true);
+    m_fade->start();
+}
+
+void DropZone::setTargeted(bool targeted) {
+    if (targeted == m_isTargeted)
+        return;
+    m_isTargeted = targeted;
+    m_targetedAnimation->stop();
+    if (isVisible()) {
+        m_targetedAnimation->setStartValue(m_targetedAmount);
+        m_targetedAnimation->setEndValue(targeted ? 1.0 : 0.0);
+        m_targetedAnimation->start();
+    } else {
+        m_targetedAmount = targeted ? 1.0 : 0.0;
+    }
+    refresh();
+}
+
+void DropZone::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange && !m_iconName.isEmpty())
+        updateIcon();
+    QWidget::changeEvent(event);
+}
+
+void DropZone::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPalette& colors = palette();
+    const double targeted = m_targetedAmount;
+    const QColor accent = Style::color(Style::Tone::accent, colors);
+
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+    painter.fillPath(shape, Style::withOpacity(Style::color(Style::Tone::primary, colors),
+                                               0.03 * (1 - targeted)));
+    if (targeted > 0)
+        painter.fillPath(shape, Style::withOpacity(accent, 0.12 * targeted));
+
+    // Borders are stroked inside the edge: the path is inset by half the pen.
+    if (targeted < 1) {
+        constexpr double width = 1.5;
+        QPen dashed(
+            Style::withOpacity(Style::color(Style::Tone::secondary, colors), 0.35 * (1 - targeted)),
+            width, Qt::CustomDashLine, Qt::FlatCap);
+        dashed.setDashPattern({6 / width, 4 / width});
+        painter.setPen(dashed);
+        painter.setBrush(Qt::NoBrush);
+        const double half = width / 2;
+        painter.drawRoundedRect(QRectF(rect()).adjusted(half, half, -half, -half),
+                                cornerRadius - half, cornerRadius - half);
+    }
+    if (targeted > 0) {
+        constexpr double width = 2;
+        painter.setPen(QPen(Style::withOpacity(accent, targeted), width));
+        painter.setBrush(Qt::NoBrush);
+        const double half = width / 2;
+        painter.drawRoundedRect(QRectF(rect()).adjusted(half, half, -half, -half),
+                                cornerRadius - half, cornerRadius - half);
+    }
+}
+
+// --- Dropping ------------------------------------------------------------------------------------
+
+QList<DropZone::Item> DropZone::items(const QMimeData* data, bool fromThisProcess) {
+    if (!data)
+        return {};
+    // A recent send is one item, never also tried as a file; from another program the type
+    // means nothing.
+    if (fromThisProcess && RecentSendDrag::carriesType(data))
+        return {Item{std::nullopt, data->data(RecentSendDrag::mimeType)}};
+    QList<Item> result;
+    for (const QUrl& url : data->urls())
+        result.append(Item{url, std::nullopt});
+    return result;
+}
+
+bool DropZone::accepts(const QMimeData* data, bool fromThisProcess) {
+    if (!data)
+        return false;
+    if (fromThisProcess && RecentSendDrag::carriesType(data))
+        return true;
+    const QList<QUrl> urls = data->urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+}
+
+std::optional<QUrl> DropZone::loadURL(const Item& item, const QList<SendLogEntry>& recents) {
+    if (item.recentSend) {
+        const std::optional<QUuid> id = RecentSendDrag::entryID(*item.recentSend);
+        if (!id)
+            return std::nullopt;
+        for (const SendLogEntry& entry : recents) {
+            if (entry.id == *id)
+                return entry.fileURL;
+        }
+        return std::nullopt;
+    }
+    if (item.url && item.url->scheme() == QLatin1String("file"))
+        return *item.url;
+    return std::nullopt;
+}
+
+bool DropZone::handleDrop(const QList<Item>& dropped) {
+    // The recents as they are now: an entry removed while the drag was under way is gone.
+    const QList<SendLogEntry> recents = m_appState.sendLog();
+    AppState* state = &m_appState;
+    // The state outlives any screen, so a drop is sent even if this panel goes meanwhile.
+    QMetaObject::invokeMethod(
+        state,
+        [state, dropped, recents] {
+            QList<QUrl> urls;
+            for (const Item& item : dropped) {
+                if (std::optional<QUrl> url = loadURL(item, recents))
+                    urls.append(*url);
+            }
+            state->send(urls);
+        },
+        Qt::QueuedConnection);
+    return true;
+}
+
+void DropZone::dragEnterEvent(QDragEnterEvent* event) {
+    const bool own = RecentSendDrag::isFromThisProcess(event->mimeData(), event->source());
+    if (!accepts(event->mimeData(), own)) {
+        event->ignore();
+        return;
+    }
+    // Always a copy: a file manager must never delete what it dropped here.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    setTargeted(true);
+}
+
+void DropZone::dragMoveEvent(QDragMoveEvent* event) {
+    const bool own = RecentSendDrag::isFromThisProcess(event->mimeData(), event->source());
+    if (!accepts(event->mimeData(), own)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void DropZone::dragLeaveEvent(QDragLeaveEvent* event) {
+    setTargeted(false);
+    event->accept();
+}
+
+void DropZone::dropEvent(QDropEvent* event) {
+    setTargeted(false);
+    const bool own = RecentSendDrag::isFromThisProcess(event->mimeData(), event->source());
+    if (!accepts(event->mimeData(), own)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    handleDrop(items(event->mimeData(), own));
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "SendLogEntry.h"
+#include "Support/Style.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QUrl>
+#include <QWidget>
+
+#include <optional>
+
+class AppState;
+class QGraphicsOpacityEffect;
+class QMimeData;
+class QProgressBar;
+class QPushButton;
+class QStackedLayout;
+class QVariantAnimation;
+class StyledLabel;
+class QLabel;
+
+// The rounded panel designs are dropped on. It shows what the send pipeline is doing, says
+// where designs will go when idle, and turns the accent colour while a drag of files (or of a
+// recent send from this program) is over it. Dropped items are resolved to file URLs in drop
+// order and handed to the pipeline in one request.
+class DropZone : public QWidget {
+    Q_OBJECT
+
+public:
+    // One dropped item: a file URL, or a recent send naming its log entry.
+    struct Item {
+        std::optional<QUrl> url;
+        std::optional<QByteArray> recentSend;
+    };
+
+    // What the panel shows.
+    enum class Content { targeted, idle, sending, sent, error };
+
+    explicit DropZone(AppState& appState, QWidget* parent = nullptr);
+
+    bool isTargeted() const { return m_isTargeted; }
+    Content content() const { return m_content; }
+
+    // The visible texts and pieces, for tests and the gallery.
+    QString iconName() const { return m_iconName; }
+    QString title() const;
+    QString detail() const;
+    QString sendingLine() const;
+    QString indexLine() const;
+    QProgressBar* progressBar() const { return m_progress; }
+    QPushButton* okButton() const { return m_ok; }
+    // Whether a change is still animating.
+    bool isAnimating() const;
+
+    // The items of a drag's data, in order: a recent send (only when the drag is this
+    // process's own) stands alone; otherwise one item per URL.
+    static QList<Item> items(const QMimeData* data, bool fromThisProcess);
+    // Whether the data offers something this panel takes.
+    static bool accepts(const QMimeData* data, bool fromThisProcess);
+
+    // Takes the items now and, on the next turn of the event loop, resolves them against the
+    // recent sends as they are at this moment and sends what resolved in one request.
+    // Always true: the drop is accepted before its items are resolved.
+    bool handleDrop(const QList<Item>& dropped);
+    // A recent send resolves to its entry's file when the entry is still in `recents`; a URL
+    // resolves to itself when it is a file URL. Anything else is left out.
+    static std::optional<QUrl> loadURL(const Item& item, const QList<SendLogEntry>& recents);
+
+    static constexpr int targetedAnimationMs = 120;
+    static constexpr int statusAnimationMs = 150;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void setTargeted(bool targeted);
+    void refresh();
+    void showMessage(const QString& icon, Style::Tone tone, const QString& title,
+                     const QString& detail);
+    void updateIcon();
+    void fadeIn(int durationMs);
+
+    AppState& m_appState;
+    bool m_isTargeted = false;
+    Content m_content = Content::idle;
+    // 0 = resting look, 1 = targeted look; animated between.
+    double m_targetedAmount = 0;
+    QVariantAnimation* m_targetedAnimation;
+    QVariantAnimation* m_fade;
+    QGraphicsOpacityEffect* m_fadeEffect;
+
+    QWidget* m_body;
+    QStackedLayout* m_pages;
+    // The message page.
+    QWidget* m_messagePage;
+    QLabel* m_icon;
+    StyledLabel* m_title;
+    StyledLabel* m_detail;
+    QWidget* m_okRow;
+    QPushButton* m_ok;
+    QString m_iconName;
+    Style::Tone m_iconTone = Style::Tone::secondary;
+    // The sending page.
+    QWidget* m_sendingPage;
+    QProgressBar* m_progress;
+    StyledLabel* m_sendingLine;
+    StyledLabel* m_indexLine;
+};

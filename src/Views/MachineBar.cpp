@@ -1,0 +1,299 @@
+#include "Views/MachineBar.h"
+
+#include "AppState.h"
+#include "Support/Style.h"
+#include "Support/Symbols.h"
+#include "Views/ControlButton.h"
+#include "Views/Spinner.h"
+#include "Views/StatusDot.h"
+#include "Views/StyledLabel.h"
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+// The selected-machine bar: one plain button the size of the whole bar.
+class SelectedMachineButton : public QAbstractButton {
+public:
+    explicit SelectedMachineButton(QWidget* parent)
+        : QAbstractButton(parent) {
+        setAttribute(Qt::WA_Hover);
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        // No chrome of its own; a faint press shade over the bar's background.
+        if (!isDown())
+            return;
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()), 8, 8);
+        painter.fillPath(shape,
+                         Style::withOpacity(Style::color(Style::Tone::primary, palette()), 0.06));
+    }
+    bool hitButton(const QPoint& position) const override {
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()), 8, 8);
+        return shape.contains(position);
+    }
+};
+
+namespace {
+
+QHBoxLayout* barRow(QWidget* page) {
+    auto* row = new QHBoxLayout(page);
+    row->setContentsMargins(10, 0, 10, 0);
+    row->setSpacing(10);
+    return row;
+}
+
+// Two lines, leading-aligned, 1 pixel apart.
+QVBoxLayout* twoLines(QHBoxLayout* row, StyledLabel* first, StyledLabel* second) {
+    auto* lines = new QVBoxLayout;
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(1);
+    lines->addStretch(1);
+    lines->addWidget(first);
+    lines->addWidget(second);
+    lines->addStretch(1);
+    row->addLayout(lines, 1);
+    return lines;
+}
+
+// Labels inside the selected bar let clicks through to the bar's button.
+template <class Widget>
+Widget* passThrough(Widget* widget) {
+    widget->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return widget;
+}
+
+QString hostAndPort(const QString& host, qint64 port) {
+    return port == 443 ? host : host + QLatin1Char(':') + QString::number(port);
+}
+
+} // namespace
+
+MachineBar::MachineBar(AppState& appState, std::function<void(const Screen&)> navigate,
+                       QWidget* parent)
+    : QWidget(parent)
+    , m_appState(appState)
+    , m_navigate(std::move(navigate)) {
+    setFixedHeight(height);
+    m_pages = new QStackedLayout(this);
+
+    // Selected machine.
+    m_selected = new SelectedMachineButton(this);
+    m_selected->setToolTip(QStringLiteral("Choose or manage machines"));
+    connect(m_selected, &QAbstractButton::clicked, this,
+            [this] { m_navigate(Screen::machines()); });
+    QHBoxLayout* row = barRow(m_selected);
+    m_dot = passThrough(new StatusDot(Reachability::unknown, m_selected));
+    row->addWidget(m_dot, 0, Qt::AlignVCenter);
+    m_selectedName = passThrough(new StyledLabel({}, Style::TextStyle::callout, QFont::Medium,
+                                                 Style::Tone::primary, m_selected));
+    m_selectedName->setElideMode(Qt::ElideRight);
+    m_selectedSubtitle = passThrough(new StyledLabel({}, Style::TextStyle::caption, QFont::Normal,
+                                                     Style::Tone::secondary, m_selected));
+    m_selectedSubtitle->setElideMode(Qt::ElideRight);
+    twoLines(row, m_selectedName, m_selectedSubtitle);
+    m_selectedSpinner = new Spinner(m_selected);
+    row->addWidget(m_selectedSpinner, 0, Qt::AlignVCenter);
+    m_chevron = passThrough(new QLabel(m_selected));
+    m_chevron->setFixedSize(Style::symbolSize(Style::TextStyle::caption),
+                            Style::symbolSize(Style::TextStyle::caption));
+    row->addWidget(m_chevron, 0, Qt::AlignVCenter);
+    m_pages->addWidget(m_selected);
+
+    // A machine found on the network.
+    m_found = new QWidget(this);
+    row = barRow(m_found);
+    m_foundIcon = new QLabel(m_found);
+    m_foundIcon->setFixedSize(18, 18);
+    row->addWidget(m_foundIcon, 0, Qt::AlignVCenter);
+    m_foundTitle = new StyledLabel({}, Style::TextStyle::callout, QFont::Medium,
+                                   Style::Tone::primary, m_found);
+    m_foundTitle->setElideMode(Qt::ElideRight);
+    m_foundSubtitle = new StyledLabel({}, Style::TextStyle::caption, QFont::Normal,
+                                      Style::Tone::secondary, m_found);
+    m_foundSubtitle->setElideMode(Qt::ElideRight);
+    twoLines(row, m_foundTitle, m_foundSubtitle);
+    m_use = new ControlButton(QStringLiteral("Use This Machine"), ControlButton::Kind::prominent,
+                              ControlButton::Size::small, m_found);
+    connect(m_use, &QAbstractButton::clicked, this, [this] {
+        if (!m_appState.discovered().isEmpty())
+            m_appState.addDiscovered(m_appState.discovered().first());
+    });
+    row->addWidget(m_use, 0, Qt::AlignVCenter);
+    m_pages->addWidget(m_found);
+
+    // Nothing set up.
+    m_setup = new QWidget(this);
+    row = barRow(m_setup);
+    m_setupSpinner = new Spinner(m_setup);
+    row->addWidget(m_setupSpinner, 0, Qt::AlignVCenter);
+    m_setupIcon = new QLabel(m_setup);
+    m_setupIcon->setFixedSize(16, 16);
+    row->addWidget(m_setupIcon, 0, Qt::AlignVCenter);
+    m_setupText = new StyledLabel({}, Style::TextStyle::callout, QFont::Normal,
+                                  Style::Tone::secondary, m_setup);
+    m_setupText->setElideMode(Qt::ElideRight);
+    row->addWidget(m_setupText, 1, Qt::AlignVCenter);
+    m_setUp = new ControlButton(QStringLiteral("Set Up…"), ControlButton::Kind::bordered,
+                                ControlButton::Size::small, m_setup);
+    connect(m_setUp, &QAbstractButton::clicked, this, [this] { m_navigate(Screen::machines()); });
+    row->addWidget(m_setUp, 0, Qt::AlignVCenter);
+    m_pages->addWidget(m_setup);
+
+    for (auto signal : {&AppState::selectedMachineIDChanged, &AppState::machinesChanged,
+                        &AppState::reachabilityChanged, &AppState::isDiscoveringChanged,
+                        &AppState::hasScannedChanged, &AppState::discoveredChanged,
+                        &AppState::relocatedMachineIDsChanged})
+        connect(&m_appState, signal, this, &MachineBar::refresh);
+    refresh();
+}
+
+QString MachineBar::subtitle(const SavedMachine& machine, Reachability reachability, bool relocated,
+                             bool isDiscovering) {
+    switch (reachability) {
+    case Reachability::unknown:
+    case Reachability::checking:
+        return hostAndPort(machine.host, machine.port);
+    case Reachability::reachable:
+        return machine.displayHost() + (relocated ? QStringLiteral(" · Found at a new address")
+                                                  : QStringLiteral(" · Ready"));
+    case Reachability::unreachable:
+        return isDiscovering ? QStringLiteral("Not answering · Looking on the network…")
+                             : QStringLiteral("Not answering at ") + machine.displayHost();
+    }
+    return {};
+}
+
+void MachineBar::refresh() {
+    if (const std::optional<SavedMachine> machine = m_appState.selectedMachine()) {
+        m_kind = Kind::selected;
+        const Reachability r = m_appState.reachabilityOf(machine->id);
+        const bool discovering = m_appState.isDiscovering();
+        m_dot->setReachability(r);
+        m_selectedName->setText(machine->name);
+        m_selectedSubtitle->setText(subtitle(
+            *machine, r, m_appState.relocatedMachineIDs().contains(machine->id), discovering));
+        m_selectedSubtitle->setTone(r == Reachability::unreachable ? Style::Tone::red
+                                                                   : Style::Tone::secondary);
+        m_selectedSpinner->setVisible(r == Reachability::checking ||
+                                      (r == Reachability::unreachable && discovering));
+        m_iconName = QStringLiteral("chevron.right");
+        setIcon(m_chevron, m_iconName, Style::symbolSize(Style::TextStyle::caption),
+                Style::Tone::tertiary);
+        m_pages->setCurrentWidget(m_selected);
+    } else if (!m_appState.discovered().isEmpty()) {
+        m_kind = Kind::found;
+        const MachineInfo& info = m_appState.discovered().first();
+        m_foundTitle->setText(QStringLiteral("Found ") +
+                              info.name.value_or(QStringLiteral("a Brother machine")));
+        m_foundSubtitle->setText(hostAndPort(info.host, info.port));
+        m_iconName = QStringLiteral("dot.radiowaves.left.and.right");
+        setIcon(m_foundIcon, m_iconName, 18, Style::Tone::green);
+        m_pages->setCurrentWidget(m_found);
+    } else {
+        m_kind = Kind::setup;
+        const bool discovering = m_appState.isDiscovering();
+        m_setupSpinner->setVisible(discovering);
+        m_setupIcon->setVisible(!discovering);
+        m_iconName = discovering ? QString() : QStringLiteral("questionmark.circle");
+        if (!discovering)
+            setIcon(m_setupIcon, m_iconName, 16, Style::Tone::secondary);
+        m_setupText->setText(discovering ? QStringLiteral("Looking for your machine…")
+                             : m_appState.hasScanned()
+                                 ? QStringLiteral("No machine found on this network")
+                                 : QStringLiteral("No machine set up"));
+        m_pages->setCurrentWidget(m_setup);
+    }
+}
+
+void MachineBar::setIcon(QLabel* label, const QString& symbol, int size, Style::Tone tone) {
+    label->setPixmap(
+        Symbols::pixmap(symbol, size, Style::color(tone, palette()), devicePixelRatioF()));
+}
+
+QString MachineBar::title() const {
+    switch (m_kind) {
+    case Kind::selected:
+        return m_selectedName->fullText();
+    case Kind::found:
+        return m_foundTitle->fullText();
+    case Kind::setup:
+        return m_setupText->fullText();
+    }
+    return {};
+}
+
+QString MachineBar::subtitle() const {
+    switch (m_kind) {
+    case Kind::selected:
+        return m_selectedSubtitle->fullText();
+    case Kind::found:
+        return m_foundSubtitle->fullText();
+    case Kind::setup:
+        break;
+    }
+    return {};
+}
+
+bool MachineBar::isSubtitleRed() const {
+    return m_kind == Kind::selected && m_selectedSubtitle->tone() == Style::Tone::red;
+}
+
+bool MachineBar::isSpinnerShown() const {
+    switch (m_kind) {
+    case Kind::selected:
+        return m_selectedSpinner->isVisibleTo(m_selected);
+    case Kind::setup:
+        return m_setupSpinner->isVisibleTo(m_setup);
+    case Kind::found:
+        break;
+    }
+    return false;
+}
+
+Reachability MachineBar::dotReachability() const {
+    return m_dot->reachability();
+}
+
+ControlButton* MachineBar::actionButton() const {
+    switch (m_kind) {
+    case Kind::found:
+        return m_use;
+    case Kind::setup:
+        return m_setUp;
+    case Kind::selected:
+        break;
+    }
+    return nullptr;
+}
+
+QWidget* MachineBar::selectedButton() const {
+    return m_selected;
+}
+
+void MachineBar::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange)
+        refresh();
+    QWidget::changeEvent(event);
+}
+
+void MachineBar::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), 8, 8);
+    painter.fillPath(shape,
+                     Style::withOpacity(Style::color(Style::Tone::quaternary, palette()), 0.5));
+}

@@ -1,0 +1,609 @@
+// The drop zone and the machine bar against a real state object: designs dropped through real
+// drag events go to a fake machine over TLS on loopback; the bar follows real checks and scans.
+
+#include "AppState.h"
+#include "Views/ControlButton.h"
+#include "Views/DropZone.h"
+#include "Views/MachineBar.h"
+#include "Views/MainScreen.h"
+#include "Views/PopoverView.h"
+#include "Views/RecentSendDrag.h"
+#include "support/DragEvents.h"
+#include "support/FakeMachine.h"
+#include "support/Gallery.h"
+#include "support/TemporaryStore.h"
+
+#include <QCoroTask>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+bool writeFile(const QString& path, const QByteArray& contents) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+}
+
+SavedMachine saved(const QString& name, const QString& host, qint64 port,
+                   std::optional<QString> machineID = std::nullopt) {
+    return SavedMachine{QUuid::createUuid(), name, host, port, std::nullopt, std::nullopt,
+                        std::move(machineID)};
+}
+
+QByteArray infoBody(const QString& machineID, const std::optional<QString>& name) {
+    QJsonObject object{{QStringLiteral("serial"), QStringLiteral("S1")},
+                       {QStringLiteral("machine-id"), machineID}};
+    if (name)
+        object.insert(QStringLiteral("name"), *name);
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+// A scan of a small loopback subnet at `port`.
+MachineDiscovery::Environment loopback(MachineDiscovery::Bytes address,
+                                       MachineDiscovery::Bytes mask, quint16 port) {
+    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
+    environment.interfaces = [address, mask] {
+        return QList{MachineDiscovery::IPv4Address{address, mask}};
+    };
+    environment.arpHosts = [] { return QStringList{}; };
+    environment.port = port;
+    return environment;
+}
+
+quint16 closedPort(const QHostAddress& address) {
+    QTcpServer probe;
+    return probe.listen(address) ? probe.serverPort() : 0;
+}
+
+QStringList receivedNames(const FakeMachine& machine) {
+    QStringList names;
+    for (const FakeMachine::Request& request : machine.requests()) {
+        if (const auto design = FakeMachine::designFrom(request))
+            names << QString::fromUtf8(design->fileName);
+    }
+    return names;
+}
+
+// A drop zone in a window, so its animations and visibility are those of a shown panel.
+struct ShownZone {
+    QWidget window;
+    DropZone* zone;
+    explicit ShownZone(AppState& state)
+        : zone(new DropZone(state, &window)) {
+        window.resize(336, 170);
+        zone->setGeometry(0, 0, 336, 170);
+        window.show();
+    }
+};
+
+} // namespace
+
+class TestDropZone : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_designs;
+
+    QUrl design(const QString& name, const QByteArray& contents = "#PES0001 design") {
+        const QString path = m_designs.filePath(name);
+        writeFile(path, contents);
+        return QUrl::fromLocalFile(path);
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_designs.isValid()); }
+
+    // --- what the panel says -----------------------------------------------------------------
+
+    void idleTextNamesTheMachineOrAsksForOne() {
+        TemporaryStore store;
+        AppState state(store.open());
+        DropZone zone(state);
+        QCOMPARE(zone.content(), DropZone::Content::idle);
+        QCOMPARE(zone.iconName(), QStringLiteral("square.and.arrow.down"));
+        QCOMPARE(zone.title(), QStringLiteral("Drop designs here"));
+        QCOMPARE(zone.detail(), QStringLiteral("Set up your machine above first."));
+        Gallery::render(zone, QStringLiteral("drop-zone-no-machine"));
+
+        state.addMachine(saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
+        QCOMPARE(zone.title(), QStringLiteral("Drop designs to send to Studio"));
+        QCOMPARE(zone.detail(), QStringLiteral(".pes  .phc  .dst  .pen"));
+        QVERIFY(!zone.okButton()->isVisibleTo(&zone));
+    }
+
+    void sendingShowsProgressNameAndCount() {
+        TemporaryStore store;
+        AppState state(store.open());
+        state.addMachine(saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
+        ShownZone shown(state);
+        DropZone& zone = *shown.zone;
+
+        state.setSendStatus(SendStatuses::Sending{QStringLiteral("flower.pes"), 1, 1});
+        QCOMPARE(zone.content(), DropZone::Content::sending);
+        QCOMPARE(zone.progressBar()->maximum(), 1);
+        QCOMPARE(zone.progressBar()->value(), 0);
+        QCOMPARE(zone.sendingLine(), QStringLiteral("Sending flower.pes…"));
+        QCOMPARE(zone.indexLine(), QString()); // a batch of one has no count
+        QVERIFY(!zone.okButton()->isVisibleTo(&zone));
+
+        state.setSendStatus(SendStatuses::Sending{QStringLiteral("rose.dst"), 2, 3});
+        QCOMPARE(zone.progressBar()->maximum(), 3);
+        QCOMPARE(zone.progressBar()->value(), 1);
+        QCOMPARE(zone.indexLine(), QStringLiteral("2 of 3"));
+        QVERIFY(zone.progressBar()->width() <= 200);
+
+        const QString longName = QStringLiteral("an-exceptionally-long-design-file-name-that-"
+                                                "never-ends-but-must-stay-on-one-line.pes");
+        state.setSendStatus(SendStatuses::Sending{longName, 3, 3});
+        QCOMPARE(zone.sendingLine(), QStringLiteral("Sending ") + longName + QStringLiteral("…"));
+        auto* line = zone.findChildren<QLabel*>().at(0);
+        for (QLabel* label : zone.findChildren<QLabel*>()) {
+            if (label->text().startsWith(QStringLiteral("Sending ")))
+                line = label;
+        }
+        QVERIFY(!line->text().contains(QLatin1Char('\n')));
+        QVERIFY(line->text().contains(QStringLiteral("…")));
+        QVERIFY(line->text().endsWith(QStringLiteral(".pes…")));
+        QVERIFY(line->width() <= zone.width());
+    }
+
+    void sentAndErrorStatesAndTheirOKButton() {
+        TemporaryStore store;
+        AppState state(store.open());
+        state.addMachine(saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
+        ShownZone shown(state);
+        DropZone& zone = *shown.zone;
+
+        state.setSendStatus(
+            SendStatuses::Sent{QStringLiteral("3 designs"), QStringLiteral("Studio")});
+        QCOMPARE(zone.content(), DropZone::Content::sent);
+        QCOMPARE(zone.iconName(), QStringLiteral("checkmark.circle.fill"));
+        QCOMPARE(zone.title(), QStringLiteral("Sent 3 designs to Studio"));
+        QCOMPARE(zone.detail(), QStringLiteral("On the machine, open the pattern retrieve screen "
+                                               "and pick the wireless pocket."));
+        QVERIFY(zone.isAnimating()); // the change fades in, briefly
+        QTRY_VERIFY(!zone.isAnimating());
+
+        state.setSendStatus(SendStatuses::Error{QStringLiteral("The machine didn't answer.")});
+        QCOMPARE(zone.content(), DropZone::Content::error);
+        QCOMPARE(zone.iconName(), QStringLiteral("exclamationmark.triangle.fill"));
+        QCOMPARE(zone.title(), QString());
+        QCOMPARE(zone.detail(), QStringLiteral("The machine didn't answer."));
+        QVERIFY(zone.okButton()->isVisible());
+        QCOMPARE(zone.okButton()->text(), QStringLiteral("OK"));
+        QTest::mouseClick(zone.okButton(), Qt::LeftButton);
+        QCOMPARE(state.sendStatus(), SendStatus(SendStatuses::Idle{}));
+        QCOMPARE(zone.content(), DropZone::Content::idle);
+        QVERIFY(!zone.okButton()->isVisible());
+    }
+
+    // --- dragging over it ------------------------------------------------------------------
+
+    void filesOverThePanelTargetIt() {
+        TemporaryStore store;
+        AppState state(store.open());
+        state.addMachine(saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
+        ShownZone shown(state);
+        DropZone& zone = *shown.zone;
+        state.setSendStatus(SendStatuses::Sending{QStringLiteral("flower.pes"), 1, 2});
+
+        const auto files = DragEvents::urls({design(QStringLiteral("a.pes"))});
+        QVERIFY(DragEvents::enter(&zone, files.get()));
+        QVERIFY(zone.isTargeted());
+        // Whatever the status, a drag over the panel shows where it goes.
+        QCOMPARE(zone.content(), DropZone::Content::targeted);
+        QCOMPARE(zone.iconName(), QStringLiteral("arrow.down.circle.fill"));
+        QCOMPARE(zone.title(), QStringLiteral("Release to send"));
+        QCOMPARE(zone.detail(), QStringLiteral("to Studio"));
+        QTRY_VERIFY(!zone.isAnimating());
+        Gallery::render(zone, QStringLiteral("drop-zone-targeted"));
+        DragEvents::leave(&zone);
+        QVERIFY(!zone.isTargeted());
+        QCOMPARE(zone.content(), DropZone::Content::sending);
+        QCOMPARE(zone.sendingLine(), QStringLiteral("Sending flower.pes…"));
+
+        // Web links alone, and recent sends from other programs, are not taken.
+        const auto link = DragEvents::urls({QUrl(QStringLiteral("https://example.com/a.pes"))});
+        QVERIFY(!DragEvents::enter(&zone, link.get()));
+        QVERIFY(!zone.isTargeted());
+        QMimeData foreign;
+        foreign.setData(RecentSendDrag::mimeType,
+                        QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toUtf8());
+        QVERIFY(!DragEvents::enter(&zone, &foreign));
+        QVERIFY(!zone.isTargeted());
+        const auto own = RecentSendDrag::makeData(QUuid::createUuid());
+        QVERIFY(DragEvents::enter(&zone, own.get()));
+        QVERIFY(zone.isTargeted());
+        DragEvents::leave(&zone);
+
+        // No machine: the targeted panel has no second line.
+        TemporaryStore empty;
+        AppState none(empty.open());
+        DropZone bare(none);
+        QVERIFY(DragEvents::enter(&bare, files.get()));
+        QCOMPARE(bare.title(), QStringLiteral("Release to send"));
+        QCOMPARE(bare.detail(), QString());
+    }
+
+    void itemsResolveInDropOrderAndLeaveOutWhatIsNotAFile() {
+        const QUrl a = QUrl::fromLocalFile(QStringLiteral("/designs/a.pes"));
+        const QUrl b = QUrl::fromLocalFile(QStringLiteral("/designs/b.dst"));
+        const QUrl web(QStringLiteral("https://example.com/c.pes"));
+        const auto data = DragEvents::urls({a, web, b});
+        const QList<DropZone::Item> items = DropZone::items(data.get(), false);
+        QCOMPARE(items.size(), 3);
+        QList<QUrl> resolved;
+        for (const DropZone::Item& item : items) {
+            if (auto url = DropZone::loadURL(item, {}))
+                resolved << *url;
+        }
+        QCOMPARE(resolved, (QList<QUrl>{a, b}));
+
+        // A recent send resolves through the log, and never as a file too.
+        const SendLogEntry entry{QUuid::createUuid(), 0, QStringLiteral("Studio"), a, true, {}};
+        auto own = RecentSendDrag::makeData(entry.id);
+        own->setUrls({b});
+        const QList<DropZone::Item> recent = DropZone::items(own.get(), true);
+        QCOMPARE(recent.size(), 1);
+        QCOMPARE(DropZone::loadURL(recent.first(), {entry}), std::optional<QUrl>(a));
+        QCOMPARE(DropZone::loadURL(recent.first(), {}), std::nullopt);
+        // From another program the same data is only its files.
+        QCOMPARE(DropZone::items(own.get(), false).size(), 1);
+        QCOMPARE(DropZone::items(own.get(), false).first().url, std::optional<QUrl>(b));
+        QCOMPARE(DropZone::loadURL(DropZone::Item{std::nullopt, QByteArray("not-an-id")}, {entry}),
+                 std::nullopt);
+    }
+
+    // --- dropping, against the fake machine ----------------------------------------------------
+
+    void threeDroppedDesignsGoOutOneByOne() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.61"))));
+        TemporaryStore store;
+        AppState state(store.open());
+        state.setStatusResetDelay(std::chrono::milliseconds(400));
+        state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        ShownZone shown(state);
+        DropZone& zone = *shown.zone;
+
+        QStringList progress;
+        connect(&state, &AppState::sendStatusChanged, this, [&] {
+            if (zone.content() == DropZone::Content::sending)
+                progress << zone.sendingLine() + QLatin1Char('|') + zone.indexLine();
+        });
+        const auto data = DragEvents::urls(
+            {design(QStringLiteral("one.pes")), QUrl(QStringLiteral("https://example.com/x.pes")),
+             design(QStringLiteral("two.dst"), "LA:two"), design(QStringLiteral("three.pes"))});
+        QVERIFY(DragEvents::dragAndDrop(&zone, data.get()));
+        QVERIFY(!zone.isTargeted());
+        QVERIFY(!state.isSending()); // resolved and sent on the next turn of the event loop
+
+        QTRY_COMPARE_WITH_TIMEOUT(zone.content(), DropZone::Content::sent, 20000);
+        QCOMPARE(progress, (QStringList{QStringLiteral("Sending one.pes…|1 of 3"),
+                                        QStringLiteral("Sending two.dst…|2 of 3"),
+                                        QStringLiteral("Sending three.pes…|3 of 3")}));
+        QCOMPARE(zone.title(), QStringLiteral("Sent 3 designs to Studio"));
+        QCOMPARE(receivedNames(machine),
+                 (QStringList{QStringLiteral("one.pes"), QStringLiteral("two.dst"),
+                              QStringLiteral("three.pes")}));
+        // Back to the idle text after the (shortened) delay.
+        QTRY_COMPARE_WITH_TIMEOUT(zone.content(), DropZone::Content::idle, 5000);
+        QCOMPARE(zone.title(), QStringLiteral("Drop designs to send to Studio"));
+    }
+
+    void aRefusedUploadShowsTheErrorUntilOK() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.62"))));
+        machine.setUploadStatus(500);
+        TemporaryStore store;
+        AppState state(store.open());
+        state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        ShownZone shown(state);
+        DropZone& zone = *shown.zone;
+
+        const auto data = DragEvents::urls({design(QStringLiteral("refused.pes"))});
+        QVERIFY(DragEvents::dragAndDrop(&zone, data.get()));
+        QTRY_COMPARE_WITH_TIMEOUT(zone.content(), DropZone::Content::error, 20000);
+        QVERIFY(!zone.detail().isEmpty());
+        QCOMPARE(zone.detail(), std::get<SendStatuses::Error>(state.sendStatus()).message);
+        QVERIFY(zone.okButton()->isVisible());
+        QTRY_VERIFY(!zone.isAnimating());
+        Gallery::render(zone, QStringLiteral("drop-zone-error"));
+        QTest::mouseClick(zone.okButton(), Qt::LeftButton);
+        QCOMPARE(zone.content(), DropZone::Content::idle);
+    }
+
+    void aRecentSendDroppedBackIsSentAgainUnlessItLeftTheLog() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.63"))));
+        TemporaryStore store;
+        AppState state(store.open());
+        state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        const SendLogEntry entry{QUuid::createUuid(),
+                                 0,
+                                 QStringLiteral("Studio"),
+                                 design(QStringLiteral("again.pes")),
+                                 true,
+                                 {}};
+        state.setSendLog({entry});
+        ShownZone shown(state);
+        DropZone& zone = *shown.zone;
+
+        const auto own = RecentSendDrag::makeData(entry.id);
+        QVERIFY(DragEvents::dragAndDrop(&zone, own.get()));
+        QTRY_COMPARE_WITH_TIMEOUT(receivedNames(machine), QStringList{QStringLiteral("again.pes")},
+                                  20000);
+        QTRY_VERIFY(!state.isSending());
+
+        // The same id from another program: refused before anything is resolved.
+        QMimeData foreign;
+        foreign.setData(RecentSendDrag::mimeType, own->data(RecentSendDrag::mimeType));
+        QVERIFY(!DragEvents::dragAndDrop(&zone, &foreign));
+
+        // Removed from the log while the drag was under way: nothing is sent.
+        const SendLogEntry latest = state.sendLog().first();
+        const auto stale = RecentSendDrag::makeData(latest.id);
+        QVERIFY(DragEvents::enter(&zone, stale.get()));
+        state.setSendLog({});
+        QVERIFY(DragEvents::drop(&zone, stale.get()));
+        QTest::qWait(50);
+        QVERIFY(!state.isSending());
+        QCOMPARE(receivedNames(machine).size(), 1);
+        QCOMPARE(zone.content(), DropZone::Content::sent); // still the first send's result
+        QCOMPARE(zone.title(), QStringLiteral("Sent again.pes to Studio"));
+    }
+
+    // --- the machine bar -------------------------------------------------------------------
+
+    void setupBarInvitesAndLooks() {
+        TemporaryStore store;
+        AppState state(store.open());
+        QList<Screen> pushed;
+        MachineBar bar(state, [&pushed](const Screen& screen) { pushed << screen; });
+        QCOMPARE(bar.kind(), MachineBar::Kind::setup);
+        QCOMPARE(bar.iconName(), QStringLiteral("questionmark.circle"));
+        QCOMPARE(bar.title(), QStringLiteral("No machine set up"));
+        QVERIFY(!bar.isSpinnerShown());
+        QCOMPARE(bar.actionButton()->text(), QStringLiteral("Set Up…"));
+        QCOMPARE(bar.actionButton()->kind(), ControlButton::Kind::bordered);
+        bar.resize(336, MachineBar::height);
+        bar.show();
+        QTest::mouseClick(bar.actionButton(), Qt::LeftButton);
+        QCOMPARE(pushed, QList<Screen>{Screen::machines()});
+        Gallery::render(bar, QStringLiteral("machine-bar-setup"));
+
+        // A scan of a loopback subnet where nothing answers: spinner, then "nothing found".
+        FakeMachine slow; // takes connections and never answers, so the scan is seen running
+        QVERIFY(slow.start(QHostAddress(QStringLiteral("127.0.0.70"))));
+        slow.setNeverAnswer(true);
+        state.setDiscoveryEnvironment(loopback({127, 0, 0, 69}, {255, 255, 255, 252}, slow.port()));
+        QCoro::Task<> scan = state.discover();
+        QTRY_VERIFY(state.isDiscovering());
+        QVERIFY(bar.isSpinnerShown());
+        QCOMPARE(bar.title(), QStringLiteral("Looking for your machine…"));
+        QCOMPARE(bar.iconName(), QString());
+        Gallery::render(bar, QStringLiteral("machine-bar-scanning"));
+        QCoro::waitFor(std::move(scan));
+        QVERIFY(!bar.isSpinnerShown());
+        QCOMPARE(bar.title(), QStringLiteral("No machine found on this network"));
+    }
+
+    void foundBarOffersTheFirstMachineFound() {
+        FakeMachine first;
+        QVERIFY(first.start(QHostAddress(QStringLiteral("127.0.0.73"))));
+        first.setInfoBody(infoBody(QStringLiteral("M-73"), std::nullopt));
+        FakeMachine second(nullptr);
+        QVERIFY(second.start(QHostAddress(QStringLiteral("127.0.0.74")), first.port()));
+        second.setInfoBody(infoBody(QStringLiteral("M-74"), QStringLiteral("Second")));
+        TemporaryStore store;
+        AppState state(store.open());
+        MachineBar bar(state, [](const Screen&) {});
+        state.setDiscoveryEnvironment(
+            loopback({127, 0, 0, 72}, {255, 255, 255, 248}, first.port()));
+        QCoro::waitFor(state.discover());
+        QCOMPARE(state.discovered().size(), 2);
+
+        QCOMPARE(bar.kind(), MachineBar::Kind::found);
+        const MachineInfo offered = state.discovered().first();
+        QCOMPARE(bar.title(), QStringLiteral("Found ") +
+                                  offered.name.value_or(QStringLiteral("a Brother machine")));
+        QCOMPARE(bar.subtitle(), offered.host + QLatin1Char(':') + QString::number(first.port()));
+        QCOMPARE(bar.iconName(), QStringLiteral("dot.radiowaves.left.and.right"));
+        QCOMPARE(bar.actionButton()->text(), QStringLiteral("Use This Machine"));
+        QCOMPARE(bar.actionButton()->kind(), ControlButton::Kind::prominent);
+        bar.resize(336, MachineBar::height);
+        bar.show();
+        Gallery::render(bar, QStringLiteral("machine-bar-found"));
+
+        QTest::mouseClick(bar.actionButton(), Qt::LeftButton);
+        QCOMPARE(state.machines().size(), 1);
+        QCOMPARE(bar.kind(), MachineBar::Kind::selected);
+        QCOMPARE(bar.title(), state.machines().first().name);
+    }
+
+    void foundMachineWithoutANameIsABrotherMachine() {
+        FakeMachine unnamed;
+        QVERIFY(unnamed.start(QHostAddress(QStringLiteral("127.0.0.77")), 0));
+        unnamed.setInfoBody(infoBody(QStringLiteral("M-77"), std::nullopt));
+        TemporaryStore store;
+        AppState state(store.open());
+        MachineBar bar(state, [](const Screen&) {});
+        state.setDiscoveryEnvironment(
+            loopback({127, 0, 0, 76}, {255, 255, 255, 252}, unnamed.port()));
+        QCoro::waitFor(state.discover());
+        QCOMPARE(bar.title(), QStringLiteral("Found a Brother machine"));
+    }
+
+    void selectedBarSubtitles_data() {
+        QTest::addColumn<qint64>("port");
+        QTest::addColumn<int>("reachability");
+        QTest::addColumn<bool>("relocated");
+        QTest::addColumn<bool>("discovering");
+        QTest::addColumn<QString>("subtitle");
+        const auto r = [](Reachability value) { return int(value); };
+        QTest::newRow("unknown 443") << qint64(443) << r(Reachability::unknown) << false << false
+                                     << QStringLiteral("studio.local");
+        QTest::newRow("checking 8443") << qint64(8443) << r(Reachability::checking) << false
+                                       << false << QStringLiteral("studio.local:8443");
+        QTest::newRow("ready") << qint64(443) << r(Reachability::reachable) << false << false
+                               << QStringLiteral("studio.local · Ready");
+        QTest::newRow("ready 8443") << qint64(8443) << r(Reachability::reachable) << false << true
+                                    << QStringLiteral("studio.local:8443 · Ready");
+        QTest::newRow("moved") << qint64(443) << r(Reachability::reachable) << true << false
+                               << QStringLiteral("studio.local · Found at a new address");
+        QTest::newRow("looking") << qint64(443) << r(Reachability::unreachable) << false << true
+                                 << QStringLiteral("Not answering · Looking on the network…");
+        QTest::newRow("not answering")
+            << qint64(8443) << r(Reachability::unreachable) << false << false
+            << QStringLiteral("Not answering at studio.local:8443");
+    }
+
+    void selectedBarSubtitles() {
+        QFETCH(qint64, port);
+        QFETCH(int, reachability);
+        QFETCH(bool, relocated);
+        QFETCH(bool, discovering);
+        QFETCH(QString, subtitle);
+        const SavedMachine machine =
+            saved(QStringLiteral("Studio"), QStringLiteral("studio.local"), port);
+        QCOMPARE(MachineBar::subtitle(machine, Reachability(reachability), relocated, discovering),
+                 subtitle);
+    }
+
+    void selectedBarFollowsChecksAndScans() {
+        // Saved where nothing answers; the machine itself answers at another address.
+        FakeMachine moved;
+        QVERIFY(moved.start(QHostAddress(QStringLiteral("127.0.0.82"))));
+        moved.setInfoBody(infoBody(QStringLiteral("M-80"), QStringLiteral("Studio")));
+        const quint16 dead = closedPort(QHostAddress(QStringLiteral("127.0.0.81")));
+        TemporaryStore store;
+        AppState state(store.open());
+        const SavedMachine studio = state.addMachine(saved(
+            QStringLiteral("Studio"), QStringLiteral("127.0.0.81"), dead, QStringLiteral("M-80")));
+        QList<Screen> pushed;
+        MachineBar bar(state, [&pushed](const Screen& screen) { pushed << screen; });
+        bar.resize(336, MachineBar::height);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+
+        // No entry yet: grey dot, host and port, no spinner.
+        QCOMPARE(bar.kind(), MachineBar::Kind::selected);
+        QCOMPARE(bar.title(), QStringLiteral("Studio"));
+        QCOMPARE(bar.subtitle(), QStringLiteral("127.0.0.81:%1").arg(dead));
+        QCOMPARE(bar.dotReachability(), Reachability::unknown);
+        QVERIFY(!bar.isSpinnerShown());
+
+        QCoro::Task<> check = state.check(studio);
+        QCOMPARE(bar.dotReachability(), Reachability::checking);
+        QVERIFY(bar.isSpinnerShown());
+        Gallery::render(bar, QStringLiteral("machine-bar-checking"));
+        QCoro::waitFor(std::move(check));
+        QCOMPARE(bar.dotReachability(), Reachability::unreachable);
+        QCOMPARE(bar.subtitle(), QStringLiteral("Not answering at 127.0.0.81:%1").arg(dead));
+        QVERIFY(bar.isSubtitleRed());
+        QVERIFY(!bar.isSpinnerShown());
+        Gallery::render(bar, QStringLiteral("machine-bar-unreachable"));
+
+        state.setDiscoveryEnvironment(
+            loopback({127, 0, 0, 81}, {255, 255, 255, 252}, moved.port()));
+        QCoro::Task<> scan = state.discover();
+        QTRY_VERIFY(state.isDiscovering());
+        QCOMPARE(bar.subtitle(), QStringLiteral("Not answering · Looking on the network…"));
+        QVERIFY(bar.isSpinnerShown());
+        Gallery::render(bar, QStringLiteral("machine-bar-looking"));
+        QCoro::waitFor(std::move(scan));
+        QCOMPARE(bar.dotReachability(), Reachability::reachable);
+        QCOMPARE(bar.subtitle(),
+                 QStringLiteral("127.0.0.82:%1 · Found at a new address").arg(moved.port()));
+        QVERIFY(!bar.isSubtitleRed());
+        Gallery::render(bar, QStringLiteral("machine-bar-relocated"));
+
+        // Anywhere on the bar, even its empty middle, opens the machines list.
+        QTest::mouseClick(bar.selectedButton(), Qt::LeftButton, {}, QPoint(250, 22));
+        QTest::mouseClick(bar.selectedButton(), Qt::LeftButton, {}, QPoint(2, 22));
+        QCOMPARE(pushed, (QList<Screen>{Screen::machines(), Screen::machines()}));
+        QCOMPARE(bar.selectedButton()->toolTip(), QStringLiteral("Choose or manage machines"));
+    }
+
+    // --- the whole main screen, every state, for a person to look at ---------------------------
+
+    void mainScreenGallery() {
+        FakeMachine live;
+        QVERIFY(live.start(QHostAddress(QStringLiteral("127.0.0.90"))));
+        live.setInfoBody(infoBody(QStringLiteral("M-90"), QStringLiteral("Studio")));
+        FakeMachine silent;
+        QVERIFY(silent.start(QHostAddress(QStringLiteral("127.0.0.86"))));
+        silent.setNeverAnswer(true);
+        TemporaryStore store;
+        AppState state(store.open());
+        PopoverView view(state);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QStringList shots;
+        const auto shoot = [&](const QString& name) {
+            MainScreen* main = view.mainScreen();
+            QTRY_VERIFY(!main->dropZone()->isAnimating());
+            const Gallery::Shots images = Gallery::render(view, QStringLiteral("main-") + name);
+            QVERIFY(images.saved);
+            shots << name;
+        };
+
+        shoot(QStringLiteral("no-machine"));
+        // Scanning a subnet where one address takes the connection and never answers.
+        state.setDiscoveryEnvironment(
+            loopback({127, 0, 0, 85}, {255, 255, 255, 252}, silent.port()));
+        QCoro::Task<> scan = state.discover();
+        QTRY_VERIFY(state.isDiscovering());
+        shoot(QStringLiteral("scanning"));
+        QCoro::waitFor(std::move(scan));
+        shoot(QStringLiteral("nothing-found"));
+
+        state.setDiscoveryEnvironment(loopback({127, 0, 0, 89}, {255, 255, 255, 252}, live.port()));
+        QCoro::waitFor(state.discover());
+        QCOMPARE(view.mainScreen()->machineBar()->kind(), MachineBar::Kind::found);
+        shoot(QStringLiteral("found-machine"));
+
+        const quint16 dead = closedPort(QHostAddress(QStringLiteral("127.0.0.93")));
+        const SavedMachine studio = state.addMachine(saved(
+            QStringLiteral("Studio"), QStringLiteral("127.0.0.93"), dead, QStringLiteral("M-90")));
+        QCOMPARE(view.mainScreen()->machineBar()->kind(), MachineBar::Kind::selected);
+        shoot(QStringLiteral("selected-unknown"));
+        QCoro::Task<> check = state.check(studio);
+        shoot(QStringLiteral("selected-checking"));
+        QCoro::waitFor(std::move(check));
+        shoot(QStringLiteral("selected-unreachable"));
+        state.setDiscoveryEnvironment(loopback({127, 0, 0, 89}, {255, 255, 255, 252}, live.port()));
+        scan = state.discover();
+        QTRY_VERIFY(state.isDiscovering());
+        shoot(QStringLiteral("selected-looking"));
+        QCoro::waitFor(std::move(scan));
+        QCOMPARE(state.reachabilityOf(studio.id), Reachability::reachable);
+        shoot(QStringLiteral("selected-relocated"));
+        QCoro::waitFor(state.discover()); // a new scan forgets the move: plain "Ready"
+        shoot(QStringLiteral("selected-ready"));
+
+        DropZone* zone = view.mainScreen()->dropZone();
+        const auto files = DragEvents::urls({design(QStringLiteral("flower.pes"))});
+        QVERIFY(DragEvents::enter(zone, files.get()));
+        shoot(QStringLiteral("targeted"));
+        DragEvents::leave(zone);
+        state.setSendStatus(SendStatuses::Sending{
+            QStringLiteral("spring-flowers-with-a-rather-long-file-name-border.pes"), 1, 3});
+        shoot(QStringLiteral("sending-1-of-3"));
+        state.setSendStatus(
+            SendStatuses::Sent{QStringLiteral("3 designs"), QStringLiteral("Studio")});
+        shoot(QStringLiteral("sent"));
+        state.setSendStatus(SendStatuses::Error{
+            QStringLiteral("Sent 2 of 3. rose.dst: The machine refused the design.")});
+        shoot(QStringLiteral("error"));
+        QCOMPARE(shots.size(), 14);
+    }
+};
+
+QTEST_MAIN(TestDropZone)
+#include "test_drop_zone.moc"
