@@ -3,10 +3,11 @@
 # the tray: settings of its own and no machine; the icon opens the panel; the settings menu leads
 # to the machines list; "Add by Address…" opens the form, where the machine's address and port
 # are typed, Return in the address field tests the connection, and "Add Machine" saves it under
-# the name the machine reported (which only a successful test supplies); then a design handed to
-# the program reaches that machine. Screenshots go to the output folder. Exits 77 (skipped)
-# without Xvfb and its helpers.
-#   machines_e2e.sh BOBBINLARK FAKE_MACHINE OUTPUT_DIR
+# the name the machine reported (which only a successful test supplies); back on the main
+# screen, a design dragged from another program (as from a file manager) and dropped on the drop
+# zone reaches that machine. Screenshots go to the output folder. Exits 77 (skipped) without Xvfb
+# and its helpers.
+#   machines_e2e.sh BOBBINLARK FAKE_MACHINE OUTPUT_DIR DRAG_SOURCE
 set -euo pipefail
 
 # A virtual display and tray on a loaded machine now and then miss an event. One more attempt
@@ -19,7 +20,7 @@ if [ -z "${BOBBINLARK_E2E_ATTEMPT:-}" ]; then
     BOBBINLARK_E2E_ATTEMPT=2 exec "$0" "$@"
 fi
 
-program=$1 fake=$2 output=$3
+program=$1 fake=$2 output=$3 drag_source=$4
 for needed in Xvfb trayer xdotool import xdpyinfo; do
     if ! command -v "$needed" >/dev/null; then
         echo "SKIP: $needed is not installed (make deps installs it)"
@@ -143,10 +144,33 @@ grep -q 'selectedMachine' "$settings" || fail "the new machine is not the select
 sleep 0.5
 shot 6-added
 
-# A design for the new machine: handed to the running program, as opening it would.
+# Back to the main screen (the editor returned to the list; Escape goes back once more).
+focus_panel
+xdotool key Escape
+sleep 0.5
+shot 7-main-screen
+
+# A real drag from another program (XDND) onto the drop zone: the design goes to the new machine.
 printf '#PES0001 e2e design' >"$work/flower.pes"
-(cd "$work" && timeout 10 "$program" flower.pes) || fail "the launch with a design did not hand it over"
+"$drag_source" "$work/flower.pes" >"$work/drag.log" 2>&1 </dev/null &
+pids+=($!)
+wait_for 10 grep -q ready "$work/drag.log" || fail "the drag source did not start"
+source_window() { xdotool search --onlyvisible --name '^drag-source$' 2>/dev/null | head -1; }
+wait_for 10 test -n "$(source_window)" || fail "the drag source shows no window"
+# Press on the source (at 0,600), carry the pointer over in steps (the target learns of the drag
+# from the motion), release over the drop zone.
+xdotool mousemove --window "$(source_window)" 60 40 mousedown 1
+sleep 0.3
+target_x=$((panel_x + 180)) target_y=$((panel_y + 190))
+for step in 1 2 3 4 5 6; do
+    xdotool mousemove $((60 + (target_x - 60) * step / 6)) $((640 + (target_y - 640) * step / 6))
+    sleep 0.1
+done
+sleep 0.3
+xdotool mouseup 1
+wait_for 10 grep -q "drop action" "$work/drag.log" || fail "the drag did not end"
 wait_for 15 grep -q "Received flower.pes" "$work/machine.log" || fail "the design did not reach the machine"
 cmp -s "$work/flower.pes" "$work/received/flower.pes" || fail "the machine received other bytes"
-shot 7-sent
+sleep 0.5
+shot 8-sent
 echo "PASS: screenshots in $output"
