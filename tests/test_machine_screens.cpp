@@ -335,14 +335,15 @@ private slots:
         QCOMPARE(world.store.read(SettingsStore::selectedMachineKey).toString(),
                  studio.id.toString(QUuid::WithoutBraces).toUpper());
 
-        // The selected row again: still persisted, still back.
-        world.store.open()->remove(SettingsStore::selectedMachineKey);
+        // The selected row again: still selected and stored, still back.
         view.push(Screen::machines());
         QCOMPARE(machinesView(view)->rows()[0]->checkmark()->opacity(), 1.0);
         QCOMPARE(machinesView(view)->rows()[1]->machine().id, attic.id);
         QTest::mouseClick(machinesView(view)->rows()[0]->mainButton(), Qt::LeftButton);
         QVERIFY(view.path().isEmpty());
-        QVERIFY(world.store.contains(SettingsStore::selectedMachineKey));
+        QCOMPARE(world.state.selectedMachineID(), studio.id);
+        QCOMPARE(world.store.read(SettingsStore::selectedMachineKey).toString(),
+                 studio.id.toString(QUuid::WithoutBraces).toUpper());
     }
 
     void rowActionsAreTheSameInTheMenuAndOnRightClick() {
