@@ -4,12 +4,14 @@
 #   2. when the tray appears, the icon appears in it;
 #   3. clicks on the icon close and open the panel, which opens under the icon;
 #   4. the icon's menu opens on a right click;
-#   5. launching the program again with a design hands the file to the running one, which
+#   5. files dragged from another program onto the open panel go to the machine in order,
+#      and the panel says they were sent;
+#   6. launching the program again with a design hands the file to the running one, which
 #      sends it to the machine and lists it in the recent sends;
-#   6. Ctrl+Q in the panel quits; started again with a tray, only the icon shows, unless the
+#   7. Ctrl+Q in the panel quits; started again with a tray, only the icon shows, unless the
 #      settings ask for the panel at launch;
 # with screenshots in the output folder. Exits 77 (skipped) without Xvfb and its helpers.
-#   tray_e2e.sh BOBBINLARK BOBBINLARK_TOOL FAKE_MACHINE OUTPUT_DIR
+#   tray_e2e.sh BOBBINLARK BOBBINLARK_TOOL FAKE_MACHINE OUTPUT_DIR DRAG_SOURCE
 set -euo pipefail
 
 # A virtual display and tray on a loaded machine now and then miss an event. One more attempt
@@ -22,7 +24,7 @@ if [ -z "${BOBBINLARK_E2E_ATTEMPT:-}" ]; then
     BOBBINLARK_E2E_ATTEMPT=2 exec "$0" "$@"
 fi
 
-program=$1 tool=$2 fake=$3 output=$4
+program=$1 tool=$2 fake=$3 output=$4 drag_source=$5
 for needed in Xvfb trayer xdotool import xwininfo xdpyinfo; do
     if ! command -v "$needed" >/dev/null; then
         echo "SKIP: $needed is not installed (make deps installs it)"
@@ -130,7 +132,55 @@ xdotool key Escape
 no_menu() { [ -z "$(others)" ]; }
 wait_for 5 no_menu || fail "Escape did not close the icon's menu"
 
-# 5. A second launch with a design hands it over and ends; the running program sends it.
+# 5. A real drag from another program (XDND, as from a file manager) onto the open panel.
+xdotool mousemove --window "$icon_id" 8 8 click 1
+wait_for 5 has_panel || fail "a click on the icon did not open the panel for the drag"
+read -r _ _ _ panel_x panel_y <<<"$(panel)"
+printf '#PES0001 first' >"$work/first.pes"
+printf 'LA:second' >"$work/second.dst"
+printf '#PES0001 third' >"$work/third.pes"
+"$drag_source" "$work/first.pes" "$work/second.dst" "$work/third.pes" >"$work/drag.log" 2>&1 </dev/null &
+drag_pid=$!
+pids+=($drag_pid)
+wait_for 10 grep -q ready "$work/drag.log" || fail "the drag source did not start"
+source_window() { xdotool search --onlyvisible --name '^drag-source$' 2>/dev/null | head -1; }
+wait_for 10 test -n "$(source_window)" || fail "the drag source shows no window"
+# Green pixels of the sent mark inside the drop zone (12 in, under the header and machine bar).
+sent_mark() {
+    import -window root "$work/zone.png" 2>/dev/null || return 1
+    convert "$work/zone.png" -crop "336x170+$((panel_x + 12))+$((panel_y + 105))" +repage \
+        -fuzz 14% -fill black +opaque '#1e9e3f' -fill white -opaque '#1e9e3f' \
+        -format '%[fx:int(mean*w*h)]' info:
+}
+[ "$(sent_mark)" -lt 20 ] || fail "the drop zone showed a sent mark before anything was sent"
+# Press on the source, carry the pointer over in steps (the target learns of the drag from the
+# motion), release over the drop zone.
+xdotool mousemove --window "$(source_window)" 60 40 mousedown 1
+sleep 0.3
+target_x=$((panel_x + 180)) target_y=$((panel_y + 190))
+for step in 1 2 3 4 5 6; do
+    xdotool mousemove $((60 + (target_x - 60) * step / 6)) $((640 + (target_y - 640) * step / 6))
+    sleep 0.1
+done
+sleep 0.3
+xdotool mouseup 1
+wait_for 10 grep -q "drop action" "$work/drag.log" || fail "the drag did not end"
+# A file manager's files must never be moved by a drop on the panel: a copy (1), always.
+grep -q "drop action 1$" "$work/drag.log" || fail "the panel did not take the files as a copy: $(cat "$work/drag.log")"
+wait_for 15 grep -q "Received third.pes" "$work/machine.log" || fail "the dragged designs did not reach the machine"
+received=$(grep -o 'Received [a-z]*\.[a-z]*' "$work/machine.log" | sed 's/Received //' | tr '\n' ' ')
+[ "$received" = "first.pes second.dst third.pes " ] || fail "the machine received '$received', not the three designs in order"
+for name in first.pes second.dst third.pes; do
+    cmp -s "$work/$name" "$work/received/$name" || fail "the machine received other bytes for $name"
+done
+has_sent_mark() { [ "$(sent_mark)" -gt 60 ]; }
+wait_for 4 has_sent_mark || fail "the panel did not show the sent message"
+shot 5-dragged
+kill "$drag_pid" 2>/dev/null || true
+xdotool mousemove --window "$icon_id" 8 8 click 1
+wait_for 5 no_panel || fail "a click on the icon did not close the panel after the drag"
+
+# 6. A second launch with a design hands it over and ends; the running program sends it.
 printf '#PES0001 e2e design' >"$work/flower.pes"
 (cd "$work" && timeout 10 "$program" flower.pes) || fail "the second launch did not hand over and exit 0"
 kill -0 "$program_pid" || fail "the running program ended"
@@ -142,7 +192,7 @@ wait_for 5 grep -q 'flower.pes' "$XDG_CONFIG_HOME/Bobbinlark/Bobbinlark.conf" ||
 shot 5-sent
 [ "$(pgrep -c -x bobbinlark -P $$ || true)" -le 1 ] || fail "a second program kept running"
 
-# 6. Ctrl+Q in the open panel quits.
+# 7. Ctrl+Q in the open panel quits.
 read -r panel_id _ <<<"$(panel)"
 # No window manager here to give the panel the keyboard: focus it, then press the keys.
 xdotool windowfocus --sync "$panel_id"
