@@ -9,7 +9,7 @@ PACKAGES := cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-conf
 	qt6-base-dev qt6-svg-dev qcoro-qt6-dev libssl-dev libgl-dev libbenchmark-dev \
 	qt6-qpa-plugins fonts-dejavu-core xvfb xauth trayer xdotool imagemagick x11-utils \
 	desktop-file-utils appstream iproute2 util-linux curl dbus-daemon \
-	dpkg-dev file lintian adwaita-icon-theme libicu-dev \
+	dpkg-dev file lintian adwaita-icon-theme libicu-dev time \
 	at-spi2-core python3-dbus
 
 .PHONY: deps configure-% build-% run test test-asan fuzz bench bench-tray format format-check install package package-check demo clean
@@ -65,6 +65,7 @@ fuzz: deps build-fuzz
 
 bench: deps build-release
 	@for b in build/release/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] && $$b; done
+	$(ISOLATED) bench/thumbnailer_bench.sh build/release $(BEFORE_THUMBNAILER)
 
 # Tray start-up and idle memory against a bare tray icon (needs Xvfb and trayer).
 bench-tray: deps build-release

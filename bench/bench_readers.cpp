@@ -3,14 +3,16 @@
 // (or $BOBBINLARK_REAL_DESIGNS) when that folder exists.
 
 #include "Support/StitchPreview.h"
-#include "Views/DesignThumbnail.h"
+#include "Support/StitchPreviewPainter.h"
 #include "support/StitchWriters.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFont>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPalette>
 
 #include <benchmark/benchmark.h>
 
@@ -84,8 +86,8 @@ void BM_DrawThumbnail40(benchmark::State& state) {
     for (auto _ : state) {
         image.fill(Qt::transparent);
         QPainter painter(&image);
-        DesignThumbnail::paintTile(painter, QRectF(0, 0, 40, 40), preview, true, "DST",
-                                   QPalette(Qt::white), QFont());
+        StitchPreviewPainter::paintTile(painter, QRectF(0, 0, 40, 40), preview, true, "DST",
+                                        QPalette(Qt::white), QFont());
         painter.end();
         benchmark::DoNotOptimize(image.constBits());
     }
@@ -101,7 +103,7 @@ void BM_DrawRuns32(benchmark::State& state) {
     for (auto _ : state) {
         image.fill(Qt::transparent);
         QPainter painter(&image);
-        DesignThumbnail::draw(*preview, painter, QSizeF(32, 32));
+        StitchPreviewPainter::draw(*preview, painter, QSizeF(32, 32));
         painter.end();
         benchmark::DoNotOptimize(image.constBits());
     }

@@ -91,10 +91,16 @@ struct ToolRun {
 };
 
 // Runs bobbinlark-tool while this thread's event loop keeps the fake machines answering.
-ToolRun runTool(const QStringList& arguments) {
+// `platform` is the GUI platform the tool is given (the test's own by default).
+ToolRun runTool(const QStringList& arguments, const QString& platform = {}) {
     QProcess process;
     process.setProgram(QStringLiteral(BOBBINLARK_TOOL_PATH));
     process.setArguments(arguments);
+    if (!platform.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        process.setProcessEnvironment(environment);
+    }
     process.start();
     QSignalSpy finished(&process, &QProcess::finished);
     if (!finished.wait(20000))
@@ -497,6 +503,15 @@ private slots:
         QCOMPARE(request.header("Content-Length"), QByteArray::number(request.body.size()));
         QCOMPARE(request.header("MIME-Version"), std::nullopt);
         QCOMPARE(request.header("Cookie"), std::nullopt);
+
+        // A design of the largest usual size goes out in pieces, in order, after the head.
+        QByteArray large(3'000'000, '\0');
+        for (qsizetype i = 0; i < large.size(); ++i)
+            large[i] = static_cast<char>((i * 7919) >> 8);
+        QCOMPARE(send(clientFor(machine), large, "large.pes"), std::nullopt);
+        QCOMPARE(machine.requests().size(), 2);
+        QCOMPARE(machine.requests()[1].path, QByteArray("/sewing/sewing.cgi"));
+        QCOMPARE(FakeMachine::designFrom(machine.requests()[1])->data, large);
     }
 
     void bodyLayout() {
@@ -703,7 +718,8 @@ private slots:
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.18"))));
         const QString port = QString::number(machine.port());
 
-        ToolRun run = runTool({"info", "127.0.0.18", port});
+        // The commands that draw nothing need no GUI platform at all.
+        ToolRun run = runTool({"info", "127.0.0.18", port}, QStringLiteral("no-such-platform"));
         QCOMPARE(run.exitCode, 0);
         const QJsonObject json = QJsonDocument::fromJson(run.out).object();
         QCOMPARE(json.value(QLatin1StringView("serial")).toString(), QStringLiteral("A1B2C3D4"));
@@ -725,7 +741,7 @@ private slots:
         file.write("#PES design");
         file.close();
         machine.clearRequests();
-        run = runTool({"upload", "127.0.0.18", port, design});
+        run = runTool({"upload", "127.0.0.18", port, design}, QStringLiteral("no-such-platform"));
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, "Sent " + design.toUtf8() + "\n");
         const auto received = FakeMachine::designFrom(machine.requests().value(0));

@@ -2,6 +2,7 @@
 // preview cache and the thumbnail drawing. Design files come from tests/support/StitchWriters.
 
 #include "Support/StitchPreview.h"
+#include "Support/StitchPreviewPainter.h"
 #include "Views/DesignThumbnail.h"
 #include "Views/PreviewCache.h"
 #include "support/StitchWriters.h"
@@ -89,9 +90,38 @@ QImage render(const StitchPreview& preview, int side) {
     QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    DesignThumbnail::draw(preview, painter, QSizeF(side, side));
+    StitchPreviewPainter::draw(preview, painter, QSizeF(side, side));
     painter.end();
     return image;
+}
+
+// Stitches that each cross the whole 2000-unit design from one side to the other, at heights
+// from a fixed pseudo-random sequence, so that none repeats another.
+std::vector<Command> crossingStitches(int count) {
+    std::vector<Command> commands;
+    std::uint32_t state = 2463534242u;
+    int x = 0;
+    int y = 0;
+    for (int i = 0; i < count; ++i) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        const int nextX = x == 0 ? 2000 : 0;
+        const int nextY = static_cast<int>(state % 2001);
+        commands.push_back(stitch(nextX - x, nextY - y));
+        x = nextX;
+        y = nextY;
+    }
+    return commands;
+}
+
+StitchPreviewPainter::Stats renderStats(const StitchPreview& preview, QImage& image) {
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    const auto stats =
+        StitchPreviewPainter::draw(preview, painter, QSizeF(image.width(), image.height()));
+    painter.end();
+    return stats;
 }
 
 } // namespace
@@ -551,21 +581,21 @@ private slots:
     // --- drawing ---------------------------------------------------------------------------
 
     void placementScalesAndCentres() {
-        auto placed = DesignThumbnail::placement({0, 0, 1000, 10}, QSizeF(32, 32));
+        auto placed = StitchPreviewPainter::placement({0, 0, 1000, 10}, QSizeF(32, 32));
         QCOMPARE(placed.scale, 0.032);
         QCOMPARE(placed.offsetX, 0.0);
         QCOMPARE(placed.offsetY, (32 - 0.32) / 2);
         QCOMPARE(placed.lineWidth, 32.0 / 45);
         QVERIFY(qAbs(placed.lineWidth - 0.71) < 0.005);
 
-        placed = DesignThumbnail::placement({-100, 50, 200, 100}, QSizeF(40, 40));
+        placed = StitchPreviewPainter::placement({-100, 50, 200, 100}, QSizeF(40, 40));
         QCOMPARE(placed.scale, 0.2);
         QCOMPARE(placed.offsetX, 20.0);        // -100 lands on 0
         QCOMPARE(placed.offsetY, 10.0 - 10.0); // 50 lands on 10
-        QCOMPARE(DesignThumbnail::placement({0, 0, 1, 1}, QSizeF(20, 20)).lineWidth, 0.6);
+        QCOMPARE(StitchPreviewPainter::placement({0, 0, 1, 1}, QSizeF(20, 20)).lineWidth, 0.6);
 
         // A design thinner than a unit is not blown up across.
-        placed = DesignThumbnail::placement({0, 0, 0.5, 0}, QSizeF(32, 32));
+        placed = StitchPreviewPainter::placement({0, 0, 0.5, 0}, QSizeF(32, 32));
         QCOMPARE(placed.scale, 32.0);
         QCOMPARE(placed.offsetX, 8.0);
         QCOMPARE(placed.offsetY, 16.0);
@@ -593,6 +623,115 @@ private slots:
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 16; ++x)
                 QCOMPARE(blank.pixelColor(x, y).alpha(), 0);
+    }
+
+    void crossingStitchesCostAPictureNotTheirCount() {
+        // Each stitch spans the tile: stroking them all would cost their count times the
+        // tile's side, whatever the picture shows.
+        constexpr int count = 12'000;
+        const auto preview = expected(crossingStitches(count), {0x2F5DA8});
+        QVERIFY(preview);
+        QImage image(1024, 1024, QImage::Format_ARGB32_Premultiplied);
+        const auto stats = renderStats(*preview, image);
+        QCOMPARE(stats.segments, std::size_t(count));
+        QCOMPARE(stats.drawn + stats.hidden + stats.overBudget, stats.segments);
+        // The work stops past a budget set by the picture's area and the segment count, by at
+        // most one segment and the blending of the run in hand; the segments drawn are far
+        // fewer than there are.
+        const std::int64_t pixels = std::int64_t(1024 + 2 * 14) * (1024 + 2 * 14);
+        QVERIFY(stats.budget <= StitchPreviewPainter::workPerPixel * pixels +
+                                    StitchPreviewPainter::workPerSegment * count);
+        QVERIFY2(stats.work <= stats.budget + 3 * pixels, qPrintable(QString::number(stats.work)));
+        QVERIFY2(stats.drawn < std::size_t(count) / 2, qPrintable(QString::number(stats.drawn)));
+        QVERIFY(stats.overBudget > 0);
+        // What is drawn is the last stitches, which fill the tile's middle.
+        QCOMPARE(image.pixelColor(512, 512), QColor(0x2F5DA8));
+    }
+
+    void ordinaryDesignsAreDrawnWhole_data() {
+        QTest::addColumn<int>("side");
+        for (const int side : {32, 102, 205, 410, 819})
+            QTest::addRow("%d", side) << side;
+    }
+
+    void ordinaryDesignsAreDrawnWhole() {
+        QFETCH(int, side);
+        static const auto preview = StitchPreview::readDST(dst(sampleDesign(20'000, 12)));
+        QVERIFY(preview);
+        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+        const auto stats = renderStats(*preview, image);
+        QVERIFY(stats.drawn > 0);
+        QCOMPARE(stats.overBudget, std::size_t(0));
+        QCOMPARE(stats.drawn + stats.hidden, stats.segments);
+    }
+
+    void repeatsAndCoveredStitchesAreLeftOutUnchanged() {
+        // A design stitched three times over in one colour looks as it does once; with wide
+        // lines the repeats are found and not drawn again.
+        std::vector<Command> once;
+        for (int i = 0; i < 300; ++i)
+            once.push_back(stitch(i % 2 == 0 ? 40 : -40, 1));
+        std::vector<Command> thrice;
+        for (int copy = 0; copy < 3; ++copy) {
+            thrice.insert(thrice.end(), once.begin(), once.end());
+            thrice.push_back(jump(0, -300));
+        }
+        const auto single = expected(once, {0xD9475A});
+        const auto triple = expected(thrice, {0xD9475A});
+        QVERIFY(single && triple);
+        QCOMPARE(triple->bounds, single->bounds);
+        QImage a(256, 256, QImage::Format_ARGB32_Premultiplied);
+        QImage b(256, 256, QImage::Format_ARGB32_Premultiplied);
+        const auto singleStats = renderStats(*single, a);
+        const auto tripleStats = renderStats(*triple, b);
+        QCOMPARE(tripleStats.segments, 3 * singleStats.segments);
+        QCOMPARE(tripleStats.drawn, singleStats.drawn);
+        QCOMPARE(b, a);
+        QCOMPARE(a.pixelColor(128, 128), QColor(0xD9475A));
+
+        // A stitch that a later, wider fill covers wholly is not drawn, and not missed.
+        std::vector<Command> covered{jump(10, 100), stitch(20, 0), colorChange(), jump(-30, -100)};
+        covered.insert(covered.end(), once.begin(), once.end());
+        const auto under = expected(covered, {0x2E9E6B, 0xD9475A});
+        QVERIFY(under);
+        QCOMPARE(under->bounds, single->bounds);
+        const auto underStats = renderStats(*under, b);
+        QCOMPARE(underStats.hidden, std::size_t(1));
+        QCOMPARE(b, a);
+    }
+
+    void aLineStitchedBackAndForthReadsBolder() {
+        // At card size a line is thinner than a pixel; stitched three times, as a bean stitch
+        // is, it covers more of each pixel than a single pass.
+        const auto single = expected({stitch(60, 0)}, {0x000000});
+        const auto bean = expected({stitch(60, 0), stitch(-60, 0), stitch(60, 0)}, {0x000000});
+        QVERIFY(single && bean);
+        const QImage once = render(*single, 32);
+        const QImage thrice = render(*bean, 32);
+        QVERIFY(once.pixelColor(16, 16).alpha() > 60);
+        QVERIFY(thrice.pixelColor(16, 16).alpha() > once.pixelColor(16, 16).alpha());
+    }
+
+    void drawsAtTheDevicesResolution() {
+        // On a device of two pixels per point the line is twice as many pixels wide, and the
+        // picture lands where a painter would put it.
+        const auto preview = expected({stitch(100, 0)}, {0xFF0000});
+        QVERIFY(preview);
+        QImage image(90, 120, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(2);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.translate(0, 10);
+        StitchPreviewPainter::draw(*preview, painter, QSizeF(45, 45));
+        painter.end();
+        int opaqueRows = 0;
+        for (int y = 0; y < 120; ++y)
+            opaqueRows += image.pixelColor(44, y).alpha() == 255 ? 1 : 0;
+        QCOMPARE(opaqueRows, 2);
+        // A line 1 point wide along the middle of a 45-point canvas 10 points down: device
+        // rows 64 and 65.
+        QCOMPARE(image.pixelColor(44, 64), QColor(255, 0, 0));
+        QCOMPARE(image.pixelColor(44, 65), QColor(255, 0, 0));
     }
 
     void thumbnailShowsPreviewOrExtension() {

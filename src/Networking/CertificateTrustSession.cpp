@@ -94,7 +94,8 @@ QCoro::Task<std::optional<CertificateTrustSession::Response>>
 CertificateTrustSession::data(QUrl url, double timeoutSeconds) {
     if (!url.isValid())
         co_return std::nullopt;
-    co_return co_await exchange(url, requestHead("GET", url, {}), Reading::whole, timeoutSeconds);
+    co_return co_await exchange(url, requestHead("GET", url, {}), {}, Reading::whole,
+                                timeoutSeconds);
 }
 
 QCoro::Task<std::optional<CertificateTrustSession::Response>>
@@ -102,16 +103,15 @@ CertificateTrustSession::post(QUrl url, QByteArray contentType, QByteArray body,
                               double timeoutSeconds) {
     if (!url.isValid())
         co_return std::nullopt;
-    QByteArray request = requestHead("POST", url,
-                                     "Content-Type: " + contentType + "\r\nContent-Length: " +
-                                         QByteArray::number(body.size()) + "\r\n");
-    request += body;
-    body.clear(); // the request holds the only copy while it is in flight
-    co_return co_await exchange(url, std::move(request), Reading::statusLine, timeoutSeconds);
+    QByteArray head = requestHead("POST", url,
+                                  "Content-Type: " + contentType + "\r\nContent-Length: " +
+                                      QByteArray::number(body.size()) + "\r\n");
+    co_return co_await exchange(url, std::move(head), std::move(body), Reading::statusLine,
+                                timeoutSeconds);
 }
 
 QCoro::Task<std::optional<CertificateTrustSession::Response>>
-CertificateTrustSession::exchange(QUrl url, QByteArray request, Reading reading,
+CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArray body, Reading reading,
                                   double timeoutSeconds) {
     const QString host = url.host();
     Outcome outcome;
@@ -126,13 +126,28 @@ CertificateTrustSession::exchange(QUrl url, QByteArray request, Reading reading,
     socket->setSslConfiguration(tls);
     // The signal handlers reach this frame's locals: they are disconnected before it ends.
     connect(socket, &QSslSocket::sslErrors, socket, [socket] { socket->ignoreSslErrors(); });
-    connect(socket, &QSslSocket::encrypted, socket, [&, socket] {
+    // The body goes to the socket a few pieces ahead of the network, not all at once: a whole
+    // design handed over in one write is copied and encrypted into several buffers its size.
+    // Handshake messages count as written bytes too: nothing goes out before the head.
+    std::optional<qsizetype> sent;
+    const auto sendMore = [&, socket] {
+        constexpr qsizetype piece = 64 * 1024;
+        while (sent && *sent < body.size() &&
+               socket->bytesToWrite() + socket->encryptedBytesToWrite() < 4 * piece) {
+            const qsizetype size = std::min(piece, body.size() - *sent);
+            socket->write(body.constData() + *sent, size);
+            *sent += size;
+        }
+    };
+    connect(socket, &QSslSocket::encrypted, socket, [&, socket, sendMore] {
         record(host, socket->peerCertificate());
         // A request's last segment must not wait for the machine's delayed acknowledgement.
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        socket->write(request);
-        request.clear(); // the socket holds what it still has to send
+        socket->write(head);
+        sent = 0;
+        sendMore();
     });
+    connect(socket, &QSslSocket::encryptedBytesWritten, socket, sendMore);
     const auto settle = [&] {
         if (answer.state() == HttpAnswerReader::State::reading)
             return;

@@ -60,8 +60,8 @@ private:
 
     enum class Reading { statusLine, whole };
 
-    QCoro::Task<std::optional<Response>> exchange(QUrl url, QByteArray request, Reading reading,
-                                                  double timeoutSeconds);
+    QCoro::Task<std::optional<Response>> exchange(QUrl url, QByteArray head, QByteArray body,
+                                                  Reading reading, double timeoutSeconds);
     void record(const QString& host, const QSslCertificate& leaf);
 
     mutable std::mutex m_lock;

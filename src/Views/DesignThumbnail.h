@@ -10,7 +10,6 @@
 #include <optional>
 
 class PreviewCache;
-class QPainter;
 
 // The square picture of a design on a recent-send card: its stitch runs scaled into the square
 // on a light tile, or the file's extension when it has no preview. It loads its preview from
@@ -29,24 +28,8 @@ public:
     const std::optional<StitchPreview>& preview() const { return m_preview; }
     bool isLoaded() const { return m_loaded; }
 
-    // How a preview sits in a canvas: points map to (offsetX + x * scale, offsetY + y * scale).
-    struct Placement {
-        double scale = 1;
-        double offsetX = 0;
-        double offsetY = 0;
-        double lineWidth = 0.6;
-    };
-    static Placement placement(const StitchPreview::Rect& bounds, QSizeF canvas);
-
-    // Strokes the runs, scaled and centred, into a canvas of `canvas` size at the painter's
-    // origin; later runs paint over earlier ones, as thread does.
-    static void draw(const StitchPreview& preview, QPainter& painter, QSizeF canvas);
-
-    // The whole tile in `square`: background, the preview (or, once loaded, the extension) and
-    // the edge. Shared by the widget, the command-line tools and the file-manager thumbnailer.
-    static void paintTile(QPainter& painter, const QRectF& square,
-                          const std::optional<StitchPreview>& preview, bool loaded,
-                          const QString& extension, const QPalette& palette, const QFont& font);
+    // The tile's picture is drawn by StitchPreviewPainter::paintTile, which the command-line
+    // tools and the file-manager thumbnailer share without this widget.
 
 signals:
     // The cache answered for the current file.

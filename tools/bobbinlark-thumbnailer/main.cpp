@@ -4,7 +4,7 @@
 
 #include "Models/StitchFileTypes.h"
 #include "Support/StitchPreview.h"
-#include "Views/DesignThumbnail.h"
+#include "Support/StitchPreviewPainter.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -64,9 +64,9 @@ int main(int argc, char* argv[]) {
     image.fill(Qt::transparent);
     QPainter painter(&image);
     // A light palette: the tile is near-white whatever the desktop's theme.
-    DesignThumbnail::paintTile(painter, QRectF(0, 0, size, size), preview, true,
-                               StitchFileTypes::extensionOf(fileURL), QPalette(Qt::white),
-                               QGuiApplication::font());
+    StitchPreviewPainter::paintTile(painter, QRectF(0, 0, size, size), preview, true,
+                                    StitchFileTypes::extensionOf(fileURL), QPalette(Qt::white),
+                                    QGuiApplication::font());
     painter.end();
     if (!image.save(files[1], "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(files[1]));

@@ -5,7 +5,7 @@
 
 #include "Models/StitchFileTypes.h"
 #include "Support/StitchPreview.h"
-#include "Views/DesignThumbnail.h"
+#include "Support/StitchPreviewPainter.h"
 
 #include <QApplication>
 #include <QImage>
@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
+#include <QPalette>
 
 #include <cstdio>
 
@@ -46,9 +47,9 @@ QImage Commands::renderThumbnail(const QUrl& fileURL, const std::optional<Stitch
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    DesignThumbnail::paintTile(painter, QRectF(0, 0, size, size), preview, true,
-                               StitchFileTypes::extensionOf(fileURL), QApplication::palette(),
-                               QApplication::font());
+    StitchPreviewPainter::paintTile(painter, QRectF(0, 0, size, size), preview, true,
+                                    StitchFileTypes::extensionOf(fileURL), QApplication::palette(),
+                                    QApplication::font());
     painter.end();
     return image;
 }
