@@ -70,6 +70,7 @@ finish() {
     done
 }
 trap finish EXIT
+trap "exit 1" TERM INT HUP # so that the namespaces go on these too
 
 ip netns add "$panel_ns" 2>/dev/null || skip "cannot make network namespaces here"
 ip netns add "$lan_ns" || skip "cannot make a second network namespace"
@@ -138,7 +139,9 @@ unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
 export QT_QPA_PLATFORM=xcb PYTHONIOENCODING=utf-8
 settings=$XDG_CONFIG_HOME/Bobbinlark/Bobbinlark.conf
 
-on_panel Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" \
+# -noreset: without it the server resets when its last client leaves (the readiness check
+# below), refusing whoever connects during the reset.
+on_panel Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" \
     2>"$work/xvfb.log" &
 pids+=($!)
 wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
@@ -156,10 +159,10 @@ pids+=($!)
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 
 on_panel trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
-    --expand true --transparent false --tint 0xdddddd >/dev/null 2>&1 </dev/null &
+    --expand true --transparent false --tint 0xdddddd >"$work/trayer.log" 2>&1 </dev/null &
 pids+=($!)
 tray_shown() { on_panel xdotool search --onlyvisible --class trayer >/dev/null 2>&1; }
-wait_for 10 tray_shown || fail "trayer did not show"
+wait_for 10 tray_shown || fail "trayer did not show: $(cat "$work/trayer.log")"
 
 # The program's windows that are mapped, as "id width height x y" lines.
 windows() {
