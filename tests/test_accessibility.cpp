@@ -327,10 +327,18 @@ class TestAccessibility : public QObject {
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<PopoverView> m_view;
 
+    // The panel and its state go; a scan a screen started ends first, as it would hold on to
+    // the state.
+    void dropPanel() {
+        m_view.reset();
+        if (m_state && !QTest::qWaitFor([this] { return !m_state->isDiscovering(); }))
+            qFatal("a scan did not end");
+        m_state.reset();
+    }
+
     // A fresh state and panel, shown and active.
     PopoverView& panel() {
-        m_view.reset();
-        m_state.reset();
+        dropPanel();
         m_store = std::make_unique<TemporaryStore>();
         m_state = std::make_unique<AppState>(m_store->open());
         // Scans started by a screen stay on a loopback subnet where nothing answers.
@@ -403,8 +411,7 @@ private slots:
     }
 
     void cleanup() {
-        m_view.reset();
-        m_state.reset();
+        dropPanel();
         Gallery::setFontScale(1);
     }
 
