@@ -4,10 +4,15 @@
 // application font is half as large again.
 
 #include "AppState.h"
+#include "Views/ConfirmationSheet.h"
 #include "Views/ControlButton.h"
 #include "Views/DropZone.h"
 #include "Views/HeaderButton.h"
 #include "Views/MachineBar.h"
+#include "Views/MachineEditView.h"
+#include "Views/MachineInfoView.h"
+#include "Views/MachineRow.h"
+#include "Views/MachinesView.h"
 #include "Views/MainScreen.h"
 #include "Views/PopoverView.h"
 #include "Views/RecentSendCard.h"
@@ -26,6 +31,7 @@
 #include <QHBoxLayout>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QScrollArea>
@@ -87,9 +93,10 @@ QWidget* focusTarget(QWidget& view) {
     return focus ? focus : &view;
 }
 
-// Presses Tab from nothing focused until the focus comes back to the first stop.
-QList<Stop> tabChain(QWidget& view) {
-    if (QWidget* focus = QApplication::focusWidget())
+// Presses Tab until the focus comes back to the first stop: from nothing focused, or from
+// where the focus is (a sheet that took it).
+QList<Stop> tabChain(QWidget& view, bool fromFocus = false) {
+    if (QWidget* focus = QApplication::focusWidget(); focus && !fromFocus)
         focus->clearFocus();
     QList<Stop> stops;
     for (int presses = 0; presses < 200; ++presses) {
@@ -174,33 +181,26 @@ QStringList problemsOf(const QList<Stop>& stops) {
     return problems;
 }
 
-// Pixels that differ between two images in a band `width` wide along their edges.
-int edgeDifference(const QImage& a, const QImage& b, int width) {
-    if (a.size() != b.size())
-        return -1;
-    int differing = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const bool edge =
-                x < width || y < width || x >= a.width() - width || y >= a.height() - width;
-            if (edge && a.pixel(x, y) != b.pixel(x, y))
-                ++differing;
-        }
-    }
-    return differing;
-}
-
-// Whether `widget`, focused from the keyboard, draws something along its edge that it does
-// not draw without the focus, in both themes.
+// Whether `widget`, focused from the keyboard, makes the view draw something around it that
+// it does not draw without the focus, in both themes: a ring along its edge or its row's.
 bool showsFocus(QWidget& view, QWidget* widget) {
+    const QRect box(widget->mapTo(&view, QPoint(0, 0)), widget->size());
+    // The ring may follow the edge of the row the control fills.
+    const QRect around = box.adjusted(-12, -12, 12, 12);
     for (const QPalette& palette : {Gallery::lightPalette(), Gallery::darkPalette()}) {
         view.setPalette(palette);
         widget->setFocus(Qt::TabFocusReason);
-        const QImage focused = widget->grab().toImage();
+        const QImage focused = view.grab().toImage();
         widget->clearFocus();
-        const QImage unfocused = widget->grab().toImage();
-        const int perimeter = 2 * (widget->width() + widget->height());
-        if (edgeDifference(focused, unfocused, 3) < perimeter / 2)
+        const QImage unfocused = view.grab().toImage();
+        int near = 0;
+        for (int y = 0; y < focused.height(); ++y) {
+            for (int x = 0; x < focused.width(); ++x) {
+                if (focused.pixel(x, y) != unfocused.pixel(x, y) && around.contains(x, y))
+                    ++near;
+            }
+        }
+        if (near < box.width() + box.height())
             return false;
     }
     view.setPalette(QPalette());
@@ -248,6 +248,13 @@ QStringList clippingIn(QWidget& view) {
         if (!label && !control)
             continue;
         const QString what = label ? label->fullText() : widget->accessibleName();
+        if (auto* button = qobject_cast<ControlButton*>(widget)) {
+            const QString shown = button->shownText();
+            if (shown != button->text() && !shown.endsWith(QChar(0x2026)))
+                problems << QStringLiteral("\"%1\" shows \"%2\"").arg(button->text(), shown);
+            if (button->fontMetrics().horizontalAdvance(shown) > button->width())
+                problems << QStringLiteral("\"%1\" is cut").arg(button->text());
+        }
         if (label) {
             const QRect inner = label->contentsRect();
             const QFontMetrics metrics(label->font());
@@ -287,6 +294,16 @@ QStringList clippingIn(QWidget& view) {
             QWidget* a = placed[i];
             QWidget* b = placed[j];
             if (a->isAncestorOf(b) || b->isAncestorOf(a))
+                continue;
+            // A sheet lies over the screen on purpose.
+            const auto onSheet = [](QWidget* widget) {
+                for (QWidget* up = widget; up; up = up->parentWidget()) {
+                    if (qobject_cast<ConfirmationSheet*>(up))
+                        return true;
+                }
+                return false;
+            };
+            if (onSheet(a) != onSheet(b))
                 continue;
             const QRect boxA(a->mapTo(&view, QPoint(0, 0)), a->size());
             const QRect boxB(b->mapTo(&view, QPoint(0, 0)), b->size());
@@ -390,13 +407,19 @@ class TestAccessibility : public QObject {
         return stops;
     }
 
-    // Focuses the stop named `name` by pressing Tab.
+    // Focuses the stop whose name starts with `name` by pressing Tab.
     QWidget* tabTo(const QString& name) {
+        // A menu that closed leaves no window active here; on a desktop the panel gets it back.
+        if (QApplication::activeWindow() != m_view.get()) {
+            m_view->activateWindow();
+            if (!QTest::qWaitForWindowActive(m_view.get()))
+                return nullptr;
+        }
         for (int presses = 0; presses < 60; ++presses) {
             QTest::keyClick(focusTarget(*m_view), Qt::Key_Tab);
             QWidget* now = QApplication::focusWidget();
             QAccessibleInterface* face = now ? QAccessible::queryAccessibleInterface(now) : nullptr;
-            if (face && face->text(QAccessible::Name) == name)
+            if (face && face->text(QAccessible::Name).startsWith(name))
                 return now;
         }
         return nullptr;
@@ -682,6 +705,229 @@ private slots:
         second->actionsMenu()->hide();
     }
 
+    // --- the machine screens -----------------------------------------------------------------
+
+    // Shows `screen` with what it lists: two saved machines and one found on the network for
+    // the list; a machine with a model for the editor; a machine that reports itself with
+    // another certificate than the pinned one for the info screen; the removal question.
+    void showMachineScreen(const QString& screen, FakeMachine& machine) {
+        const SavedMachine studio = addStudio();
+        SavedMachine attic = machineNamed(QStringLiteral("Attic"), QStringLiteral("192.168.1.51"));
+        attic.model = QStringLiteral("Innov-is M370");
+        attic = m_state->addMachine(attic);
+        m_state->selectMachine(studio);
+        if (screen == QLatin1String("machines") || screen == QLatin1String("sheet")) {
+            findMachine(machine, QStringLiteral("Atelier"));
+            m_view->push(Screen::machines());
+        } else if (screen == QLatin1String("add")) {
+            m_view->push(Screen::addMachine());
+        } else if (screen == QLatin1String("edit")) {
+            m_view->push(Screen::editMachine(attic));
+        } else if (screen == QLatin1String("info")) {
+            if (!machine.start(QHostAddress(QStringLiteral("127.0.0.94"))))
+                qFatal("cannot start the fake machine");
+            machine.setInfoBody(
+                QJsonDocument(QJsonObject{{QStringLiteral("name"), QStringLiteral("Studio")},
+                                          {QStringLiteral("serial"), QStringLiteral("B2X-88213")},
+                                          {QStringLiteral("version"), QStringLiteral("1.24")},
+                                          {QStringLiteral("machine-id"), QStringLiteral("M-94")},
+                                          {QStringLiteral("features"),
+                                           QJsonObject{{QStringLiteral("embwidth"), 2600},
+                                                       {QStringLiteral("embheight"), 1600},
+                                                       {QStringLiteral("needles"), 10},
+                                                       {QStringLiteral("postsize"), 3000000}}}})
+                    .toJson(QJsonDocument::Compact));
+            SavedMachine pinned = machineNamed(QStringLiteral("Studio by the Window"),
+                                               machine.host(), machine.port());
+            pinned.fingerprint =
+                QStringLiteral("AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:"
+                               "CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89");
+            pinned = m_state->addMachine(pinned);
+            m_view->push(Screen::machineInfo(pinned));
+            auto* info = qobject_cast<MachineInfoView*>(m_view->currentScreen());
+            if (!info ||
+                !QTest::qWaitFor([info] { return info->certificateWarning()->isVisible(); }))
+                qFatal("the info screen shows no changed certificate");
+        }
+        settle(*m_view);
+        if (screen == QLatin1String("sheet")) {
+            auto* list = qobject_cast<MachinesView*>(m_view->currentScreen());
+            list->rows().at(1)->actionsMenu()->actions().last()->trigger();
+            settle(*m_view);
+        }
+    }
+
+    MachinesView* machinesView() const {
+        return qobject_cast<MachinesView*>(m_view->currentScreen());
+    }
+
+    void machinesListWithSavedAndFoundMachines() {
+        panel();
+        FakeMachine machine;
+        showMachineScreen(QStringLiteral("machines"), machine);
+        const QList<Stop> stops = checkedChain(
+            {QStringLiteral("Back"), QStringLiteral("Studio, 192.168.1.50 · Not checked"),
+             QStringLiteral("Actions for Studio"),
+             QStringLiteral("Attic, 192.168.1.51 · Not checked"),
+             QStringLiteral("Actions for Attic"), QStringLiteral("Add"),
+             QStringLiteral("Scan Network"), QStringLiteral("Add by Address…")});
+        // The rows read as a choice of one; each actions button as a menu.
+        QCOMPARE(stops[1].role, QAccessible::RadioButton);
+        QVERIFY(QAccessible::queryAccessibleInterface(stops[1].widget)->state().checked);
+        QVERIFY(!QAccessible::queryAccessibleInterface(stops[3].widget)->state().checked);
+        QCOMPARE(stops[2].role, QAccessible::ButtonMenu);
+        QCOMPARE(
+            QAccessible::queryAccessibleInterface(stops[1].widget)->text(QAccessible::Description),
+            QStringLiteral("Send designs to Studio"));
+        QVERIFY(QAccessible::queryAccessibleInterface(stops[5].widget)
+                    ->text(QAccessible::Description)
+                    .startsWith(QStringLiteral("Atelier, 127.0.0.93:")));
+        for (const Stop& stop : stops)
+            QVERIFY2(showsFocus(*m_view, stop.widget), qPrintable(stop.name));
+        stops[1].widget->setFocus(Qt::TabFocusReason);
+        Gallery::render(*m_view, QStringLiteral("a11y-focus-machine-row"));
+
+        // A machine saved later still reads in its place, above the found machines.
+        m_state->addMachine(machineNamed(QStringLiteral("Loft"), QStringLiteral("192.168.1.52")));
+        settle(*m_view);
+        QCOMPARE(names(tabChain(*m_view)).mid(5, 2),
+                 (QStringList{QStringLiteral("Loft, 192.168.1.52 · Not checked"),
+                              QStringLiteral("Actions for Loft")}));
+    }
+
+    void returnOnARowPicksItAndMenusOpenFromTheKeyboard() {
+        PopoverView& view = panel();
+        FakeMachine machine;
+        showMachineScreen(QStringLiteral("machines"), machine);
+        MachineRow* attic = machinesView()->rows().at(1);
+
+        // The context menu key on the row, and Return on its actions button, open its actions.
+        QWidget* row = tabTo(QStringLiteral("Attic, 192.168.1.51 · Not checked"));
+        QVERIFY(row);
+        QTest::keyClick(row, Qt::Key_Menu);
+        QTRY_VERIFY(attic->actionsMenu()->isVisible());
+        attic->actionsMenu()->hide();
+        QTest::keyClick(row, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(attic->actionsMenu()->isVisible());
+        attic->actionsMenu()->hide();
+        QWidget* actions = tabTo(QStringLiteral("Actions for Attic"));
+        QVERIFY(actions);
+        QTest::keyClick(actions, Qt::Key_Return);
+        QTRY_VERIFY(attic->actionsMenu()->isVisible());
+        // Down and Return choose "Machine Info".
+        QTest::keyClick(attic->actionsMenu(), Qt::Key_Down);
+        QTest::keyClick(attic->actionsMenu(), Qt::Key_Return);
+        QTRY_COMPARE(view.path().size(), 2);
+        QCOMPARE(view.path().last().kind, Screen::Kind::machineInfo);
+        QTest::keyClick(focusTarget(view), Qt::Key_Escape);
+        QTRY_COMPARE(view.path().size(), 1);
+
+        // Return on a row picks it and goes back to the main screen. (The info screen checked
+        // the machine meanwhile, so the row's state has changed.)
+        row = tabTo(QStringLiteral("Attic, "));
+        QVERIFY(row);
+        QTest::keyClick(row, Qt::Key_Return);
+        QTRY_VERIFY(view.path().isEmpty());
+        QCOMPARE(m_state->selectedMachine()->name, QStringLiteral("Attic"));
+    }
+
+    void theRemovalQuestionKeepsTheFocus() {
+        panel();
+        FakeMachine machine;
+        showMachineScreen(QStringLiteral("sheet"), machine);
+        ConfirmationSheet* sheet = machinesView()->confirmation();
+        QVERIFY(sheet->isPresented());
+        // The question reads as a dialog; the focus starts on "Cancel", visibly.
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(sheet);
+        QCOMPARE(face->role(), QAccessible::Dialog);
+        QCOMPARE(face->text(QAccessible::Name), QStringLiteral("Remove this machine?"));
+        QCOMPARE(QApplication::focusWidget(), sheet->cancelButton());
+        QVERIFY(sheet->cancelButton()->isFocusRingVisible());
+        Gallery::render(*m_view, QStringLiteral("a11y-focus-sheet"));
+
+        // Tab goes round its two buttons and nowhere else.
+        const QList<Stop> stops = tabChain(*m_view, true);
+        QStringList problems = problemsOf(stops);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+        QCOMPARE(names(stops),
+                 (QStringList{QStringLiteral("Remove Attic"), QStringLiteral("Cancel")}));
+        QCOMPARE(QApplication::focusWidget(), sheet->confirmButton());
+        QTest::keyClick(focusTarget(*m_view), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), sheet->cancelButton());
+
+        // Escape dismisses it; Space on "Remove Attic" removes.
+        QTest::keyClick(focusTarget(*m_view), Qt::Key_Escape);
+        QVERIFY(!sheet->isPresented());
+        QCOMPARE(m_view->path().size(), 1);
+        QCOMPARE(m_state->machines().size(), 2);
+        machinesView()->rows().at(1)->actionsMenu()->actions().last()->trigger();
+        QVERIFY(sheet->isPresented());
+        QTest::keyClick(focusTarget(*m_view), Qt::Key_Backtab);
+        QTest::keyClick(focusTarget(*m_view), Qt::Key_Space);
+        QVERIFY(!sheet->isPresented());
+        QCOMPARE(m_state->machines().size(), 1);
+    }
+
+    void theEditorAddsAndEditsFromTheKeyboard() {
+        PopoverView& view = panel();
+        FakeMachine machine;
+        showMachineScreen(QStringLiteral("add"), machine);
+        // Nothing to test or add yet: only the fields.
+        QList<Stop> stops =
+            checkedChain({QStringLiteral("Back"), QStringLiteral("IP address"),
+                          QStringLiteral("Port"), QStringLiteral("Name"), QStringLiteral("Model")});
+        QCOMPARE(stops[1].role, QAccessible::EditableText);
+        for (const Stop& stop : stops.mid(0, 1))
+            QVERIFY2(showsFocus(*m_view, stop.widget), qPrintable(stop.name));
+
+        auto* editor = qobject_cast<MachineEditView*>(view.currentScreen());
+        QVERIFY(editor);
+        QWidget* host = tabTo(QStringLiteral("IP address"));
+        QCOMPARE(host, editor->hostField());
+        QTest::keyClicks(host, QStringLiteral("192.168.1.60"));
+        checkedChain({QStringLiteral("Back"), QStringLiteral("IP address"), QStringLiteral("Port"),
+                      QStringLiteral("Name"), QStringLiteral("Model"),
+                      QStringLiteral("Test Connection"), QStringLiteral("Add Machine")});
+        QWidget* add = tabTo(QStringLiteral("Add Machine"));
+        QVERIFY(add);
+        QVERIFY(showsFocus(view, add));
+        add->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(add, Qt::Key_Return);
+        QTRY_COMPARE(m_state->machines().size(), 3);
+        QCOMPARE(m_state->machines().last().host, QStringLiteral("192.168.1.60"));
+        QTRY_VERIFY(view.path().isEmpty());
+
+        dropPanel();
+        panel();
+        showMachineScreen(QStringLiteral("edit"), machine);
+        stops =
+            checkedChain({QStringLiteral("Back"), QStringLiteral("IP address"),
+                          QStringLiteral("Port"), QStringLiteral("Name"), QStringLiteral("Model"),
+                          QStringLiteral("Test Connection"), QStringLiteral("Save")});
+        for (const Stop& stop : stops.mid(5))
+            QVERIFY2(showsFocus(*m_view, stop.widget), qPrintable(stop.name));
+    }
+
+    void theInfoScreenWithAReportAndAChangedCertificate() {
+        panel();
+        FakeMachine machine;
+        showMachineScreen(QStringLiteral("info"), machine);
+        const QList<Stop> stops = checkedChain(
+            {QStringLiteral("Back"), QStringLiteral("Check Again"), QStringLiteral("Edit Machine"),
+             QStringLiteral("Certificate (SHA-256)"), QStringLiteral("Trust New Certificate")});
+        QCOMPARE(stops[3].role, QAccessible::EditableText);
+        for (const Stop& stop : stops) {
+            if (qobject_cast<QAbstractButton*>(stop.widget))
+                QVERIFY2(showsFocus(*m_view, stop.widget), qPrintable(stop.name));
+        }
+        auto* info = qobject_cast<MachineInfoView*>(m_view->currentScreen());
+        QWidget* trust = tabTo(QStringLiteral("Trust New Certificate"));
+        QVERIFY(trust);
+        QTest::keyClick(trust, Qt::Key_Space);
+        QTRY_VERIFY(!info->certificateWarning()->isVisible());
+        QCOMPARE(info->fingerprintText(), machine.fingerprint());
+    }
+
     // --- larger text ------------------------------------------------------------------------
 
     void textsFitWithALargerFont_data() {
@@ -692,6 +938,8 @@ private slots:
         QTest::newRow("sending") << QStringLiteral("sending");
         QTest::newRow("sent") << QStringLiteral("sent");
         QTest::newRow("error") << QStringLiteral("error");
+        for (const char* screen : {"machines", "add", "edit", "info", "sheet"})
+            QTest::newRow(screen) << QString::fromLatin1(screen);
     }
 
     void textsFitWithALargerFont() {
@@ -701,7 +949,14 @@ private slots:
         m_state = std::make_unique<AppState>(m_store->open());
         m_state->setDiscoveryEnvironment(loopback({127, 0, 0, 96}, {255, 255, 255, 252}, 9));
         FakeMachine machine;
-        if (state == QLatin1String("found")) {
+        const bool machineScreen =
+            QStringList{QStringLiteral("machines"), QStringLiteral("add"), QStringLiteral("edit"),
+                        QStringLiteral("info"), QStringLiteral("sheet")}
+                .contains(state);
+        if (machineScreen) {
+            showPanel();
+            showMachineScreen(state, machine);
+        } else if (state == QLatin1String("found")) {
             findMachine(machine, QStringLiteral("Embroidery Studio Upstairs"));
             QCOMPARE(m_state->discovered().size(), 1);
         } else if (state != QLatin1String("none")) {
@@ -719,15 +974,26 @@ private slots:
             m_state->setSendStatus(SendStatuses::Error{
                 QStringLiteral("Studio isn't answering. Make sure it's on, with wireless LAN "
                                "enabled, on the same network as this computer.")});
-        PopoverView& view = showPanel();
+        PopoverView& view = machineScreen ? *m_view : showPanel();
         const QStringList problems = clippingIn(view);
+        if (state == QLatin1String("machines")) {
+            // The bottom bar's symbols give way so both texts show whole.
+            for (ControlButton* button : view.currentScreen()->findChildren<ControlButton*>()) {
+                if (button->text() == QStringLiteral("Scan Network") ||
+                    button->text() == QStringLiteral("Add by Address…")) {
+                    QCOMPARE(button->shownText(), button->text());
+                    QVERIFY(!button->showsSymbol());
+                }
+            }
+        }
         if (state == QLatin1String("found")) {
             // The name is shortened beside the button; the tooltip says it whole.
             MachineBar* bar = view.mainScreen()->machineBar();
             QCOMPARE(bar->actionButton()->parentWidget()->toolTip(),
                      QStringLiteral("Found Embroidery Studio Upstairs\n") + bar->subtitle());
         }
-        Gallery::render(view, QStringLiteral("a11y-main-") + state);
+        Gallery::render(
+            view, (machineScreen ? QStringLiteral("a11y-") : QStringLiteral("a11y-main-")) + state);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
     }
 };

@@ -23,6 +23,9 @@ public:
         : QAccessibleWidget(widget, role) {}
 
     QAccessible::Role role() const override {
+        const QVariant chosen = widget()->property(Accessibility::roleProperty);
+        if (chosen.isValid())
+            return static_cast<QAccessible::Role>(chosen.toInt());
         if (const auto* button = qobject_cast<const HeaderButton*>(widget()))
             return button->hasMenu() ? QAccessible::ButtonMenu : QAccessible::Button;
         return QAccessibleWidget::role();
@@ -52,6 +55,11 @@ public:
             state.pressed = button->isDown();
             state.checkable = button->isCheckable();
             state.checked = button->isChecked();
+        }
+        if (const QVariant checked = widget()->property(Accessibility::checkedProperty);
+            checked.isValid()) {
+            state.checkable = true;
+            state.checked = checked.toBool();
         }
         if (offersMenu(widget()))
             state.hasPopup = true;
@@ -86,12 +94,16 @@ QAccessibleInterface* factory(const QString& className, QObject* object) {
     if (!object || !object->isWidgetType())
         return nullptr;
     auto* widget = static_cast<QWidget*>(object);
+    if (widget->property(Accessibility::roleProperty).isValid())
+        return new PanelAccessible(widget, QAccessible::NoRole);
     if (className == QLatin1String("HeaderButton"))
         return new PanelAccessible(widget, QAccessible::Button);
     if (className == QLatin1String("StyledLabel"))
         return new PanelAccessible(widget, QAccessible::StaticText);
     if (className == QLatin1String("RecentSendCard"))
         return new PanelAccessible(widget, QAccessible::ListItem);
+    if (className == QLatin1String("ConfirmationSheet"))
+        return new PanelAccessible(widget, QAccessible::Dialog);
     return nullptr;
 }
 

@@ -5,6 +5,11 @@
 // the name and description it shows, and the actions it offers (press, open its menu).
 namespace Accessibility {
 
+// A widget can say how it reads through these properties: its role (a QAccessible::Role as an
+// int) and, for a choice, whether it is the one chosen (bool).
+inline constexpr const char* roleProperty = "bobbinlarkAccessibleRole";
+inline constexpr const char* checkedProperty = "bobbinlarkAccessibleChecked";
+
 // Registers the panel's widgets with Qt's accessibility; safe to call any number of times.
 void install();
 

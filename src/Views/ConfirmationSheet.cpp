@@ -1,9 +1,11 @@
 #include "Views/ConfirmationSheet.h"
 
 #include "Support/Style.h"
+#include "Views/Accessibility.h"
 #include "Views/ControlButton.h"
 #include "Views/StyledLabel.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -38,6 +40,7 @@ protected:
 ConfirmationSheet::ConfirmationSheet(QWidget* screen)
     : QWidget(screen)
     , m_card(new Card(this)) {
+    Accessibility::install();
     hide();
     screen->installEventFilter(this);
 
@@ -79,6 +82,8 @@ void ConfirmationSheet::present(const QString& title, const QString& confirmText
     const int room = cardWidth - 32 - 24;
     m_confirm->setText(m_confirm->fontMetrics().elidedText(confirmText, Qt::ElideMiddle, room));
     m_confirm->setToolTip(confirmText);
+    m_confirm->setAccessibleName(confirmText);
+    setAccessibleName(title);
     m_confirmText = confirmText;
     m_onConfirm = std::move(onConfirm);
     m_onDismiss = std::move(onDismiss);
@@ -94,7 +99,8 @@ void ConfirmationSheet::present(const QString& title, const QString& confirmText
                            : m_card->sizeHint().height();
     m_card->setGeometry((width() - cardWidth) / 2, (this->height() - height) / 2, cardWidth,
                         height);
-    m_cancel->setFocus(Qt::OtherFocusReason);
+    // Shown as focused: Return and Space act on it, so where they go must be seen.
+    m_cancel->setFocus(Qt::TabFocusReason);
 }
 
 void ConfirmationSheet::dismiss() {
@@ -138,6 +144,16 @@ void ConfirmationSheet::mousePressEvent(QMouseEvent* event) {
     if (!m_card->geometry().contains(event->position().toPoint()))
         close(false);
     event->accept();
+}
+
+bool ConfirmationSheet::focusNextPrevChild(bool next) {
+    // The screen behind is out of reach while the question is open.
+    const QList<QWidget*> stops{m_confirm, m_cancel};
+    const qsizetype current = stops.indexOf(QApplication::focusWidget());
+    const qsizetype count = stops.size();
+    const qsizetype target = current < 0 ? 0 : (current + (next ? 1 : count - 1)) % count;
+    stops[target]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void ConfirmationSheet::changeEvent(QEvent* event) {

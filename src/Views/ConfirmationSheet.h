@@ -12,7 +12,8 @@ class StyledLabel;
 // tray panel is a window of its own that other windows cover, so a separate dialog window
 // could get lost behind them; the sheet stays in the panel. Escape, "Cancel" and a click
 // beside the card dismiss it. While it shows, the screen's header is disabled so its Escape
-// shortcut goes to the sheet.
+// shortcut goes to the sheet. Tab goes round its two buttons only; it reads as a dialog named
+// by its question.
 class ConfirmationSheet : public QWidget {
     Q_OBJECT
 
@@ -43,6 +44,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void close(bool confirmed);

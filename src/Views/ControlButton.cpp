@@ -13,6 +13,7 @@ namespace {
 constexpr int smallHeight = 22;
 constexpr int regularHeight = 28;
 constexpr int symbolGap = 5;
+constexpr int tightPadding = 6;
 
 } // namespace
 
@@ -24,7 +25,9 @@ ControlButton::ControlButton(const QString& text, Kind kind, Size size, QWidget*
         Style::font(size == Size::small ? Style::TextStyle::callout : Style::TextStyle::body),
         m_kind == Kind::prominent ? QFont::DemiBold : QFont::Medium));
     setAttribute(Qt::WA_Hover);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // Its natural width, or less in a row too tight for it (large text): the symbol gives way,
+    // then the padding, and the text shortens only when the layout cannot give even that.
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
 }
 
 void ControlButton::setSymbol(const QString& symbol) {
@@ -37,9 +40,33 @@ int ControlButton::symbolSize() const {
     return m_size == Size::small ? 12 : 14;
 }
 
+int ControlButton::padding() const {
+    return m_size == Size::small ? 10 : 12;
+}
+
+bool ControlButton::showsSymbol() const {
+    // Large text in a tight row gets less than it needs: the symbol gives way first.
+    return !m_symbol.isEmpty() &&
+           fontMetrics().horizontalAdvance(text()) + symbolSize() + symbolGap + 2 * padding() <=
+               width();
+}
+
+QString ControlButton::shownText() const {
+    // Squeezed, the text may come closer to the edges than it would stand by choice.
+    const int margins = showsSymbol() ? 2 * padding() : 2 * tightPadding;
+    const int room = width() - margins - (showsSymbol() ? symbolSize() + symbolGap : 0);
+    if (fontMetrics().horizontalAdvance(text()) <= room)
+        return text();
+    return fontMetrics().elidedText(text(), Qt::ElideRight, std::max(0, room));
+}
+
+QSize ControlButton::minimumSizeHint() const {
+    const int width = fontMetrics().horizontalAdvance(text()) + 2 * tightPadding;
+    return {std::min(width, sizeHint().width()), sizeHint().height()};
+}
+
 QSize ControlButton::sizeHint() const {
-    const int padding = m_size == Size::small ? 10 : 12;
-    int width = fontMetrics().horizontalAdvance(text()) + 2 * padding;
+    int width = fontMetrics().horizontalAdvance(text()) + 2 * padding();
     if (!m_symbol.isEmpty())
         width += symbolSize() + symbolGap;
     return {std::max(width, m_size == Size::small ? 44 : 64),
@@ -108,16 +135,16 @@ void ControlButton::paintEvent(QPaintEvent*) {
         KeyboardFocus::paintRing(painter, QRectF(rect()), 6, colors);
 
     // The symbol and the text, centred together.
-    const int textWidth = fontMetrics().horizontalAdvance(text());
-    const int symbol = m_symbol.isEmpty() ? 0 : symbolSize() + symbolGap;
-    int x = (width() - textWidth - symbol) / 2;
-    if (!m_symbol.isEmpty()) {
+    const QString shown = shownText();
+    const int textWidth = fontMetrics().horizontalAdvance(shown);
+    const int symbol = showsSymbol() ? symbolSize() + symbolGap : 0;
+    int x = std::max(0, (width() - textWidth - symbol) / 2);
+    if (symbol > 0) {
         painter.drawPixmap(QPoint(x, (height() - symbolSize()) / 2),
                            Symbols::pixmap(m_symbol, symbolSize(), ink, devicePixelRatioF()));
         x += symbol;
     }
     painter.setPen(ink);
     painter.setFont(font());
-    painter.drawText(QRect(x, 0, textWidth + 1, height()), Qt::AlignVCenter | Qt::AlignLeft,
-                     text());
+    painter.drawText(QRect(x, 0, textWidth + 1, height()), Qt::AlignVCenter | Qt::AlignLeft, shown);
 }

@@ -24,8 +24,12 @@ public:
     void setSymbol(const QString& symbol);
 
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    QSize minimumSizeHint() const override;
     bool isFocusRingVisible() const { return m_focus.isVisible(hasFocus()); }
+    // The text as drawn: shortened at its end when the button is given less than it needs,
+    // after the symbol has given way.
+    QString shownText() const;
+    bool showsSymbol() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -36,6 +40,7 @@ protected:
 
 private:
     int symbolSize() const;
+    int padding() const;
 
     Kind m_kind;
     Size m_size;

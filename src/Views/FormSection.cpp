@@ -100,6 +100,9 @@ StyledLabel* FormSection::makeLabel(const QString& text) {
 
 void FormSection::addRow(const QString& label, QWidget* field) {
     field->setParent(m_box);
+    // A field reads with its label's name, as it shows beside it.
+    if (field->accessibleName().isEmpty())
+        field->setAccessibleName(label);
     m_form->addRow(makeLabel(label), field);
 }
 

@@ -67,6 +67,8 @@ MachineEditView::MachineEditView(AppState& appState, std::optional<SavedMachine>
 QWidget* MachineEditView::makeForm() {
     auto* scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
+    // Tab goes to what it holds; it scrolls to what has the focus.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->viewport()->setAutoFillBackground(false);

@@ -194,6 +194,8 @@ MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine
 
     auto* scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
+    // Tab goes to what it holds; it scrolls to what has the focus.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->viewport()->setAutoFillBackground(false);
@@ -242,6 +244,8 @@ MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine
     certificateColumn->setSpacing(10);
     m_fingerprint = new BreakAnywhereText(Style::monospaced(Style::TextStyle::caption),
                                           Style::Tone::primary, certificate);
+    // A Tab stop, so the keyboard can select and copy it.
+    m_fingerprint->setAccessibleName(QStringLiteral("Certificate (SHA-256)"));
     certificateColumn->addWidget(m_fingerprint);
 
     m_warning = new QWidget(certificate);

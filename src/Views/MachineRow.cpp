@@ -2,13 +2,17 @@
 
 #include "AppState.h"
 #include "Support/Style.h"
+#include "Views/Accessibility.h"
 #include "Views/HeaderButton.h"
+#include "Views/KeyboardFocus.h"
 #include "Views/StatusDot.h"
 #include "Views/StyledLabel.h"
 #include "Views/SymbolView.h"
 
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
@@ -16,20 +20,42 @@
 
 namespace {
 
-// A button without chrome whose whole rectangle takes clicks; its look is its children's.
+// A button without chrome whose whole rectangle takes clicks; its look is its children's. A
+// Tab stop that Space and Return press; the row draws its focus.
 class PlainButton : public QAbstractButton {
 public:
     explicit PlainButton(QWidget* parent)
         : QAbstractButton(parent) {
-        setFocusPolicy(Qt::NoFocus);
+        setFocusPolicy(Qt::TabFocus);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     }
 
     QSize sizeHint() const override { return layout() ? layout()->sizeHint() : QSize(); }
     QSize minimumSizeHint() const override { return layout() ? layout()->minimumSize() : QSize(); }
+    bool isFocusRingVisible() const { return m_focus.isVisible(hasFocus()); }
 
 protected:
     void paintEvent(QPaintEvent*) override {}
+    void keyPressEvent(QKeyEvent* event) override {
+        if (KeyboardFocus::isActivation(event) && !event->isAutoRepeat()) {
+            click();
+            event->accept();
+            return;
+        }
+        QAbstractButton::keyPressEvent(event);
+    }
+    void focusInEvent(QFocusEvent* event) override {
+        m_focus.focusIn(event->reason());
+        parentWidget()->update();
+        QAbstractButton::focusInEvent(event);
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        parentWidget()->update();
+        QAbstractButton::focusOutEvent(event);
+    }
+
+private:
+    KeyboardFocus m_focus;
 };
 
 } // namespace
@@ -43,6 +69,7 @@ MachineRow::MachineRow(AppState& appState, const SavedMachine& machine,
     , m_onSelect(std::move(onSelect))
     , m_onAction(std::move(onAction))
     , m_onRemove(std::move(onRemove)) {
+    Accessibility::install();
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(8, 6, 8, 6);
     row->setSpacing(8);
@@ -78,13 +105,17 @@ MachineRow::MachineRow(AppState& appState, const SavedMachine& machine,
         if (m_onSelect)
             m_onSelect();
     });
+    // The context menu key on the row opens its actions.
+    m_main->installEventFilter(this);
+    // Read as a choice among the saved machines: checked is the one designs go to.
+    m_main->setProperty(Accessibility::roleProperty, int(QAccessible::RadioButton));
     row->addWidget(m_main, 1);
 
     m_actionsButton = new HeaderButton(QStringLiteral("ellipsis.circle"), this);
     m_actionsButton->setSymbolSize(Style::symbolSize(Style::TextStyle::title3));
     m_actionsButton->setSymbolTone(Style::Tone::secondary);
     // The menu is made when it is first wanted: a list of many machines opens faster.
-    m_actionsButton->installEventFilter(this);
+    m_actionsButton->setMenu([this] { return actionsMenu(); });
     row->addWidget(m_actionsButton, 0, Qt::AlignVCenter);
 
     connect(&m_appState, &AppState::selectedMachineIDChanged, this, &MachineRow::refresh);
@@ -107,13 +138,19 @@ QMenu* MachineRow::actionsMenu() {
     m_menu->addSeparator();
     connect(m_menu->addAction(QStringLiteral("Remove…")), &QAction::triggered, this,
             [this] { m_onRemove(m_machine); });
-    m_actionsButton->setMenu(m_menu);
     return m_menu;
 }
 
+void MachineRow::showMenu() {
+    m_actionsButton->showMenu();
+}
+
 bool MachineRow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_actionsButton && event->type() == QEvent::MouseButtonPress)
-        actionsMenu();
+    if (watched == m_main && event->type() == QEvent::KeyPress &&
+        KeyboardFocus::isMenuRequest(static_cast<QKeyEvent*>(event))) {
+        showMenu();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -154,6 +191,8 @@ void MachineRow::refresh() {
     m_dot->setReachability(now);
     m_checkmark->setOpacity(isSelected() ? 1 : 0);
     m_main->setToolTip(QStringLiteral("Send designs to ") + m_machine.name);
+    m_main->setAccessibleName(m_machine.name + QStringLiteral(", ") + m_detail->fullText());
+    m_main->setProperty(Accessibility::checkedProperty, isSelected());
     m_actionsButton->setToolTip(QStringLiteral("Actions for ") + m_machine.name);
     m_actionsButton->setAccessibleName(m_actionsButton->toolTip());
     update();
@@ -166,9 +205,15 @@ void MachineRow::paintEvent(QPaintEvent*) {
     shape.addRoundedRect(QRectF(rect()), 8, 8);
     painter.fillPath(shape, Style::withOpacity(Style::color(Style::Tone::quaternary, palette()),
                                                backgroundOpacity()));
+    if (static_cast<PlainButton*>(m_main)->isFocusRingVisible())
+        KeyboardFocus::paintRing(painter, QRectF(rect()), 8, palette());
 }
 
 void MachineRow::contextMenuEvent(QContextMenuEvent* event) {
-    actionsMenu()->popup(event->globalPos());
+    // From the keyboard the menu opens under the actions button, not at the pointer.
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        showMenu();
+    else
+        actionsMenu()->popup(event->globalPos());
     event->accept();
 }

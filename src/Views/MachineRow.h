@@ -19,7 +19,8 @@ class SymbolView;
 // One saved machine in the machines list: a checkmark when it is the selected one, its name,
 // its reachability dot, address and reachability word; a click picks it. An actions menu (and
 // the same menu on a right click) opens its info or editor, checks it again or asks to remove
-// it. Follows the state's selection and reachability live.
+// it. Follows the state's selection and reachability live. From the keyboard the row and its
+// actions button are Tab stops; the context menu key and Shift+F10 on the row open its actions.
 class MachineRow : public QWidget {
     Q_OBJECT
 
@@ -47,6 +48,10 @@ public:
     StyledLabel* nameLabel() const { return m_name; }
     StyledLabel* detailLabel() const { return m_detail; }
     StatusDot* statusDot() const { return m_dot; }
+
+public slots:
+    // Opens the actions menu under the actions button.
+    void showMenu();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -5,6 +5,7 @@
 #include "Views/ConfirmationSheet.h"
 #include "Views/ControlButton.h"
 #include "Views/Divider.h"
+#include "Views/HeaderButton.h"
 #include "Views/MachineRow.h"
 #include "Views/ScreenHeader.h"
 #include "Views/Spinner.h"
@@ -49,6 +50,8 @@ DiscoveredRow::DiscoveredRow(const MachineInfo& info, std::function<void()> onAd
 
     m_add = new ControlButton(QStringLiteral("Add"), ControlButton::Kind::prominent,
                               ControlButton::Size::small, this);
+    // Several rows may offer "Add": each says which machine it adds.
+    m_add->setAccessibleDescription(title() + QStringLiteral(", ") + address());
     connect(m_add, &QAbstractButton::clicked, this, [onAdd = std::move(onAdd)] { onAdd(); });
     row->addWidget(m_add, 0, Qt::AlignVCenter);
 }
@@ -88,6 +91,8 @@ MachinesView::MachinesView(AppState& appState, std::function<void(const Screen&)
 
     m_scroll = new QScrollArea(this);
     m_scroll->setFrameShape(QFrame::NoFrame);
+    // The rows are the Tab stops; the list scrolls to the one that takes the focus.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* content = new QWidget(m_scroll);
@@ -244,6 +249,19 @@ void MachinesView::updateSaved() {
     }
     m_rowsByID = kept;
     m_savedSection->setVisible(!machines.isEmpty());
+    orderTabStops();
+}
+
+void MachinesView::orderTabStops() {
+    // Top to bottom as the screen reads, whenever rows come and go.
+    QList<QWidget*> stops{m_header->backButton()};
+    for (MachineRow* row : rows())
+        stops << row->mainButton() << row->actionsButton();
+    for (DiscoveredRow* row : std::as_const(m_discovered))
+        stops << row->addButton();
+    stops << m_scan << m_addByAddress;
+    for (qsizetype index = 1; index < stops.size(); ++index)
+        QWidget::setTabOrder(stops[index - 1], stops[index]);
 }
 
 void MachinesView::updateDiscovered() {
@@ -261,6 +279,7 @@ void MachinesView::updateDiscovered() {
         m_networkRows->insertWidget(static_cast<int>(index), row);
         m_discovered.append(row);
     }
+    orderTabStops();
     updateStatus();
 }
 

@@ -77,6 +77,7 @@ private:
     QWidget* makeBottomBar();
     void updateSaved();
     void updateDiscovered();
+    void orderTabStops();
     void updateStatus();
     void askToRemove(const SavedMachine& machine);
 
