@@ -8,6 +8,7 @@
 #include "Support/RelativeDate.h"
 #include "Support/Style.h"
 #include "Views/DesignThumbnail.h"
+#include "Views/DropZone.h"
 #include "Views/HeaderButton.h"
 #include "Views/MainScreen.h"
 #include "Views/RecentSendCard.h"
@@ -16,6 +17,7 @@
 #include "Views/Screen.h"
 #include "Views/StatusMarked.h"
 #include "Views/StyledLabel.h"
+#include "support/DragEvents.h"
 #include "support/FakeMachine.h"
 #include "support/Gallery.h"
 #include "support/StitchWriters.h"
@@ -705,6 +707,69 @@ private slots:
         }
         menu->hide();
         screen.setPalette(QPalette());
+    }
+
+    // --- dragging a card onto the drop zone ----------------------------------------------------
+
+    void aCardDroppedOnTheDropZoneIsSentAgain() {
+        addStudio();
+        const QUrl url = design(QStringLiteral("again.pes"));
+        const SendLogEntry entry = entryFor(url);
+        m_state->setSendLog({entry});
+        MainScreen screen(*m_state, [](const Screen&) {});
+        screen.show();
+        RecentSendCard* card =
+            qobject_cast<RecentSendsView*>(screen.recentSends())->cardFor(entry.id);
+        QVERIFY(card);
+
+        const std::unique_ptr<QMimeData> data = card->dragData();
+        QSignalSpy batches(m_state.get(), &AppState::batchFinished);
+        QVERIFY(DragEvents::dragAndDrop(screen.dropZone(), data.get()));
+        QVERIFY(batches.wait(10000));
+        QCOMPARE(receivedNames(), QList<QByteArray>{"again.pes"});
+        // The new send of the file replaces its entry, at the front.
+        QCOMPARE(m_state->sendLog().size(), 1);
+        QVERIFY(m_state->sendLog().first().id != entry.id);
+        QCOMPARE(m_state->sendLog().first().fileURL, url);
+    }
+
+    void aCardDragThatOutlivesItsEntrySendsNothing() {
+        addStudio();
+        const SendLogEntry entry = entryFor(design(QStringLiteral("removed.pes")));
+        const SendLogEntry other = entryFor(design(QStringLiteral("stays.pes")));
+        m_state->setSendLog({entry, other});
+        MainScreen screen(*m_state, [](const Screen&) {});
+        screen.show();
+        auto* view = qobject_cast<RecentSendsView*>(screen.recentSends());
+        const std::unique_ptr<QMimeData> data = view->cardFor(entry.id)->dragData();
+
+        // Over the drop zone, the entry leaves the log; then the drop.
+        QVERIFY(DragEvents::enter(screen.dropZone(), data.get()));
+        m_state->removeFromRecents(entry);
+        QTRY_VERIFY(!view->cardFor(entry.id));
+        QVERIFY(DragEvents::drop(screen.dropZone(), data.get()));
+        QSignalSpy statuses(m_state.get(), &AppState::sendStatusChanged);
+        QTest::qWait(300); // time enough for an upload to have started
+        QVERIFY(m_fake->requests().isEmpty());
+        QCOMPARE(statuses.count(), 0);
+        QCOMPARE(m_state->sendLog(), QList<SendLogEntry>{other});
+    }
+
+    void aMissingFilesCardIsRefusedByTheDropZone() {
+        addStudio();
+        const QUrl url = design(QStringLiteral("vanished.pes"));
+        const SendLogEntry entry = entryFor(url);
+        m_state->setSendLog({entry});
+        MainScreen screen(*m_state, [](const Screen&) {});
+        screen.show();
+        RecentSendCard* card =
+            qobject_cast<RecentSendsView*>(screen.recentSends())->cardFor(entry.id);
+        QVERIFY(QFile::remove(url.toLocalFile()));
+        const std::unique_ptr<QMimeData> data = card->dragData();
+        QVERIFY(!DragEvents::enter(screen.dropZone(), data.get()));
+        QVERIFY(!DragEvents::drop(screen.dropZone(), data.get()));
+        QTest::qWait(100);
+        QVERIFY(m_fake->requests().isEmpty());
     }
 
     // --- showing a file in the file manager ----------------------------------------------------

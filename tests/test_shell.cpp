@@ -910,6 +910,24 @@ private slots:
         QVERIFY(quiet.settle());
     }
 
+    void reopeningShowsTheScreenThatWasShowing() {
+        TemporaryStore store;
+        QuietDelegate quiet(store);
+        AppDelegate& delegate = quiet.delegate;
+        delegate.applicationDidFinishLaunching();
+        auto* view = qobject_cast<PopoverView*>(delegate.popover()->content());
+        QVERIFY(view);
+        view->mainScreen()->machinesAction()->trigger();
+        QWidget* machines = view->currentScreen();
+        delegate.closePopover();
+        QVERIFY(quiet.settle());
+        delegate.togglePopover();
+        QVERIFY(delegate.isPopoverShown());
+        QCOMPARE(view->path(), QList<Screen>{Screen::machines()});
+        QCOMPARE(view->currentScreen(), machines);
+        QVERIFY(quiet.settle());
+    }
+
     void escapeClosesThePopover() {
         TemporaryStore store;
         QuietDelegate quiet(store);

@@ -10,6 +10,7 @@ struct FileExistence::Pending {
     std::condition_variable condition;
     bool done = false;
     bool exists = false;
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
 };
 
 FileExistence::FileExistence(Probe probe, QObject* parent)
@@ -38,32 +39,38 @@ std::optional<bool> FileExistence::known(const QString& path) const {
 
 std::optional<bool> FileExistence::check(const QString& path, std::chrono::milliseconds patience) {
     Entry& entry = m_entries[path];
-    if (entry.running) {
-        std::unique_lock lock(entry.running->mutex);
-        if (!entry.running->done)
-            return entry.known; // still out: don't pile up stats on a hung mount
-        entry.known = entry.running->exists;
-        lock.unlock();
-        entry.running.reset();
-    }
-
-    auto pending = std::make_shared<Pending>();
-    entry.running = pending;
-    m_pool.start([this, path, pending, probe = m_probe] {
-        const bool exists = probe(path);
-        {
-            std::lock_guard lock(pending->mutex);
-            pending->done = true;
-            pending->exists = exists;
+    std::shared_ptr<Pending> pending = entry.running;
+    if (pending) {
+        std::unique_lock lock(pending->mutex);
+        if (pending->done) {
+            // Answered since: ask afresh below.
+            entry.known = pending->exists;
+            lock.unlock();
+            entry.running.reset();
+            pending.reset();
         }
-        pending->condition.notify_all();
-        // Delivered on this object's thread; dropped if the object is gone by then.
-        QMetaObject::invokeMethod(
-            this, [this, path, pending] { deliver(path, pending); }, Qt::QueuedConnection);
-    });
-
+    }
+    if (!pending) {
+        pending = std::make_shared<Pending>();
+        entry.running = pending;
+        m_pool.start([this, path, pending, probe = m_probe] {
+            const bool exists = probe(path);
+            {
+                std::lock_guard lock(pending->mutex);
+                pending->done = true;
+                pending->exists = exists;
+            }
+            pending->condition.notify_all();
+            // Delivered on this object's thread.
+            QMetaObject::invokeMethod(
+                this, [this, path, pending] { deliver(path, pending); }, Qt::QueuedConnection);
+        });
+    }
+    // A stat still out is waited for only until it is `patience` old, however many ask: one
+    // stuck on a dead mount costs its askers that once, then nothing (no pile of stats either).
+    const auto deadline = pending->started + patience;
     std::unique_lock lock(pending->mutex);
-    if (!pending->condition.wait_for(lock, patience, [&] { return pending->done; }))
+    if (!pending->condition.wait_until(lock, deadline, [&] { return pending->done; }))
         return entry.known;
     // `entry` is still valid: nothing touched the map while this thread waited.
     entry.known = pending->exists;

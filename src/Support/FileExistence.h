@@ -14,7 +14,8 @@
 // Each question is one stat (never a read) on a thread of this object's own pool; the asker
 // waits a short while for it, which a local disk easily meets, and otherwise gets the last
 // answer known while `answered` reports a changed answer when it arrives. A path whose stat
-// hangs (a vanished network mount) is not asked again until that stat returns.
+// hangs (a vanished network mount) is not asked again until that stat returns, and is waited
+// for no longer than the patience of the question that started it.
 class FileExistence : public QObject {
     Q_OBJECT
 
@@ -31,8 +32,10 @@ public:
     // the program's exit.
     static FileExistence& shared();
 
-    // Asks the file system about `path` now and waits up to `patience` for the answer. Absent
-    // when it has never answered for this path. Call on the object's thread.
+    // Asks the file system about `path` now (or joins the stat already out for it) and waits
+    // until that stat is `patience` old for the answer. Absent when it has never answered for
+    // this path. Asking with no patience starts stats for several paths at once. Call on the
+    // object's thread.
     std::optional<bool> check(const QString& path,
                               std::chrono::milliseconds patience = defaultPatience);
 

@@ -13,52 +13,46 @@ namespace RelativeDate {
 
 namespace {
 
-// The locale's pattern for an abbreviated month and a day, as CLDR has it; empty when ICU
-// knows no pattern for it. Looked up once per locale: the generator is slow to build.
-QString monthDayPattern(const QLocale& locale) {
-    static QHash<QString, QString> patterns;
+// The locale's formatter of an abbreviated month and a day, with the pattern CLDR has for it;
+// null when ICU knows none. Made once per locale: building the pattern generator and the
+// formatter costs far more than formatting, which runs on every drawing of a card.
+icu::SimpleDateFormat* monthDayFormat(const QLocale& locale) {
+    static QHash<QString, std::shared_ptr<icu::SimpleDateFormat>> formats;
     const QString tag = locale.bcp47Name();
-    if (const auto found = patterns.constFind(tag); found != patterns.constEnd())
-        return *found;
+    if (const auto found = formats.constFind(tag); found != formats.constEnd())
+        return found->get();
+    std::shared_ptr<icu::SimpleDateFormat> format;
     UErrorCode status = U_ZERO_ERROR;
     const icu::Locale icuLocale = icu::Locale::forLanguageTag(tag.toStdString(), status);
-    QString pattern;
     if (U_SUCCESS(status)) {
         std::unique_ptr<icu::DateTimePatternGenerator> generator(
             icu::DateTimePatternGenerator::createInstance(icuLocale, status));
         if (U_SUCCESS(status) && generator) {
-            const icu::UnicodeString best =
+            const icu::UnicodeString pattern =
                 generator->getBestPattern(icu::UnicodeString(u"MMMd"), status);
-            if (U_SUCCESS(status))
-                pattern = QString(reinterpret_cast<const QChar*>(best.getBuffer()), best.length());
+            if (U_SUCCESS(status) && !pattern.isEmpty()) {
+                auto made = std::make_shared<icu::SimpleDateFormat>(pattern, icuLocale, status);
+                if (U_SUCCESS(status)) {
+                    // The calendar day is settled in local time before formatting; noon of it
+                    // in UTC cannot move to a neighbouring day.
+                    made->setTimeZone(*icu::TimeZone::getGMT());
+                    format = std::move(made);
+                }
+            }
         }
     }
-    patterns.insert(tag, pattern);
-    return pattern;
+    formats.insert(tag, format);
+    return format.get();
 }
 
 } // namespace
 
 QString monthAndDay(const QDate& date, const QLocale& locale) {
-    const QString pattern = monthDayPattern(locale);
-    if (!pattern.isEmpty()) {
-        UErrorCode status = U_ZERO_ERROR;
-        const icu::Locale icuLocale =
-            icu::Locale::forLanguageTag(locale.bcp47Name().toStdString(), status);
-        icu::SimpleDateFormat format(
-            icu::UnicodeString(reinterpret_cast<const char16_t*>(pattern.utf16()),
-                               static_cast<int32_t>(pattern.size())),
-            icuLocale, status);
-        if (U_SUCCESS(status)) {
-            // The calendar day was settled in local time; format noon of it in UTC so no time
-            // zone can move it to a neighbouring day.
-            format.setTimeZone(*icu::TimeZone::getGMT());
-            const QDateTime noon(date, QTime(12, 0), Qt::UTC);
-            icu::UnicodeString out;
-            format.format(static_cast<UDate>(noon.toMSecsSinceEpoch()), out, status);
-            if (U_SUCCESS(status))
-                return QString(reinterpret_cast<const QChar*>(out.getBuffer()), out.length());
-        }
+    if (icu::SimpleDateFormat* format = monthDayFormat(locale)) {
+        const QDateTime noon(date, QTime(12, 0), Qt::UTC);
+        icu::UnicodeString out;
+        format->format(static_cast<UDate>(noon.toMSecsSinceEpoch()), out);
+        return QString(reinterpret_cast<const QChar*>(out.getBuffer()), out.length());
     }
     return locale.toString(date, QStringLiteral("MMM d"));
 }

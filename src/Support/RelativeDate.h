@@ -7,6 +7,7 @@
 
 // When something happened, said briefly in the user's locale: the time of day for today, the
 // abbreviated month and day (in the locale's own order, without year or time) for other days.
+// GUI thread only: the formatters are kept per locale.
 namespace RelativeDate {
 
 // `date` as seen from `now`, both read in local time.

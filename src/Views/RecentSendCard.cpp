@@ -67,7 +67,6 @@ RecentSendCard::RecentSendCard(AppState& appState, const SendLogEntry& entry, QW
     row->addLayout(texts, 1);
     row->addSpacing(4);
 
-    buildMenu();
     m_more = new HeaderButton(QStringLiteral("ellipsis.circle"), this);
     m_more->setSymbolSize(Style::symbolSize(Style::TextStyle::title3));
     m_more->setSymbolTone(Style::Tone::secondary);
@@ -75,8 +74,9 @@ RecentSendCard::RecentSendCard(AppState& appState, const SendLogEntry& entry, QW
     m_more->setAccessibleName(QStringLiteral("More"));
     // Opens the card's menu under the button, right edges aligned so it stays over the panel.
     connect(m_more, &QAbstractButton::pressed, this, [this] {
-        const QPoint below(m_more->width() - m_menu->sizeHint().width(), m_more->height());
-        m_menu->popup(m_more->mapToGlobal(below));
+        QMenu* menu = actionsMenu();
+        const QPoint below(m_more->width() - menu->sizeHint().width(), m_more->height());
+        menu->popup(m_more->mapToGlobal(below));
     });
     QSizePolicy keepPlace = m_more->sizePolicy();
     keepPlace.setRetainSizeWhenHidden(true);
@@ -93,7 +93,9 @@ RecentSendCard::RecentSendCard(AppState& appState, const SendLogEntry& entry, QW
     refresh();
 }
 
-void RecentSendCard::buildMenu() {
+QMenu* RecentSendCard::actionsMenu() {
+    if (m_menu)
+        return m_menu;
     m_menu = new QMenu(this);
     m_sendAgain = m_menu->addAction(QStringLiteral("Send Again"));
     connect(m_sendAgain, &QAction::triggered, this, [this] { m_appState.send({m_entry.fileURL}); });
@@ -115,6 +117,8 @@ void RecentSendCard::buildMenu() {
             this, [this] { setHovering(rect().contains(mapFromGlobal(QCursor::pos()))); },
             Qt::QueuedConnection);
     });
+    updateActions();
+    return m_menu;
 }
 
 void RecentSendCard::setEntry(const SendLogEntry& entry) {
@@ -183,6 +187,8 @@ void RecentSendCard::applyLook(bool exists) {
 }
 
 void RecentSendCard::updateActions() {
+    if (!m_menu)
+        return; // set when it is made
     m_sendAgain->setEnabled(m_exists && m_appState.selectedMachine().has_value());
     m_showInFolder->setEnabled(m_exists);
     m_remove->setEnabled(true);
@@ -199,7 +205,7 @@ bool RecentSendCard::isThumbnailShown() const {
 
 void RecentSendCard::setHovering(bool hovering) {
     // The menu keeps its button while it is open.
-    if (!hovering && m_menu->isVisible())
+    if (!hovering && m_menu && m_menu->isVisible())
         return;
     if (hovering == m_isHovering)
         return;
@@ -219,10 +225,13 @@ void RecentSendCard::leaveEvent(QEvent* event) {
 }
 
 void RecentSendCard::paintEvent(QPaintEvent*) {
-    // Every drawing asks the file system again; a changed answer relays the card right after
-    // this paint, never during it.
+    // Every drawing asks the file system again, without waiting: a changed answer arrives as
+    // `answered`. The look changes right after this paint, never during it (the date's text
+    // may have changed too: midnight).
     if (m_entry.fileURL.isLocalFile() && !m_lookPending) {
-        const bool exists = m_existence->check(m_entry.fileURL.toLocalFile()).value_or(false);
+        const bool exists =
+            m_existence->check(m_entry.fileURL.toLocalFile(), std::chrono::milliseconds(0))
+                .value_or(false);
         if (exists != m_exists || subtitleFor(exists) != m_subtitle->fullText()) {
             m_lookPending = true;
             QMetaObject::invokeMethod(
@@ -317,6 +326,6 @@ void RecentSendCard::startDrag() {
 }
 
 void RecentSendCard::contextMenuEvent(QContextMenuEvent* event) {
-    m_menu->popup(event->globalPos());
+    actionsMenu()->popup(event->globalPos());
     event->accept();
 }

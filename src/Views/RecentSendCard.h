@@ -55,11 +55,11 @@ public:
     StyledLabel* nameLabel() const { return m_name; }
     StyledLabel* subtitleLabel() const { return m_subtitle; }
     HeaderButton* moreButton() const { return m_more; }
-    // The one menu behind both the "More" button and the context menu.
-    QMenu* actionsMenu() const { return m_menu; }
-    QAction* sendAgainAction() const { return m_sendAgain; }
-    QAction* showInFolderAction() const { return m_showInFolder; }
-    QAction* removeAction() const { return m_remove; }
+    // The one menu behind both the "More" button and the context menu, made on first use.
+    QMenu* actionsMenu();
+    QAction* sendAgainAction() { return actionsMenu(), m_sendAgain; }
+    QAction* showInFolderAction() { return actionsMenu(), m_showInFolder; }
+    QAction* removeAction() { return actionsMenu(), m_remove; }
 
     // Asks the file system again and updates the card and its actions at once (within a short
     // wait; see FileExistence).
@@ -96,7 +96,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    void buildMenu();
     void setHovering(bool hovering);
     // Shows the state for `exists` (texts, tooltip, opacity, actions).
     void applyLook(bool exists);

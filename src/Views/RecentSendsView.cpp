@@ -1,6 +1,7 @@
 #include "Views/RecentSendsView.h"
 
 #include "AppState.h"
+#include "Support/FileExistence.h"
 #include "Support/Style.h"
 #include "Views/RecentSendCard.h"
 #include "Views/StyledLabel.h"
@@ -12,6 +13,7 @@
 #include <QProxyStyle>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
@@ -27,7 +29,6 @@ public:
         : QAbstractButton(parent) {
         setText(text);
         setFont(Style::font(Style::TextStyle::caption));
-        setCursor(Qt::ArrowCursor);
         setFocusPolicy(Qt::TabFocus);
     }
 
@@ -139,17 +140,38 @@ QList<RecentSendCard*> RecentSendsView::cards() const {
 }
 
 void RecentSendsView::followLog() {
+    m_pendingEntries = false;
+    // The first paint needs only the cards that fit; a card is at least 56 high.
+    const qsizetype fitting = height() > 0 ? height() / (56 + cardSpacing) + 1 : initialCards;
+    const qsizetype limit = fitting + m_buildLimit;
+    QList<const SendLogEntry*> shown;
+    QSet<QUuid> ids;
+    for (const SendLogEntry& entry : m_appState.sendLog()) {
+        if (ids.contains(entry.id))
+            continue; // one card per id
+        ids.insert(entry.id);
+        if (shown.size() < limit)
+            shown.append(&entry);
+        else
+            m_pendingEntries = true; // built after the next paint
+    }
+
+    // New cards ask whether their files exist; let those stats run side by side.
+    FileExistence& existence = m_existence ? *m_existence : FileExistence::shared();
+    for (const SendLogEntry* entry : shown) {
+        if (!m_cards.contains(entry->id) && entry->fileURL.isLocalFile())
+            existence.check(entry->fileURL.toLocalFile(), std::chrono::milliseconds(0));
+    }
+
     QHash<QUuid, RecentSendCard*> kept;
     QList<RecentSendCard*> ordered;
-    for (const SendLogEntry& entry : m_appState.sendLog()) {
-        if (kept.contains(entry.id))
-            continue; // one card per id
-        RecentSendCard* card = m_cards.take(entry.id);
+    for (const SendLogEntry* entry : shown) {
+        RecentSendCard* card = m_cards.take(entry->id);
         if (card)
-            card->setEntry(entry);
+            card->setEntry(*entry);
         else
-            card = new RecentSendCard(m_appState, entry, m_column, m_existence, m_cache);
-        kept.insert(entry.id, card);
+            card = new RecentSendCard(m_appState, *entry, m_column, m_existence, m_cache);
+        kept.insert(entry->id, card);
         ordered.append(card);
     }
     for (RecentSendCard* gone : std::as_const(m_cards))
@@ -162,7 +184,7 @@ void RecentSendsView::followLog() {
         m_columnLayout->insertWidget(i, ordered[i]);
     }
 
-    const bool empty = ordered.isEmpty();
+    const bool empty = ids.isEmpty();
     m_body->setCurrentWidget(empty ? static_cast<QWidget*>(m_empty) : m_scroll);
     m_hint->setVisible(!empty);
     m_clear->setVisible(!empty);
@@ -188,6 +210,8 @@ bool RecentSendsView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_column &&
         (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest))
         scheduleVisibleThumbnails();
+    if (watched == m_column && event->type() == QEvent::Paint)
+        growAfterPaint();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -199,6 +223,31 @@ void RecentSendsView::resizeEvent(QResizeEvent* event) {
 void RecentSendsView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     scheduleVisibleThumbnails();
+}
+
+void RecentSendsView::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    growAfterPaint();
+}
+
+void RecentSendsView::growAfterPaint() {
+    if (m_pendingEntries && !m_growScheduled)
+        growLater();
+}
+
+void RecentSendsView::growLater() {
+    m_growScheduled = true;
+    // One batch per turn of the event loop, so paints and input go on in between.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_growScheduled = false;
+            m_buildLimit += cardsPerTurn;
+            followLog();
+            if (m_pendingEntries)
+                growLater();
+        },
+        Qt::QueuedConnection);
 }
 
 void RecentSendsView::scheduleVisibleThumbnails() {

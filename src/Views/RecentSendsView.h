@@ -33,16 +33,21 @@ public:
     StyledLabel* emptyLabel() const { return m_empty; }
     QScrollArea* scrollArea() const { return m_scroll; }
 
-    // The cards in the order shown.
+    // The cards in the order shown. The column is built lazily: the first cards at once, the
+    // others a few at a time after each paint, so the panel shows without waiting for them.
     QList<RecentSendCard*> cards() const;
     RecentSendCard* cardFor(const QUuid& entryID) const { return m_cards.value(entryID); }
 
     static constexpr int cardSpacing = 6;
+    // Before the view has a height: what fits under the drop zone of the panel.
+    static constexpr int initialCards = 4;
+    static constexpr int cardsPerTurn = 10;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void followLog();
@@ -51,6 +56,9 @@ private:
     // Starts the thumbnails of the cards in or near the visible part of the list.
     void showVisibleThumbnails();
     void scheduleVisibleThumbnails();
+    // After the first paint, the cards not yet built are built a batch per turn.
+    void growAfterPaint();
+    void growLater();
 
     AppState& m_appState;
     FileExistence* m_existence;
@@ -65,4 +73,7 @@ private:
     QVBoxLayout* m_columnLayout;
     QHash<QUuid, RecentSendCard*> m_cards;
     bool m_thumbnailsScheduled = false;
+    qsizetype m_buildLimit = 0; // beyond the cards that fit the view
+    bool m_growScheduled = false;
+    bool m_pendingEntries = false;
 };
