@@ -33,50 +33,54 @@ if [ -n "$other" ]; then
     labels+=(other)
 fi
 
-# One run: prints "milliseconds peak-kilobytes", or "cut" past the time-out.
+# One run: prints "milliseconds peak-kilobytes cpu-milliseconds", or "cut" past the time-out.
+# The processor time (user and system) tells the work apart from waiting on a busy machine.
 run_once() {
     local program=$1 size=$2 design=$3 png=$4 start end status
     start=$(date +%s%N)
     status=0
-    timeout "$timeout_s" /usr/bin/time -f %M -o "$out/rss" "$program" -s "$size" "$design" "$png" 2>>"$out/stderr" \
+    timeout "$timeout_s" /usr/bin/time -f "%M %U %S" -o "$out/rss" "$program" -s "$size" "$design" "$png" 2>>"$out/stderr" \
         || status=$?
     end=$(date +%s%N)
     if [ "$status" -eq 124 ]; then echo cut; return; fi
     [ "$status" -eq 0 ] || { echo "$program failed on $design at $size" >&2; exit 1; }
-    echo "$(((end - start) / 1000000)) $(tail -n 1 "$out/rss")"
+    read -r peak user system < <(tail -n 1 "$out/rss")
+    echo "$(((end - start) / 1000000)) $peak $(awk -v u="$user" -v s="$system" 'BEGIN { print int((u + s) * 1000) }')"
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : int((v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
 
 printf '%-16s %5s' design size
-for label in "${labels[@]}"; do printf ' %14s %10s' "$label ms" "$label MB"; done
+for label in "${labels[@]}"; do printf ' %14s %12s %10s' "$label ms" "$label cpu ms" "$label MB"; done
 echo
 for design in "${designs[@]}"; do
     name=$(basename "$design")
     for size in 40 128 256 512 1024; do
         printf '%-16s %5s' "$name" "$size"
-        declare -A times=() peaks=() cut=()
+        declare -A times=() cpus=() peaks=() cut=()
         for ((r = 0; r < runs; r++)); do
             for i in "${!programs[@]}"; do
                 [ -n "${cut[$i]:-}" ] && continue
                 result=$(run_once "${programs[$i]}" "$size" "$design" \
                     "$out/${name%.*}-$size-${labels[$i]}.png")
                 if [ "$result" = cut ]; then cut[$i]=1; continue; fi
-                times[$i]+="${result% *} "
-                peak=${result#* }
+                read -r ms peak cpu <<<"$result"
+                times[$i]+="$ms "
+                cpus[$i]+="$cpu "
                 [ "$peak" -gt "${peaks[$i]:-0}" ] && peaks[$i]=$peak
             done
         done
         for i in "${!programs[@]}"; do
             if [ -n "${cut[$i]:-}" ]; then
-                printf ' %14s %10s' ">${timeout_s}000" -
+                printf ' %14s %12s %10s' ">${timeout_s}000" - -
             else
                 ms=$(tr ' ' '\n' <<<"${times[$i]}" | grep . | median)
-                printf ' %14s %10s' "$ms" "$((peaks[$i] / 1024))"
+                cpu=$(tr ' ' '\n' <<<"${cpus[$i]}" | grep . | median)
+                printf ' %14s %12s %10s' "$ms" "$cpu" "$((peaks[$i] / 1024))"
             fi
         done
         echo
-        unset times peaks cut
+        unset times cpus peaks cut
     done
 done
 echo "PNGs: $out"

@@ -2,8 +2,126 @@
 
 #include "Support/JsonFields.h"
 #include "Support/SettingsStore.h"
+#include "Support/StoreLock.h"
 
 #include <algorithm>
+
+namespace {
+
+// A stored list as it reads record by record.
+template <typename T>
+struct StoredList {
+    QList<T> records;  // those that read
+    bool whole = true; // false when anything stored did not read
+};
+
+template <typename T>
+StoredList<T> readList(const QSettings& store, QLatin1StringView key) {
+    const QVariant value = store.value(key);
+    if (!value.isValid())
+        return {};
+    if (value.typeId() != QMetaType::QByteArray)
+        return {{}, false};
+    JsonFields::ArrayRead<T> read = JsonFields::decodeEach<T>(value.toByteArray());
+    return {std::move(read.items), read.whole};
+}
+
+// A stored value that did not read whole is kept exactly as it is under a key of its own before
+// anything overwrites it, so that a person or a later version can still recover what we could
+// not read. Each distinct value is kept once.
+void keepUnreadable(QSettings& store, QLatin1StringView key) {
+    const QVariant value = store.value(key);
+    const QString base = key + QStringLiteral(".unreadable");
+    for (int n = 1;; ++n) {
+        const QString keptKey = n == 1 ? base : base + u'.' + QString::number(n);
+        const QVariant kept = store.value(keptKey);
+        if (kept == value)
+            return;
+        if (!kept.isValid()) {
+            store.setValue(keptKey, value);
+            qWarning("Bobbinlark: some of %s could not be read; it is kept as it was under %s",
+                     qUtf8Printable(key), qUtf8Printable(keptKey));
+            return;
+        }
+    }
+}
+
+// The records of a stored list that read; the value is kept aside first when some did not.
+template <typename T>
+QList<T> readKeepingUnreadable(QSettings& store, QLatin1StringView key) {
+    StoredList<T> list = readList<T>(store, key);
+    if (!list.whole)
+        keepUnreadable(store, key);
+    return std::move(list.records);
+}
+
+std::optional<QUuid> readSelection(const QSettings& store) {
+    const QVariant selection = store.value(SettingsStore::selectedMachineKey);
+    if (selection.typeId() != QMetaType::QString)
+        return std::nullopt;
+    return JsonFields::parseUuid(selection.toString());
+}
+
+// What one writer changed in a list of records (identified by id) since it last read or wrote
+// the store.
+template <typename T>
+struct Changes {
+    QList<T> added; // in list order
+    QHash<QUuid, T> changed;
+    QSet<QUuid> removed;
+};
+
+template <typename T>
+Changes<T> changesBetween(const QList<T>& before, const QList<T>& after) {
+    QHash<QUuid, T> old;
+    for (const T& record : before)
+        old.insert(record.id, record);
+    Changes<T> changes;
+    QSet<QUuid> present;
+    for (const T& record : after) {
+        present.insert(record.id);
+        const auto found = old.constFind(record.id);
+        if (found == old.cend())
+            changes.added.append(record);
+        else if (*found != record)
+            changes.changed.insert(record.id, record);
+    }
+    for (const T& record : before) {
+        if (!present.contains(record.id))
+            changes.removed.insert(record.id);
+    }
+    return changes;
+}
+
+// Our changes applied to the list as it is stored now: records other writers added meanwhile
+// stay, records we removed go, records we changed or added are ours. `fresh` holds our
+// additions not stored yet, for the caller to place where its list keeps new records.
+template <typename T>
+struct Merged {
+    QList<T> kept;
+    QList<T> fresh;
+};
+
+template <typename T>
+Merged<T> merge(const Changes<T>& changes, const QList<T>& stored) {
+    QHash<QUuid, T> ours = changes.changed;
+    for (const T& record : changes.added)
+        ours.insert(record.id, record);
+    Merged<T> merged;
+    QSet<QUuid> storedIDs;
+    for (const T& record : stored) {
+        storedIDs.insert(record.id);
+        if (!changes.removed.contains(record.id))
+            merged.kept.append(ours.value(record.id, record));
+    }
+    for (const T& record : changes.added) {
+        if (!storedIDs.contains(record.id))
+            merged.fresh.append(record);
+    }
+    return merged;
+}
+
+} // namespace
 
 AppState::AppState(std::unique_ptr<QSettings> store, QObject* parent)
     : QObject(parent)
@@ -14,29 +132,28 @@ AppState::AppState(std::unique_ptr<QSettings> store, QObject* parent)
         if (std::holds_alternative<SendStatuses::Sent>(m_sendStatus))
             setSendStatus(SendStatuses::Idle{});
     });
-    m_machines = loadMachines(*m_store);
+    const StoredList<SavedMachine> machines =
+        readList<SavedMachine>(*m_store, SettingsStore::machinesKey);
+    m_machines = m_storedMachines = machines.records;
+    m_selectedMachineID = m_storedSelection = readSelection(*m_store);
 
-    const QVariant selection = m_store->value(SettingsStore::selectedMachineKey);
-    if (selection.typeId() == QMetaType::QString)
-        m_selectedMachineID = JsonFields::parseUuid(selection.toString());
-
-    // A log that decodes is assigned through the setter, which writes it back at once; one
-    // that does not stays in the store untouched until the log next changes.
-    const QVariant log = m_store->value(SettingsStore::recentSendsKey);
-    if (log.typeId() == QMetaType::QByteArray) {
-        if (auto entries = SendLogEntry::decodeList(log.toByteArray()))
-            setSendLog(*entries);
+    // Records that read are used; a value that did not read whole is kept aside at once.
+    const StoredList<SendLogEntry> log =
+        readList<SendLogEntry>(*m_store, SettingsStore::recentSendsKey);
+    if (!machines.whole || !log.whole) {
+        const StoreLock turn(*m_store);
+        readKeepingUnreadable<SavedMachine>(*m_store, SettingsStore::machinesKey);
+        readKeepingUnreadable<SendLogEntry>(*m_store, SettingsStore::recentSendsKey);
+    }
+    // A log that reads is assigned through the setter, which writes it back at once; one of
+    // which nothing reads stays in the store untouched until the log next changes.
+    if (m_store->contains(SettingsStore::recentSendsKey) && (log.whole || !log.records.isEmpty())) {
+        m_storedSendLog = log.records;
+        setSendLog(log.records);
     }
 }
 
 AppState::~AppState() = default;
-
-QList<SavedMachine> AppState::loadMachines(QSettings& store) {
-    const QVariant stored = store.value(SettingsStore::machinesKey);
-    if (stored.typeId() != QMetaType::QByteArray)
-        return {};
-    return SavedMachine::decodeList(stored.toByteArray()).value_or(QList<SavedMachine>{});
-}
 
 std::optional<SavedMachine> AppState::savedMachine(const QUuid& id) const {
     for (const SavedMachine& machine : m_machines) {
@@ -125,18 +242,60 @@ bool AppState::matches(const MachineInfo& info, const SavedMachine& machine) {
 }
 
 void AppState::persist() {
-    m_store->setValue(SettingsStore::machinesKey, SavedMachine::encodeList(m_machines));
-    if (m_selectedMachineID)
-        m_store->setValue(SettingsStore::selectedMachineKey,
-                          JsonFields::uuidText(*m_selectedMachineID));
-    else
-        m_store->remove(SettingsStore::selectedMachineKey);
+    // Other processes may have written since we last read: our changes go onto what is stored
+    // now, and what they wrote is kept.
+    const StoreLock turn(*m_store);
+    const Merged<SavedMachine> merged =
+        merge(changesBetween(m_storedMachines, m_machines),
+              readKeepingUnreadable<SavedMachine>(*m_store, SettingsStore::machinesKey));
+    const QList<SavedMachine> machines = merged.kept + merged.fresh;
+    m_store->setValue(SettingsStore::machinesKey, SavedMachine::encodeList(machines));
+
+    // A selection we did not change is whatever was chosen last, here or elsewhere.
+    std::optional<QUuid> selection = readSelection(*m_store);
+    if (m_selectedMachineID != m_storedSelection) {
+        selection = m_selectedMachineID;
+        if (selection)
+            m_store->setValue(SettingsStore::selectedMachineKey, JsonFields::uuidText(*selection));
+        else
+            m_store->remove(SettingsStore::selectedMachineKey);
+    }
     m_store->sync();
+    if (m_store->status() == QSettings::NoError) {
+        m_storedMachines = machines;
+        m_storedSelection = selection;
+    }
+    if (m_machines != machines) {
+        m_machines = machines;
+        emit machinesChanged();
+    }
+    setSelectedMachineID(selection);
 }
 
 void AppState::persistSendLog() {
-    m_store->setValue(SettingsStore::recentSendsKey, SendLogEntry::encodeList(m_sendLog));
+    const StoreLock turn(*m_store);
+    Merged<SendLogEntry> merged =
+        merge(changesBetween(m_storedSendLog, m_sendLog),
+              readKeepingUnreadable<SendLogEntry>(*m_store, SettingsStore::recentSendsKey));
+    // New entries lead; one entry per file and at most the limit, as for a single writer.
+    QSet<QUrl> freshFiles;
+    for (const SendLogEntry& entry : merged.fresh)
+        freshFiles.insert(SendLogEntry::standardized(entry.fileURL));
+    merged.kept.removeIf([&](const SendLogEntry& entry) {
+        return freshFiles.contains(SendLogEntry::standardized(entry.fileURL));
+    });
+    QList<SendLogEntry> log = merged.fresh + merged.kept;
+    if (!merged.fresh.isEmpty() && log.size() > sendLogLimit)
+        log.resize(sendLogLimit);
+
+    m_store->setValue(SettingsStore::recentSendsKey, SendLogEntry::encodeList(log));
     m_store->sync();
+    if (m_store->status() == QSettings::NoError)
+        m_storedSendLog = log;
+    if (m_sendLog != log) {
+        m_sendLog = log;
+        emit sendLogChanged();
+    }
 }
 
 void AppState::setSelectedMachineID(const std::optional<QUuid>& id) {

@@ -138,7 +138,6 @@ signals:
     void sendLogChanged();
 
 private:
-    static QList<SavedMachine> loadMachines(QSettings& store);
     // The first saved machine with that id, as saved now.
     std::optional<SavedMachine> savedMachine(const QUuid& id) const;
     void persist();
@@ -149,6 +148,8 @@ private:
 
     QCoro::Task<> drainQueue();
     QCoro::Task<std::optional<QString>> send(QUrl fileURL, SavedMachine machine);
+    // The size limit of an upload to that machine.
+    qint64 uploadLimit(const QUuid& machineID) const;
     void finishBatch(const QString& machineName);
     void scheduleStatusReset();
     void cancelStatusReset();
@@ -164,6 +165,11 @@ private:
     void setDiscoveryError(const std::optional<QString>& value);
 
     std::unique_ptr<QSettings> m_store;
+    // The stored lists and selection as this object last read or wrote them: what it changed
+    // since is what it writes onto the store, leaving other writers' changes in place.
+    QList<SavedMachine> m_storedMachines;
+    std::optional<QUuid> m_storedSelection;
+    QList<SendLogEntry> m_storedSendLog;
 
     QList<SavedMachine> m_machines;
     std::optional<QUuid> m_selectedMachineID;

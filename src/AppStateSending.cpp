@@ -7,44 +7,20 @@
 #include "Models/StitchFileTypes.h"
 #include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
+#include "Support/DesignFile.h"
 
+#include <QCoroFuture>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QtConcurrent>
+
+#include <algorithm>
 
 namespace {
 
-// What reading a design before its upload gave.
-struct DesignRead {
-    std::optional<QByteArray> data; // the file's bytes when it could be read
-    std::optional<QString> failure; // the user-facing message otherwise
-};
-
 QString cannotReadMessage(const QUrl& fileURL) {
     return QStringLiteral("Couldn't read %1.").arg(fileURL.fileName());
-}
-
-// Looks at the size before reading, so a huge file dropped by mistake is refused without
-// being loaded. The limit comes from the machine and may be anything, so only the file's own
-// size bounds the read; one byte more lets the upload's own check see a file that grew since.
-DesignRead readDesign(const QUrl& fileURL, qint64 maxBytes) {
-    if (!fileURL.isLocalFile())
-        return {std::nullopt, cannotReadMessage(fileURL)};
-    QFile file(fileURL.toLocalFile());
-    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
-        return {std::nullopt, cannotReadMessage(fileURL)};
-    const qint64 size = file.size();
-    if (size > maxBytes)
-        return {std::nullopt, BrotherAPIError::tooLarge(maxBytes).errorDescription()};
-    try {
-        QByteArray data = file.read(size + 1);
-        if (file.error() != QFileDevice::NoError)
-            return {std::nullopt, cannotReadMessage(fileURL)};
-        return {std::move(data), std::nullopt};
-    } catch (const std::bad_alloc&) {
-        // A machine that claims an enormous limit must not take the program down with it.
-        return {std::nullopt, cannotReadMessage(fileURL)};
-    }
 }
 
 } // namespace
@@ -136,20 +112,34 @@ QCoro::Task<> AppState::drainQueue() {
     emit batchFinished();
 }
 
-QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine machine) {
-    const QPointer<AppState> alive(this);
-    const auto info = m_machineInfo.constFind(machine.id);
-    const qint64 maxBytes = info != m_machineInfo.cend() && info->maxUploadBytes
+qint64 AppState::uploadLimit(const QUuid& machineID) const {
+    // A limit that is not positive is no limit reported; one beyond any design is capped, so a
+    // machine's claim never makes us load whatever file we are given.
+    const auto info = m_machineInfo.constFind(machineID);
+    const qint64 reported = info != m_machineInfo.cend() && info->maxUploadBytes.value_or(0) > 0
                                 ? *info->maxUploadBytes
                                 : BrotherAPIClient::defaultMaxUploadBytes;
+    return std::min(reported, DesignFile::sendLimit);
+}
+
+QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine machine) {
+    const QPointer<AppState> alive(this);
+    const qint64 maxBytes = uploadLimit(machine.id);
+
+    // Read off the GUI thread: the panel stays live whatever the file or the disk does.
+    // Started outside the co_await: g++ 12 destroys temporaries of a co_await expression twice.
+    QFuture<DesignFile::Result> reading =
+        QtConcurrent::run([fileURL, maxBytes] { return DesignFile::read(fileURL, maxBytes); });
+    DesignFile::Result design = co_await reading;
+    if (!alive)
+        co_return std::nullopt;
 
     std::optional<QString> failure;
-    DesignRead design = readDesign(fileURL, maxBytes);
-    if (design.data) {
+    if (QByteArray* data = std::get_if<QByteArray>(&design)) {
         BrotherAPIClient client(machine.host, machine.port, CertificateTrustSession::shared());
         const QByteArray announcedName = QFile::encodeName(QFileInfo(fileURL.path()).fileName());
         const std::optional<BrotherAPIError> error =
-            co_await client.upload(*design.data, announcedName, maxBytes,
+            co_await client.upload(std::move(*data), announcedName, maxBytes,
                                    std::chrono::duration<double>(m_uploadTimeout).count());
         if (!alive)
             co_return std::nullopt;
@@ -159,8 +149,10 @@ QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine ma
         if (savedMachine(machine.id) && (!error || error->isUnreachable()))
             setReachability(machine.id,
                             error ? Reachability::unreachable : Reachability::reachable);
+    } else if (std::holds_alternative<DesignFile::TooLarge>(design)) {
+        failure = BrotherAPIError::tooLarge(maxBytes).errorDescription();
     } else {
-        failure = design.failure;
+        failure = cannotReadMessage(fileURL);
     }
 
     if (!failure) {
@@ -219,14 +211,11 @@ void AppState::showError(const QString& message) {
 }
 
 void AppState::log(const QUrl& fileURL, const QString& machine, bool ok, const QString& message) {
-    // The same file reached through "." or ".." is the same file; links and letter case are not
-    // resolved.
-    const auto standardized = [](const QUrl& url) {
-        return url.adjusted(QUrl::NormalizePathSegments);
-    };
-    const QUrl key = standardized(fileURL);
+    const QUrl key = SendLogEntry::standardized(fileURL);
     QList<SendLogEntry> log = m_sendLog;
-    log.removeIf([&](const SendLogEntry& entry) { return standardized(entry.fileURL) == key; });
+    log.removeIf([&](const SendLogEntry& entry) {
+        return SendLogEntry::standardized(entry.fileURL) == key;
+    });
     log.prepend(SendLogEntry{QUuid::createUuid(),
                              SendLogEntry::dateFrom(QDateTime::currentDateTimeUtc()), machine,
                              fileURL, ok, message});

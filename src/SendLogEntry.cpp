@@ -24,6 +24,10 @@ QDateTime SendLogEntry::dateTime() const {
     return QDateTime::fromMSecsSinceEpoch(referenceDateMSecs + qRound64(msecs), QTimeZone::utc());
 }
 
+QUrl SendLogEntry::standardized(const QUrl& fileURL) {
+    return fileURL.adjusted(QUrl::NormalizePathSegments);
+}
+
 double SendLogEntry::dateFrom(const QDateTime& time) {
     return static_cast<double>(time.toMSecsSinceEpoch() - referenceDateMSecs) / 1000.0;
 }

@@ -21,6 +21,8 @@ struct SendLogEntry {
     QString message;
 
     QDateTime dateTime() const;
+    // The file as the log compares files: "." and ".." resolved, links and letter case not.
+    static QUrl standardized(const QUrl& fileURL);
     static double dateFrom(const QDateTime& time);
 
     QJsonObject toJson() const;

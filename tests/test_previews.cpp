@@ -646,6 +646,15 @@ private slots:
         QVERIFY(stats.overBudget > 0);
         // What is drawn is the last stitches, which fill the tile's middle.
         QCOMPARE(image.pixelColor(512, 512), QColor(0x2F5DA8));
+
+        // At card size the segment count does not stretch the budget past the area's share.
+        QImage card(32, 32, QImage::Format_ARGB32_Premultiplied);
+        const auto small = renderStats(*preview, card);
+        const std::int64_t cardPixels = std::int64_t(32 + 2 * 2) * (32 + 2 * 2);
+        QVERIFY(small.budget <=
+                (StitchPreviewPainter::workPerPixel + StitchPreviewPainter::segmentWorkPerPixel) *
+                    cardPixels);
+        QVERIFY(small.overBudget > 0);
     }
 
     void ordinaryDesignsAreDrawnWhole_data() {

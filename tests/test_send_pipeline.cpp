@@ -11,9 +11,11 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QProcess>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 using namespace SendStatuses;
 
@@ -333,6 +335,64 @@ private slots:
         }
     }
 
+    void aLimitThatIsNotPositiveIsNoLimit() {
+        const SavedMachine studio = addStudio();
+        for (const char* postsize : {"-5", "0"}) {
+            m_fake->setInfoBody(
+                "{\"serial\":\"S1\",\"features\":{\"postsize\":" + QByteArray(postsize) + "}}");
+            QCoro::waitFor(m_state->check(studio));
+            QVERIFY2(m_state->machineInfo().contains(studio.id), postsize);
+            QCOMPARE(m_state->machineInfo().value(studio.id).maxUploadBytes, std::nullopt);
+            // The usual limit applies.
+            m_state->send({design("fits.pes", QByteArray(3'000'000, 'x'))});
+            QVERIFY(waitForBatch());
+            QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"fits.pes", "Studio"}));
+            m_state->send({design("over.pes", QByteArray(3'000'001, 'x'))});
+            QVERIFY(waitForBatch());
+            QCOMPARE(m_state->sendStatus(),
+                     SendStatus(Error{"This design is too large to send. The machine accepts up "
+                                      "to 3 MB."}));
+        }
+    }
+
+    void anEnormousLimitNeverLoadsAnEnormousFile() {
+        const SavedMachine studio = addStudio();
+        m_fake->setInfoBody(R"({"serial":"S1","features":{"postsize":9223372036854775807}})");
+        QCoro::waitFor(m_state->check(studio));
+        // A sparse file just past what any design needs is refused by its size, unread.
+        const QUrl huge = design("huge.pes");
+        QVERIFY(QFile::resize(huge.toLocalFile(), 64'000'001));
+        m_fake->clearRequests();
+        m_state->send({huge});
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendStatus(),
+                 SendStatus(Error{"This design is too large to send. The machine accepts up to "
+                                  "64 MB."}));
+        QVERIFY(m_fake->requests().isEmpty());
+    }
+
+    void theDesignIsReadOffTheGUIThread() {
+        // With every worker thread taken, the pipeline waits for one instead of reading here;
+        // the GUI thread stays free meanwhile.
+        addStudio();
+        QThreadPool* pool = QThreadPool::globalInstance();
+        const int threads = pool->maxThreadCount();
+        pool->setMaxThreadCount(1);
+        QSemaphore busy;
+        pool->start([&busy] { busy.acquire(); });
+        m_state->send({design("a.pes", "bytes")});
+        QTest::qWait(300);
+        const bool sentMeanwhile = !m_fake->requests().isEmpty();
+        const SendStatus meanwhile = m_state->sendStatus();
+        busy.release();
+        const bool finished = waitForBatch();
+        pool->setMaxThreadCount(threads);
+        QVERIFY(!sentMeanwhile);
+        QCOMPARE(meanwhile, SendStatus(Sending{"a.pes", 1, 1}));
+        QVERIFY(finished);
+        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"a.pes", "Studio"}));
+    }
+
     void theLogKeepsOneEntryPerFileAndAtMostFifty() {
         addStudio();
         const QUrl plain = design(QStringLiteral("dir/a.pes"));
@@ -410,8 +470,7 @@ private slots:
         QCOMPARE(refusedCode, 1);
         QVERIFY(refusedOutput.startsWith(QStringLiteral("error This file can't be sent.")));
 
-        // A running program that does not take the files is not worked around: two writers
-        // would overwrite each other's recent sends.
+        // A running program that does not take the files is reported, not worked around.
         QLocalServer silent;
         QVERIFY(silent.listen(SingleInstance(configHome.path()).socketPath()));
         m_fake->clearRequests();

@@ -81,7 +81,9 @@ std::optional<MachineInfo> MachineInfo::parse(const QByteArray& body, const QStr
     if (height.value)
         info.embroideryHeightMM = *height.value / 10.0;
     info.needles = needles.value;
-    info.maxUploadBytes = postSize.value;
+    // No machine takes designs of zero bytes or fewer: such a limit is no limit reported.
+    if (postSize.value.value_or(0) > 0)
+        info.maxUploadBytes = postSize.value;
     info.certificateFingerprint = fingerprint;
     return info;
 }

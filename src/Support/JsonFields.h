@@ -63,4 +63,32 @@ std::optional<QList<T>> decodeArray(const QByteArray& data) {
     return items;
 }
 
+// What a stored array gave when read record by record.
+template <typename T>
+struct ArrayRead {
+    QList<T> items;    // every record that read, in stored order
+    bool whole = true; // false when the text was no array or any element did not read
+};
+
+// The records of an array that read, skipping the others: one damaged record must not cost
+// the rest. Text that is no JSON array gives no records.
+template <typename T>
+ArrayRead<T> decodeEach(const QByteArray& data) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray())
+        return {{}, false};
+    const QJsonArray array = document.array();
+    ArrayRead<T> read;
+    read.items.reserve(array.size());
+    for (const QJsonValue& value : array) {
+        std::optional<T> item = value.isObject() ? T::fromJson(value.toObject()) : std::nullopt;
+        if (item)
+            read.items.append(std::move(*item));
+        else
+            read.whole = false;
+    }
+    return read;
+}
+
 } // namespace JsonFields

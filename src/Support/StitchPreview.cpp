@@ -1,8 +1,7 @@
 #include "Support/StitchPreview.h"
 
 #include "Models/StitchFileTypes.h"
-
-#include <QFile>
+#include "Support/DesignFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -114,20 +113,16 @@ const std::vector<std::uint32_t>& StitchPreview::defaultPalette() {
 }
 
 std::optional<StitchPreview> StitchPreview::read(const QUrl& fileURL) {
-    if (!fileURL.isLocalFile())
-        return std::nullopt;
     const QString extension = StitchFileTypes::extensionOf(fileURL);
     if (extension != u"dst" && extension != u"pes" && extension != u"pec" && extension != u"phc")
         return std::nullopt;
-    QFile file(fileURL.toLocalFile());
-    if (!file.open(QIODevice::ReadOnly))
+    // Read whole rather than mapped (a mapped file truncated meanwhile would crash us), and only
+    // when it is a regular file of a design's size: any path may carry a design's name.
+    const DesignFile::Result file = DesignFile::read(fileURL, DesignFile::previewLimit);
+    const QByteArray* bytes = std::get_if<QByteArray>(&file);
+    if (!bytes)
         return std::nullopt;
-    // Read whole rather than mapped: a mapped file that another program truncates while we
-    // decode would crash the process, and design files are small.
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return read(bytes, extension);
+    return read(*bytes, extension);
 }
 
 std::optional<StitchPreview> StitchPreview::read(QByteArrayView bytes, QStringView extension) {

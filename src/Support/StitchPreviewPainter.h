@@ -67,4 +67,5 @@ struct StitchPreviewPainter {
     // design. Past it the earliest stitches are left out; ordinary designs stay far below.
     static constexpr std::int64_t workPerPixel = 64;
     static constexpr std::int64_t workPerSegment = 256;
+    static constexpr std::int64_t segmentWorkPerPixel = 4096;
 };

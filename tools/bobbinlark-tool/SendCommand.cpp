@@ -19,8 +19,8 @@ int Commands::send(const QStringList& arguments) {
     for (const QString& path : arguments)
         fileURLs.append(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 
-    // Two writers must never share the store: a program that runs but does not answer is not
-    // worked around.
+    // A running program sends them, so its panel shows the progress; one that runs but does
+    // not answer is reported rather than worked around.
     SingleInstance running(SingleInstance::defaultDirectory());
     if (const std::optional<bool> handed = running.tryHandOff(fileURLs)) {
         if (!*handed) {

@@ -4,10 +4,12 @@
 
 #include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
+#include "Support/DesignFile.h"
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 
 int Commands::upload(const QStringList& arguments) {
@@ -33,16 +35,23 @@ int Commands::upload(const QStringList& arguments) {
     if (!port)
         return usage();
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "Couldn't read %s: %s\n", qPrintable(path),
-                     qPrintable(file.errorString()));
+    // Only a regular file, and no more of it than the limit allows: a FIFO or a link to a
+    // device must not hang or exhaust the tool.
+    const qint64 limit = std::min(maxBytes, DesignFile::sendLimit);
+    const DesignFile::Result file = DesignFile::read(path, limit);
+    if (std::holds_alternative<DesignFile::TooLarge>(file)) {
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(BrotherAPIError::tooLarge(limit).errorDescription()));
         return 1;
     }
-    const QByteArray data = file.readAll();
+    if (!std::holds_alternative<QByteArray>(file)) {
+        std::fprintf(stderr, "Couldn't read %s.\n", qPrintable(path));
+        return 1;
+    }
+    const QByteArray& data = std::get<QByteArray>(file);
     const BrotherAPIClient client(host, *port, CertificateTrustSession::shared());
-    const std::optional<BrotherAPIError> error = QCoro::waitFor(
-        client.upload(data, QFile::encodeName(QFileInfo(path).fileName()), maxBytes));
+    const std::optional<BrotherAPIError> error =
+        QCoro::waitFor(client.upload(data, QFile::encodeName(QFileInfo(path).fileName()), limit));
     if (error) {
         std::fprintf(stderr, "%s\n", qPrintable(error->errorDescription()));
         return 1;

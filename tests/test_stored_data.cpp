@@ -1,0 +1,372 @@
+// The stored machines and recent sends under damage and under several writers at once: a record
+// that does not read costs only itself and its bytes are kept, and no writer, in this process or
+// another, loses a record another one wrote.
+
+#include "AppState.h"
+#include "Support/JsonFields.h"
+#include "Support/SettingsStore.h"
+#include "support/FakeMachine.h"
+#include "support/TemporaryStore.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+SavedMachine machine(const QString& name, const QString& host = QStringLiteral("10.0.0.2"),
+                     qint64 port = 443) {
+    return SavedMachine{QUuid::createUuid(), name,         host,        port,
+                        std::nullopt,        std::nullopt, std::nullopt};
+}
+
+QByteArray machineJSON(const SavedMachine& saved) {
+    return QJsonDocument(saved.toJson()).toJson(QJsonDocument::Compact);
+}
+
+SendLogEntry entry(int number) {
+    return SendLogEntry{QUuid::createUuid(),
+                        1000.0 - number,
+                        QStringLiteral("Studio"),
+                        QUrl::fromLocalFile(QStringLiteral("/designs/%1.pes").arg(number)),
+                        true,
+                        QStringLiteral("Sent to Studio")};
+}
+
+QByteArray entryJSON(const SendLogEntry& logged) {
+    return QJsonDocument(logged.toJson()).toJson(QJsonDocument::Compact);
+}
+
+QStringList names(const QList<SavedMachine>& machines) {
+    QStringList result;
+    for (const SavedMachine& saved : machines)
+        result.append(saved.name);
+    return result;
+}
+
+// bobbinlark-tool processes on a user folder of their own, started together.
+class Tools {
+public:
+    explicit Tools(const QString& home)
+        : m_home(home) {}
+
+    void start(const QStringList& arguments,
+               const QString& program = QStringLiteral(BOBBINLARK_TOOL_PATH)) {
+        auto tool = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home);
+        // No program the developer runs may take the work.
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home);
+        environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        tool->setProcessEnvironment(environment);
+        tool->start(program, arguments);
+        m_tools.push_back(std::move(tool));
+    }
+
+    // Waits with the event loop running: a fake machine in this process answers the tools.
+    bool finish() {
+        for (const auto& tool : m_tools) {
+            if (tool->state() != QProcess::NotRunning &&
+                !QSignalSpy(tool.get(), &QProcess::finished).wait(30000))
+                return false;
+        }
+        return true;
+    }
+
+    // Ends a process that runs until told to stop (the program).
+    void stop(qsizetype index) {
+        QProcess& process = *m_tools.at(static_cast<std::size_t>(index));
+        process.terminate();
+        if (!process.waitForFinished(10000)) {
+            process.kill();
+            process.waitForFinished();
+        }
+    }
+
+    QList<int> exitCodes() const {
+        QList<int> codes;
+        for (const auto& tool : m_tools)
+            codes.append(tool->exitStatus() == QProcess::NormalExit ? tool->exitCode() : -1);
+        return codes;
+    }
+
+    QString storePath() const { return m_home + QStringLiteral("/Bobbinlark/Bobbinlark.conf"); }
+
+private:
+    QString m_home;
+    std::vector<std::unique_ptr<QProcess>> m_tools;
+};
+
+} // namespace
+
+class TestStoredData : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Damaged values.
+
+    void oneUnreadableMachineCostsOnlyItselfAndIsKept() {
+        TemporaryStore store;
+        const SavedMachine first = machine(QStringLiteral("First"));
+        const SavedMachine third = machine(QStringLiteral("Third"));
+        const QByteArray stored = '[' + machineJSON(first) + ',' +
+                                  R"({"id":"6B1C2E4A-9F3D-4C8B-A2E1-0D5F7B9C3A21","name":"Second",)"
+                                  R"("host":"10.0.0.3","port":"9443"},)" +
+                                  machineJSON(third) + ']';
+        store.open()->setValue(SettingsStore::machinesKey, stored);
+
+        QTest::ignoreMessage(QtWarningMsg,
+                             "Bobbinlark: some of bobbinlark.machines could not be read; it is "
+                             "kept as it was under bobbinlark.machines.unreadable");
+        AppState state(store.open());
+        QCOMPARE(state.machines(), (QList<SavedMachine>{first, third}));
+        QCOMPARE(store.read(QStringLiteral("bobbinlark.machines.unreadable")).toByteArray(),
+                 stored);
+
+        // The next write keeps both readable machines; the damaged one stays recoverable.
+        const SavedMachine added = state.addMachine(machine(QStringLiteral("Added")));
+        AppState reloaded(store.open()); // the kept value is not kept again, nor said again
+        QCOMPARE(reloaded.machines(), (QList<SavedMachine>{first, third, added}));
+        QCOMPARE(store.read(QStringLiteral("bobbinlark.machines.unreadable")).toByteArray(),
+                 stored);
+    }
+
+    void oneUnreadableLogEntryCostsOnlyItselfAndIsKept() {
+        TemporaryStore store;
+        QList<SendLogEntry> readable;
+        QByteArray stored = "[";
+        for (int i = 0; i < 43; ++i) {
+            if (i == 20) {
+                stored += R"({"id":"6B1C2E4A-9F3D-4C8B-A2E1-0D5F7B9C3A21","date":5,)"
+                          R"("machineName":"Studio","fileURL":"file:///designs/odd.pes",)"
+                          R"("ok":1,"message":"Sent to Studio"},)";
+                continue;
+            }
+            readable.append(entry(i));
+            stored += entryJSON(readable.last()) + (i == 42 ? "" : ",");
+        }
+        stored += ']';
+        store.open()->setValue(SettingsStore::recentSendsKey, stored);
+
+        QTest::ignoreMessage(QtWarningMsg,
+                             "Bobbinlark: some of bobbinlark.recentSends could not be read; it "
+                             "is kept as it was under bobbinlark.recentSends.unreadable");
+        AppState state(store.open());
+        QCOMPARE(state.sendLog(), readable);
+
+        // The next send adds its entry to the 42 that read; nothing is lost, nothing doubled.
+        state.addMachine(machine(QStringLiteral("Closed"), QStringLiteral("127.0.0.1"), 1));
+        state.setUploadTimeout(std::chrono::milliseconds(1000));
+        QTemporaryDir files;
+        const QString path = files.filePath(QStringLiteral("new.pes"));
+        QFile design(path);
+        QVERIFY(design.open(QIODevice::WriteOnly) && design.write("#PES0001") == 8);
+        design.close();
+        QSignalSpy finished(&state, &AppState::batchFinished);
+        state.send({QUrl::fromLocalFile(path)});
+        QVERIFY(finished.wait(10000));
+        AppState reloaded(store.open());
+        QCOMPARE(reloaded.sendLog().size(), 43);
+        QCOMPARE(reloaded.sendLog().first().fileURL, QUrl::fromLocalFile(path));
+        QCOMPARE(reloaded.sendLog().mid(1), readable);
+        QCOMPARE(store.read(QStringLiteral("bobbinlark.recentSends.unreadable")).toByteArray(),
+                 stored);
+    }
+
+    void eachDistinctDamagedValueIsKeptOnce() {
+        TemporaryStore store;
+        store.open()->setValue(SettingsStore::machinesKey, 42); // not even data
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("under bobbinlark.machines.unreadable$"));
+        {
+            AppState state(store.open());
+            QVERIFY(state.machines().isEmpty());
+        }
+        QCOMPARE(store.read(QStringLiteral("bobbinlark.machines.unreadable")).toInt(), 42);
+
+        // Damage of another kind later is kept beside the first, never over it.
+        store.open()->setValue(SettingsStore::machinesKey, QByteArray("[{\"name\":"));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("under bobbinlark.machines.unreadable.2$"));
+        AppState state(store.open());
+        const SavedMachine added = state.addMachine(machine(QStringLiteral("New")));
+        QCOMPARE(store.read(QStringLiteral("bobbinlark.machines.unreadable")).toInt(), 42);
+        QCOMPARE(store.read(QStringLiteral("bobbinlark.machines.unreadable.2")).toByteArray(),
+                 QByteArray("[{\"name\":"));
+        QCOMPARE(AppState(store.open()).machines(), QList<SavedMachine>{added});
+    }
+
+    // Several writers.
+
+    void writersInOneProcessKeepEachOthersChanges() {
+        TemporaryStore store;
+        const SavedMachine a = machine(QStringLiteral("A"));
+        const SavedMachine b = machine(QStringLiteral("B"));
+        const SendLogEntry old = entry(1);
+        {
+            auto raw = store.open();
+            raw->setValue(SettingsStore::machinesKey, SavedMachine::encodeList({a, b}));
+            raw->setValue(SettingsStore::recentSendsKey, SendLogEntry::encodeList({old}));
+        }
+        AppState first(store.open());
+        AppState second(store.open());
+
+        first.removeMachine(a);
+        SavedMachine renamed = b;
+        renamed.name = QStringLiteral("B renamed");
+        second.updateMachine(renamed);
+        const SavedMachine c = second.addMachine(machine(QStringLiteral("C")));
+        // What the first wrote stands: A stays removed; the second's rename and addition stand.
+        QCOMPARE(second.machines(), (QList<SavedMachine>{renamed, c}));
+        first.selectMachine(renamed);
+        QCOMPARE(first.machines(), (QList<SavedMachine>{renamed, c}));
+        QCOMPARE(AppState(store.open()).selectedMachineID(), std::optional(renamed.id));
+
+        // Clearing removes the entries this writer knew of, not one recorded elsewhere since.
+        const SendLogEntry recorded = entry(2);
+        second.setSendLog({recorded, old});
+        first.clearRecents();
+        QCOMPARE(first.sendLog(), QList<SendLogEntry>{recorded});
+        QCOMPARE(AppState(store.open()).sendLog(), QList<SendLogEntry>{recorded});
+    }
+
+    void eightToolsAddingAtOnceKeepEveryMachine() {
+        QTemporaryDir home;
+        Tools tools(home.path());
+        QStringList expected;
+        for (int i = 1; i <= 8; ++i) {
+            expected.append(QStringLiteral("Machine %1").arg(i));
+            tools.start({QStringLiteral("add-machine"), expected.last(),
+                         QStringLiteral("10.0.0.%1").arg(i)});
+        }
+        QVERIFY(tools.finish());
+        QCOMPARE(tools.exitCodes(), QList<int>(8, 0));
+
+        AppState state(SettingsStore::openFile(tools.storePath()));
+        QStringList saved = names(state.machines());
+        saved.sort();
+        QCOMPARE(saved, expected);
+        QVERIFY(state.selectedMachineID()); // the last one to write chose it
+    }
+
+    void twoToolsSendingAtOnceKeepBothEntries() {
+        FakeMachine fake;
+        QVERIFY(fake.start());
+        QTemporaryDir home;
+        Tools tools(home.path());
+        {
+            AppState user(SettingsStore::openFile(tools.storePath()));
+            user.addMachine(machine(QStringLiteral("Studio"), fake.host(), fake.port()));
+        }
+        QTemporaryDir files;
+        QStringList paths;
+        for (const char* name : {"a.pes", "b.dst", "c.phc", "d.pes"}) {
+            paths.append(files.filePath(QString::fromLatin1(name)));
+            QFile design(paths.last());
+            QVERIFY(design.open(QIODevice::WriteOnly) && design.write("#PES0001") == 8);
+        }
+        tools.start({QStringLiteral("send"), paths[0], paths[1]});
+        tools.start({QStringLiteral("send"), paths[2]});
+        tools.start({QStringLiteral("send"), paths[3]});
+        QVERIFY(tools.finish());
+        QCOMPARE(tools.exitCodes(), (QList<int>{0, 0, 0}));
+        QCOMPARE(fake.requests().size(), 4);
+
+        AppState state(SettingsStore::openFile(tools.storePath()));
+        QStringList logged;
+        for (const SendLogEntry& sent : state.sendLog())
+            logged.append(sent.fileURL.toLocalFile());
+        logged.sort();
+        QCOMPARE(logged, paths);
+    }
+
+    void aToolAddingWhileTheProgramRunsIsNotUndone() {
+        QTemporaryDir home;
+        Tools tools(home.path());
+        AppState program(SettingsStore::openFile(tools.storePath()));
+        const SavedMachine own = program.addMachine(machine(QStringLiteral("Own")));
+
+        tools.start({QStringLiteral("add-machine"), QStringLiteral("From tool"),
+                     QStringLiteral("10.0.0.9")});
+        QVERIFY(tools.finish());
+        QCOMPARE(tools.exitCodes(), QList<int>{0});
+
+        // The program's next write keeps the tool's machine, and the program now shows it.
+        SavedMachine renamed = own;
+        renamed.name = QStringLiteral("Own renamed");
+        program.updateMachine(renamed);
+        QCOMPARE(names(program.machines()), (QStringList{"Own renamed", "From tool"}));
+        QCOMPARE(names(AppState(SettingsStore::openFile(tools.storePath())).machines()),
+                 (QStringList{"Own renamed", "From tool"}));
+    }
+
+    void theProgramAndToolsWritingAtOnceLoseNothing() {
+        FakeMachine fake;
+        QVERIFY(fake.start());
+        QTemporaryDir home;
+        Tools processes(home.path());
+        QTemporaryDir files;
+        QStringList designs;
+        for (const char* name : {"a.pes", "b.dst"}) {
+            designs.append(files.filePath(QString::fromLatin1(name)));
+            QFile design(designs.last());
+            QVERIFY(design.open(QIODevice::WriteOnly) && design.write("#PES0001") == 8);
+        }
+        {
+            AppState user(SettingsStore::openFile(processes.storePath()));
+            user.addMachine(machine(QStringLiteral("Studio"), fake.host(), fake.port()));
+        }
+
+        // The program checks its machine as its window opens and pins the certificate (a
+        // write); meanwhile tools add machines and hand it designs, which it logs (writes).
+        processes.start({}, QStringLiteral(BOBBINLARK_PROGRAM_PATH));
+        QStringList expected{QStringLiteral("Studio")};
+        for (int i = 1; i <= 5; ++i) {
+            expected.append(QStringLiteral("Tool %1").arg(i));
+            processes.start({QStringLiteral("add-machine"), expected.last(),
+                             QStringLiteral("10.0.0.%1").arg(i)});
+        }
+        processes.start({QStringLiteral("send"), designs[0]});
+        processes.start({QStringLiteral("send"), designs[1]});
+
+        const auto stored = [&] {
+            QSettings store(processes.storePath(), QSettings::NativeFormat);
+            const auto machines = JsonFields::decodeEach<SavedMachine>(
+                store.value(SettingsStore::machinesKey).toByteArray());
+            const auto log = JsonFields::decodeEach<SendLogEntry>(
+                store.value(SettingsStore::recentSendsKey).toByteArray());
+            return std::pair(machines.items, log.items);
+        };
+        const auto settled = [&] {
+            const auto [machines, log] = stored();
+            const bool pinned = !machines.isEmpty() && machines.first().fingerprint;
+            return pinned && machines.size() == expected.size() && log.size() == designs.size();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(settled(), 30000);
+        processes.stop(0);
+        QVERIFY(processes.finish());
+        QCOMPARE(processes.exitCodes().mid(1), QList<int>(7, 0));
+
+        const auto [machines, log] = stored();
+        QStringList saved = names(machines);
+        saved.sort();
+        expected.sort();
+        QCOMPARE(saved, expected);
+        QCOMPARE(machines.first().fingerprint, std::optional(fake.fingerprint()));
+        QStringList logged;
+        for (const SendLogEntry& sent : log)
+            logged.append(sent.fileURL.toLocalFile());
+        logged.sort();
+        QCOMPARE(logged, designs);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStoredData)
+#include "test_stored_data.moc"
