@@ -70,6 +70,7 @@ finish() {
     done
 }
 trap finish EXIT
+trap "exit 1" TERM INT HUP # so that the namespaces go on these too
 
 ip netns add "$panel_ns" 2>/dev/null || skip "cannot make network namespaces here"
 ip netns add "$lan_ns" || skip "cannot make a second network namespace"

@@ -177,6 +177,8 @@ private slots:
         QVERIFY(m_files.isValid());
         // The main screen's login item reads the autostart folder: this run's own.
         qputenv("XDG_CONFIG_HOME", m_configHome.path().toUtf8());
+        // Answers of the file system are awaited as long as this loaded machine needs.
+        FileExistence::shared().setPatience(std::chrono::seconds(10));
         // Dates below are compared with fixed texts.
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 
@@ -255,6 +257,7 @@ private slots:
 
     void existenceFollowsTheFileSystem() {
         FileExistence existence;
+        existence.setPatience(std::chrono::seconds(10));
         const QString path = design(QStringLiteral("exists/rose.pes")).toLocalFile();
         QCOMPARE(existence.check(path), std::optional<bool>(true));
         QVERIFY(QFile::remove(path));

@@ -36,8 +36,12 @@ public:
     // until that stat is `patience` old for the answer. Absent when it has never answered for
     // this path. Asking with no patience starts stats for several paths at once. Call on the
     // object's thread.
-    std::optional<bool> check(const QString& path,
-                              std::chrono::milliseconds patience = defaultPatience);
+    std::optional<bool> check(const QString& path, std::chrono::milliseconds patience);
+    // The same with the object's patience.
+    std::optional<bool> check(const QString& path) { return check(path, m_patience); }
+
+    // Tests on a loaded machine wait longer; the program keeps the default.
+    void setPatience(std::chrono::milliseconds patience) { m_patience = patience; }
 
     // The last answer known for `path`, without asking.
     std::optional<bool> known(const QString& path) const;
@@ -59,6 +63,7 @@ private:
     void deliver(const QString& path, const std::shared_ptr<Pending>& pending);
 
     Probe m_probe;
+    std::chrono::milliseconds m_patience = defaultPatience;
     QHash<QString, Entry> m_entries;
     // Last member: destroyed first, so its threads end before the entries go.
     QThreadPool m_pool;

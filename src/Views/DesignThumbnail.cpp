@@ -5,6 +5,7 @@
 #include "Views/PreviewCache.h"
 
 #include <QCoroTask>
+#include <QEvent>
 #include <QPainter>
 #include <QPointer>
 
@@ -45,13 +46,29 @@ QCoro::Task<> DesignThumbnail::load(QPointer<DesignThumbnail> view, PreviewCache
         co_return;
     view->m_preview = std::move(preview);
     view->m_loaded = true;
+    view->m_tile = QPixmap();
     view->update();
     emit view->loaded();
 }
 
 void DesignThumbnail::paintEvent(QPaintEvent*) {
+    const qreal ratio = devicePixelRatioF();
+    if (m_tile.isNull() || m_tile.devicePixelRatio() != ratio ||
+        m_tile.deviceIndependentSize() != QSizeF(size())) {
+        m_tile = QPixmap(size() * ratio);
+        m_tile.setDevicePixelRatio(ratio);
+        m_tile.fill(Qt::transparent);
+        QPainter tile(&m_tile);
+        const QRectF square((width() - m_size) / 2, (height() - m_size) / 2, m_size, m_size);
+        StitchPreviewPainter::paintTile(tile, square, m_preview, m_loaded,
+                                        StitchFileTypes::extensionOf(m_url), palette(), font());
+    }
     QPainter painter(this);
-    const QRectF square((width() - m_size) / 2, (height() - m_size) / 2, m_size, m_size);
-    StitchPreviewPainter::paintTile(painter, square, m_preview, m_loaded,
-                                    StitchFileTypes::extensionOf(m_url), palette(), font());
+    painter.drawPixmap(0, 0, m_tile);
+}
+
+void DesignThumbnail::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange)
+        m_tile = QPixmap();
+    QWidget::changeEvent(event);
 }

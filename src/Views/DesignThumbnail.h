@@ -3,6 +3,7 @@
 #include "Support/StitchPreview.h"
 
 #include <QCoroTask>
+#include <QPixmap>
 #include <QPointer>
 #include <QUrl>
 #include <QWidget>
@@ -38,6 +39,7 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void startLoad();
@@ -52,4 +54,7 @@ private:
     bool m_loaded = false;
     bool m_loadStarted = false;
     quint64 m_loadGeneration = 0;
+    // The last drawing of the tile, shown again until what it shows changes: a list that
+    // scrolls repaints its thumbnails every frame.
+    QPixmap m_tile;
 };
