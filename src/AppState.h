@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QSettings>
 #include <QStringList>
@@ -101,8 +102,9 @@ public:
     // All saved machines at once; returns when every check has finished.
     QCoro::Task<> checkAll();
     // Asks one machine for its info and records the answer, unless the machine was edited,
-    // moved or removed meanwhile.
-    QCoro::Task<> check(SavedMachine machine);
+    // moved or removed meanwhile. A check bound to an object (a screen's display) is cancelled
+    // when that object is destroyed first: it counts at once as a query without answer.
+    QCoro::Task<> check(SavedMachine machine, QPointer<QObject> boundTo = {});
     // One network scan at a time; a call while one runs returns at once.
     QCoro::Task<> discover();
     // Saves a discovered machine, pinned to the identifier and certificate it answered with.

@@ -2,7 +2,10 @@
 
 #include "AppState.h"
 
+#include <QCoroFuture>
 #include <QCoroThread>
+#include <QFuture>
+#include <QPromise>
 #include <QThread>
 #include <QTimer>
 
@@ -15,6 +18,30 @@ namespace {
 const QString defaultMachineName = QStringLiteral("Brother machine");
 const QString noNetworkMessage =
     QStringLiteral("Couldn't scan the network. Make sure you're connected to Wi-Fi or Ethernet.");
+
+// The query's answer, or none as soon as `owner` is destroyed. A destroyed task cannot be
+// stopped, so the query runs out on its own and its late answer is dropped.
+QCoro::Task<std::optional<MachineInfo>>
+untilDestroyed(QCoro::Task<std::optional<MachineInfo>> query, QPointer<QObject> owner) {
+    using Answer = std::optional<MachineInfo>;
+    auto promise = std::make_shared<QPromise<Answer>>();
+    QFuture<Answer> settled = promise->future();
+    promise->start();
+    const auto settle = [promise](const Answer& answer) {
+        if (promise->future().isFinished())
+            return;
+        promise->addResult(answer);
+        promise->finish();
+    };
+    if (owner)
+        QObject::connect(owner, &QObject::destroyed, [settle] { settle(std::nullopt); });
+    else
+        settle(std::nullopt);
+    [](QCoro::Task<Answer> running, auto onAnswer) -> QCoro::Task<> {
+        onAnswer(co_await running);
+    }(std::move(query), settle);
+    co_return co_await settled;
+}
 
 // Checks in flight, and checkAll() waiting for one of them to end.
 struct CheckWindow {
@@ -74,11 +101,15 @@ QCoro::Task<> AppState::checkAll() {
     }
 }
 
-QCoro::Task<> AppState::check(SavedMachine machine) {
+QCoro::Task<> AppState::check(SavedMachine machine, QPointer<QObject> boundTo) {
     setReachability(machine.id, Reachability::checking);
     const MachineDiscovery::Prober probe = m_discoveryEnvironment.probe;
     QCoro::Task<std::optional<MachineInfo>> query = probe(machine.host, machine.port, checkTimeout);
-    const std::optional<MachineInfo> info = co_await query;
+    std::optional<MachineInfo> info;
+    if (boundTo)
+        info = co_await untilDestroyed(std::move(query), boundTo);
+    else
+        info = co_await query;
 
     // The machine may have been removed, edited or moved while the query ran.
     const std::optional<SavedMachine> current = savedMachine(machine.id);

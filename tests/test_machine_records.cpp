@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QSet>
 #include <QTest>
+#include <QUrl>
 
 namespace {
 
@@ -93,6 +94,50 @@ private slots:
         QCOMPARE(machine.displayHost(), QStringLiteral("192.168.1.50:80"));
         machine.port = 8443;
         QCOMPARE(machine.displayHost(), QStringLiteral("192.168.1.50:8443"));
+    }
+
+    // Typed with leading zeros, stored as typed, reached in decimal.
+    void connectionHostReadsNumericAddressesInDecimal_data() {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("leading zeros") << "192.168.001.010"
+                                       << "192.168.1.10";
+        QTest::newRow("zeros that octal would refuse") << "010.008.009.099"
+                                                       << "10.8.9.99";
+        QTest::newRow("all zeros") << "000.000.000.000"
+                                   << "0.0.0.0";
+        QTest::newRow("signed parts") << "+1.2.3.-0"
+                                      << "1.2.3.0";
+        QTest::newRow("plain stays") << "192.168.1.50"
+                                     << "192.168.1.50";
+        QTest::newRow("name stays") << "sewing-room.lan"
+                                    << "sewing-room.lan";
+        QTest::newRow("three parts stay") << "192.168.010"
+                                          << "192.168.010";
+        QTest::newRow("five parts stay") << "1.2.3.4.05"
+                                         << "1.2.3.4.05";
+        QTest::newRow("part out of range stays") << "192.168.1.256"
+                                                 << "192.168.1.256";
+        QTest::newRow("four-part name stays") << "a.b.c.d"
+                                              << "a.b.c.d";
+    }
+
+    void connectionHostReadsNumericAddressesInDecimal() {
+        QFETCH(QString, host);
+        QFETCH(QString, expected);
+        QCOMPARE(connectionHost(host), expected);
+        // A URL made from the result names that same address (no octal reading left).
+        if (expected != host)
+            QCOMPARE(QUrl(QStringLiteral("https://") + expected + QStringLiteral("/")).host(),
+                     expected);
+    }
+
+    void typedLeadingZerosAreStoredAsTyped() {
+        const QString typed = QStringLiteral("192.168.001.010");
+        QCOMPARE(SavedMachine::normalizeHost(typed), typed);
+        // What Qt makes of the typed text on its own: another device.
+        QCOMPARE(QUrl(QStringLiteral("https://") + typed + QStringLiteral("/")).host(),
+                 QStringLiteral("192.168.1.8"));
     }
 
     void equalityAndHashCoverEveryField() {

@@ -215,6 +215,14 @@ private slots:
     void escapeGoesBackOneScreen() {
         TemporaryStore store;
         AppState state(store.open());
+        // The machines list scans and the info screen checks when they show: nowhere here.
+        MachineDiscovery::Environment nowhere = MachineDiscovery::Environment::system();
+        nowhere.interfaces = [] { return QList<MachineDiscovery::IPv4Address>{}; };
+        nowhere.arpHosts = [] { return QStringList{}; };
+        nowhere.probe = [](QString, qint64, double) -> QCoro::Task<std::optional<MachineInfo>> {
+            co_return std::nullopt;
+        };
+        state.setDiscoveryEnvironment(nowhere);
         PopoverView view(state);
         view.show();
         view.activateWindow();

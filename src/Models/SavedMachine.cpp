@@ -54,6 +54,20 @@ QString displayHostText(const QString& host, qint64 port) {
     return port == 443 ? host : host + u':' + QString::number(port);
 }
 
+QString connectionHost(const QString& host) {
+    const QList<QStringView> labels = QStringView(host).split(u'.');
+    if (labels.size() != 4)
+        return host;
+    QStringList decimal;
+    for (QStringView label : labels) {
+        qint64 value = -1;
+        if (!parsesAsInteger(label, &value) || value < 0 || value > 255)
+            return host;
+        decimal.append(QString::number(value));
+    }
+    return decimal.join(u'.');
+}
+
 QString SavedMachine::displayHost() const {
     return displayHostText(host, port);
 }

@@ -41,6 +41,12 @@ struct SavedMachine {
 // "host" or "host:port", the way every screen shows an address.
 QString displayHostText(const QString& host, qint64 port);
 
+// The host a connection goes to. A four-part numeric address is written in plain decimal:
+// machines show their address with leading zeros ("192.168.001.010"), which people type as
+// they see it and mean in decimal, while URL parsers read such parts as octal (010 is 8) and
+// would reach another device. Every other host is returned unchanged.
+QString connectionHost(const QString& host);
+
 size_t qHash(const SavedMachine& machine, size_t seed = 0) noexcept;
 
 template <>

@@ -1,5 +1,6 @@
 #include "Networking/BrotherAPIClient.h"
 
+#include "Models/SavedMachine.h"
 #include "Networking/CertificateTrustSession.h"
 #include "Support/JsonFields.h"
 
@@ -53,7 +54,8 @@ QUrl BrotherAPIClient::url(const QString& path) const {
         });
     if (!plainHost)
         return {};
-    const QUrl url(QStringLiteral("https://") + m_host + u':' + QString::number(m_port) + path,
+    const QUrl url(QStringLiteral("https://") + connectionHost(m_host) + u':' +
+                       QString::number(m_port) + path,
                    QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty() || url.port() != m_port || url.path() != path)
         return {};

@@ -1,5 +1,6 @@
 #include "Networking/CertificateTrustSession.h"
 
+#include "Models/SavedMachine.h"
 #include "Networking/HttpAnswerReader.h"
 
 #include <QCoreApplication>
@@ -18,11 +19,11 @@ namespace {
 
 // The record's key: the host as a URL names it (lower case; IPv4 text in its plain dotted form,
 // international names in their ASCII form), so every spelling that reaches the same host finds
-// the same record.
+// the same record. Numeric addresses are read in decimal, as connections reach them.
 QString hostKey(const QString& host) {
     QUrl url;
     url.setScheme(QStringLiteral("https"));
-    url.setHost(host, QUrl::StrictMode);
+    url.setHost(connectionHost(host), QUrl::StrictMode);
     const QString normal = url.host(QUrl::FullyEncoded);
     return url.isValid() && !normal.isEmpty() ? normal.toLower() : host.toLower();
 }

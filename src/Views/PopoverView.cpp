@@ -1,26 +1,12 @@
 #include "Views/PopoverView.h"
 
 #include "AppState.h"
+#include "Views/MachineEditView.h"
+#include "Views/MachineInfoView.h"
+#include "Views/MachinesView.h"
 #include "Views/MainScreen.h"
-#include "Views/ScreenHeader.h"
 
 #include <QVBoxLayout>
-
-namespace {
-
-// A screen that shows only its header over an empty body, for destinations whose content is
-// still to come: navigation to and from them works as it will.
-QWidget* placeholderScreen(const QString& title, const PopoverView::Back& onBack) {
-    auto* screen = new QWidget;
-    auto* column = new QVBoxLayout(screen);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    column->addWidget(new ScreenHeader(title, onBack, screen));
-    column->addStretch(1);
-    return screen;
-}
-
-} // namespace
 
 PopoverView::PopoverView(AppState& appState, QWidget* parent)
     : QWidget(parent)
@@ -91,18 +77,27 @@ QWidget* PopoverView::makeMainScreen() {
 }
 
 // --- Destinations -------------------------------------------------------------------------------
-// The machine screens take these places.
 
 QWidget* PopoverView::makeMachinesView() {
-    return placeholderScreen(QStringLiteral("Machines"), [this] { pop(); });
+    return new MachinesView(
+        m_appState, [this](const Screen& screen) { push(screen); }, [this] { pop(); });
 }
 
 QWidget* PopoverView::makeMachineEditView(const std::optional<SavedMachine>& machine) {
-    return placeholderScreen(machine ? QStringLiteral("Edit Machine")
-                                     : QStringLiteral("Add Machine"),
-                             [this] { pop(); });
+    return new MachineEditView(m_appState, machine, [this] { pop(); });
 }
 
 QWidget* PopoverView::makeMachineInfoView(const SavedMachine& machine) {
-    return placeholderScreen(machine.name, [this] { pop(); });
+    return new MachineInfoView(
+        m_appState, machine, [this] { pop(); },
+        [this, machine] {
+            // The editor gets the machine as saved now: a check since the screen opened may
+            // have pinned its certificate, which an older copy would drop on save.
+            SavedMachine current = machine;
+            for (const SavedMachine& saved : m_appState.machines()) {
+                if (saved.id == machine.id)
+                    current = saved;
+            }
+            push(Screen::editMachine(current));
+        });
 }

@@ -1,0 +1,402 @@
+#include "Views/MachineInfoView.h"
+
+#include "AppState.h"
+#include "Support/ByteCountFormat.h"
+#include "Support/Style.h"
+#include "Views/ControlButton.h"
+#include "Views/FormSection.h"
+#include "Views/HeaderButton.h"
+#include "Views/MachineRow.h"
+#include "Views/ScreenHeader.h"
+#include "Views/StatusDot.h"
+#include "Views/StyledLabel.h"
+#include "Views/SymbolView.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScrollArea>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include <QVBoxLayout>
+#include <cmath>
+
+const QString MachineInfoView::notAnsweringMessage = QStringLiteral(
+    "The machine isn't answering. Make sure it's on, with wireless LAN enabled, on the same "
+    "network as this computer.");
+
+const QString MachineInfoView::changedCertificateMessage = QStringLiteral(
+    "The machine is now presenting a different certificate. That's expected after a firmware "
+    "update or reset; otherwise another device may be using this address.");
+
+namespace {
+
+// Selectable text wrapped onto as many lines as it needs, in a tone that follows the theme.
+// Unlike a label that breaks its text into lines itself, a copy of it is the text as it is.
+class WrappedText : public QLabel {
+public:
+    WrappedText(const QString& text, const QFont& font, Style::Tone tone, QWidget* parent)
+        : QLabel(text, parent)
+        , m_tone(tone) {
+        setTextFormat(Qt::PlainText);
+        setWordWrap(true);
+        setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        setFont(font);
+        setTextInteractionFlags(Qt::TextSelectableByMouse);
+        QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true); // what word wrap set, kept
+        setSizePolicy(policy);
+        applyTone();
+    }
+
+    // Layouts ask for the height at the width they give; the label's own minimum is the height
+    // at some narrow width and would leave space under the text.
+    QSize minimumSizeHint() const override {
+        return {fontMetrics().horizontalAdvance(QStringLiteral("wireless")),
+                fontMetrics().lineSpacing()};
+    }
+
+protected:
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange)
+            applyTone();
+        QLabel::changeEvent(event);
+    }
+
+private:
+    void applyTone() {
+        if (m_applying)
+            return;
+        m_applying = true;
+        const QPalette inherited =
+            parentWidget() ? parentWidget()->palette() : QApplication::palette(this);
+        QPalette own = palette();
+        own.setColor(QPalette::WindowText, Style::color(m_tone, inherited));
+        setPalette(own);
+        m_applying = false;
+    }
+
+    Style::Tone m_tone;
+    bool m_applying = false;
+};
+
+// Selectable text that breaks anywhere: a fingerprint of digit pairs joined by ":" has no
+// place where text may normally break, and a label would widen the whole screen for it. A copy
+// of it is the text as it is, without the line breaks it is shown with.
+class BreakAnywhereText : public QTextEdit {
+public:
+    BreakAnywhereText(const QFont& font, Style::Tone tone, QWidget* parent)
+        : QTextEdit(parent)
+        , m_tone(tone) {
+        setReadOnly(true);
+        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        setFrameShape(QFrame::NoFrame);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setLineWrapMode(QTextEdit::WidgetWidth);
+        setWordWrapMode(QTextOption::WrapAnywhere);
+        setFont(font);
+        document()->setDocumentMargin(0);
+        viewport()->setAutoFillBackground(false);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+        applyTone();
+    }
+
+    void setText(const QString& text) {
+        if (text == toPlainText())
+            return;
+        setPlainText(text);
+        updateGeometry();
+    }
+
+    bool hasHeightForWidth() const override { return true; }
+
+    int heightForWidth(int width) const override {
+        QTextDocument measure;
+        measure.setDefaultFont(font());
+        measure.setDocumentMargin(0);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAnywhere);
+        measure.setDefaultTextOption(option);
+        measure.setPlainText(toPlainText());
+        measure.setTextWidth(std::max(1, width));
+        return static_cast<int>(std::ceil(measure.size().height()));
+    }
+
+    QSize sizeHint() const override {
+        const int width = std::max(this->width(), 100);
+        return {width, heightForWidth(width)};
+    }
+    QSize minimumSizeHint() const override {
+        return {fontMetrics().horizontalAdvance(QStringLiteral("00:")),
+                fontMetrics().lineSpacing()};
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QTextEdit::resizeEvent(event);
+        if (height() != heightForWidth(width()))
+            updateGeometry();
+    }
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange)
+            applyTone();
+        QTextEdit::changeEvent(event);
+    }
+
+private:
+    void applyTone() {
+        if (m_applying)
+            return;
+        m_applying = true;
+        const QPalette inherited =
+            parentWidget() ? parentWidget()->palette() : QApplication::palette(this);
+        QPalette own = palette();
+        own.setColor(QPalette::Text, Style::color(m_tone, inherited));
+        own.setColor(QPalette::Base, Qt::transparent);
+        setPalette(own);
+        m_applying = false;
+    }
+
+    Style::Tone m_tone;
+    bool m_applying = false;
+};
+
+} // namespace
+
+MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine,
+                                 std::function<void()> onBack, std::function<void()> onEdit,
+                                 QWidget* parent)
+    : QWidget(parent)
+    , m_appState(appState)
+    , m_machine(machine)
+    , m_onBack(std::move(onBack))
+    , m_onEdit(std::move(onEdit)) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    m_header = new ScreenHeader(
+        machine.name, [this] { m_onBack(); }, this);
+    m_check = new HeaderButton(QStringLiteral("arrow.clockwise"));
+    m_check->setToolTip(QStringLiteral("Check Again"));
+    m_check->setAccessibleName(QStringLiteral("Check Again"));
+    connect(m_check, &QAbstractButton::clicked, this, &MachineInfoView::refresh);
+    m_header->addTrailing(m_check);
+    m_edit = new HeaderButton(QStringLiteral("pencil"));
+    m_edit->setToolTip(QStringLiteral("Edit Machine"));
+    m_edit->setAccessibleName(QStringLiteral("Edit Machine"));
+    connect(m_edit, &QAbstractButton::clicked, this, [this] { m_onEdit(); });
+    m_header->addTrailing(m_edit);
+    column->addWidget(m_header);
+
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->viewport()->setAutoFillBackground(false);
+    auto* content = new QWidget(scroll);
+    auto* sections = new QVBoxLayout(content);
+    sections->setContentsMargins(12, 12, 12, 12);
+    sections->setSpacing(14);
+
+    m_machineSection = new FormSection(QString(), content);
+    m_machineSection->setTextSelectable(true);
+    addValueRow(m_machineSection, QStringLiteral("Address"));
+    m_status = new QWidget;
+    auto* status = new QHBoxLayout(m_status);
+    status->setContentsMargins(0, 0, 0, 0);
+    status->setSpacing(5);
+    status->addStretch(1);
+    m_dot = new StatusDot(Reachability::unknown, m_status);
+    status->addWidget(m_dot, 0, Qt::AlignVCenter);
+    m_statusWord = new StyledLabel(QString(), Style::TextStyle::body, QFont::Normal,
+                                   Style::Tone::secondary, m_status);
+    m_statusWord->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status->addWidget(m_statusWord);
+    m_machineSection->addRow(QStringLiteral("Status"), m_status);
+    addValueRow(m_machineSection, QStringLiteral("Model"));
+    sections->addWidget(m_machineSection);
+
+    m_reportSection = new FormSection(QStringLiteral("Reported by the Machine"), content);
+    m_reportSection->setTextSelectable(true);
+    for (const QString& label : {QStringLiteral("Name"), QStringLiteral("Serial"),
+                                 QStringLiteral("Firmware"), QStringLiteral("Embroidery area"),
+                                 QStringLiteral("Needles"), QStringLiteral("Largest design")})
+        addValueRow(m_reportSection, label);
+    sections->addWidget(m_reportSection);
+
+    m_notAnsweringSection = new FormSection(QString(), content);
+    m_notAnswering = new WrappedText(notAnsweringMessage, Style::font(Style::TextStyle::body),
+                                     Style::Tone::secondary, m_notAnsweringSection);
+    m_notAnsweringSection->addRow(m_notAnswering);
+    sections->addWidget(m_notAnsweringSection);
+
+    m_certificateSection = new FormSection(QStringLiteral("Certificate (SHA-256)"), content);
+    m_certificateSection->setTextSelectable(true);
+    auto* certificate = new QWidget;
+    auto* certificateColumn = new QVBoxLayout(certificate);
+    certificateColumn->setContentsMargins(0, 0, 0, 0);
+    certificateColumn->setSpacing(10);
+    m_fingerprint = new BreakAnywhereText(Style::monospaced(Style::TextStyle::caption),
+                                          Style::Tone::primary, certificate);
+    certificateColumn->addWidget(m_fingerprint);
+
+    m_warning = new QWidget(certificate);
+    auto* warning = new QVBoxLayout(m_warning);
+    warning->setContentsMargins(0, 0, 0, 0);
+    warning->setSpacing(6);
+    auto* warningLine = new QHBoxLayout;
+    warningLine->setContentsMargins(0, 0, 0, 0);
+    warningLine->setSpacing(6);
+    warningLine->addWidget(new SymbolView(QStringLiteral("exclamationmark.shield.fill"),
+                                          Style::symbolSize(Style::TextStyle::caption),
+                                          Style::Tone::orange, m_warning),
+                           0, Qt::AlignTop);
+    m_warningText =
+        new WrappedText(changedCertificateMessage, Style::font(Style::TextStyle::caption),
+                        Style::Tone::orange, m_warning);
+    warningLine->addWidget(m_warningText, 1);
+    warning->addLayout(warningLine);
+    m_trust =
+        new ControlButton(QStringLiteral("Trust New Certificate"), ControlButton::Kind::bordered,
+                          ControlButton::Size::small, m_warning);
+    connect(m_trust, &QAbstractButton::clicked, this,
+            [this] { m_appState.trustCurrentCertificate(current()); });
+    warning->addWidget(m_trust, 0, Qt::AlignLeft);
+    certificateColumn->addWidget(m_warning);
+    m_certificateSection->addRow(certificate);
+    sections->addWidget(m_certificateSection);
+    sections->addStretch(1);
+
+    scroll->setWidget(content);
+    column->addWidget(scroll, 1);
+
+    connect(&m_appState, &AppState::machinesChanged, this, &MachineInfoView::updateContent);
+    connect(&m_appState, &AppState::machineInfoChanged, this, &MachineInfoView::updateContent);
+    connect(&m_appState, &AppState::reachabilityChanged, this, &MachineInfoView::updateContent);
+    updateContent();
+}
+
+StyledLabel* MachineInfoView::addValueRow(FormSection* section, const QString& label) {
+    auto* value =
+        new StyledLabel(QString(), Style::TextStyle::body, QFont::Normal, Style::Tone::secondary);
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    value->setElideMode(Qt::ElideMiddle);
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    section->addRow(label, value);
+    m_values.insert(label, value);
+    return value;
+}
+
+SavedMachine MachineInfoView::current() const {
+    for (const SavedMachine& saved : m_appState.machines()) {
+        if (saved.id == m_machine.id)
+            return saved;
+    }
+    return m_machine;
+}
+
+std::optional<MachineInfo> MachineInfoView::info() const {
+    const auto found = m_appState.machineInfo().constFind(m_machine.id);
+    if (found == m_appState.machineInfo().cend())
+        return std::nullopt;
+    return *found;
+}
+
+Reachability MachineInfoView::reachability() const {
+    return m_appState.reachabilityOf(m_machine.id);
+}
+
+QString MachineInfoView::fingerprintText() const {
+    return m_fingerprint->toPlainText();
+}
+
+QString MachineInfoView::value(const QString& label) const {
+    if (label == QStringLiteral("Status"))
+        return m_statusWord->fullText();
+    StyledLabel* shown = m_values.value(label);
+    if (!shown || !shown->isVisibleTo(this))
+        return {};
+    return shown->fullText();
+}
+
+void MachineInfoView::updateContent() {
+    const SavedMachine machine = current();
+    const std::optional<MachineInfo> reported = info();
+    const Reachability now = reachability();
+    m_header->setTitle(machine.name);
+
+    const auto show = [this](FormSection* section, const QString& label,
+                             const std::optional<QString>& text) {
+        StyledLabel* value = m_values.value(label);
+        value->setText(text.value_or(QString()));
+        section->setRowVisible(value, text.has_value());
+    };
+    show(m_machineSection, QStringLiteral("Address"), machine.displayHost());
+    m_dot->setReachability(now);
+    m_statusWord->setText(MachineRow::reachabilityWord(now));
+    show(m_machineSection, QStringLiteral("Model"), machine.model);
+
+    m_reportSection->setVisible(reported.has_value());
+    if (reported) {
+        const auto number = [](const std::optional<qint64>& value) -> std::optional<QString> {
+            return value ? std::optional(QString::number(*value)) : std::nullopt;
+        };
+        show(m_reportSection, QStringLiteral("Name"), reported->name);
+        show(m_reportSection, QStringLiteral("Serial"), reported->serial);
+        show(m_reportSection, QStringLiteral("Firmware"), reported->firmwareVersion);
+        show(m_reportSection, QStringLiteral("Embroidery area"), reported->embroideryAreaText());
+        show(m_reportSection, QStringLiteral("Needles"), number(reported->needles));
+        show(m_reportSection, QStringLiteral("Largest design"),
+             reported->maxUploadBytes
+                 ? std::optional(ByteCountFormat::fileSize(*reported->maxUploadBytes))
+                 : std::nullopt);
+    }
+    m_notAnsweringSection->setVisible(!reported && now == Reachability::unreachable);
+
+    const std::optional<QString> fingerprint =
+        machine.fingerprint ? machine.fingerprint
+                            : (reported ? reported->certificateFingerprint : std::nullopt);
+    m_certificateSection->setVisible(fingerprint.has_value());
+    static_cast<BreakAnywhereText*>(m_fingerprint)->setText(fingerprint.value_or(QString()));
+    m_warning->setVisible(m_appState.certificateChanged(machine));
+}
+
+void MachineInfoView::refresh() {
+    startRefresh(nullptr);
+}
+
+void MachineInfoView::startRefresh(QObject* boundTo) {
+    [[maybe_unused]] QCoro::Task<> running = runRefresh(this, &m_appState, current(), boundTo);
+}
+
+QCoro::Task<> MachineInfoView::runRefresh(QPointer<MachineInfoView> view, AppState* appState,
+                                          SavedMachine machine, QPointer<QObject> boundTo) {
+    view->setLoading(true);
+    co_await appState->check(machine, boundTo);
+    if (view)
+        view->setLoading(false);
+}
+
+void MachineInfoView::setLoading(bool loading) {
+    m_loading = loading;
+    m_check->setBusy(loading);
+    m_check->setEnabled(!loading);
+}
+
+void MachineInfoView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_display)
+        return;
+    // A check for as long as the screen is on display: leaving it cancels the check.
+    m_display = new QObject(this);
+    startRefresh(m_display);
+}
+
+void MachineInfoView::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    delete m_display;
+}

@@ -1,0 +1,316 @@
+#include "Views/MachinesView.h"
+
+#include "AppState.h"
+#include "Support/Style.h"
+#include "Views/ConfirmationSheet.h"
+#include "Views/ControlButton.h"
+#include "Views/Divider.h"
+#include "Views/MachineRow.h"
+#include "Views/ScreenHeader.h"
+#include "Views/Spinner.h"
+#include "Views/StyledLabel.h"
+#include "Views/SymbolView.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+const QString MachinesView::longHint = QStringLiteral(
+    "No machines found. Make sure the machine is on and its wireless LAN is enabled, or add it by "
+    "the IP address shown in its wireless LAN settings.");
+
+// --- DiscoveredRow -------------------------------------------------------------------------------
+
+DiscoveredRow::DiscoveredRow(const MachineInfo& info, std::function<void()> onAdd, QWidget* parent)
+    : QWidget(parent)
+    , m_info(info) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(8, 6, 8, 6);
+    row->setSpacing(10);
+    auto* symbol = new SymbolView(QStringLiteral("dot.radiowaves.left.and.right"), 14,
+                                  Style::Tone::green, this);
+    symbol->setFrameWidth(16);
+    row->addWidget(symbol, 0, Qt::AlignVCenter);
+
+    auto* lines = new QVBoxLayout;
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(1);
+    auto* name = new StyledLabel(title(), Style::TextStyle::callout, QFont::Normal,
+                                 Style::Tone::primary, this);
+    name->setElideMode(Qt::ElideRight);
+    lines->addWidget(name);
+    auto* host = new StyledLabel(address(), Style::TextStyle::caption, QFont::Normal,
+                                 Style::Tone::secondary, this);
+    host->setElideMode(Qt::ElideMiddle);
+    lines->addWidget(host);
+    row->addLayout(lines, 1);
+
+    m_add = new ControlButton(QStringLiteral("Add"), ControlButton::Kind::prominent,
+                              ControlButton::Size::small, this);
+    connect(m_add, &QAbstractButton::clicked, this, [onAdd = std::move(onAdd)] { onAdd(); });
+    row->addWidget(m_add, 0, Qt::AlignVCenter);
+}
+
+QString DiscoveredRow::title() const {
+    return m_info.name.value_or(QStringLiteral("Brother machine"));
+}
+
+QString DiscoveredRow::address() const {
+    return displayHostText(m_info.host, m_info.port);
+}
+
+void DiscoveredRow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), 8, 8);
+    painter.fillPath(shape,
+                     Style::withOpacity(Style::color(Style::Tone::quaternary, palette()), 0.5));
+}
+
+// --- MachinesView --------------------------------------------------------------------------------
+
+MachinesView::MachinesView(AppState& appState, std::function<void(const Screen&)> navigate,
+                           std::function<void()> onBack, QWidget* parent)
+    : QWidget(parent)
+    , m_appState(appState)
+    , m_navigate(std::move(navigate))
+    , m_onBack(std::move(onBack)) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    m_header = new ScreenHeader(
+        QStringLiteral("Machines"), [this] { m_onBack(); }, this);
+    column->addWidget(m_header);
+
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* content = new QWidget(m_scroll);
+    content->setAutoFillBackground(false);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    auto* sections = new QVBoxLayout(content);
+    sections->setContentsMargins(12, 12, 12, 12);
+    sections->setSpacing(16);
+    m_savedSection = makeSection(QStringLiteral("Saved"), &m_savedRows);
+    sections->addWidget(m_savedSection);
+    QWidget* network = makeSection(QStringLiteral("On This Network"), &m_networkRows);
+    sections->addWidget(network);
+    sections->addStretch(1);
+
+    // The network status: one of the spinner, the warning or a text, under the found machines.
+    auto* status = new QWidget(network);
+    auto* statusColumn = new QVBoxLayout(status);
+    statusColumn->setContentsMargins(4, 6, 4, 6);
+    statusColumn->setSpacing(0);
+    m_progress = new QWidget(status);
+    auto* progress = new QHBoxLayout(m_progress);
+    progress->setContentsMargins(0, 0, 0, 0);
+    progress->setSpacing(8);
+    progress->addWidget(new Spinner(m_progress), 0, Qt::AlignVCenter);
+    progress->addWidget(new StyledLabel(QStringLiteral("Scanning your network…"),
+                                        Style::TextStyle::caption, QFont::Normal,
+                                        Style::Tone::secondary, m_progress),
+                        1, Qt::AlignVCenter);
+    statusColumn->addWidget(m_progress);
+    m_error = new QWidget(status);
+    auto* error = new QHBoxLayout(m_error);
+    error->setContentsMargins(0, 0, 0, 0);
+    error->setSpacing(6);
+    error->addWidget(new SymbolView(QStringLiteral("exclamationmark.triangle"), 12,
+                                    Style::Tone::orange, m_error),
+                     0, Qt::AlignTop);
+    m_errorText = new StyledLabel(QString(), Style::TextStyle::caption, QFont::Normal,
+                                  Style::Tone::orange, m_error);
+    m_errorText->setMaximumLines(0);
+    error->addWidget(m_errorText, 1);
+    statusColumn->addWidget(m_error);
+    m_statusText = new StyledLabel(QString(), Style::TextStyle::caption, QFont::Normal,
+                                   Style::Tone::secondary, status);
+    m_statusText->setMaximumLines(0);
+    statusColumn->addWidget(m_statusText);
+    m_networkRows->addWidget(status);
+
+    m_scroll->setWidget(content);
+    column->addWidget(m_scroll, 1);
+    column->addWidget(new Divider(this));
+    column->addWidget(makeBottomBar());
+
+    m_sheet = new ConfirmationSheet(this);
+    m_sheet->setBlockedWhilePresented(m_header);
+
+    connect(&m_appState, &AppState::machinesChanged, this, [this] {
+        updateSaved();
+        updateStatus();
+    });
+    connect(&m_appState, &AppState::discoveredChanged, this, &MachinesView::updateDiscovered);
+    connect(&m_appState, &AppState::isDiscoveringChanged, this, &MachinesView::updateStatus);
+    connect(&m_appState, &AppState::hasScannedChanged, this, &MachinesView::updateStatus);
+    connect(&m_appState, &AppState::discoveryErrorChanged, this, &MachinesView::updateStatus);
+    updateSaved();
+    updateDiscovered();
+    updateStatus();
+}
+
+QWidget* MachinesView::makeSection(const QString& title, QVBoxLayout** content) {
+    auto* section = new QWidget(this);
+    auto* column = new QVBoxLayout(section);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(4);
+    auto* heading = new StyledLabel(title, Style::TextStyle::caption, QFont::DemiBold,
+                                    Style::Tone::secondary, section);
+    heading->setContentsMargins(4, 0, 4, 0);
+    column->addWidget(heading);
+    *content = new QVBoxLayout;
+    (*content)->setContentsMargins(0, 0, 0, 0);
+    (*content)->setSpacing(2);
+    column->addLayout(*content);
+    return section;
+}
+
+QWidget* MachinesView::makeBottomBar() {
+    auto* bar = new QWidget(this);
+    bar->setFixedHeight(48);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(12, 0, 12, 0);
+    row->setSpacing(8);
+    m_scan = new ControlButton(QStringLiteral("Scan Network"), ControlButton::Kind::bordered,
+                               ControlButton::Size::regular, bar);
+    m_scan->setSymbol(QStringLiteral("arrow.clockwise"));
+    connect(m_scan, &QAbstractButton::clicked, this,
+            [this] { [[maybe_unused]] QCoro::Task<> scan = m_appState.discover(); });
+    row->addWidget(m_scan, 0, Qt::AlignVCenter);
+    row->addStretch(1);
+    m_addByAddress =
+        new ControlButton(QStringLiteral("Add by Address…"), ControlButton::Kind::bordered,
+                          ControlButton::Size::regular, bar);
+    m_addByAddress->setSymbol(QStringLiteral("plus"));
+    connect(m_addByAddress, &QAbstractButton::clicked, this,
+            [this] { m_navigate(Screen::addMachine()); });
+    row->addWidget(m_addByAddress, 0, Qt::AlignVCenter);
+    return bar;
+}
+
+QList<MachineRow*> MachinesView::rows() const {
+    QList<MachineRow*> ordered;
+    for (int index = 0; index < m_savedRows->count(); ++index) {
+        if (auto* row = qobject_cast<MachineRow*>(m_savedRows->itemAt(index)->widget()))
+            ordered.append(row);
+    }
+    return ordered;
+}
+
+QList<DiscoveredRow*> MachinesView::discoveredRows() const {
+    return m_discovered;
+}
+
+void MachinesView::updateSaved() {
+    // Rows are kept by machine id, so a row that stays keeps its widgets (an open menu, the
+    // pointer over it) while others come and go.
+    const QList<SavedMachine>& machines = m_appState.machines();
+    QHash<QUuid, MachineRow*> kept;
+    for (qsizetype index = 0; index < machines.size(); ++index) {
+        const SavedMachine& machine = machines[index];
+        MachineRow* row = m_rowsByID.take(machine.id);
+        if (row) {
+            row->setMachine(machine);
+            m_savedRows->removeWidget(row);
+        } else {
+            const QUuid id = machine.id;
+            row = new MachineRow(
+                m_appState, machine,
+                [this, id] {
+                    if (const auto it = std::find_if(
+                            m_appState.machines().cbegin(), m_appState.machines().cend(),
+                            [&](const SavedMachine& saved) { return saved.id == id; });
+                        it != m_appState.machines().cend())
+                        m_appState.selectMachine(*it);
+                    m_onBack();
+                },
+                [this](const Screen& screen) { m_navigate(screen); },
+                [this](const SavedMachine& chosen) { askToRemove(chosen); }, m_savedSection);
+        }
+        m_savedRows->insertWidget(static_cast<int>(index), row);
+        kept.insert(machine.id, row);
+    }
+    for (MachineRow* gone : std::as_const(m_rowsByID)) {
+        m_savedRows->removeWidget(gone);
+        gone->hide();
+        gone->deleteLater();
+    }
+    m_rowsByID = kept;
+    m_savedSection->setVisible(!machines.isEmpty());
+}
+
+void MachinesView::updateDiscovered() {
+    for (DiscoveredRow* row : std::as_const(m_discovered)) {
+        m_networkRows->removeWidget(row);
+        row->hide();
+        row->deleteLater();
+    }
+    m_discovered.clear();
+    const QList<MachineInfo>& found = m_appState.discovered();
+    for (qsizetype index = 0; index < found.size(); ++index) {
+        const MachineInfo info = found[index];
+        auto* row = new DiscoveredRow(
+            info, [this, info] { m_appState.addDiscovered(info); }, m_networkRows->parentWidget());
+        m_networkRows->insertWidget(static_cast<int>(index), row);
+        m_discovered.append(row);
+    }
+    updateStatus();
+}
+
+void MachinesView::updateStatus() {
+    const bool discovering = m_appState.isDiscovering();
+    const std::optional<QString>& error = m_appState.discoveryError();
+    QString text;
+    if (!discovering && !error && m_appState.hasScanned() && m_appState.discovered().isEmpty())
+        text =
+            m_appState.machines().isEmpty() ? longHint : QStringLiteral("No other machines found.");
+    m_progress->setVisible(discovering);
+    m_error->setVisible(!discovering && error.has_value());
+    m_errorText->setText(error.value_or(QString()));
+    m_statusText->setText(text);
+    m_statusText->setVisible(!text.isEmpty());
+    m_progress->parentWidget()->setVisible(discovering || error || !text.isEmpty());
+    m_scan->setEnabled(!discovering);
+}
+
+QString MachinesView::networkStatus() const {
+    if (m_progress->isVisibleTo(this))
+        return QStringLiteral("Scanning your network…");
+    if (m_error->isVisibleTo(this))
+        return m_errorText->fullText();
+    return m_statusText->isVisibleTo(this) ? m_statusText->fullText() : QString();
+}
+
+bool MachinesView::isShowingScanProgress() const {
+    return m_progress->isVisibleTo(this);
+}
+
+bool MachinesView::isShowingScanError() const {
+    return m_error->isVisibleTo(this);
+}
+
+void MachinesView::askToRemove(const SavedMachine& machine) {
+    m_machineToRemove = machine;
+    m_sheet->present(
+        QStringLiteral("Remove this machine?"), QStringLiteral("Remove ") + machine.name,
+        [this] {
+            if (m_machineToRemove)
+                m_appState.removeMachine(*m_machineToRemove);
+            m_machineToRemove.reset();
+        },
+        [this] { m_machineToRemove.reset(); });
+}
+
+void MachinesView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Until a scan has finished, coming into view starts one (unless one runs already).
+    if (!m_appState.hasScanned() && !m_appState.isDiscovering()) [[maybe_unused]]
+        QCoro::Task<> scan = m_appState.discover();
+}
