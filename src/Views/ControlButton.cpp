@@ -4,6 +4,7 @@
 #include "Support/Symbols.h"
 
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -58,10 +59,18 @@ void ControlButton::leaveEvent(QEvent* event) {
 }
 
 void ControlButton::focusInEvent(QFocusEvent* event) {
-    m_keyboardFocus = event->reason() == Qt::TabFocusReason ||
-                      event->reason() == Qt::BacktabFocusReason ||
-                      event->reason() == Qt::ShortcutFocusReason;
+    m_focus.focusIn(event->reason());
     QPushButton::focusInEvent(event);
+}
+
+void ControlButton::keyPressEvent(QKeyEvent* event) {
+    // Outside dialogs a push button ignores Return; the panel's buttons take it.
+    if (KeyboardFocus::isActivation(event) && !event->isAutoRepeat()) {
+        click();
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void ControlButton::paintEvent(QPaintEvent*) {
@@ -95,10 +104,8 @@ void ControlButton::paintEvent(QPaintEvent*) {
             QPen(Style::withOpacity(Style::color(Style::Tone::primary, colors), 0.12), 1));
         painter.drawPath(shape);
     }
-    if (hasFocus() && m_keyboardFocus) {
-        painter.setPen(QPen(Style::withOpacity(Style::color(Style::Tone::accent, colors), 0.6), 2));
-        painter.drawPath(shape);
-    }
+    if (isFocusRingVisible())
+        KeyboardFocus::paintRing(painter, QRectF(rect()), 6, colors);
 
     // The symbol and the text, centred together.
     const int textWidth = fontMetrics().horizontalAdvance(text());

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "Views/KeyboardFocus.h"
+
 #include <QPushButton>
 
 // A text button drawn the same in every theme: bordered (a faint fill of the text colour) or
 // prominent (filled with the accent colour, white text), at the small or the regular control
-// size. Hover and press darken the fill; disabled buttons fade.
+// size. Hover and press darken the fill; disabled buttons fade. Space and Return press it when
+// it has the focus, which shows as a ring when the keyboard put it there.
 class ControlButton : public QPushButton {
     Q_OBJECT
 
@@ -22,12 +25,14 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
+    bool isFocusRingVisible() const { return m_focus.isVisible(hasFocus()); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int symbolSize() const;
@@ -36,6 +41,5 @@ private:
     Size m_size;
     QString m_symbol;
     bool m_isHovering = false;
-    // The focus ring shows only for focus reached from the keyboard.
-    bool m_keyboardFocus = false;
+    KeyboardFocus m_focus;
 };

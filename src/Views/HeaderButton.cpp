@@ -2,8 +2,10 @@
 
 #include "AppDelegate.h"
 #include "Support/Symbols.h"
+#include "Views/Accessibility.h"
 #include "Views/Spinner.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -12,8 +14,10 @@
 HeaderButton::HeaderButton(const QString& symbol, QWidget* parent)
     : QAbstractButton(parent)
     , m_symbol(symbol) {
+    Accessibility::install();
     setFixedSize(side, side);
-    setFocusPolicy(Qt::NoFocus);
+    // A Tab stop, but a click leaves the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
 }
 
@@ -52,6 +56,7 @@ bool HeaderButton::isBusy() const {
 }
 
 void HeaderButton::setMenu(QMenu* menu) {
+    m_menuSource = nullptr;
     m_menu = menu;
     if (m_menu) {
         connect(m_menu, &QMenu::aboutToHide, this, [this] {
@@ -59,6 +64,33 @@ void HeaderButton::setMenu(QMenu* menu) {
             update();
         });
     }
+}
+
+void HeaderButton::setMenu(std::function<QMenu*()> source, Qt::AlignmentFlag edge) {
+    m_menu = nullptr;
+    m_menuSource = std::move(source);
+    m_menuEdge = edge;
+}
+
+QMenu* HeaderButton::ensureMenu() {
+    if (!m_menu && m_menuSource) {
+        const std::function<QMenu*()> source = std::move(m_menuSource);
+        setMenu(source());
+    }
+    return m_menu;
+}
+
+void HeaderButton::showMenu() {
+    if (!isEnabled())
+        return;
+    QMenu* menu = ensureMenu();
+    if (!menu)
+        return;
+    setDown(true);
+    QPoint below(0, height());
+    if (m_menuEdge == Qt::AlignRight)
+        below.rx() = width() - menu->sizeHint().width();
+    menu->popup(mapToGlobal(below));
 }
 
 double HeaderButton::highlightOpacity() const {
@@ -78,6 +110,8 @@ void HeaderButton::paintEvent(QPaintEvent*) {
         painter.fillPath(
             square, Style::withOpacity(Style::color(Style::Tone::primary, palette()), opacity));
     }
+    if (isFocusRingVisible())
+        KeyboardFocus::paintRing(painter, QRectF(rect()), 6, palette());
     if (isBusy())
         return;
     const QPixmap symbol = Symbols::pixmap(
@@ -99,13 +133,41 @@ void HeaderButton::leaveEvent(QEvent* event) {
 }
 
 void HeaderButton::mousePressEvent(QMouseEvent* event) {
-    if (m_menu && event->button() == Qt::LeftButton && isEnabled()) {
-        setDown(true);
-        m_menu->popup(mapToGlobal(QPoint(0, height())));
+    if (hasMenu() && event->button() == Qt::LeftButton && isEnabled()) {
+        showMenu();
         event->accept();
         return;
     }
     QAbstractButton::mousePressEvent(event);
+}
+
+void HeaderButton::keyPressEvent(QKeyEvent* event) {
+    const bool press = KeyboardFocus::isActivation(event) ||
+                       (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier);
+    if (hasMenu() && (press || KeyboardFocus::isMenuRequest(event) ||
+                      (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier))) {
+        showMenu();
+        event->accept();
+        return;
+    }
+    // Space presses on its own (down on press, click on release); Return clicks at once.
+    if (KeyboardFocus::isActivation(event) && !event->isAutoRepeat()) {
+        click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+void HeaderButton::focusInEvent(QFocusEvent* event) {
+    m_focus.focusIn(event->reason());
+    update();
+    QAbstractButton::focusInEvent(event);
+}
+
+void HeaderButton::focusOutEvent(QFocusEvent* event) {
+    update();
+    QAbstractButton::focusOutEvent(event);
 }
 
 void HeaderButton::changeEvent(QEvent* event) {

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "Support/Style.h"
+#include "Views/KeyboardFocus.h"
 
 #include <QAbstractButton>
 #include <QMenu>
 #include <QPointer>
+
+#include <functional>
 
 class Spinner;
 
@@ -12,6 +15,8 @@ class Spinner;
 // hovered (0.08 of the text colour) or pressed (0.16); the whole square takes clicks. Disabled
 // buttons draw their symbol in the tertiary tone and never highlight. It can also open a menu
 // when pressed (a menu button without indicator) or show a spinner in place of its symbol.
+// From the keyboard it is a Tab stop with a ring in the accent colour; Space and Return press
+// it, or open its menu (so do Down and the context menu key).
 class HeaderButton : public QAbstractButton {
     Q_OBJECT
 
@@ -36,7 +41,14 @@ public:
 
     // Pressing opens `menu` under the button instead of clicking.
     void setMenu(QMenu* menu);
+    // The same with a menu made when it is first needed; `edge` says which edges of the menu
+    // and the button line up (left, or right so the menu stays over the panel).
+    void setMenu(std::function<QMenu*()> source, Qt::AlignmentFlag edge = Qt::AlignLeft);
+    // The menu once made (always for a menu given directly); null without one.
     QMenu* menu() const { return m_menu; }
+    bool hasMenu() const { return m_menu || m_menuSource; }
+    // Whether the ring of keyboard focus shows now.
+    bool isFocusRingVisible() const { return m_focus.isVisible(hasFocus()); }
 
     bool isHovering() const { return m_isHovering; }
     // The highlight's opacity for the current state.
@@ -44,19 +56,31 @@ public:
 
     QSize sizeHint() const override { return {side, side}; }
 
+public slots:
+    // Opens the menu under the button, pressed until it closes; nothing without a menu.
+    void showMenu();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
+    QMenu* ensureMenu();
+
     QString m_symbol;
     int m_symbolSize = 16;
     Style::Tone m_tone = Style::Tone::primary;
     bool m_isHovering = false;
     QPointer<QMenu> m_menu;
+    std::function<QMenu*()> m_menuSource;
+    Qt::AlignmentFlag m_menuEdge = Qt::AlignLeft;
+    KeyboardFocus m_focus;
     Spinner* m_spinner = nullptr;
 };
 

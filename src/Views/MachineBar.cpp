@@ -4,6 +4,7 @@
 #include "Support/Style.h"
 #include "Support/Symbols.h"
 #include "Views/ControlButton.h"
+#include "Views/KeyboardFocus.h"
 #include "Views/Spinner.h"
 #include "Views/StatusDot.h"
 #include "Views/StyledLabel.h"
@@ -11,39 +12,65 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
-// The selected-machine bar: one plain button the size of the whole bar.
+// The selected-machine bar: one plain button the size of the whole bar, a Tab stop that
+// Space and Return press.
 class SelectedMachineButton : public QAbstractButton {
 public:
     explicit SelectedMachineButton(QWidget* parent)
         : QAbstractButton(parent) {
         setAttribute(Qt::WA_Hover);
         setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::NoFocus);
+        setFocusPolicy(Qt::TabFocus);
     }
+
+    bool isFocusRingVisible() const { return m_focus.isVisible(hasFocus()); }
 
 protected:
     void paintEvent(QPaintEvent*) override {
         // No chrome of its own; a faint press shade over the bar's background.
-        if (!isDown())
-            return;
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()), 8, 8);
-        painter.fillPath(shape,
-                         Style::withOpacity(Style::color(Style::Tone::primary, palette()), 0.06));
+        if (isDown()) {
+            QPainterPath shape;
+            shape.addRoundedRect(QRectF(rect()), 8, 8);
+            painter.fillPath(
+                shape, Style::withOpacity(Style::color(Style::Tone::primary, palette()), 0.06));
+        }
+        if (isFocusRingVisible())
+            KeyboardFocus::paintRing(painter, QRectF(rect()), 8, palette());
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (KeyboardFocus::isActivation(event) && !event->isAutoRepeat()) {
+            click();
+            event->accept();
+            return;
+        }
+        QAbstractButton::keyPressEvent(event);
+    }
+    void focusInEvent(QFocusEvent* event) override {
+        m_focus.focusIn(event->reason());
+        update();
+        QAbstractButton::focusInEvent(event);
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        update();
+        QAbstractButton::focusOutEvent(event);
     }
     bool hitButton(const QPoint& position) const override {
         QPainterPath shape;
         shape.addRoundedRect(QRectF(rect()), 8, 8);
         return shape.contains(position);
     }
+
+private:
+    KeyboardFocus m_focus;
 };
 
 namespace {
@@ -121,6 +148,7 @@ MachineBar::MachineBar(AppState& appState, std::function<void(const Screen&)> na
     m_foundTitle = new StyledLabel({}, Style::TextStyle::callout, QFont::Medium,
                                    Style::Tone::primary, m_found);
     m_foundTitle->setElideMode(Qt::ElideRight);
+    m_foundTitle->installEventFilter(this);
     m_foundSubtitle = new StyledLabel({}, Style::TextStyle::caption, QFont::Normal,
                                       Style::Tone::secondary, m_found);
     m_foundSubtitle->setElideMode(Qt::ElideRight);
@@ -144,7 +172,8 @@ MachineBar::MachineBar(AppState& appState, std::function<void(const Screen&)> na
     row->addWidget(m_setupIcon, 0, Qt::AlignVCenter);
     m_setupText = new StyledLabel({}, Style::TextStyle::callout, QFont::Normal,
                                   Style::Tone::secondary, m_setup);
-    m_setupText->setElideMode(Qt::ElideRight);
+    // Two lines fit the bar when the text is large.
+    m_setupText->setMaximumLines(2);
     row->addWidget(m_setupText, 1, Qt::AlignVCenter);
     m_setUp = new ControlButton(QStringLiteral("Set Up…"), ControlButton::Kind::bordered,
                                 ControlButton::Size::small, m_setup);
@@ -189,6 +218,9 @@ void MachineBar::refresh() {
                                                                    : Style::Tone::secondary);
         m_selectedSpinner->setVisible(r == Reachability::checking ||
                                       (r == Reachability::unreachable && discovering));
+        // Read as one control: the machine and its state; the tooltip says what it does.
+        m_selected->setAccessibleName(machine->name + QStringLiteral(", ") +
+                                      m_selectedSubtitle->fullText());
         m_iconName = QStringLiteral("chevron.right");
         setIcon(m_chevron, m_iconName, Style::symbolSize(Style::TextStyle::caption),
                 Style::Tone::tertiary);
@@ -202,6 +234,7 @@ void MachineBar::refresh() {
         m_iconName = QStringLiteral("dot.radiowaves.left.and.right");
         setIcon(m_foundIcon, m_iconName, 18, Style::Tone::green);
         m_pages->setCurrentWidget(m_found);
+        fitFoundTitle();
     } else {
         m_kind = Kind::setup;
         const bool discovering = m_appState.isDiscovering();
@@ -216,6 +249,21 @@ void MachineBar::refresh() {
                                  : QStringLiteral("No machine set up"));
         m_pages->setCurrentWidget(m_setup);
     }
+}
+
+void MachineBar::fitFoundTitle() {
+    const int width = m_foundTitle->contentsRect().width();
+    const bool fits = width <= 0 || m_foundTitle->fontMetrics().horizontalAdvance(
+                                        m_foundTitle->fullText()) <= width;
+    m_found->setToolTip(fits ? QString()
+                             : m_foundTitle->fullText() + QLatin1Char('\n') +
+                                   m_foundSubtitle->fullText());
+}
+
+bool MachineBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_foundTitle && event->type() == QEvent::Resize)
+        fitFoundTitle();
+    return QWidget::eventFilter(watched, event);
 }
 
 void MachineBar::setIcon(QLabel* label, const QString& symbol, int size, Style::Tone tone) {

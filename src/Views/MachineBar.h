@@ -52,9 +52,13 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void refresh();
+    // With large text a found machine's name may not fit beside its button: the bar's tooltip
+    // then says it whole.
+    void fitFoundTitle();
     void setIcon(QLabel* label, const QString& symbol, int size, Style::Tone tone);
 
     AppState& m_appState;

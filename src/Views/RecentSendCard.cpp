@@ -5,6 +5,7 @@
 #include "Support/FileReveal.h"
 #include "Support/RelativeDate.h"
 #include "Support/Style.h"
+#include "Views/Accessibility.h"
 #include "Views/DesignThumbnail.h"
 #include "Views/HeaderButton.h"
 #include "Views/RecentSendDrag.h"
@@ -16,6 +17,7 @@
 #include <QDrag>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -36,7 +38,10 @@ RecentSendCard::RecentSendCard(AppState& appState, const SendLogEntry& entry, QW
     , m_appState(appState)
     , m_entry(entry)
     , m_existence(existence ? existence : &FileExistence::shared()) {
+    Accessibility::install();
     setAttribute(Qt::WA_Hover);
+    setFocusPolicy(Qt::TabFocus);
+    setAccessibleName(fileName());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
     auto* row = new QHBoxLayout(this);
@@ -72,12 +77,10 @@ RecentSendCard::RecentSendCard(AppState& appState, const SendLogEntry& entry, QW
     m_more->setSymbolTone(Style::Tone::secondary);
     m_more->setToolTip(QStringLiteral("More"));
     m_more->setAccessibleName(QStringLiteral("More"));
-    // Opens the card's menu under the button, right edges aligned so it stays over the panel.
-    connect(m_more, &QAbstractButton::pressed, this, [this] {
-        QMenu* menu = actionsMenu();
-        const QPoint below(m_more->width() - menu->sizeHint().width(), m_more->height());
-        menu->popup(m_more->mapToGlobal(below));
-    });
+    // The card itself is the Tab stop that opens this menu.
+    m_more->setFocusPolicy(Qt::NoFocus);
+    // The card's menu opens under the button, right edges aligned so it stays over the panel.
+    m_more->setMenu([this] { return actionsMenu(); }, Qt::AlignRight);
     QSizePolicy keepPlace = m_more->sizePolicy();
     keepPlace.setRetainSizeWhenHidden(true);
     m_more->setSizePolicy(keepPlace);
@@ -111,7 +114,6 @@ QMenu* RecentSendCard::actionsMenu() {
     // The rules follow the file system as it is when the menu opens.
     connect(m_menu, &QMenu::aboutToShow, this, &RecentSendCard::refresh);
     connect(m_menu, &QMenu::aboutToHide, this, [this] {
-        m_more->setDown(false);
         // The pointer may have left while the menu was open.
         QMetaObject::invokeMethod(
             this, [this] { setHovering(rect().contains(mapFromGlobal(QCursor::pos()))); },
@@ -128,6 +130,7 @@ void RecentSendCard::setEntry(const SendLogEntry& entry) {
     m_thumbnail->setUrl(entry.fileURL);
     m_marked->setOk(entry.ok);
     m_name->setText(fileName());
+    setAccessibleName(fileName());
     refresh();
 }
 
@@ -170,6 +173,7 @@ void RecentSendCard::applyLook(bool exists) {
     else if (!failed && m_subtitle->maximumLines() != 1)
         m_subtitle->setElideMode(Qt::ElideRight);
     m_subtitle->setText(subtitleFor(exists));
+    setAccessibleDescription(m_subtitle->fullText());
 
     setToolTip(exists ? QStringLiteral("Drag onto the drop zone to send ") + fileName() +
                             QStringLiteral(" again")
@@ -210,8 +214,42 @@ void RecentSendCard::setHovering(bool hovering) {
     if (hovering == m_isHovering)
         return;
     m_isHovering = hovering;
-    m_more->setVisible(hovering);
+    updateMoreButton();
     update();
+}
+
+void RecentSendCard::updateMoreButton() {
+    const bool menuOpen = m_menu && m_menu->isVisible();
+    m_more->setVisible(m_isHovering || hasFocus() || menuOpen);
+}
+
+void RecentSendCard::showMenu() {
+    m_more->show();
+    m_more->showMenu();
+}
+
+void RecentSendCard::keyPressEvent(QKeyEvent* event) {
+    const bool space = event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier;
+    if (KeyboardFocus::isActivation(event) || space || KeyboardFocus::isMenuRequest(event)) {
+        if (!event->isAutoRepeat())
+            showMenu();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void RecentSendCard::focusInEvent(QFocusEvent* event) {
+    m_focus.focusIn(event->reason());
+    updateMoreButton();
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void RecentSendCard::focusOutEvent(QFocusEvent* event) {
+    updateMoreButton();
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 void RecentSendCard::enterEvent(QEnterEvent* event) {
@@ -255,6 +293,8 @@ void RecentSendCard::paintEvent(QPaintEvent*) {
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius - 0.5,
                             cornerRadius - 0.5);
+    if (isFocusRingVisible())
+        KeyboardFocus::paintRing(painter, QRectF(rect()), cornerRadius, palette());
 }
 
 // --- dragging ------------------------------------------------------------------------------------
@@ -270,6 +310,7 @@ std::unique_ptr<QMimeData> RecentSendCard::dragData() {
 
 QPixmap RecentSendCard::dragImage() {
     const bool wasHovering = m_isHovering;
+    const bool moreShown = !m_more->isHidden();
     const bool existed = m_exists;
     const QSize size = this->size();
     m_isHovering = false;
@@ -281,7 +322,7 @@ QPixmap RecentSendCard::dragImage() {
     resize(size);
     applyLook(existed);
     m_isHovering = wasHovering;
-    m_more->setVisible(wasHovering);
+    m_more->setVisible(moreShown);
     return image;
 }
 
@@ -326,6 +367,10 @@ void RecentSendCard::startDrag() {
 }
 
 void RecentSendCard::contextMenuEvent(QContextMenuEvent* event) {
-    actionsMenu()->popup(event->globalPos());
+    // From the keyboard the menu opens at the card, not wherever the pointer rests.
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        showMenu();
+    else
+        actionsMenu()->popup(event->globalPos());
     event->accept();
 }

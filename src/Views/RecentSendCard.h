@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SendLogEntry.h"
+#include "Views/KeyboardFocus.h"
 
 #include <QPoint>
 #include <QWidget>
@@ -24,7 +25,8 @@ class StyledLabel;
 // "Send Again", "Show in Folder" and "Remove from Recents" from a menu button shown while the
 // pointer is over the card and from its context menu. Whether the file still exists is asked
 // of the file system each time the card is drawn; a missing file dims the card and disables
-// what needs the file.
+// what needs the file. From the keyboard a card is one Tab stop: Space, Return, the context
+// menu key and Shift+F10 open its menu.
 class RecentSendCard : public QWidget {
     Q_OBJECT
 
@@ -41,6 +43,7 @@ public:
     // Whether the file existed when the card was last drawn.
     bool exists() const { return m_exists; }
     bool isHovering() const { return m_isHovering; }
+    bool isFocusRingVisible() const { return m_focus.isVisible(hasFocus()); }
     // Whether a drag of this card is under way.
     bool isDragging() const { return m_isDragging; }
 
@@ -83,6 +86,10 @@ public:
     static inline const QString suggestedNameType =
         QStringLiteral("application/x-bobbinlark-suggested-name");
 
+public slots:
+    // Opens the actions menu under the "More" button.
+    void showMenu();
+
 signals:
     void dragFinished();
 
@@ -94,9 +101,14 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void setHovering(bool hovering);
+    // "More" shows while the pointer is over the card, the card has the focus or its menu is open.
+    void updateMoreButton();
     // Shows the state for `exists` (texts, tooltip, opacity, actions).
     void applyLook(bool exists);
     void updateActions();
@@ -122,4 +134,5 @@ private:
     QAction* m_showInFolder = nullptr;
     QAction* m_remove = nullptr;
     QGraphicsOpacityEffect* m_dimming = nullptr;
+    KeyboardFocus m_focus;
 };

@@ -3,12 +3,14 @@
 #include "AppState.h"
 #include "Support/FileExistence.h"
 #include "Support/Style.h"
+#include "Views/KeyboardFocus.h"
 #include "Views/RecentSendCard.h"
 #include "Views/StyledLabel.h"
 
 #include <QAbstractButton>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QScrollArea>
@@ -22,7 +24,7 @@
 namespace {
 
 // A borderless text button in the caption style: secondary text, full text colour while
-// pressed, faint while disabled.
+// pressed, faint while disabled. A Tab stop that Space and Return press.
 class PlainButton : public QAbstractButton {
 public:
     PlainButton(const QString& text, QWidget* parent)
@@ -46,6 +48,22 @@ protected:
         painter.setPen(Style::color(tone, palette()));
         painter.setFont(font());
         painter.drawText(rect(), Qt::AlignCenter, text());
+        if (m_focus.isVisible(hasFocus()))
+            KeyboardFocus::paintRing(painter, QRectF(rect()), 4, palette());
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        if (KeyboardFocus::isActivation(event) && !event->isAutoRepeat()) {
+            click();
+            event->accept();
+            return;
+        }
+        QAbstractButton::keyPressEvent(event);
+    }
+
+    void focusInEvent(QFocusEvent* event) override {
+        m_focus.focusIn(event->reason());
+        QAbstractButton::focusInEvent(event);
     }
 
     void changeEvent(QEvent* event) override {
@@ -53,6 +71,9 @@ protected:
             update();
         QAbstractButton::changeEvent(event);
     }
+
+private:
+    KeyboardFocus m_focus;
 };
 
 // Scroll bars that lie over the content and fade when idle, as scroll indicators do, so the
@@ -105,6 +126,8 @@ RecentSendsView::RecentSendsView(AppState& appState, QWidget* parent, FileExiste
 
     m_scroll = new QScrollArea(this);
     m_scroll->setFrameShape(QFrame::NoFrame);
+    // The cards are the Tab stops; the list scrolls to the one that takes the focus.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* overlay = new OverlayScrollBars;
@@ -182,6 +205,12 @@ void RecentSendsView::followLog() {
             continue;
         m_columnLayout->removeWidget(ordered[i]);
         m_columnLayout->insertWidget(i, ordered[i]);
+    }
+    // Tab goes down the list as it reads, new cards included.
+    QWidget* previous = m_clear;
+    for (RecentSendCard* card : ordered) {
+        QWidget::setTabOrder(previous, card);
+        previous = card;
     }
 
     const bool empty = ids.isEmpty();

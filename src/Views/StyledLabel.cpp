@@ -1,5 +1,7 @@
 #include "Views/StyledLabel.h"
 
+#include "Views/Accessibility.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QTextLayout>
@@ -9,6 +11,7 @@ StyledLabel::StyledLabel(const QString& text, Style::TextStyle textStyle, QFont:
     : QLabel(parent)
     , m_fullText(text)
     , m_tone(tone) {
+    Accessibility::install();
     setTextFormat(Qt::PlainText);
     // Inside a button the inherited background role would make the text ButtonText.
     setForegroundRole(QPalette::WindowText);

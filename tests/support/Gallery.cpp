@@ -43,7 +43,28 @@ QPalette themed(const QColor& window, const QColor& text, const QColor& base, co
     return palette;
 }
 
+double& defaultPointSize() {
+    static double size = 0;
+    return size;
+}
+
 } // namespace
+
+double fontScale() {
+    if (defaultPointSize() <= 0)
+        return 1;
+    return QApplication::font().pointSizeF() / defaultPointSize();
+}
+
+void setFontScale(double scale) {
+    if (defaultPointSize() <= 0)
+        defaultPointSize() = QApplication::font().pointSizeF();
+    QFont font = QApplication::font();
+    if (qFuzzyCompare(font.pointSizeF(), defaultPointSize() * scale))
+        return;
+    font.setPointSizeF(defaultPointSize() * scale);
+    QApplication::setFont(font);
+}
 
 QPalette lightPalette() {
     return themed(QColor(0xf6, 0xf6, 0xf6), QColor(0x1d, 0x1d, 0x1f), Qt::white,
@@ -80,9 +101,10 @@ Shots render(QWidget& widget, const QString& name) {
     };
     shots.light = shoot(lightPalette());
     shots.dark = shoot(darkPalette());
-    const QString dir = directory();
-    shots.saved = shots.light.save(dir + QLatin1Char('/') + name + QStringLiteral("-light.png")) &&
-                  shots.dark.save(dir + QLatin1Char('/') + name + QStringLiteral("-dark.png"));
+    const QString base = directory() + QLatin1Char('/') + name +
+                         (fontScale() > 1.2 ? QStringLiteral("-large") : QString());
+    shots.saved = shots.light.save(base + QStringLiteral("-light.png")) &&
+                  shots.dark.save(base + QStringLiteral("-dark.png"));
     if (hadOwnPalette)
         widget.setPalette(original);
     else
@@ -91,3 +113,20 @@ Shots render(QWidget& widget, const QString& name) {
 }
 
 } // namespace Gallery
+
+namespace {
+
+// Runs as the application starts, before any test builds a widget: notes the platform's font
+// size, and makes the font larger when the environment asks for it.
+void applyFontScaleFromEnvironment() {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return;
+    Gallery::setFontScale(1);
+    const double scale = qEnvironmentVariable("BOBBINLARK_GALLERY_FONT_SCALE").toDouble();
+    if (scale > 0)
+        Gallery::setFontScale(scale);
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(applyFontScaleFromEnvironment)

@@ -7,7 +7,10 @@
 class QWidget;
 
 // Renders screens to PNG so a person can look at every state in a light and a dark theme:
-// $BOBBINLARK_TEST_OUTPUT/gallery/NAME-light.png and NAME-dark.png.
+// $BOBBINLARK_TEST_OUTPUT/gallery/NAME-light.png and NAME-dark.png. With a larger application
+// font than the platform's, the files are NAME-large-light.png and NAME-large-dark.png; setting
+// BOBBINLARK_GALLERY_FONT_SCALE (1.5, say) makes a test program start with its font that much
+// larger, so the whole gallery can be looked at again with large text.
 namespace Gallery {
 
 QPalette lightPalette();
@@ -22,6 +25,12 @@ struct Shots {
     // Both files were written.
     bool saved = false;
 };
+
+// The application font's size against the platform's default (1 unless made larger).
+double fontScale();
+// Sets the application font to `scale` times the platform's default; widgets made afterwards
+// take it.
+void setFontScale(double scale);
 
 // Renders `widget` in each palette, saves both, and leaves the widget in the palette it had.
 Shots render(QWidget& widget, const QString& name);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QPalette>
+#include <QRectF>
+
+class QKeyEvent;
+class QPainter;
+
+// Whether a painted control shows that it has the focus: after the keyboard moved the focus to
+// it, and again when a menu or a window switch hands the focus back; never after a click.
+class KeyboardFocus {
+public:
+    // Call from focusInEvent with the event's reason.
+    void focusIn(Qt::FocusReason reason);
+    // Whether the ring shows now, given whether the widget has the focus.
+    bool isVisible(bool hasFocus) const { return hasFocus && m_fromKeyboard; }
+
+    // A ring in the accent colour along the inside of `rect` (rounded by `radius`), with a thin
+    // line of the window colour inside it so it also shows on a control filled with the accent.
+    static void paintRing(QPainter& painter, const QRectF& rect, double radius,
+                          const QPalette& palette);
+
+    // Return and Enter: activate the control that has the focus.
+    static bool isActivation(const QKeyEvent* event);
+    // The context menu key and Shift+F10: open the focused control's menu.
+    static bool isMenuRequest(const QKeyEvent* event);
+
+    static constexpr double ringWidth = 2;
+
+private:
+    bool m_fromKeyboard = false;
+};

@@ -1,0 +1,736 @@
+// The panel for people who use the keyboard, a screen reader or large text: the Tab chain of
+// every screen in reading order with a name and a role at each stop, focus that shows, Space
+// and Return that press, menus that open from the keyboard, and texts that still fit when the
+// application font is half as large again.
+
+#include "AppState.h"
+#include "Views/ControlButton.h"
+#include "Views/DropZone.h"
+#include "Views/HeaderButton.h"
+#include "Views/MachineBar.h"
+#include "Views/MainScreen.h"
+#include "Views/PopoverView.h"
+#include "Views/RecentSendCard.h"
+#include "Views/RecentSendsView.h"
+#include "Views/ScreenHeader.h"
+#include "Views/StyledLabel.h"
+#include "support/FakeMachine.h"
+#include "support/Gallery.h"
+#include "support/StitchWriters.h"
+#include "support/TemporaryStore.h"
+
+#include <QAbstractScrollArea>
+#include <QAccessible>
+#include <QApplication>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMenu>
+#include <QPointer>
+#include <QScrollArea>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+SavedMachine machineNamed(const QString& name, const QString& host = QStringLiteral("192.168.1.50"),
+                          qint64 port = 443) {
+    return SavedMachine{QUuid::createUuid(), name,         host,        port,
+                        std::nullopt,        std::nullopt, std::nullopt};
+}
+
+// A scan of a small loopback subnet at `port`.
+MachineDiscovery::Environment loopback(MachineDiscovery::Bytes address,
+                                       MachineDiscovery::Bytes mask, quint16 port) {
+    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
+    environment.interfaces = [address, mask] {
+        return QList{MachineDiscovery::IPv4Address{address, mask}};
+    };
+    environment.arpHosts = [] { return QStringList{}; };
+    environment.port = port;
+    return environment;
+}
+
+// One place the Tab key stops, as assistive technology reads it.
+struct Stop {
+    QPointer<QWidget> widget;
+    QString name;
+    QAccessible::Role role = QAccessible::NoRole;
+    bool focused = false;
+    // Where it lies in the view, as laid out (scrolled lists counted from their top).
+    QRect box;
+    // Whether it showed within the view when it had the focus.
+    bool shown = false;
+};
+
+// Where `widget` lies in `view` with every scroll area scrolled to its top.
+QRect layoutBox(const QWidget* widget, const QWidget* view) {
+    QPoint offset;
+    const QWidget* current = widget;
+    while (current && current != view) {
+        const QWidget* parent = current->parentWidget();
+        const auto* area =
+            parent ? qobject_cast<const QAbstractScrollArea*>(parent->parentWidget()) : nullptr;
+        if (area && parent == area->viewport()) {
+            // The scrolled content: place it at the viewport's origin.
+            offset += parent->mapTo(view, QPoint(0, 0));
+            return QRect(offset + widget->mapTo(current, QPoint(0, 0)), widget->size());
+        }
+        current = parent;
+    }
+    return QRect(widget->mapTo(view, QPoint(0, 0)), widget->size());
+}
+
+QWidget* focusTarget(QWidget& view) {
+    QWidget* focus = QApplication::focusWidget();
+    return focus ? focus : &view;
+}
+
+// Presses Tab from nothing focused until the focus comes back to the first stop.
+QList<Stop> tabChain(QWidget& view) {
+    if (QWidget* focus = QApplication::focusWidget())
+        focus->clearFocus();
+    QList<Stop> stops;
+    for (int presses = 0; presses < 200; ++presses) {
+        QTest::keyClick(focusTarget(view), Qt::Key_Tab);
+        QWidget* now = QApplication::focusWidget();
+        if (!now || (!stops.isEmpty() && now == stops.first().widget))
+            break;
+        if (std::any_of(stops.begin(), stops.end(),
+                        [now](const Stop& s) { return s.widget == now; }))
+            break; // a loop that misses the first stop: reported as too few stops
+        Stop stop;
+        stop.widget = now;
+        if (QAccessibleInterface* face = QAccessible::queryAccessibleInterface(now)) {
+            stop.name = face->text(QAccessible::Name);
+            stop.role = face->role();
+            stop.focused = face->state().focused;
+        }
+        stop.box = layoutBox(now, &view);
+        stop.shown = !now->visibleRegion().isEmpty();
+        stops.append(stop);
+    }
+    return stops;
+}
+
+QStringList names(const QList<Stop>& stops) {
+    QStringList result;
+    for (const Stop& stop : stops)
+        result.append(stop.name);
+    return result;
+}
+
+bool isControlRole(QAccessible::Role role) {
+    switch (role) {
+    case QAccessible::Button:
+    case QAccessible::ButtonMenu:
+    case QAccessible::CheckBox:
+    case QAccessible::RadioButton:
+    case QAccessible::EditableText:
+    case QAccessible::ListItem:
+    case QAccessible::ComboBox:
+    case QAccessible::SpinBox:
+    case QAccessible::Link:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether `b` comes after `a` when reading the screen: further down, or in the same row further
+// right.
+bool readsAfter(const QRect& a, const QRect& b) {
+    const bool sameRow =
+        std::abs(a.center().y() - b.center().y()) < std::min(a.height(), b.height()) / 2;
+    return sameRow ? b.x() > a.x() : b.center().y() > a.center().y();
+}
+
+// What is wrong with a Tab chain: stops without a name, without a control's role, out of
+// reading order or not scrolled into view.
+QStringList problemsOf(const QList<Stop>& stops) {
+    QStringList problems;
+    for (qsizetype i = 0; i < stops.size(); ++i) {
+        const Stop& stop = stops[i];
+        const QString what = stop.widget
+                                 ? QString::fromLatin1(stop.widget->metaObject()->className())
+                                 : QStringLiteral("(gone)");
+        if (stop.name.trimmed().isEmpty())
+            problems << QStringLiteral("stop %1 (%2) has no name").arg(i).arg(what);
+        if (!isControlRole(stop.role))
+            problems << QStringLiteral("stop %1 (%2, \"%3\") has role %4")
+                            .arg(i)
+                            .arg(what, stop.name)
+                            .arg(int(stop.role));
+        if (!stop.focused)
+            problems
+                << QStringLiteral("stop %1 (\"%2\") is not reported focused").arg(i).arg(stop.name);
+        if (!stop.shown)
+            problems << QStringLiteral("stop %1 (\"%2\") was not in view").arg(i).arg(stop.name);
+        if (i > 0 && !readsAfter(stops[i - 1].box, stop.box))
+            problems << QStringLiteral("\"%1\" comes after \"%2\" but reads before it")
+                            .arg(stop.name, stops[i - 1].name);
+    }
+    return problems;
+}
+
+// Pixels that differ between two images in a band `width` wide along their edges.
+int edgeDifference(const QImage& a, const QImage& b, int width) {
+    if (a.size() != b.size())
+        return -1;
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const bool edge =
+                x < width || y < width || x >= a.width() - width || y >= a.height() - width;
+            if (edge && a.pixel(x, y) != b.pixel(x, y))
+                ++differing;
+        }
+    }
+    return differing;
+}
+
+// Whether `widget`, focused from the keyboard, draws something along its edge that it does
+// not draw without the focus, in both themes.
+bool showsFocus(QWidget& view, QWidget* widget) {
+    for (const QPalette& palette : {Gallery::lightPalette(), Gallery::darkPalette()}) {
+        view.setPalette(palette);
+        widget->setFocus(Qt::TabFocusReason);
+        const QImage focused = widget->grab().toImage();
+        widget->clearFocus();
+        const QImage unfocused = widget->grab().toImage();
+        const int perimeter = 2 * (widget->width() + widget->height());
+        if (edgeDifference(focused, unfocused, 3) < perimeter / 2)
+            return false;
+    }
+    view.setPalette(QPalette());
+    return true;
+}
+
+QUrl writeDesign(const QTemporaryDir& dir, const QString& name) {
+    using namespace StitchWriters;
+    std::vector<Command> square;
+    for (int side = 0; side < 4; ++side) {
+        for (int step = 0; step < 10; ++step)
+            square.push_back(stitch(side == 0   ? 30
+                                    : side == 2 ? -30
+                                                : 0,
+                                    side == 1   ? 30
+                                    : side == 3 ? -30
+                                                : 0));
+    }
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(dst(square)) <= 0)
+        qFatal("cannot write a test design");
+    return QUrl::fromLocalFile(path);
+}
+
+SendLogEntry sentEntry(const QUrl& url, bool ok = true, const QString& message = {}) {
+    return SendLogEntry{QUuid::createUuid(),
+                        SendLogEntry::dateFrom(QDateTime::currentDateTime()),
+                        QStringLiteral("Studio"),
+                        url,
+                        ok,
+                        message};
+}
+
+// Every visible label and control of `view` that does not fit: text cut rather than
+// shortened, a widget reaching outside its parent, or two overlapping.
+QStringList clippingIn(QWidget& view) {
+    QStringList problems;
+    QList<QWidget*> placed;
+    for (QWidget* widget : view.findChildren<QWidget*>()) {
+        if (!widget->isVisible())
+            continue;
+        auto* label = qobject_cast<StyledLabel*>(widget);
+        const bool control = qobject_cast<QAbstractButton*>(widget) != nullptr;
+        if (!label && !control)
+            continue;
+        const QString what = label ? label->fullText() : widget->accessibleName();
+        if (label) {
+            const QRect inner = label->contentsRect();
+            const QFontMetrics metrics(label->font());
+            for (const QString& line : label->text().split(QLatin1Char('\n'))) {
+                if (metrics.horizontalAdvance(line) > inner.width() + 1)
+                    problems << QStringLiteral("\"%1\" is cut at its end").arg(what);
+            }
+            const int needed = label->hasHeightForWidth() ? label->heightForWidth(label->width())
+                                                          : metrics.height();
+            if (label->height() < needed)
+                problems << QStringLiteral("\"%1\" is %2 high, needs %3")
+                                .arg(what)
+                                .arg(label->height())
+                                .arg(needed);
+            if (!label->fullText().isEmpty() && label->text().isEmpty())
+                problems << QStringLiteral("\"%1\" shows nothing").arg(what);
+        }
+        // Inside each parent, up to the content of a scrolled list.
+        for (QWidget* child = widget; child != &view && child->parentWidget();
+             child = child->parentWidget()) {
+            QWidget* parent = child->parentWidget();
+            const auto* area = qobject_cast<QAbstractScrollArea*>(parent->parentWidget());
+            if (area && parent == area->viewport())
+                break;
+            if (!parent->rect().contains(child->geometry())) {
+                problems << QStringLiteral("\"%1\" reaches outside its parent (%2 in %3)")
+                                .arg(what)
+                                .arg(QDebug::toString(child->geometry()))
+                                .arg(QDebug::toString(parent->rect()));
+                break;
+            }
+        }
+        placed.append(widget);
+    }
+    for (qsizetype i = 0; i < placed.size(); ++i) {
+        for (qsizetype j = i + 1; j < placed.size(); ++j) {
+            QWidget* a = placed[i];
+            QWidget* b = placed[j];
+            if (a->isAncestorOf(b) || b->isAncestorOf(a))
+                continue;
+            const QRect boxA(a->mapTo(&view, QPoint(0, 0)), a->size());
+            const QRect boxB(b->mapTo(&view, QPoint(0, 0)), b->size());
+            if (boxA.intersects(boxB))
+                problems << QStringLiteral("\"%1\" and \"%2\" overlap")
+                                .arg(qobject_cast<StyledLabel*>(a)
+                                         ? qobject_cast<StyledLabel*>(a)->fullText()
+                                         : a->accessibleName(),
+                                     qobject_cast<StyledLabel*>(b)
+                                         ? qobject_cast<StyledLabel*>(b)->fullText()
+                                         : b->accessibleName());
+        }
+    }
+    return problems;
+}
+
+// Lets layouts settle as they would before the next paint, and the drop zone's fades end.
+void settle(PopoverView& view) {
+    for (int round = 0; round < 3; ++round) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCoreApplication::processEvents();
+    }
+    if (QLayout* layout = view.layout())
+        layout->activate();
+    if (MainScreen* main = view.mainScreen())
+        if (!QTest::qWaitFor([main] { return !main->dropZone()->isAnimating(); }))
+            qWarning("the drop zone still animates");
+}
+
+} // namespace
+
+class TestAccessibility : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_configHome;
+    QTemporaryDir m_files;
+    std::unique_ptr<TemporaryStore> m_store;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<PopoverView> m_view;
+
+    // The panel and its state go; a scan a screen started ends first, as it would hold on to
+    // the state.
+    void dropPanel() {
+        m_view.reset();
+        if (m_state && !QTest::qWaitFor([this] { return !m_state->isDiscovering(); }))
+            qFatal("a scan did not end");
+        m_state.reset();
+    }
+
+    // A fresh state and panel, shown and active.
+    PopoverView& panel() {
+        dropPanel();
+        m_store = std::make_unique<TemporaryStore>();
+        m_state = std::make_unique<AppState>(m_store->open());
+        // Scans started by a screen stay on a loopback subnet where nothing answers.
+        m_state->setDiscoveryEnvironment(loopback({127, 0, 0, 96}, {255, 255, 255, 252}, 9));
+        return showPanel();
+    }
+
+    PopoverView& showPanel() {
+        m_view = std::make_unique<PopoverView>(*m_state);
+        m_view->show();
+        m_view->activateWindow();
+        if (!QTest::qWaitForWindowActive(m_view.get()))
+            qFatal("the panel did not become active");
+        settle(*m_view);
+        return *m_view;
+    }
+
+    SavedMachine addStudio() { return m_state->addMachine(machineNamed(QStringLiteral("Studio"))); }
+
+    // A machine that answers on the network, found by a scan of its loopback subnet.
+    void findMachine(FakeMachine& machine, const QString& name) {
+        if (!machine.start(QHostAddress(QStringLiteral("127.0.0.93"))))
+            qFatal("cannot start the fake machine");
+        machine.setInfoBody(
+            QJsonDocument(QJsonObject{{QStringLiteral("name"), name},
+                                      {QStringLiteral("machine-id"), QStringLiteral("M-93")}})
+                .toJson(QJsonDocument::Compact));
+        m_state->setDiscoveryEnvironment(
+            loopback({127, 0, 0, 92}, {255, 255, 255, 252}, machine.port()));
+        QCoro::waitFor(m_state->discover());
+    }
+
+    void addSends() {
+        m_state->setSendLog({sentEntry(writeDesign(m_files, QStringLiteral("rose-garden.pes"))),
+                             sentEntry(writeDesign(m_files, QStringLiteral("oak-leaf.dst")), false,
+                                       QStringLiteral("The machine refused the design.")),
+                             sentEntry(writeDesign(m_files, QStringLiteral("tulip.dst")))});
+    }
+
+    // Checks the chain of the screen shown now and returns it.
+    QList<Stop> checkedChain(const QStringList& expected) {
+        settle(*m_view);
+        const QList<Stop> stops = tabChain(*m_view);
+        const QStringList problems = problemsOf(stops);
+        if (!problems.isEmpty())
+            qWarning().noquote() << problems.join(QLatin1Char('\n'));
+        [&] { QVERIFY(problems.isEmpty()); }();
+        [&] { QCOMPARE(names(stops), expected); }();
+        return stops;
+    }
+
+    // Focuses the stop named `name` by pressing Tab.
+    QWidget* tabTo(const QString& name) {
+        for (int presses = 0; presses < 60; ++presses) {
+            QTest::keyClick(focusTarget(*m_view), Qt::Key_Tab);
+            QWidget* now = QApplication::focusWidget();
+            QAccessibleInterface* face = now ? QAccessible::queryAccessibleInterface(now) : nullptr;
+            if (face && face->text(QAccessible::Name) == name)
+                return now;
+        }
+        return nullptr;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_configHome.isValid());
+        QVERIFY(m_files.isValid());
+        // The main screen's login item reads the autostart folder: this run's own.
+        qputenv("XDG_CONFIG_HOME", m_configHome.path().toUtf8());
+    }
+
+    void cleanup() {
+        dropPanel();
+        Gallery::setFontScale(1);
+    }
+
+    // --- the Tab chain of each screen --------------------------------------------------------
+
+    void mainScreenWithoutAMachine() {
+        panel();
+        const QList<Stop> stops = checkedChain(
+            {QStringLiteral("Settings"), QStringLiteral("Close"), QStringLiteral("Set Up…")});
+        QCOMPARE(stops[0].role, QAccessible::ButtonMenu);
+        QCOMPARE(stops[1].role, QAccessible::Button);
+        QCOMPARE(stops[2].role, QAccessible::Button);
+        for (const Stop& stop : stops)
+            QVERIFY2(showsFocus(*m_view, stop.widget), qPrintable(stop.name));
+    }
+
+    void mainScreenWithAMachineAndRecentSends() {
+        panel();
+        addStudio();
+        addSends();
+        settle(*m_view);
+        const QList<Stop> stops =
+            checkedChain({QStringLiteral("Settings"), QStringLiteral("Close"),
+                          QStringLiteral("Studio, 192.168.1.50"), QStringLiteral("Clear"),
+                          QStringLiteral("rose-garden.pes"), QStringLiteral("oak-leaf.dst"),
+                          QStringLiteral("tulip.dst")});
+        QCOMPARE(stops[2].role, QAccessible::Button);
+        QCOMPARE(stops[4].role, QAccessible::ListItem);
+
+        // The bar and the cards describe themselves beyond their names.
+        const auto description = [](QWidget* widget) {
+            return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Description);
+        };
+        QCOMPARE(description(stops[2].widget), QStringLiteral("Choose or manage machines"));
+        QVERIFY(description(stops[4].widget).startsWith(QStringLiteral("Sent to Studio · ")));
+        QCOMPARE(description(stops[5].widget), QStringLiteral("The machine refused the design."));
+        // A symbol's tooltip is its description only where it adds to the name.
+        QCOMPARE(description(stops[0].widget), QString());
+        for (const Stop& stop : stops)
+            QVERIFY2(showsFocus(*m_view, stop.widget), qPrintable(stop.name));
+        for (int i : {0, 2, 3, 5}) {
+            stops[i].widget->setFocus(Qt::TabFocusReason);
+            QVERIFY(Gallery::render(*m_view, QStringLiteral("a11y-focus-%1").arg(i)).saved);
+        }
+
+        // A card that arrives later is still read in its place, at the top of the list.
+        m_state->setSendLog(
+            QList<SendLogEntry>{sentEntry(writeDesign(m_files, QStringLiteral("daisy.pes")))} +
+            m_state->sendLog());
+        checkedChain({QStringLiteral("Settings"), QStringLiteral("Close"),
+                      QStringLiteral("Studio, 192.168.1.50"), QStringLiteral("Clear"),
+                      QStringLiteral("daisy.pes"), QStringLiteral("rose-garden.pes"),
+                      QStringLiteral("oak-leaf.dst"), QStringLiteral("tulip.dst")});
+    }
+
+    void mainScreenWithAFoundMachine() {
+        panel();
+        FakeMachine machine;
+        findMachine(machine, QStringLiteral("Studio"));
+        const QList<Stop> stops = checkedChain({QStringLiteral("Settings"), QStringLiteral("Close"),
+                                                QStringLiteral("Use This Machine")});
+        QWidget* use = stops.last().widget;
+        QTest::keyClick(use, Qt::Key_Return);
+        QCOMPARE(m_state->machines().size(), 1);
+        QCOMPARE(m_view->mainScreen()->machineBar()->kind(), MachineBar::Kind::selected);
+    }
+
+    void aLongListScrollsToTheFocusedCard() {
+        panel();
+        addStudio();
+        QList<SendLogEntry> log;
+        QStringList expected{QStringLiteral("Settings"), QStringLiteral("Close"),
+                             QStringLiteral("Studio, 192.168.1.50"), QStringLiteral("Clear")};
+        for (int i = 0; i < 9; ++i) {
+            const QString name = QStringLiteral("design-%1.dst").arg(i);
+            log.append(sentEntry(writeDesign(m_files, name)));
+            expected.append(name);
+        }
+        m_state->setSendLog(log);
+        settle(*m_view);
+        checkedChain(expected);
+    }
+
+    void pushedScreensStartAtTheirBackButton() {
+        PopoverView& view = panel();
+        view.push(Screen::machines());
+        settle(view);
+        const QList<Stop> stops = tabChain(view);
+        QVERIFY(!stops.isEmpty());
+        QCOMPARE(stops.first().name, QStringLiteral("Back"));
+        QCOMPARE(stops.first().role, QAccessible::Button);
+        QVERIFY(showsFocus(view, stops.first().widget));
+    }
+
+    // The check itself: a control nobody named is caught, and so is one out of reading order.
+    void aControlWithoutANameIsCaught() {
+        PopoverView& view = panel();
+        HeaderButton* close = view.mainScreen()->closeButton();
+        close->setAccessibleName(QString());
+        QStringList problems = problemsOf(tabChain(view));
+        QCOMPARE(problems.size(), 1);
+        QVERIFY(problems.first().contains(QStringLiteral("has no name")));
+        close->setAccessibleName(QStringLiteral("Close"));
+        QVERIFY(problemsOf(tabChain(view)).isEmpty());
+
+        // A button left of the settings button, reached after everything else.
+        auto* header = view.mainScreen()->settingsButton()->parentWidget();
+        auto* late = new HeaderButton(QStringLiteral("pencil"), header);
+        late->setAccessibleName(QStringLiteral("Edit"));
+        qobject_cast<QHBoxLayout*>(header->layout())->insertWidget(2, late);
+        settle(view);
+        problems = problemsOf(tabChain(view));
+        QCOMPARE(problems.size(), 1);
+        QVERIFY(problems.first().contains(QStringLiteral("\"Edit\" comes after")));
+    }
+
+    // --- Space and Return -------------------------------------------------------------------
+
+    void returnOnTheMachineBarOpensTheMachinesList() {
+        PopoverView& view = panel();
+        addStudio();
+        settle(view);
+        QWidget* bar = tabTo(QStringLiteral("Studio, 192.168.1.50"));
+        QVERIFY(bar);
+        QTest::keyClick(bar, Qt::Key_Return);
+        QCOMPARE(view.path(), QList<Screen>{Screen::machines()});
+
+        // Return on the back button goes back; so does Space on it.
+        QWidget* back = tabTo(QStringLiteral("Back"));
+        QVERIFY(back);
+        QTest::keyClick(back, Qt::Key_Return);
+        QTRY_VERIFY(view.path().isEmpty());
+        view.push(Screen::machines());
+        back = tabTo(QStringLiteral("Back"));
+        QVERIFY(back);
+        QTest::keyClick(back, Qt::Key_Space);
+        QTRY_VERIFY(view.path().isEmpty());
+    }
+
+    void setUpAndClearPressFromTheKeyboard() {
+        PopoverView& view = panel();
+        QWidget* setUp = tabTo(QStringLiteral("Set Up…"));
+        QVERIFY(setUp);
+        QTest::keyClick(setUp, Qt::Key_Space);
+        QCOMPARE(view.path(), QList<Screen>{Screen::machines()});
+        view.pop();
+
+        addStudio();
+        addSends();
+        settle(view);
+        QWidget* clear = tabTo(QStringLiteral("Clear"));
+        QVERIFY(clear);
+        // Disabled while a send runs: the key does nothing.
+        m_state->setSendStatus(SendStatuses::Sending{QStringLiteral("a.pes"), 1, 1});
+        QTest::keyClick(clear, Qt::Key_Space);
+        QCOMPARE(m_state->sendLog().size(), 3);
+        m_state->setSendStatus(SendStatuses::Idle{});
+        QTest::keyClick(clear, Qt::Key_Space);
+        QVERIFY(m_state->sendLog().isEmpty());
+
+        // The drop zone's "OK" after an error, with Return.
+        m_state->setSendStatus(SendStatuses::Error{QStringLiteral("No machine answered.")});
+        settle(view);
+        QWidget* ok = tabTo(QStringLiteral("OK"));
+        QVERIFY(ok);
+        QTest::keyClick(ok, Qt::Key_Return);
+        QVERIFY(std::holds_alternative<SendStatuses::Idle>(m_state->sendStatus()));
+    }
+
+    // --- menus ------------------------------------------------------------------------------
+
+    void theSettingsMenuOpensFromTheKeyboard_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("space") << int(Qt::Key_Space);
+        QTest::newRow("return") << int(Qt::Key_Return);
+        QTest::newRow("down") << int(Qt::Key_Down);
+    }
+
+    void theSettingsMenuOpensFromTheKeyboard() {
+        QFETCH(int, key);
+        PopoverView& view = panel();
+        QWidget* settings = tabTo(QStringLiteral("Settings"));
+        QVERIFY(settings);
+        QMenu* menu = view.mainScreen()->settingsMenu();
+        QTest::keyClick(settings, Qt::Key(key));
+        QTRY_VERIFY(menu->isVisible());
+        // The menu takes the keys: Down and Return choose its first item.
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+        QTRY_COMPARE(view.path(), QList<Screen>{Screen::machines()});
+    }
+
+    void escapeClosesAMenuAndTheFocusStaysShown() {
+        PopoverView& view = panel();
+        auto* settings = qobject_cast<HeaderButton*>(tabTo(QStringLiteral("Settings")));
+        QVERIFY(settings);
+        QTest::keyClick(settings, Qt::Key_Space);
+        QMenu* menu = view.mainScreen()->settingsMenu();
+        QTRY_VERIFY(menu->isVisible());
+        QTest::keyClick(menu, Qt::Key_Escape);
+        QTRY_VERIFY(!menu->isVisible());
+        QVERIFY(view.path().isEmpty()); // the panel stays on its screen
+        QTRY_COMPARE(QApplication::focusWidget(), settings);
+        QVERIFY(settings->isFocusRingVisible());
+        QVERIFY(!settings->isDown());
+    }
+
+    void aCardOpensItsMenuFromTheKeyboard_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("menu key") << int(Qt::Key_Menu) << int(Qt::NoModifier);
+        QTest::newRow("shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier);
+        QTest::newRow("return") << int(Qt::Key_Return) << int(Qt::NoModifier);
+        QTest::newRow("space") << int(Qt::Key_Space) << int(Qt::NoModifier);
+    }
+
+    void aCardOpensItsMenuFromTheKeyboard() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        panel();
+        addStudio();
+        addSends();
+        settle(*m_view);
+        auto* card = qobject_cast<RecentSendCard*>(tabTo(QStringLiteral("oak-leaf.dst")));
+        QVERIFY(card);
+        // Focused from the keyboard: the ring and the "More" button show.
+        QVERIFY(card->isFocusRingVisible());
+        QVERIFY(card->moreButton()->isVisible());
+        QTest::keyClick(card, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QMenu* menu = card->actionsMenu();
+        QTRY_VERIFY(menu->isVisible());
+        // Under the card, not wherever the pointer is.
+        const QRect cardBox(card->mapToGlobal(QPoint(0, 0)), card->size());
+        QVERIFY(qAbs(menu->geometry().top() - card->moreButton()->mapToGlobal(QPoint(0, 0)).y() -
+                     card->moreButton()->height()) <= 1);
+        QVERIFY(menu->geometry().right() <= cardBox.right() + 1);
+        // Its first item sends the file again.
+        QTest::keyClick(menu, Qt::Key_Down);
+        QCOMPARE(menu->activeAction(), card->sendAgainAction());
+        menu->hide();
+        QTRY_VERIFY(!menu->isVisible());
+    }
+
+    void aClickedCardShowsNoRingAndTheNextCardTakesTheMoreButton() {
+        panel();
+        addStudio();
+        addSends();
+        settle(*m_view);
+        RecentSendsView* list = qobject_cast<RecentSendsView*>(m_view->mainScreen()->recentSends());
+        QVERIFY(list);
+        RecentSendCard* first = list->cards().at(0);
+        RecentSendCard* second = list->cards().at(1);
+        first->setFocus(Qt::MouseFocusReason);
+        QVERIFY(first->hasFocus());
+        QVERIFY(!first->isFocusRingVisible());
+        QTest::keyClick(first, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), second);
+        QVERIFY(second->isFocusRingVisible());
+        QVERIFY(second->moreButton()->isVisible());
+        QVERIFY(!first->moreButton()->isVisible());
+        // The accessibility tree offers the menu too.
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(second);
+        QVERIFY(face->actionInterface());
+        QVERIFY(face->actionInterface()->actionNames().contains(
+            QAccessibleActionInterface::showMenuAction()));
+        face->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+        QTRY_VERIFY(second->actionsMenu()->isVisible());
+        second->actionsMenu()->hide();
+    }
+
+    // --- larger text ------------------------------------------------------------------------
+
+    void textsFitWithALargerFont_data() {
+        QTest::addColumn<QString>("state");
+        QTest::newRow("no machine") << QStringLiteral("none");
+        QTest::newRow("found") << QStringLiteral("found");
+        QTest::newRow("machine and sends") << QStringLiteral("sends");
+        QTest::newRow("sending") << QStringLiteral("sending");
+        QTest::newRow("sent") << QStringLiteral("sent");
+        QTest::newRow("error") << QStringLiteral("error");
+    }
+
+    void textsFitWithALargerFont() {
+        QFETCH(QString, state);
+        Gallery::setFontScale(1.5);
+        m_store = std::make_unique<TemporaryStore>();
+        m_state = std::make_unique<AppState>(m_store->open());
+        m_state->setDiscoveryEnvironment(loopback({127, 0, 0, 96}, {255, 255, 255, 252}, 9));
+        FakeMachine machine;
+        if (state == QLatin1String("found")) {
+            findMachine(machine, QStringLiteral("Embroidery Studio Upstairs"));
+            QCOMPARE(m_state->discovered().size(), 1);
+        } else if (state != QLatin1String("none")) {
+            m_state->addMachine(machineNamed(QStringLiteral("Studio by the Window"),
+                                             QStringLiteral("192.168.1.50")));
+            addSends();
+        }
+        if (state == QLatin1String("sending"))
+            m_state->setSendStatus(SendStatuses::Sending{
+                QStringLiteral("a-very-long-design-name-for-the-spring-fair.pes"), 2, 3});
+        else if (state == QLatin1String("sent"))
+            m_state->setSendStatus(
+                SendStatuses::Sent{QStringLiteral("3 designs"), QStringLiteral("Studio")});
+        else if (state == QLatin1String("error"))
+            m_state->setSendStatus(SendStatuses::Error{
+                QStringLiteral("Studio isn't answering. Make sure it's on, with wireless LAN "
+                               "enabled, on the same network as this computer.")});
+        PopoverView& view = showPanel();
+        const QStringList problems = clippingIn(view);
+        if (state == QLatin1String("found")) {
+            // The name is shortened beside the button; the tooltip says it whole.
+            MachineBar* bar = view.mainScreen()->machineBar();
+            QCOMPARE(bar->actionButton()->parentWidget()->toolTip(),
+                     QStringLiteral("Found Embroidery Studio Upstairs\n") + bar->subtitle());
+        }
+        Gallery::render(view, QStringLiteral("a11y-main-") + state);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    }
+};
+
+QTEST_MAIN(TestAccessibility)
+#include "test_accessibility.moc"
