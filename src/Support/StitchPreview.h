@@ -113,8 +113,8 @@ struct StitchPreview {
     // The colours used when a file names none.
     static const std::vector<std::uint32_t>& defaultPalette();
 
-    // Reads a design file (memory-mapped where possible) and decodes it by its extension:
-    // dst, pes, pec or phc.
+    // Reads a design file (a regular file within the preview bound, read whole) and decodes it
+    // by its extension: dst, pes, pec or phc.
     static std::optional<StitchPreview> read(const QUrl& fileURL);
     // Decodes a file's bytes as `read` does for a file of that (lower-case) extension.
     static std::optional<StitchPreview> read(QByteArrayView bytes, QStringView extension);
