@@ -347,9 +347,9 @@ shot found-at-new-address
 grep -q "$prefix.$moved_host" "$settings" || fail "the new address is not saved"
 
 click label Studio
-wait_for 5 shows "push button" "Actions for Studio" || fail "the machine bar did not open the machines list"
+wait_for 5 shows "button menu" "Actions for Studio" || fail "the machine bar did not open the machines list"
 shot machines
-click "push button" "Actions for Studio"
+click "button menu" "Actions for Studio"
 # Menus are pop-ups, which the accessibility tree does not list: the menu is the program's one
 # other window, and its first entry, Machine Info, is chosen with the keyboard.
 menu() { windows | awk -v icon="$icon_id" '$1 != icon && !($2 == 360 && $3 == 520)' | head -1; }
@@ -373,7 +373,7 @@ shot certificate-trusted
 stop_studio
 start_studio 3-refusing "$moved_host" --upload-status 503
 click "push button" Back
-wait_for 5 shows "push button" "Actions for Studio" || fail "Back did not return to the machines list"
+wait_for 5 shows "button menu" "Actions for Studio" || fail "Back did not return to the machines list"
 click "push button" Back
 wait_for 5 shows label "Drop designs to send to Studio" || fail "Back did not return to the main screen"
 read_panel
