@@ -2,19 +2,24 @@
 # End to end: `bobbinlark-tool scan` on a real interface, inside network namespaces of our own.
 #
 #   scan_namespaces.sh TOOL FAKE_MACHINE            the test (exit 0 pass, 1 fail, 77 skipped)
-#   scan_namespaces.sh TOOL FAKE_MACHINE --bench N  N timed runs of each measured case
+#   scan_namespaces.sh TOOL FAKE_MACHINE --bench N [OTHER_TOOL]
+#                                                   N timed runs of each measured case, each run
+#                                                   also of OTHER_TOOL when given (another build)
 #
 # Two namespaces joined by a veth pair: the scanning side has eth0 = 10.213.7.1/24; the other
 # side holds every other address of that /24, with fake machines on port 443 of a few of them.
-# The rest refuse at once. Nothing here reaches any network outside these namespaces: the range
-# exists only inside them, and both are removed on exit.
+# The rest refuse at once. Then, as on a quiet home network, the other side keeps only the
+# machines' addresses, so every other address fails at ARP. Nothing here reaches any network
+# outside these namespaces: the range exists only inside them, and both are removed on exit.
 set -euo pipefail
 
-tool=${1:?usage: scan_namespaces.sh TOOL FAKE_MACHINE [--bench N]}
-fake=${2:?usage: scan_namespaces.sh TOOL FAKE_MACHINE [--bench N]}
+tool=${1:?usage: scan_namespaces.sh TOOL FAKE_MACHINE [--bench N [OTHER_TOOL]]}
+fake=${2:?usage: scan_namespaces.sh TOOL FAKE_MACHINE [--bench N [OTHER_TOOL]]}
 bench_runs=0
+other_tool=
 if [ "${3:-}" = --bench ]; then
     bench_runs=${4:-5}
+    other_tool=${5:-}
 fi
 
 skip() {
@@ -97,19 +102,20 @@ scan() {
         >"$work/$name.out" 2>"$work/$name.err"
 }
 
-# Seconds from the start of the tool to each machine and to its end, taken from outside.
+# Seconds from the start of the tool ($1, default the one tested) to each machine and to its
+# end, taken from outside.
 timed_scan() {
-    local start line now found="" first=""
+    local scanner=${1:-$tool} start line now found="" first=""
     start=$(date +%s.%N)
     while IFS= read -r line; do
         now=$(date +%s.%N)
         [ -n "$first" ] || first=$now
         found+=" $(sed -n 's/.*"host":"\([^"]*\)".*/\1/p' <<<"$line")@$now"
-    done < <(ip netns exec "$scan_ns" env QT_QPA_PLATFORM=offscreen "$tool" scan 2>"$work/timed.err")
+    done < <(ip netns exec "$scan_ns" env QT_QPA_PLATFORM=offscreen "$scanner" scan 2>"$work/timed.err")
     local end
     end=$(date +%s.%N)
-    awk -v s="$start" -v f="${first:-$end}" -v e="$end" -v found="$found" 'BEGIN {
-        printf "first machine %.3f s, whole scan %.3f s; each:", f - s, e - s
+    awk -v s="$start" -v f="${first:-$end}" -v e="$end" -v found="$found" -v who="$scanner" 'BEGIN {
+        printf "%s: first machine %.3f s, whole scan %.3f s; each:", who, f - s, e - s
         n = split(found, items, " ")
         for (i = 1; i <= n; i++) { split(items[i], p, "@"); printf " %s %.3f", p[1], p[2] - s }
         printf "\n"
@@ -124,36 +130,56 @@ fail() {
     exit 1
 }
 
-if [ "$bench_runs" -gt 0 ]; then
-    echo "Full /24, every other address refusing, empty ARP cache (tool start to end):"
-    for _ in $(seq "$bench_runs"); do
-        ip -n "$scan_ns" neigh flush all
-        timed_scan
-        tail -n 1 "$work/timed.err"
-    done
-    mac=$(ip -n "$hosts_ns" -br link show peer0 | awk '{ print $3 }')
-    echo "Machine $prefix.200 alone in the ARP cache (tool start to first machine):"
-    for _ in $(seq "$bench_runs"); do
-        ip -n "$scan_ns" neigh flush all
-        ip -n "$scan_ns" neigh replace "$prefix.200" lladdr "$mac" dev eth0 nud reachable
-        timed_scan
-    done
-    # The bound: nobody answers ARP for the other addresses, so each of their probes waits until
-    # the connection fails (about 3 s without an ARP answer).
+# Leaves the other side only the machines' addresses: every other address fails at ARP.
+quiet_network() {
     {
         for host in $(seq 2 254); do
             is_machine "$host" || echo "addr del $prefix.$host/24 dev peer0"
         done
     } | ip -n "$hosts_ns" -batch -
-    echo "Every other address silent, $prefix.200 alone in the ARP cache:"
-    ip -n "$scan_ns" neigh flush all
-    ip -n "$scan_ns" neigh replace "$prefix.200" lladdr "$mac" dev eth0 nud reachable
-    timed_scan
-    tail -n 1 "$work/timed.err"
-    echo "Every other address silent, empty ARP cache:"
-    ip -n "$scan_ns" neigh flush all
-    timed_scan
-    tail -n 1 "$work/timed.err"
+}
+
+# Each tool that is measured, one after the other in every run.
+scanners() {
+    echo "$tool"
+    [ -z "$other_tool" ] || echo "$other_tool"
+}
+
+if [ "$bench_runs" -gt 0 ]; then
+    echo "Full /24, every other address refusing, empty ARP cache (tool start to end):"
+    for _ in $(seq "$bench_runs"); do
+        for scanner in $(scanners); do
+            ip -n "$scan_ns" neigh flush all
+            timed_scan "$scanner"
+        done
+    done
+    mac=$(ip -n "$hosts_ns" -br link show peer0 | awk '{ print $3 }')
+    echo "Machine $prefix.200 alone in the ARP cache (tool start to first machine):"
+    for _ in $(seq "$bench_runs"); do
+        for scanner in $(scanners); do
+            ip -n "$scan_ns" neigh flush all
+            ip -n "$scan_ns" neigh replace "$prefix.200" lladdr "$mac" dev eth0 nud reachable
+            timed_scan "$scanner"
+        done
+    done
+    # A quiet network: nobody answers ARP for the other addresses, so each of their probes
+    # waits until the connection fails (about 3 s without an ARP answer).
+    quiet_network
+    echo "Quiet network, empty ARP cache (the machines at .20, .77 and .200 to be found):"
+    for _ in $(seq "$bench_runs"); do
+        for scanner in $(scanners); do
+            ip -n "$scan_ns" neigh flush all
+            timed_scan "$scanner"
+        done
+    done
+    echo "Quiet network, $prefix.200 alone in the ARP cache:"
+    for _ in $(seq "$bench_runs"); do
+        for scanner in $(scanners); do
+            ip -n "$scan_ns" neigh flush all
+            ip -n "$scan_ns" neigh replace "$prefix.200" lladdr "$mac" dev eth0 nud reachable
+            timed_scan "$scanner"
+        done
+    done
     exit 0
 fi
 
@@ -181,4 +207,18 @@ set -e
 grep -qx "Couldn't scan the network. Make sure you're connected to Wi-Fi or Ethernet." \
     "$work/none.err" || fail "no-network message missing"
 
+# 4. A quiet network with an empty ARP cache: the devices that answer the kernel's question
+#    before the probes are probed first, wherever their addresses lie; the rest still are.
+quiet_network
+ip -n "$scan_ns" neigh flush all
+scan quiet || fail "scan of the quiet network exited with $?"
+[ "$(wc -l <"$work/quiet.out")" -eq "${#machines[@]}" ] || fail "quiet: expected ${#machines[@]} machines"
+grep -q "^probed 253 candidates in " "$work/quiet.err" || fail "quiet: not every address probed"
+for host in "${machines[@]}"; do
+    probe=$(sed -n "s/^answered: $prefix\.$host, probe \([0-9]*\)$/\1/p" "$work/quiet.err")
+    [ -n "$probe" ] && [ "$probe" -le "${#machines[@]}" ] ||
+        fail "quiet: $prefix.$host was probe ${probe:-none}, not among the first"
+done
+
 echo "PASS: found ${#machines[@]} machines among 253 addresses; $(tail -n 1 "$work/full.err")"
+echo "PASS: on a quiet network the machines were the first probes; $(tail -n 1 "$work/quiet.err")"

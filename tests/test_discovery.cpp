@@ -6,7 +6,9 @@
 #include "support/FakeMachine.h"
 
 #include <QCoroTimer>
+#include <QNetworkDatagram>
 #include <QTest>
+#include <QUdpSocket>
 
 #include <net/if.h>
 #include <sys/socket.h>
@@ -501,6 +503,108 @@ private slots:
         QCOMPARE(notAMachine.requests().size(), 1); // asked, and not taken for a machine
         QCOMPARE(first.requests().size(), 1);
         QCOMPARE(first.requests().first().path, QByteArray("/info"));
+    }
+
+    // Before probing, the scan wakes the neighbours and reads the ARP cache again: the devices
+    // that answered the kernel move to the front, the rest keep their order.
+    void wokenNeighboursAreProbedFirst() {
+        auto probes = std::make_shared<Probes>();
+        auto woken = std::make_shared<QList<QPair<QList<IPv4Address>, QStringList>>>();
+        const QList<IPv4Address> interfaces{address({10, 1, 0, 1}, {255, 255, 255, 0}),
+                                            address({127, 0, 0, 1}, {255, 255, 255, 252})};
+        MachineDiscovery::Environment environment{
+            [interfaces] { return interfaces; },
+            [probes] {
+                // Empty at first; after the wake-up the device at .200 has answered.
+                return ++probes->arpReads == 1
+                           ? QStringList{QStringLiteral("10.1.0.9")}
+                           : QStringList{QStringLiteral("10.1.0.9"), QStringLiteral("10.1.0.200")};
+            },
+            443, countingProber(probes, {})};
+        environment.wakeNeighbours = [woken](const QList<IPv4Address>& sendOn,
+                                             const QStringList& hosts) {
+            woken->append({sendOn, hosts});
+            return true;
+        };
+        environment.neighbourWait = 1ms;
+        QCoro::waitFor(MachineDiscovery(3.5, 64, environment).scan({}));
+
+        QCOMPARE(woken->size(), 1);
+        // Never on a loopback interface; every candidate, own addresses left out.
+        QCOMPARE(woken->first().first, QList{interfaces.first()});
+        QCOMPARE(woken->first().second.size(), 253 + 1);
+        QVERIFY(!woken->first().second.contains(QStringLiteral("10.1.0.1")));
+        QCOMPARE(probes->arpReads, 2);
+        QCOMPARE(probes->started.mid(0, 3),
+                 (QStringList{QStringLiteral("10.1.0.9"), QStringLiteral("10.1.0.200"),
+                              QStringLiteral("10.1.0.2")}));
+        QCOMPARE(probes->started.size(), 253 + 1);
+        QCOMPARE(QSet(probes->started.begin(), probes->started.end()).size(), 253 + 1);
+    }
+
+    void wakeUpSkippedWhereItCannotRun() {
+        // It could not send: no second ARP read, the order as the cache had it.
+        auto probes = std::make_shared<Probes>();
+        MachineDiscovery::Environment environment{
+            [] {
+                return QList{address({10, 1, 0, 1}, {255, 255, 255, 0})};
+            },
+            [probes] {
+                ++probes->arpReads;
+                return QStringList{QStringLiteral("10.1.0.50")};
+            },
+            443, countingProber(probes, {})};
+        auto wakes = std::make_shared<int>(0);
+        environment.wakeNeighbours = [wakes](const QList<IPv4Address>&, const QStringList&) {
+            ++*wakes;
+            return false;
+        };
+        environment.neighbourWait = 1h; // never waited for
+        QCoro::waitFor(MachineDiscovery(3.5, 64, environment).scan({}));
+        QCOMPARE(*wakes, 1);
+        QCOMPARE(probes->arpReads, 1);
+        QCOMPARE(probes->started.first(), QStringLiteral("10.1.0.50"));
+        QCOMPARE(probes->started.size(), 253);
+
+        // Only loopback interfaces: nobody to wake, nothing sent.
+        auto loopbackProbes = std::make_shared<Probes>();
+        environment.interfaces = [] {
+            return QList{address({127, 0, 0, 1}, {255, 255, 255, 248})};
+        };
+        environment.probe = countingProber(loopbackProbes, {});
+        QCoro::waitFor(MachineDiscovery(3.5, 64, environment).scan({}));
+        QCOMPARE(*wakes, 1);
+        QCOMPARE(loopbackProbes->started.size(), 5);
+    }
+
+    // The real wake-up: one datagram to each wanted host inside the interface's subnet, sent
+    // from the interface's own address, none anywhere else.
+    void wakeDatagramsReachOnlyTheSubnet() {
+        QUdpSocket near;
+        QUdpSocket far;
+        QUdpSocket outside;
+        QVERIFY(near.bind(QHostAddress(QStringLiteral("127.0.9.5")), 0));
+        const quint16 port = near.localPort();
+        QVERIFY(far.bind(QHostAddress(QStringLiteral("127.0.9.250")), port));
+        QVERIFY(outside.bind(QHostAddress(QStringLiteral("127.0.10.5")), port));
+        const QStringList hosts{QStringLiteral("127.0.9.5"), QStringLiteral("127.0.9.250"),
+                                QStringLiteral("127.0.10.5"), QStringLiteral("not a host")};
+        // A /16 is capped to the /24 around the address, as the scan's candidates are.
+        const QList<IPv4Address> interfaces{address({127, 0, 9, 1}, {255, 255, 0, 0})};
+        QCOMPARE(MachineDiscovery::sendWakeDatagrams(interfaces, hosts, port), 2);
+        for (QUdpSocket* socket : {&near, &far}) {
+            QTRY_VERIFY(socket->hasPendingDatagrams());
+            const QNetworkDatagram datagram = socket->receiveDatagram();
+            QCOMPARE(datagram.data().size(), 1);
+            QCOMPARE(datagram.senderAddress(), QHostAddress(QStringLiteral("127.0.9.1")));
+            QVERIFY(!socket->hasPendingDatagrams());
+        }
+        QTest::qWait(50);
+        QVERIFY(!outside.hasPendingDatagrams());
+        // An address it cannot send from: nothing sent.
+        QCOMPARE(MachineDiscovery::sendWakeDatagrams({address({192, 0, 2, 1}, {255, 255, 255, 0})},
+                                                     {"192.0.2.7"}, port),
+                 0);
     }
 
 private:

@@ -4,6 +4,7 @@
 #include "Networking/CertificateTrustSession.h"
 
 #include <QCoroFuture>
+#include <QCoroTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTimer>
@@ -14,6 +15,7 @@
 #include <net/if.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <coroutine>
@@ -121,8 +123,25 @@ QCoro::Task<MachineDiscovery::ScanResult> MachineDiscovery::scan(OnFound onFound
     if (view.interfaces.isEmpty())
         co_return NoNetwork{};
 
-    const QStringList candidates = orderedCandidates(subnetHosts(view.interfaces), view.arpHosts,
-                                                     ownAddresses(view.interfaces));
+    const QStringList hosts = subnetHosts(view.interfaces);
+    const QSet<QString> own = ownAddresses(view.interfaces);
+    QStringList candidates = orderedCandidates(hosts, view.arpHosts, own);
+
+    // Loopback addresses have no neighbours to wake.
+    QList<IPv4Address> wakeable;
+    std::copy_if(view.interfaces.begin(), view.interfaces.end(), std::back_inserter(wakeable),
+                 [](const IPv4Address& address) { return address.bytes[0] != 127; });
+    if (environment.wakeNeighbours && !wakeable.isEmpty() && !candidates.isEmpty()) {
+        QFuture<bool> waking = QtConcurrent::run(environment.wakeNeighbours, wakeable, candidates);
+        const bool woken = co_await waking;
+        if (woken && environment.arpHosts) {
+            co_await QCoro::sleepFor(environment.neighbourWait);
+            QFuture<QStringList> rereading = QtConcurrent::run(environment.arpHosts);
+            const QStringList neighbours = co_await rereading;
+            // Only the order changes: what was known before stays first, the woken follow.
+            candidates = orderedCandidates(hosts, view.arpHosts + neighbours, own);
+        }
+    }
 
     auto group = std::make_shared<ProbeGroup>();
     QList<MachineInfo> found;
@@ -301,6 +320,45 @@ QCoro::Task<std::optional<MachineInfo>> fetchInfoOverHTTPS(QString host, qint64 
 } // namespace
 
 MachineDiscovery::Environment MachineDiscovery::Environment::system() {
-    return Environment{&MachineDiscovery::localIPv4Addresses, &MachineDiscovery::arpCacheHosts, 443,
-                       &fetchInfoOverHTTPS};
+    Environment environment{&MachineDiscovery::localIPv4Addresses, &MachineDiscovery::arpCacheHosts,
+                            443, &fetchInfoOverHTTPS};
+    environment.wakeNeighbours = [](const QList<IPv4Address>& interfaces,
+                                    const QStringList& hosts) {
+        constexpr quint16 discardPort = 9; // nothing answers there but the kernel's neighbours
+        return sendWakeDatagrams(interfaces, hosts, discardPort) > 0;
+    };
+    // Long enough for a device on the local network, even a dozing wireless one, to answer the
+    // kernel's question; short against the time a probe of an empty address takes.
+    environment.neighbourWait = std::chrono::milliseconds(400);
+    return environment;
+}
+
+int MachineDiscovery::sendWakeDatagrams(const QList<IPv4Address>& interfaces,
+                                        const QStringList& hosts, quint16 port) {
+    const QSet<QString> wanted(hosts.begin(), hosts.end());
+    int sent = 0;
+    for (const IPv4Address& interface : interfaces) {
+        const int udp = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (udp < 0)
+            continue;
+        sockaddr_in source{};
+        source.sin_family = AF_INET;
+        std::memcpy(&source.sin_addr.s_addr, interface.bytes.data(), 4);
+        if (bind(udp, reinterpret_cast<const sockaddr*>(&source), sizeof source) == 0) {
+            const char nothing = 0;
+            for (const QString& host : subnetHosts({interface})) {
+                sockaddr_in target{};
+                target.sin_family = AF_INET;
+                target.sin_port = htons(port);
+                if (!wanted.contains(host) ||
+                    inet_pton(AF_INET, host.toLatin1().constData(), &target.sin_addr) != 1)
+                    continue;
+                if (sendto(udp, &nothing, 1, 0, reinterpret_cast<const sockaddr*>(&target),
+                           sizeof target) == 1)
+                    ++sent;
+            }
+        }
+        close(udp);
+    }
+    return sent;
 }

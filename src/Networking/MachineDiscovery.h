@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <variant>
@@ -58,8 +59,16 @@ public:
         std::function<QStringList()> arpHosts;
         qint64 port = 443;
         Prober probe;
+        // Before the probes: makes the kernel ask who owns each candidate address, so that the
+        // devices that exist are in the ARP cache when it is read again `neighbourWait` later
+        // and are probed first. Given the interfaces to send on (never loopback ones) and the
+        // candidates; false where it could not run, and the scan then goes on at once.
+        std::function<bool(const QList<IPv4Address>& interfaces, const QStringList& hosts)>
+            wakeNeighbours{};
+        std::chrono::milliseconds neighbourWait{0};
 
-        // This computer's interfaces and ARP cache, port 443, the HTTPS info query.
+        // This computer's interfaces and ARP cache, port 443, the HTTPS info query, and the
+        // wake-up by one UDP datagram per candidate.
         static Environment system();
     };
 
@@ -87,6 +96,13 @@ public:
     // wireless Ethernet name ("en", "eth", "wl"), not link-local.
     static QList<IPv4Address> usableAddresses(const QList<InterfaceAddress>& entries);
     static QString dottedDecimal(const Bytes& bytes);
+
+    // Sends one small UDP datagram to `port` of each of `hosts` that lies in the subnet of one
+    // of `interfaces` (capped to its /24 as the scan is), from that interface's own address.
+    // Nothing needs to listen: the datagram only makes the kernel resolve the address. Returns
+    // how many were sent.
+    static int sendWakeDatagrams(const QList<IPv4Address>& interfaces, const QStringList& hosts,
+                                 quint16 port);
 
 private:
     static QList<IPv4Address> localIPv4Addresses();

@@ -282,6 +282,18 @@ void RecentSendCard::paintEvent(QPaintEvent*) {
         }
     }
 
+    // Drawn means in view: the thumbnail loads from now on (not during this paint).
+    if (m_thumbnail->isHidden() && !m_thumbnailPending) {
+        m_thumbnailPending = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_thumbnailPending = false;
+                showThumbnail();
+            },
+            Qt::QueuedConnection);
+    }
+
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QColor primary = Style::color(Style::Tone::primary, palette());

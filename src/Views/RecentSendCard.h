@@ -68,7 +68,7 @@ public:
     // wait; see FileExistence).
     void refresh();
 
-    // The thumbnail is loaded only once the card comes into view.
+    // The thumbnail is loaded only once the card is drawn, that is in view.
     void showThumbnail();
     bool isThumbnailShown() const;
 
@@ -123,6 +123,7 @@ private:
     bool m_isDragging = false;
     std::optional<QPoint> m_pressPosition;
     bool m_lookPending = false;
+    bool m_thumbnailPending = false;
 
     StatusMarked* m_marked = nullptr;
     DesignThumbnail* m_thumbnail = nullptr;

@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QSet>
 #include <QStackedLayout>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <variant>
@@ -146,8 +147,6 @@ RecentSendsView::RecentSendsView(AppState& appState, QWidget* parent, FileExiste
     m_body->addWidget(m_scroll);
     column->addLayout(m_body, 1);
 
-    connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            &RecentSendsView::scheduleVisibleThumbnails);
     connect(&appState, &AppState::sendLogChanged, this, &RecentSendsView::followLog);
     connect(&appState, &AppState::sendStatusChanged, this, &RecentSendsView::updateClear);
     followLog();
@@ -165,7 +164,7 @@ QList<RecentSendCard*> RecentSendsView::cards() const {
 void RecentSendsView::followLog() {
     m_pendingEntries = false;
     // The first paint needs only the cards that fit; a card is at least 56 high.
-    const qsizetype fitting = height() > 0 ? height() / (56 + cardSpacing) + 1 : initialCards;
+    const qsizetype fitting = isVisible() ? height() / (56 + cardSpacing) + 1 : initialCards;
     const qsizetype limit = fitting + m_buildLimit;
     QList<const SendLogEntry*> shown;
     QSet<QUuid> ids;
@@ -218,7 +217,6 @@ void RecentSendsView::followLog() {
     m_hint->setVisible(!empty);
     m_clear->setVisible(!empty);
     updateClear();
-    scheduleVisibleThumbnails();
 }
 
 void RecentSendsView::retire(RecentSendCard* card) {
@@ -236,22 +234,9 @@ void RecentSendsView::updateClear() {
 }
 
 bool RecentSendsView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_column &&
-        (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest))
-        scheduleVisibleThumbnails();
     if (watched == m_column && event->type() == QEvent::Paint)
         growAfterPaint();
     return QWidget::eventFilter(watched, event);
-}
-
-void RecentSendsView::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    scheduleVisibleThumbnails();
-}
-
-void RecentSendsView::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    scheduleVisibleThumbnails();
 }
 
 void RecentSendsView::paintEvent(QPaintEvent* event) {
@@ -266,43 +251,13 @@ void RecentSendsView::growAfterPaint() {
 
 void RecentSendsView::growLater() {
     m_growScheduled = true;
-    // One batch per turn of the event loop, so paints and input go on in between.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_growScheduled = false;
-            m_buildLimit += cardsPerTurn;
-            followLog();
-            if (m_pendingEntries)
-                growLater();
-        },
-        Qt::QueuedConnection);
-}
-
-void RecentSendsView::scheduleVisibleThumbnails() {
-    if (m_thumbnailsScheduled)
-        return;
-    m_thumbnailsScheduled = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_thumbnailsScheduled = false;
-            showVisibleThumbnails();
-        },
-        Qt::QueuedConnection);
-}
-
-void RecentSendsView::showVisibleThumbnails() {
-    if (!isVisible() || m_cards.isEmpty())
-        return;
-    m_columnLayout->activate();
-    const QWidget* viewport = m_scroll->viewport();
-    // What shows now, and half a screen beyond it each way so a short scroll finds them ready.
-    const int margin = viewport->height() / 2;
-    const QRect seen(0, m_scroll->verticalScrollBar()->value() - margin, m_column->width(),
-                     viewport->height() + 2 * margin);
-    for (RecentSendCard* card : cards()) {
-        if (card->geometry().intersects(seen))
-            card->showThumbnail();
-    }
+    // One batch at a time, behind what is already queued (the thumbnails of the cards just
+    // drawn), so paints and input go on in between.
+    QTimer::singleShot(1, this, [this] {
+        m_growScheduled = false;
+        m_buildLimit += cardsPerTurn;
+        followLog();
+        if (m_pendingEntries)
+            growLater();
+    });
 }

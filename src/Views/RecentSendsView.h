@@ -18,7 +18,8 @@ class StyledLabel;
 // The lower part of the main screen: a header ("Recent", a hint and "Clear" when there is
 // something to clear) above the recent sends as cards, newest first, or a line saying that
 // sent designs appear here. It follows the log as it changes: cards appear, leave and move
-// with their entries. Thumbnails load as their cards scroll into view.
+// with their entries. Each card loads its thumbnail when it is first drawn, so only the cards
+// that scroll into view decode their designs.
 class RecentSendsView : public QWidget {
     Q_OBJECT
 
@@ -45,17 +46,12 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void followLog();
     void updateClear();
     void retire(RecentSendCard* card);
-    // Starts the thumbnails of the cards in or near the visible part of the list.
-    void showVisibleThumbnails();
-    void scheduleVisibleThumbnails();
     // After the first paint, the cards not yet built are built a batch per turn.
     void growAfterPaint();
     void growLater();
@@ -72,7 +68,6 @@ private:
     QWidget* m_column;
     QVBoxLayout* m_columnLayout;
     QHash<QUuid, RecentSendCard*> m_cards;
-    bool m_thumbnailsScheduled = false;
     qsizetype m_buildLimit = 0; // beyond the cards that fit the view
     bool m_growScheduled = false;
     bool m_pendingEntries = false;
