@@ -51,7 +51,7 @@ wait_for() {
     done
 }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=:$(cat "$work/display")

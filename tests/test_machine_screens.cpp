@@ -33,7 +33,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 
 #include <atomic>
 #include <memory>
@@ -914,6 +916,14 @@ private slots:
         QVERIFY(fingerprint->textInteractionFlags() & Qt::TextSelectableByMouse);
         QVERIFY(fingerprint->width() < 360);
         QVERIFY(fingerprint->height() >= 2 * fingerprint->fontMetrics().lineSpacing());
+        // Every line but the last ends at a colon, never inside a pair of digits.
+        const QTextBlock block = fingerprint->document()->firstBlock();
+        QVERIFY(block.layout()->lineCount() >= 2);
+        for (int i = 0; i + 1 < block.layout()->lineCount(); ++i) {
+            const QTextLine line = block.layout()->lineAt(i);
+            QVERIFY2(block.text().mid(line.textStart(), line.textLength()).endsWith(u':'),
+                     qPrintable(block.text().mid(line.textStart(), line.textLength())));
+        }
         QWidget* surface = fingerprint->viewport();
         const QPoint end(surface->width() - 1, surface->height() - 2);
         QTest::mousePress(surface, Qt::LeftButton, Qt::NoModifier, QPoint(0, 2));

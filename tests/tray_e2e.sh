@@ -60,7 +60,7 @@ wait_for() {
     done
 }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=:$(cat "$work/display")
@@ -144,7 +144,9 @@ drag_pid=$!
 pids+=($drag_pid)
 wait_for 10 grep -q ready "$work/drag.log" || fail "the drag source did not start"
 source_window() { xdotool search --onlyvisible --name '^drag-source$' 2>/dev/null | head -1; }
-wait_for 10 test -n "$(source_window)" || fail "the drag source shows no window"
+# Looked up afresh on every try, so the wait really waits for the window.
+has_source_window() { [ -n "$(source_window)" ]; }
+wait_for 10 has_source_window || fail "the drag source shows no window"
 # Green pixels of the sent mark inside the drop zone (12 in, under the header and machine bar).
 sent_mark() {
     import -window root "$work/zone.png" 2>/dev/null || return 1

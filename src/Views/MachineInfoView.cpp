@@ -14,8 +14,10 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QResizeEvent>
 #include <QScrollArea>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -82,9 +84,10 @@ private:
     bool m_applying = false;
 };
 
-// Selectable text that breaks anywhere: a fingerprint of digit pairs joined by ":" has no
-// place where text may normally break, and a label would widen the whole screen for it. A copy
-// of it is the text as it is, without the line breaks it is shown with.
+// A selectable fingerprint of digit pairs joined by ":". Such text has no place where text may
+// normally break, and a label would widen the whole screen for it; so it wraps at a width of
+// whole "AB:" groups, which makes every line end at a colon. A copy of it is the text as it is,
+// without the line breaks it is shown with.
 class BreakAnywhereText : public QTextEdit {
 public:
     BreakAnywhereText(const QFont& font, Style::Tone tone, QWidget* parent)
@@ -95,7 +98,7 @@ public:
         setFrameShape(QFrame::NoFrame);
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setLineWrapMode(QTextEdit::WidgetWidth);
+        setLineWrapMode(QTextEdit::FixedPixelWidth);
         setWordWrapMode(QTextOption::WrapAnywhere);
         setFont(font);
         document()->setDocumentMargin(0);
@@ -121,7 +124,7 @@ public:
         option.setWrapMode(QTextOption::WrapAnywhere);
         measure.setDefaultTextOption(option);
         measure.setPlainText(toPlainText());
-        measure.setTextWidth(std::max(1, width));
+        measure.setTextWidth(wrapWidth(width));
         return static_cast<int>(std::ceil(measure.size().height()));
     }
 
@@ -136,6 +139,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override {
+        setLineWrapColumnOrWidth(wrapWidth(event->size().width()));
         QTextEdit::resizeEvent(event);
         if (height() != heightForWidth(width()))
             updateGeometry();
@@ -147,6 +151,14 @@ protected:
     }
 
 private:
+    // The widest run of whole "AB:" groups that fits in `width`; the next character would need
+    // a whole advance more, so the pixel of slack never lets a line end inside a group.
+    int wrapWidth(int width) const {
+        const qreal group = QFontMetricsF(font()).horizontalAdvance(QStringLiteral("00:"));
+        const qreal groups = std::max(1.0, std::floor(width / group));
+        return static_cast<int>(std::ceil(groups * group)) + 1;
+    }
+
     void applyTone() {
         if (m_applying)
             return;
