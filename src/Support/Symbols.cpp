@@ -1,5 +1,6 @@
 #include "Support/Symbols.h"
 
+#include <QFont>
 #include <QHash>
 #include <QPainter>
 #include <QPainterPath>
@@ -29,7 +30,8 @@ const QList<std::pair<QString, QString>>& table() {
         {QStringLiteral("square.and.arrow.down"), QStringLiteral("document-save-symbolic")},
         {QStringLiteral("dot.radiowaves.left.and.right"),
          QStringLiteral("network-wireless-signal-excellent-symbolic")},
-        {QStringLiteral("questionmark.circle"), QStringLiteral("dialog-question-symbolic")},
+        // The theme's question icon is a diamond that reads as a missing glyph: drawn instead.
+        {QStringLiteral("questionmark.circle"), QString()},
         {QStringLiteral("checkmark"), QStringLiteral("object-select-symbolic")},
         {QStringLiteral("ellipsis.circle"), QStringLiteral("view-more-horizontal-symbolic")},
         {QStringLiteral("arrow.clockwise"), QStringLiteral("view-refresh-symbolic")},
@@ -132,6 +134,21 @@ QImage drawn(const QString& symbol, int size, qreal devicePixelRatio, const QCol
     const double s = size;
     const QRectF disc(s * 0.06, s * 0.06, s * 0.88, s * 0.88);
 
+    if (symbol == QLatin1String("questionmark.circle")) {
+        painter.setPen(QPen(color, std::max(1.2, s / 12)));
+        painter.drawEllipse(disc.adjusted(s * 0.04, s * 0.04, -s * 0.04, -s * 0.04));
+        QFont font;
+        font.setPixelSize(std::max(1, qRound(s * 0.62)));
+        font.setWeight(QFont::Bold);
+        QPainterPath mark;
+        mark.addText(0, 0, font, QStringLiteral("?"));
+        const QRectF bounds = mark.boundingRect();
+        mark.translate(disc.center() - bounds.center());
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(color);
+        painter.drawPath(mark);
+        return image;
+    }
     if (symbol == QLatin1String("circle.dashed")) {
         QPen pen(color, std::max(1.2, s / 12), Qt::SolidLine, Qt::FlatCap);
         // Eight dashes with equal gaps, in units of the pen width.
