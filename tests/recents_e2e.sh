@@ -42,26 +42,9 @@ fail() {
     exit 1
 }
 
-# wait_for SECONDS COMMAND...: retries the command every 0.1 s.
-wait_for() {
-    local deadline=$((SECONDS + $1)); shift
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.1
-    done
-}
+start_display
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=:$(cat "$work/display")
-wait_for 10 xdpyinfo >/dev/null 2>&1 || fail "Xvfb took no clients on $DISPLAY"
-
-"$fake" --address 127.0.0.1 --port 0 --name "E2E Machine" --save-to "$work/received" \
-    >"$work/machine.log" 2>&1 </dev/null &
-pids+=($!)
-wait_for 10 grep -q "listening at" "$work/machine.log" || fail "the fake machine did not start"
-port=$(sed -n 's/.*listening at 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/machine.log")
+start_fake_machine
 "$tool" add-machine "E2E Machine" 127.0.0.1 "$port" >/dev/null || fail "could not save the machine"
 
 # The first send, recorded in the recent sends as the program would.
