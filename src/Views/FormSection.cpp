@@ -6,6 +6,7 @@
 #include <QFormLayout>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace {
@@ -142,4 +143,19 @@ void FormSection::setTextSelectable(bool selectable) {
     const Qt::TextInteractionFlags flags = selectable ? selectableFlags : Qt::NoTextInteraction;
     for (StyledLabel* label : findChildren<StyledLabel*>())
         label->setTextInteractionFlags(flags);
+}
+
+FormColumn makeFormColumn(QWidget* parent) {
+    auto* scroll = new QScrollArea(parent);
+    scroll->setFrameShape(QFrame::NoFrame);
+    // Tab goes to what it holds; it scrolls to what has the focus.
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->viewport()->setAutoFillBackground(false);
+    auto* content = new QWidget(scroll);
+    auto* sections = new QVBoxLayout(content);
+    sections->setContentsMargins(12, 12, 12, 12);
+    sections->setSpacing(14);
+    return {scroll, content, sections};
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QFormLayout;
+class QScrollArea;
 class QVBoxLayout;
 class StyledLabel;
 
@@ -48,3 +49,13 @@ private:
     int m_labelWidth = 0;
     bool m_selectable = false;
 };
+
+// The scrolling column a form screen puts its sections in: 12 pixels in from every side, 14
+// between sections. The caller adds its sections to `sections`, then sets `content` as the
+// scroll area's widget.
+struct FormColumn {
+    QScrollArea* scroll;
+    QWidget* content;
+    QVBoxLayout* sections;
+};
+FormColumn makeFormColumn(QWidget* parent);

@@ -65,17 +65,10 @@ MachineEditView::MachineEditView(AppState& appState, std::optional<SavedMachine>
 }
 
 QWidget* MachineEditView::makeForm() {
-    auto* scroll = new QScrollArea(this);
-    scroll->setFrameShape(QFrame::NoFrame);
-    // Tab goes to what it holds; it scrolls to what has the focus.
-    scroll->setFocusPolicy(Qt::NoFocus);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
-    auto* content = new QWidget(scroll);
-    auto* sections = new QVBoxLayout(content);
-    sections->setContentsMargins(12, 12, 12, 12);
-    sections->setSpacing(14);
+    const FormColumn form = makeFormColumn(this);
+    QScrollArea* scroll = form.scroll;
+    QWidget* content = form.content;
+    QVBoxLayout* sections = form.sections;
 
     auto* address = new FormSection(QString(), content);
     m_host = makeField(m_machine ? m_machine->host : QString(), QStringLiteral("e.g. 192.168.1.50"),

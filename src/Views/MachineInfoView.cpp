@@ -204,17 +204,10 @@ MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine
     m_header->addTrailing(m_edit);
     column->addWidget(m_header);
 
-    auto* scroll = new QScrollArea(this);
-    scroll->setFrameShape(QFrame::NoFrame);
-    // Tab goes to what it holds; it scrolls to what has the focus.
-    scroll->setFocusPolicy(Qt::NoFocus);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
-    auto* content = new QWidget(scroll);
-    auto* sections = new QVBoxLayout(content);
-    sections->setContentsMargins(12, 12, 12, 12);
-    sections->setSpacing(14);
+    const FormColumn form = makeFormColumn(this);
+    QScrollArea* scroll = form.scroll;
+    QWidget* content = form.content;
+    QVBoxLayout* sections = form.sections;
 
     m_machineSection = new FormSection(QString(), content);
     m_machineSection->setTextSelectable(true);
