@@ -4,7 +4,9 @@
 #   - it holds exactly what `cmake --install` installs, plus Debian's copyright and changelog;
 #   - its Depends name the Qt libraries (worked out from the programs) and the icon theme;
 #   - its program, unpacked, starts (offscreen, in a namespace with only loopback) and answers
-#     --version.
+#     --version;
+#   - its bobbinlark-tool links no GUI library and, unpacked, draws a preview through its
+#     drawing program.
 #     packaging/check-package.sh build/release
 set -euo pipefail
 
@@ -51,6 +53,7 @@ if ! diff -u --label installed --label packaged "$work/expected" "$work/packaged
 fi
 app=com.bobbinlark.Bobbinlark
 for file in usr/bin/bobbinlark usr/bin/bobbinlark-tool usr/bin/bobbinlark-thumbnailer \
+    usr/libexec/bobbinlark/bobbinlark-tool-draw \
     usr/share/applications/$app.desktop usr/share/mime/packages/$app.xml \
     usr/share/metainfo/$app.metainfo.xml usr/share/icons/hicolor/scalable/apps/$app.svg \
     usr/share/thumbnailers/$app.thumbnailer usr/share/kio/servicemenus/$app.servicemenu.desktop \
@@ -65,6 +68,23 @@ answer=$(QT_QPA_PLATFORM=offscreen HOME="$work" XDG_RUNTIME_DIR="$work" \
     run_isolated "$work/root/usr/bin/bobbinlark" --version) || fail "bobbinlark --version failed"
 echo "$answer"
 [ "$answer" = "Bobbinlark $version" ] || fail "bobbinlark --version answered \"$answer\""
+
+echo "== bobbinlark-tool from the package"
+# It starts fast because it loads no GUI library; the commands that draw run in the program it
+# hands them to, found from its own place.
+needed=$(objdump -p "$work/root/usr/bin/bobbinlark-tool" | awk '$1 == "NEEDED" { print $2 }')
+if grep -E 'Qt6(Gui|Widgets|Svg|DBus)|libicu' <<<"$needed"; then
+    fail "bobbinlark-tool links a GUI library"
+fi
+design=$(ls "$here"/../../shared/corpus/*.dst 2>/dev/null | head -n 1 || true)
+if [ -n "$design" ]; then
+    HOME="$work" XDG_RUNTIME_DIR="$work" run_isolated "$work/root/usr/bin/bobbinlark-tool" \
+        preview "$design" --png "$work/tile.png" --size 64 >/dev/null || fail "bobbinlark-tool preview --png failed"
+    file "$work/tile.png" | grep -q "PNG image data, 64 x 64" ||
+        fail "bobbinlark-tool preview --png wrote no 64 x 64 picture"
+else
+    echo "(no design in ../shared/corpus: preview --png not tried)"
+fi
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures check(s) failed" >&2

@@ -819,6 +819,28 @@ private slots:
         QCOMPARE(tool.readAllStandardOutput().trimmed(), QByteArray("null"));
     }
 
+    // The tool draws through a program of its own; without it a picture is refused plainly,
+    // while the commands that draw nothing still work.
+    void toolWithoutItsDrawingProgramSaysSo() {
+        QTemporaryDir dir;
+        const QString lonely = dir.filePath("bobbinlark-tool");
+        QVERIFY(QFile::copy(BOBBINLARK_TOOL_PATH, lonely));
+        const QString design = dir.filePath("design.dst");
+        writeFile(design, dst({stitch(10, 0), stitch(0, 10)}));
+
+        QProcess tool;
+        tool.start(lonely, {"preview", design, "--png", dir.filePath("out.png")});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 1);
+        QVERIFY(tool.readAllStandardError().contains("bobbinlark-tool-draw"));
+        QVERIFY(!QFile::exists(dir.filePath("out.png")));
+
+        tool.start(lonely, {"preview", design});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 0);
+        QVERIFY(tool.readAllStandardOutput().startsWith("{\"bounds\""));
+    }
+
     void thumbnailerTakesPathsAndFileUris() {
         QTemporaryDir dir;
         const QString design = dir.filePath("my design é.dst");

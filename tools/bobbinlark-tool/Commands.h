@@ -2,7 +2,7 @@
 
 #include "Support/StitchPreview.h"
 
-#include <QImage>
+#include <QByteArray>
 #include <QStringList>
 #include <QUrl>
 
@@ -10,7 +10,8 @@
 
 // Each subcommand of bobbinlark-tool lives in its own file and returns the process exit code:
 // 0 on success, 1 when the work failed, 2 for a usage error. `arguments` excludes the program
-// and the subcommand names.
+// and the subcommand names. These commands draw nothing and need only QtCore and QtNetwork; the
+// ones that draw are in DrawingCommands.h and run in bobbinlark-tool-draw.
 namespace Commands {
 
 // The info query's time-out, as the program's own reachability checks use.
@@ -37,12 +38,18 @@ int send(const QStringList& arguments);
 // add-machine NAME HOST [PORT]: saves a machine and selects it.
 int addMachine(const QStringList& arguments);
 
-// preview FILE [--png OUT] [--size N]: prints the preview as JSON, or null (exit 1).
+// preview FILE [--size N]: prints the preview as JSON, or null (exit 1). With --png OUT the
+// drawing program runs it (DrawingCommands::preview).
 int preview(const QStringList& arguments);
-// contact-sheet [--size N] OUT.png FILE...: the thumbnails of many designs in one picture.
-int contactSheet(const QStringList& arguments);
 
-// The thumbnail tile of a design, `size` pixels square (shared by the preview commands).
-QImage renderThumbnail(const QUrl& fileURL, const std::optional<StitchPreview>& preview, int size);
+struct PreviewRequest {
+    QString file;
+    QString png; // empty: no picture
+    int size = 40;
+};
+// The arguments of `preview`; absent for a usage error.
+std::optional<PreviewRequest> parsePreviewArguments(const QStringList& arguments);
+// The preview as one line of JSON, "null" when there is none.
+QByteArray previewJson(const std::optional<StitchPreview>& preview);
 
 } // namespace Commands

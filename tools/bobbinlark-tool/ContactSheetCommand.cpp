@@ -2,29 +2,30 @@
 // side, each labelled with its file name, to check previews by eye.
 
 #include "Commands.h"
+#include "DrawingCommands.h"
 
 #include "Support/StitchPreview.h"
 
-#include <QApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include <cmath>
 #include <cstdio>
 
-int Commands::contactSheet(const QStringList& arguments) {
+int DrawingCommands::contactSheet(const QStringList& arguments) {
     QStringList rest = arguments;
     int tile = 160;
     if (rest.size() >= 2 && rest.first() == u"--size") {
         bool ok = false;
         tile = rest[1].toInt(&ok);
         if (!ok || tile < 8 || tile > 1024)
-            return usage();
+            return Commands::usage();
         rest = rest.mid(2);
     }
     if (rest.size() < 2)
-        return usage();
+        return Commands::usage();
     const QString out = rest.first();
     const QStringList files = rest.mid(1);
 
@@ -37,7 +38,7 @@ int Commands::contactSheet(const QStringList& arguments) {
     sheet.fill(QColor(0x3A, 0x3A, 0x3C));
 
     QPainter painter(&sheet);
-    QFont font = QApplication::font();
+    QFont font = QGuiApplication::font();
     font.setPixelSize(10);
     painter.setFont(font);
     int missing = 0;
