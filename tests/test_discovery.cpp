@@ -6,6 +6,7 @@
 #include "support/FakeMachine.h"
 
 #include <QCoroTimer>
+#include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QTest>
 #include <QUdpSocket>
@@ -540,6 +541,55 @@ private slots:
                               QStringLiteral("10.1.0.2")}));
         QCOMPARE(probes->started.size(), 253 + 1);
         QCOMPARE(QSet(probes->started.begin(), probes->started.end()).size(), 253 + 1);
+    }
+
+    // The wait for answers ends soon after they stop coming, in the order they came; with no
+    // answer at all it lasts its whole length.
+    void neighbourWaitEndsWhenAnswersStop() {
+        auto probes = std::make_shared<Probes>();
+        MachineDiscovery::Environment environment{
+            [] {
+                return QList{address({10, 1, 0, 1}, {255, 255, 255, 0})};
+            },
+            [probes] {
+                // The cache as read after the wake-up: .200 answers first, .77 a read later,
+                // then nobody else; an address outside the subnet never counts.
+                const int read = ++probes->arpReads;
+                QStringList hosts{QStringLiteral("10.1.0.9"), QStringLiteral("192.168.5.5")};
+                if (read >= 3)
+                    hosts << QStringLiteral("10.1.0.200");
+                if (read >= 4)
+                    hosts << QStringLiteral("10.1.0.77");
+                return hosts;
+            },
+            443, countingProber(probes, {})};
+        environment.wakeNeighbours = [](const QList<IPv4Address>&, const QStringList&) {
+            return true;
+        };
+        environment.neighbourPoll = 1ms;
+        environment.neighbourSettle = 5ms;
+        environment.neighbourWait = 1h; // only the settling can end the wait in time
+        QCoro::waitFor(MachineDiscovery(3.5, 64, environment).scan({}));
+        QCOMPARE(probes->started.mid(0, 4),
+                 (QStringList{QStringLiteral("10.1.0.9"), QStringLiteral("10.1.0.200"),
+                              QStringLiteral("10.1.0.77"), QStringLiteral("10.1.0.2")}));
+        QVERIFY(probes->arpReads >= 5); // it went on reading after the second answer
+        QCOMPARE(probes->started.size(), 253);
+
+        // Nobody answers: the wait is not cut short, however quiet the cache stays.
+        auto quiet = std::make_shared<Probes>();
+        environment.arpHosts = [quiet] {
+            ++quiet->arpReads;
+            return QStringList{};
+        };
+        environment.probe = countingProber(quiet, {});
+        environment.neighbourWait = 60ms;
+        QElapsedTimer clock;
+        clock.start();
+        QCoro::waitFor(MachineDiscovery(3.5, 64, environment).scan({}));
+        QVERIFY(clock.elapsed() >= 60);
+        QVERIFY(quiet->arpReads >= 3);
+        QCOMPARE(quiet->started.first(), QStringLiteral("10.1.0.2"));
     }
 
     void wakeUpSkippedWhereItCannotRun() {

@@ -5,6 +5,7 @@
 
 #include <QCoroFuture>
 #include <QCoroTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTimer>
@@ -135,9 +136,8 @@ QCoro::Task<MachineDiscovery::ScanResult> MachineDiscovery::scan(OnFound onFound
         QFuture<bool> waking = QtConcurrent::run(environment.wakeNeighbours, wakeable, candidates);
         const bool woken = co_await waking;
         if (woken && environment.arpHosts) {
-            co_await QCoro::sleepFor(environment.neighbourWait);
-            QFuture<QStringList> rereading = QtConcurrent::run(environment.arpHosts);
-            const QStringList neighbours = co_await rereading;
+            const QStringList neighbours =
+                co_await awaitNeighbours(environment, view.arpHosts, candidates);
             // Only the order changes: what was known before stays first, the woken follow.
             candidates = orderedCandidates(hosts, view.arpHosts + neighbours, own);
         }
@@ -163,6 +163,36 @@ QCoro::Task<MachineDiscovery::ScanResult> MachineDiscovery::scan(OnFound onFound
         }
     }
     co_return Completed{found};
+}
+
+QCoro::Task<QStringList> MachineDiscovery::awaitNeighbours(Environment environment,
+                                                           QStringList known,
+                                                           QStringList candidates) {
+    using namespace std::chrono;
+    const QSet<QString> wanted(candidates.begin(), candidates.end());
+    QSet<QString> seen(known.begin(), known.end());
+    QStringList answered;
+    QElapsedTimer clock;
+    clock.start();
+    const auto elapsed = [&clock] { return milliseconds(clock.elapsed()); };
+    milliseconds lastAnswer{0};
+    while (true) {
+        const milliseconds left = environment.neighbourWait - elapsed();
+        co_await QCoro::sleepFor(std::clamp(left, milliseconds(0), environment.neighbourPoll));
+        QFuture<QStringList> reading = QtConcurrent::run(environment.arpHosts);
+        const QStringList neighbours = co_await reading;
+        for (const QString& host : neighbours) {
+            if (wanted.contains(host) && !seen.contains(host)) {
+                seen.insert(host);
+                answered.append(host);
+                lastAnswer = elapsed();
+            }
+        }
+        const bool settled =
+            !answered.isEmpty() && elapsed() - lastAnswer >= environment.neighbourSettle;
+        if (settled || elapsed() >= environment.neighbourWait)
+            co_return answered;
+    }
 }
 
 QStringList MachineDiscovery::parseARPOutput(const QString& text) {
@@ -327,8 +357,12 @@ MachineDiscovery::Environment MachineDiscovery::Environment::system() {
         constexpr quint16 discardPort = 9; // nothing answers there but the kernel's neighbours
         return sendWakeDatagrams(interfaces, hosts, discardPort) > 0;
     };
-    // Long enough for a device on the local network, even a dozing wireless one, to answer the
-    // kernel's question; short against the time a probe of an empty address takes.
+    // At most long enough for a device on the local network, even a dozing wireless one, to
+    // answer the kernel's question; short against the time a probe of an empty address takes.
+    // Answers come in a burst (a wireless access point passes the questions on together at its
+    // next beacon), so once they stop for a few polls the rest of the wait is spent for nothing.
+    environment.neighbourPoll = std::chrono::milliseconds(10);
+    environment.neighbourSettle = std::chrono::milliseconds(30);
     environment.neighbourWait = std::chrono::milliseconds(400);
     return environment;
 }

@@ -60,11 +60,17 @@ public:
         qint64 port = 443;
         Prober probe;
         // Before the probes: makes the kernel ask who owns each candidate address, so that the
-        // devices that exist are in the ARP cache when it is read again `neighbourWait` later
-        // and are probed first. Given the interfaces to send on (never loopback ones) and the
-        // candidates; false where it could not run, and the scan then goes on at once.
+        // devices that exist show up in the ARP cache and are probed first. Given the
+        // interfaces to send on (never loopback ones) and the candidates; false where it could
+        // not run, and the scan then goes on at once.
         std::function<bool(const QList<IPv4Address>& interfaces, const QStringList& hosts)>
             wakeNeighbours{};
+        // After the wake-up the ARP cache is read every `neighbourPoll`. The wait ends once
+        // some device has answered and no other has for `neighbourSettle`, and at
+        // `neighbourWait` at the latest: answers come in a burst, so a network that has
+        // answered costs the scan little more than its answers took.
+        std::chrono::milliseconds neighbourPoll{10};
+        std::chrono::milliseconds neighbourSettle{0};
         std::chrono::milliseconds neighbourWait{0};
 
         // This computer's interfaces and ARP cache, port 443, the HTTPS info query, and the
@@ -105,6 +111,10 @@ public:
                                  quint16 port);
 
 private:
+    // Waits for the neighbours' answers as the environment says; the hosts of `candidates`
+    // that are not in `known` and appeared in the ARP cache meanwhile, first answers first.
+    static QCoro::Task<QStringList> awaitNeighbours(Environment environment, QStringList known,
+                                                    QStringList candidates);
     static QList<IPv4Address> localIPv4Addresses();
     static QStringList arpCacheHosts();
 
