@@ -627,6 +627,42 @@ private slots:
         QTRY_COMPARE(view.path(), QList<Screen>{Screen::machines()});
     }
 
+    // A message's "OK" hides once pressed, and Qt hands the focus on as if by Tab: the next
+    // control shows the ring only when "OK" was pressed from the keyboard.
+    void theFocusHandedOnByAHiddenButtonKeepsItsRing() {
+        panel();
+        addStudio();
+        addSends();
+        settle(*m_view);
+        DropZone* zone = m_view->mainScreen()->dropZone();
+        // Whether the control draws differently with the focus than without it.
+        const auto ringShown = [](QWidget* widget) {
+            const QImage focused = widget->grab().toImage();
+            widget->clearFocus();
+            return widget->grab().toImage() != focused;
+        };
+        const SendStatus refused =
+            SendStatuses::Error{QStringLiteral("The machine refused the design.")};
+
+        m_state->setSendStatus(refused);
+        settle(*m_view);
+        QTest::mouseClick(zone->okButton(), Qt::LeftButton);
+        QVERIFY(!zone->okButton()->isVisible());
+        QWidget* next = QApplication::focusWidget();
+        QVERIFY(next && next != zone->okButton());
+        QVERIFY(!ringShown(next));
+
+        m_state->setSendStatus(refused);
+        settle(*m_view);
+        QWidget* ok = tabTo(QStringLiteral("OK"));
+        QCOMPARE(ok, zone->okButton());
+        QTest::keyClick(ok, Qt::Key_Return);
+        QVERIFY(!zone->okButton()->isVisible());
+        next = QApplication::focusWidget();
+        QVERIFY(next && next != ok);
+        QVERIFY(ringShown(next));
+    }
+
     void escapeClosesAMenuAndTheFocusStaysShown() {
         PopoverView& view = panel();
         auto* settings = qobject_cast<HeaderButton*>(tabTo(QStringLiteral("Settings")));

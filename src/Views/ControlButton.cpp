@@ -90,6 +90,11 @@ void ControlButton::focusInEvent(QFocusEvent* event) {
     QPushButton::focusInEvent(event);
 }
 
+void ControlButton::hideEvent(QHideEvent* event) {
+    m_focus.hiding(hasFocus());
+    QPushButton::hideEvent(event);
+}
+
 void ControlButton::keyPressEvent(QKeyEvent* event) {
     // Outside dialogs a push button ignores Return; the panel's buttons take it.
     if (KeyboardFocus::isActivation(event) && !event->isAutoRepeat()) {

@@ -165,6 +165,11 @@ void HeaderButton::focusInEvent(QFocusEvent* event) {
     QAbstractButton::focusInEvent(event);
 }
 
+void HeaderButton::hideEvent(QHideEvent* event) {
+    m_focus.hiding(hasFocus());
+    QAbstractButton::hideEvent(event);
+}
+
 void HeaderButton::focusOutEvent(QFocusEvent* event) {
     update();
     QAbstractButton::focusOutEvent(event);

@@ -5,11 +5,32 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTimer>
+
+#include <optional>
+
+namespace {
+
+// Whether the control that is handing the focus on showed its ring. Qt moves the focus within
+// the hiding itself, so what is left unclaimed is stale by the next turn of the event loop.
+std::optional<bool> handedOn;
+
+} // namespace
+
+void KeyboardFocus::hiding(bool hasFocus) const {
+    if (!hasFocus)
+        return;
+    handedOn = m_fromKeyboard;
+    QTimer::singleShot(0, [] { handedOn.reset(); });
+}
 
 void KeyboardFocus::focusIn(Qt::FocusReason reason) {
+    const std::optional<bool> handed = std::exchange(handedOn, std::nullopt);
     switch (reason) {
     case Qt::TabFocusReason:
     case Qt::BacktabFocusReason:
+        m_fromKeyboard = handed.value_or(true);
+        break;
     case Qt::ShortcutFocusReason:
         m_fromKeyboard = true;
         break;

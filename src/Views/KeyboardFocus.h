@@ -7,11 +7,16 @@ class QKeyEvent;
 class QPainter;
 
 // Whether a painted control shows that it has the focus: after the keyboard moved the focus to
-// it, and again when a menu or a window switch hands the focus back; never after a click.
+// it, and again when a menu or a window switch hands the focus back; never after a click. When
+// the focused control goes away (a clicked "OK" that hides its message), Qt hands the focus on as
+// if Tab had been pressed; the next control then shows the ring only if the one that went away
+// did.
 class KeyboardFocus {
 public:
     // Call from focusInEvent with the event's reason.
     void focusIn(Qt::FocusReason reason);
+    // Call from hideEvent with whether the control has the focus.
+    void hiding(bool hasFocus) const;
     // Whether the ring shows now, given whether the widget has the focus.
     bool isVisible(bool hasFocus) const { return hasFocus && m_fromKeyboard; }
 

@@ -59,6 +59,11 @@ protected:
         update();
         QAbstractButton::focusInEvent(event);
     }
+
+    void hideEvent(QHideEvent* event) override {
+        m_focus.hiding(hasFocus());
+        QAbstractButton::hideEvent(event);
+    }
     void focusOutEvent(QFocusEvent* event) override {
         update();
         QAbstractButton::focusOutEvent(event);

@@ -49,6 +49,11 @@ protected:
         parentWidget()->update();
         QAbstractButton::focusInEvent(event);
     }
+
+    void hideEvent(QHideEvent* event) override {
+        m_focus.hiding(hasFocus());
+        QAbstractButton::hideEvent(event);
+    }
     void focusOutEvent(QFocusEvent* event) override {
         parentWidget()->update();
         QAbstractButton::focusOutEvent(event);

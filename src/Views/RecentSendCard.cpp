@@ -246,6 +246,11 @@ void RecentSendCard::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
 }
 
+void RecentSendCard::hideEvent(QHideEvent* event) {
+    m_focus.hiding(hasFocus());
+    QWidget::hideEvent(event);
+}
+
 void RecentSendCard::focusOutEvent(QFocusEvent* event) {
     updateMoreButton();
     update();

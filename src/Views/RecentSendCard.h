@@ -103,6 +103,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:

@@ -67,6 +67,11 @@ protected:
         QAbstractButton::focusInEvent(event);
     }
 
+    void hideEvent(QHideEvent* event) override {
+        m_focus.hiding(hasFocus());
+        QAbstractButton::hideEvent(event);
+    }
+
     void changeEvent(QEvent* event) override {
         if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
             update();
