@@ -25,11 +25,13 @@ QCoro::Task<std::optional<MachineInfo>> fetchInfoFrom(CertificateTrustSession* s
 QCoro::Task<std::optional<BrotherAPIError>> uploadTo(CertificateTrustSession* session, QUrl url,
                                                      QByteArray data, QByteArray fileName,
                                                      double timeoutSeconds) {
-    const BrotherAPIClient::UploadBody upload = BrotherAPIClient::buildUploadBody(data, fileName);
-    data.clear(); // the body holds the only copy we need while the request is in flight
+    const BrotherAPIClient::UploadFraming framing = BrotherAPIClient::uploadFraming(fileName);
+    // (Named: g++ 12 cannot take a braced list inside a co_await expression.)
+    QByteArrayList body;
+    body << framing.opening << std::move(data) << framing.closing;
     const std::optional<CertificateTrustSession::Response> response = co_await session->post(
-        url, QByteArrayLiteral("multipart/form-data; boundary=") + upload.boundary, upload.body,
-        timeoutSeconds);
+        url, QByteArrayLiteral("multipart/form-data; boundary=") + framing.boundary,
+        std::move(body), timeoutSeconds);
     if (!response)
         co_return BrotherAPIError::unreachable();
     if (response->statusCode >= 400 && response->statusCode <= 599)
@@ -88,30 +90,32 @@ QCoro::Task<std::optional<BrotherAPIError>> BrotherAPIClient::upload(QByteArray 
 
 BrotherAPIClient::UploadBody BrotherAPIClient::buildUploadBody(const QByteArray& data,
                                                                const QByteArray& fileName) {
+    const UploadFraming framing = uploadFraming(fileName);
+    return {framing.opening + data + framing.closing, framing.boundary};
+}
+
+BrotherAPIClient::UploadFraming BrotherAPIClient::uploadFraming(const QByteArray& fileName) {
     const QByteArray boundary = QByteArrayLiteral("Bobbinlark-") +
                                 QUuid::createUuid().toByteArray(QUuid::WithoutBraces).toUpper();
     QByteArray safeName = fileName;
     safeName.replace('\r', '_').replace('\n', '_');
 
     static constexpr char crlf[] = "\r\n";
-    QByteArray body;
-    body.reserve(450 + safeName.size() + data.size());
-    body += "--" + boundary + crlf;
-    body += "Content-Disposition: form-data; name=\"req_parameter\"; filename=\"req_parameter\"";
-    body += crlf;
-    body += "Content-Type: application/x-www-form-urlencoded";
-    body += crlf;
-    body += crlf;
-    body += "req_sessionid=0&req_appid=23&req_appver=100&req_appstate=3";
-    body += crlf;
-    body += "--" + boundary + crlf;
-    body += "Content-Disposition: form-data; name=\"myfile\"; filename=\"" + safeName + '"';
-    body += crlf;
-    body += "Content-Type: application/octet-stream";
-    body += crlf;
-    body += crlf;
-    body += data;
-    body += crlf;
-    body += "--" + boundary + "--" + crlf;
-    return {body, boundary};
+    QByteArray opening;
+    opening += "--" + boundary + crlf;
+    opening += "Content-Disposition: form-data; name=\"req_parameter\"; filename=\"req_parameter\"";
+    opening += crlf;
+    opening += "Content-Type: application/x-www-form-urlencoded";
+    opening += crlf;
+    opening += crlf;
+    opening += "req_sessionid=0&req_appid=23&req_appver=100&req_appstate=3";
+    opening += crlf;
+    opening += "--" + boundary + crlf;
+    opening += "Content-Disposition: form-data; name=\"myfile\"; filename=\"" + safeName + '"';
+    opening += crlf;
+    opening += "Content-Type: application/octet-stream";
+    opening += crlf;
+    opening += crlf;
+    const QByteArray closing = crlf + ("--" + boundary + "--") + crlf;
+    return {opening, closing, boundary};
 }

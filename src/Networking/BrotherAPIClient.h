@@ -47,6 +47,15 @@ public:
     // CR and LF in the name become "_" so a name cannot split the part's header lines.
     static UploadBody buildUploadBody(const QByteArray& data, const QByteArray& fileName);
 
+    // The same form as what comes before the design and what comes after it, so that an upload
+    // sends the design's own bytes without copying them into one body.
+    struct UploadFraming {
+        QByteArray opening;
+        QByteArray closing;
+        QByteArray boundary;
+    };
+    static UploadFraming uploadFraming(const QByteArray& fileName);
+
 private:
     QString m_host;
     qint64 m_port;

@@ -100,19 +100,22 @@ CertificateTrustSession::data(QUrl url, double timeoutSeconds) {
 }
 
 QCoro::Task<std::optional<CertificateTrustSession::Response>>
-CertificateTrustSession::post(QUrl url, QByteArray contentType, QByteArray body,
+CertificateTrustSession::post(QUrl url, QByteArray contentType, QByteArrayList body,
                               double timeoutSeconds) {
     if (!url.isValid())
         co_return std::nullopt;
+    qsizetype length = 0;
+    for (const QByteArray& piece : body)
+        length += piece.size();
     QByteArray head = requestHead("POST", url,
-                                  "Content-Type: " + contentType + "\r\nContent-Length: " +
-                                      QByteArray::number(body.size()) + "\r\n");
+                                  "Content-Type: " + contentType +
+                                      "\r\nContent-Length: " + QByteArray::number(length) + "\r\n");
     co_return co_await exchange(url, std::move(head), std::move(body), Reading::statusLine,
                                 timeoutSeconds);
 }
 
 QCoro::Task<std::optional<CertificateTrustSession::Response>>
-CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArray body, Reading reading,
+CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArrayList body, Reading reading,
                                   double timeoutSeconds) {
     const QString host = url.host();
     Outcome outcome;
@@ -130,14 +133,21 @@ CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArray body, Re
     // The body goes to the socket a few pieces ahead of the network, not all at once: a whole
     // design handed over in one write is copied and encrypted into several buffers its size.
     // Handshake messages count as written bytes too: nothing goes out before the head.
-    std::optional<qsizetype> sent;
+    bool headSent = false;
+    qsizetype part = 0;     // the body's piece being sent
+    qsizetype partSent = 0; // and how much of it is
     const auto sendMore = [&, socket] {
-        constexpr qsizetype piece = 64 * 1024;
-        while (sent && *sent < body.size() &&
-               socket->bytesToWrite() + socket->encryptedBytesToWrite() < 4 * piece) {
-            const qsizetype size = std::min(piece, body.size() - *sent);
-            socket->write(body.constData() + *sent, size);
-            *sent += size;
+        constexpr qsizetype chunk = 64 * 1024;
+        while (headSent && part < body.size() &&
+               socket->bytesToWrite() + socket->encryptedBytesToWrite() < 4 * chunk) {
+            const QByteArray& piece = body[part];
+            const qsizetype size = std::min(chunk, piece.size() - partSent);
+            socket->write(piece.constData() + partSent, size);
+            partSent += size;
+            if (partSent == piece.size()) {
+                ++part;
+                partSent = 0;
+            }
         }
     };
     connect(socket, &QSslSocket::encrypted, socket, [&, socket, sendMore] {
@@ -145,7 +155,7 @@ CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArray body, Re
         // A request's last segment must not wait for the machine's delayed acknowledgement.
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         socket->write(head);
-        sent = 0;
+        headSent = true;
         sendMore();
     });
     connect(socket, &QSslSocket::encryptedBytesWritten, socket, sendMore);

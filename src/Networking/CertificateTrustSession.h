@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QHash>
 #include <QObject>
 #include <QSslCertificate>
@@ -43,10 +44,11 @@ public:
     // time-out and a reply body longer than maxReplyBytes.
     QCoro::Task<std::optional<Response>> data(QUrl url, double timeoutSeconds);
 
-    // POST with the same trust handling and a total time-out. Only the answer's status is read
-    // (the body stays empty); a connection that closes or resets before it fails at once.
-    // Absent when no answer came.
-    QCoro::Task<std::optional<Response>> post(QUrl url, QByteArray contentType, QByteArray body,
+    // POST with the same trust handling and a total time-out. The body is the pieces one after
+    // another, sent as they are (a large piece is never copied into one buffer with the rest).
+    // Only the answer's status is read (the body stays empty); a connection that closes or
+    // resets before it fails at once. Absent when no answer came.
+    QCoro::Task<std::optional<Response>> post(QUrl url, QByteArray contentType, QByteArrayList body,
                                               double timeoutSeconds);
 
     // "%02X" pairs of the SHA-256 of the DER leaf certificate joined by ":", 95 characters.
@@ -60,7 +62,7 @@ private:
 
     enum class Reading { statusLine, whole };
 
-    QCoro::Task<std::optional<Response>> exchange(QUrl url, QByteArray head, QByteArray body,
+    QCoro::Task<std::optional<Response>> exchange(QUrl url, QByteArray head, QByteArrayList body,
                                                   Reading reading, double timeoutSeconds);
     void record(const QString& host, const QSslCertificate& leaf);
 
