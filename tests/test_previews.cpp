@@ -15,9 +15,11 @@
 #include <QJsonObject>
 #include <QPainter>
 #include <QProcess>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <atomic>
 
@@ -534,6 +536,37 @@ private slots:
         QCOMPARE(decodes.load(), 2);
         QVERIFY(second);
         QCOMPARE(second->bounds, (StitchPreview::Rect{0, 0, 50, 50}));
+    }
+
+    // Even the date is read off the GUI thread: a stat that hangs on a dead mount holds up that
+    // one thumbnail, never the event loop, and what was asked before it still comes back.
+    void cacheNeverStatsOnTheGuiThread() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("design.dst");
+        writeFile(path, dst({stitch(10, 0), stitch(0, 10)}));
+        const QString hung = dir.filePath("on-a-dead-mount.dst");
+        QSemaphore release;
+        std::atomic<bool> onGuiThread = false;
+        const auto decode = [](const QUrl& url) { return StitchPreview::read(url); };
+        PreviewCache cache(decode, [&](const QString& stamped) {
+            onGuiThread = onGuiThread || QThread::currentThread() == qApp->thread();
+            if (stamped == hung)
+                release.acquire();
+            return std::optional<qint64>(1);
+        });
+
+        bool hungAnswered = false;
+        [](PreviewCache& c, QUrl url, bool& answered) -> QCoro::Task<> {
+            co_await c.preview(url);
+            answered = true;
+        }(cache, QUrl::fromLocalFile(hung), hungAnswered);
+        // The event loop goes on, and another file's preview arrives meanwhile.
+        const auto other = QCoro::waitFor(cache.preview(QUrl::fromLocalFile(path)));
+        QVERIFY(other);
+        QVERIFY(!hungAnswered);
+        release.release();
+        QTRY_VERIFY(hungAnswered);
+        QVERIFY(!onGuiThread);
     }
 
     void cacheRemembersFailures() {

@@ -5,15 +5,17 @@
 #include <QFileInfo>
 #include <QtConcurrent>
 
-PreviewCache::PreviewCache(Decoder decode)
-    : m_decode(std::move(decode)) {
+PreviewCache::PreviewCache(Decoder decode, Stamper stamp)
+    : m_decode(std::move(decode))
+    , m_stamp(std::move(stamp)) {
     // Previews are a nicety: they must never compete with the user's foreground work.
     m_pool.setThreadPriority(QThread::LowPriority);
+    m_statPool.setMaxThreadCount(4);
 }
 
 PreviewCache& PreviewCache::shared() {
-    static PreviewCache cache;
-    return cache;
+    static PreviewCache* const cache = new PreviewCache;
+    return *cache;
 }
 
 QUrl PreviewCache::standardized(const QUrl& fileURL) {
@@ -22,12 +24,13 @@ QUrl PreviewCache::standardized(const QUrl& fileURL) {
     return QUrl::fromLocalFile(QDir::cleanPath(fileURL.toLocalFile()));
 }
 
-PreviewCache::Key PreviewCache::keyFor(const QUrl& standardizedURL) {
-    const QString path =
-        standardizedURL.isLocalFile() ? standardizedURL.toLocalFile() : standardizedURL.path();
+QString PreviewCache::pathOf(const QUrl& standardizedURL) {
+    return standardizedURL.isLocalFile() ? standardizedURL.toLocalFile() : standardizedURL.path();
+}
+
+std::optional<qint64> PreviewCache::modificationTime(const QString& path) {
     const QDateTime modified = QFileInfo(path).lastModified();
-    return Key{path,
-               modified.isValid() ? std::optional(modified.toMSecsSinceEpoch()) : std::nullopt};
+    return modified.isValid() ? std::optional(modified.toMSecsSinceEpoch()) : std::nullopt;
 }
 
 std::optional<StitchPreview> PreviewCache::decodeFile(const QUrl& fileURL) {
@@ -38,13 +41,18 @@ QCoro::Task<std::optional<StitchPreview>> PreviewCache::preview(QUrl fileURL) {
     // The date, the key and the decode all name the one file the standardized path names, so
     // "a/./b" and "a/x/../b" can never be entries with different dates for one file.
     fileURL = standardized(fileURL);
-    const Key key = keyFor(fileURL);
+    const QString path = pathOf(fileURL);
+    // (Named: g++ 12 destroys temporaries of a co_await expression twice.)
+    QFuture<std::optional<qint64>> stamping = QtConcurrent::run(&m_statPool, m_stamp, path);
+    const std::optional<qint64> modified = co_await stamping;
+    const Key key{path, modified};
     if (const auto found = m_previews.constFind(key); found != m_previews.constEnd())
         co_return *found;
 
     // Other requests are served while this one waits; two requests for one new file may both
     // decode it, which costs time but never gives a wrong answer.
-    std::optional<StitchPreview> decoded = co_await QtConcurrent::run(&m_pool, m_decode, fileURL);
+    QFuture<std::optional<StitchPreview>> decoding = QtConcurrent::run(&m_pool, m_decode, fileURL);
+    std::optional<StitchPreview> decoded = co_await decoding;
 
     // Crude but bounded: past the limit, start afresh rather than keep usage bookkeeping.
     if (m_previews.size() > limit)

@@ -12,23 +12,28 @@
 #include <optional>
 
 // Decoded previews by file version, so the recent-sends list decodes each file once. The map
-// lives on the GUI thread; decoding runs on a low-priority thread pool and is awaited, so the
-// GUI thread never touches a file. A file that failed to decode is remembered as such until it
-// changes.
+// lives on the GUI thread; the file's version (its modification time) is read on a thread of
+// its own and decoding runs on a low-priority thread pool, both awaited, so the GUI thread never
+// touches a file, not even to stat one on a mount that hangs. A file that failed to decode is
+// remembered as such until it changes.
 class PreviewCache {
 public:
     using Decoder = std::function<std::optional<StitchPreview>(const QUrl&)>;
+    // A file's modification time in ms since the epoch; absent when it has none.
+    using Stamper = std::function<std::optional<qint64>(const QString& path)>;
 
     // The cache keeps at most this many entries plus the one being stored.
     static constexpr qsizetype limit = 200;
 
-    // `decode` runs on the cache's pool; tests pass a counting one.
-    explicit PreviewCache(Decoder decode = &PreviewCache::decodeFile);
+    // `decode` and `stamp` run on the cache's pools; tests pass counting or stalling ones.
+    explicit PreviewCache(Decoder decode = &PreviewCache::decodeFile,
+                          Stamper stamp = &PreviewCache::modificationTime);
 
     PreviewCache(const PreviewCache&) = delete;
     PreviewCache& operator=(const PreviewCache&) = delete;
 
-    // The one instance of the program. Created on first use on the GUI thread.
+    // The one instance of the program. Created on first use on the GUI thread and never
+    // destroyed: a stat or read stuck on a dead mount must not hold up the program's exit.
     static PreviewCache& shared();
 
     // The preview of the file as it is now; absent when it has none. Call on the GUI thread.
@@ -48,10 +53,14 @@ private:
 
     // ".." and "." resolved lexically, as the user's path names the file.
     static QUrl standardized(const QUrl& fileURL);
-    static Key keyFor(const QUrl& standardizedURL);
+    static QString pathOf(const QUrl& standardizedURL);
+    static std::optional<qint64> modificationTime(const QString& path);
     static std::optional<StitchPreview> decodeFile(const QUrl& fileURL);
 
     Decoder m_decode;
+    Stamper m_stamp;
     QThreadPool m_pool;
+    // Stats are quick and come first: they do not queue behind decodes.
+    QThreadPool m_statPool;
     QHash<Key, std::optional<StitchPreview>> m_previews;
 };
