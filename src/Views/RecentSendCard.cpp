@@ -23,8 +23,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 #include <QPointer>
 #include <QVBoxLayout>
+#include <QtMath>
 
 namespace {
 
@@ -267,6 +269,40 @@ void RecentSendCard::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
 }
 
+QPixmap RecentSendCard::background() const {
+    // The cards of the list share their size and colours, and an antialiased rounded outline
+    // costs more than copying it: each look is drawn once.
+    const QColor primary = Style::color(Style::Tone::primary, palette());
+    const QColor fill = Style::withOpacity(primary, backgroundOpacity());
+    const QColor edge = Style::withOpacity(primary, 0.07);
+    const qreal ratio = devicePixelRatioF();
+    const QString key = QStringLiteral("RecentSendCard/%1x%2@%3/%4/%5")
+                            .arg(width())
+                            .arg(height())
+                            .arg(ratio)
+                            .arg(fill.rgba(), 8, 16)
+                            .arg(edge.rgba(), 8, 16);
+    QPixmap pixmap;
+    if (QPixmapCache::find(key, &pixmap))
+        return pixmap;
+    pixmap = QPixmap(QSize(qCeil(width() * ratio), qCeil(height() * ratio)));
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+    painter.fillPath(shape, fill);
+    // A one-pixel line inside the edge.
+    painter.setPen(QPen(edge, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius - 0.5,
+                            cornerRadius - 0.5);
+    painter.end();
+    QPixmapCache::insert(key, pixmap);
+    return pixmap;
+}
+
 void RecentSendCard::paintEvent(QPaintEvent*) {
     // Every drawing asks the file system again, without waiting: a changed answer arrives as
     // `answered`. The look changes right after this paint, never during it (the date's text
@@ -300,16 +336,7 @@ void RecentSendCard::paintEvent(QPaintEvent*) {
     }
 
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QColor primary = Style::color(Style::Tone::primary, palette());
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
-    painter.fillPath(shape, Style::withOpacity(primary, backgroundOpacity()));
-    // A one-pixel line inside the edge.
-    painter.setPen(QPen(Style::withOpacity(primary, 0.07), 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius - 0.5,
-                            cornerRadius - 0.5);
+    painter.drawPixmap(0, 0, background());
     if (isFocusRingVisible())
         KeyboardFocus::paintRing(painter, QRectF(rect()), cornerRadius, palette());
 }

@@ -3,6 +3,7 @@
 #include "SendLogEntry.h"
 #include "Views/KeyboardFocus.h"
 
+#include <QPixmap>
 #include <QPoint>
 #include <QWidget>
 
@@ -51,6 +52,8 @@ public:
     QString subtitle() const;
     // The background's fill opacity (0.08 hovered, 0.045 otherwise) and the whole card's.
     double backgroundOpacity() const;
+    // The rounded background and its edge, for the card's size, look and display.
+    QPixmap background() const;
     double cardOpacity() const { return m_exists ? 1.0 : missingOpacity; }
 
     StatusMarked* statusMarked() const { return m_marked; }

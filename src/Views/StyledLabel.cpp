@@ -24,6 +24,7 @@ void StyledLabel::setText(const QString& text) {
     if (text == m_fullText)
         return;
     m_fullText = text;
+    forgetLayout();
     relayout();
     updateGeometry();
 }
@@ -37,6 +38,7 @@ void StyledLabel::setTone(Style::Tone tone) {
 
 void StyledLabel::setTextStyle(Style::TextStyle textStyle, QFont::Weight weight) {
     setFont(Style::withWeight(Style::font(textStyle), weight));
+    forgetLayout();
     relayout();
     updateGeometry();
 }
@@ -49,12 +51,14 @@ void StyledLabel::setElideMode(Qt::TextElideMode mode) {
     m_elideMode = mode;
     m_maximumLines = 1;
     setWordWrap(false);
+    forgetLayout();
     relayout();
     updateGeometry();
 }
 
 void StyledLabel::setMaximumLines(int lines) {
     m_maximumLines = std::max(0, lines);
+    forgetLayout();
     relayout();
     updateGeometry();
 }
@@ -63,7 +67,19 @@ int StyledLabel::lineHeight() const {
     return fontMetrics().lineSpacing();
 }
 
+void StyledLabel::forgetLayout() {
+    m_naturalWidth = -1;
+    m_linesByWidth.clear();
+    m_textHeightByWidth.clear();
+}
+
 QStringList StyledLabel::linesFor(int width) const {
+    if (const QStringList* found = m_linesByWidth.find(width))
+        return *found;
+    return m_linesByWidth.insert(width, shapedLines(width));
+}
+
+QStringList StyledLabel::shapedLines(int width) const {
     if (m_maximumLines == 1) {
         if (m_elideMode == Qt::ElideNone || width <= 0)
             return {m_fullText};
@@ -106,9 +122,12 @@ void StyledLabel::relayout() {
 QSize StyledLabel::sizeHint() const {
     const QMargins margins = contentsMargins();
     const int extra = margins.left() + margins.right();
-    int width = 0;
-    for (const QString& paragraph : m_fullText.split(QLatin1Char('\n')))
-        width = std::max(width, fontMetrics().horizontalAdvance(paragraph));
+    if (m_naturalWidth < 0) {
+        m_naturalWidth = 0;
+        for (const QString& paragraph : m_fullText.split(QLatin1Char('\n')))
+            m_naturalWidth = std::max(m_naturalWidth, fontMetrics().horizontalAdvance(paragraph));
+    }
+    int width = m_naturalWidth;
     if (m_maximumLines != 1)
         width = std::min(width, 320);
     return {width + extra + 1, heightForWidth(width + extra + 1)};
@@ -129,19 +148,24 @@ bool StyledLabel::hasHeightForWidth() const {
 int StyledLabel::heightForWidth(int width) const {
     const QMargins margins = contentsMargins();
     const int inner = width - margins.left() - margins.right();
-    // Measured the way the text is drawn, so the last line's descenders are never cut.
-    const QString shown = linesFor(inner).join(QLatin1Char('\n'));
-    const int textHeight =
-        fontMetrics()
-            .boundingRect(QRect(0, 0, std::max(1, inner), 100000), int(alignment()), shown)
-            .height();
-    return std::max(textHeight, lineHeight()) + margins.top() + margins.bottom();
+    const int* found = m_textHeightByWidth.find(inner);
+    if (!found) {
+        // Measured the way the text is drawn, so the last line's descenders are never cut.
+        const QString shown = linesFor(inner).join(QLatin1Char('\n'));
+        found = &m_textHeightByWidth.insert(
+            inner,
+            fontMetrics()
+                .boundingRect(QRect(0, 0, std::max(1, inner), 100000), int(alignment()), shown)
+                .height());
+    }
+    return std::max(*found, lineHeight()) + margins.top() + margins.bottom();
 }
 
 void StyledLabel::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange)
         applyTone();
-    if (event->type() == QEvent::FontChange) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        forgetLayout();
         relayout();
         updateGeometry();
     }

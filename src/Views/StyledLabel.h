@@ -4,6 +4,8 @@
 
 #include <QLabel>
 
+#include <array>
+
 // A label in one of the panel's text styles and tones that keeps its tone when the theme
 // changes, and can shorten its text: one line elided at a chosen place, or wrapped onto at most
 // a number of lines with the last one elided.
@@ -44,12 +46,47 @@ protected:
 private:
     void applyTone();
     void relayout();
+    // The lines shown at a content width.
     QStringList linesFor(int width) const;
+    QStringList shapedLines(int width) const;
     int lineHeight() const;
+    // The text, font or shortening changed: what was worked out for a width no longer holds.
+    void forgetLayout();
 
     QString m_fullText;
     Style::Tone m_tone;
     Qt::TextElideMode m_elideMode = Qt::ElideNone;
     int m_maximumLines = 1;
     bool m_applyingTone = false;
+    // Shaping text is the costly part of laying out a list of cards, and layouts ask again and
+    // again for the same few widths (a window's layout searches for the width that fits): the
+    // answers are kept by width.
+    template <typename T>
+    class ByWidth {
+    public:
+        const T* find(int width) const {
+            for (std::size_t i = 0; i < size; ++i)
+                if (m_widths[i] == width)
+                    return &m_values[i];
+            return nullptr;
+        }
+        // Replaces the oldest answer.
+        const T& insert(int width, T value) {
+            const std::size_t slot = m_next;
+            m_next = (m_next + 1) % size;
+            m_widths[slot] = width;
+            m_values[slot] = std::move(value);
+            return m_values[slot];
+        }
+        void clear() { m_widths.fill(-1); }
+
+    private:
+        static constexpr std::size_t size = 8;
+        std::array<int, size> m_widths{-1, -1, -1, -1, -1, -1, -1, -1};
+        std::array<T, size> m_values{};
+        std::size_t m_next = 0;
+    };
+    mutable int m_naturalWidth = -1; // of the widest paragraph, unshortened
+    mutable ByWidth<QStringList> m_linesByWidth;
+    mutable ByWidth<int> m_textHeightByWidth;
 };
