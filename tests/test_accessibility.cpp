@@ -1023,8 +1023,12 @@ private slots:
             }
         }
         if (state == QLatin1String("found")) {
-            // The name is shortened beside the button; the tooltip says it whole.
+            // Beside the button the name would keep only its first letters: the button moves
+            // under it and the bar grows. What still does not fit, the tooltip says whole.
             MachineBar* bar = view.mainScreen()->machineBar();
+            const QPoint button = bar->actionButton()->mapTo(bar, QPoint(0, 0));
+            QVERIFY(button.y() >= MachineBar::height);
+            QVERIFY(button.y() + bar->actionButton()->height() <= bar->QWidget::height());
             QCOMPARE(bar->actionButton()->parentWidget()->toolTip(),
                      QStringLiteral("Found Embroidery Studio Upstairs\n") + bar->subtitle());
         }

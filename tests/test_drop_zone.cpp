@@ -419,6 +419,9 @@ private slots:
         bar.resize(336, MachineBar::height);
         bar.show();
         Gallery::render(bar, QStringLiteral("machine-bar-found"));
+        // The button sits beside the name, in a bar of the usual height.
+        QCOMPARE(bar.QWidget::height(), MachineBar::height);
+        QVERIFY(bar.actionButton()->mapTo(&bar, QPoint(0, 0)).y() < MachineBar::height / 2);
 
         QTest::mouseClick(bar.actionButton(), Qt::LeftButton);
         QCOMPARE(state.machines().size(), 1);

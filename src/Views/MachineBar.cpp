@@ -144,9 +144,24 @@ MachineBar::MachineBar(AppState& appState, std::function<void(const Screen&)> na
     row->addWidget(m_chevron, 0, Qt::AlignVCenter);
     m_pages->addWidget(m_selected);
 
-    // A machine found on the network.
+    // A machine found on the network: its button beside the name, or under it when large text
+    // would leave the name no room.
     m_found = new QWidget(this);
-    row = barRow(m_found);
+    auto* foundColumn = new QVBoxLayout(m_found);
+    foundColumn->setContentsMargins(0, 0, 0, 0);
+    foundColumn->setSpacing(0);
+    // Both rows belong to the page, so the button keeps its parent (and its place in the Tab
+    // order) when it moves.
+    row = new QHBoxLayout;
+    row->setContentsMargins(10, 0, 10, 0);
+    row->setSpacing(10);
+    row->addStrut(height);
+    foundColumn->addLayout(row);
+    m_foundRow = row;
+    m_foundUnder = new QHBoxLayout;
+    m_foundUnder->setContentsMargins(10, 0, 10, 0);
+    m_foundUnder->addStretch(1);
+    foundColumn->addLayout(m_foundUnder);
     m_foundIcon = new QLabel(m_found);
     m_foundIcon->setFixedSize(18, 18);
     row->addWidget(m_foundIcon, 0, Qt::AlignVCenter);
@@ -166,6 +181,7 @@ MachineBar::MachineBar(AppState& appState, std::function<void(const Screen&)> na
     });
     row->addWidget(m_use, 0, Qt::AlignVCenter);
     m_pages->addWidget(m_found);
+    m_found->installEventFilter(this);
 
     // Nothing set up.
     m_setup = new QWidget(this);
@@ -254,6 +270,33 @@ void MachineBar::refresh() {
                                  : QStringLiteral("No machine set up"));
         m_pages->setCurrentWidget(m_setup);
     }
+    placeUseButton();
+}
+
+void MachineBar::placeUseButton() {
+    // Beside the name while the name keeps most of the room it needs; under it otherwise.
+    const int inner = m_found->width() - 20;
+    const int beside = inner - m_foundIcon->width() - m_use->sizeHint().width() - 2 * 10;
+    const int needed = m_foundTitle->fontMetrics().horizontalAdvance(m_foundTitle->fullText());
+    const bool under = m_found->width() > 0 && beside < needed && beside < inner * 45 / 100;
+    if (under != m_useUnder) {
+        m_useUnder = under;
+        if (under) {
+            m_foundRow->removeWidget(m_use);
+            m_foundUnder->addWidget(m_use);
+        } else {
+            m_foundUnder->removeWidget(m_use);
+            m_foundRow->addWidget(m_use, 0, Qt::AlignVCenter);
+        }
+        // The second row takes room only while it holds the button.
+        m_found->layout()->setSpacing(under ? underSpacing : 0);
+        m_foundUnder->setContentsMargins(10, 0, 10, under ? underPadding : 0);
+    }
+    const int wanted = m_kind == Kind::found && m_useUnder
+                           ? height + underSpacing + m_use->sizeHint().height() + underPadding
+                           : height;
+    if (QWidget::height() != wanted || minimumHeight() != wanted)
+        setFixedHeight(wanted);
 }
 
 void MachineBar::fitFoundTitle() {
@@ -268,6 +311,8 @@ void MachineBar::fitFoundTitle() {
 bool MachineBar::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_foundTitle && event->type() == QEvent::Resize)
         fitFoundTitle();
+    if (watched == m_found && event->type() == QEvent::Resize)
+        placeUseButton();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -337,7 +382,7 @@ QWidget* MachineBar::selectedButton() const {
 }
 
 void MachineBar::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::PaletteChange)
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange)
         refresh();
     QWidget::changeEvent(event);
 }

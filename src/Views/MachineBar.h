@@ -10,6 +10,7 @@
 
 class AppState;
 class ControlButton;
+class QHBoxLayout;
 class QLabel;
 class QStackedLayout;
 class Spinner;
@@ -56,8 +57,10 @@ protected:
 
 private:
     void refresh();
-    // With large text a found machine's name may not fit beside its button: the bar's tooltip
-    // then says it whole.
+    // With large text a found machine's name may not fit beside its button: the button then
+    // moves under it and the bar grows.
+    void placeUseButton();
+    // A name that still does not fit is said whole by the bar's tooltip.
     void fitFoundTitle();
     void setIcon(QLabel* label, const QString& symbol, int size, Style::Tone tone);
 
@@ -79,6 +82,11 @@ private:
     StyledLabel* m_foundTitle;
     StyledLabel* m_foundSubtitle;
     ControlButton* m_use;
+    QHBoxLayout* m_foundRow;
+    QHBoxLayout* m_foundUnder;
+    bool m_useUnder = false;
+    static constexpr int underSpacing = 2;
+    static constexpr int underPadding = 10;
 
     QWidget* m_setup;
     Spinner* m_setupSpinner;
