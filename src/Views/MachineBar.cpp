@@ -5,6 +5,7 @@
 #include "Support/Symbols.h"
 #include "Views/ControlButton.h"
 #include "Views/KeyboardFocus.h"
+#include "Views/PaintedButton.h"
 #include "Views/Spinner.h"
 #include "Views/StatusDot.h"
 #include "Views/StyledLabel.h"
@@ -21,16 +22,13 @@
 
 // The selected-machine bar: one plain button the size of the whole bar, a Tab stop that
 // Space and Return press.
-class SelectedMachineButton : public QAbstractButton {
+class SelectedMachineButton : public PaintedButton {
 public:
     explicit SelectedMachineButton(QWidget* parent)
-        : QAbstractButton(parent) {
+        : PaintedButton(parent) {
         setAttribute(Qt::WA_Hover);
         setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::TabFocus);
     }
-
-    bool isFocusRingVisible() const { return m_focus.isVisible(hasFocus()); }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -46,44 +44,24 @@ protected:
         if (isFocusRingVisible())
             KeyboardFocus::paintRing(painter, QRectF(rect()), 8, palette());
     }
-    void keyPressEvent(QKeyEvent* event) override {
-        if (KeyboardFocus::isActivation(event) && !event->isAutoRepeat()) {
-            click();
-            event->accept();
-            return;
-        }
-        QAbstractButton::keyPressEvent(event);
-    }
-    void focusInEvent(QFocusEvent* event) override {
-        m_focus.focusIn(event->reason());
-        update();
-        QAbstractButton::focusInEvent(event);
-    }
-
-    void hideEvent(QHideEvent* event) override {
-        m_focus.hiding(hasFocus());
-        QAbstractButton::hideEvent(event);
-    }
-    void focusOutEvent(QFocusEvent* event) override {
-        update();
-        QAbstractButton::focusOutEvent(event);
-    }
     bool hitButton(const QPoint& position) const override {
         QPainterPath shape;
         shape.addRoundedRect(QRectF(rect()), 8, 8);
         return shape.contains(position);
     }
-
-private:
-    KeyboardFocus m_focus;
 };
 
 namespace {
 
-QHBoxLayout* barRow(QWidget* page) {
+// The space at either end of a bar's row and between its parts.
+constexpr int barMargin = 10;
+constexpr int barSpacing = 10;
+
+// A bar's row of parts, on `page` or (without one) for a layout of its own.
+QHBoxLayout* barRow(QWidget* page = nullptr) {
     auto* row = new QHBoxLayout(page);
-    row->setContentsMargins(10, 0, 10, 0);
-    row->setSpacing(10);
+    row->setContentsMargins(barMargin, 0, barMargin, 0);
+    row->setSpacing(barSpacing);
     return row;
 }
 
@@ -152,14 +130,12 @@ MachineBar::MachineBar(AppState& appState, std::function<void(const Screen&)> na
     foundColumn->setSpacing(0);
     // Both rows belong to the page, so the button keeps its parent (and its place in the Tab
     // order) when it moves.
-    row = new QHBoxLayout;
-    row->setContentsMargins(10, 0, 10, 0);
-    row->setSpacing(10);
+    row = barRow();
     row->addStrut(height);
     foundColumn->addLayout(row);
     m_foundRow = row;
     m_foundUnder = new QHBoxLayout;
-    m_foundUnder->setContentsMargins(10, 0, 10, 0);
+    m_foundUnder->setContentsMargins(barMargin, 0, barMargin, 0);
     m_foundUnder->addStretch(1);
     foundColumn->addLayout(m_foundUnder);
     m_foundIcon = new QLabel(m_found);
@@ -275,8 +251,8 @@ void MachineBar::refresh() {
 
 void MachineBar::placeUseButton() {
     // Beside the name while the name keeps most of the room it needs; under it otherwise.
-    const int inner = m_found->width() - 20;
-    const int beside = inner - m_foundIcon->width() - m_use->sizeHint().width() - 2 * 10;
+    const int inner = m_found->width() - 2 * barMargin;
+    const int beside = inner - m_foundIcon->width() - m_use->sizeHint().width() - 2 * barSpacing;
     const int needed = m_foundTitle->fontMetrics().horizontalAdvance(m_foundTitle->fullText());
     const bool under = m_found->width() > 0 && beside < needed && beside < inner * 45 / 100;
     if (under != m_useUnder) {
@@ -290,7 +266,7 @@ void MachineBar::placeUseButton() {
         }
         // The second row takes room only while it holds the button.
         m_found->layout()->setSpacing(under ? underSpacing : 0);
-        m_foundUnder->setContentsMargins(10, 0, 10, under ? underPadding : 0);
+        m_foundUnder->setContentsMargins(barMargin, 0, barMargin, under ? underPadding : 0);
     }
     const int wanted = m_kind == Kind::found && m_useUnder
                            ? height + underSpacing + m_use->sizeHint().height() + underPadding

@@ -5,6 +5,7 @@
 #include "Views/Accessibility.h"
 #include "Views/HeaderButton.h"
 #include "Views/KeyboardFocus.h"
+#include "Views/PaintedButton.h"
 #include "Views/StatusDot.h"
 #include "Views/StyledLabel.h"
 #include "Views/SymbolView.h"
@@ -20,47 +21,21 @@
 
 namespace {
 
-// A button without chrome whose whole rectangle takes clicks; its look is its children's. A
-// Tab stop that Space and Return press; the row draws its focus.
-class PlainButton : public QAbstractButton {
+// A button without chrome whose whole rectangle takes clicks; its look is its children's. The
+// row draws its focus.
+class PlainButton : public PaintedButton {
 public:
     explicit PlainButton(QWidget* parent)
-        : QAbstractButton(parent) {
-        setFocusPolicy(Qt::TabFocus);
+        : PaintedButton(parent) {
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     }
 
     QSize sizeHint() const override { return layout() ? layout()->sizeHint() : QSize(); }
     QSize minimumSizeHint() const override { return layout() ? layout()->minimumSize() : QSize(); }
-    bool isFocusRingVisible() const { return m_focus.isVisible(hasFocus()); }
 
 protected:
     void paintEvent(QPaintEvent*) override {}
-    void keyPressEvent(QKeyEvent* event) override {
-        if (KeyboardFocus::isActivation(event) && !event->isAutoRepeat()) {
-            click();
-            event->accept();
-            return;
-        }
-        QAbstractButton::keyPressEvent(event);
-    }
-    void focusInEvent(QFocusEvent* event) override {
-        m_focus.focusIn(event->reason());
-        parentWidget()->update();
-        QAbstractButton::focusInEvent(event);
-    }
-
-    void hideEvent(QHideEvent* event) override {
-        m_focus.hiding(hasFocus());
-        QAbstractButton::hideEvent(event);
-    }
-    void focusOutEvent(QFocusEvent* event) override {
-        parentWidget()->update();
-        QAbstractButton::focusOutEvent(event);
-    }
-
-private:
-    KeyboardFocus m_focus;
+    void focusLookChanged() override { parentWidget()->update(); }
 };
 
 } // namespace

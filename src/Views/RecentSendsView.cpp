@@ -4,6 +4,7 @@
 #include "Support/FileExistence.h"
 #include "Support/Style.h"
 #include "Views/KeyboardFocus.h"
+#include "Views/PaintedButton.h"
 #include "Views/RecentSendCard.h"
 #include "Views/StyledLabel.h"
 
@@ -25,14 +26,13 @@
 namespace {
 
 // A borderless text button in the caption style: secondary text, full text colour while
-// pressed, faint while disabled. A Tab stop that Space and Return press.
-class PlainButton : public QAbstractButton {
+// pressed, faint while disabled.
+class PlainButton : public PaintedButton {
 public:
     PlainButton(const QString& text, QWidget* parent)
-        : QAbstractButton(parent) {
+        : PaintedButton(parent) {
         setText(text);
         setFont(Style::font(Style::TextStyle::caption));
-        setFocusPolicy(Qt::TabFocus);
     }
 
     QSize sizeHint() const override {
@@ -49,37 +49,15 @@ protected:
         painter.setPen(Style::color(tone, palette()));
         painter.setFont(font());
         painter.drawText(rect(), Qt::AlignCenter, text());
-        if (m_focus.isVisible(hasFocus()))
+        if (isFocusRingVisible())
             KeyboardFocus::paintRing(painter, QRectF(rect()), 4, palette());
-    }
-
-    void keyPressEvent(QKeyEvent* event) override {
-        if (KeyboardFocus::isActivation(event) && !event->isAutoRepeat()) {
-            click();
-            event->accept();
-            return;
-        }
-        QAbstractButton::keyPressEvent(event);
-    }
-
-    void focusInEvent(QFocusEvent* event) override {
-        m_focus.focusIn(event->reason());
-        QAbstractButton::focusInEvent(event);
-    }
-
-    void hideEvent(QHideEvent* event) override {
-        m_focus.hiding(hasFocus());
-        QAbstractButton::hideEvent(event);
     }
 
     void changeEvent(QEvent* event) override {
         if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
             update();
-        QAbstractButton::changeEvent(event);
+        PaintedButton::changeEvent(event);
     }
-
-private:
-    KeyboardFocus m_focus;
 };
 
 // Scroll bars that lie over the content and fade when idle, as scroll indicators do, so the
