@@ -161,7 +161,7 @@ private:
     // Checks and discovery (AppStateDiscovery.cpp).
     void record(const MachineInfo& info, const SavedMachine& machine);
     void found(const MachineInfo& info);
-    QCoro::Task<> foundOnOwnThread(MachineInfo info);
+    static QCoro::Task<> foundOnOwnThread(QPointer<AppState> state, MachineInfo info);
     void setIsDiscovering(bool value);
     void setHasScanned(bool value);
     void setDiscoveryError(const std::optional<QString>& value);

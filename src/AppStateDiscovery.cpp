@@ -72,8 +72,14 @@ QCoro::Task<> runInWindow(QCoro::Task<> check, std::shared_ptr<CheckWindow> wind
 
 } // namespace
 
+// Each coroutine of the state checks after every wait that the state still exists: one that
+// goes while a check or scan is out (as a test's does) leaves those to run out on their own.
+
 QCoro::Task<> AppState::popoverDidOpen() {
+    const QPointer<AppState> alive(this);
     co_await checkAll();
+    if (!alive)
+        co_return;
     const std::optional<SavedMachine> selected = selectedMachine();
     if (m_machines.isEmpty() ||
         (selected && reachabilityOf(selected->id) == Reachability::unreachable))
@@ -89,8 +95,9 @@ QCoro::Task<> AppState::checkAll() {
     for (const SavedMachine& machine : machines)
         setReachability(machine.id, Reachability::checking);
     auto window = std::make_shared<CheckWindow>();
+    const QPointer<AppState> alive(this);
     qsizetype next = 0;
-    for (;;) {
+    while (alive) {
         while (window->running < probeConcurrency && next < machines.size()) {
             ++window->running;
             runInWindow(check(machines[next++]), window);
@@ -102,6 +109,7 @@ QCoro::Task<> AppState::checkAll() {
 }
 
 QCoro::Task<> AppState::check(SavedMachine machine, QPointer<QObject> boundTo) {
+    const QPointer<AppState> alive(this);
     setReachability(machine.id, Reachability::checking);
     const MachineDiscovery::Prober probe = m_discoveryEnvironment.probe;
     QCoro::Task<std::optional<MachineInfo>> query = probe(machine.host, machine.port, checkTimeout);
@@ -110,6 +118,8 @@ QCoro::Task<> AppState::check(SavedMachine machine, QPointer<QObject> boundTo) {
         info = co_await untilDestroyed(std::move(query), boundTo);
     else
         info = co_await query;
+    if (!alive)
+        co_return;
 
     // The machine may have been removed, edited or moved while the query ran.
     const std::optional<SavedMachine> current = savedMachine(machine.id);
@@ -172,9 +182,12 @@ QCoro::Task<> AppState::discover() {
     }
 
     const MachineDiscovery discovery(probeTimeout, probeConcurrency, m_discoveryEnvironment);
-    QCoro::Task<MachineDiscovery::ScanResult> scan =
-        discovery.scan([this](MachineInfo info) { return foundOnOwnThread(std::move(info)); });
+    const QPointer<AppState> alive(this);
+    QCoro::Task<MachineDiscovery::ScanResult> scan = discovery.scan(
+        [alive](MachineInfo info) { return foundOnOwnThread(alive, std::move(info)); });
     const MachineDiscovery::ScanResult result = co_await scan;
+    if (!alive)
+        co_return;
 
     setHasScanned(true);
     if (std::holds_alternative<MachineDiscovery::NoNetwork>(result))
@@ -182,12 +195,15 @@ QCoro::Task<> AppState::discover() {
     setIsDiscovering(false);
 }
 
-QCoro::Task<> AppState::foundOnOwnThread(MachineInfo info) {
-    // Probes normally end on this thread already; a prober that ends elsewhere is moved here,
-    // so found() never overlaps and never races the rest of the state.
-    if (QThread::currentThread() != thread())
-        co_await QCoro::moveToThread(thread());
-    found(info);
+QCoro::Task<> AppState::foundOnOwnThread(QPointer<AppState> state, MachineInfo info) {
+    // Probes normally end on the state's thread already; a prober that ends elsewhere is moved
+    // there, so found() never overlaps and never races the rest of the state.
+    if (!state)
+        co_return;
+    if (QThread* own = state->thread(); QThread::currentThread() != own)
+        co_await QCoro::moveToThread(own);
+    if (state)
+        state->found(info);
 }
 
 void AppState::found(const MachineInfo& info) {

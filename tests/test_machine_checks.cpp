@@ -10,6 +10,7 @@
 #include "support/TemporaryStore.h"
 
 #include <QCoroTask>
+#include <QCoroTimer>
 #include <QDir>
 #include <QJsonDocument>
 #include <QSignalSpy>
@@ -237,6 +238,37 @@ private slots:
             QCOMPARE(state.reachabilityOf(studio.id), Reachability::checking);
             QCOMPARE(find(state, studio.id), edited); // nothing pinned from the stale answer
         }
+    }
+
+    // A state may go while its checks and a scan are still out (a screen's test lets it); their
+    // late answers are dropped, never written into the state that went.
+    void answersArrivingAfterTheStateWentAreDropped() {
+        TemporaryStore store;
+        auto answered = std::make_shared<int>(0);
+        MachineDiscovery::Environment slow = loopback({127, 0, 0, 1}, {255, 255, 255, 252}, 8443);
+        slow.probe = [answered](QString host, qint64 port,
+                                double) -> QCoro::Task<std::optional<MachineInfo>> {
+            co_await QCoro::sleepFor(std::chrono::milliseconds(100));
+            ++*answered;
+            MachineInfo info;
+            info.host = host;
+            info.port = port;
+            info.machineID = QStringLiteral("M-") + host;
+            info.certificateFingerprint = QStringLiteral("AB");
+            co_return info;
+        };
+        SavedMachine studio = saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.1"), 8443);
+        {
+            AppState state(store.open());
+            studio = state.addMachine(studio);
+            state.setDiscoveryEnvironment(slow);
+            [[maybe_unused]] QCoro::Task<> opening = state.popoverDidOpen();
+            [[maybe_unused]] QCoro::Task<> scanning = state.discover();
+            QVERIFY(state.isDiscovering());
+        }
+        QTRY_COMPARE(*answered, 2); // the check, and the scan's probe of .2 (.1 is its own)
+        QTest::qWait(50);
+        QCOMPARE(storedMachines(store), QList<SavedMachine>{studio});
     }
 
     void checkAllRunsEveryCheckAtOnce() {
