@@ -5,6 +5,7 @@
 #include "Networking/CertificateTrustSession.h"
 #include "Networking/HttpAnswerReader.h"
 #include "Networking/MachineInfo.h"
+#include "Networking/TlsConnection.h"
 #include "Support/ByteCountFormat.h"
 #include "support/FakeMachine.h"
 
@@ -401,6 +402,44 @@ private slots:
         QCOMPARE(send(client, "x"), BrotherAPIError::unreachable());
     }
 
+    // Machines are named by IPv4 address or host name; the connection itself also reaches IPv6
+    // and reports the certificate it was shown.
+    void connectionReachesEveryKindOfAddress() {
+        FakeMachine ipv6;
+        if (!ipv6.start(QHostAddress::LocalHostIPv6))
+            QSKIP("no IPv6 loopback here");
+        FakeMachine named;
+        QVERIFY(named.start(QHostAddress::LocalHost));
+        for (const auto& [machine, host] : {std::pair{&ipv6, QStringLiteral("::1")},
+                                            std::pair{&named, QStringLiteral("localhost")}}) {
+            TlsConnection connection;
+            QByteArray received;
+            QSignalSpy ended(&connection, &TlsConnection::ended);
+            connect(&connection, &TlsConnection::encrypted, &connection, [&] {
+                connection.write("GET /info HTTP/1.1\r\nHost: h\r\n");
+                connection.write("Connection: close\r\n\r\n");
+            });
+            connect(&connection, &TlsConnection::received, &connection,
+                    [&](const QByteArray& bytes) { received += bytes; });
+            connection.connectToHost(host, machine->port());
+            QVERIFY2(ended.wait(10'000), qPrintable(host));
+            QVERIFY2(received.startsWith("HTTP/1.1 200 "), received.constData());
+            QVERIFY(received.contains("A1B2C3D4"));
+            QCOMPARE(CertificateTrustSession::fingerprintText(connection.peerCertificate()),
+                     machine->fingerprint());
+            QCOMPARE(machine->requests().size(), 1);
+        }
+
+        // A name that resolves to nothing ends the connection without ever being encrypted.
+        TlsConnection nowhere;
+        QSignalSpy encrypted(&nowhere, &TlsConnection::encrypted);
+        QSignalSpy ended(&nowhere, &TlsConnection::ended);
+        nowhere.connectToHost(QStringLiteral("no-such-machine.invalid"), 443);
+        QVERIFY(ended.wait(20'000));
+        QCOMPARE(encrypted.count(), 0);
+        QVERIFY(nowhere.peerCertificate().isEmpty());
+    }
+
     void urlsNameExactlyTheHostAndPort() {
         const BrotherAPIClient client(QStringLiteral("192.168.1.50"), 443, session());
         QCOMPARE(client.url(QStringLiteral("/info")).toString(),
@@ -758,6 +797,18 @@ private slots:
         QCOMPARE(run.message(), BrotherAPIError::badStatus(503).errorDescription().toUtf8());
         QCOMPARE(runTool({"upload", "127.0.0.18", design, "--max-bytes"}).exitCode, 2);
         QCOMPARE(machine.requests().size(), 2);
+
+        // A machine that resets the connection halfway through a large design fails the upload
+        // with the message, and the tool ends normally.
+        QFile big(folder.filePath(QStringLiteral("big.pes")));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        big.write(QByteArray(3'000'000, 'p'));
+        big.close();
+        machine.setUploadStatus(200);
+        machine.setUploadFault(FakeMachine::UploadFault::resetMidBody);
+        run = runTool({"upload", "127.0.0.18", port, big.fileName(), "--max-bytes", "4000000"});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.message(), BrotherAPIError::unreachable().errorDescription().toUtf8());
     }
 
     void errorDescriptions() {

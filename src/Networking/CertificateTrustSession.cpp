@@ -2,11 +2,10 @@
 
 #include "Models/SavedMachine.h"
 #include "Networking/HttpAnswerReader.h"
+#include "Networking/TlsConnection.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
-#include <QSslConfiguration>
-#include <QSslSocket>
 #include <QThread>
 #include <QTimer>
 
@@ -14,6 +13,7 @@
 #include <climits>
 #include <cmath>
 #include <coroutine>
+#include <memory>
 
 namespace {
 
@@ -122,43 +122,6 @@ CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArrayList body
     HttpAnswerReader answer(reading == Reading::whole ? HttpAnswerReader::Extent::whole
                                                       : HttpAnswerReader::Extent::statusLine,
                             maxReplyBytes);
-
-    // Parentless: it ends here or, if the caller's event loop ends first, with the thread.
-    auto* socket = new QSslSocket;
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.setPeerVerifyMode(QSslSocket::VerifyNone); // any certificate; it is only recorded
-    socket->setSslConfiguration(tls);
-    // The signal handlers reach this frame's locals: they are disconnected before it ends.
-    connect(socket, &QSslSocket::sslErrors, socket, [socket] { socket->ignoreSslErrors(); });
-    // The body goes to the socket a few pieces ahead of the network, not all at once: a whole
-    // design handed over in one write is copied and encrypted into several buffers its size.
-    // Handshake messages count as written bytes too: nothing goes out before the head.
-    bool headSent = false;
-    qsizetype part = 0;     // the body's piece being sent
-    qsizetype partSent = 0; // and how much of it is
-    const auto sendMore = [&, socket] {
-        constexpr qsizetype chunk = 64 * 1024;
-        while (headSent && part < body.size() &&
-               socket->bytesToWrite() + socket->encryptedBytesToWrite() < 4 * chunk) {
-            const QByteArray& piece = body[part];
-            const qsizetype size = std::min(chunk, piece.size() - partSent);
-            socket->write(piece.constData() + partSent, size);
-            partSent += size;
-            if (partSent == piece.size()) {
-                ++part;
-                partSent = 0;
-            }
-        }
-    };
-    connect(socket, &QSslSocket::encrypted, socket, [&, socket, sendMore] {
-        record(host, socket->peerCertificate());
-        // A request's last segment must not wait for the machine's delayed acknowledgement.
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        socket->write(head);
-        headSent = true;
-        sendMore();
-    });
-    connect(socket, &QSslSocket::encryptedBytesWritten, socket, sendMore);
     const auto settle = [&] {
         if (answer.state() == HttpAnswerReader::State::reading)
             return;
@@ -167,47 +130,47 @@ CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArrayList body
         else
             outcome.finish(Response{answer.statusCode().value_or(0), answer.body()});
     };
-    const auto readAnswer = [&, socket] {
-        while (socket->bytesAvailable() > 0 &&
-               answer.feed(socket->read(64 * 1024)) == HttpAnswerReader::State::reading) {
-        }
-        settle();
-    };
-    connect(socket, &QSslSocket::readyRead, socket, readAnswer);
+
+    // Both end with this frame, and with them the signal handlers that reach its locals. The
+    // connection is closed here at once, answered or not.
+    const auto connection = std::make_unique<TlsConnection>();
+    QTimer timer;
+    connect(connection.get(), &TlsConnection::encrypted, connection.get(), [&] {
+        record(host, connection->peerCertificate());
+        connection->write(head);
+        for (const QByteArray& piece : std::as_const(body))
+            connection->write(piece);
+    });
+    connect(connection.get(), &TlsConnection::received, connection.get(),
+            [&](const QByteArray& bytes) {
+                answer.feed(bytes);
+                settle();
+            });
     // A closed, reset or failed connection ends the request at once. What arrived before it
     // still counts, and an answer framed by the end of the connection is complete.
-    const auto ended = [&, readAnswer] {
-        readAnswer();
+    connect(connection.get(), &TlsConnection::ended, connection.get(), [&] {
         answer.close();
         settle();
-    };
-    connect(socket, &QSslSocket::errorOccurred, socket, ended);
-    connect(socket, &QSslSocket::disconnected, socket, ended);
-    auto* timer = new QTimer(socket);
-    timer->setSingleShot(true);
-    connect(timer, &QTimer::timeout, socket, [&] { outcome.finish(std::nullopt); });
-    timer->start(totalTimeoutMilliseconds(timeoutSeconds));
+    });
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, connection.get(), [&] { outcome.finish(std::nullopt); });
+    timer.start(totalTimeoutMilliseconds(timeoutSeconds));
 
-    socket->connectToHostEncrypted(host, static_cast<quint16>(url.port(443)));
-    std::optional<Response> response = co_await OutcomeArrived{outcome};
-
-    socket->disconnect();
-    socket->abort();
-    socket->deleteLater();
-    co_return response;
+    connection->connectToHost(url.host(QUrl::FullyEncoded), static_cast<quint16>(url.port(443)));
+    co_return co_await OutcomeArrived{outcome};
 }
 
-void CertificateTrustSession::record(const QString& host, const QSslCertificate& leaf) {
-    if (leaf.isNull())
+void CertificateTrustSession::record(const QString& host, const QByteArray& leafDer) {
+    if (leafDer.isEmpty())
         return;
     const QString key = hostKey(host);
     const std::lock_guard guard(m_lock);
-    m_leafByHost.insert(key, leaf);
+    m_leafByHost.insert(key, leafDer);
 }
 
 std::optional<QString> CertificateTrustSession::certificateFingerprint(const QString& host) const {
     const QString key = hostKey(host);
-    QSslCertificate leaf;
+    QByteArray leaf;
     {
         const std::lock_guard guard(m_lock);
         const auto found = m_leafByHost.constFind(key);
@@ -215,13 +178,10 @@ std::optional<QString> CertificateTrustSession::certificateFingerprint(const QSt
             return std::nullopt;
         leaf = *found;
     }
-    if (leaf.isNull())
-        return std::nullopt;
     return fingerprintText(leaf);
 }
 
-QString CertificateTrustSession::fingerprintText(const QSslCertificate& certificate) {
-    const QByteArray digest =
-        QCryptographicHash::hash(certificate.toDer(), QCryptographicHash::Sha256);
+QString CertificateTrustSession::fingerprintText(const QByteArray& certificateDer) {
+    const QByteArray digest = QCryptographicHash::hash(certificateDer, QCryptographicHash::Sha256);
     return QString::fromLatin1(digest.toHex(':').toUpper());
 }

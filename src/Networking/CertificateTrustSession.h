@@ -4,7 +4,6 @@
 #include <QByteArrayList>
 #include <QHash>
 #include <QObject>
-#include <QSslCertificate>
 #include <QString>
 #include <QUrl>
 
@@ -55,7 +54,8 @@ public:
     // Absent before any connection to the host. The host is matched in any letter case.
     std::optional<QString> certificateFingerprint(const QString& host) const;
 
-    static QString fingerprintText(const QSslCertificate& certificate);
+    // The fingerprint of a certificate in its DER form.
+    static QString fingerprintText(const QByteArray& certificateDer);
 
 private:
     CertificateTrustSession();
@@ -64,8 +64,8 @@ private:
 
     QCoro::Task<std::optional<Response>> exchange(QUrl url, QByteArray head, QByteArrayList body,
                                                   Reading reading, double timeoutSeconds);
-    void record(const QString& host, const QSslCertificate& leaf);
+    void record(const QString& host, const QByteArray& leafDer);
 
     mutable std::mutex m_lock;
-    QHash<QString, QSslCertificate> m_leafByHost; // guarded by m_lock
+    QHash<QString, QByteArray> m_leafByHost; // DER, guarded by m_lock
 };

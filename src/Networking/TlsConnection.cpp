@@ -1,0 +1,318 @@
+#include "Networking/TlsConnection.h"
+
+#include <QHostInfo>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <csignal>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+// Writing to a connection the peer has reset raises SIGPIPE, which would end the program; with
+// it ignored the write fails and the connection ends like any other failure. Qt's own sockets
+// set the same. A handler someone else installed is kept.
+void ignoreBrokenPipes() {
+    struct sigaction current {};
+    if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(SIGPIPE, &ignore, nullptr);
+    }
+}
+
+// Shared by all connections of all threads (OpenSSL allows that); made on first use, never freed.
+SSL_CTX* clientContext() {
+    static SSL_CTX* const context = [] {
+        ignoreBrokenPipes();
+        SSL_CTX* made = SSL_CTX_new(TLS_client_method());
+        if (!made)
+            return made;
+        SSL_CTX_set_min_proto_version(made, TLS1_2_VERSION);
+        // Any certificate: it is recorded, and trusted or not, by the caller.
+        SSL_CTX_set_verify(made, SSL_VERIFY_NONE, nullptr);
+        // A write returns once a record is out, and is retried from wherever the piece now is.
+        SSL_CTX_set_mode(made, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+        // A machine may end its answer by closing the connection without a TLS goodbye.
+        SSL_CTX_set_options(made, SSL_OP_IGNORE_UNEXPECTED_EOF);
+        SSL_CTX_set_session_cache_mode(made, SSL_SESS_CACHE_OFF);
+        return made;
+    }();
+    return context;
+}
+
+bool toSocketAddress(const QHostAddress& address, quint16 port, sockaddr_storage& storage,
+                     socklen_t& length) {
+    storage = {};
+    bool isIPv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIPv4);
+    if (isIPv4) {
+        auto& in = reinterpret_cast<sockaddr_in&>(storage);
+        in.sin_family = AF_INET;
+        in.sin_port = htons(port);
+        in.sin_addr.s_addr = htonl(ipv4);
+        length = sizeof(sockaddr_in);
+        return true;
+    }
+    if (address.protocol() == QAbstractSocket::IPv6Protocol) {
+        auto& in6 = reinterpret_cast<sockaddr_in6&>(storage);
+        in6.sin6_family = AF_INET6;
+        in6.sin6_port = htons(port);
+        const Q_IPV6ADDR bytes = address.toIPv6Address();
+        static_assert(sizeof(bytes.c) == sizeof(in6.sin6_addr.s6_addr));
+        std::copy(std::begin(bytes.c), std::end(bytes.c), std::begin(in6.sin6_addr.s6_addr));
+        in6.sin6_scope_id = address.scopeId().toUInt();
+        length = sizeof(sockaddr_in6);
+        return true;
+    }
+    return false;
+}
+
+QByteArray derOf(SSL* ssl) {
+    X509* leaf = SSL_get1_peer_certificate(ssl);
+    if (!leaf)
+        return {};
+    QByteArray der;
+    if (const int size = i2d_X509(leaf, nullptr); size > 0) {
+        der.resize(size);
+        auto* out = reinterpret_cast<unsigned char*>(der.data());
+        if (i2d_X509(leaf, &out) != size)
+            der.clear();
+    }
+    X509_free(leaf);
+    return der;
+}
+
+} // namespace
+
+TlsConnection::TlsConnection() = default;
+
+TlsConnection::~TlsConnection() {
+    if (m_lookupID >= 0)
+        QHostInfo::abortHostLookup(m_lookupID);
+    release();
+}
+
+void TlsConnection::connectToHost(const QString& host, quint16 port) {
+    m_host = host;
+    m_port = port;
+    if (QHostAddress literal; literal.setAddress(host)) {
+        m_addresses = {literal};
+        // Outcomes always come from the event loop, never from inside this call.
+        QTimer::singleShot(0, this, &TlsConnection::connectToNextAddress);
+        return;
+    }
+    m_lookupID = QHostInfo::lookupHost(host, this, [this](const QHostInfo& info) {
+        m_lookupID = -1;
+        m_addresses = info.addresses();
+        connectToNextAddress();
+    });
+}
+
+void TlsConnection::write(const QByteArray& piece) {
+    if (m_phase == Phase::ended || piece.isEmpty())
+        return;
+    m_outgoing.append(piece);
+    if (m_phase == Phase::open)
+        flush();
+}
+
+void TlsConnection::connectToNextAddress() {
+    m_phase = Phase::connecting;
+    while (!m_addresses.isEmpty()) {
+        sockaddr_storage address;
+        socklen_t length = 0;
+        if (!toSocketAddress(m_addresses.takeFirst(), m_port, address, length))
+            continue;
+        const int socket =
+            ::socket(address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (socket < 0)
+            continue;
+        if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), length) != 0 &&
+            errno != EINPROGRESS) {
+            ::close(socket);
+            continue;
+        }
+        m_socket = socket;
+        m_readable = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
+        m_writable = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Write);
+        m_readable->setEnabled(false);
+        connect(m_readable.get(), &QSocketNotifier::activated, this,
+                [this] { socketReady(false); });
+        connect(m_writable.get(), &QSocketNotifier::activated, this, [this] { socketReady(true); });
+        return; // writable once connected or refused
+    }
+    end();
+}
+
+void TlsConnection::socketReady(bool writable) {
+    switch (m_phase) {
+    case Phase::connecting: {
+        int error = 0;
+        socklen_t size = sizeof error;
+        if (getsockopt(m_socket, SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0) {
+            release();
+            connectToNextAddress();
+            return;
+        }
+        startHandshake();
+        return;
+    }
+    case Phase::handshaking:
+        handshake();
+        return;
+    case Phase::open:
+        // Each side is retried where OpenSSL asked for the other one (a key update or a
+        // handshake message of the peer in between).
+        if (!writable || std::exchange(m_receiveWantsWrite, false))
+            receive();
+        if (m_phase == Phase::open && (writable || std::exchange(m_flushWantsRead, false)))
+            flush();
+        return;
+    case Phase::resolving:
+    case Phase::ended:
+        return;
+    }
+}
+
+void TlsConnection::startHandshake() {
+    // A request's last segment must not wait for the peer's delayed acknowledgement.
+    const int on = 1;
+    setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    SSL_CTX* context = clientContext();
+    m_ssl = context ? SSL_new(context) : nullptr;
+    if (!m_ssl || SSL_set_fd(m_ssl, m_socket) != 1) {
+        end();
+        return;
+    }
+    if (QHostAddress literal; !literal.setAddress(m_host)) {
+        // The server name, as SSL_set_tlsext_host_name sends it (the macro's C cast is not ours).
+        QByteArray name = m_host.toLatin1();
+        SSL_ctrl(m_ssl, SSL_CTRL_SET_TLSEXT_HOSTNAME, TLSEXT_NAMETYPE_host_name, name.data());
+    }
+    SSL_set_connect_state(m_ssl);
+    m_phase = Phase::handshaking;
+    m_readable->setEnabled(true);
+    handshake();
+}
+
+void TlsConnection::handshake() {
+    ERR_clear_error();
+    const int result = SSL_connect(m_ssl);
+    if (result == 1) {
+        m_phase = Phase::open;
+        m_peerCertificate = derOf(m_ssl);
+        waitForWritable(false);
+        emit encrypted();
+        if (m_phase == Phase::open)
+            flush();
+        return;
+    }
+    switch (SSL_get_error(m_ssl, result)) {
+    case SSL_ERROR_WANT_READ:
+        waitForWritable(false);
+        return;
+    case SSL_ERROR_WANT_WRITE:
+        waitForWritable(true);
+        return;
+    default:
+        end();
+    }
+}
+
+void TlsConnection::receive() {
+    char buffer[16 * 1024];
+    while (m_phase == Phase::open) {
+        ERR_clear_error();
+        size_t got = 0;
+        const int result = SSL_read_ex(m_ssl, buffer, sizeof buffer, &got);
+        if (result == 1) {
+            emit received(QByteArray(buffer, static_cast<qsizetype>(got)));
+            continue;
+        }
+        switch (SSL_get_error(m_ssl, result)) {
+        case SSL_ERROR_WANT_READ:
+            return;
+        case SSL_ERROR_WANT_WRITE:
+            m_receiveWantsWrite = true;
+            waitForWritable(true);
+            return;
+        default: // closed by the peer, reset or broken
+            end();
+            return;
+        }
+    }
+}
+
+void TlsConnection::flush() {
+    while (m_phase == Phase::open && !m_outgoing.isEmpty()) {
+        const QByteArray& piece = m_outgoing.front();
+        ERR_clear_error();
+        size_t written = 0;
+        const int result =
+            SSL_write_ex(m_ssl, piece.constData() + m_sentOfFirst,
+                         static_cast<size_t>(piece.size() - m_sentOfFirst), &written);
+        if (result == 1) {
+            m_sentOfFirst += static_cast<qsizetype>(written);
+            if (m_sentOfFirst == piece.size()) {
+                m_outgoing.removeFirst();
+                m_sentOfFirst = 0;
+            }
+            continue;
+        }
+        switch (SSL_get_error(m_ssl, result)) {
+        case SSL_ERROR_WANT_WRITE:
+            waitForWritable(true);
+            return;
+        case SSL_ERROR_WANT_READ:
+            m_flushWantsRead = true;
+            return;
+        default:
+            // The peer may have answered before it stopped reading: that answer still counts.
+            receive();
+            end();
+            return;
+        }
+    }
+    if (m_phase == Phase::open && !m_receiveWantsWrite)
+        waitForWritable(false);
+}
+
+void TlsConnection::waitForWritable(bool wait) {
+    if (m_writable)
+        m_writable->setEnabled(wait);
+}
+
+void TlsConnection::end() {
+    if (m_phase == Phase::ended)
+        return;
+    m_phase = Phase::ended;
+    m_outgoing.clear();
+    release();
+    emit ended();
+}
+
+void TlsConnection::release() {
+    // The notifiers go before the socket they watch.
+    m_readable.reset();
+    m_writable.reset();
+    if (m_ssl) {
+        SSL_free(m_ssl);
+        m_ssl = nullptr;
+    }
+    if (m_socket >= 0) {
+        ::close(m_socket);
+        m_socket = -1;
+    }
+}
