@@ -890,6 +890,19 @@ private slots:
         QCOMPARE(image.pixelColor(0, 0).alpha(), 0); // rounded corner
         QVERIFY(image.pixelColor(64, 64).alpha() > 0);
 
+        // A file manager's environment may name a display platform that is not there; a
+        // thumbnail needs none, and comes out the same.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+        thumbnailer.setProcessEnvironment(environment);
+        const QString again = dir.filePath("again.png");
+        thumbnailer.start(BOBBINLARK_THUMBNAILER_PATH, {"-s", "128", design, again});
+        QVERIFY(thumbnailer.waitForFinished(30000));
+        QCOMPARE(thumbnailer.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(thumbnailer.exitCode(), 0);
+        QCOMPARE(QImage(again), image);
+        thumbnailer.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+
         const QString none = dir.filePath("none.png");
         thumbnailer.start(BOBBINLARK_THUMBNAILER_PATH, {"-s", "128", dir.filePath("x.pes"), none});
         QVERIFY(thumbnailer.waitForFinished(30000));

@@ -6,7 +6,8 @@
 #include "Support/StitchPreview.h"
 #include "Support/StitchPreviewPainter.h"
 
-#include <QGuiApplication>
+#include <QCoreApplication>
+#include <QFont>
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
@@ -23,11 +24,11 @@ int usage() {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    // No GUI application: drawing into an image needs no display, platform plugin or font
+    // database, and the file manager's environment may name a display that is slow or absent.
+    QCoreApplication app(argc, argv);
 
-    QStringList arguments = QGuiApplication::arguments().mid(1);
+    QStringList arguments = QCoreApplication::arguments().mid(1);
     int size = 128;
     QStringList files;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -66,7 +67,7 @@ int main(int argc, char* argv[]) {
     // A light palette: the tile is near-white whatever the desktop's theme.
     StitchPreviewPainter::paintTile(painter, QRectF(0, 0, size, size), preview, true,
                                     StitchFileTypes::extensionOf(fileURL), QPalette(Qt::white),
-                                    QGuiApplication::font());
+                                    QFont()); // only for the label of a design without stitches
     painter.end();
     if (!image.save(files[1], "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(files[1]));
