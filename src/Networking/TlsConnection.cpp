@@ -1,8 +1,10 @@
 #include "Networking/TlsConnection.h"
 
 #include <QHostInfo>
+#include <QNetworkInterface>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QUrl>
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>
@@ -44,8 +46,10 @@ SSL_CTX* clientContext() {
         SSL_CTX_set_verify(made, SSL_VERIFY_NONE, nullptr);
         // A write returns once a record is out, and is retried from wherever the piece now is.
         SSL_CTX_set_mode(made, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
-        // A machine may end its answer by closing the connection without a TLS goodbye.
-        SSL_CTX_set_options(made, SSL_OP_IGNORE_UNEXPECTED_EOF);
+        // A machine may end its answer by closing the connection without a TLS goodbye. A
+        // one-request connection has no use for renegotiation, which a peer could otherwise
+        // start in the middle of an upload.
+        SSL_CTX_set_options(made, SSL_OP_IGNORE_UNEXPECTED_EOF | SSL_OP_NO_RENEGOTIATION);
         SSL_CTX_set_session_cache_mode(made, SSL_SESS_CACHE_OFF);
         return made;
     }();
@@ -72,7 +76,12 @@ bool toSocketAddress(const QHostAddress& address, quint16 port, sockaddr_storage
         const Q_IPV6ADDR bytes = address.toIPv6Address();
         static_assert(sizeof(bytes.c) == sizeof(in6.sin6_addr.s6_addr));
         std::copy(std::begin(bytes.c), std::end(bytes.c), std::begin(in6.sin6_addr.s6_addr));
-        in6.sin6_scope_id = address.scopeId().toUInt();
+        // The zone of a link-local address, by number or by interface name.
+        const QString zone = address.scopeId();
+        bool numeric = false;
+        const uint index = zone.toUInt(&numeric);
+        in6.sin6_scope_id =
+            numeric ? index : static_cast<uint>(QNetworkInterface::interfaceIndexFromName(zone));
         length = sizeof(sockaddr_in6);
         return true;
     }
@@ -139,8 +148,9 @@ void TlsConnection::connectToNextAddress() {
             ::socket(address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         if (socket < 0)
             continue;
+        // Interrupted, the connection still goes on in the background, as when in progress.
         if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), length) != 0 &&
-            errno != EINPROGRESS) {
+            errno != EINPROGRESS && errno != EINTR) {
             ::close(socket);
             continue;
         }
@@ -172,14 +182,21 @@ void TlsConnection::socketReady(bool writable) {
     case Phase::handshaking:
         handshake();
         return;
-    case Phase::open:
+    case Phase::open: {
         // Each side is retried where OpenSSL asked for the other one (a key update or a
-        // handshake message of the peer in between).
-        if (!writable || std::exchange(m_receiveWantsWrite, false))
+        // handshake message of the peer in between). Meanwhile the side that waits is not
+        // watched, as a socket that stays readable or writable would wake us without end.
+        bool receiveNow = !writable;
+        if (writable && std::exchange(m_receiveWantsWrite, false)) {
+            m_readable->setEnabled(true);
+            receiveNow = true;
+        }
+        if (receiveNow)
             receive();
         if (m_phase == Phase::open && (writable || std::exchange(m_flushWantsRead, false)))
             flush();
         return;
+    }
     case Phase::resolving:
     case Phase::ended:
         return;
@@ -198,8 +215,8 @@ void TlsConnection::startHandshake() {
     }
     if (QHostAddress literal; !literal.setAddress(m_host)) {
         // The server name, as SSL_set_tlsext_host_name sends it (the macro's C cast is not ours).
-        QByteArray name = m_host.toLatin1();
-        SSL_ctrl(m_ssl, SSL_CTRL_SET_TLSEXT_HOSTNAME, TLSEXT_NAMETYPE_host_name, name.data());
+        if (QByteArray name = QUrl::toAce(m_host); !name.isEmpty())
+            SSL_ctrl(m_ssl, SSL_CTRL_SET_TLSEXT_HOSTNAME, TLSEXT_NAMETYPE_host_name, name.data());
     }
     SSL_set_connect_state(m_ssl);
     m_phase = Phase::handshaking;
@@ -213,17 +230,21 @@ void TlsConnection::handshake() {
     if (result == 1) {
         m_phase = Phase::open;
         m_peerCertificate = derOf(m_ssl);
+        m_readable->setEnabled(true);
         waitForWritable(false);
         emit encrypted();
         if (m_phase == Phase::open)
             flush();
         return;
     }
+    // Only the side OpenSSL waits for is watched.
     switch (SSL_get_error(m_ssl, result)) {
     case SSL_ERROR_WANT_READ:
+        m_readable->setEnabled(true);
         waitForWritable(false);
         return;
     case SSL_ERROR_WANT_WRITE:
+        m_readable->setEnabled(false);
         waitForWritable(true);
         return;
     default:
@@ -246,6 +267,7 @@ void TlsConnection::receive() {
             return;
         case SSL_ERROR_WANT_WRITE:
             m_receiveWantsWrite = true;
+            m_readable->setEnabled(false);
             waitForWritable(true);
             return;
         default: // closed by the peer, reset or broken
@@ -277,6 +299,8 @@ void TlsConnection::flush() {
             return;
         case SSL_ERROR_WANT_READ:
             m_flushWantsRead = true;
+            if (!m_receiveWantsWrite)
+                waitForWritable(false);
             return;
         default:
             // The peer may have answered before it stopped reading: that answer still counts.
@@ -304,6 +328,9 @@ void TlsConnection::end() {
 }
 
 void TlsConnection::release() {
+    // Failures leave their reasons in the thread's OpenSSL error queue, where another user of
+    // OpenSSL on this thread would take them for its own.
+    ERR_clear_error();
     // The notifiers go before the socket they watch.
     m_readable.reset();
     m_writable.reset();

@@ -27,8 +27,9 @@ public:
     TlsConnection();
     ~TlsConnection() override;
 
-    // Resolves the host unless it is an IPv4 or IPv6 address, then tries its addresses in turn.
-    // A host name is also sent as the server name. Call once.
+    // Resolves the host unless it is an IPv4 or IPv6 address (with its zone, if any), then tries
+    // its addresses in turn. A host name, international ones included, is also sent as the
+    // server name in its ASCII form. Call once.
     void connectToHost(const QString& host, quint16 port);
 
     // Sends the bytes after everything given before, once the handshake is done. The piece is
