@@ -156,7 +156,7 @@ CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArrayList body
     connect(&timer, &QTimer::timeout, connection.get(), [&] { outcome.finish(std::nullopt); });
     timer.start(totalTimeoutMilliseconds(timeoutSeconds));
 
-    connection->connectToHost(url.host(), static_cast<quint16>(url.port(443)));
+    connection->connectToHost(host, static_cast<quint16>(url.port(443)));
     co_return co_await OutcomeArrived{outcome};
 }
 

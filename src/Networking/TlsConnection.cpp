@@ -114,7 +114,6 @@ TlsConnection::~TlsConnection() {
 }
 
 void TlsConnection::connectToHost(const QString& host, quint16 port) {
-    m_host = host;
     m_port = port;
     if (QHostAddress literal; literal.setAddress(host)) {
         m_addresses = {literal};
@@ -122,6 +121,7 @@ void TlsConnection::connectToHost(const QString& host, quint16 port) {
         QTimer::singleShot(0, this, &TlsConnection::connectToNextAddress);
         return;
     }
+    m_serverName = QUrl::toAce(host);
     m_lookupID = QHostInfo::lookupHost(host, this, [this](const QHostInfo& info) {
         m_lookupID = -1;
         m_addresses = info.addresses();
@@ -213,14 +213,12 @@ void TlsConnection::startHandshake() {
         end();
         return;
     }
-    if (QHostAddress literal; !literal.setAddress(m_host)) {
-        // The server name, as SSL_set_tlsext_host_name sends it (the macro's C cast is not ours).
-        if (QByteArray name = QUrl::toAce(m_host); !name.isEmpty())
-            SSL_ctrl(m_ssl, SSL_CTRL_SET_TLSEXT_HOSTNAME, TLSEXT_NAMETYPE_host_name, name.data());
-    }
+    // The server name, as SSL_set_tlsext_host_name sends it (the macro's C cast is not ours).
+    if (!m_serverName.isEmpty())
+        SSL_ctrl(m_ssl, SSL_CTRL_SET_TLSEXT_HOSTNAME, TLSEXT_NAMETYPE_host_name,
+                 m_serverName.data());
     SSL_set_connect_state(m_ssl);
     m_phase = Phase::handshaking;
-    m_readable->setEnabled(true);
     handshake();
 }
 
@@ -231,7 +229,7 @@ void TlsConnection::handshake() {
         m_phase = Phase::open;
         m_peerCertificate = derOf(m_ssl);
         m_readable->setEnabled(true);
-        waitForWritable(false);
+        m_writable->setEnabled(false);
         emit encrypted();
         if (m_phase == Phase::open)
             flush();
@@ -241,11 +239,11 @@ void TlsConnection::handshake() {
     switch (SSL_get_error(m_ssl, result)) {
     case SSL_ERROR_WANT_READ:
         m_readable->setEnabled(true);
-        waitForWritable(false);
+        m_writable->setEnabled(false);
         return;
     case SSL_ERROR_WANT_WRITE:
         m_readable->setEnabled(false);
-        waitForWritable(true);
+        m_writable->setEnabled(true);
         return;
     default:
         end();
@@ -268,7 +266,7 @@ void TlsConnection::receive() {
         case SSL_ERROR_WANT_WRITE:
             m_receiveWantsWrite = true;
             m_readable->setEnabled(false);
-            waitForWritable(true);
+            m_writable->setEnabled(true);
             return;
         default: // closed by the peer, reset or broken
             end();
@@ -295,12 +293,12 @@ void TlsConnection::flush() {
         }
         switch (SSL_get_error(m_ssl, result)) {
         case SSL_ERROR_WANT_WRITE:
-            waitForWritable(true);
+            m_writable->setEnabled(true);
             return;
         case SSL_ERROR_WANT_READ:
             m_flushWantsRead = true;
             if (!m_receiveWantsWrite)
-                waitForWritable(false);
+                m_writable->setEnabled(false);
             return;
         default:
             // The peer may have answered before it stopped reading: that answer still counts.
@@ -310,12 +308,7 @@ void TlsConnection::flush() {
         }
     }
     if (m_phase == Phase::open && !m_receiveWantsWrite)
-        waitForWritable(false);
-}
-
-void TlsConnection::waitForWritable(bool wait) {
-    if (m_writable)
-        m_writable->setEnabled(wait);
+        m_writable->setEnabled(false);
 }
 
 void TlsConnection::end() {

@@ -53,12 +53,11 @@ private:
     void handshake();
     void receive();
     void flush();
-    void waitForWritable(bool wait);
     void end();
     void release();
 
     Phase m_phase = Phase::resolving;
-    QString m_host;
+    QByteArray m_serverName; // the host's ASCII form when it is a name; empty for an address
     quint16 m_port = 0;
     int m_lookupID = -1;
     QList<QHostAddress> m_addresses; // still to try

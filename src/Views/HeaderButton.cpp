@@ -12,12 +12,10 @@
 #include <QPainterPath>
 
 HeaderButton::HeaderButton(const QString& symbol, QWidget* parent)
-    : QAbstractButton(parent)
+    : PaintedButton(parent)
     , m_symbol(symbol) {
     Accessibility::install();
     setFixedSize(side, side);
-    // A Tab stop, but a click leaves the focus where it was.
-    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
 }
 
@@ -123,13 +121,13 @@ void HeaderButton::paintEvent(QPaintEvent*) {
 void HeaderButton::enterEvent(QEnterEvent* event) {
     m_isHovering = true;
     update();
-    QAbstractButton::enterEvent(event);
+    PaintedButton::enterEvent(event);
 }
 
 void HeaderButton::leaveEvent(QEvent* event) {
     m_isHovering = false;
     update();
-    QAbstractButton::leaveEvent(event);
+    PaintedButton::leaveEvent(event);
 }
 
 void HeaderButton::mousePressEvent(QMouseEvent* event) {
@@ -138,7 +136,7 @@ void HeaderButton::mousePressEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
-    QAbstractButton::mousePressEvent(event);
+    PaintedButton::mousePressEvent(event);
 }
 
 void HeaderButton::keyPressEvent(QKeyEvent* event) {
@@ -150,35 +148,13 @@ void HeaderButton::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    // Space presses on its own (down on press, click on release); Return clicks at once.
-    if (KeyboardFocus::isActivation(event) && !event->isAutoRepeat()) {
-        click();
-        event->accept();
-        return;
-    }
-    QAbstractButton::keyPressEvent(event);
-}
-
-void HeaderButton::focusInEvent(QFocusEvent* event) {
-    m_focus.focusIn(event->reason());
-    update();
-    QAbstractButton::focusInEvent(event);
-}
-
-void HeaderButton::hideEvent(QHideEvent* event) {
-    m_focus.hiding(hasFocus());
-    QAbstractButton::hideEvent(event);
-}
-
-void HeaderButton::focusOutEvent(QFocusEvent* event) {
-    update();
-    QAbstractButton::focusOutEvent(event);
+    PaintedButton::keyPressEvent(event);
 }
 
 void HeaderButton::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange)
         update();
-    QAbstractButton::changeEvent(event);
+    PaintedButton::changeEvent(event);
 }
 
 CloseButton::CloseButton(QWidget* parent)

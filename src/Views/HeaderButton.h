@@ -1,9 +1,8 @@
 #pragma once
 
 #include "Support/Style.h"
-#include "Views/KeyboardFocus.h"
+#include "Views/PaintedButton.h"
 
-#include <QAbstractButton>
 #include <QMenu>
 #include <QPointer>
 
@@ -17,7 +16,7 @@ class Spinner;
 // when pressed (a menu button without indicator) or show a spinner in place of its symbol.
 // From the keyboard it is a Tab stop with a ring in the accent colour; Space and Return press
 // it, or open its menu (so do Down and the context menu key).
-class HeaderButton : public QAbstractButton {
+class HeaderButton : public PaintedButton {
     Q_OBJECT
 
 public:
@@ -47,8 +46,6 @@ public:
     // The menu once made (always for a menu given directly); null without one.
     QMenu* menu() const { return m_menu; }
     bool hasMenu() const { return m_menu || m_menuSource; }
-    // Whether the ring of keyboard focus shows now.
-    bool isFocusRingVisible() const { return m_focus.isVisible(hasFocus()); }
 
     bool isHovering() const { return m_isHovering; }
     // The highlight's opacity for the current state.
@@ -66,9 +63,6 @@ protected:
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -81,7 +75,6 @@ private:
     QPointer<QMenu> m_menu;
     std::function<QMenu*()> m_menuSource;
     Qt::AlignmentFlag m_menuEdge = Qt::AlignLeft;
-    KeyboardFocus m_focus;
     Spinner* m_spinner = nullptr;
 };
 

@@ -24,9 +24,7 @@ void StyledLabel::setText(const QString& text) {
     if (text == m_fullText)
         return;
     m_fullText = text;
-    forgetLayout();
-    relayout();
-    updateGeometry();
+    reshape();
 }
 
 void StyledLabel::setTone(Style::Tone tone) {
@@ -37,10 +35,7 @@ void StyledLabel::setTone(Style::Tone tone) {
 }
 
 void StyledLabel::setTextStyle(Style::TextStyle textStyle, QFont::Weight weight) {
-    setFont(Style::withWeight(Style::font(textStyle), weight));
-    forgetLayout();
-    relayout();
-    updateGeometry();
+    setFont(Style::withWeight(Style::font(textStyle), weight)); // reshapes on the font change
 }
 
 QColor StyledLabel::textColor() const {
@@ -51,26 +46,24 @@ void StyledLabel::setElideMode(Qt::TextElideMode mode) {
     m_elideMode = mode;
     m_maximumLines = 1;
     setWordWrap(false);
-    forgetLayout();
-    relayout();
-    updateGeometry();
+    reshape();
 }
 
 void StyledLabel::setMaximumLines(int lines) {
     m_maximumLines = std::max(0, lines);
-    forgetLayout();
-    relayout();
-    updateGeometry();
+    reshape();
 }
 
 int StyledLabel::lineHeight() const {
     return fontMetrics().lineSpacing();
 }
 
-void StyledLabel::forgetLayout() {
+void StyledLabel::reshape() {
     m_naturalWidth = -1;
     m_linesByWidth.clear();
     m_textHeightByWidth.clear();
+    relayout();
+    updateGeometry();
 }
 
 QStringList StyledLabel::linesFor(int width) const {
@@ -164,11 +157,8 @@ int StyledLabel::heightForWidth(int width) const {
 void StyledLabel::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange)
         applyTone();
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
-        forgetLayout();
-        relayout();
-        updateGeometry();
-    }
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        reshape();
     QLabel::changeEvent(event);
 }
 

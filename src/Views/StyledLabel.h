@@ -5,6 +5,7 @@
 #include <QLabel>
 
 #include <array>
+#include <limits>
 
 // A label in one of the panel's text styles and tones that keeps its tone when the theme
 // changes, and can shorten its text: one line elided at a chosen place, or wrapped onto at most
@@ -50,8 +51,9 @@ private:
     QStringList linesFor(int width) const;
     QStringList shapedLines(int width) const;
     int lineHeight() const;
-    // The text, font or shortening changed: what was worked out for a width no longer holds.
-    void forgetLayout();
+    // The text, font or shortening changed: forgets what was worked out for each width, shows
+    // the text again and tells the layout.
+    void reshape();
 
     QString m_fullText;
     Style::Tone m_tone;
@@ -64,6 +66,7 @@ private:
     template <typename T>
     class ByWidth {
     public:
+        ByWidth() { clear(); }
         const T* find(int width) const {
             for (std::size_t i = 0; i < size; ++i)
                 if (m_widths[i] == width)
@@ -78,11 +81,13 @@ private:
             m_values[slot] = std::move(value);
             return m_values[slot];
         }
-        void clear() { m_widths.fill(-1); }
+        void clear() { m_widths.fill(noWidth); }
 
     private:
         static constexpr std::size_t size = 8;
-        std::array<int, size> m_widths{-1, -1, -1, -1, -1, -1, -1, -1};
+        // Marks a free slot; a layout may ask about a negative width, never about this one.
+        static constexpr int noWidth = std::numeric_limits<int>::min();
+        std::array<int, size> m_widths;
         std::array<T, size> m_values{};
         std::size_t m_next = 0;
     };
