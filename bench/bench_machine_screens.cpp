@@ -4,11 +4,11 @@
 // offscreen platform, with a real state object and settings file.
 
 #include "AppState.h"
-#include "Views/ControlButton.h"
 #include "Views/MachineEditView.h"
 #include "Views/MachinesView.h"
 #include "Views/PopoverView.h"
-#include "support/FakeMachine.h"
+#include "Views/Widgets/ControlButton.h"
+#include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/TemporaryStore.h"
 
 #include <QApplication>

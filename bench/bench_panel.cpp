@@ -8,8 +8,8 @@
 #include "Views/DropZone.h"
 #include "Views/MainScreen.h"
 #include "Views/PopoverView.h"
+#include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/DragEvents.h"
-#include "support/FakeMachine.h"
 #include "support/TemporaryStore.h"
 
 #include <QApplication>

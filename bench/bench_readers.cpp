@@ -2,8 +2,8 @@
 // made by the stitch writers, and bytes per second on the real designs of ../shared/corpus
 // (or $BOBBINLARK_REAL_DESIGNS) when that folder exists.
 
+#include "Support/Drawing/StitchPreviewPainter.h"
 #include "Support/StitchPreview.h"
-#include "Support/StitchPreviewPainter.h"
 #include "support/StitchWriters.h"
 
 #include <QDir>

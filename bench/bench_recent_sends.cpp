@@ -6,7 +6,7 @@
 // benchmarks skip.
 
 #include "AppState.h"
-#include "Support/RelativeDate.h"
+#include "Support/Desktop/RelativeDate.h"
 #include "Views/DesignThumbnail.h"
 #include "Views/MainScreen.h"
 #include "Views/RecentSendCard.h"

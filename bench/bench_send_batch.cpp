@@ -3,7 +3,7 @@
 // The fake machine runs on a thread of its own so its work does not count as a stall.
 
 #include "AppState.h"
-#include "support/FakeMachine.h"
+#include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/TemporaryStore.h"
 
 #include <QCoreApplication>

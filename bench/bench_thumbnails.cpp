@@ -4,8 +4,8 @@
 // the thumbnailer program as a whole.
 
 #include "BenchDesigns.h"
+#include "Support/Drawing/StitchPreviewPainter.h"
 #include "Support/StitchPreview.h"
-#include "Support/StitchPreviewPainter.h"
 
 #include <QFile>
 #include <QFont>

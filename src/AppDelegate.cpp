@@ -1,9 +1,9 @@
 #include "AppDelegate.h"
 
-#include "Support/ServicesProvider.h"
+#include "Support/Desktop/ServicesProvider.h"
+#include "Support/Desktop/Symbols.h"
+#include "Support/Drawing/SewingMachineIcon.h"
 #include "Support/SettingsStore.h"
-#include "Support/SewingMachineIcon.h"
-#include "Support/Symbols.h"
 #include "Views/PopoverView.h"
 #include "Views/PopoverWindow.h"
 
@@ -66,6 +66,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     Symbols::useFallbackTheme();
     m_popoverView = new PopoverView(*m_appState);
+    connect(m_popoverView, &PopoverView::closeRequested, this, &AppDelegate::closePopover);
     m_popover = new PopoverWindow(m_popoverView);
     m_popover->addAction(m_quitAction);
 

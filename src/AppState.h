@@ -48,6 +48,8 @@ public:
     const std::optional<QUuid>& selectedMachineID() const { return m_selectedMachineID; }
     // The selected machine, else the first one; absent only without machines.
     std::optional<SavedMachine> selectedMachine() const;
+    // The first saved machine with that id, as saved now.
+    std::optional<SavedMachine> savedMachine(const QUuid& id) const;
 
     SavedMachine addMachine(const SavedMachine& machine);
     void updateMachine(const SavedMachine& machine);
@@ -140,8 +142,6 @@ signals:
     void sendLogChanged();
 
 private:
-    // The first saved machine with that id, as saved now.
-    std::optional<SavedMachine> savedMachine(const QUuid& id) const;
     void persist();
     void persistSendLog();
 

@@ -3,7 +3,7 @@
 // injected; nothing here sees this computer's own network.
 
 #include "Networking/MachineDiscovery.h"
-#include "support/FakeMachine.h"
+#include "bobbinlark-fake-machine/FakeMachine.h"
 
 #include <QCoroTimer>
 #include <QElapsedTimer>

@@ -2,14 +2,14 @@
 // drag events go to a fake machine over TLS on loopback; the bar follows real checks and scans.
 
 #include "AppState.h"
-#include "Views/ControlButton.h"
 #include "Views/DropZone.h"
 #include "Views/MachineBar.h"
 #include "Views/MainScreen.h"
 #include "Views/PopoverView.h"
 #include "Views/RecentSendDrag.h"
+#include "Views/Widgets/ControlButton.h"
+#include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/DragEvents.h"
-#include "support/FakeMachine.h"
 #include "support/Gallery.h"
 #include "support/TemporaryStore.h"
 

@@ -6,7 +6,7 @@
 #include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
 #include "Support/SettingsStore.h"
-#include "support/FakeMachine.h"
+#include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/TemporaryStore.h"
 
 #include <QCoroTask>

@@ -7,7 +7,7 @@
 #include "Networking/MachineInfo.h"
 #include "Networking/TlsConnection.h"
 #include "Support/ByteCountFormat.h"
-#include "support/FakeMachine.h"
+#include "bobbinlark-fake-machine/FakeMachine.h"
 
 #include <QCoroTask>
 #include <QJsonDocument>
@@ -862,5 +862,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestNetworking)
+QTEST_GUILESS_MAIN(TestNetworking)
 #include "test_networking.moc"

@@ -1,8 +1,8 @@
 // Stitch previews: the builder and its simplification, the DST, PES, PEC and PHC readers, the
 // preview cache and the thumbnail drawing. Design files come from tests/support/StitchWriters.
 
+#include "Support/Drawing/StitchPreviewPainter.h"
 #include "Support/StitchPreview.h"
-#include "Support/StitchPreviewPainter.h"
 #include "Views/DesignThumbnail.h"
 #include "Views/PreviewCache.h"
 #include "support/StitchWriters.h"

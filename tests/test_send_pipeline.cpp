@@ -4,7 +4,7 @@
 #include "AppState.h"
 #include "Support/SettingsStore.h"
 #include "Support/SingleInstance.h"
-#include "support/FakeMachine.h"
+#include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/TemporaryStore.h"
 
 #include <QCoroTask>

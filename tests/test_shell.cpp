@@ -4,16 +4,16 @@
 
 #include "AppDelegate.h"
 #include "Networking/MachineDiscovery.h"
+#include "Support/Desktop/ServicesProvider.h"
+#include "Support/Drawing/SewingMachineIcon.h"
 #include "Support/LoginItem.h"
-#include "Support/ServicesProvider.h"
 #include "Support/SettingsStore.h"
-#include "Support/SewingMachineIcon.h"
 #include "Support/SingleInstance.h"
-#include "Views/HeaderButton.h"
 #include "Views/MainScreen.h"
 #include "Views/PopoverView.h"
 #include "Views/PopoverWindow.h"
-#include "support/FakeMachine.h"
+#include "Views/Widgets/HeaderButton.h"
+#include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/TemporaryStore.h"
 
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "AppState.h"
 #include "Support/JsonFields.h"
 #include "Support/SettingsStore.h"
-#include "support/FakeMachine.h"
+#include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/TemporaryStore.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "Views/DesignThumbnail.h"
 
 #include "Models/StitchFileTypes.h"
-#include "Support/StitchPreviewPainter.h"
+#include "Support/Drawing/StitchPreviewPainter.h"
 #include "Views/PreviewCache.h"
 
 #include <QCoroTask>

@@ -2,11 +2,11 @@
 
 #include "AppState.h"
 #include "Models/StitchFileTypes.h"
+#include "Support/Desktop/Symbols.h"
 #include "Support/Overloaded.h"
-#include "Support/Symbols.h"
-#include "Views/ControlButton.h"
 #include "Views/RecentSendDrag.h"
-#include "Views/StyledLabel.h"
+#include "Views/Widgets/ControlButton.h"
+#include "Views/Widgets/StyledLabel.h"
 
 #include <QDragEnterEvent>
 #include <QGraphicsOpacityEffect>

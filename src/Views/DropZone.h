@@ -1,7 +1,7 @@
 #pragma once
 
 #include "SendLogEntry.h"
-#include "Support/Style.h"
+#include "Support/Desktop/Style.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,14 +1,14 @@
 #include "Views/MachineBar.h"
 
 #include "AppState.h"
-#include "Support/Style.h"
-#include "Support/Symbols.h"
-#include "Views/ControlButton.h"
-#include "Views/KeyboardFocus.h"
-#include "Views/PaintedButton.h"
-#include "Views/Spinner.h"
-#include "Views/StatusDot.h"
-#include "Views/StyledLabel.h"
+#include "Support/Desktop/Style.h"
+#include "Support/Desktop/Symbols.h"
+#include "Views/Widgets/ControlButton.h"
+#include "Views/Widgets/KeyboardFocus.h"
+#include "Views/Widgets/PaintedButton.h"
+#include "Views/Widgets/Spinner.h"
+#include "Views/Widgets/StatusDot.h"
+#include "Views/Widgets/StyledLabel.h"
 
 #include <QAbstractButton>
 #include <QEvent>
@@ -93,7 +93,7 @@ QString hostAndPort(const QString& host, qint64 port) {
 
 MachineBar::MachineBar(AppState& appState, std::function<void(const Screen&)> navigate,
                        QWidget* parent)
-    : QWidget(parent)
+    : FilledGroup(parent)
     , m_appState(appState)
     , m_navigate(std::move(navigate)) {
     setFixedHeight(height);
@@ -361,13 +361,4 @@ void MachineBar::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange)
         refresh();
     QWidget::changeEvent(event);
-}
-
-void MachineBar::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), 8, 8);
-    painter.fillPath(shape,
-                     Style::withOpacity(Style::color(Style::Tone::quaternary, palette()), 0.5));
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "Models/SavedMachine.h"
-#include "Support/Style.h"
+#include "Support/Desktop/Style.h"
 #include "Views/Screen.h"
+#include "Views/Widgets/FilledGroup.h"
 
 #include <QWidget>
 
@@ -22,7 +23,7 @@ class SelectedMachineButton;
 // machine with its reachability (the whole bar opens the machines list); or, with no machine
 // saved, the first machine found on the network with a button to use it; or an invitation to
 // set one up.
-class MachineBar : public QWidget {
+class MachineBar : public FilledGroup {
     Q_OBJECT
 
 public:
@@ -51,7 +52,6 @@ public:
     static constexpr int height = 44;
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

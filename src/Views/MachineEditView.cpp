@@ -3,14 +3,14 @@
 #include "AppState.h"
 #include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
-#include "Support/Style.h"
-#include "Views/ControlButton.h"
-#include "Views/Divider.h"
-#include "Views/FormSection.h"
-#include "Views/ScreenHeader.h"
-#include "Views/Spinner.h"
-#include "Views/StyledLabel.h"
-#include "Views/SymbolView.h"
+#include "Support/Desktop/Style.h"
+#include "Views/Widgets/ControlButton.h"
+#include "Views/Widgets/Divider.h"
+#include "Views/Widgets/FormSection.h"
+#include "Views/Widgets/ScreenHeader.h"
+#include "Views/Widgets/Spinner.h"
+#include "Views/Widgets/StyledLabel.h"
+#include "Views/Widgets/SymbolView.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -224,10 +224,8 @@ void MachineEditView::save() {
     // The edited machine as saved now: a check may have pinned it since this screen opened.
     std::optional<SavedMachine> edited = m_machine;
     if (m_machine) {
-        for (const SavedMachine& saved : m_appState.machines()) {
-            if (saved.id == m_machine->id)
-                edited = saved;
-        }
+        if (std::optional<SavedMachine> saved = m_appState.savedMachine(m_machine->id))
+            edited = std::move(saved);
     }
     const bool sameAddress = m_machine && m_machine->host == *host && m_machine->port == *port;
     const std::optional<MachineInfo> info =

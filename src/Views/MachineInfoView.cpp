@@ -2,15 +2,15 @@
 
 #include "AppState.h"
 #include "Support/ByteCountFormat.h"
-#include "Support/Style.h"
-#include "Views/ControlButton.h"
-#include "Views/FormSection.h"
-#include "Views/HeaderButton.h"
+#include "Support/Desktop/Style.h"
 #include "Views/MachineRow.h"
-#include "Views/ScreenHeader.h"
-#include "Views/StatusDot.h"
-#include "Views/StyledLabel.h"
-#include "Views/SymbolView.h"
+#include "Views/Widgets/ControlButton.h"
+#include "Views/Widgets/FormSection.h"
+#include "Views/Widgets/HeaderButton.h"
+#include "Views/Widgets/ScreenHeader.h"
+#include "Views/Widgets/StatusDot.h"
+#include "Views/Widgets/StyledLabel.h"
+#include "Views/Widgets/SymbolView.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -34,6 +34,21 @@ const QString MachineInfoView::changedCertificateMessage = QStringLiteral(
     "update or reset; otherwise another device may be using this address.");
 
 namespace {
+
+// Sets the widget's `role` to `tone` of the palette it inherits, which follows the theme.
+// `applying` guards against the palette change this makes; a text's background stays clear.
+void applyToneOf(QWidget& widget, Style::Tone tone, QPalette::ColorRole role, bool& applying) {
+    if (applying)
+        return;
+    applying = true;
+    const QWidget* parent = widget.parentWidget();
+    const QPalette inherited = parent ? parent->palette() : QApplication::palette(&widget);
+    QPalette own = widget.palette();
+    own.setColor(role, Style::color(tone, inherited));
+    own.setColor(QPalette::Base, Qt::transparent);
+    widget.setPalette(own);
+    applying = false;
+}
 
 // Selectable text wrapped onto as many lines as it needs, in a tone that follows the theme.
 // Unlike a label that breaks its text into lines itself, a copy of it is the text as it is.
@@ -68,17 +83,7 @@ protected:
     }
 
 private:
-    void applyTone() {
-        if (m_applying)
-            return;
-        m_applying = true;
-        const QPalette inherited =
-            parentWidget() ? parentWidget()->palette() : QApplication::palette(this);
-        QPalette own = palette();
-        own.setColor(QPalette::WindowText, Style::color(m_tone, inherited));
-        setPalette(own);
-        m_applying = false;
-    }
+    void applyTone() { applyToneOf(*this, m_tone, QPalette::WindowText, m_applying); }
 
     Style::Tone m_tone;
     bool m_applying = false;
@@ -159,18 +164,7 @@ private:
         return static_cast<int>(std::ceil(groups * group)) + 1;
     }
 
-    void applyTone() {
-        if (m_applying)
-            return;
-        m_applying = true;
-        const QPalette inherited =
-            parentWidget() ? parentWidget()->palette() : QApplication::palette(this);
-        QPalette own = palette();
-        own.setColor(QPalette::Text, Style::color(m_tone, inherited));
-        own.setColor(QPalette::Base, Qt::transparent);
-        setPalette(own);
-        m_applying = false;
-    }
+    void applyTone() { applyToneOf(*this, m_tone, QPalette::Text, m_applying); }
 
     Style::Tone m_tone;
     bool m_applying = false;
@@ -301,11 +295,7 @@ StyledLabel* MachineInfoView::addValueRow(FormSection* section, const QString& l
 }
 
 SavedMachine MachineInfoView::current() const {
-    for (const SavedMachine& saved : m_appState.machines()) {
-        if (saved.id == m_machine.id)
-            return saved;
-    }
-    return m_machine;
+    return m_appState.savedMachine(m_machine.id).value_or(m_machine);
 }
 
 std::optional<MachineInfo> MachineInfoView::info() const {

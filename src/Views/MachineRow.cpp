@@ -1,14 +1,14 @@
 #include "Views/MachineRow.h"
 
 #include "AppState.h"
-#include "Support/Style.h"
-#include "Views/Accessibility.h"
-#include "Views/HeaderButton.h"
-#include "Views/KeyboardFocus.h"
-#include "Views/PaintedButton.h"
-#include "Views/StatusDot.h"
-#include "Views/StyledLabel.h"
-#include "Views/SymbolView.h"
+#include "Support/Desktop/Style.h"
+#include "Views/Widgets/Accessibility.h"
+#include "Views/Widgets/HeaderButton.h"
+#include "Views/Widgets/KeyboardFocus.h"
+#include "Views/Widgets/PaintedButton.h"
+#include "Views/Widgets/StatusDot.h"
+#include "Views/Widgets/StyledLabel.h"
+#include "Views/Widgets/SymbolView.h"
 
 #include <QAccessible>
 #include <QContextMenuEvent>

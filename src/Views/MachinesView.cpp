@@ -1,16 +1,16 @@
 #include "Views/MachinesView.h"
 
 #include "AppState.h"
-#include "Support/Style.h"
-#include "Views/ConfirmationSheet.h"
-#include "Views/ControlButton.h"
-#include "Views/Divider.h"
-#include "Views/HeaderButton.h"
+#include "Support/Desktop/Style.h"
 #include "Views/MachineRow.h"
-#include "Views/ScreenHeader.h"
-#include "Views/Spinner.h"
-#include "Views/StyledLabel.h"
-#include "Views/SymbolView.h"
+#include "Views/Widgets/ConfirmationSheet.h"
+#include "Views/Widgets/ControlButton.h"
+#include "Views/Widgets/Divider.h"
+#include "Views/Widgets/HeaderButton.h"
+#include "Views/Widgets/ScreenHeader.h"
+#include "Views/Widgets/Spinner.h"
+#include "Views/Widgets/StyledLabel.h"
+#include "Views/Widgets/SymbolView.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -25,7 +25,7 @@ const QString MachinesView::longHint = QStringLiteral(
 // --- DiscoveredRow -------------------------------------------------------------------------------
 
 DiscoveredRow::DiscoveredRow(const MachineInfo& info, std::function<void()> onAdd, QWidget* parent)
-    : QWidget(parent)
+    : FilledGroup(parent)
     , m_info(info) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(8, 6, 8, 6);
@@ -62,15 +62,6 @@ QString DiscoveredRow::title() const {
 
 QString DiscoveredRow::address() const {
     return displayHostText(m_info.host, m_info.port);
-}
-
-void DiscoveredRow::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), 8, 8);
-    painter.fillPath(shape,
-                     Style::withOpacity(Style::color(Style::Tone::quaternary, palette()), 0.5));
 }
 
 // --- MachinesView --------------------------------------------------------------------------------
@@ -229,11 +220,8 @@ void MachinesView::updateSaved() {
             row = new MachineRow(
                 m_appState, machine,
                 [this, id] {
-                    if (const auto it = std::find_if(
-                            m_appState.machines().cbegin(), m_appState.machines().cend(),
-                            [&](const SavedMachine& saved) { return saved.id == id; });
-                        it != m_appState.machines().cend())
-                        m_appState.selectMachine(*it);
+                    if (const std::optional<SavedMachine> saved = m_appState.savedMachine(id))
+                        m_appState.selectMachine(*saved);
                     m_onBack();
                 },
                 [this](const Screen& screen) { m_navigate(screen); },

@@ -3,6 +3,7 @@
 #include "Models/SavedMachine.h"
 #include "Networking/MachineInfo.h"
 #include "Views/Screen.h"
+#include "Views/Widgets/FilledGroup.h"
 
 #include <QHash>
 #include <QUuid>
@@ -21,7 +22,7 @@ class ScreenHeader;
 class StyledLabel;
 
 // A machine found on the network and not saved: its name and address, and "Add".
-class DiscoveredRow : public QWidget {
+class DiscoveredRow : public FilledGroup {
     Q_OBJECT
 
 public:
@@ -33,9 +34,6 @@ public:
     // The host, with ":" and the port when it is not 443.
     QString address() const;
     ControlButton* addButton() const { return m_add; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     MachineInfo m_info;

@@ -1,15 +1,15 @@
 #include "Views/MainScreen.h"
 
 #include "AppState.h"
+#include "Support/Desktop/Style.h"
+#include "Support/Drawing/SewingMachineIcon.h"
 #include "Support/LoginItem.h"
-#include "Support/SewingMachineIcon.h"
-#include "Support/Style.h"
-#include "Views/Divider.h"
 #include "Views/DropZone.h"
-#include "Views/HeaderButton.h"
 #include "Views/MachineBar.h"
 #include "Views/RecentSendsView.h"
-#include "Views/StyledLabel.h"
+#include "Views/Widgets/Divider.h"
+#include "Views/Widgets/HeaderButton.h"
+#include "Views/Widgets/StyledLabel.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -5,6 +5,7 @@
 #include "Views/MachineInfoView.h"
 #include "Views/MachinesView.h"
 #include "Views/MainScreen.h"
+#include "Views/Widgets/HeaderButton.h"
 
 #include <QVBoxLayout>
 
@@ -73,7 +74,9 @@ QWidget* PopoverView::makeScreen(const Screen* top) {
 }
 
 QWidget* PopoverView::makeMainScreen() {
-    return new MainScreen(m_appState, [this](const Screen& screen) { push(screen); });
+    auto* main = new MainScreen(m_appState, [this](const Screen& screen) { push(screen); });
+    connect(main->closeButton(), &QAbstractButton::clicked, this, &PopoverView::closeRequested);
+    return main;
 }
 
 // --- Destinations -------------------------------------------------------------------------------
@@ -93,11 +96,6 @@ QWidget* PopoverView::makeMachineInfoView(const SavedMachine& machine) {
         [this, machine] {
             // The editor gets the machine as saved now: a check since the screen opened may
             // have pinned its certificate, which an older copy would drop on save.
-            SavedMachine current = machine;
-            for (const SavedMachine& saved : m_appState.machines()) {
-                if (saved.id == machine.id)
-                    current = saved;
-            }
-            push(Screen::editMachine(current));
+            push(Screen::editMachine(m_appState.savedMachine(machine.id).value_or(machine)));
         });
 }

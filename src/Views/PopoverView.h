@@ -40,6 +40,8 @@ public:
 
 signals:
     void pathChanged();
+    // The main screen's close button was pressed (or Escape): the shell hides the panel.
+    void closeRequested();
 
 private:
     void showTop();

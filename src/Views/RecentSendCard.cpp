@@ -1,16 +1,16 @@
 #include "Views/RecentSendCard.h"
 
 #include "AppState.h"
+#include "Support/Desktop/FileReveal.h"
+#include "Support/Desktop/RelativeDate.h"
+#include "Support/Desktop/Style.h"
 #include "Support/FileExistence.h"
-#include "Support/FileReveal.h"
-#include "Support/RelativeDate.h"
-#include "Support/Style.h"
-#include "Views/Accessibility.h"
 #include "Views/DesignThumbnail.h"
-#include "Views/HeaderButton.h"
 #include "Views/RecentSendDrag.h"
-#include "Views/StatusMarked.h"
-#include "Views/StyledLabel.h"
+#include "Views/Widgets/Accessibility.h"
+#include "Views/Widgets/HeaderButton.h"
+#include "Views/Widgets/StatusMarked.h"
+#include "Views/Widgets/StyledLabel.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

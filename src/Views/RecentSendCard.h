@@ -1,7 +1,7 @@
 #pragma once
 
 #include "SendLogEntry.h"
-#include "Views/KeyboardFocus.h"
+#include "Views/Widgets/KeyboardFocus.h"
 
 #include <QPixmap>
 #include <QPoint>

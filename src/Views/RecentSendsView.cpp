@@ -1,12 +1,12 @@
 #include "Views/RecentSendsView.h"
 
 #include "AppState.h"
+#include "Support/Desktop/Style.h"
 #include "Support/FileExistence.h"
-#include "Support/Style.h"
-#include "Views/KeyboardFocus.h"
-#include "Views/PaintedButton.h"
 #include "Views/RecentSendCard.h"
-#include "Views/StyledLabel.h"
+#include "Views/Widgets/KeyboardFocus.h"
+#include "Views/Widgets/PaintedButton.h"
+#include "Views/Widgets/StyledLabel.h"
 
 #include <QAbstractButton>
 #include <QEvent>

@@ -3,7 +3,7 @@
 // designs (saving them when asked), and changes its certificate on request: type "rotate" on
 // its standard input, or pass --rotate-every.
 
-#include "support/FakeMachine.h"
+#include "bobbinlark-fake-machine/FakeMachine.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 // so the installed icons always match what the program draws. Run by the build.
 //   bobbinlark-icon-svg SCALABLE.svg SYMBOLIC.svg
 
-#include "Support/SewingMachineIcon.h"
+#include "Support/Drawing/SewingMachineIcon.h"
 
 #include <QCoreApplication>
 #include <QSaveFile>

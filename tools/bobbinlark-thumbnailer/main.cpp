@@ -3,8 +3,8 @@
 // Exits 1 without writing when the file has no preview, so the file manager keeps its icon.
 
 #include "Models/StitchFileTypes.h"
+#include "Support/Drawing/StitchPreviewPainter.h"
 #include "Support/StitchPreview.h"
-#include "Support/StitchPreviewPainter.h"
 
 #include <QCoreApplication>
 #include <QFont>

@@ -5,7 +5,7 @@
 #include "DrawingCommands.h"
 
 #include "Models/StitchFileTypes.h"
-#include "Support/StitchPreviewPainter.h"
+#include "Support/Drawing/StitchPreviewPainter.h"
 
 #include <QGuiApplication>
 #include <QPainter>

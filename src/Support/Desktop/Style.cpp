@@ -1,0 +1,132 @@
+#include "Support/Desktop/Style.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+
+#include <algorithm>
+
+namespace Style {
+
+namespace {
+
+// Size relative to body text, and the smallest size a style may take in points so small
+// application fonts stay readable.
+struct Scale {
+    double factor;
+    double minimumPoints;
+};
+
+Scale scaleOf(TextStyle style) {
+    switch (style) {
+    case TextStyle::body:
+    case TextStyle::headline:
+        return {1.0, 0};
+    case TextStyle::callout:
+        return {0.93, 8};
+    case TextStyle::caption:
+        return {0.85, 7.5};
+    case TextStyle::title3:
+        return {1.25, 0};
+    }
+    return {1.0, 0};
+}
+
+QFont scaled(QFont font, TextStyle style) {
+    const Scale scale = scaleOf(style);
+    if (font.pointSizeF() > 0) {
+        font.setPointSizeF(std::max(scale.minimumPoints, font.pointSizeF() * scale.factor));
+    } else if (font.pixelSize() > 0) {
+        font.setPixelSize(
+            std::max(qRound(scale.minimumPoints * 4 / 3), qRound(font.pixelSize() * scale.factor)));
+    }
+    if (style == TextStyle::headline)
+        font.setWeight(QFont::DemiBold);
+    return font;
+}
+
+} // namespace
+
+QFont font(TextStyle style) {
+    return font(style, QApplication::font());
+}
+
+QFont font(TextStyle style, const QFont& base) {
+    return scaled(base, style);
+}
+
+QFont withWeight(QFont font, QFont::Weight weight) {
+    font.setWeight(weight);
+    return font;
+}
+
+QFont monospaced(TextStyle style) {
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFont sized = font(style);
+    if (sized.pointSizeF() > 0)
+        fixed.setPointSizeF(sized.pointSizeF());
+    else if (sized.pixelSize() > 0)
+        fixed.setPixelSize(sized.pixelSize());
+    return fixed;
+}
+
+int symbolSize(TextStyle style) {
+    switch (style) {
+    case TextStyle::caption:
+        return 12;
+    case TextStyle::callout:
+        return 14;
+    case TextStyle::body:
+    case TextStyle::headline:
+        return 16;
+    case TextStyle::title3:
+        return 18;
+    }
+    return 16;
+}
+
+bool isDark(const QPalette& palette) {
+    return palette.color(QPalette::Window).lightnessF() < 0.5;
+}
+
+QColor withOpacity(QColor color, double opacity) {
+    color.setAlphaF(static_cast<float>(std::clamp(color.alphaF() * opacity, 0.0, 1.0)));
+    return color;
+}
+
+QColor grey(const QPalette& palette) {
+    return isDark(palette) ? QColor(0x8e, 0x8e, 0x93) : QColor(0x8a, 0x8a, 0x8e);
+}
+
+QColor color(Tone tone, const QPalette& palette) {
+    const QColor text = palette.color(QPalette::WindowText);
+    const bool dark = isDark(palette);
+    switch (tone) {
+    case Tone::primary:
+        return text;
+    case Tone::secondary:
+        return withOpacity(text, secondaryOpacity);
+    case Tone::tertiary:
+        return withOpacity(text, tertiaryOpacity);
+    case Tone::quaternary:
+        return withOpacity(text, quaternaryOpacity);
+    case Tone::accent: {
+        // The desktop's selection colour, brightened on dark windows where a deep blue would
+        // sink into the background.
+        QColor accent = palette.color(QPalette::Highlight);
+        if (dark && accent.lightnessF() < 0.55)
+            accent = accent.lighter(135);
+        return accent;
+    }
+    // Signal colours: deeper on light windows so text in them keeps its contrast, brighter on
+    // dark ones.
+    case Tone::green:
+        return dark ? QColor(0x30, 0xd1, 0x58) : QColor(0x1e, 0x9e, 0x3f);
+    case Tone::red:
+        return dark ? QColor(0xff, 0x5c, 0x52) : QColor(0xd7, 0x2c, 0x22);
+    case Tone::orange:
+        return dark ? QColor(0xff, 0xa4, 0x26) : QColor(0xc8, 0x6a, 0x00);
+    }
+    return text;
+}
+
+} // namespace Style

@@ -1,0 +1,590 @@
+#include "Support/Drawing/StitchPreviewPainter.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPalette>
+#include <QTransform>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr qreal cornerRadius = 7;
+constexpr double infinity = std::numeric_limits<double>::infinity();
+
+struct Vec {
+    double x;
+    double y;
+};
+
+// An interval of x on one horizontal line; empty when left > right.
+struct Span {
+    double left;
+    double right;
+    bool empty() const { return !(left <= right); }
+};
+
+constexpr Span noSpan{1, 0};
+
+Span unite(Span a, Span b) {
+    if (a.empty())
+        return b;
+    if (b.empty())
+        return a;
+    return {std::min(a.left, b.left), std::max(a.right, b.right)};
+}
+
+Span intersect(Span a, Span b) {
+    return {std::max(a.left, b.left), std::min(a.right, b.right)};
+}
+
+// The x where slope * x + constant lies within [low, high].
+Span linearSpan(double slope, double constant, double low, double high) {
+    if (std::abs(slope) < 1e-12)
+        return constant >= low && constant <= high ? Span{-infinity, infinity} : noSpan;
+    const double x0 = (low - constant) / slope;
+    const double x1 = (high - constant) / slope;
+    return {std::min(x0, x1), std::max(x0, x1)};
+}
+
+// One segment of a run with its round ends: the points within some distance of it.
+struct Capsule {
+    Vec a;
+    Vec b;
+    double length;
+    Vec direction; // unit; any when the segment is a single point
+
+    Capsule(Vec from, Vec to)
+        : a(from)
+        , b(to)
+        , length(std::hypot(to.x - from.x, to.y - from.y))
+        , direction(length > 0 ? Vec{(to.x - from.x) / length, (to.y - from.y) / length}
+                               : Vec{1, 0}) {}
+
+    double distance(double x, double y) const {
+        const double px = x - a.x;
+        const double py = y - a.y;
+        const double t = std::clamp(px * direction.x + py * direction.y, 0.0, length);
+        const double dx = px - t * direction.x;
+        const double dy = py - t * direction.y;
+        return std::sqrt(dx * dx + dy * dy);
+    }
+
+    static Span disc(Vec centre, double y, double radius) {
+        const double dy = y - centre.y;
+        const double q = radius * radius - dy * dy;
+        if (q < 0)
+            return noSpan;
+        const double half = std::sqrt(q);
+        return {centre.x - half, centre.x + half};
+    }
+
+    // Where the horizontal line at `y` lies within `radius` of the segment. The shape is convex,
+    // so this is one interval: the union of the two end discs and the band between them.
+    Span span(double y, double radius) const {
+        Span span = unite(disc(a, y, radius), disc(b, y, radius));
+        if (length > 0) {
+            const double dy = y - a.y;
+            const Span along =
+                linearSpan(direction.x, direction.y * dy - direction.x * a.x, 0, length);
+            const Span across =
+                linearSpan(-direction.y, direction.x * dy + direction.y * a.x, -radius, radius);
+            span = unite(span, intersect(along, across));
+        }
+        return span;
+    }
+
+    double top() const { return std::min(a.y, b.y); }
+    double bottom() const { return std::max(a.y, b.y); }
+};
+
+// What the steps of drawing cost, in units of about a nanosecond, for the budget.
+constexpr std::int64_t rowWork = 16;      // the reach of a capsule across one row
+constexpr std::int64_t rimWork = 4;       // one pixel at a capsule's edge
+constexpr std::int64_t compositeWork = 2; // one pixel blended under the layer
+
+// The coverage of one run (the union of its capsules, anti-aliased by distance), blended under
+// what later runs already drew; and which cells of the picture are opaque for good.
+class Rasteriser {
+public:
+    Rasteriser(QImage& layer, double lineWidth)
+        : m_layer(layer)
+        , m_width(layer.width())
+        , m_height(layer.height())
+        , m_radius(lineWidth / 2)
+        , m_outer(m_radius + 0.5)
+        , m_inner(m_radius - 0.5)
+        , m_peak(std::min(1.0, lineWidth))
+        , m_coverage(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), 0)
+        , m_touched(m_coverage.size(), -1)
+        , m_local(m_coverage.size(), 0)
+        , m_dirtyLeft(static_cast<std::size_t>(m_height), std::numeric_limits<int>::max())
+        , m_dirtyRight(static_cast<std::size_t>(m_height), -1) {
+        // Cells small enough to lie wholly inside a line, so that covered ground is noticed;
+        // lines too thin for a cell of 2 pixels are cheap to draw and skip nothing.
+        const int cell = static_cast<int>(1 + std::floor(m_inner * 1.4));
+        if (cell >= 2) {
+            m_cell = std::min(cell, 16);
+            m_cellsX = (m_width + m_cell - 1) / m_cell;
+            m_cellsY = (m_height + m_cell - 1) / m_cell;
+            m_solid.assign(static_cast<std::size_t>(m_cellsX) * static_cast<std::size_t>(m_cellsY),
+                           0);
+        }
+    }
+
+    std::int64_t work() const { return m_work; }
+
+    // True when every pixel the capsule would touch is already opaque, so drawing it under them
+    // changes nothing.
+    bool isHidden(const Capsule& capsule) {
+        if (m_cell == 0)
+            return false;
+        const int top = std::max(0, static_cast<int>(std::floor(capsule.top() - m_outer)));
+        const int bottom =
+            std::min(m_height - 1, static_cast<int>(std::ceil(capsule.bottom() + m_outer)));
+        if (top > bottom)
+            return true;
+        for (int cellY = top / m_cell; cellY <= bottom / m_cell; ++cellY) {
+            const double y0 = std::max(top, cellY * m_cell) + 0.5;
+            const double y1 = std::min(bottom, cellY * m_cell + m_cell - 1) + 0.5;
+            // A convex shape is widest within a strip at the strip's edges or where its round
+            // ends are widest.
+            Span reach = unite(capsule.span(y0, m_outer), capsule.span(y1, m_outer));
+            for (const double y : {capsule.a.y, capsule.b.y}) {
+                if (y > y0 && y < y1)
+                    reach = unite(reach, capsule.span(y, m_outer));
+            }
+            m_work += rowWork;
+            if (reach.empty())
+                continue;
+            const int left = std::max(0, static_cast<int>(std::ceil(reach.left - 0.5)));
+            const int right =
+                std::min(m_width - 1, static_cast<int>(std::floor(reach.right - 0.5)));
+            if (left > right)
+                continue;
+            const std::uint8_t* row = m_solid.data() + static_cast<std::size_t>(cellY) *
+                                                           static_cast<std::size_t>(m_cellsX);
+            for (int cellX = left / m_cell; cellX <= right / m_cell; ++cellX) {
+                ++m_work;
+                if (!row[cellX])
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    // `stretch` numbers the smooth stretches of a run: a new one starts where the run turns
+    // back by more than a right angle.
+    void fill(const Capsule& capsule, std::int32_t stretch) {
+        const int top = std::max(0, static_cast<int>(std::floor(capsule.top() - m_outer)));
+        const int bottom =
+            std::min(m_height - 1, static_cast<int>(std::ceil(capsule.bottom() + m_outer)));
+        for (int y = top; y <= bottom; ++y) {
+            const double centreY = y + 0.5;
+            m_work += rowWork;
+            const Span reach = capsule.span(centreY, m_outer);
+            if (reach.empty())
+                continue;
+            const int left = std::max(0, static_cast<int>(std::ceil(reach.left - 0.5)));
+            const int right =
+                std::min(m_width - 1, static_cast<int>(std::floor(reach.right - 0.5)));
+            if (left > right)
+                continue;
+            // Pixels whose centre lies within radius - 0.5 are wholly covered; only the rim
+            // needs a distance.
+            int fullLeft = right + 1;
+            int fullRight = right;
+            if (m_inner > 0) {
+                const Span full = capsule.span(centreY, m_inner);
+                if (!full.empty()) {
+                    fullLeft = std::max(left, static_cast<int>(std::ceil(full.left - 0.5)));
+                    fullRight = std::min(right, static_cast<int>(std::floor(full.right - 0.5)));
+                    if (fullLeft > fullRight) {
+                        fullLeft = right + 1;
+                        fullRight = right;
+                    }
+                }
+            }
+            const std::size_t offset =
+                static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);
+            std::uint8_t* row = m_coverage.data() + offset;
+            std::int32_t* touched = m_touched.data() + offset;
+            std::uint8_t* local = m_local.data() + offset;
+            const auto rim = [&](int x) {
+                const double d = capsule.distance(x + 0.5, centreY);
+                const double amount = std::clamp(m_outer - d, 0.0, m_peak);
+                const int value = static_cast<int>(amount * 255 + 0.5);
+                // Where the run turns back over a pixel, covers add up, as where an outline
+                // overlaps itself (a line stitched three times reads bolder); the segments of one
+                // smooth stretch only share their round ends.
+                if (touched[x] == stretch) {
+                    if (value > local[x]) {
+                        row[x] =
+                            static_cast<std::uint8_t>(std::min(255, row[x] + value - local[x]));
+                        local[x] = static_cast<std::uint8_t>(value);
+                    }
+                } else {
+                    row[x] = static_cast<std::uint8_t>(std::min(255, row[x] + value));
+                    local[x] = static_cast<std::uint8_t>(value);
+                }
+                touched[x] = stretch;
+            };
+            for (int x = left; x < fullLeft; ++x)
+                rim(x);
+            if (fullLeft <= fullRight)
+                std::memset(row + fullLeft, 255,
+                            static_cast<std::size_t>(fullRight - fullLeft + 1));
+            for (int x = std::max(fullRight + 1, left); x <= right; ++x)
+                rim(x);
+            m_work += (right - left + 1 - std::max(0, fullRight - fullLeft + 1)) * rimWork +
+                      std::max(0, fullRight - fullLeft + 1) / 4;
+            auto& dirtyLeft = m_dirtyLeft[static_cast<std::size_t>(y)];
+            auto& dirtyRight = m_dirtyRight[static_cast<std::size_t>(y)];
+            dirtyLeft = std::min(dirtyLeft, left);
+            dirtyRight = std::max(dirtyRight, right);
+            m_dirtyTop = std::min(m_dirtyTop, y);
+            m_dirtyBottom = std::max(m_dirtyBottom, y);
+        }
+    }
+
+    // Marks the cells whose every pixel the capsule covers wholly.
+    void markSolid(const Capsule& capsule) {
+        if (m_cell == 0)
+            return;
+        const int top = std::max(0, static_cast<int>(std::floor(capsule.top() - m_inner)));
+        const int bottom =
+            std::min(m_height - 1, static_cast<int>(std::ceil(capsule.bottom() + m_inner)));
+        for (int cellY = top / m_cell; cellY <= bottom / m_cell; ++cellY) {
+            // A box lies inside a convex shape when its corners do: the corner pixel centres
+            // of the cell's first and last rows.
+            const Span inside = intersect(capsule.span(cellY * m_cell + 0.5, m_inner),
+                                          capsule.span(cellY * m_cell + m_cell - 0.5, m_inner));
+            m_work += rowWork;
+            if (inside.empty())
+                continue;
+            const int first =
+                std::max(0, static_cast<int>(std::ceil((inside.left - 0.5) / m_cell)));
+            const int last = std::min(
+                m_cellsX - 1, static_cast<int>(std::floor((inside.right + 0.5) / m_cell)) - 1);
+            std::uint8_t* row = m_solid.data() + static_cast<std::size_t>(cellY) *
+                                                     static_cast<std::size_t>(m_cellsX);
+            for (int cellX = first; cellX <= last; ++cellX)
+                row[cellX] = 1;
+            m_work += std::max(0, last - first + 1);
+        }
+    }
+
+    // Blends the run's coverage in `color` under the layer (what later runs drew stays on top)
+    // and clears it for the next run.
+    void compositeUnder(std::uint32_t color) {
+        const int red = static_cast<int>((color >> 16) & 0xFF);
+        const int green = static_cast<int>((color >> 8) & 0xFF);
+        const int blue = static_cast<int>(color & 0xFF);
+        for (int y = m_dirtyTop; y <= m_dirtyBottom; ++y) {
+            auto& left = m_dirtyLeft[static_cast<std::size_t>(y)];
+            auto& right = m_dirtyRight[static_cast<std::size_t>(y)];
+            if (left > right)
+                continue;
+            std::uint8_t* coverage =
+                m_coverage.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);
+            auto* line = reinterpret_cast<QRgb*>(m_layer.scanLine(y));
+            std::int32_t* touched =
+                m_touched.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);
+            std::uint8_t* local =
+                m_local.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);
+            for (int x = left; x <= right; ++x) {
+                const int amount = coverage[x];
+                touched[x] = -1;
+                local[x] = 0;
+                if (amount == 0)
+                    continue;
+                coverage[x] = 0;
+                const QRgb below = line[x];
+                const int alpha = qAlpha(below);
+                if (alpha == 255)
+                    continue;
+                const int share = (amount * (255 - alpha) + 127) / 255;
+                line[x] = qRgba(qRed(below) + (red * share + 127) / 255,
+                                qGreen(below) + (green * share + 127) / 255,
+                                qBlue(below) + (blue * share + 127) / 255, alpha + share);
+            }
+            m_work += (right - left + 1) * compositeWork;
+            left = std::numeric_limits<int>::max();
+            right = -1;
+        }
+        m_dirtyTop = std::numeric_limits<int>::max();
+        m_dirtyBottom = -1;
+    }
+
+private:
+    QImage& m_layer;
+    int m_width;
+    int m_height;
+    double m_radius;
+    double m_outer;
+    double m_inner;
+    double m_peak; // the most a line covers of one pixel: all of it, or its width
+    std::vector<std::uint8_t> m_coverage;
+    std::vector<std::int32_t> m_touched; // the stretch that last covered each pixel
+    std::vector<std::uint8_t> m_local;   // and how much that stretch covered it
+    std::vector<int> m_dirtyLeft;
+    std::vector<int> m_dirtyRight;
+    int m_dirtyTop = std::numeric_limits<int>::max();
+    int m_dirtyBottom = -1;
+    int m_cell = 0;
+    int m_cellsX = 0;
+    int m_cellsY = 0;
+    std::vector<std::uint8_t> m_solid;
+    std::int64_t m_work = 0;
+};
+
+} // namespace
+
+StitchPreviewPainter::Placement StitchPreviewPainter::placement(const StitchPreview::Rect& bounds,
+                                                                QSizeF canvas) {
+    const double w = canvas.width();
+    const double h = canvas.height();
+    Placement placed;
+    // A design thinner than one unit is not blown up in that direction.
+    placed.scale = std::min(w / std::max(bounds.width, 1.0), h / std::max(bounds.height, 1.0));
+    placed.offsetX = (w - bounds.width * placed.scale) / 2 - bounds.x * placed.scale;
+    placed.offsetY = (h - bounds.height * placed.scale) / 2 - bounds.y * placed.scale;
+    placed.lineWidth = std::max(std::min(w, h) / 45, 0.6);
+    return placed;
+}
+
+namespace {
+
+// The segments already drawn or found hidden, by their ends on a grid of 1/8 pixel in either
+// order: a segment drawn again, as when a design repeats itself, changes nothing.
+class SeenSegments {
+public:
+    explicit SeenSegments(std::size_t expected) {
+        std::size_t capacity = 16;
+        m_shift = 60;
+        while (capacity < expected * 2) {
+            capacity *= 2;
+            --m_shift;
+        }
+        m_slots.assign(capacity, empty);
+    }
+
+    // True when the segment was seen before; notes it otherwise.
+    bool check(Vec a, Vec b) {
+        const auto grid = [](double value) {
+            return static_cast<std::int64_t>(std::floor(value * 8));
+        };
+        std::int64_t ax = grid(a.x);
+        std::int64_t ay = grid(a.y);
+        std::int64_t bx = grid(b.x);
+        std::int64_t by = grid(b.y);
+        for (const std::int64_t v : {ax, ay, bx, by}) {
+            if (v < 0 || v >= 0xFFFF)
+                return false; // off the grid: never taken for another
+        }
+        if (std::pair(ax, ay) > std::pair(bx, by)) {
+            std::swap(ax, bx);
+            std::swap(ay, by);
+        }
+        const auto key = static_cast<std::uint64_t>(ax) << 48 |
+                         static_cast<std::uint64_t>(ay) << 32 |
+                         static_cast<std::uint64_t>(bx) << 16 | static_cast<std::uint64_t>(by);
+        const std::size_t mask = m_slots.size() - 1;
+        // The top bits of a multiplicative hash, which depend on every bit of the key.
+        for (std::size_t slot = (key * 0x9E3779B97F4A7C15ull) >> m_shift;;
+             slot = (slot + 1) & mask) {
+            if (m_slots[slot] == key)
+                return true;
+            if (m_slots[slot] == empty) {
+                m_slots[slot] = key;
+                return false;
+            }
+        }
+    }
+
+private:
+    static constexpr std::uint64_t empty = ~std::uint64_t{0};
+    std::vector<std::uint64_t> m_slots;
+    int m_shift;
+};
+
+StitchPreviewPainter::Stats rasterise(const StitchPreview& preview, QImage& layer,
+                                      const QTransform& toLayer, double lineWidth) {
+    StitchPreviewPainter::Stats stats;
+    // Every run in layer pixels, leaving out points that moved less than half a pixel on both
+    // axes from the last one kept: they cannot change what is drawn. A run keeps its ends.
+    std::vector<Vec> points;
+    std::vector<std::int32_t>
+        stretches; // per point: the smooth stretch of the segment ending there
+    std::vector<std::size_t> starts;
+    starts.reserve(preview.runs.size() + 1);
+    for (const StitchPreview::Run& run : preview.runs) {
+        starts.push_back(points.size());
+        const std::size_t last = run.points.size() - 1;
+        for (std::size_t i = 0; i <= last; ++i) {
+            Vec point{};
+            toLayer.map(run.points[i].x, run.points[i].y, &point.x, &point.y);
+            if (i > 0 && i < last && std::abs(point.x - points.back().x) < 0.5 &&
+                std::abs(point.y - points.back().y) < 0.5)
+                continue;
+            std::int32_t stretch = 0;
+            if (points.size() > starts.back() + 1) {
+                const Vec before = points[points.size() - 2];
+                const Vec corner = points.back();
+                const double turn = (corner.x - before.x) * (point.x - corner.x) +
+                                    (corner.y - before.y) * (point.y - corner.y);
+                stretch = stretches.back() + (turn < 0 ? 1 : 0);
+            }
+            stretches.push_back(stretch);
+            points.push_back(point);
+        }
+        stats.segments += points.size() - starts.back() - 1;
+    }
+    starts.push_back(points.size());
+    const auto area = static_cast<std::int64_t>(layer.width()) * layer.height();
+    // Small pictures of big designs need more than their area allows, for each segment costs a
+    // few rows at least; that share is capped by the area too, so a crafted design's count
+    // cannot stretch a card-sized tile's drawing.
+    stats.budget =
+        StitchPreviewPainter::workPerPixel * area +
+        std::min(StitchPreviewPainter::workPerSegment * static_cast<std::int64_t>(stats.segments),
+                 StitchPreviewPainter::segmentWorkPerPixel * area);
+
+    // Last run first, each drawn under the ones after it: covered ground is then known to be
+    // final, and if the budget runs out it is the earliest stitches, the ones most painted
+    // over, that are left out.
+    Rasteriser raster(layer, lineWidth);
+    // Thin lines are mostly edge, where a segment drawn twice shows darker; only wider ones
+    // leave repeats out.
+    const bool leaveOutRepeats = lineWidth >= 3;
+    SeenSegments seen(leaveOutRepeats ? stats.segments : 0);
+    std::size_t remaining = stats.segments;
+    for (std::size_t run = preview.runs.size(); run-- > 0;) {
+        for (std::size_t i = starts[run + 1] - 1; i > starts[run]; --i) {
+            if (raster.work() > stats.budget)
+                break;
+            --remaining;
+            if (leaveOutRepeats && seen.check(points[i - 1], points[i])) {
+                ++stats.hidden;
+                continue;
+            }
+            const Capsule capsule(points[i - 1], points[i]);
+            if (raster.isHidden(capsule)) {
+                ++stats.hidden;
+                continue;
+            }
+            raster.fill(capsule, stretches[i]);
+            raster.markSolid(capsule);
+            ++stats.drawn;
+        }
+        raster.compositeUnder(preview.runs[run].color);
+        if (raster.work() > stats.budget)
+            break;
+    }
+    stats.overBudget = remaining;
+    stats.work = raster.work();
+    return stats;
+}
+
+} // namespace
+
+StitchPreviewPainter::Stats StitchPreviewPainter::render(const StitchPreview& preview,
+                                                         QImage& layer, const QTransform& toLayer,
+                                                         double lineWidth) {
+    if (layer.isNull() || preview.runs.empty() || !(lineWidth > 0))
+        return {};
+    return rasterise(preview, layer, toLayer, lineWidth);
+}
+
+StitchPreviewPainter::Stats StitchPreviewPainter::draw(const StitchPreview& preview,
+                                                       QPainter& painter, QSizeF canvas) {
+    if (preview.runs.empty())
+        return {};
+    const Placement placed = placement(preview.bounds, canvas);
+    const QTransform toCanvas(placed.scale, 0, 0, placed.scale, placed.offsetX, placed.offsetY);
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
+    const QTransform world = painter.worldTransform();
+
+    if (world.type() > QTransform::TxScale) {
+        // Rotated or sheared: draw at the canvas's own resolution and let the painter map it.
+        const qreal scale = std::sqrt(std::abs(world.determinant())) * ratio;
+        QImage layer(QSize(qCeil(canvas.width() * scale), qCeil(canvas.height() * scale)),
+                     QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        const Stats stats = render(preview, layer, toCanvas * QTransform::fromScale(scale, scale),
+                                   placed.lineWidth * scale);
+        painter.drawImage(QRectF(QPointF(0, 0), canvas), layer);
+        return stats;
+    }
+
+    // On the device's own pixel grid, so the layer is copied without resampling. It reaches
+    // past the canvas by half a line, where the round ends of the outermost stitches fall.
+    const QTransform toDevice = world * QTransform::fromScale(ratio, ratio);
+    const double lineWidth = placed.lineWidth * std::sqrt(std::abs(toDevice.determinant()));
+    const double margin = lineWidth / 2 + 1;
+    const QRect pixels = toDevice.mapRect(QRectF(QPointF(0, 0), canvas))
+                             .adjusted(-margin, -margin, margin, margin)
+                             .toAlignedRect();
+    QImage layer(pixels.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    const Stats stats = render(
+        preview, layer, toCanvas * toDevice * QTransform::fromTranslate(-pixels.x(), -pixels.y()),
+        lineWidth);
+    layer.setDevicePixelRatio(ratio);
+    painter.save();
+    painter.resetTransform();
+    painter.drawImage(QPointF(pixels.topLeft()) / ratio, layer);
+    painter.restore();
+    return stats;
+}
+
+void StitchPreviewPainter::paintTile(QPainter& painter, const QRectF& square,
+                                     const std::optional<StitchPreview>& preview, bool loaded,
+                                     const QString& extension, const QPalette& palette,
+                                     const QFont& font) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal side = square.width();
+    const QColor accent = palette.color(QPalette::Highlight);
+
+    QPainterPath tile;
+    tile.addRoundedRect(square, cornerRadius, cornerRadius);
+    if (preview) {
+        painter.fillPath(tile, QColor::fromRgbF(0.97f, 0.97f, 0.97f));
+    } else {
+        QColor tint = accent;
+        tint.setAlphaF(0.14f);
+        painter.fillPath(tile, tint);
+    }
+
+    if (preview) {
+        const qreal inset = side * 0.1;
+        painter.save();
+        painter.translate(square.topLeft() + QPointF(inset, inset));
+        draw(*preview, painter, QSizeF(side - 2 * inset, side - 2 * inset));
+        painter.restore();
+
+        // A hairline inside the edge so a light design still reads as a tile.
+        QColor edge = palette.color(QPalette::WindowText);
+        edge.setAlphaF(0.1f);
+        painter.setPen(QPen(edge, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(square.adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius - 0.5,
+                                cornerRadius - 0.5);
+    } else if (loaded) {
+        QFont bold = font;
+        bold.setBold(true);
+        bold.setPixelSize(std::max(1, qRound(side * 0.24)));
+        painter.setFont(bold);
+        painter.setPen(accent);
+        painter.drawText(square, Qt::AlignCenter, extension.toUpper());
+    }
+    painter.restore();
+}
