@@ -5,7 +5,11 @@
 #include "Networking/TlsConnection.h"
 
 #include <QCoreApplication>
+#include <QCoroSignal>
 #include <QCryptographicHash>
+#include <QFuture>
+#include <QFutureWatcher>
+#include <QPromise>
 #include <QThread>
 #include <QTimer>
 
@@ -84,12 +88,19 @@ CertificateTrustSession& CertificateTrustSession::shared() {
     return *instance;
 }
 
-CertificateTrustSession::CertificateTrustSession() {
+CertificateTrustSession::CertificateTrustSession()
+    : m_machineThread(new QThread)
+    , m_machineThreadContext(new QObject) {
     // Whoever asks first, the client lives on the application's thread with the rest of the
     // program's state.
     if (QCoreApplication* application = QCoreApplication::instance();
         application && thread() != application->thread())
         moveToThread(application->thread());
+    // TLS handshakes and machine I/O run on a thread of their own: a scan makes hundreds of
+    // handshakes, which would otherwise stall whichever thread asked (the panel's, mostly).
+    m_machineThread->setObjectName(QStringLiteral("Machine connections"));
+    m_machineThreadContext->moveToThread(m_machineThread);
+    m_machineThread->start();
 }
 
 QCoro::Task<std::optional<CertificateTrustSession::Response>>
@@ -120,6 +131,51 @@ CertificateTrustSession::post(QUrl url, QByteArray contentType, QByteArrayList b
 QCoro::Task<CertificateTrustSession::Delivery>
 CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArrayList body, Reading reading,
                                   Limits limits, Progress progress) {
+    // The connection runs on the machine thread; this side waits for its outcome on its own
+    // event loop and reads its progress from there, so every callback stays on this thread.
+    const auto taken = std::make_shared<std::atomic<qint64>>(-1);
+    qint64 bodyLength = 0;
+    for (const QByteArray& piece : std::as_const(body))
+        bodyLength += piece.size();
+    auto promise = std::make_shared<QPromise<Delivery>>();
+    QFuture<Delivery> outcome = promise->future();
+    promise->start();
+    QMetaObject::invokeMethod(
+        m_machineThreadContext,
+        [this, url, head = std::move(head), body = std::move(body), reading, limits, taken,
+         promise]() mutable {
+            exchangeHere(std::move(url), std::move(head), std::move(body), reading, limits, taken,
+                         std::move(promise));
+        },
+        Qt::QueuedConnection);
+
+    qint64 reported = -1;
+    const auto report = [&] {
+        const qint64 now = taken->load();
+        if (progress && now > reported) {
+            reported = now;
+            progress(now, bodyLength);
+        }
+    };
+    QTimer progressCheck;
+    if (progress && bodyLength > 0) {
+        connect(&progressCheck, &QTimer::timeout, &progressCheck, report);
+        progressCheck.start(progressIntervalMs);
+    }
+    // Through a watcher, whose signal always comes from the event loop: a request that ends at
+    // once (nothing listening) still ends after its caller has returned, as it always did.
+    QFutureWatcher<Delivery> watcher;
+    watcher.setFuture(outcome);
+    co_await qCoro(&watcher, &QFutureWatcher<Delivery>::finished);
+    report();
+    co_return outcome.result();
+}
+
+QCoro::Task<>
+CertificateTrustSession::exchangeHere(QUrl url, QByteArray head, QByteArrayList body,
+                                      Reading reading, Limits limits,
+                                      std::shared_ptr<std::atomic<qint64>> progressTaken,
+                                      std::shared_ptr<QPromise<Delivery>> promise) {
     const QString host = url.host();
     Outcome outcome;
     qint64 bodyLength = 0;
@@ -144,8 +200,7 @@ CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArrayList body
             return;
         bodyTaken = taken;
         idle.start();
-        if (progress)
-            progress(taken, bodyLength);
+        progressTaken->store(taken);
     };
     const auto wholeBodyTaken = [&] {
         checkProgress();
@@ -193,7 +248,10 @@ CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArrayList body
     }
 
     connection->connectToHost(host, static_cast<quint16>(url.port(443)));
-    co_return co_await OutcomeArrived{outcome};
+    OutcomeArrived arrived{outcome}; // named: g++ 12 may destroy a co_await temporary twice
+    Delivery delivery = co_await arrived;
+    promise->addResult(std::move(delivery));
+    promise->finish();
 }
 
 void CertificateTrustSession::record(const QString& host, const QByteArray& leafDer) {

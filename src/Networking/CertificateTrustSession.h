@@ -4,12 +4,16 @@
 #include <QByteArrayList>
 #include <QHash>
 #include <QObject>
+#include <QPromise>
 #include <QString>
+#include <QThread>
 #include <QUrl>
 
 #include <QCoroTask>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -78,10 +82,19 @@ private:
         double idleSeconds;
         double totalSeconds;
     };
+    // Runs the request on the machine thread and waits for it on the calling thread.
     QCoro::Task<Delivery> exchange(QUrl url, QByteArray head, QByteArrayList body, Reading reading,
                                    Limits limits, Progress progress);
+    // The request itself, on the machine thread: `taken` follows the body's progress, and
+    // `outcome` receives the delivery.
+    QCoro::Task<> exchangeHere(QUrl url, QByteArray head, QByteArrayList body, Reading reading,
+                               Limits limits, std::shared_ptr<std::atomic<qint64>> taken,
+                               std::shared_ptr<QPromise<Delivery>> outcome);
     void record(const QString& host, const QByteArray& leafDer);
 
+    // Never stopped or freed, like the session itself: a request may be under way at exit.
+    QThread* m_machineThread;
+    QObject* m_machineThreadContext;
     mutable std::mutex m_lock;
     QHash<QString, QByteArray> m_leafByHost; // DER, guarded by m_lock
 };
