@@ -10,8 +10,7 @@ double tenths(double millimetres) {
 
 } // namespace
 
-bool SizeWarning::fits(const StitchPreview::Size& design, double areaWidthMM,
-                       double areaHeightMM) {
+bool SizeWarning::fits(const StitchPreview::Size& design, double areaWidthMM, double areaHeightMM) {
     const double width = tenths(design.width);
     const double height = tenths(design.height);
     const double areaWidth = tenths(areaWidthMM);
@@ -25,8 +24,7 @@ QString SizeWarning::sizeText(const StitchPreview::Size& design) {
            QStringLiteral(" mm");
 }
 
-std::optional<QString> SizeWarning::text(const QString& fileName,
-                                         const StitchPreview::Size& design,
+std::optional<QString> SizeWarning::text(const QString& fileName, const StitchPreview::Size& design,
                                          const QString& machineName, const MachineInfo& info) {
     const std::optional<QString> area = info.embroideryAreaText();
     // A machine that reports a zero, negative or unreadable area has told us nothing.
