@@ -10,6 +10,7 @@
 #include "Views/DesignThumbnail.h"
 #include "Views/DropZone.h"
 #include "Views/MainScreen.h"
+#include "Views/PreviewCache.h"
 #include "Views/RecentSendCard.h"
 #include "Views/RecentSendDrag.h"
 #include "Views/RecentSendsView.h"
@@ -45,6 +46,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <semaphore>
 
@@ -490,6 +492,25 @@ private slots:
         QVERIFY(marked->accessibleDescription().endsWith(
             QStringLiteral("\n200 × 50 mm · 25 stitches · 1 colour\n") + warning));
         QVERIFY(Gallery::render(screen, QStringLiteral("recents-oversize")).saved);
+
+        // The program measures through the cache its cards read: one decode per design serves
+        // the send and the card alike.
+        std::atomic<int> decodes = 0;
+        PreviewCache cache([&decodes](const QUrl& url) {
+            ++decodes;
+            return StitchPreview::read(url);
+        });
+        m_state->setPreviewSource([&cache](QUrl url) { return cache.preview(std::move(url)); });
+        m_state->send({turned});
+        QVERIFY(finished.wait(15000));
+        QCOMPARE(decodes.load(), 1);
+        RecentSendCard card(*m_state, m_state->sendLog().first(), nullptr, nullptr, &cache);
+        card.show();
+        card.showThumbnail();
+        QTRY_VERIFY(card.thumbnail()->isLoaded());
+        QCOMPARE(card.designFacts(), QStringLiteral("50 × 90 mm · 14 stitches · 2 colours"));
+        QCOMPARE(decodes.load(), 1);
+        m_state->setPreviewSource({});
 
         // The mark goes with a file that is gone; the card's tooltip goes too.
         QVERIFY(QFile::remove(large.toLocalFile()));
