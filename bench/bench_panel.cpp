@@ -1,10 +1,12 @@
 // The panel's own costs: from a drop on the drop zone to the first byte of the upload on the
 // wire, painting the whole main screen, and the longest stall of the GUI thread while 50 dropped
-// designs go out with the panel showing. The fake machine runs on a thread of its own; between
+// designs go out with the panel showing, while a /24 where every address answers HTTPS is
+// scanned, and while both happen at once. The fake machine runs on a thread of its own; between
 // the program and the machine a plain TCP relay on another thread notes when each connection's
 // first byte arrives, so the clock stops on the wire, not in the program.
 
 #include "AppState.h"
+#include "Networking/MachineDiscovery.h"
 #include "Views/DropZone.h"
 #include "Views/MainScreen.h"
 #include "Views/PopoverView.h"
@@ -22,6 +24,8 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+
+#include <QCoroTask>
 
 #include <benchmark/benchmark.h>
 
@@ -137,11 +141,11 @@ struct MachineThread {
     FakeMachine* fake = new FakeMachine;
     bool started = false;
 
-    MachineThread() {
+    explicit MachineThread(const QHostAddress& address = QHostAddress::LocalHost) {
         thread.start();
         fake->moveToThread(&thread);
         QMetaObject::invokeMethod(
-            fake, [this] { started = fake->start(QHostAddress::LocalHost); },
+            fake, [this, address] { started = fake->start(address); },
             Qt::BlockingQueuedConnection);
     }
     ~MachineThread() {
@@ -270,9 +274,65 @@ void BM_StallDuring50DesignDrop(benchmark::State& state) {
     state.counters["longest_stall_ms"] = benchmark::Counter(double(longest));
 }
 
+// A scan of 127.0.60.0/24 with the fake machine listening on every address: 254 machines
+// answer, and every probe makes a TLS handshake.
+MachineDiscovery::Environment everyAddressAnswers(quint16 port) {
+    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
+    environment.interfaces = [] {
+        return QList{MachineDiscovery::IPv4Address{{127, 0, 60, 1}, {255, 255, 255, 0}}};
+    };
+    environment.arpHosts = [] { return QStringList{}; };
+    environment.port = port;
+    return environment;
+}
+
+// The longest stall while the panel scans a busy /24, sends 50 designs, or both at once.
+void BM_StallDuringScanAndDrop(benchmark::State& state) {
+    const bool scanning = state.range(0) != 0;
+    const bool dropping = state.range(1) != 0;
+    MachineThread machine(QHostAddress::AnyIPv4);
+    if (!machine.started)
+        return state.SkipWithError("the fake machine could not listen");
+    QTemporaryDir folder;
+    const QList<QUrl> designs = writeDesigns(folder, 50);
+    ShownPanel panel(machine.fake->port());
+    panel.state.setStatusResetDelay(std::chrono::milliseconds(100));
+    panel.state.setDiscoveryEnvironment(everyAddressAnswers(machine.fake->port()));
+    const auto data = DragEvents::urls(designs);
+    qint64 longest = 0;
+    for (auto _ : state) {
+        StallMeter meter;
+        QSignalSpy finished(&panel.state, &AppState::batchFinished);
+        std::optional<QCoro::Task<>> scan;
+        if (scanning)
+            scan.emplace(panel.state.discover());
+        if (dropping)
+            DragEvents::dragAndDrop(panel.zone(), data.get());
+        QElapsedTimer waited;
+        waited.start();
+        while (((scan && !scan->isReady()) || (dropping && finished.isEmpty())) &&
+               waited.elapsed() < 120000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (waited.elapsed() >= 120000)
+            return state.SkipWithError("the scan or the batch did not finish");
+        longest = std::max(longest, meter.longestMilliseconds());
+        if (scanning && panel.state.discovered().isEmpty() && !panel.state.selectedMachine())
+            return state.SkipWithError("the scan found nothing");
+    }
+    state.counters["longest_stall_ms"] = benchmark::Counter(double(longest));
+}
+
 BENCHMARK(BM_DropToFirstByte)->Unit(benchmark::kMillisecond)->Iterations(20)->UseManualTime();
 BENCHMARK(BM_MainScreenPaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StallDuring50DesignDrop)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_StallDuringScanAndDrop)
+    ->ArgNames({"scan", "drop"})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 } // namespace
 

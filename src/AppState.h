@@ -73,6 +73,9 @@ public:
     // Sending.
     const SendStatus& sendStatus() const { return m_sendStatus; }
     void setSendStatus(const SendStatus& status);
+    // How much of the file being sent the machine has taken, from 0 to 1. It returns to 0 with
+    // the status that names the next file (or ends the batch), without a signal of its own.
+    double fileProgress() const { return m_fileProgress; }
 
     // Recent sends, newest first. Every assignment is persisted at once.
     const QList<SendLogEntry>& sendLog() const { return m_sendLog; }
@@ -148,6 +151,7 @@ signals:
     void discoveryErrorChanged();
     void relocatedMachineIDsChanged();
     void sendStatusChanged();
+    void fileProgressChanged();
     void sendLogChanged();
 
 private:
@@ -162,6 +166,7 @@ private:
     // The size limit of an upload to that machine.
     qint64 uploadLimit(const QUuid& machineID) const;
     void finishBatch(const QString& machineName);
+    void setFileProgress(double fraction);
     void scheduleStatusReset();
     void cancelStatusReset();
     void showError(const QString& message);
@@ -196,6 +201,7 @@ private:
     QSet<QUuid> m_relocatedMachineIDs;
     MachineDiscovery::Environment m_discoveryEnvironment = MachineDiscovery::Environment::system();
     SendStatus m_sendStatus = SendStatuses::Idle{};
+    double m_fileProgress = 0;
     QList<SendLogEntry> m_sendLog;
 
     QList<QUrl> m_sendQueue;

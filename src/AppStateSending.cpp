@@ -92,6 +92,8 @@ QCoro::Task<> AppState::drainQueue() {
         machineName = machine->name;
         // Refused files are reported in the summary but never take a place in the progress.
         const qint64 index = m_batchSent + m_batchUploadFailures + 1;
+        // Cleared with the status that names the next file, so the bar never steps back.
+        m_fileProgress = 0;
         setSendStatus(SendStatuses::Sending{fileURL.fileName(), index, m_batchTotal});
 
         std::optional<QString> failure;
@@ -116,6 +118,7 @@ QCoro::Task<> AppState::drainQueue() {
     }
 
     m_sendQueue.clear();
+    m_fileProgress = 0;
     finishBatch(machineName);
     m_isDrainingQueue = false;
     emit batchFinished();
@@ -154,9 +157,14 @@ QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine ma
                                               : decodeOffThread(fileURL));
         BrotherAPIClient client(machine.host, machine.port, CertificateTrustSession::shared());
         const QByteArray announcedName = QFile::encodeName(QFileInfo(fileURL.path()).fileName());
-        const std::optional<BrotherAPIError> error =
-            co_await client.upload(std::move(*data), announcedName, maxBytes,
-                                   std::chrono::duration<double>(m_uploadTimeout).count());
+        // The connection outlives this object if it goes first.
+        const BrotherAPIClient::Progress progress = [alive](qint64 taken, qint64 total) {
+            if (alive)
+                alive->setFileProgress(total > 0 ? double(taken) / double(total) : 0);
+        };
+        const std::optional<BrotherAPIError> error = co_await client.upload(
+            std::move(*data), announcedName, maxBytes,
+            std::chrono::duration<double>(m_uploadTimeout).count(), progress);
         // Awaited whatever happened, so the measuring never outlives this send.
         std::optional<StitchPreview> preview;
         if (measuring)
@@ -186,6 +194,14 @@ QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine ma
     }
     log(fileURL, machine.name, false, *failure);
     co_return failure;
+}
+
+void AppState::setFileProgress(double fraction) {
+    fraction = std::clamp(fraction, 0.0, 1.0);
+    if (fraction == m_fileProgress)
+        return;
+    m_fileProgress = fraction;
+    emit fileProgressChanged();
 }
 
 void AppState::finishBatch(const QString& machineName) {

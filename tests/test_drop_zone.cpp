@@ -18,10 +18,12 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QProgressBar>
+
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
 namespace {
 
@@ -59,6 +61,13 @@ MachineDiscovery::Environment loopback(MachineDiscovery::Bytes address,
 quint16 closedPort(const QHostAddress& address) {
     QTcpServer probe;
     return probe.listen(address) ? probe.serverPort() : 0;
+}
+
+// How much of the progress bar is filled, from 0 to 1.
+double barFilled(const DropZone& zone) {
+    const QProgressBar* bar = zone.progressBar();
+    const int span = bar->maximum() - bar->minimum();
+    return span > 0 ? double(bar->value() - bar->minimum()) / span : 0;
 }
 
 QStringList receivedNames(const FakeMachine& machine) {
@@ -125,15 +134,13 @@ private slots:
 
         state.setSendStatus(SendStatuses::Sending{QStringLiteral("flower.pes"), 1, 1});
         QCOMPARE(zone.content(), DropZone::Content::sending);
-        QCOMPARE(zone.progressBar()->maximum(), 1);
-        QCOMPARE(zone.progressBar()->value(), 0);
+        QCOMPARE(barFilled(zone), 0.0);
         QCOMPARE(zone.sendingLine(), QStringLiteral("Sending flower.pes…"));
         QCOMPARE(zone.indexLine(), QString()); // a batch of one has no count
         QVERIFY(!zone.okButton()->isVisibleTo(&zone));
 
         state.setSendStatus(SendStatuses::Sending{QStringLiteral("rose.dst"), 2, 3});
-        QCOMPARE(zone.progressBar()->maximum(), 3);
-        QCOMPARE(zone.progressBar()->value(), 1);
+        QCOMPARE(barFilled(zone), 1.0 / 3);
         QCOMPARE(zone.indexLine(), QStringLiteral("2 of 3"));
         QVERIFY(zone.progressBar()->width() <= 200);
 
@@ -317,6 +324,30 @@ private slots:
         // Back to the idle text after the (shortened) delay.
         QTRY_COMPARE_WITH_TIMEOUT(zone.content(), DropZone::Content::idle, 5000);
         QCOMPARE(zone.title(), QStringLiteral("Drop designs to send to Studio"));
+    }
+
+    // On a slow link the bar fills as the machine takes the design, not only when it is done.
+    void theBarMovesWithinOneFile() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.61"))));
+        machine.setReadRate(400'000); // about a second for the design
+        TemporaryStore store;
+        AppState state(store.open());
+        state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        ShownZone shown(state);
+        DropZone& zone = *shown.zone;
+
+        QList<double> filled;
+        connect(&state, &AppState::fileProgressChanged, this, [&] {
+            if (zone.content() == DropZone::Content::sending)
+                filled << barFilled(zone);
+        });
+        state.send({design(QStringLiteral("large.pes"), QByteArray(400'000, 'p'))});
+        QTRY_COMPARE_WITH_TIMEOUT(zone.content(), DropZone::Content::sent, 20000);
+        QVERIFY2(std::any_of(filled.cbegin(), filled.cend(),
+                             [](double part) { return part > 0.1 && part < 0.9; }),
+                 qPrintable(QStringLiteral("%1 steps").arg(filled.size())));
+        QVERIFY(std::is_sorted(filled.cbegin(), filled.cend()));
     }
 
     void aRefusedUploadShowsTheErrorUntilOK() {

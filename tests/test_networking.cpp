@@ -26,6 +26,7 @@
 
 Q_DECLARE_METATYPE(std::optional<BrotherAPIError>)
 Q_DECLARE_METATYPE(FakeMachine::UploadFault)
+Q_DECLARE_METATYPE(BrotherAPIError)
 
 namespace {
 
@@ -619,12 +620,72 @@ private slots:
         QCOMPARE(send(clientFor(silent), "data", "a.pes", 100, 0.3),
                  BrotherAPIError::unreachable());
 
+        // It took the whole design and never answered: it may well have stored it.
         FakeMachine slow;
         QVERIFY(slow.start(QHostAddress(QStringLiteral("127.0.0.17"))));
         slow.setDelay(1500);
-        QCOMPARE(send(clientFor(slow), "data", "a.pes", 100, 0.5), BrotherAPIError::unreachable());
+        QCOMPARE(send(clientFor(slow), "data", "a.pes", 100, 0.5), BrotherAPIError::noAnswer());
         QCOMPARE(slow.requests().size(), 1);
         QCOMPARE(BrotherAPIClient::uploadTimeoutSeconds, 30.0);
+    }
+
+    // The upload's time-out counts time in which nothing moved, judged by what the machine's
+    // TCP has acknowledged rather than what our socket swallowed; progress counts the same way.
+    // Also run in a namespace whose loopback is set up like a home link (home_link.sh).
+    void slowLinks_data() {
+        QTest::addColumn<qint64>("readRate");
+        QTest::addColumn<qint64>("stallAfter");
+        QTest::addColumn<int>("answerDelay");
+        QTest::addColumn<std::optional<BrotherAPIError>>("expected");
+        // Two seconds of steady reading against half a second of patience.
+        QTest::newRow("steady slow link finishes")
+            << qint64(300'000) << qint64(-1) << 0 << std::optional<BrotherAPIError>();
+        QTest::newRow("machine stops reading mid-design")
+            << qint64(0) << qint64(150'000) << 0
+            << std::optional<BrotherAPIError>(BrotherAPIError::unreachable());
+        QTest::newRow("whole design taken, no answer")
+            << qint64(0) << qint64(-1) << 3000
+            << std::optional<BrotherAPIError>(BrotherAPIError::noAnswer());
+    }
+
+    void slowLinks() {
+        QFETCH(qint64, readRate);
+        QFETCH(qint64, stallAfter);
+        QFETCH(int, answerDelay);
+        QFETCH(std::optional<BrotherAPIError>, expected);
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.18"))));
+        machine.setReadRate(readRate);
+        machine.setStallAfter(stallAfter);
+        machine.setDelay(answerDelay);
+        const qsizetype size = 600'000;
+        QList<QPair<qint64, qint64>> progress;
+        QCoro::Task<std::optional<BrotherAPIError>> upload = clientFor(machine).upload(
+            QByteArray(size, 'p'), "slow.pes", size, 0.5, [&](qint64 taken, qint64 total) {
+                progress.append({taken, total});
+            });
+        QTRY_VERIFY_WITH_TIMEOUT(upload.isReady(), 60'000);
+        QCOMPARE(QCoro::waitFor(upload), expected);
+        QCOMPARE(machine.requestsStarted(), 1);
+
+        QVERIFY(!progress.isEmpty());
+        const qint64 total = progress.constLast().second;
+        QVERIFY(total > size);
+        for (qsizetype i = 1; i < progress.size(); ++i)
+            QVERIFY(progress[i].first > progress[i - 1].first);
+        const qint64 taken = progress.constLast().first;
+        if (expected == BrotherAPIError::unreachable()) {
+            QVERIFY2(taken < total, qPrintable(QString::number(taken)));
+            return;
+        }
+        QCOMPARE(taken, total);
+        if (readRate > 0) { // the machine's reading shows, not our socket's appetite
+            const auto midway =
+                std::count_if(progress.cbegin(), progress.cend(), [&](const auto& step) {
+                    return step.first > total / 10 && step.first < total * 9 / 10;
+                });
+            QVERIFY2(midway >= 3, qPrintable(QString::number(midway)));
+        }
     }
 
     // A machine that keeps the design and drops the connection, or resets it halfway, has had
@@ -633,15 +694,18 @@ private slots:
     void brokenUploadIsSentOnceAndFailsAtOnce_data() {
         QTest::addColumn<FakeMachine::UploadFault>("fault");
         QTest::addColumn<qsizetype>("size");
-        QTest::newRow("closed unanswered")
-            << FakeMachine::UploadFault::closeWithoutAnswer << qsizetype(100);
-        QTest::newRow("reset mid-body")
-            << FakeMachine::UploadFault::resetMidBody << qsizetype(2'000'000);
+        QTest::addColumn<BrotherAPIError>("expected");
+        // It has the whole design: the user is told it may be there.
+        QTest::newRow("closed unanswered") << FakeMachine::UploadFault::closeWithoutAnswer
+                                           << qsizetype(100) << BrotherAPIError::noAnswer();
+        QTest::newRow("reset mid-body") << FakeMachine::UploadFault::resetMidBody
+                                        << qsizetype(2'000'000) << BrotherAPIError::unreachable();
     }
 
     void brokenUploadIsSentOnceAndFailsAtOnce() {
         QFETCH(FakeMachine::UploadFault, fault);
         QFETCH(qsizetype, size);
+        QFETCH(BrotherAPIError, expected);
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.21"))));
         const BrotherAPIClient client = clientFor(machine);
@@ -652,7 +716,7 @@ private slots:
         QCoro::Task<std::optional<BrotherAPIError>> upload =
             client.upload(QByteArray(size, 'p'), "rose.pes", size, 600);
         QTRY_VERIFY_WITH_TIMEOUT(upload.isReady(), 60'000);
-        QCOMPARE(QCoro::waitFor(upload), BrotherAPIError::unreachable());
+        QCOMPARE(QCoro::waitFor(upload), expected);
         spin(300); // a copy sent again would arrive now
         QCOMPARE(machine.requestsStarted() - before, 1);
         if (fault == FakeMachine::UploadFault::closeWithoutAnswer)
@@ -825,7 +889,11 @@ private slots:
         QCOMPARE(BrotherAPIError::unreachable().errorDescription(),
                  QStringLiteral("Couldn't reach the machine. Make sure it's on and connected to "
                                 "Wi-Fi, then try again."));
+        QCOMPARE(BrotherAPIError::noAnswer().errorDescription(),
+                 QStringLiteral("The design was sent, but the machine didn't answer. It may have "
+                                "received it: check its wireless pocket before sending it again."));
         QVERIFY(BrotherAPIError::unreachable().isUnreachable());
+        QVERIFY(!BrotherAPIError::noAnswer().isUnreachable());
         QVERIFY(!BrotherAPIError::badStatus(500).isUnreachable());
     }
 

@@ -24,16 +24,20 @@ QCoro::Task<std::optional<MachineInfo>> fetchInfoFrom(CertificateTrustSession* s
 
 QCoro::Task<std::optional<BrotherAPIError>> uploadTo(CertificateTrustSession* session, QUrl url,
                                                      QByteArray data, QByteArray fileName,
-                                                     double timeoutSeconds) {
+                                                     double idleSeconds,
+                                                     BrotherAPIClient::Progress progress) {
     const BrotherAPIClient::UploadFraming framing = BrotherAPIClient::uploadFraming(fileName);
     // (Named: g++ 12 cannot take a braced list inside a co_await expression.)
+    const double totalSeconds = BrotherAPIClient::totalSeconds(data.size(), idleSeconds);
     QByteArrayList body;
     body << framing.opening << std::move(data) << framing.closing;
-    const std::optional<CertificateTrustSession::Response> response = co_await session->post(
+    const CertificateTrustSession::Delivery delivery = co_await session->post(
         url, QByteArrayLiteral("multipart/form-data; boundary=") + framing.boundary,
-        std::move(body), timeoutSeconds);
-    if (!response)
-        co_return BrotherAPIError::unreachable();
+        std::move(body), idleSeconds, totalSeconds, std::move(progress));
+    const std::optional<CertificateTrustSession::Response>& response = delivery.response;
+    if (!response) {
+        co_return delivery.bodyTaken ? BrotherAPIError::noAnswer() : BrotherAPIError::unreachable();
+    }
     if (response->statusCode >= 400 && response->statusCode <= 599)
         co_return BrotherAPIError::badStatus(response->statusCode);
     co_return std::nullopt;
@@ -71,10 +75,9 @@ QCoro::Task<std::optional<MachineInfo>> BrotherAPIClient::fetchInfo(double timeo
     return fetchInfoFrom(m_session, infoURL, m_host, m_port, timeoutSeconds);
 }
 
-QCoro::Task<std::optional<BrotherAPIError>> BrotherAPIClient::upload(QByteArray data,
-                                                                     QByteArray fileName,
-                                                                     qint64 maxBytes,
-                                                                     double timeoutSeconds) const {
+QCoro::Task<std::optional<BrotherAPIError>>
+BrotherAPIClient::upload(QByteArray data, QByteArray fileName, qint64 maxBytes, double idleSeconds,
+                         Progress progress) const {
     std::optional<BrotherAPIError> early;
     const QUrl uploadURL = url(QStringLiteral("/sewing/sewing.cgi"));
     if (data.size() > maxBytes)
@@ -85,7 +88,13 @@ QCoro::Task<std::optional<BrotherAPIError>> BrotherAPIClient::upload(QByteArray 
         return [](BrotherAPIError error) -> QCoro::Task<std::optional<BrotherAPIError>> {
             co_return error;
         }(*early);
-    return uploadTo(m_session, uploadURL, std::move(data), std::move(fileName), timeoutSeconds);
+    return uploadTo(m_session, uploadURL, std::move(data), std::move(fileName), idleSeconds,
+                    std::move(progress));
+}
+
+double BrotherAPIClient::totalSeconds(qint64 bytes, double idleSeconds) {
+    constexpr double slowestBytesPerSecond = 8000;
+    return idleSeconds + double(std::max<qint64>(bytes, 0)) / slowestBytesPerSecond;
 }
 
 BrotherAPIClient::UploadBody BrotherAPIClient::buildUploadBody(const QByteArray& data,

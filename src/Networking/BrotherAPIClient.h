@@ -9,6 +9,7 @@
 
 #include <QCoroTask>
 
+#include <functional>
 #include <optional>
 
 class CertificateTrustSession;
@@ -37,11 +38,20 @@ public:
     // What the machine says it is; absent on any failure.
     QCoro::Task<std::optional<MachineInfo>> fetchInfo(double timeoutSeconds) const;
 
+    // Called as the machine takes the design: bytes taken so far, of the whole request body.
+    using Progress = std::function<void(qint64 taken, qint64 total)>;
+
     // Places one design in the machine's wireless pocket. Absent on success. `fileName` is the
-    // name's bytes as the file system holds them.
-    QCoro::Task<std::optional<BrotherAPIError>>
-    upload(QByteArray data, QByteArray fileName, qint64 maxBytes,
-           double timeoutSeconds = uploadTimeoutSeconds) const;
+    // name's bytes as the file system holds them. The upload fails once nothing has moved for
+    // `idleSeconds`; while the machine keeps taking bytes it runs on, up to `totalSeconds(...)`.
+    QCoro::Task<std::optional<BrotherAPIError>> upload(QByteArray data, QByteArray fileName,
+                                                       qint64 maxBytes,
+                                                       double idleSeconds = uploadTimeoutSeconds,
+                                                       Progress progress = {}) const;
+
+    // The outer bound of an upload of `bytes`: the idle time-out, plus the time a link that
+    // moves only 8 KB/s takes for them (a 3 MB design at 16 KB/s finishes well inside it).
+    static double totalSeconds(qint64 bytes, double idleSeconds);
 
     // The multipart form the machine's sewing endpoint expects, with a fresh random boundary.
     // CR and LF in the name become "_" so a name cannot split the part's header lines.

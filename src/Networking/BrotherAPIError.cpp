@@ -22,6 +22,11 @@ QString BrotherAPIError::errorDescription() const {
                 return QStringLiteral("Couldn't reach the machine. Make sure it's on and "
                                       "connected to Wi-Fi, then try again.");
             },
+            [](const NoAnswer&) {
+                return QStringLiteral(
+                    "The design was sent, but the machine didn't answer. It may have received it: "
+                    "check its wireless pocket before sending it again.");
+            },
         },
         kind);
 }

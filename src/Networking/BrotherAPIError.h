@@ -20,12 +20,17 @@ struct BrotherAPIError {
     struct Unreachable {
         friend bool operator==(const Unreachable&, const Unreachable&) = default;
     };
+    // The machine took the whole design but never answered: it may have stored it.
+    struct NoAnswer {
+        friend bool operator==(const NoAnswer&, const NoAnswer&) = default;
+    };
 
-    std::variant<TooLarge, BadStatus, Unreachable> kind;
+    std::variant<TooLarge, BadStatus, Unreachable, NoAnswer> kind;
 
     static BrotherAPIError tooLarge(qint64 limit) { return {TooLarge{limit}}; }
     static BrotherAPIError badStatus(qint64 code) { return {BadStatus{code}}; }
     static BrotherAPIError unreachable() { return {Unreachable{}}; }
+    static BrotherAPIError noAnswer() { return {NoAnswer{}}; }
 
     bool isUnreachable() const { return std::holds_alternative<Unreachable>(kind); }
 

@@ -46,17 +46,20 @@ QByteArray requestHead(const char* method, const QUrl& url, const QByteArray& fi
     return head;
 }
 
+// How often a request's progress is read off its socket while the body goes out.
+constexpr int progressIntervalMs = 100;
+
 // The outcome of one exchange, and the coroutine waiting for it.
 struct Outcome {
     bool done = false;
-    std::optional<CertificateTrustSession::Response> response;
+    CertificateTrustSession::Delivery delivery;
     std::coroutine_handle<> waiter;
 
-    void finish(std::optional<CertificateTrustSession::Response> result) {
+    void finish(std::optional<CertificateTrustSession::Response> result, bool bodyTaken) {
         if (done)
             return;
         done = true;
-        response = std::move(result);
+        delivery = {std::move(result), bodyTaken};
         if (const auto handle = std::exchange(waiter, {})) {
             // Resumed from the event loop, not from inside the socket's signal.
             QTimer::singleShot(0, [handle] { handle.resume(); });
@@ -69,9 +72,7 @@ struct OutcomeArrived {
 
     bool await_ready() const noexcept { return outcome.done; }
     void await_suspend(std::coroutine_handle<> handle) noexcept { outcome.waiter = handle; }
-    std::optional<CertificateTrustSession::Response> await_resume() {
-        return std::move(outcome.response);
-    }
+    CertificateTrustSession::Delivery await_resume() { return std::move(outcome.delivery); }
 };
 
 } // namespace
@@ -95,15 +96,17 @@ QCoro::Task<std::optional<CertificateTrustSession::Response>>
 CertificateTrustSession::data(QUrl url, double timeoutSeconds) {
     if (!url.isValid())
         co_return std::nullopt;
-    co_return co_await exchange(url, requestHead("GET", url, {}), {}, Reading::whole,
-                                timeoutSeconds);
+    // Replies are small: one deadline for the whole request.
+    Delivery delivery = co_await exchange(url, requestHead("GET", url, {}), {}, Reading::whole,
+                                          {timeoutSeconds, timeoutSeconds}, {});
+    co_return std::move(delivery.response);
 }
 
-QCoro::Task<std::optional<CertificateTrustSession::Response>>
+QCoro::Task<CertificateTrustSession::Delivery>
 CertificateTrustSession::post(QUrl url, QByteArray contentType, QByteArrayList body,
-                              double timeoutSeconds) {
+                              double idleSeconds, double totalSeconds, Progress progress) {
     if (!url.isValid())
-        co_return std::nullopt;
+        co_return Delivery{};
     qsizetype length = 0;
     for (const QByteArray& piece : body)
         length += piece.size();
@@ -111,38 +114,62 @@ CertificateTrustSession::post(QUrl url, QByteArray contentType, QByteArrayList b
                                   "Content-Type: " + contentType +
                                       "\r\nContent-Length: " + QByteArray::number(length) + "\r\n");
     co_return co_await exchange(url, std::move(head), std::move(body), Reading::statusLine,
-                                timeoutSeconds);
+                                {idleSeconds, totalSeconds}, std::move(progress));
 }
 
-QCoro::Task<std::optional<CertificateTrustSession::Response>>
+QCoro::Task<CertificateTrustSession::Delivery>
 CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArrayList body, Reading reading,
-                                  double timeoutSeconds) {
+                                  Limits limits, Progress progress) {
     const QString host = url.host();
     Outcome outcome;
+    qint64 bodyLength = 0;
+    for (const QByteArray& piece : std::as_const(body))
+        bodyLength += piece.size();
+    const qint64 headLength = head.size();
     HttpAnswerReader answer(reading == Reading::whole ? HttpAnswerReader::Extent::whole
                                                       : HttpAnswerReader::Extent::statusLine,
                             maxReplyBytes);
+    // Both end with this frame, and with them the signal handlers that reach its locals. The
+    // connection is closed here at once, answered or not.
+    const auto connection = std::make_unique<TlsConnection>();
+    QTimer idle;
+    QTimer total;
+    QTimer progressCheck;
+    qint64 bodyTaken = -1;
+    // Reads how much of the body the machine has taken; any advance counts as activity.
+    const auto checkProgress = [&] {
+        const qint64 taken =
+            std::clamp(connection->acknowledgedBytes() - headLength, qint64(0), bodyLength);
+        if (taken <= bodyTaken)
+            return;
+        bodyTaken = taken;
+        idle.start();
+        if (progress)
+            progress(taken, bodyLength);
+    };
+    const auto wholeBodyTaken = [&] {
+        checkProgress();
+        return bodyTaken == bodyLength;
+    };
     const auto settle = [&] {
         if (answer.state() == HttpAnswerReader::State::reading)
             return;
         if (answer.state() == HttpAnswerReader::State::failed)
-            outcome.finish(std::nullopt);
+            outcome.finish(std::nullopt, wholeBodyTaken());
         else
-            outcome.finish(Response{answer.statusCode().value_or(0), answer.body()});
+            outcome.finish(Response{answer.statusCode().value_or(0), answer.body()},
+                           wholeBodyTaken());
     };
-
-    // Both end with this frame, and with them the signal handlers that reach its locals. The
-    // connection is closed here at once, answered or not.
-    const auto connection = std::make_unique<TlsConnection>();
-    QTimer timer;
     connect(connection.get(), &TlsConnection::encrypted, connection.get(), [&] {
         record(host, connection->peerCertificate());
+        idle.start();
         connection->write(head);
         for (const QByteArray& piece : std::as_const(body))
             connection->write(piece);
     });
     connect(connection.get(), &TlsConnection::received, connection.get(),
             [&](const QByteArray& bytes) {
+                idle.start();
                 answer.feed(bytes);
                 settle();
             });
@@ -152,9 +179,18 @@ CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArrayList body
         answer.close();
         settle();
     });
-    timer.setSingleShot(true);
-    connect(&timer, &QTimer::timeout, connection.get(), [&] { outcome.finish(std::nullopt); });
-    timer.start(totalTimeoutMilliseconds(timeoutSeconds));
+    idle.setSingleShot(true);
+    total.setSingleShot(true);
+    connect(&idle, &QTimer::timeout, connection.get(),
+            [&] { outcome.finish(std::nullopt, wholeBodyTaken()); });
+    connect(&total, &QTimer::timeout, connection.get(),
+            [&] { outcome.finish(std::nullopt, wholeBodyTaken()); });
+    idle.start(totalTimeoutMilliseconds(std::min(limits.idleSeconds, limits.totalSeconds)));
+    total.start(totalTimeoutMilliseconds(limits.totalSeconds));
+    if (bodyLength > 0) {
+        connect(&progressCheck, &QTimer::timeout, connection.get(), checkProgress);
+        progressCheck.start(progressIntervalMs);
+    }
 
     connection->connectToHost(host, static_cast<quint16>(url.port(443)));
     co_return co_await OutcomeArrived{outcome};

@@ -9,6 +9,7 @@
 
 #include <QCoroTask>
 
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -43,12 +44,23 @@ public:
     // time-out and a reply body longer than maxReplyBytes.
     QCoro::Task<std::optional<Response>> data(QUrl url, double timeoutSeconds);
 
-    // POST with the same trust handling and a total time-out. The body is the pieces one after
-    // another, sent as they are (a large piece is never copied into one buffer with the rest).
-    // Only the answer's status is read (the body stays empty); a connection that closes or
-    // resets before it fails at once. Absent when no answer came.
-    QCoro::Task<std::optional<Response>> post(QUrl url, QByteArray contentType, QByteArrayList body,
-                                              double timeoutSeconds);
+    // How a POST ended: its answer, or none; and whether the machine had taken the whole body
+    // by then (it may have acted on a request it never answered).
+    struct Delivery {
+        std::optional<Response> response;
+        bool bodyTaken = false;
+    };
+    // Called as the machine takes the body: bytes taken so far, of `total`.
+    using Progress = std::function<void(qint64 taken, qint64 total)>;
+
+    // POST with the same trust handling. The body is the pieces one after another, sent as they
+    // are (a large piece is never copied into one buffer with the rest). It fails once nothing
+    // has moved for `idleSeconds` (no byte taken by the machine, none received), and in any case
+    // after `totalSeconds`, so a slow link that keeps moving is never cut off. Only the answer's
+    // status is read (the body stays empty); a connection that closes or resets before it fails
+    // at once.
+    QCoro::Task<Delivery> post(QUrl url, QByteArray contentType, QByteArrayList body,
+                               double idleSeconds, double totalSeconds, Progress progress = {});
 
     // "%02X" pairs of the SHA-256 of the DER leaf certificate joined by ":", 95 characters.
     // Absent before any connection to the host. The host is matched in any letter case.
@@ -62,8 +74,12 @@ private:
 
     enum class Reading { statusLine, whole };
 
-    QCoro::Task<std::optional<Response>> exchange(QUrl url, QByteArray head, QByteArrayList body,
-                                                  Reading reading, double timeoutSeconds);
+    struct Limits {
+        double idleSeconds;
+        double totalSeconds;
+    };
+    QCoro::Task<Delivery> exchange(QUrl url, QByteArray head, QByteArrayList body, Reading reading,
+                                   Limits limits, Progress progress);
     void record(const QString& host, const QByteArray& leafDer);
 
     mutable std::mutex m_lock;

@@ -10,11 +10,14 @@
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
+#include <linux/sockios.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <utility>
@@ -133,6 +136,7 @@ void TlsConnection::write(const QByteArray& piece) {
     if (m_phase == Phase::ended || piece.isEmpty())
         return;
     m_outgoing.append(piece);
+    m_plainGiven += piece.size();
     if (m_phase == Phase::open)
         flush();
 }
@@ -285,6 +289,8 @@ void TlsConnection::flush() {
                          static_cast<size_t>(piece.size() - m_sentOfFirst), &written);
         if (result == 1) {
             m_sentOfFirst += static_cast<qsizetype>(written);
+            m_plainInSocket += static_cast<qint64>(written);
+            m_unacknowledged.append({BIO_number_written(SSL_get_wbio(m_ssl)), m_plainInSocket});
             if (m_sentOfFirst == piece.size()) {
                 m_outgoing.removeFirst();
                 m_sentOfFirst = 0;
@@ -311,9 +317,28 @@ void TlsConnection::flush() {
         m_writable->setEnabled(false);
 }
 
+qint64 TlsConnection::acknowledgedBytes() {
+    noteAcknowledged();
+    return m_plainAcknowledged;
+}
+
+void TlsConnection::noteAcknowledged() {
+    if (!m_ssl || m_socket < 0 || m_unacknowledged.isEmpty())
+        return;
+    int unacknowledged = 0;
+    if (ioctl(m_socket, SIOCOUTQ, &unacknowledged) != 0 || unacknowledged < 0)
+        return;
+    const quint64 output = BIO_number_written(SSL_get_wbio(m_ssl));
+    const quint64 taken = output - std::min<quint64>(output, quint64(unacknowledged));
+    while (!m_unacknowledged.isEmpty() && m_unacknowledged.front().socketBytes <= taken)
+        m_plainAcknowledged = m_unacknowledged.takeFirst().plainBytes;
+}
+
 void TlsConnection::end() {
     if (m_phase == Phase::ended)
         return;
+    // The socket's count goes with it: what the peer took before the end is read now.
+    noteAcknowledged();
     m_phase = Phase::ended;
     m_outgoing.clear();
     release();

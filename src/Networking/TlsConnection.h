@@ -36,6 +36,14 @@ public:
     // kept (shared, not copied) until it is all in the socket.
     void write(const QByteArray& piece);
 
+    // How many of the bytes given to `write` the peer has taken: those whose TLS records its TCP
+    // has acknowledged. Bytes in our socket's send buffer do not count, as the kernel takes
+    // megabytes at once while a slow machine reads for many seconds. Kept once the connection
+    // has ended.
+    qint64 acknowledgedBytes();
+    // All bytes given to `write` so far.
+    qint64 bytesToWrite() const { return m_plainGiven; }
+
     // The DER form of the peer's leaf certificate; empty before `encrypted`.
     const QByteArray& peerCertificate() const { return m_peerCertificate; }
 
@@ -66,6 +74,19 @@ private:
     std::unique_ptr<QSocketNotifier> m_writable;
     SSL* m_ssl = nullptr;
     QByteArray m_peerCertificate;
+    void noteAcknowledged();
+
+    // After each record went into the socket: the socket's whole output so far (handshake
+    // included) and the plain bytes it carries. The peer has taken a record's plain bytes once
+    // its TCP acknowledged that much output.
+    struct WriteMark {
+        quint64 socketBytes;
+        qint64 plainBytes;
+    };
+    QList<WriteMark> m_unacknowledged;
+    qint64 m_plainGiven = 0;
+    qint64 m_plainInSocket = 0;
+    qint64 m_plainAcknowledged = 0;
     QList<QByteArray> m_outgoing;
     qsizetype m_sentOfFirst = 0; // bytes of m_outgoing's first piece already in the socket
     bool m_receiveWantsWrite = false;

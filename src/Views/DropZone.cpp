@@ -22,6 +22,10 @@
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
 namespace {
 
 // A thin bar drawn from the style's colours: a faint track and the accent for what is done,
@@ -175,6 +179,7 @@ DropZone::DropZone(AppState& appState, QWidget* parent)
             [this] { m_fadeEffect->setEnabled(false); });
 
     connect(&m_appState, &AppState::sendStatusChanged, this, &DropZone::refresh);
+    connect(&m_appState, &AppState::fileProgressChanged, this, &DropZone::showProgress);
     connect(&m_appState, &AppState::selectedMachineIDChanged, this, &DropZone::refresh);
     connect(&m_appState, &AppState::machinesChanged, this, &DropZone::refresh);
     refresh();
@@ -214,6 +219,20 @@ bool DropZone::isAnimating() const {
            m_targetedAnimation->state() == QAbstractAnimation::Running;
 }
 
+void DropZone::showProgress() {
+    const auto* sending = std::get_if<SendStatuses::Sending>(&m_appState.sendStatus());
+    if (!sending)
+        return;
+    // Finished files and the part of this one the machine has taken, in steps fine enough
+    // that the bar moves smoothly across its width.
+    constexpr int stepsPerFile = 1000;
+    const qint64 total = std::max<qint64>(sending->total, 1);
+    const qint64 finished = std::clamp<qint64>(sending->index - 1, 0, total - 1);
+    m_progress->setRange(0, int(std::min<qint64>(total * stepsPerFile, INT_MAX)));
+    m_progress->setValue(
+        int(finished * stepsPerFile + std::lround(m_appState.fileProgress() * stepsPerFile)));
+}
+
 void DropZone::refresh() {
     const std::optional<SavedMachine> machine = m_appState.selectedMachine();
     const Content before = m_content;
@@ -243,8 +262,7 @@ void DropZone::refresh() {
                 [&](const SendStatuses::Sending& sending) {
                     m_content = Content::sending;
                     const bool batch = sending.total >= 2;
-                    m_progress->setRange(0, batch ? int(sending.total) : 1);
-                    m_progress->setValue(batch ? int(sending.index - 1) : 0);
+                    showProgress();
                     m_sendingLine->setText(sendingText(sending.fileName));
                     m_indexLine->setText(
                         batch ? QStringLiteral("%1 of %2").arg(sending.index).arg(sending.total)

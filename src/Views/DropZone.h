@@ -83,6 +83,8 @@ protected:
 private:
     void setTargeted(bool targeted);
     void refresh();
+    // Fills the bar with the files done and the part of the current one sent.
+    void showProgress();
     void showMessage(const QString& icon, Style::Tone tone, const QString& title,
                      const QString& detail);
     void showWarnings(const QStringList& warnings);

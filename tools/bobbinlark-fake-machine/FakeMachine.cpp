@@ -1,5 +1,6 @@
 #include "bobbinlark-fake-machine/FakeMachine.h"
 
+#include <QElapsedTimer>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTimer>
@@ -8,7 +9,9 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 class FakeMachine::Server : public QTcpServer {
 public:
@@ -30,6 +33,9 @@ struct FakeMachine::Connection {
     std::optional<Request> pending; // headers read, body still arriving
     qsizetype bodyLength = 0;
     bool closeAfter = false;
+    // With a read rate: since when, and how much was read.
+    QElapsedTimer reading;
+    qint64 read = 0;
 };
 
 namespace {
@@ -56,6 +62,9 @@ QByteArray reasonPhrase(int status) {
 }
 
 constexpr qsizetype maxBodyBytes = 64 * 1024 * 1024;
+// A slow machine's receive buffer and how often it reads.
+constexpr int slowReceiveBuffer = 16 * 1024;
+constexpr int slowReadIntervalMs = 20;
 
 bool mayHaveBody(int status) {
     return status >= 200 && status != 204 && status != 304;
@@ -198,8 +207,21 @@ void FakeMachine::accept(qintptr descriptor) {
     tls.setPeerVerifyMode(QSslSocket::VerifyNone);
     socket->setSslConfiguration(tls);
 
-    auto* connection = new Connection{socket, {}, std::nullopt, 0, false};
+    auto* connection = new Connection{socket, {}, std::nullopt, 0, false, {}, 0};
     m_connections.append(connection);
+    if (m_readRate > 0 || m_stallAfter >= 0) {
+        // Data beyond the small buffers stays with the client until this side reads it.
+        const int size = slowReceiveBuffer;
+        setsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+        socket->setReadBufferSize(slowReceiveBuffer);
+        connection->reading.start();
+        auto* pace = new QTimer(socket);
+        connect(pace, &QTimer::timeout, this, [this, connection] {
+            if (m_connections.contains(connection)) // not yet closed
+                readFrom(connection);
+        });
+        pace->start(slowReadIntervalMs);
+    }
     connect(socket, &QSslSocket::readyRead, this, [this, connection] { readFrom(connection); });
     connect(socket, &QSslSocket::disconnected, this, [this, connection] {
         if (!m_connections.removeOne(connection))
@@ -210,9 +232,23 @@ void FakeMachine::accept(qintptr descriptor) {
     socket->startServerEncryption();
 }
 
+qint64 FakeMachine::readAllowance(const Connection* connection) const {
+    qint64 allowance = std::numeric_limits<qint64>::max();
+    if (m_readRate > 0)
+        allowance = connection->reading.elapsed() * m_readRate / 1000 - connection->read;
+    if (m_stallAfter >= 0 && connection->pending)
+        allowance = std::min(allowance, qint64(m_stallAfter) - connection->buffer.size());
+    return std::max<qint64>(allowance, 0);
+}
+
 void FakeMachine::readFrom(Connection* connection) {
     QSslSocket* socket = connection->socket;
-    connection->buffer += socket->readAll();
+    const qint64 allowance = readAllowance(connection);
+    const QByteArray arrived = allowance == std::numeric_limits<qint64>::max()
+                                   ? socket->readAll()
+                                   : socket->read(allowance);
+    connection->read += arrived.size();
+    connection->buffer += arrived;
     for (;;) {
         if (!connection->pending) {
             const qsizetype headerEnd = connection->buffer.indexOf("\r\n\r\n");

@@ -64,6 +64,13 @@ public:
     // Sends each answer's body one byte at a time at this interval: never silent for long, but
     // slow overall.
     void setTrickle(int milliseconds) { m_trickleMilliseconds = milliseconds; }
+    // Reads what clients send at this many bytes a second, with a small receive buffer as a
+    // machine on a slow link has, so a client's data waits in its own socket; 0 reads at once.
+    // Set before the connection is made.
+    void setReadRate(qint64 bytesPerSecond) { m_readRate = bytesPerSecond; }
+    // Stops reading a request's body once this many of its bytes have arrived (a machine that
+    // hangs mid-upload); negative never stops.
+    void setStallAfter(qint64 bodyBytes) { m_stallAfter = bodyBytes; }
     // Accepts TCP connections and then stays silent: no TLS handshake, no answer.
     void setNeverAnswer(bool neverAnswer) { m_neverAnswer = neverAnswer; }
 
@@ -99,6 +106,8 @@ private:
 
     void accept(qintptr descriptor);
     void readFrom(Connection* connection);
+    // Bytes the connection may read now: everything, or what its rate has allowed so far.
+    qint64 readAllowance(const Connection* connection) const;
     void answer(QPointer<QSslSocket> socket, const Request& request, bool closeAfter);
 
     Server* m_server;
@@ -115,6 +124,8 @@ private:
     int m_delayMilliseconds = 0;
     int m_trickleMilliseconds = 0;
     bool m_neverAnswer = false;
+    qint64 m_readRate = 0;
+    qint64 m_stallAfter = -1;
     bool m_closeAfterAnswer = false;
     UploadFault m_uploadFault = UploadFault::none;
     int m_requestsStarted = 0;

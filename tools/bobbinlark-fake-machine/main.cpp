@@ -89,6 +89,10 @@ int main(int argc, char* argv[]) {
     option("largest-design", "Largest design accepted, in bytes.", "bytes", "3000000");
     option("info-status", "HTTP status of the info reply.", "status", "200");
     option("upload-status", "HTTP status of the upload reply.", "status", "200");
+    option("read-rate",
+           "Read uploads at this many bytes a second, as over a slow link; 0 reads "
+           "at once.",
+           "bytes", "0");
     option("save-to", "Folder where received designs are saved.", "folder");
     option("close-connections", "Close each connection after answering (no keep-alive).");
     option("rotate-every", "Change the certificate every this many seconds.", "seconds");
@@ -125,6 +129,7 @@ int main(int argc, char* argv[]) {
         static_cast<int>(integerOption(parser, QStringLiteral("upload-status"))));
 
     machine.setCloseAfterAnswer(parser.isSet(QStringLiteral("close-connections")));
+    machine.setReadRate(integerOption(parser, QStringLiteral("read-rate")));
 
     const QString saveTo = parser.value(QStringLiteral("save-to"));
     if (!saveTo.isEmpty() && !QDir().mkpath(saveTo))
