@@ -19,6 +19,14 @@ inline void checkPreview(const std::optional<StitchPreview>& preview) {
     const StitchPreview::Rect& b = preview->bounds;
     if (preview->runs.empty() || b.width < 0 || b.height < 0 || (b.width == 0 && b.height == 0))
         std::abort();
+    // Every run has stitches and a colour block; a block may hold several runs.
+    const auto runCount = static_cast<std::int64_t>(preview->runs.size());
+    if (preview->stitchCount < runCount || preview->colorCount < 1 ||
+        preview->colorCount > runCount)
+        std::abort();
+    const StitchPreview::Size size = preview->sizeMM();
+    if (!(size.width >= 0) || !(size.height >= 0))
+        std::abort();
     for (const StitchPreview::Run& run : preview->runs) {
         if (run.points.size() < 2 || run.color > 0xFFFFFF)
             std::abort();

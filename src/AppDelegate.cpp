@@ -6,6 +6,7 @@
 #include "Support/SettingsStore.h"
 #include "Views/PopoverView.h"
 #include "Views/PopoverWindow.h"
+#include "Views/PreviewCache.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,6 +35,10 @@ AppDelegate::AppDelegate(std::unique_ptr<QSettings> store, Options options, QObj
     , m_options(options)
     , m_appState(std::make_unique<AppState>(std::move(store))) {
     sharedDelegate = this;
+    // A sent design's size comes from the preview its recent-send card shows: decoded once,
+    // while the upload runs, and found in the cache when the card asks.
+    m_appState->setPreviewSource(
+        [](QUrl fileURL) { return PreviewCache::shared().preview(std::move(fileURL)); });
 }
 
 AppDelegate::~AppDelegate() {

@@ -5,6 +5,7 @@
 #include "Networking/MachineInfo.h"
 #include "SendLogEntry.h"
 #include "SendStatus.h"
+#include "Support/StitchPreview.h"
 
 #include <QHash>
 #include <QList>
@@ -20,6 +21,7 @@
 #include <QCoroTask>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -91,6 +93,13 @@ public:
     void clearRecents() { setSendLog({}); }
     bool isSending() const { return m_isDrainingQueue; }
 
+    // Where a sent design's preview comes from, to tell its size. Asked on the GUI thread, while
+    // the upload runs, and only for a machine that reported its area. By default the file is
+    // decoded on a worker thread; the program passes its preview cache, which the recent-send
+    // card then reads without decoding again.
+    using PreviewSource = std::function<QCoro::Task<std::optional<StitchPreview>>(QUrl)>;
+    void setPreviewSource(PreviewSource source) { m_previewSource = std::move(source); }
+
     // Tests shorten these; the program keeps the defaults.
     void setStatusResetDelay(std::chrono::milliseconds delay) { m_statusResetDelay = delay; }
     void setUploadTimeout(std::chrono::milliseconds timeout) { m_uploadTimeout = timeout; }
@@ -161,7 +170,10 @@ private:
     void scheduleStatusReset();
     void cancelStatusReset();
     void showError(const QString& message);
-    void log(const QUrl& fileURL, const QString& machine, bool ok, const QString& message);
+    void log(const QUrl& fileURL, const QString& machine, bool ok, const QString& message,
+             const std::optional<QString>& warning = std::nullopt);
+    // The machine's area as last reported, when it reported one.
+    bool knowsArea(const QUuid& machineID) const;
 
     // Checks and discovery (AppStateDiscovery.cpp).
     void record(const MachineInfo& info, const SavedMachine& machine);
@@ -198,6 +210,8 @@ private:
     qint64 m_batchUploadFailures = 0; // failed uploads among m_batchFailures
     qint64 m_batchRefused = 0;        // files refused by type, noted in m_batchFailures
     QStringList m_batchFailures;
+    QStringList m_batchWarnings; // designs larger than their machine's area
+    PreviewSource m_previewSource;
     bool m_isDrainingQueue = false;
     QTimer m_statusResetTimer;
     std::chrono::milliseconds m_statusResetDelay{6000};

@@ -7,6 +7,7 @@
 #include "Models/StitchFileTypes.h"
 #include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
+#include "SizeWarning.h"
 #include "Support/DesignFile.h"
 
 #include <QCoroFuture>
@@ -21,6 +22,13 @@ namespace {
 
 QString cannotReadMessage(const QUrl& fileURL) {
     return QStringLiteral("Couldn't read %1.").arg(fileURL.fileName());
+}
+
+QCoro::Task<std::optional<StitchPreview>> decodeOffThread(QUrl fileURL) {
+    QFuture<std::optional<StitchPreview>> decoding =
+        QtConcurrent::run([fileURL] { return StitchPreview::read(fileURL); });
+    std::optional<StitchPreview> preview = co_await decoding;
+    co_return preview;
 }
 
 } // namespace
@@ -51,6 +59,7 @@ void AppState::send(const QList<QUrl>& fileURLs) {
         m_batchUploadFailures = 0;
         m_batchRefused = 0;
         m_batchFailures.clear();
+        m_batchWarnings.clear();
     }
     const qsizetype refused = fileURLs.size() - accepted.size();
     if (refused > 0) {
@@ -138,7 +147,14 @@ QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine ma
         co_return std::nullopt;
 
     std::optional<QString> failure;
+    std::optional<QString> warning;
     if (QByteArray* data = std::get_if<QByteArray>(&design)) {
+        // The size is worked out while the upload runs, so it costs the batch no time; with no
+        // area to compare it with, the design is not even looked at.
+        std::optional<QCoro::Task<std::optional<StitchPreview>>> measuring;
+        if (knowsArea(machine.id))
+            measuring.emplace(m_previewSource ? m_previewSource(fileURL)
+                                              : decodeOffThread(fileURL));
         BrotherAPIClient client(machine.host, machine.port, CertificateTrustSession::shared());
         const QByteArray announcedName = QFile::encodeName(QFileInfo(fileURL.path()).fileName());
         // The connection outlives this object if it goes first.
@@ -149,10 +165,17 @@ QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine ma
         const std::optional<BrotherAPIError> error = co_await client.upload(
             std::move(*data), announcedName, maxBytes,
             std::chrono::duration<double>(m_uploadTimeout).count(), progress);
+        // Awaited whatever happened, so the measuring never outlives this send.
+        std::optional<StitchPreview> preview;
+        if (measuring)
+            preview = co_await *measuring;
         if (!alive)
             co_return std::nullopt;
         if (error)
             failure = error->errorDescription();
+        else if (preview && m_machineInfo.contains(machine.id))
+            warning = SizeWarning::text(fileURL.fileName(), preview->sizeMM(), machine.name,
+                                        m_machineInfo.value(machine.id));
         // A machine removed while its upload ran keeps no run-time entry.
         if (savedMachine(machine.id) && (!error || error->isUnreachable()))
             setReachability(machine.id,
@@ -164,7 +187,9 @@ QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine ma
     }
 
     if (!failure) {
-        log(fileURL, machine.name, true, QStringLiteral("Sent to ") + machine.name);
+        if (warning)
+            m_batchWarnings.append(*warning);
+        log(fileURL, machine.name, true, QStringLiteral("Sent to ") + machine.name, warning);
         co_return std::nullopt;
     }
     log(fileURL, machine.name, false, *failure);
@@ -199,7 +224,7 @@ void AppState::finishBatch(const QString& machineName) {
             m_sendLog.isEmpty() ? QStringLiteral("1 design") : m_sendLog.first().fileURL.fileName();
     else
         summary = QString::number(m_batchSent) + QStringLiteral(" designs");
-    setSendStatus(SendStatuses::Sent{summary, machineName});
+    setSendStatus(SendStatuses::Sent{summary, machineName, m_batchWarnings});
     scheduleStatusReset();
 }
 
@@ -226,7 +251,14 @@ void AppState::showError(const QString& message) {
     setSendStatus(SendStatuses::Error{message});
 }
 
-void AppState::log(const QUrl& fileURL, const QString& machine, bool ok, const QString& message) {
+bool AppState::knowsArea(const QUuid& machineID) const {
+    const auto info = m_machineInfo.constFind(machineID);
+    return info != m_machineInfo.cend() && info->embroideryWidthMM.value_or(0) > 0 &&
+           info->embroideryHeightMM.value_or(0) > 0;
+}
+
+void AppState::log(const QUrl& fileURL, const QString& machine, bool ok, const QString& message,
+                   const std::optional<QString>& warning) {
     const QUrl key = SendLogEntry::standardized(fileURL);
     QList<SendLogEntry> log = m_sendLog;
     log.removeIf([&](const SendLogEntry& entry) {
@@ -234,7 +266,7 @@ void AppState::log(const QUrl& fileURL, const QString& machine, bool ok, const Q
     });
     log.prepend(SendLogEntry{QUuid::createUuid(),
                              SendLogEntry::dateFrom(QDateTime::currentDateTimeUtc()), machine,
-                             fileURL, ok, message});
+                             fileURL, ok, message, warning});
     if (log.size() > sendLogLimit)
         log.resize(sendLogLimit);
     setSendLog(log);

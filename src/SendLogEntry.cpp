@@ -33,7 +33,7 @@ double SendLogEntry::dateFrom(const QDateTime& time) {
 }
 
 QJsonObject SendLogEntry::toJson() const {
-    return QJsonObject{
+    QJsonObject object{
         {QLatin1StringView("id"), JsonFields::uuidText(id)},
         {QLatin1StringView("date"), date},
         {QLatin1StringView("machineName"), machineName},
@@ -41,6 +41,9 @@ QJsonObject SendLogEntry::toJson() const {
         {QLatin1StringView("ok"), ok},
         {QLatin1StringView("message"), message},
     };
+    if (warning)
+        object.insert(QLatin1StringView("warning"), *warning);
+    return object;
 }
 
 std::optional<SendLogEntry> SendLogEntry::fromJson(const QJsonObject& object) {
@@ -51,15 +54,16 @@ std::optional<SendLogEntry> SendLogEntry::fromJson(const QJsonObject& object) {
     const auto urlText = string(object, QLatin1StringView("fileURL"));
     const auto okFlag = boolean(object, QLatin1StringView("ok"));
     const auto messageText = string(object, QLatin1StringView("message"));
+    const auto warningText = string(object, QLatin1StringView("warning"));
     if (!idText.value || !dateNumber.value || !machineNameText.value || !urlText.value ||
-        !okFlag.value || !messageText.value)
+        !okFlag.value || !messageText.value || !warningText.ok)
         return std::nullopt;
     const auto uuid = parseUuid(*idText.value);
     const QUrl url(*urlText.value, QUrl::StrictMode);
     if (!uuid || !url.isValid() || url.isEmpty())
         return std::nullopt;
-    return SendLogEntry{*uuid, *dateNumber.value, *machineNameText.value,
-                        url,   *okFlag.value,     *messageText.value};
+    return SendLogEntry{*uuid,         *dateNumber.value,  *machineNameText.value, url,
+                        *okFlag.value, *messageText.value, warningText.value};
 }
 
 QByteArray SendLogEntry::encodeList(const QList<SendLogEntry>& items) {

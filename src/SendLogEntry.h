@@ -12,6 +12,18 @@
 
 // One recent send: which file went to which machine, when, and how it went.
 struct SendLogEntry {
+    // Written out so that an entry made without a warning needs no empty one.
+    SendLogEntry() = default;
+    SendLogEntry(QUuid entryID, double entryDate, QString machine, QUrl file, bool succeeded,
+                 QString text, std::optional<QString> sizeWarning = std::nullopt)
+        : id(entryID)
+        , date(entryDate)
+        , machineName(std::move(machine))
+        , fileURL(std::move(file))
+        , ok(succeeded)
+        , message(std::move(text))
+        , warning(std::move(sizeWarning)) {}
+
     QUuid id;
     // Seconds since 2001-01-01 00:00:00 UTC, kept exactly as stored.
     double date = 0;
@@ -19,6 +31,8 @@ struct SendLogEntry {
     QUrl fileURL;
     bool ok = false;
     QString message;
+    // Said beside a send that went through: the design is larger than the machine's area.
+    std::optional<QString> warning;
 
     QDateTime dateTime() const;
     // The file as the log compares files: "." and ".." resolved, links and letter case not.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <variant>
 
@@ -15,8 +16,17 @@ struct Sending {
 };
 
 struct Sent {
+    // Written out so that a status made without warnings needs no empty list.
+    Sent() = default;
+    Sent(QString summaryText, QString machineName, QStringList warningLines = {})
+        : summary(std::move(summaryText))
+        , machine(std::move(machineName))
+        , warnings(std::move(warningLines)) {}
+
     QString summary;
     QString machine;
+    // One line per design sent that is larger than its machine's embroidery area.
+    QStringList warnings;
     friend bool operator==(const Sent&, const Sent&) = default;
 };
 

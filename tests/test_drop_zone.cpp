@@ -175,12 +175,35 @@ private slots:
                                                "and pick the wireless pocket."));
         QVERIFY(zone.isAnimating()); // the change fades in, briefly
         QTRY_VERIFY(!zone.isAnimating());
+        QCOMPARE(zone.warning(), QString());
+
+        // Designs larger than the machine's area are named under the summary, three at most.
+        const QString rose =
+            QStringLiteral("ROSE.DST is 280 × 200 mm, larger than Studio's 260 × 160 mm area.");
+        state.setSendStatus(
+            SendStatuses::Sent{QStringLiteral("ROSE.DST"), QStringLiteral("Studio"), {rose}});
+        QCOMPARE(zone.title(), QStringLiteral("Sent ROSE.DST to Studio"));
+        QCOMPARE(zone.warning(), rose);
+        QVERIFY(!zone.detail().isEmpty());
+        QTRY_VERIFY(!zone.isAnimating());
+        Gallery::render(zone, QStringLiteral("drop-zone-sent-oversize"));
+        QStringList five;
+        for (const char* name : {"A.PES", "B.PES", "C.PES", "D.PES", "E.PES"})
+            five << QString::fromLatin1(name) + QStringLiteral(" is 300 × 300 mm, larger than "
+                                                               "Studio's 260 × 160 mm area.");
+        state.setSendStatus(
+            SendStatuses::Sent{QStringLiteral("5 designs"), QStringLiteral("Studio"), five});
+        QCOMPARE(zone.warning(), (five.first(3) + QStringList{"and 2 more"}).join(u'\n'));
+        QCOMPARE(zone.detail(), QString()); // no room left for it
+        QTRY_VERIFY(!zone.isAnimating());
+        Gallery::render(zone, QStringLiteral("drop-zone-sent-oversize-batch"));
 
         state.setSendStatus(SendStatuses::Error{QStringLiteral("The machine didn't answer.")});
         QCOMPARE(zone.content(), DropZone::Content::error);
         QCOMPARE(zone.iconName(), QStringLiteral("exclamationmark.triangle.fill"));
         QCOMPARE(zone.title(), QString());
         QCOMPARE(zone.detail(), QStringLiteral("The machine didn't answer."));
+        QCOMPARE(zone.warning(), QString());
         QVERIFY(zone.okButton()->isVisible());
         QCOMPARE(zone.okButton()->text(), QStringLiteral("OK"));
         QTest::mouseClick(zone.okButton(), Qt::LeftButton);

@@ -1,6 +1,7 @@
 // Stitch previews: the builder and its simplification, the DST, PES, PEC and PHC readers, the
 // preview cache and the thumbnail drawing. Design files come from tests/support/StitchWriters.
 
+#include "SizeWarning.h"
 #include "Support/Drawing/StitchPreviewPainter.h"
 #include "Support/StitchPreview.h"
 #include "Views/DesignThumbnail.h"
@@ -213,6 +214,39 @@ private slots:
         // Tolerance 2: every other point of the 401 stays.
         QCOMPARE(preview->runs[0].points.size(), 201u);
         QCOMPARE(preview->runs[0].points.back(), (Point{400, 0}));
+    }
+
+    void aPreviewKnowsItsSizeStitchesAndColours() {
+        // Stitches count before thinning; a colour block without stitches is no colour.
+        const auto preview = expected({stitch(10, 0), jump(5, 5), stitch(10, 0), colorChange(),
+                                       stitch(0, 30), colorChange(), colorChange(), jump(1, 1)},
+                                      {});
+        QVERIFY(preview);
+        QCOMPARE(preview->stitchCount, 3);
+        QCOMPARE(preview->colorCount, 2);
+        QCOMPARE(preview->sizeMM(), (StitchPreview::Size{2.5, 3.5})); // tenths of a millimetre
+        // Blocks count as threaded, not as the palette repeats them.
+        std::vector<Command> blocks;
+        for (int block = 0; block < 8; ++block)
+            blocks.insert(blocks.end(), {stitch(300, 0), colorChange()});
+        const auto cycled = expected(blocks, {});
+        QVERIFY(cycled);
+        QCOMPARE(cycled->colorCount, 8);
+        QCOMPARE(SizeWarning::sizeText(cycled->sizeMM()), QStringLiteral("240 × 0 mm"));
+
+        // Fits as it is or turned, to the tenth; the same size is still a fit.
+        const StitchPreview::Size rose{280, 200};
+        QVERIFY(SizeWarning::fits(rose, 280, 200));
+        QVERIFY(SizeWarning::fits(rose, 200, 280));
+        QVERIFY(!SizeWarning::fits(rose, 279.9, 279.9));
+        QVERIFY(!SizeWarning::fits(rose, 260, 160));
+        MachineInfo studio;
+        studio.embroideryWidthMM = 260;
+        QCOMPARE(SizeWarning::text("ROSE.DST", rose, "Studio", studio), std::nullopt);
+        studio.embroideryHeightMM = 160;
+        QCOMPARE(SizeWarning::text("ROSE.DST", rose, "Studio", studio),
+                 std::optional<QString>(
+                     "ROSE.DST is 280 × 200 mm, larger than Studio's 260 × 160 mm area."));
     }
 
     // --- DST -------------------------------------------------------------------------------
@@ -836,6 +870,10 @@ private slots:
         QCOMPARE(tool.exitCode(), 0);
         const QJsonObject object = QJsonDocument::fromJson(tool.readAllStandardOutput()).object();
         QCOMPARE(object.value("bounds").toArray(), (QJsonArray{0, 0, 10, 10}));
+        QCOMPARE(object.value("size").toString(), QStringLiteral("1 × 1 mm"));
+        QCOMPARE(object.value("sizeMM").toArray(), (QJsonArray{1, 1}));
+        QCOMPARE(object.value("stitches").toInteger(), 2);
+        QCOMPARE(object.value("colors").toInteger(), 2);
         const QJsonArray runs = object.value("runs").toArray();
         QCOMPARE(runs.size(), 2);
         QCOMPARE(runs[0].toObject().value("color").toString(), QStringLiteral("ED171F"));

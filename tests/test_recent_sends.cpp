@@ -10,6 +10,7 @@
 #include "Views/DesignThumbnail.h"
 #include "Views/DropZone.h"
 #include "Views/MainScreen.h"
+#include "Views/PreviewCache.h"
 #include "Views/RecentSendCard.h"
 #include "Views/RecentSendDrag.h"
 #include "Views/RecentSendsView.h"
@@ -17,6 +18,7 @@
 #include "Views/Widgets/HeaderButton.h"
 #include "Views/Widgets/StatusMarked.h"
 #include "Views/Widgets/StyledLabel.h"
+#include "Views/Widgets/SymbolView.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/DragEvents.h"
 #include "support/Gallery.h"
@@ -25,6 +27,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCoroTask>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDesktopServices>
@@ -43,6 +46,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <semaphore>
 
@@ -418,8 +422,10 @@ private slots:
         QCOMPARE(card->statusMarked()->badgeSymbol(), QStringLiteral("checkmark.circle.fill"));
         QCOMPARE(card->cardOpacity(), 1.0);
         QVERIFY(!card->graphicsEffect());
-        QCOMPARE(card->toolTip(), QStringLiteral("Drag onto the drop zone to send ") +
-                                      url.fileName() + QStringLiteral(" again"));
+        // Its first line; the design's size and counts follow (see the oversized send).
+        QCOMPARE(card->toolTip().section(u'\n', 0, 0),
+                 QStringLiteral("Drag onto the drop zone to send ") + url.fileName() +
+                     QStringLiteral(" again"));
         // The name is shortened in its middle: both ends stay.
         const QString shown = card->nameLabel()->text();
         QVERIFY2(shown.contains(QChar(0x2026)), qPrintable(shown));
@@ -431,6 +437,87 @@ private slots:
                                                           QLocale::ShortFormat));
         QCOMPARE(card->subtitleLabel()->tone(), Style::Tone::secondary);
         QCOMPARE(card->width(), 336); // the list's padding, and no room taken by a scroll bar
+    }
+
+    // Sent for real to a machine of 100 x 60 mm: the design that fits in neither orientation
+    // gets the orange mark, and every card's tooltip tells its design.
+    void anOversizedSendIsMarkedAndCardsTellTheirDesign() {
+        const SavedMachine studio = addStudio();
+        m_fake->setInfoBody(
+            "{\"serial\":\"S1\",\"features\":{\"embwidth\":1000,\"embheight\":600}}");
+        QCoro::waitFor(m_state->check(studio));
+        const auto write = [this](const QString& name, const std::vector<Command>& commands) {
+            const QString path = m_files.filePath(name);
+            QFile file(path);
+            const QByteArray bytes = dst(commands);
+            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+                qFatal("cannot write test design");
+            return QUrl::fromLocalFile(path);
+        };
+        std::vector<Command> banner(20, stitch(100, 0)); // 200 x 50 mm, 25 stitches
+        banner.insert(banner.end(), 5, stitch(0, 100));
+        const QUrl large = write(QStringLiteral("BANNER.DST"), banner);
+        // 50 x 90 mm: fits the area turned; two thread blocks.
+        std::vector<Command> tall(5, stitch(100, 0));
+        tall.push_back(colorChange());
+        tall.insert(tall.end(), 9, stitch(0, 100));
+        const QUrl turned = write(QStringLiteral("tall.dst"), tall);
+        QSignalSpy finished(m_state.get(), &AppState::batchFinished);
+        m_state->send({turned, large});
+        QVERIFY(finished.wait(15000));
+
+        MainScreen screen(*m_state, [](const Screen&) {});
+        screen.setFixedSize(360, 520);
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&screen));
+        auto* view = qobject_cast<RecentSendsView*>(screen.recentSends());
+        QVERIFY(view);
+        QTRY_COMPARE(view->cards().size(), 2);
+        RecentSendCard* marked = view->cards().at(0);
+        RecentSendCard* plain = view->cards().at(1);
+        QCOMPARE(marked->fileName(), QStringLiteral("BANNER.DST"));
+        const QString warning =
+            QStringLiteral("BANNER.DST is 200 × 50 mm, larger than Studio's 100 × 60 mm area.");
+        QVERIFY(marked->oversizeMark()->isVisible());
+        QCOMPARE(marked->oversizeMark()->symbol(), QStringLiteral("exclamationmark.triangle.fill"));
+        QCOMPARE(marked->oversizeMark()->tone(), Style::Tone::orange);
+        QCOMPARE(marked->oversizeMark()->toolTip(), warning);
+        QCOMPARE(marked->oversizeMark()->accessibleDescription(), warning);
+        QVERIFY(!plain->oversizeMark()->isVisible());
+
+        QTRY_VERIFY(marked->thumbnail()->isLoaded() && plain->thumbnail()->isLoaded());
+        QCOMPARE(marked->toolTip(), QStringLiteral("Drag onto the drop zone to send BANNER.DST "
+                                                   "again\n200 × 50 mm · 25 stitches · 1 colour"));
+        QCOMPARE(plain->designFacts(), QStringLiteral("50 × 90 mm · 14 stitches · 2 colours"));
+        QVERIFY(marked->accessibleDescription().endsWith(
+            QStringLiteral("\n200 × 50 mm · 25 stitches · 1 colour\n") + warning));
+        QVERIFY(Gallery::render(screen, QStringLiteral("recents-oversize")).saved);
+
+        // The program measures through the cache its cards read: one decode per design serves
+        // the send and the card alike.
+        std::atomic<int> decodes = 0;
+        PreviewCache cache([&decodes](const QUrl& url) {
+            ++decodes;
+            return StitchPreview::read(url);
+        });
+        m_state->setPreviewSource([&cache](QUrl url) { return cache.preview(std::move(url)); });
+        m_state->send({turned});
+        QVERIFY(finished.wait(15000));
+        QCOMPARE(decodes.load(), 1);
+        RecentSendCard card(*m_state, m_state->sendLog().first(), nullptr, nullptr, &cache);
+        card.show();
+        card.showThumbnail();
+        QTRY_VERIFY(card.thumbnail()->isLoaded());
+        QCOMPARE(card.designFacts(), QStringLiteral("50 × 90 mm · 14 stitches · 2 colours"));
+        QCOMPARE(decodes.load(), 1);
+        m_state->setPreviewSource({});
+
+        // The mark goes with a file that is gone; the card's tooltip goes too.
+        QVERIFY(QFile::remove(large.toLocalFile()));
+        marked->refresh();
+        QTRY_COMPARE(marked->toolTip(), QString());
+        QVERIFY(marked->oversizeMark()->isVisibleTo(marked));
+        QVERIFY(!marked->accessibleDescription().contains(QStringLiteral("stitches")));
     }
 
     void aFailedSendIsRedOnTwoLinesAtMost() {

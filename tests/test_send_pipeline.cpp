@@ -2,6 +2,7 @@
 // log it keeps.
 
 #include "AppState.h"
+#include "SizeWarning.h"
 #include "Support/SettingsStore.h"
 #include "Support/SingleInstance.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
@@ -294,6 +295,93 @@ private slots:
         QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"fits.pes", "Studio"}));
     }
 
+    // Real designs against a machine whose area is 140 x 90 mm: each is sent, and those that
+    // fit in neither orientation are named with their size, on the status and on their entry.
+    void aDesignLargerThanTheMachinesAreaIsSentWithAWarning() {
+        const QDir corpus(QStringLiteral(BOBBINLARK_CORPUS_DIR));
+        if (!corpus.exists())
+            QSKIP("no corpus of real designs beside the project");
+        const SavedMachine studio = addStudio();
+        const auto corpusFile = [&](const char* name) {
+            return QUrl::fromLocalFile(corpus.filePath(QString::fromLatin1(name)));
+        };
+        const QList<QUrl> designs{
+            corpusFile("JulieStenning__01Peacock.dst"),         // 181.9 x 127.8: too large
+            corpusFile("JulieStenning__Cake_3.pes"),            // 83.9 x 133.9: fits turned
+            corpusFile("Embroidermodder__Star.phc"),            // no preview: no size
+            corpusFile("inkstitch__Hopea.DST"),                 // 119.8 x 49.2: fits
+            corpusFile("Embroidermodder__Embroidermodder.dst"), // 222.5 x 51.4
+            corpusFile("Embroidermodder__Embroidermodder.pes"), // 51.4 x 222.5
+            corpusFile("Embroidermodder__Embroidermodder_2.DST"),
+        };
+        const auto info = [](const char* features) {
+            return QByteArrayLiteral("{\"serial\":\"S1\",\"features\":{") + features + "}}";
+        };
+
+        // Without a check the area is unknown: nothing is measured, nobody is warned.
+        m_state->send(designs);
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"7 designs", "Studio"}));
+
+        m_fake->setInfoBody(info("\"embwidth\":1400,\"embheight\":900"));
+        QCoro::waitFor(m_state->check(studio));
+        m_state->send(designs);
+        QVERIFY(waitForBatch());
+        const QStringList warnings{
+            "JulieStenning__01Peacock.dst is 181.9 × 127.8 mm, larger than Studio's 140 × 90 mm "
+            "area.",
+            "Embroidermodder__Embroidermodder.dst is 222.5 × 51.4 mm, larger than Studio's 140 × "
+            "90 mm area.",
+            "Embroidermodder__Embroidermodder.pes is 51.4 × 222.5 mm, larger than Studio's 140 × "
+            "90 mm area.",
+            "Embroidermodder__Embroidermodder_2.DST is 222.5 × 51.4 mm, larger than Studio's 140 "
+            "× 90 mm area.",
+        };
+        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"7 designs", "Studio", warnings}));
+        QCOMPARE(receivedDesigns(*m_fake).size(), 14); // every design went, warned or not
+        QCOMPARE(SizeWarning::summary(warnings), warnings.first(3) + QStringList{"and 1 more"});
+        QCOMPARE(
+            describe(m_state->sendStatus()),
+            (QStringList{"sent 7 designs to Studio"} + SizeWarning::summary(warnings)).join(u'\n'));
+
+        // Each entry keeps its own warning, across a restart.
+        const auto warningOf = [](const QList<SendLogEntry>& log, const QUrl& url) {
+            for (const SendLogEntry& entry : log)
+                if (entry.fileURL == url)
+                    return entry.warning;
+            return std::optional<QString>(QStringLiteral("not logged"));
+        };
+        const AppState reread(m_store->open());
+        for (const QList<SendLogEntry>& log : {m_state->sendLog(), reread.sendLog()}) {
+            QCOMPARE(warningOf(log, designs[0]), std::optional(warnings[0]));
+            for (const int fits : {1, 2, 3})
+                QCOMPARE(warningOf(log, designs[fits]), std::nullopt);
+            QCOMPARE(warningOf(log, designs[6]), std::optional(warnings[3]));
+        }
+
+        // One design names itself; a machine that reports no area (or a zero one) warns of
+        // nothing; a failed upload is an error, not a warning.
+        m_state->send({designs[0]});
+        QVERIFY(waitForBatch());
+        QCOMPARE(m_state->sendStatus(),
+                 SendStatus(Sent{"JulieStenning__01Peacock.dst", "Studio", {warnings[0]}}));
+        for (const char* features : {"\"needles\":1", "\"embwidth\":0,\"embheight\":900"}) {
+            m_fake->setInfoBody(info(features));
+            QCoro::waitFor(m_state->check(studio));
+            m_state->send({designs[0], designs[4]});
+            QVERIFY(waitForBatch());
+            QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"2 designs", "Studio"}));
+            QCOMPARE(m_state->sendLog().first().warning, std::nullopt);
+        }
+        m_fake->setInfoBody(info("\"embwidth\":1400,\"embheight\":900"));
+        QCoro::waitFor(m_state->check(studio));
+        m_fake->setUploadStatus(500);
+        m_state->send({designs[0]});
+        QVERIFY(waitForBatch());
+        QVERIFY(std::holds_alternative<Error>(m_state->sendStatus()));
+        QCOMPARE(m_state->sendLog().first().warning, std::nullopt);
+    }
+
     void dismissingAndShowingAnErrorCancelThePendingReset() {
         addStudio();
         m_state->setStatusResetDelay(std::chrono::milliseconds(300));
@@ -466,18 +554,35 @@ private slots:
         AppState reread(SettingsStore::openFile(storePath));
         QCOMPARE(reread.sendLog().size(), 2);
 
+        // The tool asks the machine for its area first, and says what the panel would.
+        const QString peacock =
+            QStringLiteral(BOBBINLARK_CORPUS_DIR "/JulieStenning__01Peacock.dst");
+        if (QFileInfo::exists(peacock)) {
+            m_fake->setInfoBody(
+                "{\"serial\":\"S1\",\"features\":{\"embwidth\":1400,\"embheight\":900}}");
+            const auto [warnedCode, warnedOutput] = runTool({peacock});
+            QCOMPARE(warnedCode, 0);
+            QCOMPARE(warnedOutput,
+                     QStringLiteral("sending JulieStenning__01Peacock.dst 1/1\n"
+                                    "sent JulieStenning__01Peacock.dst to Studio\n"
+                                    "JulieStenning__01Peacock.dst is 181.9 × 127.8 mm, larger "
+                                    "than Studio's 140 × 90 mm area.\n"));
+            m_fake->setInfoBody(FakeMachine::defaultInfoBody());
+        }
+
         const auto [refusedCode, refusedOutput] = runTool({design("a.txt").toLocalFile()});
         QCOMPARE(refusedCode, 1);
         QVERIFY(refusedOutput.startsWith(QStringLiteral("error This file can't be sent.")));
 
         // A running program that does not take the files is reported, not worked around.
+        const qsizetype logged = AppState(SettingsStore::openFile(storePath)).sendLog().size();
         QLocalServer silent;
         QVERIFY(silent.listen(SingleInstance(configHome.path()).socketPath()));
         m_fake->clearRequests();
         const auto [silentCode, silentOutput] = runTool({design("c.pes").toLocalFile()});
         QCOMPARE(silentCode, 1);
         QVERIFY(m_fake->requests().isEmpty());
-        QCOMPARE(AppState(SettingsStore::openFile(storePath)).sendLog().size(), 2);
+        QCOMPARE(AppState(SettingsStore::openFile(storePath)).sendLog().size(), logged);
     }
 };
 

@@ -63,6 +63,10 @@ void StitchPreview::Builder::endRun() {
         const auto paletteSize = static_cast<std::int64_t>(m_palette.size());
         const auto color = m_palette[static_cast<std::size_t>(m_colorIndex % paletteSize)];
         m_runs.push_back({color, m_runStart, m_points.size()});
+        if (m_colorIndex != m_countedColorIndex) {
+            ++m_colorCount;
+            m_countedColorIndex = m_colorIndex;
+        }
     } else {
         m_points.resize(m_runStart);
     }
@@ -79,6 +83,8 @@ std::optional<StitchPreview> StitchPreview::Builder::finish() {
     StitchPreview preview;
     preview.bounds = {static_cast<double>(m_minX), static_cast<double>(m_minY),
                       static_cast<double>(m_maxX - m_minX), static_cast<double>(m_maxY - m_minY)};
+    preview.stitchCount = m_stitchCount;
+    preview.colorCount = m_colorCount;
     const double tolerance = std::max(preview.bounds.width, preview.bounds.height) / 200;
     preview.runs.reserve(m_runs.size());
     const std::span<const Position> all(m_points);

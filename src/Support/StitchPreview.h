@@ -53,6 +53,7 @@ struct StitchPreview {
 
         // Defined inline: the readers call these once per stitch record.
         void addStitch(std::int64_t dx, std::int64_t dy) {
+            ++m_stitchCount;
             if (m_points.size() == m_runStart)
                 append(m_x, m_y);
             m_x += dx;
@@ -97,14 +98,32 @@ struct StitchPreview {
         std::vector<Position> m_points;
         std::size_t m_runStart = 0;
         std::vector<Span> m_runs;
+        std::int64_t m_stitchCount = 0;
+        std::int64_t m_colorCount = 0;
+        // The colour index of the last thread block counted; none yet.
+        std::int64_t m_countedColorIndex = -1;
         std::int64_t m_minX = std::numeric_limits<std::int64_t>::max();
         std::int64_t m_minY = std::numeric_limits<std::int64_t>::max();
         std::int64_t m_maxX = std::numeric_limits<std::int64_t>::min();
         std::int64_t m_maxY = std::numeric_limits<std::int64_t>::min();
     };
 
+    // A design's extent in millimetres.
+    struct Size {
+        double width = 0;
+        double height = 0;
+        friend bool operator==(const Size&, const Size&) = default;
+    };
+
     std::vector<Run> runs;
     Rect bounds;
+    // Every stitch the file holds, before thinning; jumps and colour changes are not stitches.
+    std::int64_t stitchCount = 0;
+    // Thread blocks that hold stitches: what the user threads, whatever the palette repeats.
+    std::int64_t colorCount = 0;
+
+    // The formats' stitch unit is a tenth of a millimetre.
+    Size sizeMM() const { return {bounds.width / 10, bounds.height / 10}; }
 
     friend bool operator==(const StitchPreview&, const StitchPreview&) = default;
 

@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "Models/StitchFileTypes.h"
+#include "SizeWarning.h"
 #include "Support/Desktop/Symbols.h"
 #include "Support/Overloaded.h"
 #include "Views/RecentSendDrag.h"
@@ -115,6 +116,19 @@ DropZone::DropZone(AppState& appState, QWidget* parent)
     m_title->setMaximumLines(2);
     m_title->setAlignment(Qt::AlignHCenter);
     message->addWidget(m_title);
+    m_warningBox = new QWidget(m_messagePage);
+    auto* warningLines = new QVBoxLayout(m_warningBox);
+    warningLines->setContentsMargins(0, 0, 0, 0);
+    warningLines->setSpacing(0);
+    for (qsizetype i = 0; i <= SizeWarning::shown; ++i) {
+        auto* line = new StyledLabel({}, Style::TextStyle::caption, QFont::Medium,
+                                     Style::Tone::orange, m_warningBox);
+        line->setAlignment(Qt::AlignHCenter);
+        warningLines->addWidget(line);
+        m_warnings.append(line);
+    }
+    m_warningBox->hide();
+    message->addWidget(m_warningBox);
     m_detail = new StyledLabel({}, Style::TextStyle::caption, QFont::Normal, Style::Tone::secondary,
                                m_messagePage);
     m_detail->setMaximumLines(3);
@@ -176,7 +190,18 @@ QString DropZone::title() const {
 }
 
 QString DropZone::detail() const {
-    return m_content == Content::sending ? QString() : m_detail->fullText();
+    return m_content == Content::sending || m_detail->isHidden() ? QString() : m_detail->fullText();
+}
+
+QString DropZone::warning() const {
+    if (m_content != Content::sent)
+        return {};
+    QStringList lines;
+    for (const StyledLabel* line : m_warnings) {
+        if (!line->isHidden())
+            lines << line->fullText();
+    }
+    return lines.join(u'\n');
 }
 
 QString DropZone::sendingLine() const {
@@ -212,6 +237,7 @@ void DropZone::refresh() {
     const std::optional<SavedMachine> machine = m_appState.selectedMachine();
     const Content before = m_content;
     const QString beforeTitle = m_title->fullText();
+    QStringList warnings;
 
     if (m_isTargeted) {
         m_content = Content::targeted;
@@ -251,6 +277,7 @@ void DropZone::refresh() {
                                     sent.machine,
                                 QStringLiteral("On the machine, open the pattern retrieve screen "
                                                "and pick the wireless pocket."));
+                    warnings = SizeWarning::summary(sent.warnings);
                 },
                 [&](const SendStatuses::Error& error) {
                     m_content = Content::error;
@@ -261,6 +288,7 @@ void DropZone::refresh() {
             m_appState.sendStatus());
     }
     m_okRow->setVisible(m_content == Content::error);
+    showWarnings(warnings);
 
     const bool targetedChange = (before == Content::targeted) != (m_content == Content::targeted);
     if (targetedChange)
@@ -279,6 +307,26 @@ void DropZone::showMessage(const QString& icon, Style::Tone tone, const QString&
     m_detail->setText(detail);
     m_detail->setVisible(!detail.isEmpty());
     m_pages->setCurrentWidget(m_messagePage);
+}
+
+void DropZone::showWarnings(const QStringList& warnings) {
+    // One design's warning may take two lines; several keep one line each, shortened at the
+    // end, and the instructions below give way to them: the panel has room for no more.
+    const bool single = warnings.size() == 1;
+    for (qsizetype i = 0; i < m_warnings.size(); ++i) {
+        StyledLabel* line = m_warnings[i];
+        const QString text = warnings.value(i);
+        if (single)
+            line->setMaximumLines(2);
+        else
+            line->setElideMode(Qt::ElideRight);
+        line->setText(text);
+        line->setToolTip(text);
+        line->setVisible(!text.isEmpty());
+    }
+    m_warningBox->setVisible(!warnings.isEmpty());
+    if (warnings.size() >= 2)
+        m_detail->hide();
 }
 
 void DropZone::updateIcon() {

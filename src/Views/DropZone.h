@@ -46,6 +46,8 @@ public:
     QString iconName() const { return m_iconName; }
     QString title() const;
     QString detail() const;
+    // Under a sent summary: the designs larger than their machine's area, one per line.
+    QString warning() const;
     QString sendingLine() const;
     QString indexLine() const;
     QProgressBar* progressBar() const { return m_progress; }
@@ -85,6 +87,7 @@ private:
     void showProgress();
     void showMessage(const QString& icon, Style::Tone tone, const QString& title,
                      const QString& detail);
+    void showWarnings(const QStringList& warnings);
     void updateIcon();
     void fadeIn(int durationMs);
 
@@ -104,6 +107,9 @@ private:
     QLabel* m_icon;
     StyledLabel* m_title;
     StyledLabel* m_detail;
+    // One label per warning line, so that each design keeps a line of its own.
+    QWidget* m_warningBox;
+    QList<StyledLabel*> m_warnings;
     QWidget* m_okRow;
     QPushButton* m_ok;
     QString m_iconName;

@@ -1,6 +1,7 @@
 #include "Views/RecentSendCard.h"
 
 #include "AppState.h"
+#include "SizeWarning.h"
 #include "Support/Desktop/FileReveal.h"
 #include "Support/Desktop/RelativeDate.h"
 #include "Support/Desktop/Style.h"
@@ -11,6 +12,7 @@
 #include "Views/Widgets/HeaderButton.h"
 #include "Views/Widgets/StatusMarked.h"
 #include "Views/Widgets/StyledLabel.h"
+#include "Views/Widgets/SymbolView.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -31,6 +33,12 @@
 namespace {
 
 constexpr int thumbnailSize = 40;
+constexpr int oversizeMarkSize = 14;
+
+// "1 stitch", "2 stitches".
+QString counted(qint64 count, const QString& one, const QString& many) {
+    return QString::number(count) + u' ' + (count == 1 ? one : many);
+}
 
 } // namespace
 
@@ -74,6 +82,10 @@ RecentSendCard::RecentSendCard(AppState& appState, const SendLogEntry& entry, QW
     row->addLayout(texts, 1);
     row->addSpacing(4);
 
+    m_oversize = new SymbolView(QStringLiteral("exclamationmark.triangle.fill"), oversizeMarkSize,
+                                Style::Tone::orange, this);
+    row->addWidget(m_oversize, 0, Qt::AlignVCenter);
+
     m_more = new HeaderButton(QStringLiteral("ellipsis.circle"), this);
     m_more->setSymbolSize(Style::symbolSize(Style::TextStyle::title3));
     m_more->setSymbolTone(Style::Tone::secondary);
@@ -91,6 +103,7 @@ RecentSendCard::RecentSendCard(AppState& appState, const SendLogEntry& entry, QW
 
     connect(&appState, &AppState::machinesChanged, this, &RecentSendCard::updateActions);
     connect(&appState, &AppState::selectedMachineIDChanged, this, &RecentSendCard::updateActions);
+    connect(m_thumbnail, &DesignThumbnail::loaded, this, &RecentSendCard::describe);
     connect(m_existence, &FileExistence::answered, this, [this](const QString& path, bool exists) {
         if (m_entry.fileURL.isLocalFile() && path == m_entry.fileURL.toLocalFile())
             applyLook(exists);
@@ -175,11 +188,7 @@ void RecentSendCard::applyLook(bool exists) {
     else if (!failed && m_subtitle->maximumLines() != 1)
         m_subtitle->setElideMode(Qt::ElideRight);
     m_subtitle->setText(subtitleFor(exists));
-    setAccessibleDescription(m_subtitle->fullText());
-
-    setToolTip(exists ? QStringLiteral("Drag onto the drop zone to send ") + fileName() +
-                            QStringLiteral(" again")
-                      : QString());
+    describe();
     if (exists && m_dimming) {
         setGraphicsEffect(nullptr); // deletes it
         m_dimming = nullptr;
@@ -190,6 +199,42 @@ void RecentSendCard::applyLook(bool exists) {
     }
     updateActions();
     update();
+}
+
+QString RecentSendCard::designFacts() const {
+    const std::optional<StitchPreview>& preview = m_thumbnail->preview();
+    // The thumbnail keeps an older file's preview until the new one is in.
+    if (!m_thumbnail->isLoaded() || !preview || m_thumbnail->url() != m_entry.fileURL)
+        return {};
+    return SizeWarning::sizeText(preview->sizeMM()) + QStringLiteral(" · ") +
+           counted(preview->stitchCount, QStringLiteral("stitch"), QStringLiteral("stitches")) +
+           QStringLiteral(" · ") +
+           counted(preview->colorCount, QStringLiteral("colour"), QStringLiteral("colours"));
+}
+
+void RecentSendCard::describe() {
+    const QString facts = designFacts();
+    const QString warning = m_entry.ok ? m_entry.warning.value_or(QString()) : QString();
+    m_oversize->setVisible(!warning.isEmpty());
+    m_oversize->setToolTip(warning);
+    m_oversize->setAccessibleName(warning);
+    m_oversize->setAccessibleDescription(warning);
+
+    QStringList tip;
+    if (m_exists) {
+        tip << QStringLiteral("Drag onto the drop zone to send ") + fileName() +
+                   QStringLiteral(" again");
+        if (!facts.isEmpty())
+            tip << facts;
+    }
+    setToolTip(tip.join(u'\n'));
+    // The card is the one Tab stop: its description also carries what the mark says.
+    QStringList description{m_subtitle->fullText()};
+    if (m_exists && !facts.isEmpty())
+        description << facts;
+    if (!warning.isEmpty())
+        description << warning;
+    setAccessibleDescription(description.join(u'\n'));
 }
 
 void RecentSendCard::updateActions() {

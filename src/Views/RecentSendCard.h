@@ -20,6 +20,7 @@ class QMenu;
 class QMimeData;
 class StatusMarked;
 class StyledLabel;
+class SymbolView;
 
 // One recent send: the design's thumbnail with an ok/failed badge, the file name and what
 // became of it. It can be dragged onto the drop zone to send the file again, and offers
@@ -61,6 +62,11 @@ public:
     StyledLabel* nameLabel() const { return m_name; }
     StyledLabel* subtitleLabel() const { return m_subtitle; }
     HeaderButton* moreButton() const { return m_more; }
+    // The orange mark of a design larger than its machine's area; hidden for any other send.
+    SymbolView* oversizeMark() const { return m_oversize; }
+    // The design's size, stitches and colours once its preview is known; empty before or
+    // without one.
+    QString designFacts() const;
     // The one menu behind both the "More" button and the context menu, made on first use.
     QMenu* actionsMenu();
     QAction* sendAgainAction() { return actionsMenu(), m_sendAgain; }
@@ -117,6 +123,8 @@ private:
     void applyLook(bool exists);
     void updateActions();
     QString subtitleFor(bool exists) const;
+    // The tooltip and accessible description, from the look, the preview and the warning.
+    void describe();
     void startDrag();
 
     AppState& m_appState;
@@ -134,6 +142,7 @@ private:
     StyledLabel* m_name = nullptr;
     StyledLabel* m_subtitle = nullptr;
     HeaderButton* m_more = nullptr;
+    SymbolView* m_oversize = nullptr;
     QMenu* m_menu = nullptr;
     QAction* m_sendAgain = nullptr;
     QAction* m_showInFolder = nullptr;

@@ -2,6 +2,7 @@
 // is drawn by DrawingPreviewCommand.cpp).
 
 #include "Commands.h"
+#include "SizeWarning.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -29,7 +30,12 @@ QByteArray Commands::previewJson(const std::optional<StitchPreview>& preview) {
                                 {QStringLiteral("points"), points}});
     }
     const StitchPreview::Rect& b = preview->bounds;
+    const StitchPreview::Size size = preview->sizeMM();
     const QJsonObject object{{QStringLiteral("bounds"), QJsonArray{b.x, b.y, b.width, b.height}},
+                             {QStringLiteral("size"), SizeWarning::sizeText(size)},
+                             {QStringLiteral("sizeMM"), QJsonArray{size.width, size.height}},
+                             {QStringLiteral("stitches"), qint64(preview->stitchCount)},
+                             {QStringLiteral("colors"), qint64(preview->colorCount)},
                              {QStringLiteral("runs"), runs}};
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }

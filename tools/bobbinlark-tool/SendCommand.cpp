@@ -4,12 +4,16 @@
 
 #include "AppState.h"
 #include "Commands.h"
+#include "Models/StitchFileTypes.h"
 #include "Support/SettingsStore.h"
 #include "Support/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <QCoroTask>
+
+#include <algorithm>
 #include <cstdio>
 
 int Commands::send(const QStringList& arguments) {
@@ -37,6 +41,13 @@ int Commands::send(const QStringList& arguments) {
         std::fflush(stdout);
     });
     QObject::connect(&state, &AppState::batchFinished, &state, [] { QCoreApplication::exit(0); });
+
+    // The panel knows each machine's area and upload limit from the check made when it opens;
+    // ask the machine that will get the designs the same, so a design larger than its area is
+    // reported here too. Not when nothing would be sent: that refusal needs no machine.
+    const std::optional<SavedMachine> machine = state.selectedMachine();
+    if (machine && std::any_of(fileURLs.cbegin(), fileURLs.cend(), &StitchFileTypes::isSendable))
+        QCoro::waitFor(state.check(*machine));
 
     state.send(fileURLs);
     // A request refused before queueing has already shown its error.

@@ -1,0 +1,46 @@
+#include "SizeWarning.h"
+
+#include <cmath>
+
+namespace {
+
+double tenths(double millimetres) {
+    return std::round(millimetres * 10);
+}
+
+} // namespace
+
+bool SizeWarning::fits(const StitchPreview::Size& design, double areaWidthMM, double areaHeightMM) {
+    const double width = tenths(design.width);
+    const double height = tenths(design.height);
+    const double areaWidth = tenths(areaWidthMM);
+    const double areaHeight = tenths(areaHeightMM);
+    return (width <= areaWidth && height <= areaHeight) ||
+           (width <= areaHeight && height <= areaWidth);
+}
+
+QString SizeWarning::sizeText(const StitchPreview::Size& design) {
+    return MachineInfo::mm(design.width) + QStringLiteral(" × ") + MachineInfo::mm(design.height) +
+           QStringLiteral(" mm");
+}
+
+std::optional<QString> SizeWarning::text(const QString& fileName, const StitchPreview::Size& design,
+                                         const QString& machineName, const MachineInfo& info) {
+    const std::optional<QString> area = info.embroideryAreaText();
+    // A machine that reports a zero, negative or unreadable area has told us nothing.
+    if (!area || !(*info.embroideryWidthMM > 0) || !(*info.embroideryHeightMM > 0) ||
+        !std::isfinite(*info.embroideryWidthMM) || !std::isfinite(*info.embroideryHeightMM))
+        return std::nullopt;
+    if (fits(design, *info.embroideryWidthMM, *info.embroideryHeightMM))
+        return std::nullopt;
+    return fileName + QStringLiteral(" is ") + sizeText(design) + QStringLiteral(", larger than ") +
+           machineName + QStringLiteral("'s ") + *area + QStringLiteral(" area.");
+}
+
+QStringList SizeWarning::summary(const QStringList& warnings) {
+    if (warnings.size() <= shown)
+        return warnings;
+    QStringList lines = warnings.first(shown);
+    lines.append(QStringLiteral("and %1 more").arg(warnings.size() - shown));
+    return lines;
+}
