@@ -19,13 +19,15 @@ namespace {
 
 // The record's key: the host as a URL names it (lower case; IPv4 text in its plain dotted form,
 // international names in their ASCII form), so every spelling that reaches the same host finds
-// the same record. Numeric addresses are read in decimal, as connections reach them.
-QString hostKey(const QString& host) {
+// the same record, and the port. Numeric addresses are read in decimal, as connections reach
+// them.
+QString endpointKey(const QString& host, quint16 port) {
     QUrl url;
     url.setScheme(QStringLiteral("https"));
     url.setHost(connectionHost(host), QUrl::StrictMode);
     const QString normal = url.host(QUrl::FullyEncoded);
-    return url.isValid() && !normal.isEmpty() ? normal.toLower() : host.toLower();
+    return (url.isValid() && !normal.isEmpty() ? normal.toLower() : host.toLower()) + u' ' +
+           QString::number(port);
 }
 
 int totalTimeoutMilliseconds(double seconds) {
@@ -118,6 +120,8 @@ QCoro::Task<std::optional<CertificateTrustSession::Response>>
 CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArrayList body, Reading reading,
                                   double timeoutSeconds) {
     const QString host = url.host();
+    const auto port = static_cast<quint16>(url.port(443));
+    std::optional<QString> fingerprint;
     Outcome outcome;
     HttpAnswerReader answer(reading == Reading::whole ? HttpAnswerReader::Extent::whole
                                                       : HttpAnswerReader::Extent::statusLine,
@@ -128,7 +132,7 @@ CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArrayList body
         if (answer.state() == HttpAnswerReader::State::failed)
             outcome.finish(std::nullopt);
         else
-            outcome.finish(Response{answer.statusCode().value_or(0), answer.body()});
+            outcome.finish(Response{answer.statusCode().value_or(0), answer.body(), fingerprint});
     };
 
     // Both end with this frame, and with them the signal handlers that reach its locals. The
@@ -136,7 +140,10 @@ CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArrayList body
     const auto connection = std::make_unique<TlsConnection>();
     QTimer timer;
     connect(connection.get(), &TlsConnection::encrypted, connection.get(), [&] {
-        record(host, connection->peerCertificate());
+        const QByteArray leaf = connection->peerCertificate();
+        record(host, port, leaf);
+        if (!leaf.isEmpty())
+            fingerprint = fingerprintText(leaf);
         connection->write(head);
         for (const QByteArray& piece : std::as_const(body))
             connection->write(piece);
@@ -156,25 +163,26 @@ CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArrayList body
     connect(&timer, &QTimer::timeout, connection.get(), [&] { outcome.finish(std::nullopt); });
     timer.start(totalTimeoutMilliseconds(timeoutSeconds));
 
-    connection->connectToHost(host, static_cast<quint16>(url.port(443)));
+    connection->connectToHost(host, port);
     co_return co_await OutcomeArrived{outcome};
 }
 
-void CertificateTrustSession::record(const QString& host, const QByteArray& leafDer) {
+void CertificateTrustSession::record(const QString& host, quint16 port, const QByteArray& leafDer) {
     if (leafDer.isEmpty())
         return;
-    const QString key = hostKey(host);
+    const QString key = endpointKey(host, port);
     const std::lock_guard guard(m_lock);
-    m_leafByHost.insert(key, leafDer);
+    m_leafByEndpoint.insert(key, leafDer);
 }
 
-std::optional<QString> CertificateTrustSession::certificateFingerprint(const QString& host) const {
-    const QString key = hostKey(host);
+std::optional<QString> CertificateTrustSession::certificateFingerprint(const QString& host,
+                                                                       quint16 port) const {
+    const QString key = endpointKey(host, port);
     QByteArray leaf;
     {
         const std::lock_guard guard(m_lock);
-        const auto found = m_leafByHost.constFind(key);
-        if (found == m_leafByHost.constEnd())
+        const auto found = m_leafByEndpoint.constFind(key);
+        if (found == m_leafByEndpoint.constEnd())
             return std::nullopt;
         leaf = *found;
     }
