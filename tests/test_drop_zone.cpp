@@ -234,15 +234,17 @@ private slots:
         const QUrl a = QUrl::fromLocalFile(QStringLiteral("/designs/a.pes"));
         const QUrl b = QUrl::fromLocalFile(QStringLiteral("/designs/b.dst"));
         const QUrl web(QStringLiteral("https://example.com/c.pes"));
-        const auto data = DragEvents::urls({a, web, b});
+        const QUrl near(QStringLiteral("file://localhost/designs/d.pes"));
+        const auto data = DragEvents::urls({a, web, b, near});
         const QList<DropZone::Item> items = DropZone::items(data.get(), false);
-        QCOMPARE(items.size(), 3);
+        QCOMPARE(items.size(), 4);
         QList<QUrl> resolved;
         for (const DropZone::Item& item : items) {
             if (auto url = DropZone::loadURL(item, {}))
                 resolved << *url;
         }
-        QCOMPARE(resolved, (QList<QUrl>{a, b}));
+        QCOMPARE(resolved,
+                 (QList<QUrl>{a, b, QUrl::fromLocalFile(QStringLiteral("/designs/d.pes"))}));
 
         // A recent send resolves through the log, and never as a file too.
         const SendLogEntry entry{QUuid::createUuid(), 0, QStringLiteral("Studio"), a, true, {}};
