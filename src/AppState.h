@@ -5,6 +5,7 @@
 #include "Networking/MachineInfo.h"
 #include "SendLogEntry.h"
 #include "SendStatus.h"
+#include "Support/DesignFile.h"
 
 #include <QHash>
 #include <QList>
@@ -20,6 +21,7 @@
 #include <QCoroTask>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -77,6 +79,9 @@ public:
     void setSendLog(const QList<SendLogEntry>& log);
 
     QSettings& store() { return *m_store; }
+    // Why the last write of the store failed, or why the store cannot be used; absent once a
+    // write went through.
+    const std::optional<QString>& storeProblem() const { return m_storeProblem; }
 
     // Sending and the recent-sends log (AppStateSending.cpp).
 
@@ -91,6 +96,14 @@ public:
     // Tests shorten these; the program keeps the defaults.
     void setStatusResetDelay(std::chrono::milliseconds delay) { m_statusResetDelay = delay; }
     void setUploadTimeout(std::chrono::milliseconds timeout) { m_uploadTimeout = timeout; }
+    void setStoreWaitLimit(std::chrono::milliseconds limit) { m_storeWaitLimit = limit; }
+    // How designs are read (DesignFile::read); tests pass one that stalls.
+    using DesignReader = std::function<DesignFile::Result(const QUrl& fileURL, qint64 maxBytes)>;
+    void setDesignReader(DesignReader reader) { m_readDesign = std::move(reader); }
+    void setReadDeadline(std::chrono::milliseconds deadline) { m_readDeadline = deadline; }
+
+    // A design that has not been read by then fails, and the queue moves on.
+    static constexpr std::chrono::milliseconds readDeadline{10000};
 
     static constexpr qsizetype sendLogLimit = 50;
 
@@ -140,18 +153,22 @@ signals:
     void relocatedMachineIDsChanged();
     void sendStatusChanged();
     void sendLogChanged();
+    void storeProblemChanged();
 
 private:
     void persist();
     void persistSendLog();
 
     void setSelectedMachineID(const std::optional<QUuid>& id);
+    void setStoreProblem(const std::optional<QString>& problem);
+    // Under the writer's turn, before its merge.
+    void restoreVanished();
     void setReachability(const QUuid& id, Reachability value);
 
     QCoro::Task<> drainQueue();
     QCoro::Task<std::optional<QString>> send(QUrl fileURL, SavedMachine machine);
-    // The size limit of an upload to that machine.
-    qint64 uploadLimit(const QUuid& machineID) const;
+    // The size limit that machine reported, or the usual one.
+    qint64 machineLimit(const QUuid& machineID) const;
     void finishBatch(const QString& machineName);
     void scheduleStatusReset();
     void cancelStatusReset();
@@ -172,6 +189,8 @@ private:
     QList<SavedMachine> m_storedMachines;
     std::optional<QUuid> m_storedSelection;
     QList<SendLogEntry> m_storedSendLog;
+    std::optional<QString> m_storeProblem;
+    std::chrono::milliseconds m_storeWaitLimit{10000};
 
     QList<SavedMachine> m_machines;
     std::optional<QUuid> m_selectedMachineID;
@@ -192,8 +211,13 @@ private:
     qint64 m_batchUploadFailures = 0; // failed uploads among m_batchFailures
     qint64 m_batchRefused = 0;        // files refused by type, noted in m_batchFailures
     QStringList m_batchFailures;
+    std::optional<QString> m_batchStoreProblem; // a write that failed during the batch
     bool m_isDrainingQueue = false;
     QTimer m_statusResetTimer;
     std::chrono::milliseconds m_statusResetDelay{6000};
     std::chrono::milliseconds m_uploadTimeout{30000};
+    DesignReader m_readDesign = [](const QUrl& fileURL, qint64 maxBytes) {
+        return DesignFile::read(fileURL, maxBytes);
+    };
+    std::chrono::milliseconds m_readDeadline = readDeadline;
 };
