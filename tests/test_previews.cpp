@@ -23,6 +23,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <set>
 
 using namespace StitchWriters;
 using Point = StitchPreview::Point;
@@ -245,6 +246,10 @@ private slots:
         QVERIFY(preview->runs.size() > 100);
         const StitchPreview::Rect whole = expected(commands, {})->bounds;
         QCOMPARE(preview->bounds, whole);
+        std::set<std::uint32_t> colors;
+        for (const Run& run : preview->runs)
+            colors.insert(run.color);
+        QCOMPARE(colors.size(), 3u); // every colour of the design still shows
         const QImage picture = render(*preview, 64);
         int painted = 0;
         for (int y = 0; y < picture.height(); ++y)

@@ -14,23 +14,32 @@ namespace {
 // Carried by a refused store: why it was refused.
 constexpr const char* refusalProperty = "bobbinlarkRefusal";
 
-// Absent or a regular file (through links). Anything else may block whoever opens it.
-bool absentOrRegular(const QString& path) {
+enum class Kind { absent, regular, other, unreachable };
+
+// What is at `path` (through links). Anything but a regular file may block whoever opens it.
+Kind kindAt(const QString& path) {
     struct stat status {};
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-        return errno == ENOENT;
-    return S_ISREG(status.st_mode);
+        return errno == ENOENT ? Kind::absent : Kind::unreachable;
+    return S_ISREG(status.st_mode) ? Kind::regular : Kind::other;
 }
 
 std::optional<QString> problemAt(const QString& storePath) {
     if (storePath.isEmpty())
         return std::nullopt;
     const QString shown = QDir::toNativeSeparators(storePath);
-    if (!absentOrRegular(storePath))
+    switch (kindAt(storePath)) {
+    case Kind::other:
         return QStringLiteral("Couldn't use your settings: %1 is not a regular file.").arg(shown);
+    case Kind::unreachable:
+        return QStringLiteral("Couldn't use your settings: %1 cannot be reached.").arg(shown);
+    default:
+        break;
+    }
     for (const QString& lock :
          {qtLockPath(storePath), storePath + QStringLiteral(".writer-lock")}) {
-        if (!absentOrRegular(lock))
+        const Kind kind = kindAt(lock);
+        if (kind == Kind::other || kind == Kind::unreachable)
             return QStringLiteral("Couldn't use your settings: %1 is in the way.")
                 .arg(QDir::toNativeSeparators(lock));
     }

@@ -135,7 +135,10 @@ std::optional<StitchPreview> StitchPreview::Builder::finish() {
     const std::size_t stride = bytes > maxBytes ? bytes / maxBytes + 1 : 1;
     preview.runs.reserve(m_runs.size() / stride + 1);
     std::size_t taken = sizeof(StitchPreview) + allocationOverhead;
-    for (std::size_t i = 0; i < m_runs.size(); i += stride) {
+    // One run of each window of `stride`, at a shifting place: a stride that is a multiple of
+    // the colour cycle must not pick runs of one colour only.
+    for (std::size_t window = 0; window * stride < m_runs.size(); ++window) {
+        const std::size_t i = std::min(window * stride + window % stride, m_runs.size() - 1);
         Run run{m_runs[i].color, simplify(pointsOf(m_runs[i]), tolerance)};
         run.points.shrink_to_fit();
         taken += runBytes(run.points.capacity());
