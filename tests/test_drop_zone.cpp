@@ -17,8 +17,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLockFile>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -318,6 +320,17 @@ private slots:
         Gallery::render(zone, QStringLiteral("drop-zone-error"));
         QTest::mouseClick(zone.okButton(), Qt::LeftButton);
         QCOMPARE(zone.content(), DropZone::Content::idle);
+
+        // A write of the store that cannot take its turn is said in the same place.
+        QLockFile stuck(store.path() + QStringLiteral(".writer-lock"));
+        QVERIFY(stuck.tryLock(0));
+        state.setStoreWaitLimit(std::chrono::milliseconds(100));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept them busy"));
+        state.selectMachine(state.machines().first());
+        QTRY_COMPARE(zone.content(), DropZone::Content::error);
+        QCOMPARE(zone.detail(), state.storeProblem().value_or(QString()));
+        QTRY_VERIFY(!zone.isAnimating());
+        Gallery::render(zone, QStringLiteral("drop-zone-store-problem"));
     }
 
     void aRecentSendDroppedBackIsSentAgainUnlessItLeftTheLog() {
