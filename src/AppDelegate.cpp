@@ -34,6 +34,8 @@ AppDelegate::AppDelegate(std::unique_ptr<QSettings> store, Options options, QObj
     , m_options(options)
     , m_appState(std::make_unique<AppState>(std::move(store))) {
     sharedDelegate = this;
+    // The panel stays live while another writer holds the store: short waits, tried again.
+    m_appState->setStoreTurnSlice(std::chrono::milliseconds(100));
 }
 
 AppDelegate::~AppDelegate() {

@@ -126,6 +126,11 @@ Merged<T> merge(const Changes<T>& changes, const QList<T>& stored) {
 AppState::AppState(std::unique_ptr<QSettings> store, QObject* parent)
     : QObject(parent)
     , m_store(std::move(store)) {
+    m_storeRetry.setSingleShot(true);
+    connect(&m_storeRetry, &QTimer::timeout, this, [this] {
+        persist();
+        persistSendLog();
+    });
     m_statusResetTimer.setSingleShot(true);
     m_statusResetTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_statusResetTimer, &QTimer::timeout, this, [this] {
@@ -250,11 +255,13 @@ void AppState::persist() {
     // Other processes may have written since we last read: our changes go onto what is stored
     // now, and what they wrote is kept. Without a turn nothing is written; the change stays here
     // and goes out with the next write.
-    StoreLock turn(*m_store, m_storeWaitLimit);
+    StoreLock turn(*m_store, m_storeTurnSlice.value_or(m_storeWaitLimit));
     if (!turn.acquired()) {
-        setStoreProblem(turn.problem());
+        if (!retryLater(turn))
+            setStoreProblem(turn.problem());
         return;
     }
+    m_storeWaitingSince.invalidate();
     restoreVanished();
     const Merged<SavedMachine> merged =
         merge(changesBetween(m_storedMachines, m_machines),
@@ -285,11 +292,13 @@ void AppState::persist() {
 }
 
 void AppState::persistSendLog() {
-    StoreLock turn(*m_store, m_storeWaitLimit);
+    StoreLock turn(*m_store, m_storeTurnSlice.value_or(m_storeWaitLimit));
     if (!turn.acquired()) {
-        setStoreProblem(turn.problem());
+        if (!retryLater(turn))
+            setStoreProblem(turn.problem());
         return;
     }
+    m_storeWaitingSince.invalidate();
     restoreVanished();
     Merged<SendLogEntry> merged =
         merge(changesBetween(m_storedSendLog, m_sendLog),
@@ -314,6 +323,20 @@ void AppState::persistSendLog() {
         m_sendLog = log;
         emit sendLogChanged();
     }
+}
+
+bool AppState::retryLater(const StoreLock& turn) {
+    if (!m_storeTurnSlice || !turn.busy())
+        return false;
+    if (!m_storeWaitingSince.isValid())
+        m_storeWaitingSince.start();
+    if (m_storeWaitingSince.elapsed() >= m_storeWaitLimit.count()) {
+        m_storeWaitingSince.invalidate();
+        return false;
+    }
+    if (!m_storeRetry.isActive())
+        m_storeRetry.start(*m_storeTurnSlice);
+    return true;
 }
 
 void AppState::restoreVanished() {

@@ -7,6 +7,7 @@
 #include "SendStatus.h"
 #include "Support/DesignFile.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -24,6 +25,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+
+class StoreLock;
 
 // The one owner of the utility's mutable state: saved machines and the selection, what is
 // known about each machine at run time, discovery, the send queue and status, and the recent
@@ -97,6 +100,10 @@ public:
     void setStatusResetDelay(std::chrono::milliseconds delay) { m_statusResetDelay = delay; }
     void setUploadTimeout(std::chrono::milliseconds timeout) { m_uploadTimeout = timeout; }
     void setStoreWaitLimit(std::chrono::milliseconds limit) { m_storeWaitLimit = limit; }
+    // The program waits only this long at a time for its turn on the store, and tries again
+    // later until the wait limit has passed, so that its GUI thread never stalls behind another
+    // writer. Without it (the tool) a write waits the whole limit at once.
+    void setStoreTurnSlice(std::chrono::milliseconds slice) { m_storeTurnSlice = slice; }
     // How designs are read (DesignFile::read); tests pass one that stalls.
     using DesignReader = std::function<DesignFile::Result(const QUrl& fileURL, qint64 maxBytes)>;
     void setDesignReader(DesignReader reader) { m_readDesign = std::move(reader); }
@@ -163,6 +170,8 @@ private:
     void setStoreProblem(const std::optional<QString>& problem);
     // Under the writer's turn, before its merge.
     void restoreVanished();
+    // Whether a write that did not get its turn is tried again later rather than failed now.
+    bool retryLater(const StoreLock& turn);
     void setReachability(const QUuid& id, Reachability value);
 
     QCoro::Task<> drainQueue();
@@ -191,6 +200,9 @@ private:
     QList<SendLogEntry> m_storedSendLog;
     std::optional<QString> m_storeProblem;
     std::chrono::milliseconds m_storeWaitLimit{10000};
+    std::optional<std::chrono::milliseconds> m_storeTurnSlice;
+    QTimer m_storeRetry;
+    QElapsedTimer m_storeWaitingSince; // valid while a write waits for its turn
 
     QList<SavedMachine> m_machines;
     std::optional<QUuid> m_selectedMachineID;

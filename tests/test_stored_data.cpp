@@ -327,6 +327,32 @@ private slots:
         QCOMPARE(reread.selectedMachineID(), std::optional(a.id));
     }
 
+    // The program never waits out another writer in one go: it tries again until its limit.
+    void theProgramWaitsForItsTurnInShortTries() {
+        TemporaryStore store;
+        AppState state(store.open());
+        state.setStoreTurnSlice(std::chrono::milliseconds(20));
+        QLockFile stuck(store.path() + QStringLiteral(".writer-lock"));
+        QVERIFY(stuck.tryLock(0));
+        const SavedMachine a = state.addMachine(machine(QStringLiteral("A")));
+        QCOMPARE(state.storeProblem(), std::nullopt); // waiting, not failed
+        QTest::qWait(200);
+        QVERIFY(!store.contains(SettingsStore::machinesKey)); // nothing written around it
+        stuck.unlock();
+        QTRY_COMPARE(AppState(store.open()).machines(), QList<SavedMachine>{a});
+        QCOMPARE(state.storeProblem(), std::nullopt);
+
+        // Past the limit the write fails and says so; it goes out with a later one.
+        state.setStoreWaitLimit(std::chrono::milliseconds(200));
+        QVERIFY(stuck.tryLock(0));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept them busy"));
+        const SavedMachine b = state.addMachine(machine(QStringLiteral("B")));
+        QTRY_VERIFY(state.storeProblem());
+        stuck.unlock();
+        state.selectMachine(a);
+        QCOMPARE(AppState(store.open()).machines(), (QList<SavedMachine>{a, b}));
+    }
+
     void aToolWithoutItsTurnFailsAndStoresNothing() {
         QTemporaryDir home;
         Tools tools(home.path());

@@ -81,6 +81,7 @@ StoreLock::StoreLock(QSettings& store, std::chrono::milliseconds limit)
             return;
         }
         if (deadline.hasExpired()) {
+            m_busy = true;
             m_problem = QStringLiteral("Couldn't save your settings: another program kept them "
                                        "busy. Try again.");
             return;

@@ -32,6 +32,9 @@ public:
     // set, when it does not (a full or read-only disk, a file that cannot be replaced).
     bool commit();
     const std::optional<QString>& problem() const { return m_problem; }
+    // Whether the turn did not come in time (another writer holds it), as opposed to a store
+    // that cannot be used.
+    bool busy() const { return m_busy; }
 
     // The lock file that stands for the turn, next to the settings file.
     static QString lockPath(const QSettings& store);
@@ -41,5 +44,6 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     bool m_acquired = false;
     bool m_committed = false;
+    bool m_busy = false;
     std::optional<QString> m_problem;
 };
