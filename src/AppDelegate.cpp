@@ -39,6 +39,8 @@ AppDelegate::AppDelegate(std::unique_ptr<QSettings> store, Options options, QObj
     // while the upload runs, and found in the cache when the card asks.
     m_appState->setPreviewSource(
         [](QUrl fileURL) { return PreviewCache::shared().preview(std::move(fileURL)); });
+    // The panel stays live while another writer holds the store: short waits, tried again.
+    m_appState->setStoreTurnSlice(std::chrono::milliseconds(100));
 }
 
 AppDelegate::~AppDelegate() {

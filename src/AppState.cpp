@@ -126,6 +126,11 @@ Merged<T> merge(const Changes<T>& changes, const QList<T>& stored) {
 AppState::AppState(std::unique_ptr<QSettings> store, QObject* parent)
     : QObject(parent)
     , m_store(std::move(store)) {
+    m_storeRetry.setSingleShot(true);
+    connect(&m_storeRetry, &QTimer::timeout, this, [this] {
+        persist();
+        persistSendLog();
+    });
     m_statusResetTimer.setSingleShot(true);
     m_statusResetTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_statusResetTimer, &QTimer::timeout, this, [this] {
@@ -140,10 +145,15 @@ AppState::AppState(std::unique_ptr<QSettings> store, QObject* parent)
     // Records that read are used; a value that did not read whole is kept aside at once.
     const StoredList<SendLogEntry> log =
         readList<SendLogEntry>(*m_store, SettingsStore::recentSendsKey);
+    setStoreProblem(SettingsStore::problem(*m_store));
     if (!machines.whole || !log.whole) {
-        const StoreLock turn(*m_store);
-        readKeepingUnreadable<SavedMachine>(*m_store, SettingsStore::machinesKey);
-        readKeepingUnreadable<SendLogEntry>(*m_store, SettingsStore::recentSendsKey);
+        StoreLock turn(*m_store, m_storeWaitLimit);
+        if (turn.acquired()) {
+            readKeepingUnreadable<SavedMachine>(*m_store, SettingsStore::machinesKey);
+            readKeepingUnreadable<SendLogEntry>(*m_store, SettingsStore::recentSendsKey);
+            turn.commit();
+        }
+        setStoreProblem(turn.problem());
     }
     // A log that reads is assigned through the setter, which writes it back at once; one of
     // which nothing reads stays in the store untouched until the log next changes.
@@ -243,8 +253,16 @@ bool AppState::matches(const MachineInfo& info, const SavedMachine& machine) {
 
 void AppState::persist() {
     // Other processes may have written since we last read: our changes go onto what is stored
-    // now, and what they wrote is kept.
-    const StoreLock turn(*m_store);
+    // now, and what they wrote is kept. Without a turn nothing is written; the change stays here
+    // and goes out with the next write.
+    StoreLock turn(*m_store, m_storeTurnSlice.value_or(m_storeWaitLimit));
+    if (!turn.acquired()) {
+        if (!retryLater(turn))
+            setStoreProblem(turn.problem());
+        return;
+    }
+    m_storeWaitingSince.invalidate();
+    restoreVanished();
     const Merged<SavedMachine> merged =
         merge(changesBetween(m_storedMachines, m_machines),
               readKeepingUnreadable<SavedMachine>(*m_store, SettingsStore::machinesKey));
@@ -260,8 +278,9 @@ void AppState::persist() {
         else
             m_store->remove(SettingsStore::selectedMachineKey);
     }
-    m_store->sync();
-    if (m_store->status() == QSettings::NoError) {
+    const bool written = turn.commit();
+    setStoreProblem(turn.problem());
+    if (written) {
         m_storedMachines = machines;
         m_storedSelection = selection;
     }
@@ -273,7 +292,14 @@ void AppState::persist() {
 }
 
 void AppState::persistSendLog() {
-    const StoreLock turn(*m_store);
+    StoreLock turn(*m_store, m_storeTurnSlice.value_or(m_storeWaitLimit));
+    if (!turn.acquired()) {
+        if (!retryLater(turn))
+            setStoreProblem(turn.problem());
+        return;
+    }
+    m_storeWaitingSince.invalidate();
+    restoreVanished();
     Merged<SendLogEntry> merged =
         merge(changesBetween(m_storedSendLog, m_sendLog),
               readKeepingUnreadable<SendLogEntry>(*m_store, SettingsStore::recentSendsKey));
@@ -289,13 +315,57 @@ void AppState::persistSendLog() {
         log.resize(sendLogLimit);
 
     m_store->setValue(SettingsStore::recentSendsKey, SendLogEntry::encodeList(log));
-    m_store->sync();
-    if (m_store->status() == QSettings::NoError)
+    const bool written = turn.commit();
+    setStoreProblem(turn.problem());
+    if (written)
         m_storedSendLog = log;
     if (m_sendLog != log) {
         m_sendLog = log;
         emit sendLogChanged();
     }
+}
+
+bool AppState::retryLater(const StoreLock& turn) {
+    if (!m_storeTurnSlice || !turn.busy())
+        return false;
+    if (!m_storeWaitingSince.isValid())
+        m_storeWaitingSince.start();
+    if (m_storeWaitingSince.elapsed() >= m_storeWaitLimit.count()) {
+        m_storeWaitingSince.invalidate();
+        return false;
+    }
+    if (!m_storeRetry.isActive())
+        m_storeRetry.start(*m_storeTurnSlice);
+    return true;
+}
+
+void AppState::restoreVanished() {
+    // Another writer that removes machines or sends leaves a list, if an empty one; a list that
+    // is not there at all went with the file (removed or emptied from outside), which removed
+    // nothing by its id. What this program last stored is put back, to merge onto as usual.
+    if (!m_store->contains(SettingsStore::machinesKey) && !m_storedMachines.isEmpty()) {
+        m_store->setValue(SettingsStore::machinesKey, SavedMachine::encodeList(m_storedMachines));
+        if (m_storedSelection && !m_store->contains(SettingsStore::selectedMachineKey))
+            m_store->setValue(SettingsStore::selectedMachineKey,
+                              JsonFields::uuidText(*m_storedSelection));
+    }
+    if (!m_store->contains(SettingsStore::recentSendsKey) && !m_storedSendLog.isEmpty())
+        m_store->setValue(SettingsStore::recentSendsKey, SendLogEntry::encodeList(m_storedSendLog));
+}
+
+void AppState::setStoreProblem(const std::optional<QString>& problem) {
+    // Every failed write is said where the user looks: in the drop zone, or in the summary of
+    // the batch under way.
+    if (problem && m_isDrainingQueue)
+        m_batchStoreProblem = problem;
+    else if (problem)
+        showError(*problem);
+    if (m_storeProblem == problem)
+        return;
+    m_storeProblem = problem;
+    if (problem)
+        qWarning("Bobbinlark: %s", qUtf8Printable(*problem));
+    emit storeProblemChanged();
 }
 
 void AppState::setSelectedMachineID(const std::optional<QUuid>& id) {

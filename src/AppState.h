@@ -5,8 +5,10 @@
 #include "Networking/MachineInfo.h"
 #include "SendLogEntry.h"
 #include "SendStatus.h"
+#include "Support/DesignFile.h"
 #include "Support/StitchPreview.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -24,6 +26,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+
+class StoreLock;
 
 // The one owner of the utility's mutable state: saved machines and the selection, what is
 // known about each machine at run time, discovery, the send queue and status, and the recent
@@ -82,6 +86,9 @@ public:
     void setSendLog(const QList<SendLogEntry>& log);
 
     QSettings& store() { return *m_store; }
+    // Why the last write of the store failed, or why the store cannot be used; absent once a
+    // write went through.
+    const std::optional<QString>& storeProblem() const { return m_storeProblem; }
 
     // Sending and the recent-sends log (AppStateSending.cpp).
 
@@ -103,6 +110,18 @@ public:
     // Tests shorten these; the program keeps the defaults.
     void setStatusResetDelay(std::chrono::milliseconds delay) { m_statusResetDelay = delay; }
     void setUploadTimeout(std::chrono::milliseconds timeout) { m_uploadTimeout = timeout; }
+    void setStoreWaitLimit(std::chrono::milliseconds limit) { m_storeWaitLimit = limit; }
+    // The program waits only this long at a time for its turn on the store, and tries again
+    // later until the wait limit has passed, so that its GUI thread never stalls behind another
+    // writer. Without it (the tool) a write waits the whole limit at once.
+    void setStoreTurnSlice(std::chrono::milliseconds slice) { m_storeTurnSlice = slice; }
+    // How designs are read (DesignFile::read); tests pass one that stalls.
+    using DesignReader = std::function<DesignFile::Result(const QUrl& fileURL, qint64 maxBytes)>;
+    void setDesignReader(DesignReader reader) { m_readDesign = std::move(reader); }
+    void setReadDeadline(std::chrono::milliseconds deadline) { m_readDeadline = deadline; }
+
+    // A design that has not been read by then fails, and the queue moves on.
+    static constexpr std::chrono::milliseconds readDeadline{10000};
 
     static constexpr qsizetype sendLogLimit = 50;
 
@@ -153,18 +172,24 @@ signals:
     void sendStatusChanged();
     void fileProgressChanged();
     void sendLogChanged();
+    void storeProblemChanged();
 
 private:
     void persist();
     void persistSendLog();
 
     void setSelectedMachineID(const std::optional<QUuid>& id);
+    void setStoreProblem(const std::optional<QString>& problem);
+    // Under the writer's turn, before its merge.
+    void restoreVanished();
+    // Whether a write that did not get its turn is tried again later rather than failed now.
+    bool retryLater(const StoreLock& turn);
     void setReachability(const QUuid& id, Reachability value);
 
     QCoro::Task<> drainQueue();
     QCoro::Task<std::optional<QString>> send(QUrl fileURL, SavedMachine machine);
-    // The size limit of an upload to that machine.
-    qint64 uploadLimit(const QUuid& machineID) const;
+    // The size limit that machine reported, or the usual one.
+    qint64 machineLimit(const QUuid& machineID) const;
     void finishBatch(const QString& machineName);
     void setFileProgress(double fraction);
     void scheduleStatusReset();
@@ -189,6 +214,11 @@ private:
     QList<SavedMachine> m_storedMachines;
     std::optional<QUuid> m_storedSelection;
     QList<SendLogEntry> m_storedSendLog;
+    std::optional<QString> m_storeProblem;
+    std::chrono::milliseconds m_storeWaitLimit{10000};
+    std::optional<std::chrono::milliseconds> m_storeTurnSlice;
+    QTimer m_storeRetry;
+    QElapsedTimer m_storeWaitingSince; // valid while a write waits for its turn
 
     QList<SavedMachine> m_machines;
     std::optional<QUuid> m_selectedMachineID;
@@ -212,8 +242,13 @@ private:
     QStringList m_batchFailures;
     QStringList m_batchWarnings; // designs larger than their machine's area
     PreviewSource m_previewSource;
+    std::optional<QString> m_batchStoreProblem; // a write that failed during the batch
     bool m_isDrainingQueue = false;
     QTimer m_statusResetTimer;
     std::chrono::milliseconds m_statusResetDelay{6000};
     std::chrono::milliseconds m_uploadTimeout{30000};
+    DesignReader m_readDesign = [](const QUrl& fileURL, qint64 maxBytes) {
+        return DesignFile::read(fileURL, maxBytes);
+    };
+    std::chrono::milliseconds m_readDeadline = readDeadline;
 };

@@ -13,10 +13,14 @@
 #include <QCoroFuture>
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureInterface>
 #include <QPointer>
 #include <QtConcurrent>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -29,6 +33,32 @@ QCoro::Task<std::optional<StitchPreview>> decodeOffThread(QUrl fileURL) {
         QtConcurrent::run([fileURL] { return StitchPreview::read(fileURL); });
     std::optional<StitchPreview> preview = co_await decoding;
     co_return preview;
+}
+
+// The design, or absent when reading it took past the deadline. The read runs on a thread of
+// its own that nothing ever waits for: a file on a mount that never answers can hold only that
+// thread, neither the queue nor the program's exit.
+QFuture<std::optional<DesignFile::Result>> readBefore(std::chrono::milliseconds deadline,
+                                                      AppState::DesignReader read, QUrl fileURL,
+                                                      qint64 maxBytes, QObject* context) {
+    struct Race {
+        std::atomic<bool> settled = false;
+        QFutureInterface<std::optional<DesignFile::Result>> outcome;
+
+        void settle(std::optional<DesignFile::Result> result) {
+            if (settled.exchange(true))
+                return;
+            outcome.reportResult(std::move(result));
+            outcome.reportFinished();
+        }
+    };
+    const auto race = std::make_shared<Race>();
+    race->outcome.reportStarted();
+    std::thread([race, read = std::move(read), fileURL, maxBytes] {
+        race->settle(read(fileURL, maxBytes));
+    }).detach();
+    QTimer::singleShot(deadline, context, [race] { race->settle(std::nullopt); });
+    return race->outcome.future();
 }
 
 } // namespace
@@ -60,6 +90,7 @@ void AppState::send(const QList<QUrl>& fileURLs) {
         m_batchRefused = 0;
         m_batchFailures.clear();
         m_batchWarnings.clear();
+        m_batchStoreProblem.reset();
     }
     const qsizetype refused = fileURLs.size() - accepted.size();
     if (refused > 0) {
@@ -124,27 +155,35 @@ QCoro::Task<> AppState::drainQueue() {
     emit batchFinished();
 }
 
-qint64 AppState::uploadLimit(const QUuid& machineID) const {
-    // A limit that is not positive is no limit reported; one beyond any design is capped, so a
-    // machine's claim never makes us load whatever file we are given.
+qint64 AppState::machineLimit(const QUuid& machineID) const {
+    // A limit that is not positive is no limit reported.
     const auto info = m_machineInfo.constFind(machineID);
-    const qint64 reported = info != m_machineInfo.cend() && info->maxUploadBytes.value_or(0) > 0
-                                ? *info->maxUploadBytes
-                                : BrotherAPIClient::defaultMaxUploadBytes;
-    return std::min(reported, DesignFile::sendLimit);
+    return info != m_machineInfo.cend() && info->maxUploadBytes.value_or(0) > 0
+               ? *info->maxUploadBytes
+               : BrotherAPIClient::defaultMaxUploadBytes;
 }
 
 QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine machine) {
     const QPointer<AppState> alive(this);
-    const qint64 maxBytes = uploadLimit(machine.id);
+    // A limit beyond any design is capped, so a machine's claim never makes us load whatever
+    // file we are given.
+    const qint64 machineMaxBytes = machineLimit(machine.id);
+    const qint64 maxBytes = std::min(machineMaxBytes, DesignFile::sendLimit);
 
     // Read off the GUI thread: the panel stays live whatever the file or the disk does.
     // Started outside the co_await: g++ 12 destroys temporaries of a co_await expression twice.
-    QFuture<DesignFile::Result> reading =
-        QtConcurrent::run([fileURL, maxBytes] { return DesignFile::read(fileURL, maxBytes); });
-    DesignFile::Result design = co_await reading;
+    QFuture<std::optional<DesignFile::Result>> reading =
+        readBefore(m_readDeadline, m_readDesign, fileURL, maxBytes, this);
+    std::optional<DesignFile::Result> read = co_await reading;
     if (!alive)
         co_return std::nullopt;
+    if (!read) {
+        const QString failure =
+            QStringLiteral("Couldn't read %1: its disk did not answer.").arg(fileURL.fileName());
+        log(fileURL, machine.name, false, failure);
+        co_return failure;
+    }
+    DesignFile::Result design = std::move(*read);
 
     std::optional<QString> failure;
     std::optional<QString> warning;
@@ -181,7 +220,9 @@ QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine ma
             setReachability(machine.id,
                             error ? Reachability::unreachable : Reachability::reachable);
     } else if (std::holds_alternative<DesignFile::TooLarge>(design)) {
-        failure = BrotherAPIError::tooLarge(maxBytes).errorDescription();
+        failure = maxBytes < machineMaxBytes
+                      ? DesignFile::overSendLimitMessage()
+                      : BrotherAPIError::tooLarge(maxBytes).errorDescription();
     } else {
         failure = cannotReadMessage(fileURL);
     }
@@ -205,6 +246,9 @@ void AppState::setFileProgress(double fraction) {
 }
 
 void AppState::finishBatch(const QString& machineName) {
+    // The sends went out, but their record did not: say so rather than report plain success.
+    if (const std::optional<QString> problem = std::exchange(m_batchStoreProblem, std::nullopt))
+        m_batchFailures.append(*problem);
     if (!m_batchFailures.isEmpty()) {
         if (m_batchSent == 0 && m_batchFailures.size() == 1) {
             setSendStatus(SendStatuses::Error{m_batchFailures.first()});

@@ -28,8 +28,15 @@ int main(int argc, char* argv[]) {
     parser.process(app);
 
     // Files opened with the program; a second launch hands them to the first and ends.
-    const QList<QUrl> files =
-        SingleInstance::fileURLsFromArguments(parser.positionalArguments(), QDir::currentPath());
+    const QStringList arguments = parser.positionalArguments();
+    const QList<QUrl> files = SingleInstance::fileURLsFromArguments(arguments, QDir::currentPath());
+    const QStringList refused = SingleInstance::refusedArguments(arguments);
+    for (const QString& argument : refused)
+        std::fprintf(stderr, "bobbinlark: %s is not a file on this computer\n",
+                     qUtf8Printable(argument));
+    // Asked to send only what cannot be sent: said so above, and nothing else happens.
+    if (!refused.isEmpty() && files.isEmpty())
+        return 1;
     SingleInstance instance(SingleInstance::defaultDirectory());
     switch (instance.start(files)) {
     case SingleInstance::Role::handedOff:

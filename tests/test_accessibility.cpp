@@ -37,6 +37,8 @@
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
+#include <QToolTip>
 
 namespace {
 
@@ -320,6 +322,38 @@ QStringList clippingIn(QWidget& view) {
     return problems;
 }
 
+// The text a person reads in the tooltip `widget` shows when hovered (or in its parent's, when
+// it has none).
+QString shownToolTip(QWidget* widget) {
+    const QPoint inside(widget->width() / 2, widget->height() / 2);
+    QHelpEvent hover(QEvent::ToolTip, inside, widget->mapToGlobal(inside));
+    QApplication::sendEvent(widget, &hover);
+    const QString tip = QToolTip::text();
+    QToolTip::hideText();
+    if (!Qt::mightBeRichText(tip))
+        return tip;
+    QTextDocument document;
+    document.setHtml(tip);
+    return document.toPlainText();
+}
+
+// Every label and tooltip under `view` that says `words` shows them as written, never as markup.
+QStringList markupShownIn(QWidget& view, const QString& words) {
+    QStringList problems;
+    for (QWidget* widget : view.findChildren<QWidget*>()) {
+        // (The tooltip's own window is a label that holds the escaped text.)
+        if (const auto* label = qobject_cast<QLabel*>(widget);
+            label && !label->isWindow() && label->textFormat() != Qt::PlainText &&
+            Qt::mightBeRichText(label->text()))
+            problems << QStringLiteral("label \"%1\" reads as markup").arg(label->text());
+        const QString tip = widget->toolTip();
+        if (tip.contains(words) && shownToolTip(widget) != tip)
+            problems
+                << QStringLiteral("tooltip \"%1\" shows as \"%2\"").arg(tip, shownToolTip(widget));
+    }
+    return problems;
+}
+
 // Lets layouts settle as they would before the next paint, and the drop zone's fades end.
 void settle(PopoverView& view) {
     for (int round = 0; round < 3; ++round) {
@@ -501,6 +535,40 @@ private slots:
         QTest::keyClick(use, Qt::Key_Return);
         QCOMPARE(m_state->machines().size(), 1);
         QCOMPARE(m_view->mainScreen()->machineBar()->kind(), MachineBar::Kind::selected);
+    }
+
+    // Names from a machine's reply, the store or the disk are text: markup in them (an image
+    // naming a file, say) is shown as written wherever the panel shows them.
+    void markupInNamesIsShownAsWritten() {
+        const QString markup = QStringLiteral("<img src=\"no-such-image.png\"><b>Studio</b>");
+        const QString longMarkup = markup + QStringLiteral(" Embroidery Studio Upstairs");
+        panel();
+        FakeMachine found;
+        findMachine(found, longMarkup);
+        settle(*m_view);
+        QWidget* foundBar = m_view->mainScreen()->machineBar()->actionButton()->parentWidget();
+        QVERIFY(foundBar->toolTip().startsWith(QStringLiteral("Found ") + longMarkup));
+        QCOMPARE(shownToolTip(m_view->mainScreen()->machineBar()->actionButton()),
+                 foundBar->toolTip());
+        QStringList problems = markupShownIn(*m_view, markup);
+
+        m_state->addMachine(machineNamed(markup));
+        // A file name cannot hold "/", but it can hold markup.
+        const QString fileMarkup = QStringLiteral("<img src=\"no-such-image.png\"><b>rose.pes");
+        m_state->setSendLog({sentEntry(writeDesign(m_files, fileMarkup))});
+        settle(*m_view);
+        QCOMPARE(m_view->findChildren<RecentSendCard*>().size(), 1);
+        QVERIFY(m_view->findChildren<RecentSendCard*>().first()->toolTip().contains(fileMarkup));
+        problems << markupShownIn(*m_view, markup) << markupShownIn(*m_view, fileMarkup);
+        m_view->push(Screen::machines());
+        settle(*m_view);
+        machinesView()->rows().at(0)->actionsMenu()->actions().last()->trigger();
+        settle(*m_view);
+        QVERIFY(machinesView()->confirmation()->isPresented());
+        QCOMPARE(machinesView()->confirmation()->confirmButton()->toolTip(),
+                 QStringLiteral("Remove ") + markup);
+        problems << markupShownIn(*m_view, markup);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
     }
 
     void aLongListScrollsToTheFocusedCard() {

@@ -17,9 +17,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLockFile>
 #include <QProgressBar>
 
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -264,15 +266,17 @@ private slots:
         const QUrl a = QUrl::fromLocalFile(QStringLiteral("/designs/a.pes"));
         const QUrl b = QUrl::fromLocalFile(QStringLiteral("/designs/b.dst"));
         const QUrl web(QStringLiteral("https://example.com/c.pes"));
-        const auto data = DragEvents::urls({a, web, b});
+        const QUrl near(QStringLiteral("file://localhost/designs/d.pes"));
+        const auto data = DragEvents::urls({a, web, b, near});
         const QList<DropZone::Item> items = DropZone::items(data.get(), false);
-        QCOMPARE(items.size(), 3);
+        QCOMPARE(items.size(), 4);
         QList<QUrl> resolved;
         for (const DropZone::Item& item : items) {
             if (auto url = DropZone::loadURL(item, {}))
                 resolved << *url;
         }
-        QCOMPARE(resolved, (QList<QUrl>{a, b}));
+        QCOMPARE(resolved,
+                 (QList<QUrl>{a, b, QUrl::fromLocalFile(QStringLiteral("/designs/d.pes"))}));
 
         // A recent send resolves through the log, and never as a file too.
         const SendLogEntry entry{QUuid::createUuid(), 0, QStringLiteral("Studio"), a, true, {}};
@@ -370,6 +374,17 @@ private slots:
         Gallery::render(zone, QStringLiteral("drop-zone-error"));
         QTest::mouseClick(zone.okButton(), Qt::LeftButton);
         QCOMPARE(zone.content(), DropZone::Content::idle);
+
+        // A write of the store that cannot take its turn is said in the same place.
+        QLockFile stuck(store.path() + QStringLiteral(".writer-lock"));
+        QVERIFY(stuck.tryLock(0));
+        state.setStoreWaitLimit(std::chrono::milliseconds(100));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept them busy"));
+        state.selectMachine(state.machines().first());
+        QTRY_COMPARE(zone.content(), DropZone::Content::error);
+        QCOMPARE(zone.detail(), state.storeProblem().value_or(QString()));
+        QTRY_VERIFY(!zone.isAnimating());
+        Gallery::render(zone, QStringLiteral("drop-zone-store-problem"));
     }
 
     void aRecentSendDroppedBackIsSentAgainUnlessItLeftTheLog() {

@@ -7,6 +7,7 @@
 #include "Networking/MachineInfo.h"
 #include "Networking/TlsConnection.h"
 #include "Support/ByteCountFormat.h"
+#include "Support/DesignFile.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 
 #include <QCoroTask>
@@ -140,7 +141,7 @@ private slots:
     }
 
     void fingerprintIsAbsentBeforeAnyConnection() {
-        QCOMPARE(session().certificateFingerprint(QStringLiteral("127.0.0.99")), std::nullopt);
+        QCOMPARE(session().certificateFingerprint(QStringLiteral("127.0.0.99"), 443), std::nullopt);
     }
 
     void fingerprintIsRecordedAndFoundInAnyLetterCase() {
@@ -153,7 +154,7 @@ private slots:
         QVERIFY(fingerprintPattern.match(machine.fingerprint()).hasMatch());
         QCOMPARE(info->certificateFingerprint->size(), 95);
         for (const QString host : {"localhost", "LOCALHOST", "LocalHost"})
-            QCOMPARE(session().certificateFingerprint(host), machine.fingerprint());
+            QCOMPARE(session().certificateFingerprint(host, machine.port()), machine.fingerprint());
 
         // Other spellings of one address reach, and find, the same record.
         FakeMachine dotted;
@@ -163,11 +164,11 @@ private slots:
         QVERIFY(paddedInfo.has_value());
         QCOMPARE(paddedInfo->host, QStringLiteral("127.000.000.20"));
         QCOMPARE(paddedInfo->certificateFingerprint, dotted.fingerprint());
-        QCOMPARE(session().certificateFingerprint(QStringLiteral("127.0.0.20")),
+        QCOMPARE(session().certificateFingerprint(QStringLiteral("127.0.0.20"), dotted.port()),
                  dotted.fingerprint());
     }
 
-    void twoPortsOfOneHostShareOneRecord() {
+    void twoPortsOfOneHostKeepTheirOwnCertificates() {
         FakeMachine first;
         FakeMachine second;
         QVERIFY(first.start(QHostAddress(QStringLiteral("127.0.0.6"))));
@@ -176,12 +177,21 @@ private slots:
         const QString host = QStringLiteral("127.0.0.6");
 
         QCOMPARE(fetch(clientFor(first))->certificateFingerprint, first.fingerprint());
-        QCOMPARE(session().certificateFingerprint(host), first.fingerprint());
         QCOMPARE(fetch(clientFor(second))->certificateFingerprint, second.fingerprint());
-        QCOMPARE(session().certificateFingerprint(host), second.fingerprint());
-        // A kept-alive connection to the first port reports its certificate again.
-        QCOMPARE(fetch(clientFor(first))->certificateFingerprint, first.fingerprint());
-        QCOMPARE(session().certificateFingerprint(host), first.fingerprint());
+        QCOMPARE(session().certificateFingerprint(host, first.port()), first.fingerprint());
+        QCOMPARE(session().certificateFingerprint(host, second.port()), second.fingerprint());
+
+        // Checked together: both handshakes are over before either machine answers.
+        first.setDelay(300);
+        second.setDelay(300);
+        auto firstCheck = clientFor(first).fetchInfo(5);
+        auto secondCheck = clientFor(second).fetchInfo(5);
+        const std::optional<MachineInfo> secondInfo = QCoro::waitFor(std::move(secondCheck));
+        const std::optional<MachineInfo> firstInfo = QCoro::waitFor(std::move(firstCheck));
+        QVERIFY(firstInfo && secondInfo);
+        QCOMPARE(firstInfo->certificateFingerprint, first.fingerprint());
+        QCOMPARE(secondInfo->certificateFingerprint, second.fingerprint());
+        QCOMPARE(session().certificateFingerprint(host, first.port()), first.fingerprint());
     }
 
     void changedCertificateIsSeenOnANewConnectionAndNeverBlocks() {
@@ -501,22 +511,30 @@ private slots:
 
     void uploadStatuses_data() {
         QTest::addColumn<int>("status");
+        QTest::addColumn<QList<int>>("interim"); // answered before the final status
         QTest::addColumn<std::optional<BrotherAPIError>>("expected");
         const std::optional<BrotherAPIError> success;
-        // 100 is an interim answer in HTTP, never a final one; the other 1xx are final.
-        for (const int status : {101, 103, 200, 204, 302, 304, 399, 600, 999})
-            QTest::addRow("%d", status) << status << success;
+        // 101 ends HTTP on the connection, so it is final; the other 1xx are interim.
+        for (const int status : {101, 200, 204, 302, 304, 399, 600, 999})
+            QTest::addRow("%d", status) << status << QList<int>() << success;
         for (const int status : {400, 404, 413, 500, 599})
             QTest::addRow("%d", status)
-                << status << std::optional(BrotherAPIError::badStatus(status));
+                << status << QList<int>() << std::optional(BrotherAPIError::badStatus(status));
+        QTest::newRow("103 then 500")
+            << 500 << QList<int>{103} << std::optional(BrotherAPIError::badStatus(500));
+        QTest::newRow("102, 100, 199 then 413")
+            << 413 << QList<int>{102, 100, 199} << std::optional(BrotherAPIError::badStatus(413));
+        QTest::newRow("102 then 200") << 200 << QList<int>{102} << success;
     }
 
     void uploadStatuses() {
         QFETCH(int, status);
+        QFETCH(QList<int>, interim);
         QFETCH(std::optional<BrotherAPIError>, expected);
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.13"))));
         machine.setUploadStatus(status);
+        machine.setInterimAnswers(interim);
         const QByteArray data = "#PES0001 stitches";
         QCOMPARE(send(clientFor(machine), data), expected);
         QCOMPARE(machine.requests().size(), 1);
@@ -753,6 +771,12 @@ private slots:
             "HTTP/1.1 100 Continue\r\nX: HTTP/1.1 200\r\n\r\nHTTP/1.1 413 Too Large\r\n", false,
             false, 413);
         row("status line alone", "HTTP/1.1 507 Insufficient Storage\r\n", false, false, 507);
+        row("every 1xx but 101 is interim",
+            "HTTP/1.1 102 Processing\r\n\r\nHTTP/1.1 103 Early Hints\r\nLink: </a>\r\n\r\n"
+            "HTTP/1.1 500 Oops\r\nContent-Length: 2\r\n\r\nno",
+            true, false, 500, "no");
+        row("101 is final", "HTTP/1.1 101 Switching Protocols\r\n\r\nHTTP/1.1 500\r\n", true, false,
+            101);
         row("any three digits", "HTTP/1.1 999\r\n", false, false, 999);
         row("not HTTP", "<html>\r\n", true, false, 0);
         row("not HTTP/1", "HTTP/2 200\r\n", false, false, 0);
@@ -855,6 +879,13 @@ private slots:
         run = runTool({"upload", "127.0.0.18", port, design, "--max-bytes", "10"});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.message(), BrotherAPIError::tooLarge(10).errorDescription().toUtf8());
+        // Over the tool's own bound, under the machine's: the message names the tool's.
+        QFile huge(folder.filePath(QStringLiteral("huge.pes")));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(DesignFile::sendLimit + 1));
+        huge.close();
+        run = runTool({"upload", "127.0.0.18", port, huge.fileName(), "--max-bytes", "100000000"});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.message(), DesignFile::overSendLimitMessage().toUtf8());
         machine.setUploadStatus(503);
         run = runTool({"upload", "127.0.0.18", port, design});
         QCOMPARE(run.exitCode, 1);

@@ -1,6 +1,7 @@
 // Stitch previews: the builder and its simplification, the DST, PES, PEC and PHC readers, the
 // preview cache and the thumbnail drawing. Design files come from tests/support/StitchWriters.
 
+#include "Networking/BrotherAPIClient.h"
 #include "SizeWarning.h"
 #include "Support/Drawing/StitchPreviewPainter.h"
 #include "Support/StitchPreview.h"
@@ -23,6 +24,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <set>
 
 using namespace StitchWriters;
 using Point = StitchPreview::Point;
@@ -247,6 +249,47 @@ private slots:
         QCOMPARE(SizeWarning::text("ROSE.DST", rose, "Studio", studio),
                  std::optional<QString>(
                      "ROSE.DST is 280 × 200 mm, larger than Studio's 260 × 160 mm area."));
+    }
+
+    void aPreviewStaysWithinItsBytesWhateverTheFile_data() {
+        QTest::addColumn<int>("runLength"); // each 2-point run's move, in design units
+        // Tiny runs all over a large design; runs as long as the design is wide.
+        QTest::newRow("tiny runs") << 3;
+        QTest::newRow("long runs") << 2000;
+    }
+
+    // A crafted design of countless 2-point colour runs (well under the size a machine takes)
+    // is thinned to the byte bound and still drawn: the same extent, runs of its colours.
+    void aPreviewStaysWithinItsBytesWhateverTheFile() {
+        QFETCH(int, runLength);
+        std::vector<Command> commands;
+        for (int i = 0; i < 120'000; ++i) {
+            commands.push_back(colorChange());
+            // Rows of 100 runs 20 units apart, 40 rows 50 units apart, again and again.
+            if (i % 100 == 0 && i > 0)
+                commands.push_back(jump(-2000, (i / 100) % 40 == 0 ? -1950 : 50));
+            commands.push_back(stitch(runLength, 0));
+            commands.push_back(jump(20 - runLength, 0));
+        }
+        const QByteArray file = pec({5, 6, 7}, pecStitchBytes(commands));
+        QVERIFY(file.size() < BrotherAPIClient::defaultMaxUploadBytes);
+        const std::optional<StitchPreview> preview = StitchPreview::readPESOrPEC(file);
+        QVERIFY(preview);
+        QVERIFY2(preview->byteSize() <= StitchPreview::maxBytes,
+                 qPrintable(QString::number(preview->byteSize())));
+        QVERIFY(preview->runs.size() > 100);
+        const StitchPreview::Rect whole = expected(commands, {})->bounds;
+        QCOMPARE(preview->bounds, whole);
+        std::set<std::uint32_t> colors;
+        for (const Run& run : preview->runs)
+            colors.insert(run.color);
+        QCOMPARE(colors.size(), 3u); // every colour of the design still shows
+        const QImage picture = render(*preview, 64);
+        int painted = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                painted += qAlpha(picture.pixel(x, y)) > 0;
+        QVERIFY(painted > 64); // drawn across the tile, not a speck
     }
 
     // --- DST -------------------------------------------------------------------------------
@@ -643,6 +686,27 @@ private slots:
         QCoro::waitFor(cache.preview(url(0)));
         QCOMPARE(decodes.load(), 203);
         QCOMPARE(cache.count(), 2);
+    }
+
+    void cacheHoldsABoundedNumberOfBytes() {
+        // Previews of a megabyte each, as no decoded file makes them: the cache still stays
+        // within its bytes.
+        PreviewCache cache([](const QUrl&) {
+            StitchPreview big;
+            big.bounds = {0, 0, 100, 100};
+            big.runs.push_back(Run{red, std::vector<Point>(65'536, Point{1, 1})});
+            return std::optional(big);
+        });
+        const std::size_t each =
+            QCoro::waitFor(cache.preview(QUrl::fromLocalFile(QStringLiteral("/nonexistent/0.pes"))))
+                ->byteSize();
+        for (int i = 1; i < 100; ++i) {
+            QCoro::waitFor(
+                cache.preview(QUrl::fromLocalFile(QStringLiteral("/nonexistent/%1.pes").arg(i))));
+            QVERIFY(cache.bytes() <= PreviewCache::maxTotalBytes);
+            QCOMPARE(cache.bytes(), each * static_cast<std::size_t>(cache.count()));
+        }
+        QVERIFY(cache.count() < 100);
     }
 
     // --- drawing ---------------------------------------------------------------------------

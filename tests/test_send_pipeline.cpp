@@ -3,6 +3,7 @@
 
 #include "AppState.h"
 #include "SizeWarning.h"
+#include "Support/DesignFile.h"
 #include "Support/SettingsStore.h"
 #include "Support/SingleInstance.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
@@ -445,40 +446,62 @@ private slots:
 
     void anEnormousLimitNeverLoadsAnEnormousFile() {
         const SavedMachine studio = addStudio();
-        m_fake->setInfoBody(R"({"serial":"S1","features":{"postsize":9223372036854775807}})");
-        QCoro::waitFor(m_state->check(studio));
-        // A sparse file just past what any design needs is refused by its size, unread.
+        // A sparse file just past what any design needs is refused by its size, unread; the
+        // message names the limit that refused it, which is not the machine's.
         const QUrl huge = design("huge.pes");
         QVERIFY(QFile::resize(huge.toLocalFile(), 64'000'001));
-        m_fake->clearRequests();
-        m_state->send({huge});
-        QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendStatus(),
-                 SendStatus(Error{"This design is too large to send. The machine accepts up to "
-                                  "64 MB."}));
-        QVERIFY(m_fake->requests().isEmpty());
+        for (const char* postsize : {"9223372036854775807", "100000000"}) {
+            m_fake->setInfoBody(
+                "{\"serial\":\"S1\",\"features\":{\"postsize\":" + QByteArray(postsize) + "}}");
+            QCoro::waitFor(m_state->check(studio));
+            m_fake->clearRequests();
+            m_state->send({huge});
+            QVERIFY(waitForBatch());
+            QCOMPARE(m_state->sendStatus(), SendStatus(Error{DesignFile::overSendLimitMessage()}));
+            QVERIFY(m_fake->requests().isEmpty());
+        }
+        QCOMPARE(DesignFile::overSendLimitMessage(),
+                 "This design is too large to send. Bobbinlark sends designs of up to 64 MB.");
     }
 
     void theDesignIsReadOffTheGUIThread() {
-        // With every worker thread taken, the pipeline waits for one instead of reading here;
-        // the GUI thread stays free meanwhile.
+        // While a read takes its time, the GUI thread stays free and the send waits for it.
         addStudio();
-        QThreadPool* pool = QThreadPool::globalInstance();
-        const int threads = pool->maxThreadCount();
-        pool->setMaxThreadCount(1);
-        QSemaphore busy;
-        pool->start([&busy] { busy.acquire(); });
+        const auto slow = std::make_shared<QSemaphore>();
+        m_state->setDesignReader([slow](const QUrl& url, qint64 maxBytes) {
+            slow->acquire();
+            return DesignFile::read(url, maxBytes);
+        });
         m_state->send({design("a.pes", "bytes")});
         QTest::qWait(300);
         const bool sentMeanwhile = !m_fake->requests().isEmpty();
         const SendStatus meanwhile = m_state->sendStatus();
-        busy.release();
-        const bool finished = waitForBatch();
-        pool->setMaxThreadCount(threads);
+        slow->release();
+        QVERIFY(waitForBatch());
         QVERIFY(!sentMeanwhile);
         QCOMPARE(meanwhile, SendStatus(Sending{"a.pes", 1, 1}));
-        QVERIFY(finished);
         QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"a.pes", "Studio"}));
+    }
+
+    void aDesignThatNeverAnswersFailsAndTheQueueMovesOn() {
+        addStudio();
+        // A file on a mount that never answers: its read never returns (until the test ends).
+        const auto stuck = std::make_shared<QSemaphore>();
+        m_state->setDesignReader([stuck](const QUrl& url, qint64 maxBytes) {
+            if (url.fileName() == QLatin1String("stuck.pes"))
+                stuck->acquire();
+            return DesignFile::read(url, maxBytes);
+        });
+        m_state->setReadDeadline(std::chrono::milliseconds(300));
+        m_state->send({design("stuck.pes"), design("good.pes", "good stitches")});
+        const bool finished = waitForBatch();
+        stuck->release();
+        QVERIFY(finished);
+        const QString failure = QStringLiteral("Couldn't read stuck.pes: its disk did not answer.");
+        QCOMPARE(m_state->sendStatus(), SendStatus(Error{"Sent 1 of 2. " + failure}));
+        QCOMPARE(receivedNames(*m_fake), QList<QByteArray>{"good.pes"});
+        QCOMPARE(m_state->sendLog().size(), 2);
+        QCOMPARE(m_state->sendLog().last().message, failure);
     }
 
     void theLogKeepsOneEntryPerFileAndAtMostFifty() {

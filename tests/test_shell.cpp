@@ -33,6 +33,7 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QtConcurrent>
 
 namespace {
@@ -479,6 +480,8 @@ private slots:
         };
         QCOMPARE(SingleInstance::decodeMessage(withEntries({"file:///tmp/a.pes"})).state,
                  SingleInstance::Decoded::State::complete);
+        QCOMPARE(SingleInstance::decodeMessage(withEntries({"file://localhost/tmp/a.pes"})).files,
+                 QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/tmp/a.pes"))});
         for (const QByteArray& bad :
              {QByteArray("https://example.com/a.pes"), QByteArray("file:a.pes"),
               QByteArray("/tmp/a.pes"), QByteArray("file://host/a.pes"),
@@ -500,16 +503,27 @@ private slots:
         const QList<QUrl> urls = SingleInstance::fileURLsFromArguments(
             {QStringLiteral("flower.pes"), QStringLiteral("../other/rose.dst"),
              QStringLiteral("/abs/leaf.phc"), QStringLiteral("file:///abs/uri%20name.pen"),
-             QStringLiteral("https://example.com/x.pes"), QString(),
-             QStringLiteral("odd:name.pes")},
+             QStringLiteral("https://example.com/x.pes"), QString(), QStringLiteral("odd:name.pes"),
+             QStringLiteral("file://localhost/abs/near.pes"),
+             QStringLiteral("FILE://LocalHost/abs/upper.dst"),
+             QStringLiteral("file://studio-pc/abs/far.pes")},
             QStringLiteral("/home/user/designs"));
-        QCOMPARE(
-            urls,
-            (QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/home/user/designs/flower.pes")),
-                         QUrl::fromLocalFile(QStringLiteral("/home/user/other/rose.dst")),
-                         QUrl::fromLocalFile(QStringLiteral("/abs/leaf.phc")),
-                         QUrl::fromLocalFile(QStringLiteral("/abs/uri name.pen")),
-                         QUrl::fromLocalFile(QStringLiteral("/home/user/designs/odd:name.pes"))}));
+        QCOMPARE(urls, (QList<QUrl>{
+                           QUrl::fromLocalFile(QStringLiteral("/home/user/designs/flower.pes")),
+                           QUrl::fromLocalFile(QStringLiteral("/home/user/other/rose.dst")),
+                           QUrl::fromLocalFile(QStringLiteral("/abs/leaf.phc")),
+                           QUrl::fromLocalFile(QStringLiteral("/abs/uri name.pen")),
+                           QUrl::fromLocalFile(QStringLiteral("/home/user/designs/odd:name.pes")),
+                           QUrl::fromLocalFile(QStringLiteral("/abs/near.pes")),
+                           QUrl::fromLocalFile(QStringLiteral("/abs/upper.dst"))}));
+        QCOMPARE(urls.at(5).toLocalFile(), QStringLiteral("/abs/near.pes"));
+        // What is not sent is named, so it never vanishes silently.
+        QCOMPARE(SingleInstance::refusedArguments({QStringLiteral("flower.pes"),
+                                                   QStringLiteral("https://example.com/x.pes"),
+                                                   QStringLiteral("file://localhost/abs/near.pes"),
+                                                   QStringLiteral("file://studio-pc/abs/far.pes")}),
+                 (QStringList{QStringLiteral("https://example.com/x.pes"),
+                              QStringLiteral("file://studio-pc/abs/far.pes")}));
     }
 
     void laterLaunchesHandTheirFilesToTheRunningOne() {
@@ -572,6 +586,47 @@ private slots:
         QTRY_COMPARE(files.count(), 1);
     }
 
+    // A hand-off is taken and said to be taken, or it is not carried out at all.
+    void aHandOffTheSenderGaveUpOnIsNotCarriedOut() {
+        QTemporaryDir dir;
+        SingleInstance running(dir.path());
+        QCOMPARE(running.start({}), SingleInstance::Role::primary);
+        QSignalSpy files(&running, &SingleInstance::filesReceived);
+        const QList<QUrl> sent{QUrl::fromLocalFile(QStringLiteral("/tmp/second.pes"))};
+
+        // The program is busy past the sender's patience: the sender reports failure, and the
+        // message the program reads afterwards is dropped.
+        QFuture<std::optional<bool>> impatient = QtConcurrent::run([path = dir.path(), sent] {
+            SingleInstance launch(path);
+            return launch.tryHandOff(sent);
+        });
+        QThread::msleep(5600); // this thread serves the socket: nothing is read meanwhile
+        QTRY_VERIFY(impatient.isFinished());
+        QCOMPARE(impatient.result(), std::optional(false));
+        QTest::qWait(300);
+        QCOMPARE(files.count(), 0);
+
+        // A sender that leaves after the program's first answer has not committed to it.
+        QLocalSocket leaving;
+        leaving.connectToServer(running.socketPath());
+        QVERIFY(leaving.waitForConnected(2000));
+        leaving.write(SingleInstance::encodeMessage(sent));
+        QTRY_VERIFY(leaving.bytesAvailable() > 0 || leaving.waitForReadyRead(10));
+        QCOMPARE(leaving.read(1), QByteArray("K"));
+        leaving.abort();
+        QTest::qWait(300);
+        QCOMPARE(files.count(), 0);
+
+        // The program still takes the next hand-off, once.
+        QFuture<std::optional<bool>> patient = QtConcurrent::run([path = dir.path(), sent] {
+            SingleInstance launch(path);
+            return launch.tryHandOff(sent);
+        });
+        QTRY_VERIFY(patient.isFinished());
+        QCOMPARE(patient.result(), std::optional(true));
+        QCOMPARE(files.count(), 1);
+    }
+
     void aSocketLeftByAnEndedProgramIsTakenOver() {
         QTemporaryDir dir;
         SingleInstance probe(dir.path());
@@ -628,19 +683,21 @@ private slots:
                 message << uris;
                 return client.asyncCall(message);
             };
-            QDBusPendingCall ok = call({QStringLiteral("file:///tmp/a.pes"),
-                                        QStringLiteral("https://example.com/b.pes"),
-                                        QStringLiteral("file::/qt/resource.pes"),
-                                        QStringLiteral("file:///tmp/c%20d.dst")});
+            QDBusPendingCall ok = call(
+                {QStringLiteral("file:///tmp/a.pes"), QStringLiteral("https://example.com/b.pes"),
+                 QStringLiteral("file::/qt/resource.pes"), QStringLiteral("file:///tmp/c%20d.dst"),
+                 QStringLiteral("file://localhost/tmp/e.pes")});
             QTRY_VERIFY(ok.isFinished());
             QVERIFY2(!ok.isError(), qPrintable(ok.error().message()));
             QCOMPARE(received.count(), 1);
             QCOMPARE(received.first().first().value<QList<QUrl>>(),
                      (QList<QUrl>{QUrl(QStringLiteral("file:///tmp/a.pes")),
-                                  QUrl::fromLocalFile(QStringLiteral("/tmp/c d.dst"))}));
+                                  QUrl::fromLocalFile(QStringLiteral("/tmp/c d.dst")),
+                                  QUrl::fromLocalFile(QStringLiteral("/tmp/e.pes"))}));
 
             QDBusPendingCall none =
-                call({QStringLiteral("just text"), QStringLiteral("https://example.com/x")});
+                call({QStringLiteral("just text"), QStringLiteral("https://example.com/x"),
+                      QStringLiteral("file://studio-pc/tmp/far.pes")});
             QTRY_VERIFY(none.isFinished());
             QVERIFY(none.isError());
             QCOMPARE(none.error().message(), QStringLiteral("No files to send."));

@@ -9,6 +9,7 @@
 #include "support/TemporaryStore.h"
 
 #include <QDir>
+#include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -89,6 +91,13 @@ public:
             process.kill();
             process.waitForFinished();
         }
+    }
+
+    QList<QByteArray> errors() const {
+        QList<QByteArray> said;
+        for (const auto& tool : m_tools)
+            said.append(tool->readAllStandardError());
+        return said;
     }
 
     QList<int> exitCodes() const {
@@ -236,6 +245,167 @@ private slots:
         first.clearRecents();
         QCOMPARE(first.sendLog(), QList<SendLogEntry>{recorded});
         QCOMPARE(AppState(store.open()).sendLog(), QList<SendLogEntry>{recorded});
+    }
+
+    // A store that cannot be used.
+
+    void aStoreThatIsNotAFileIsRefusedWithAMessage_data() {
+        QTest::addColumn<QString>("blocked"); // beside the store: "" the store itself
+        QTest::addColumn<bool>("fifo");       // a FIFO in its place, else a directory
+        QTest::newRow("store a directory") << QString() << false;
+        QTest::newRow("store a FIFO") << QString() << true;
+        QTest::newRow("Qt's lock a directory") << QStringLiteral(".lock") << false;
+        QTest::newRow("Qt's lock a FIFO") << QStringLiteral(".lock") << true;
+        QTest::newRow("writer lock a FIFO") << QStringLiteral(".writer-lock") << true;
+    }
+
+    // Nothing waits on it without limit, nothing is said to be saved that was not.
+    void aStoreThatIsNotAFileIsRefusedWithAMessage() {
+        QFETCH(QString, blocked);
+        QFETCH(bool, fifo);
+        QTemporaryDir home;
+        Tools tools(home.path());
+        {
+            AppState user(SettingsStore::openFile(tools.storePath()));
+            user.addMachine(machine(QStringLiteral("Studio"), QStringLiteral("127.0.0.1"), 1));
+        }
+        const QString path = tools.storePath() + blocked;
+        QVERIFY(!blocked.isEmpty() || QFile::remove(path));
+        QVERIFY(fifo ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
+                     : QDir().mkdir(path));
+        QTemporaryDir files;
+        const QString design = files.filePath(QStringLiteral("a.pes"));
+        QFile file(design);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("#PES0001") == 8);
+        file.close();
+
+        tools.start(
+            {QStringLiteral("add-machine"), QStringLiteral("Attic"), QStringLiteral("10.0.0.2")});
+        tools.start({QStringLiteral("send"), design});
+        QVERIFY(tools.finish());
+        QCOMPARE(tools.exitCodes(), (QList<int>{1, 1}));
+        for (const QByteArray& said : tools.errors())
+            QVERIFY2(said.contains("Couldn't use your settings: " + QFile::encodeName(path)),
+                     said.constData());
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Couldn't use your settings"));
+        AppState refused(SettingsStore::openFile(tools.storePath()));
+        QVERIFY(refused.storeProblem());
+        QVERIFY(refused.machines().isEmpty());
+        QVERIFY(std::holds_alternative<SendStatuses::Error>(refused.sendStatus()));
+    }
+
+    void aWriteWithoutItsTurnOrThatFailsIsSaidAndRetried() {
+        TemporaryStore store;
+        AppState state(store.open());
+        state.setStoreWaitLimit(std::chrono::milliseconds(300));
+        const SavedMachine a = state.addMachine(machine(QStringLiteral("A")));
+        QCOMPARE(state.storeProblem(), std::nullopt);
+
+        // Another writer holds its turn: nothing is written around it.
+        QLockFile stuck(store.path() + QStringLiteral(".writer-lock"));
+        QVERIFY(stuck.tryLock(0));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept them busy"));
+        const SavedMachine b = state.addMachine(machine(QStringLiteral("B")));
+        QVERIFY(state.storeProblem()->contains(QStringLiteral("kept them busy")));
+        QVERIFY(state.sendStatus() == SendStatus(SendStatuses::Error{*state.storeProblem()}));
+        QCOMPARE(AppState(store.open()).machines(), QList<SavedMachine>{a});
+        stuck.unlock();
+
+        // The store turned into a folder: the write fails and says so.
+        const QString path = store.path();
+        QVERIFY(QFile::remove(path) && QDir().mkdir(path));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("is not a regular file"));
+        state.selectMachine(a);
+        QVERIFY(state.storeProblem()->contains(QStringLiteral("is not a regular file")));
+        QVERIFY(QDir().rmdir(path));
+
+        // The next write that can go through carries every change held meanwhile.
+        state.updateMachine(b);
+        QCOMPARE(state.storeProblem(), std::nullopt);
+        AppState reread(store.open());
+        QCOMPARE(reread.machines(), (QList<SavedMachine>{a, b}));
+        QCOMPARE(reread.selectedMachineID(), std::optional(a.id));
+    }
+
+    // The program never waits out another writer in one go: it tries again until its limit.
+    void theProgramWaitsForItsTurnInShortTries() {
+        TemporaryStore store;
+        AppState state(store.open());
+        state.setStoreTurnSlice(std::chrono::milliseconds(20));
+        QLockFile stuck(store.path() + QStringLiteral(".writer-lock"));
+        QVERIFY(stuck.tryLock(0));
+        const SavedMachine a = state.addMachine(machine(QStringLiteral("A")));
+        QCOMPARE(state.storeProblem(), std::nullopt); // waiting, not failed
+        QTest::qWait(200);
+        QVERIFY(!store.contains(SettingsStore::machinesKey)); // nothing written around it
+        stuck.unlock();
+        QTRY_COMPARE(AppState(store.open()).machines(), QList<SavedMachine>{a});
+        QCOMPARE(state.storeProblem(), std::nullopt);
+
+        // Past the limit the write fails and says so; it goes out with a later one.
+        state.setStoreWaitLimit(std::chrono::milliseconds(200));
+        QVERIFY(stuck.tryLock(0));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept them busy"));
+        const SavedMachine b = state.addMachine(machine(QStringLiteral("B")));
+        QTRY_VERIFY(state.storeProblem());
+        stuck.unlock();
+        state.selectMachine(a);
+        QCOMPARE(AppState(store.open()).machines(), (QList<SavedMachine>{a, b}));
+    }
+
+    void aToolWithoutItsTurnFailsAndStoresNothing() {
+        QTemporaryDir home;
+        Tools tools(home.path());
+        QVERIFY(QDir().mkpath(home.path() + QStringLiteral("/Bobbinlark")));
+        QLockFile stuck(tools.storePath() + QStringLiteral(".writer-lock"));
+        QVERIFY(stuck.tryLock(0));
+        tools.start(
+            {QStringLiteral("add-machine"), QStringLiteral("Late"), QStringLiteral("10.0.0.2")});
+        QVERIFY(tools.finish());
+        QCOMPARE(tools.exitCodes(), QList<int>{1});
+        QVERIFY(tools.errors().first().contains("kept them busy"));
+        stuck.unlock();
+        QVERIFY(AppState(SettingsStore::openFile(tools.storePath())).machines().isEmpty());
+    }
+
+    // The store removed or emptied from outside removed no machine and no send by its id.
+    void aStoreThatVanishedIsWrittenAgainFromMemory_data() {
+        QTest::addColumn<bool>("emptied"); // else removed
+        QTest::newRow("removed") << false;
+        QTest::newRow("emptied") << true;
+    }
+
+    void aStoreThatVanishedIsWrittenAgainFromMemory() {
+        QFETCH(bool, emptied);
+        TemporaryStore store;
+        AppState state(store.open());
+        const SavedMachine a = state.addMachine(machine(QStringLiteral("A")));
+        const SavedMachine b = state.addMachine(machine(QStringLiteral("B")));
+        const SendLogEntry old = entry(1);
+        state.setSendLog({old});
+
+        const auto vanish = [&] {
+            QFile file(store.path());
+            return emptied ? file.resize(0) : file.remove();
+        };
+        QVERIFY(vanish());
+        state.selectMachine(a);
+        QCOMPARE(state.machines(), (QList<SavedMachine>{a, b}));
+        QVERIFY(vanish());
+        const SendLogEntry recent = entry(2);
+        state.setSendLog({recent, old});
+        QCOMPARE(state.sendLog(), (QList<SendLogEntry>{recent, old}));
+
+        AppState reread(store.open());
+        QCOMPARE(reread.machines(), (QList<SavedMachine>{a, b}));
+        QCOMPARE(reread.selectedMachineID(), std::optional(a.id));
+        QCOMPARE(reread.sendLog(), (QList<SendLogEntry>{recent, old}));
+
+        // Removed by its id elsewhere, a machine does leave.
+        reread.removeMachine(b);
+        state.selectMachine(a);
+        QCOMPARE(state.machines(), QList<SavedMachine>{a});
     }
 
     void eightToolsAddingAtOnceKeepEveryMachine() {

@@ -19,7 +19,7 @@ QCoro::Task<std::optional<MachineInfo>> fetchInfoFrom(CertificateTrustSession* s
         co_await session->data(url, timeoutSeconds);
     if (!response || response->statusCode != 200)
         co_return std::nullopt;
-    co_return MachineInfo::parse(response->body, host, port, session->certificateFingerprint(host));
+    co_return MachineInfo::parse(response->body, host, port, response->certificateFingerprint);
 }
 
 QCoro::Task<std::optional<BrotherAPIError>> uploadTo(CertificateTrustSession* session, QUrl url,

@@ -23,13 +23,15 @@ namespace {
 
 // The record's key: the host as a URL names it (lower case; IPv4 text in its plain dotted form,
 // international names in their ASCII form), so every spelling that reaches the same host finds
-// the same record. Numeric addresses are read in decimal, as connections reach them.
-QString hostKey(const QString& host) {
+// the same record, and the port. Numeric addresses are read in decimal, as connections reach
+// them.
+QString endpointKey(const QString& host, quint16 port) {
     QUrl url;
     url.setScheme(QStringLiteral("https"));
     url.setHost(connectionHost(host), QUrl::StrictMode);
     const QString normal = url.host(QUrl::FullyEncoded);
-    return url.isValid() && !normal.isEmpty() ? normal.toLower() : host.toLower();
+    return (url.isValid() && !normal.isEmpty() ? normal.toLower() : host.toLower()) + u' ' +
+           QString::number(port);
 }
 
 int totalTimeoutMilliseconds(double seconds) {
@@ -177,6 +179,8 @@ CertificateTrustSession::exchangeHere(QUrl url, QByteArray head, QByteArrayList 
                                       std::shared_ptr<std::atomic<qint64>> progressTaken,
                                       std::shared_ptr<QPromise<Delivery>> promise) {
     const QString host = url.host();
+    const auto port = static_cast<quint16>(url.port(443));
+    std::optional<QString> fingerprint;
     Outcome outcome;
     qint64 bodyLength = 0;
     for (const QByteArray& piece : std::as_const(body))
@@ -212,11 +216,14 @@ CertificateTrustSession::exchangeHere(QUrl url, QByteArray head, QByteArrayList 
         if (answer.state() == HttpAnswerReader::State::failed)
             outcome.finish(std::nullopt, wholeBodyTaken());
         else
-            outcome.finish(Response{answer.statusCode().value_or(0), answer.body()},
+            outcome.finish(Response{answer.statusCode().value_or(0), answer.body(), fingerprint},
                            wholeBodyTaken());
     };
     connect(connection.get(), &TlsConnection::encrypted, connection.get(), [&] {
-        record(host, connection->peerCertificate());
+        const QByteArray leaf = connection->peerCertificate();
+        record(host, port, leaf);
+        if (!leaf.isEmpty())
+            fingerprint = fingerprintText(leaf);
         idle.start();
         connection->write(head);
         for (const QByteArray& piece : std::as_const(body))
@@ -247,28 +254,29 @@ CertificateTrustSession::exchangeHere(QUrl url, QByteArray head, QByteArrayList 
         progressCheck.start(progressIntervalMs);
     }
 
-    connection->connectToHost(host, static_cast<quint16>(url.port(443)));
+    connection->connectToHost(host, port);
     OutcomeArrived arrived{outcome}; // named: g++ 12 may destroy a co_await temporary twice
     Delivery delivery = co_await arrived;
     promise->addResult(std::move(delivery));
     promise->finish();
 }
 
-void CertificateTrustSession::record(const QString& host, const QByteArray& leafDer) {
+void CertificateTrustSession::record(const QString& host, quint16 port, const QByteArray& leafDer) {
     if (leafDer.isEmpty())
         return;
-    const QString key = hostKey(host);
+    const QString key = endpointKey(host, port);
     const std::lock_guard guard(m_lock);
-    m_leafByHost.insert(key, leafDer);
+    m_leafByEndpoint.insert(key, leafDer);
 }
 
-std::optional<QString> CertificateTrustSession::certificateFingerprint(const QString& host) const {
-    const QString key = hostKey(host);
+std::optional<QString> CertificateTrustSession::certificateFingerprint(const QString& host,
+                                                                       quint16 port) const {
+    const QString key = endpointKey(host, port);
     QByteArray leaf;
     {
         const std::lock_guard guard(m_lock);
-        const auto found = m_leafByHost.constFind(key);
-        if (found == m_leafByHost.constEnd())
+        const auto found = m_leafByEndpoint.constFind(key);
+        if (found == m_leafByEndpoint.constEnd())
             return std::nullopt;
         leaf = *found;
     }

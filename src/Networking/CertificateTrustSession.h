@@ -18,8 +18,9 @@
 #include <optional>
 
 // The one HTTPS client for all machine traffic. It accepts whatever certificate a machine
-// presents (trust on first use is built on top), remembers per host the leaf certificate of the
-// latest connection, and reports its SHA-256 fingerprint.
+// presents (trust on first use is built on top), remembers per host and port the leaf
+// certificate of the latest connection, and reports its SHA-256 fingerprint. Two machines may
+// share an address on different ports, so a port never answers for another.
 //
 // Every request goes out exactly once on a TLS connection of its own, which is closed as soon
 // as the request has its answer, fails or runs out of time: nothing is sent again behind the
@@ -35,6 +36,9 @@ public:
     struct Response {
         int statusCode = 0;
         QByteArray body;
+        // Of the certificate this very answer came over: requests to one machine running at
+        // once cannot swap each other's.
+        std::optional<QString> certificateFingerprint;
     };
 
     // Replies we read are a few hundred bytes; a peer that sends more is not a machine, and
@@ -67,8 +71,9 @@ public:
                                double idleSeconds, double totalSeconds, Progress progress = {});
 
     // "%02X" pairs of the SHA-256 of the DER leaf certificate joined by ":", 95 characters.
-    // Absent before any connection to the host. The host is matched in any letter case.
-    std::optional<QString> certificateFingerprint(const QString& host) const;
+    // Absent before any connection to that host and port. The host is matched in any letter
+    // case.
+    std::optional<QString> certificateFingerprint(const QString& host, quint16 port) const;
 
     // The fingerprint of a certificate in its DER form.
     static QString fingerprintText(const QByteArray& certificateDer);
@@ -90,11 +95,11 @@ private:
     QCoro::Task<> exchangeHere(QUrl url, QByteArray head, QByteArrayList body, Reading reading,
                                Limits limits, std::shared_ptr<std::atomic<qint64>> taken,
                                std::shared_ptr<QPromise<Delivery>> outcome);
-    void record(const QString& host, const QByteArray& leafDer);
+    void record(const QString& host, quint16 port, const QByteArray& leafDer);
 
     // Never stopped or freed, like the session itself: a request may be under way at exit.
     QThread* m_machineThread;
     QObject* m_machineThreadContext;
     mutable std::mutex m_lock;
-    QHash<QString, QByteArray> m_leafByHost; // DER, guarded by m_lock
+    QHash<QString, QByteArray> m_leafByEndpoint; // "host port" to DER, guarded by m_lock
 };

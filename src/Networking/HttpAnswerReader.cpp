@@ -167,7 +167,10 @@ bool HttpAnswerReader::readStatusLine(QByteArrayView line) {
     if (line.size() > 12 && line[12] != ' ')
         return false;
     const int code = (line[9] - '0') * 100 + (line[10] - '0') * 10 + (line[11] - '0');
-    if (code == 100) {
+    // Every 1xx but 101 is interim (100 Continue, 102 Processing, 103 Early Hints, and any a
+    // server invents): the final answer follows it. 101 ends HTTP on the connection, so it is
+    // the last answer there is.
+    if (code >= 100 && code <= 199 && code != 101) {
         m_phase = Phase::interimHeaders;
         return true;
     }

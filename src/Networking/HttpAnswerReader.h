@@ -6,8 +6,9 @@
 #include <optional>
 
 // Reads one HTTP/1.x answer as its bytes arrive on a connection that carries nothing else.
-// Interim "100 Continue" answers before the final one are skipped. The body is framed by its
-// length, by chunks or by the end of the connection; it is not decoded any further.
+// Interim 1xx answers (all but "101 Switching Protocols") before the final one are skipped. The
+// body is framed by its length, by chunks or by the end of the connection; it is not decoded any
+// further.
 class HttpAnswerReader {
 public:
     // How much of the answer is wanted: its final status line alone, or all of it.

@@ -1,5 +1,7 @@
 #include "Support/DesignFile.h"
 
+#include "Support/ByteCountFormat.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -23,6 +25,11 @@ struct Descriptor {
 };
 
 } // namespace
+
+QString overSendLimitMessage() {
+    return QStringLiteral("This design is too large to send. Bobbinlark sends designs of up to ") +
+           ByteCountFormat::fileSize(sendLimit) + u'.';
+}
 
 Result read(const QString& path, qint64 maxBytes) {
     if (path.isEmpty() || maxBytes < 0)

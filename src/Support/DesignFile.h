@@ -21,6 +21,10 @@ inline constexpr qint64 previewLimit = 16'000'000;
 // megabytes, and a claim of exabytes must not make the program load whatever file it is given.
 inline constexpr qint64 sendLimit = 64'000'000;
 
+// What a design over sendLimit is told when the machine would take more: the bound that refused
+// it is this program's, not the machine's.
+QString overSendLimitMessage();
+
 struct Unreadable {}; // missing, not a regular file, or a read that failed
 struct TooLarge {
     qint64 size; // the size found, bigger than the bound

@@ -12,9 +12,18 @@ namespace {
 
 constexpr char magic[] = "BLKH";
 constexpr qsizetype headerBytes = 8;
+// A hand-off is settled in three steps, so that both sides agree whether it happened: the
+// program answers a whole message with `acknowledgement`; the sender, still waiting, answers
+// with `commitment`; only then does the program act, and confirms with `done`. A sender that
+// gave up before committing leaves a message the program drops, however late it reads it.
 constexpr char acknowledgement = 'K';
+constexpr char commitment = 'C';
+constexpr char done = 'D';
 constexpr int connectTimeoutMs = 2000;
 constexpr int replyTimeoutMs = 5000;
+// Once committed, the program answers in its very next turn; this only ends the wait on a
+// program that hangs or died.
+constexpr int doneTimeoutMs = 30000;
 constexpr int lockTimeoutMs = 10000;
 
 void appendLength(QByteArray& out, qsizetype length) {
@@ -32,10 +41,12 @@ std::optional<QUrl> validFileURL(const QByteArray& utf8) {
     const QString text = decoder.decode(utf8);
     if (decoder.hasError() || text.contains(QChar(0)))
         return std::nullopt;
-    const QUrl url(text, QUrl::StrictMode);
-    if (!SingleInstance::isAcceptableFileURL(url))
-        return std::nullopt;
-    return url;
+    return SingleInstance::localFileURL(QUrl(text, QUrl::StrictMode));
+}
+
+bool isURIArgument(const QString& argument) {
+    return argument.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive) ||
+           argument.contains(QStringLiteral("://"));
 }
 
 } // namespace
@@ -92,10 +103,20 @@ std::optional<bool> SingleInstance::tryHandOff(const QList<QUrl>& files) {
         if (!socket.waitForBytesWritten(replyTimeoutMs))
             return false;
     }
-    if (!socket.waitForReadyRead(replyTimeoutMs))
+    const auto answered = [&socket](char expected, int timeoutMs) {
+        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(timeoutMs))
+            return false;
+        char reply = 0;
+        return socket.getChar(&reply) && reply == expected;
+    };
+    if (!answered(acknowledgement, replyTimeoutMs))
         return false;
-    char reply = 0;
-    return socket.getChar(&reply) && reply == acknowledgement;
+    socket.putChar(commitment);
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(replyTimeoutMs))
+            return false;
+    }
+    return answered(done, doneTimeoutMs);
 }
 
 void SingleInstance::acceptConnections() {
@@ -107,6 +128,26 @@ void SingleInstance::acceptConnections() {
             if (socket->property("handled").toBool())
                 return;
             QByteArray buffer = socket->property("buffer").toByteArray() + socket->readAll();
+            const QVariant offered = socket->property("offered");
+            if (offered.isValid()) {
+                // Acknowledged: the one byte that commits the sender, and nothing else.
+                if (buffer.isEmpty())
+                    return;
+                socket->setProperty("handled", true);
+                if (buffer != QByteArray(1, commitment)) {
+                    socket->abort();
+                    return;
+                }
+                socket->putChar(done);
+                socket->flush();
+                socket->disconnectFromServer();
+                const QList<QUrl> files = offered.value<QList<QUrl>>();
+                if (files.isEmpty())
+                    emit showRequested();
+                else
+                    emit filesReceived(files);
+                return;
+            }
             const Decoded decoded = decodeMessage(buffer);
             switch (decoded.state) {
             case Decoded::State::incomplete:
@@ -117,15 +158,10 @@ void SingleInstance::acceptConnections() {
                 socket->abort();
                 return;
             case Decoded::State::complete:
-                socket->setProperty("handled", true);
                 socket->setProperty("buffer", QVariant());
+                socket->setProperty("offered", QVariant::fromValue(decoded.files));
                 socket->putChar(acknowledgement);
                 socket->flush();
-                socket->disconnectFromServer();
-                if (decoded.files.isEmpty())
-                    emit showRequested();
-                else
-                    emit filesReceived(decoded.files);
                 return;
             }
         };
@@ -142,26 +178,38 @@ QList<QUrl> SingleInstance::fileURLsFromArguments(const QStringList& arguments,
     for (const QString& argument : arguments) {
         if (argument.isEmpty())
             continue;
-        if (argument.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive)) {
-            const QUrl url(argument);
-            if (isAcceptableFileURL(url))
-                files.append(url);
+        if (isURIArgument(argument)) {
+            if (const std::optional<QUrl> url = localFileURL(QUrl(argument)))
+                files.append(*url);
             continue;
         }
-        if (argument.contains(QStringLiteral("://")))
-            continue;
         files.append(QUrl::fromLocalFile(QDir::cleanPath(base.absoluteFilePath(argument))));
     }
     return files;
 }
 
-bool SingleInstance::isAcceptableFileURL(const QUrl& url) {
-    if (!url.isValid() || !url.isLocalFile() || !url.host().isEmpty() || url.hasQuery() ||
-        url.hasFragment())
-        return false;
+QStringList SingleInstance::refusedArguments(const QStringList& arguments) {
+    QStringList refused;
+    for (const QString& argument : arguments) {
+        if (isURIArgument(argument) && !localFileURL(QUrl(argument)))
+            refused.append(argument);
+    }
+    return refused;
+}
+
+std::optional<QUrl> SingleInstance::localFileURL(const QUrl& url) {
+    if (!url.isValid() || !url.isLocalFile() || url.hasQuery() || url.hasFragment())
+        return std::nullopt;
+    // QUrl keeps hosts in lower case.
+    if (!url.host().isEmpty() && url.host() != QLatin1StringView("localhost"))
+        return std::nullopt;
+    QUrl local = url;
+    local.setHost(QString());
     // A real path from the root: QDir also calls ":/…" absolute (Qt's resources).
-    const QString path = url.toLocalFile();
-    return path.startsWith(u'/') && !path.contains(QChar(0));
+    const QString path = local.toLocalFile();
+    if (!path.startsWith(u'/') || path.contains(QChar(0)))
+        return std::nullopt;
+    return local;
 }
 
 QByteArray SingleInstance::encodeMessage(const QList<QUrl>& files) {

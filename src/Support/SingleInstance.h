@@ -49,13 +49,18 @@ public:
 
     QString socketPath() const;
 
-    // Command-line arguments as absolute file URLs: "file:" URIs as given, anything else a path
-    // resolved against `workingDirectory`. Arguments that are other URIs are dropped.
+    // Command-line arguments as absolute file URLs: "file:" URIs as localFileURL takes them,
+    // anything else a path resolved against `workingDirectory`. Arguments that are other URIs,
+    // or files on another computer, are left out: refusedArguments names them.
     static QList<QUrl> fileURLsFromArguments(const QStringList& arguments,
                                              const QString& workingDirectory);
+    static QStringList refusedArguments(const QStringList& arguments);
 
-    // An absolute local file without host, query or fragment: all a hand-off may carry.
-    static bool isAcceptableFileURL(const QUrl& url);
+    // An absolute local file without query or fragment, all a hand-off may carry, in the form
+    // without a host; absent for anything else. "localhost" names this computer (RFC 8089); any
+    // other host is another computer's file.
+    static std::optional<QUrl> localFileURL(const QUrl& url);
+    static bool isAcceptableFileURL(const QUrl& url) { return localFileURL(url).has_value(); }
 
     // The wire format: "BLKH", a 32-bit big-endian payload length, then for each file a 32-bit
     // length and its URL as UTF-8.

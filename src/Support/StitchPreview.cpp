@@ -41,7 +41,39 @@ std::vector<StitchPreview::Point> simplify(std::span<const Position> points, dou
     return kept;
 }
 
+// How many points `simplify` keeps, without keeping them.
+template <typename Position>
+std::size_t simplifiedCount(std::span<const Position> points, double tolerance) {
+    if (points.size() < 3 || !(tolerance > 0))
+        return points.size();
+    std::size_t kept = 2;
+    StitchPreview::Point last = pointOf(points.front());
+    for (std::size_t i = 1; i + 1 < points.size(); ++i) {
+        const StitchPreview::Point point = pointOf(points[i]);
+        if (std::abs(point.x - last.x) >= tolerance || std::abs(point.y - last.y) >= tolerance) {
+            ++kept;
+            last = point;
+        }
+    }
+    return kept;
+}
+
+// The allocator's own share of each block, on top of what was asked for.
+constexpr std::size_t allocationOverhead = 16;
+
+std::size_t runBytes(std::size_t pointCount) {
+    return sizeof(StitchPreview::Run) + allocationOverhead +
+           pointCount * sizeof(StitchPreview::Point);
+}
+
 } // namespace
+
+std::size_t StitchPreview::byteSize() const {
+    std::size_t bytes = sizeof(StitchPreview) + allocationOverhead;
+    for (const Run& run : runs)
+        bytes += runBytes(run.points.capacity());
+    return bytes;
+}
 
 StitchPreview::Run StitchPreview::Run::simplified(double tolerance) const {
     return Run{color, simplify(std::span<const Point>(points), tolerance)};
@@ -85,13 +117,42 @@ std::optional<StitchPreview> StitchPreview::Builder::finish() {
                       static_cast<double>(m_maxX - m_minX), static_cast<double>(m_maxY - m_minY)};
     preview.stitchCount = m_stitchCount;
     preview.colorCount = m_colorCount;
-    const double tolerance = std::max(preview.bounds.width, preview.bounds.height) / 200;
-    preview.runs.reserve(m_runs.size());
+    const double side = std::max(preview.bounds.width, preview.bounds.height);
+    double tolerance = side / 200;
     const std::span<const Position> all(m_points);
-    for (const Span& span : m_runs) {
-        preview.runs.push_back(
-            Run{span.color, simplify(all.subspan(span.begin, span.end - span.begin), tolerance)});
+    const auto pointsOf = [&](const Span& span) {
+        return all.subspan(span.begin, span.end - span.begin);
+    };
+
+    // Within the byte bound as it is, or else with ever coarser thinning of each run, and then
+    // with every n-th run standing for its neighbours: a texture of countless tiny runs still
+    // shows, only sparser.
+    const auto bytesAt = [&](double coarse) {
+        std::size_t bytes = sizeof(StitchPreview) + allocationOverhead;
+        for (const Span& span : m_runs)
+            bytes += runBytes(simplifiedCount(pointsOf(span), coarse));
+        return bytes;
+    };
+    std::size_t bytes = bytesAt(tolerance);
+    for (int coarsening = 0; bytes > maxBytes && coarsening < 4; ++coarsening) {
+        tolerance *= 2;
+        bytes = bytesAt(tolerance);
     }
+    const std::size_t stride = bytes > maxBytes ? bytes / maxBytes + 1 : 1;
+    preview.runs.reserve(m_runs.size() / stride + 1);
+    std::size_t taken = sizeof(StitchPreview) + allocationOverhead;
+    // One run of each window of `stride`, at a shifting place: a stride that is a multiple of
+    // the colour cycle must not pick runs of one colour only.
+    for (std::size_t window = 0; window * stride < m_runs.size(); ++window) {
+        const std::size_t i = std::min(window * stride + window % stride, m_runs.size() - 1);
+        Run run{m_runs[i].color, simplify(pointsOf(m_runs[i]), tolerance)};
+        run.points.shrink_to_fit();
+        taken += runBytes(run.points.capacity());
+        if (taken > maxBytes && !preview.runs.empty())
+            break;
+        preview.runs.push_back(std::move(run));
+    }
+    preview.runs.shrink_to_fit();
     m_points.clear();
     m_runs.clear();
     m_runStart = 0;

@@ -125,6 +125,12 @@ struct StitchPreview {
     // The formats' stitch unit is a tenth of a millimetre.
     Size sizeMM() const { return {bounds.width / 10, bounds.height / 10}; }
 
+    // A preview holds at most about this many bytes, whatever the file: a design of hundreds of
+    // thousands of tiny runs is thinned (its invisible runs first, then evenly) until it fits.
+    static constexpr std::size_t maxBytes = 512 * 1024;
+    // What the preview holds in memory: its runs and their points, allocations included.
+    std::size_t byteSize() const;
+
     friend bool operator==(const StitchPreview&, const StitchPreview&) = default;
 
     // The 65 thread colours of Brother machines, indexed by a file's byte modulo 65.

@@ -5,6 +5,7 @@
 #include "SizeWarning.h"
 #include "Support/Desktop/Symbols.h"
 #include "Support/Overloaded.h"
+#include "Support/SingleInstance.h"
 #include "Views/RecentSendDrag.h"
 #include "Views/Widgets/ControlButton.h"
 #include "Views/Widgets/StyledLabel.h"
@@ -438,8 +439,10 @@ std::optional<QUrl> DropZone::loadURL(const Item& item, const QList<SendLogEntry
         }
         return std::nullopt;
     }
-    if (item.url && item.url->scheme() == QLatin1String("file"))
-        return *item.url;
+    if (item.url && item.url->scheme() == QLatin1String("file")) {
+        // "file://localhost/…" is this computer's file; others fail when they are read.
+        return SingleInstance::localFileURL(*item.url).value_or(*item.url);
+    }
     return std::nullopt;
 }
 

@@ -54,9 +54,17 @@ QCoro::Task<std::optional<StitchPreview>> PreviewCache::preview(QUrl fileURL) {
     QFuture<std::optional<StitchPreview>> decoding = QtConcurrent::run(&m_pool, m_decode, fileURL);
     std::optional<StitchPreview> decoded = co_await decoding;
 
-    // Crude but bounded: past the limit, start afresh rather than keep usage bookkeeping.
-    if (m_previews.size() > limit)
+    // Crude but bounded: past either limit, start afresh rather than keep usage bookkeeping.
+    const auto sizeOf = [](const std::optional<StitchPreview>& preview) {
+        return preview ? preview->byteSize() : sizeof(preview);
+    };
+    if (const auto earlier = m_previews.constFind(key); earlier != m_previews.constEnd())
+        m_bytes -= sizeOf(*earlier); // decoded twice meanwhile
+    if (m_previews.size() > limit || m_bytes + sizeOf(decoded) > maxTotalBytes) {
         m_previews.clear();
+        m_bytes = 0;
+    }
+    m_bytes += sizeOf(decoded);
     m_previews.insert(key, decoded);
     co_return decoded;
 }

@@ -22,8 +22,10 @@ public:
     // A file's modification time in ms since the epoch; absent when it has none.
     using Stamper = std::function<std::optional<qint64>(const QString& path)>;
 
-    // The cache keeps at most this many entries plus the one being stored.
+    // The cache keeps at most this many entries plus the one being stored, and previews of at
+    // most this many bytes together (StitchPreview::byteSize).
     static constexpr qsizetype limit = 200;
+    static constexpr std::size_t maxTotalBytes = 32 * 1024 * 1024;
 
     // `decode` and `stamp` run on the cache's pools; tests pass counting or stalling ones.
     explicit PreviewCache(Decoder decode = &PreviewCache::decodeFile,
@@ -40,6 +42,7 @@ public:
     QCoro::Task<std::optional<StitchPreview>> preview(QUrl fileURL);
 
     qsizetype count() const { return m_previews.size(); }
+    std::size_t bytes() const { return m_bytes; }
 
 private:
     struct Key {
@@ -63,4 +66,5 @@ private:
     // Stats are quick and come first: they do not queue behind decodes.
     QThreadPool m_statPool;
     QHash<Key, std::optional<StitchPreview>> m_previews;
+    std::size_t m_bytes = 0; // of the previews in m_previews
 };

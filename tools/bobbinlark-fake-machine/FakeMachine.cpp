@@ -322,8 +322,11 @@ void FakeMachine::answer(QPointer<QSslSocket> socket, const Request& request, bo
     } else if (isUpload(request)) {
         status = m_uploadStatus;
     }
-    QByteArray head =
-        "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) + "\r\n";
+    QByteArray head;
+    for (const int interim : std::as_const(m_interimAnswers))
+        head += "HTTP/1.1 " + QByteArray::number(interim) + ' ' + reasonPhrase(interim) +
+                "\r\nLink: </style.css>; rel=preload\r\n\r\n";
+    head += "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) + "\r\n";
     if (mayHaveBody(status)) {
         head +=
             "Content-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size()) +

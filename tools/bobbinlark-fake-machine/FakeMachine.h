@@ -59,6 +59,8 @@ public:
     void setInfoStatus(int status) { m_infoStatus = status; }
     void setInfoBody(const QByteArray& body) { m_infoBody = body; }
     void setUploadStatus(int status) { m_uploadStatus = status; }
+    // Interim (1xx) answers sent ahead of every final one, in this order.
+    void setInterimAnswers(QList<int> statuses) { m_interimAnswers = std::move(statuses); }
     // Waits this long after a request has arrived before answering it.
     void setDelay(int milliseconds) { m_delayMilliseconds = milliseconds; }
     // Sends each answer's body one byte at a time at this interval: never silent for long, but
@@ -121,6 +123,7 @@ private:
     int m_infoStatus = 200;
     QByteArray m_infoBody;
     int m_uploadStatus = 200;
+    QList<int> m_interimAnswers;
     int m_delayMilliseconds = 0;
     int m_trickleMilliseconds = 0;
     bool m_neverAnswer = false;

@@ -22,6 +22,11 @@ int Commands::addMachine(const QStringList& arguments) {
     AppState state(SettingsStore::openUserStore());
     const SavedMachine added = state.addMachine(SavedMachine{
         QUuid::createUuid(), name, *host, *port, std::nullopt, std::nullopt, std::nullopt});
+    // A machine that was not stored was not added.
+    if (const std::optional<QString>& problem = state.storeProblem()) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(*problem));
+        return 1;
+    }
     std::printf("%s\n", qUtf8Printable(JsonFields::uuidText(added.id)));
     return 0;
 }

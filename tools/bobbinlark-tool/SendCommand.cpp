@@ -54,5 +54,7 @@ int Commands::send(const QStringList& arguments) {
     if (!state.isSending())
         return 1;
     QCoreApplication::exec();
-    return std::holds_alternative<SendStatuses::Sent>(state.sendStatus()) ? 0 : 1;
+    // The status names a failed write of the recent sends; the exit code counts it too.
+    const bool recorded = !state.storeProblem();
+    return std::holds_alternative<SendStatuses::Sent>(state.sendStatus()) && recorded ? 0 : 1;
 }

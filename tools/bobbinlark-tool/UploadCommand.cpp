@@ -40,8 +40,10 @@ int Commands::upload(const QStringList& arguments) {
     const qint64 limit = std::min(maxBytes, DesignFile::sendLimit);
     const DesignFile::Result file = DesignFile::read(path, limit);
     if (std::holds_alternative<DesignFile::TooLarge>(file)) {
-        std::fprintf(stderr, "%s\n",
-                     qPrintable(BrotherAPIError::tooLarge(limit).errorDescription()));
+        const QString message = limit < maxBytes
+                                    ? DesignFile::overSendLimitMessage()
+                                    : BrotherAPIError::tooLarge(limit).errorDescription();
+        std::fprintf(stderr, "%s\n", qPrintable(message));
         return 1;
     }
     if (!std::holds_alternative<QByteArray>(file)) {

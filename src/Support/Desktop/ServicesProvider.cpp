@@ -20,9 +20,9 @@ bool ServicesProvider::registerOn(QDBusConnection connection) {
 QList<QUrl> ServicesProvider::fileURLs(const QStringList& uris) {
     QList<QUrl> files;
     for (const QString& uri : uris) {
-        const QUrl url(uri, QUrl::StrictMode);
-        if (SingleInstance::isAcceptableFileURL(url))
-            files.append(url);
+        if (const std::optional<QUrl> url =
+                SingleInstance::localFileURL(QUrl(uri, QUrl::StrictMode)))
+            files.append(*url);
     }
     return files;
 }

@@ -2,6 +2,7 @@
 
 #include "Support/Desktop/Style.h"
 #include "Support/Desktop/Symbols.h"
+#include "Views/Widgets/PlainToolTips.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -21,6 +22,7 @@ ControlButton::ControlButton(const QString& text, Kind kind, Size size, QWidget*
     : QPushButton(text, parent)
     , m_kind(kind)
     , m_size(size) {
+    PlainToolTips::install();
     setFont(Style::withWeight(
         Style::font(size == Size::small ? Style::TextStyle::callout : Style::TextStyle::body),
         m_kind == Kind::prominent ? QFont::DemiBold : QFont::Medium));

@@ -1,9 +1,12 @@
 #include "Views/Widgets/PaintedButton.h"
 
+#include "Views/Widgets/PlainToolTips.h"
+
 #include <QKeyEvent>
 
 PaintedButton::PaintedButton(QWidget* parent)
     : QAbstractButton(parent) {
+    PlainToolTips::install();
     setFocusPolicy(Qt::TabFocus);
 }
 

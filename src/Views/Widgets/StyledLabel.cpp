@@ -1,6 +1,7 @@
 #include "Views/Widgets/StyledLabel.h"
 
 #include "Views/Widgets/Accessibility.h"
+#include "Views/Widgets/PlainToolTips.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -12,6 +13,7 @@ StyledLabel::StyledLabel(const QString& text, Style::TextStyle textStyle, QFont:
     , m_fullText(text)
     , m_tone(tone) {
     Accessibility::install();
+    PlainToolTips::install();
     setTextFormat(Qt::PlainText);
     // Inside a button the inherited background role would make the text ButtonText.
     setForegroundRole(QPalette::WindowText);
