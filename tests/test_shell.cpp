@@ -41,6 +41,8 @@
 #include <QTest>
 #include <QtConcurrent>
 
+#include <tuple>
+
 namespace {
 
 // The image's alpha at a point given in glyph grid units (y up), for an image of 24 points at
@@ -692,7 +694,17 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&shadowed));
         QCOMPARE(shadowed.content()->geometry(),
                  QRect(QPoint(margins.left(), margins.top()), PopoverWindow::contentSize));
-        Gallery::render(shadowed, QStringLiteral("panel-edge-composited"));
+        // Seen over a white and a dark desktop, as a compositor would blend it.
+        for (const auto& [palette, desktop, theme] :
+             {std::tuple(Gallery::lightPalette(), QColor(Qt::white), "light"),
+              std::tuple(Gallery::darkPalette(), QColor(0x10, 0x10, 0x12), "dark")}) {
+            shadowed.setPalette(palette);
+            QImage shot(shadowed.size(), QImage::Format_ARGB32_Premultiplied);
+            shot.fill(desktop);
+            shadowed.render(&shot);
+            QVERIFY(shot.save(Gallery::directory() + QStringLiteral("/panel-edge-composited-") +
+                              QLatin1String(theme) + QStringLiteral(".png")));
+        }
         shadowed.hide();
         // As an ordinary window the window manager's frame is the edge.
         shadowed.setFloating(false);

@@ -42,6 +42,7 @@ AboutBox::AboutBox(QWidget* parent)
                         Style::TextStyle::callout, QFont::Normal, Style::Tone::secondary, this);
     m_version->setAlignment(Qt::AlignHCenter);
     m_version->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_version->setVisible(!QCoreApplication::applicationVersion().isEmpty());
     column->addWidget(m_version);
     column->addSpacing(6);
 
