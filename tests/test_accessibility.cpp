@@ -450,9 +450,11 @@ private slots:
         QCOMPARE(stops[2].role, QAccessible::Button);
         // The drop zone is a button that chooses files, and says so.
         QCOMPARE(stops[3].role, QAccessible::Button);
-        QVERIFY(QAccessible::queryAccessibleInterface(stops[3].widget)
-                    ->text(QAccessible::Description)
-                    .contains(QStringLiteral("choose design files")));
+        QAccessibleInterface* zone = QAccessible::queryAccessibleInterface(stops[3].widget);
+        QVERIFY(
+            zone->text(QAccessible::Description).contains(QStringLiteral("choose design files")));
+        QVERIFY(zone->actionInterface()->actionNames().contains(
+            QAccessibleActionInterface::pressAction()));
         for (const Stop& stop : stops)
             QVERIFY2(showsFocus(*m_view, stop.widget), qPrintable(stop.name));
     }

@@ -84,6 +84,10 @@ public:
     static constexpr int targetedAnimationMs = 120;
     static constexpr int statusAnimationMs = 150;
 
+public slots:
+    // Pressed from assistive technology: as a click.
+    void activate() { chooseFiles(); }
+
 protected:
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
