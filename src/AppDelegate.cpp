@@ -4,6 +4,7 @@
 #include "Support/Desktop/Symbols.h"
 #include "Support/Drawing/SewingMachineIcon.h"
 #include "Support/SettingsStore.h"
+#include "Views/AboutBox.h"
 #include "Views/PopoverView.h"
 #include "Views/PopoverWindow.h"
 #include "Views/PreviewCache.h"
@@ -13,7 +14,6 @@
 #include <QCursor>
 #include <QDBusConnection>
 #include <QMenu>
-#include <QMessageBox>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -184,6 +184,7 @@ void AppDelegate::showPopover() {
 
     // The tray may have appeared since the last opening; the icon's place is known only now.
     m_popover->setFloating(m_statusItem && windowsCanPlaceThemselves());
+    m_popover->setComposited(PopoverWindow::compositorRuns());
     if (m_popover->isFloating()) {
         const QRect icon = m_statusItem->geometry();
         const QPoint pointer = QCursor::pos();
@@ -192,8 +193,11 @@ void AppDelegate::showPopover() {
         if (!screen)
             screen = QGuiApplication::primaryScreen();
         if (screen) {
-            m_popover->move(PopoverWindow::placement(m_popover->size(), icon, pointer,
-                                                     screen->availableGeometry()));
+            // The panel goes where it belongs; a shadow around it may reach past the screen.
+            const QMargins shadow = m_popover->panelMargins();
+            m_popover->move(PopoverWindow::placement(PopoverWindow::contentSize, icon, pointer,
+                                                     screen->availableGeometry()) -
+                            QPoint(shadow.left(), shadow.top()));
         }
     }
     m_popover->show();
@@ -217,14 +221,7 @@ void AppDelegate::receive(const QList<QUrl>& fileURLs) {
 }
 
 void AppDelegate::showAbout() {
-    auto* about = new QMessageBox(
-        QMessageBox::NoIcon, QStringLiteral("About Bobbinlark"),
-        QStringLiteral("<b>Bobbinlark</b> %1").arg(QCoreApplication::applicationVersion()),
-        QMessageBox::Ok);
-    about->setInformativeText(
-        QStringLiteral("Sends embroidery designs to Brother embroidery machines on your network."));
-    about->setIconPixmap(QPixmap::fromImage(SewingMachineIcon::image(
-        48, about->devicePixelRatioF(), about->palette().color(QPalette::WindowText))));
+    auto* about = new AboutBox;
     about->setAttribute(Qt::WA_DeleteOnClose);
     about->show();
 }

@@ -476,11 +476,19 @@ private slots:
 
     void mainScreenWithoutAMachine() {
         panel();
-        const QList<Stop> stops = checkedChain(
-            {QStringLiteral("Settings"), QStringLiteral("Close"), QStringLiteral("Set Up…")});
+        const QList<Stop> stops =
+            checkedChain({QStringLiteral("Settings"), QStringLiteral("Close"),
+                          QStringLiteral("Set Up…"), QStringLiteral("Drop designs here")});
         QCOMPARE(stops[0].role, QAccessible::ButtonMenu);
         QCOMPARE(stops[1].role, QAccessible::Button);
         QCOMPARE(stops[2].role, QAccessible::Button);
+        // The drop zone is a button that chooses files, and says so.
+        QCOMPARE(stops[3].role, QAccessible::Button);
+        QAccessibleInterface* zone = QAccessible::queryAccessibleInterface(stops[3].widget);
+        QVERIFY(
+            zone->text(QAccessible::Description).contains(QStringLiteral("choose design files")));
+        QVERIFY(zone->actionInterface()->actionNames().contains(
+            QAccessibleActionInterface::pressAction()));
         for (const Stop& stop : stops)
             QVERIFY2(showsFocus(*m_view, stop.widget), qPrintable(stop.name));
     }
@@ -492,25 +500,26 @@ private slots:
         settle(*m_view);
         const QList<Stop> stops =
             checkedChain({QStringLiteral("Settings"), QStringLiteral("Close"),
-                          QStringLiteral("Studio, 192.168.1.50"), QStringLiteral("Clear"),
+                          QStringLiteral("Studio, 192.168.1.50"),
+                          QStringLiteral("Drop designs to send to Studio"), QStringLiteral("Clear"),
                           QStringLiteral("rose-garden.pes"), QStringLiteral("oak-leaf.dst"),
                           QStringLiteral("tulip.dst")});
         QCOMPARE(stops[2].role, QAccessible::Button);
-        QCOMPARE(stops[4].role, QAccessible::ListItem);
+        QCOMPARE(stops[5].role, QAccessible::ListItem);
 
         // The bar and the cards describe themselves beyond their names.
         const auto description = [](QWidget* widget) {
             return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Description);
         };
         QCOMPARE(description(stops[2].widget), QStringLiteral("Choose or manage machines"));
-        QVERIFY(description(stops[4].widget).startsWith(QStringLiteral("Sent to Studio · ")));
-        QCOMPARE(description(stops[5].widget).section(u'\n', 0, 0),
+        QVERIFY(description(stops[5].widget).startsWith(QStringLiteral("Sent to Studio · ")));
+        QCOMPARE(description(stops[6].widget).section(u'\n', 0, 0),
                  QStringLiteral("The machine refused the design."));
         // A symbol's tooltip is its description only where it adds to the name.
         QCOMPARE(description(stops[0].widget), QString());
         for (const Stop& stop : stops)
             QVERIFY2(showsFocus(*m_view, stop.widget), qPrintable(stop.name));
-        for (int i : {0, 2, 3, 5}) {
+        for (int i : {0, 2, 3, 4, 6}) {
             stops[i].widget->setFocus(Qt::TabFocusReason);
             QVERIFY(Gallery::render(*m_view, QStringLiteral("a11y-focus-%1").arg(i)).saved);
         }
@@ -520,7 +529,8 @@ private slots:
             QList<SendLogEntry>{sentEntry(writeDesign(m_files, QStringLiteral("daisy.pes")))} +
             m_state->sendLog());
         checkedChain({QStringLiteral("Settings"), QStringLiteral("Close"),
-                      QStringLiteral("Studio, 192.168.1.50"), QStringLiteral("Clear"),
+                      QStringLiteral("Studio, 192.168.1.50"),
+                      QStringLiteral("Drop designs to send to Studio"), QStringLiteral("Clear"),
                       QStringLiteral("daisy.pes"), QStringLiteral("rose-garden.pes"),
                       QStringLiteral("oak-leaf.dst"), QStringLiteral("tulip.dst")});
     }
@@ -529,9 +539,10 @@ private slots:
         panel();
         FakeMachine machine;
         findMachine(machine, QStringLiteral("Studio"));
-        const QList<Stop> stops = checkedChain({QStringLiteral("Settings"), QStringLiteral("Close"),
-                                                QStringLiteral("Use This Machine")});
-        QWidget* use = stops.last().widget;
+        const QList<Stop> stops =
+            checkedChain({QStringLiteral("Settings"), QStringLiteral("Close"),
+                          QStringLiteral("Use This Machine"), QStringLiteral("Drop designs here")});
+        QWidget* use = stops[2].widget;
         QTest::keyClick(use, Qt::Key_Return);
         QCOMPARE(m_state->machines().size(), 1);
         QCOMPARE(m_view->mainScreen()->machineBar()->kind(), MachineBar::Kind::selected);
@@ -576,7 +587,9 @@ private slots:
         addStudio();
         QList<SendLogEntry> log;
         QStringList expected{QStringLiteral("Settings"), QStringLiteral("Close"),
-                             QStringLiteral("Studio, 192.168.1.50"), QStringLiteral("Clear")};
+                             QStringLiteral("Studio, 192.168.1.50"),
+                             QStringLiteral("Drop designs to send to Studio"),
+                             QStringLiteral("Clear")};
         for (int i = 0; i < 9; ++i) {
             const QString name = QStringLiteral("design-%1.dst").arg(i);
             log.append(sentEntry(writeDesign(m_files, name)));

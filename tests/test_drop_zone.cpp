@@ -7,16 +7,20 @@
 #include "Views/MainScreen.h"
 #include "Views/PopoverView.h"
 #include "Views/RecentSendDrag.h"
+#include "Views/RecentSendsView.h"
 #include "Views/Widgets/ControlButton.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/DragEvents.h"
 #include "support/Gallery.h"
 #include "support/TemporaryStore.h"
 
+#include <QApplication>
 #include <QCoroTask>
+#include <QFileDialog>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLockFile>
 #include <QProgressBar>
 
@@ -107,7 +111,11 @@ class TestDropZone : public QObject {
     }
 
 private slots:
-    void initTestCase() { QVERIFY(m_designs.isValid()); }
+    void initTestCase() {
+        QVERIFY(m_designs.isValid());
+        // No desktop portal here: the drop zone's chooser is Qt's own, which a test can drive.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bobbinlark-test-bus");
+    }
 
     // --- what the panel says -----------------------------------------------------------------
 
@@ -387,6 +395,64 @@ private slots:
         Gallery::render(zone, QStringLiteral("drop-zone-store-problem"));
     }
 
+    // An error's "OK" pressed from the keyboard: the focus stays on the drop zone, never moves
+    // on to "Clear", and the drop zone's own keys open the chooser of design files.
+    void theKeyboardStaysOnTheDropZoneAndChoosesFilesThere() {
+        FakeMachine machine;
+        QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.64"))));
+        TemporaryStore store;
+        AppState state(store.open());
+        state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        const SendLogEntry earlier{QUuid::createUuid(),
+                                   SendLogEntry::dateFrom(QDateTime::currentDateTime()),
+                                   QStringLiteral("Studio"),
+                                   design(QStringLiteral("earlier.pes")),
+                                   true,
+                                   QString()};
+        state.setSendLog({earlier});
+        PopoverView view(state);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        DropZone* zone = view.mainScreen()->dropZone();
+        auto* recents = qobject_cast<RecentSendsView*>(view.mainScreen()->recentSends());
+        QVERIFY(recents->clearButton()->isEnabled());
+
+        state.setSendStatus(SendStatuses::Error{QStringLiteral("The machine didn't answer.")});
+        zone->okButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(zone->okButton(), Qt::Key_Return);
+        QCOMPARE(zone->content(), DropZone::Content::idle);
+        QCOMPARE(QApplication::focusWidget(), zone);
+        QVERIFY(zone->isFocusRingVisible());
+        QVERIFY(zone->accessibleDescription().contains(QStringLiteral("choose design files")));
+
+        // The same stray Return now asks for files; the recent sends are untouched.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(state.sendLog(), QList{earlier});
+        QTRY_VERIFY(zone->fileChooser());
+        QFileDialog* chooser = zone->fileChooser();
+        QCOMPARE(chooser->fileMode(), QFileDialog::ExistingFiles);
+        const QStringList filter = chooser->nameFilters();
+        for (const char* type : {"*.pes", "*.phc", "*.dst", "*.pen"})
+            QVERIFY(filter.join(QString()).contains(QLatin1String(type)));
+        const QUrl chosen = design(QStringLiteral("chosen.pes"));
+        // Typed into the chooser's own name field, as a person may.
+        auto* nameField = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(nameField);
+        nameField->setText(chosen.toLocalFile());
+        QMetaObject::invokeMethod(chooser, "accept");
+        QTRY_COMPARE_WITH_TIMEOUT(receivedNames(machine), QStringList{QStringLiteral("chosen.pes")},
+                                  20000);
+        QTRY_VERIFY(!zone->fileChooser());
+
+        // A click opens it as well; closing it sends nothing.
+        QTest::mouseClick(zone, Qt::LeftButton, {}, QPoint(8, 8));
+        QTRY_VERIFY(zone->fileChooser());
+        zone->fileChooser()->reject();
+        QTRY_VERIFY(!zone->fileChooser());
+        QCOMPARE(receivedNames(machine), QStringList{QStringLiteral("chosen.pes")});
+        QVERIFY(!std::holds_alternative<SendStatuses::Sending>(state.sendStatus()));
+    }
+
     void aRecentSendDroppedBackIsSentAgainUnlessItLeftTheLog() {
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.63"))));
@@ -460,6 +526,16 @@ private slots:
         QCoro::waitFor(std::move(scan));
         QVERIFY(!bar.isSpinnerShown());
         QCOMPARE(bar.title(), QStringLiteral("No machine found on this network"));
+
+        // No network to scan: the bar says what the machines list says.
+        MachineDiscovery::Environment offline = loopback({}, {}, slow.port());
+        offline.interfaces = [] { return QList<MachineDiscovery::IPv4Address>{}; };
+        state.setDiscoveryEnvironment(offline);
+        QCoro::waitFor(state.discover());
+        QVERIFY(state.discoveryError());
+        QCOMPARE(bar.title(), QStringLiteral("Couldn't scan the network"));
+        QVERIFY(state.discoveryError()->startsWith(bar.title() + QLatin1Char('.')));
+        Gallery::render(bar, QStringLiteral("machine-bar-no-network"));
     }
 
     void foundBarOffersTheFirstMachineFound() {

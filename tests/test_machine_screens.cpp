@@ -463,6 +463,15 @@ private slots:
         QVERIFY(!adding.testButton()->isEnabled());
         QVERIFY(!adding.saveButton()->isEnabled());
 
+        // Opened from the panel, the editor takes what is typed in its address field at once.
+        PopoverView panel(world.state);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        panel.push(Screen::addMachine());
+        auto* opened = qobject_cast<MachineEditView*>(panel.currentScreen());
+        QVERIFY(opened);
+        QCOMPARE(panel.focusWidget(), opened->hostField());
+
         SavedMachine studio = saved(QStringLiteral("Studio"), QStringLiteral("192.168.1.50"), 8443);
         studio.model = QStringLiteral("PR680W");
         MachineEditView editing(world.state, studio, [] {});

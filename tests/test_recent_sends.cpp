@@ -4,6 +4,7 @@
 
 #include "AppState.h"
 #include "Support/Desktop/FileReveal.h"
+#include "Support/Desktop/PortalFileChooser.h"
 #include "Support/Desktop/RelativeDate.h"
 #include "Support/Desktop/Style.h"
 #include "Support/FileExistence.h"
@@ -28,8 +29,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoroTask>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -38,12 +42,14 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -108,6 +114,43 @@ public slots:
         Q_UNUSED(startupId);
         shown.append(uris);
     }
+};
+
+// Stands in for the desktop portal's file chooser: answers every question with `answer`,
+// from the request object the portal would make.
+class PortalService : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.FileChooser")
+
+public:
+    explicit PortalService(const QDBusConnection& bus)
+        : m_bus(bus) {}
+    QStringList answer;
+    QString title;
+    QVariantMap options;
+
+public slots:
+    QDBusObjectPath OpenFile(const QString& parentWindow, const QString& askedTitle,
+                             const QVariantMap& askedOptions, const QDBusMessage& message) {
+        Q_UNUSED(parentWindow);
+        title = askedTitle;
+        options = askedOptions;
+        QString sender = message.service().mid(1);
+        sender.replace(QLatin1Char('.'), QLatin1Char('_'));
+        const QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/") + sender +
+                             QLatin1Char('/') +
+                             askedOptions.value(QStringLiteral("handle_token")).toString();
+        QTimer::singleShot(0, this, [this, path] {
+            QDBusMessage response = QDBusMessage::createSignal(
+                path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+            response << uint(0) << QVariantMap{{QStringLiteral("uris"), answer}};
+            m_bus.send(response);
+        });
+        return QDBusObjectPath(path);
+    }
+
+private:
+    QDBusConnection m_bus;
 };
 
 // Stands in for the desktop's opener of folders.
@@ -245,6 +288,11 @@ private slots:
         const QLocale german(QLocale::German, QLocale::Germany);
         QCOMPARE(RelativeDate::text(fivepast, now, german), QStringLiteral("14:05"));
         QCOMPARE(RelativeDate::text(march, now, german), QStringLiteral("4. März"));
+        // Hours and minutes only, also where the locale's short format has seconds.
+        QCOMPARE(RelativeDate::text(fivepast.addSecs(13), now, QLocale::c()),
+                 QStringLiteral("14:05"));
+        QCOMPARE(RelativeDate::text(fivepast.addSecs(13), now, QLocale(QLocale::Finnish)),
+                 QStringLiteral("14.05"));
 
         // Day before month, and a locale whose order has its own characters.
         QCOMPARE(RelativeDate::monthAndDay(QDate(2024, 3, 4),
@@ -431,12 +479,26 @@ private slots:
         QVERIFY2(shown.contains(QChar(0x2026)), qPrintable(shown));
         QVERIFY(shown.startsWith(QLatin1String("a very")));
         QVERIFY(shown.endsWith(QLatin1String(".pes")));
-        // Today: the time only.
-        QCOMPARE(card->subtitle(), QStringLiteral("Sent to Studio · ") +
-                                       QLocale().toString(entry.dateTime().toLocalTime().time(),
-                                                          QLocale::ShortFormat));
+        // Today: the time only, in hours and minutes.
+        const QString time = RelativeDate::text(entry.dateTime(), QDateTime::currentDateTime());
+        QCOMPARE(card->subtitle(), QStringLiteral("Sent to Studio · ") + time);
+        QCOMPARE(time.split(QRegularExpression(QStringLiteral("\\D+")), Qt::SkipEmptyParts).size(),
+                 2);
         QCOMPARE(card->subtitleLabel()->tone(), Style::Tone::secondary);
         QCOMPARE(card->width(), 336); // the list's padding, and no room taken by a scroll bar
+
+        // A machine name too long for the line gives way; the time stays.
+        const SendLogEntry longName =
+            entryFor(url, true, {}, QDateTime::currentDateTime(),
+                     QStringLiteral("The embroidery machine in the back room upstairs, left"));
+        m_state->setSendLog({longName});
+        RecentSendCard* shortened = view.cardFor(longName.id);
+        QVERIFY(shortened);
+        QTRY_VERIFY(shortened->subtitleLabel()->width() > 100);
+        const QString shownSubtitle = shortened->subtitleLabel()->text();
+        QVERIFY2(shownSubtitle.contains(QChar(0x2026)), qPrintable(shownSubtitle));
+        QVERIFY2(shownSubtitle.startsWith(QLatin1String("Sent to The")), qPrintable(shownSubtitle));
+        QVERIFY2(shownSubtitle.endsWith(QStringLiteral(" · ") + time), qPrintable(shownSubtitle));
     }
 
     // Sent for real to a machine of 100 x 60 mm: the design that fits in neither orientation
@@ -610,10 +672,10 @@ private slots:
         QTRY_VERIFY(!card->exists());
         QCOMPARE(card->subtitle(), QStringLiteral("File moved or deleted"));
         QCOMPARE(card->subtitleLabel()->tone(), Style::Tone::secondary);
-        QCOMPARE(card->cardOpacity(), 0.6);
+        QCOMPARE(card->cardOpacity(), RecentSendCard::missingOpacity);
         auto* dimming = qobject_cast<QGraphicsOpacityEffect*>(card->graphicsEffect());
         QVERIFY(dimming);
-        QCOMPARE(dimming->opacity(), 0.6);
+        QCOMPARE(dimming->opacity(), RecentSendCard::missingOpacity);
         QVERIFY(card->toolTip().isEmpty());
         QVERIFY(!card->sendAgainAction()->isEnabled());
         QVERIFY(!card->showInFolderAction()->isEnabled());
@@ -895,6 +957,65 @@ private slots:
             service.shown.first().first().contains(QLatin1String("with%20space/shown%20%231.pes")));
     }
 
+    void designsAreChosenThroughThePortal() {
+        if (m_busAddress.isEmpty())
+            QSKIP("dbus-daemon is not installed: the portal call is not exercised");
+        const QUrl wanted = design(QStringLiteral("from the portal.pes"));
+        const PortalFileChooser::Filter filter{QStringLiteral("Embroidery designs"),
+                                               {QStringLiteral("*.pes"), QStringLiteral("*.dst")}};
+        {
+            // No portal on the bus: the caller is told to show its own chooser.
+            QSignalSpy missing(new PortalFileChooser::Request(QDBusConnection::sessionBus(),
+                                                              QStringLiteral("Choose"), filter,
+                                                              QString()),
+                               &PortalFileChooser::Request::unavailable);
+            QVERIFY(missing.wait(10000));
+        }
+        QDBusConnection server =
+            QDBusConnection::connectToBus(m_busAddress, QStringLiteral("portal"));
+        QVERIFY(server.isConnected());
+        PortalService portal(server);
+        portal.answer = {QString::fromUtf8(wanted.toEncoded()),
+                         QStringLiteral("https://example.invalid/remote.pes")};
+        QVERIFY(server.registerObject(QString::fromLatin1(PortalFileChooser::objectPath), &portal,
+                                      QDBusConnection::ExportAllSlots));
+        QVERIFY(server.registerService(QString::fromLatin1(PortalFileChooser::service)));
+        const auto done = qScopeGuard([&server] {
+            server.unregisterService(QString::fromLatin1(PortalFileChooser::service));
+            QDBusConnection::disconnectFromBus(QStringLiteral("portal"));
+        });
+
+        QSignalSpy chosen(new PortalFileChooser::Request(QDBusConnection::sessionBus(),
+                                                         QStringLiteral("Choose"), filter,
+                                                         QStringLiteral("x11:1c00007")),
+                          &PortalFileChooser::Request::chosen);
+        QVERIFY(chosen.wait(10000));
+        // Only local files come back.
+        QCOMPARE(chosen.first().first().value<QList<QUrl>>(), QList{wanted});
+        QCOMPARE(portal.title, QStringLiteral("Choose"));
+        QCOMPARE(portal.options.value(QStringLiteral("multiple")).toBool(), true);
+        // The filter as the portal reads it: a(sa(us)), globs of type 0.
+        const auto filters = portal.options.value(QStringLiteral("filters")).value<QDBusArgument>();
+        QCOMPARE(filters.currentSignature(), QStringLiteral("a(sa(us))"));
+        QStringList patterns;
+        QString name;
+        filters.beginArray();
+        filters.beginStructure();
+        filters >> name;
+        filters.beginArray();
+        while (!filters.atEnd()) {
+            uint type = 1;
+            QString pattern;
+            filters.beginStructure();
+            filters >> type >> pattern;
+            filters.endStructure();
+            QCOMPARE(type, 0u);
+            patterns << pattern;
+        }
+        QCOMPARE(name, filter.name);
+        QCOMPARE(patterns, filter.patterns);
+    }
+
     void showInFolderOpensTheFolderWithoutAFileManager() {
         if (m_busAddress.isEmpty())
             QSKIP("dbus-daemon is not installed: the file manager call is not exercised");
@@ -915,6 +1036,20 @@ private slots:
                            &FileReveal::Request::finished);
         QVERIFY(offline.wait(5000));
         QCOMPARE(opener.opened.size(), 2);
+
+        // Nothing that opens folders either (a handler that cannot be called fails as the
+        // desktop's opener does when none is set up): the card says so for a moment.
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &opener, "noSuchMethod");
+        const SendLogEntry entry = entryFor(url);
+        m_state->setSendLog({entry});
+        RecentSendsView view(*m_state);
+        view.show();
+        RecentSendCard* card = view.cardFor(entry.id);
+        const QString subtitle = card->subtitle();
+        card->showInFolderAction()->trigger();
+        QTRY_COMPARE(card->subtitle(), QStringLiteral("No file manager to show it in"));
+        QCOMPARE(card->accessibleDescription(), card->subtitle());
+        QTRY_COMPARE_WITH_TIMEOUT(card->subtitle(), subtitle, RecentSendCard::noticeMs + 5000);
     }
 };
 

@@ -3,17 +3,21 @@
 // the delegate that ties them to the state.
 
 #include "AppDelegate.h"
+#include "AppState.h"
 #include "Networking/MachineDiscovery.h"
 #include "Support/Desktop/ServicesProvider.h"
+#include "Support/Desktop/Style.h"
 #include "Support/Drawing/SewingMachineIcon.h"
 #include "Support/LoginItem.h"
 #include "Support/SettingsStore.h"
 #include "Support/SingleInstance.h"
+#include "Views/AboutBox.h"
 #include "Views/MainScreen.h"
 #include "Views/PopoverView.h"
 #include "Views/PopoverWindow.h"
 #include "Views/Widgets/HeaderButton.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
+#include "support/Gallery.h"
 #include "support/TemporaryStore.h"
 
 #include <QApplication>
@@ -27,7 +31,9 @@
 #include <QMenu>
 #include <QMimeDatabase>
 #include <QPainter>
+#include <QPointer>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QSvgRenderer>
@@ -35,6 +41,8 @@
 #include <QTest>
 #include <QThread>
 #include <QtConcurrent>
+
+#include <tuple>
 
 namespace {
 
@@ -714,6 +722,52 @@ private slots:
 
     // --- the popover window ------------------------------------------------------------------
 
+    void theFloatingPanelHasAnEdge() {
+        // Its border stands out from whatever window lies behind, and from the panel.
+        for (const QPalette& palette : {Gallery::lightPalette(), Gallery::darkPalette()}) {
+            const QColor edge = PopoverWindow::edgeColor(palette);
+            for (const QColor& behind : {QColor(Qt::white), QColor(0xef, 0xef, 0xef),
+                                         QColor(Qt::black), palette.color(QPalette::Window)})
+                QVERIFY2(Style::contrast(edge, behind) >= 3, qPrintable(behind.name()));
+        }
+
+        TemporaryStore store;
+        AppState state(store.open());
+        // Without a compositor: the panel's own size, edged.
+        PopoverWindow plain(new PopoverView(state));
+        QCOMPARE(plain.panelMargins(), QMargins());
+        QCOMPARE(plain.size(), PopoverWindow::contentSize);
+        plain.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&plain));
+        Gallery::render(plain, QStringLiteral("panel-edge"));
+
+        // With one: a margin for the shadow all round, the panel inside it at its size.
+        PopoverWindow shadowed(new PopoverView(state));
+        shadowed.setComposited(true);
+        const QMargins margins = shadowed.panelMargins();
+        QVERIFY(margins.left() > 0 && margins.top() > 0 && margins.bottom() > 0);
+        QCOMPARE(shadowed.size(), PopoverWindow::contentSize.grownBy(margins));
+        shadowed.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shadowed));
+        QCOMPARE(shadowed.content()->geometry(),
+                 QRect(QPoint(margins.left(), margins.top()), PopoverWindow::contentSize));
+        // Seen over a white and a dark desktop, as a compositor would blend it.
+        for (const auto& [palette, desktop, theme] :
+             {std::tuple(Gallery::lightPalette(), QColor(Qt::white), "light"),
+              std::tuple(Gallery::darkPalette(), QColor(0x10, 0x10, 0x12), "dark")}) {
+            shadowed.setPalette(palette);
+            QImage shot(shadowed.size(), QImage::Format_ARGB32_Premultiplied);
+            shot.fill(desktop);
+            shadowed.render(&shot);
+            QVERIFY(shot.save(Gallery::directory() + QStringLiteral("/panel-edge-composited-") +
+                              QLatin1String(theme) + QStringLiteral(".png")));
+        }
+        shadowed.hide();
+        // As an ordinary window the window manager's frame is the edge.
+        shadowed.setFloating(false);
+        QCOMPARE(shadowed.size(), PopoverWindow::contentSize);
+    }
+
     void popoverOpensUnderTheIconInsideTheScreen() {
         const QSize size(360, 520);
         const QRect available(0, 28, 1920, 1052); // a panel across the top
@@ -860,6 +914,24 @@ private slots:
                                     QStringLiteral("Quit Bobbinlark")}));
         QCOMPARE(delegate.quitAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
         QVERIFY(delegate.popover()->actions().contains(delegate.quitAction()));
+
+        // "About Bobbinlark": a box wide enough for its line about the program, closed with a
+        // plain button.
+        delegate.trayMenu()->actions().first()->trigger();
+        AboutBox* about = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            about = about ? about : qobject_cast<AboutBox*>(top);
+        QVERIFY(about);
+        QVERIFY(QTest::qWaitForWindowExposed(about));
+        QCOMPARE(about->windowTitle(), QStringLiteral("About Bobbinlark"));
+        QCOMPARE(about->versionText(),
+                 QStringLiteral("Version ") + QCoreApplication::applicationVersion());
+        QVERIFY(about->width() >= 300);
+        QVERIFY(about->closeButton()->icon().isNull());
+        Gallery::render(*about, QStringLiteral("about"));
+        QPointer<AboutBox> closing = about;
+        QTest::keyClick(about, Qt::Key_Escape);
+        QTRY_VERIFY(!closing);
     }
 
     void openingClearsAnErrorButKeepsOtherStatuses() {

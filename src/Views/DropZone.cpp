@@ -3,12 +3,21 @@
 #include "AppState.h"
 #include "Models/StitchFileTypes.h"
 #include "SizeWarning.h"
+#include "Support/Desktop/PortalFileChooser.h"
 #include "Support/Desktop/Symbols.h"
 #include "Support/Overloaded.h"
 #include "Support/SingleInstance.h"
 #include "Views/RecentSendDrag.h"
+#include "Views/Widgets/Accessibility.h"
 #include "Views/Widgets/ControlButton.h"
 #include "Views/Widgets/StyledLabel.h"
+
+#include <QAccessible>
+#include <QDBusConnection>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 
 #include <QDragEnterEvent>
 #include <QGraphicsOpacityEffect>
@@ -57,6 +66,47 @@ protected:
     }
 };
 
+// "I of N" with every digit in a cell as wide as the widest digit, so the line keeps its width
+// and place as it counts, in fonts whose digits are proportional too.
+class CountLabel : public StyledLabel {
+public:
+    using StyledLabel::StyledLabel;
+
+    QSize sizeHint() const override { return {tabularWidth(), StyledLabel::sizeHint().height()}; }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(textColor());
+        const QFontMetricsF metrics(font());
+        const double cell = digitCell(metrics);
+        double x = (width() - tabularWidth()) / 2.0;
+        for (const QChar c : fullText()) {
+            const double advance = c.isDigit() ? cell : metrics.horizontalAdvance(c);
+            painter.drawText(QRectF(x, 0, advance, height()), Qt::AlignCenter, QString(c));
+            x += advance;
+        }
+    }
+
+private:
+    static double digitCell(const QFontMetricsF& metrics) {
+        double widest = 0;
+        for (char digit = '0'; digit <= '9'; ++digit)
+            widest = std::max(widest, metrics.horizontalAdvance(QLatin1Char(digit)));
+        return widest;
+    }
+    int tabularWidth() const {
+        const QFontMetricsF metrics(font());
+        const double cell = digitCell(metrics);
+        double width = 0;
+        for (const QChar c : fullText())
+            width += c.isDigit() ? cell : metrics.horizontalAdvance(c);
+        return int(std::ceil(width));
+    }
+};
+
 constexpr int inset = 16;
 constexpr int iconSize = 30;
 constexpr double cornerRadius = 12;
@@ -90,6 +140,9 @@ DropZone::DropZone(AppState& appState, QWidget* parent)
     , m_fade(new QVariantAnimation(this)) {
     setAcceptDrops(true);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
+    // Reachable with Tab and by a click, for choosing files instead of dropping them.
+    setFocusPolicy(Qt::StrongFocus);
+    setProperty(Accessibility::roleProperty, int(QAccessible::Button));
 
     m_targetedAnimation->setDuration(targetedAnimationMs);
     m_targetedAnimation->setEasingCurve(QEasingCurve::OutCubic);
@@ -159,8 +212,8 @@ DropZone::DropZone(AppState& appState, QWidget* parent)
     m_sendingLine->setElideMode(Qt::ElideMiddle);
     m_sendingLine->setAlignment(Qt::AlignHCenter);
     sending->addWidget(m_sendingLine);
-    m_indexLine = new StyledLabel({}, Style::TextStyle::caption, QFont::Normal,
-                                  Style::Tone::secondary, m_sendingPage);
+    m_indexLine = new CountLabel({}, Style::TextStyle::caption, QFont::Normal,
+                                 Style::Tone::secondary, m_sendingPage);
     m_indexLine->setAlignment(Qt::AlignHCenter);
     sending->addWidget(m_indexLine);
     sending->addStretch(1);
@@ -240,6 +293,18 @@ void DropZone::refresh() {
     const QString beforeTitle = m_title->fullText();
     QStringList warnings;
 
+    // "OK" about to go away with the focus on it: the focus stays here on the drop zone, with the
+    // ring if "OK" showed one. Left to Qt it would move on down the panel to "Clear", where one
+    // more Return would empty the recent sends.
+    const bool errorStays =
+        !m_isTargeted && std::holds_alternative<SendStatuses::Error>(m_appState.sendStatus());
+    if (m_ok->hasFocus() && !errorStays) {
+        const bool ring = static_cast<ControlButton*>(m_ok)->isFocusRingVisible();
+        setFocus(Qt::OtherFocusReason);
+        m_focus.setFromKeyboard(ring);
+        update();
+    }
+
     if (m_isTargeted) {
         m_content = Content::targeted;
         showMessage(QStringLiteral("arrow.down.circle.fill"), Style::Tone::accent,
@@ -290,6 +355,15 @@ void DropZone::refresh() {
     }
     m_okRow->setVisible(m_content == Content::error);
     showWarnings(warnings);
+    setAccessibleName(m_content == Content::sending ? m_sendingLine->fullText()
+                                                    : m_title->fullText());
+    // Announced with the idle text: the drop zone is also the way to send without dragging.
+    const QString chooseHint =
+        QStringLiteral("Press Space or Return, or click, to choose design files to send.");
+    setAccessibleDescription(m_content == Content::idle
+                                 ? m_detail->fullText() + QLatin1Char(' ') + chooseHint
+                                 : m_detail->fullText());
+    m_title->setAccessibleDescription(m_content == Content::idle ? chooseHint : QString());
 
     const bool targetedChange = (before == Content::targeted) != (m_content == Content::targeted);
     if (targetedChange)
@@ -402,6 +476,114 @@ void DropZone::paintEvent(QPaintEvent*) {
         painter.drawRoundedRect(QRectF(rect()).adjusted(half, half, -half, -half),
                                 cornerRadius - half, cornerRadius - half);
     }
+    if (isFocusRingVisible())
+        KeyboardFocus::paintRing(painter, QRectF(rect()), cornerRadius, colors);
+}
+
+// --- Choosing files ------------------------------------------------------------------------------
+
+void DropZone::chooseFiles() {
+    if (m_chooser) {
+        m_chooser->raise();
+        m_chooser->activateWindow();
+        return;
+    }
+    if (m_isAskingPortal)
+        return;
+    QStringList patterns;
+    for (const QString& extension : StitchFileTypes::sendableExtensions())
+        patterns << QStringLiteral("*.") + extension;
+    // The desktop's chooser through its portal where one runs, our own where none answers.
+    const QString parentWindow =
+        QGuiApplication::platformName() == QLatin1String("xcb")
+            ? QStringLiteral("x11:") + QString::number(window()->winId(), 16)
+            : QString();
+    auto* request = new PortalFileChooser::Request(
+        QDBusConnection::sessionBus(), chooserTitle(),
+        PortalFileChooser::Filter{chooserFilterName(), patterns}, parentWindow);
+    m_isAskingPortal = true;
+    connect(request, &PortalFileChooser::Request::chosen, this, [this](const QList<QUrl>& files) {
+        m_isAskingPortal = false;
+        sendChosen(files);
+    });
+    connect(request, &PortalFileChooser::Request::unavailable, this, [this, patterns] {
+        m_isAskingPortal = false;
+        openOwnChooser(patterns);
+    });
+}
+
+QString DropZone::chooserTitle() {
+    return QStringLiteral("Choose Designs to Send");
+}
+
+QString DropZone::chooserFilterName() {
+    return QStringLiteral("Embroidery designs");
+}
+
+void DropZone::openOwnChooser(const QStringList& patterns) {
+    // Qt's file dialog: the platform theme's own where it has one, Qt's otherwise.
+    m_chooser = new QFileDialog(window(), chooserTitle());
+    m_chooser->setAttribute(Qt::WA_DeleteOnClose);
+    m_chooser->setFileMode(QFileDialog::ExistingFiles);
+    m_chooser->setAcceptMode(QFileDialog::AcceptOpen);
+    m_chooser->setNameFilter(chooserFilterName() + QStringLiteral(" (") +
+                             patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
+    // filesSelected, not urlsSelected: Qt's own dialog emits only the first.
+    connect(m_chooser, &QFileDialog::filesSelected, this, [this](const QStringList& paths) {
+        QList<QUrl> files;
+        for (const QString& path : paths)
+            files.append(QUrl::fromLocalFile(path));
+        sendChosen(files);
+    });
+    m_chooser->open();
+}
+
+void DropZone::sendChosen(const QList<QUrl>& files) {
+    if (files.isEmpty())
+        return;
+    QList<Item> chosen;
+    for (const QUrl& url : files)
+        chosen.append(Item{url, std::nullopt});
+    handleDrop(chosen);
+}
+
+void DropZone::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void DropZone::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        event->accept();
+        chooseFiles();
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void DropZone::keyPressEvent(QKeyEvent* event) {
+    if ((KeyboardFocus::isActivation(event) ||
+         (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier)) &&
+        !event->isAutoRepeat()) {
+        event->accept();
+        chooseFiles();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void DropZone::focusInEvent(QFocusEvent* event) {
+    m_focus.focusIn(event->reason());
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void DropZone::focusOutEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 // --- Dropping ------------------------------------------------------------------------------------

@@ -2,9 +2,12 @@
 
 #include "SendLogEntry.h"
 #include "Support/Desktop/Style.h"
+#include "Views/Widgets/KeyboardFocus.h"
 
 #include <QByteArray>
+#include <QFileDialog>
 #include <QList>
+#include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
@@ -23,7 +26,9 @@ class QLabel;
 // The rounded panel designs are dropped on. It shows what the send pipeline is doing, says
 // where designs will go when idle, and turns the accent colour while a drag of files (or of a
 // recent send from this program) is over it. Dropped items are resolved to file URLs in drop
-// order and handed to the pipeline in one request.
+// order and handed to the pipeline in one request. It is also a Tab stop: a click, Return or
+// Space opens the desktop's file chooser for design files, so designs can be sent without a
+// drag.
 class DropZone : public QWidget {
     Q_OBJECT
 
@@ -52,6 +57,9 @@ public:
     QString indexLine() const;
     QProgressBar* progressBar() const { return m_progress; }
     QPushButton* okButton() const { return m_ok; }
+    bool isFocusRingVisible() const { return m_focus.isVisible(hasFocus()); }
+    // The file chooser, while one is open.
+    QFileDialog* fileChooser() const { return m_chooser; }
     // Whether a change is still animating.
     bool isAnimating() const;
 
@@ -69,8 +77,18 @@ public:
     // resolves to itself when it is a file URL. Anything else is left out.
     static std::optional<QUrl> loadURL(const Item& item, const QList<SendLogEntry>& recents);
 
+    // Opens the file chooser for design files (the desktop portal's, else Qt's); what is chosen
+    // is sent as a drop would be.
+    void chooseFiles();
+    static QString chooserTitle();
+    static QString chooserFilterName();
+
     static constexpr int targetedAnimationMs = 120;
     static constexpr int statusAnimationMs = 150;
+
+public slots:
+    // Pressed from assistive technology: as a click.
+    void activate() { chooseFiles(); }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -79,6 +97,11 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void setTargeted(bool targeted);
@@ -90,6 +113,8 @@ private:
     void showWarnings(const QStringList& warnings);
     void updateIcon();
     void fadeIn(int durationMs);
+    void openOwnChooser(const QStringList& patterns);
+    void sendChosen(const QList<QUrl>& files);
 
     AppState& m_appState;
     bool m_isTargeted = false;
@@ -119,4 +144,7 @@ private:
     QProgressBar* m_progress;
     StyledLabel* m_sendingLine;
     StyledLabel* m_indexLine;
+    KeyboardFocus m_focus;
+    QPointer<QFileDialog> m_chooser;
+    bool m_isAskingPortal = false;
 };

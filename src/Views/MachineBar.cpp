@@ -181,7 +181,7 @@ MachineBar::MachineBar(AppState& appState, std::function<void(const Screen&)> na
     for (auto signal : {&AppState::selectedMachineIDChanged, &AppState::machinesChanged,
                         &AppState::reachabilityChanged, &AppState::isDiscoveringChanged,
                         &AppState::hasScannedChanged, &AppState::discoveredChanged,
-                        &AppState::relocatedMachineIDsChanged})
+                        &AppState::relocatedMachineIDsChanged, &AppState::discoveryErrorChanged})
         connect(&m_appState, signal, this, &MachineBar::refresh);
     refresh();
 }
@@ -240,10 +240,14 @@ void MachineBar::refresh() {
         m_iconName = discovering ? QString() : QStringLiteral("questionmark.circle");
         if (!discovering)
             setIcon(m_setupIcon, m_iconName, 16, Style::Tone::secondary);
+        // A scan that could not run says so, as the machines list does, in its first sentence.
+        const std::optional<QString>& failure = m_appState.discoveryError();
         m_setupText->setText(discovering ? QStringLiteral("Looking for your machine…")
+                             : failure   ? failure->section(QStringLiteral(". "), 0, 0)
                              : m_appState.hasScanned()
                                  ? QStringLiteral("No machine found on this network")
                                  : QStringLiteral("No machine set up"));
+        m_setupText->setToolTip(!discovering && failure ? *failure : QString());
         m_pages->setCurrentWidget(m_setup);
     }
     placeUseButton();

@@ -64,6 +64,14 @@ MachineEditView::MachineEditView(AppState& appState, std::optional<SavedMachine>
     updateControls();
 }
 
+void MachineEditView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // A new machine starts at its address: typing goes there at once.
+    if (!m_wasShown && !m_machine)
+        m_host->setFocus(Qt::OtherFocusReason);
+    m_wasShown = true;
+}
+
 QWidget* MachineEditView::makeForm() {
     const FormColumn form = makeFormColumn(this);
     QScrollArea* scroll = form.scroll;

@@ -80,6 +80,9 @@ public:
 signals:
     void connectionStateChanged();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void setConnectionState(const ConnectionState& state);
     void fieldsEdited();
@@ -99,6 +102,7 @@ private:
 
     ScreenHeader* m_header;
     QLineEdit* m_host = nullptr;
+    bool m_wasShown = false;
     QLineEdit* m_port = nullptr;
     QLineEdit* m_name = nullptr;
     QLineEdit* m_model = nullptr;

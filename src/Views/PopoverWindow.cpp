@@ -1,8 +1,57 @@
 #include "Views/PopoverWindow.h"
 
+#include "Support/Desktop/Style.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPalette>
+#include <QRegion>
 #include <QVBoxLayout>
 
 #include <algorithm>
+
+#if QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
+#endif
+
+namespace {
+
+// The border, drawn over the content (so the corners of a rounded panel come out smooth over
+// its clipped content); it takes no input.
+class Edge : public QWidget {
+public:
+    explicit Edge(PopoverWindow* window)
+        : QWidget(window)
+        , m_window(window) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(PopoverWindow::edgeColor(palette()), 1));
+        painter.setBrush(Qt::NoBrush);
+        const double radius = m_window->isComposited() ? PopoverWindow::cornerRadius - 0.5 : 0;
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    }
+
+private:
+    PopoverWindow* m_window;
+};
+
+QPainterPath panelShape(const QRectF& rect) {
+    QPainterPath path;
+    path.addRoundedRect(rect, PopoverWindow::cornerRadius, PopoverWindow::cornerRadius);
+    return path;
+}
+
+} // namespace
 
 PopoverWindow::PopoverWindow(QWidget* content, QWidget* parent)
     : QWidget(parent)
@@ -11,8 +60,9 @@ PopoverWindow::PopoverWindow(QWidget* content, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(content);
-    setFixedSize(contentSize);
+    m_edge = new Edge(this);
     applyFlags();
+    applyEdge();
 }
 
 void PopoverWindow::setFloating(bool floating) {
@@ -20,12 +70,114 @@ void PopoverWindow::setFloating(bool floating) {
         return;
     m_isFloating = floating;
     applyFlags();
+    applyEdge();
+}
+
+void PopoverWindow::setComposited(bool composited) {
+    // A window's visual, with or without transparency, is chosen when it is first made.
+    if (testAttribute(Qt::WA_WState_Created) || composited == m_isComposited)
+        return;
+    m_isComposited = composited;
+    setAttribute(Qt::WA_TranslucentBackground, composited);
+    applyEdge();
+}
+
+QMargins PopoverWindow::panelMargins() const {
+    if (!m_isFloating || !m_isComposited)
+        return {};
+    // The shadow falls a little downwards, as light from above casts it.
+    return {shadowMargin, shadowMargin - 4, shadowMargin, shadowMargin + 4};
 }
 
 void PopoverWindow::applyFlags() {
     // A tool window, not a popup: popups close on any click outside them.
     setWindowFlags(m_isFloating ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
                                 : Qt::Window);
+}
+
+void PopoverWindow::applyEdge() {
+    const QMargins margins = panelMargins();
+    layout()->setContentsMargins(margins);
+    setFixedSize(contentSize.grownBy(margins));
+    const QRect panel = QRect(QPoint(), size()).marginsRemoved(margins);
+    m_edge->setGeometry(panel);
+    m_edge->setVisible(m_isFloating);
+    m_edge->raise();
+    if (m_isFloating && m_isComposited)
+        m_content->setMask(QRegion(
+            panelShape(QRectF(QPointF(), QSizeF(contentSize))).toFillPolygon().toPolygon()));
+    else
+        m_content->clearMask();
+    update();
+}
+
+void PopoverWindow::resizeEvent(QResizeEvent* event) {
+    m_edge->setGeometry(QRect(QPoint(), size()).marginsRemoved(panelMargins()));
+    m_edge->raise();
+    QWidget::resizeEvent(event);
+}
+
+void PopoverWindow::paintEvent(QPaintEvent*) {
+    if (!m_isFloating || !m_isComposited)
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    const QRectF panel = QRectF(rect()).marginsRemoved(panelMargins().toMarginsF());
+    // A soft shadow: rounded rectangles growing outwards, each adding a little darkness, so it
+    // fades to nothing at the window's edge; centred a little below the panel.
+    const QColor shade(0, 0, 0, Style::isDark(palette()) ? 10 : 6);
+    for (int spread = shadowMargin; spread > 0; --spread) {
+        const QRectF ring = panel.adjusted(-spread, -spread + 4, spread, spread + 4);
+        painter.fillPath(panelShape(ring), shade);
+    }
+    // The panel's own ground, smooth at the corners where the content's clip is not.
+    painter.fillPath(panelShape(panel), palette().color(QPalette::Window));
+}
+
+QColor PopoverWindow::edgeColor(const QPalette& palette) {
+    // Between a luminance of 0.1 and 0.3 a grey keeps 3:1 against white and black alike; the
+    // window's own text colour at the right strength keeps the theme's tint.
+    QColor edge = palette.color(QPalette::WindowText);
+    const QColor window = palette.color(QPalette::Window);
+    for (double amount = 0.5; amount <= 1.0; amount += 0.02) {
+        const QColor mixed =
+            QColor::fromRgbF(float(edge.redF() * amount + window.redF() * (1 - amount)),
+                             float(edge.greenF() * amount + window.greenF() * (1 - amount)),
+                             float(edge.blueF() * amount + window.blueF() * (1 - amount)));
+        if (Style::contrast(mixed, Qt::white) >= 3 && Style::contrast(mixed, Qt::black) >= 3 &&
+            Style::contrast(mixed, window) >= 3)
+            return mixed;
+    }
+    return QColor(0x77, 0x77, 0x77);
+}
+
+bool PopoverWindow::compositorRuns() {
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return true;
+#if QT_CONFIG(xcb)
+    // On X11 a compositing manager owns the selection _NET_WM_CM_S<screen>.
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        return false;
+    xcb_connection_t* connection = x11->connection();
+    const QByteArray name = QByteArrayLiteral("_NET_WM_CM_S0");
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
+        xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.constData()),
+            nullptr),
+        &std::free);
+    if (!atom || atom->atom == XCB_ATOM_NONE)
+        return false;
+    const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom),
+                                      nullptr),
+        &std::free);
+    return owner && owner->owner != XCB_WINDOW_NONE;
+#else
+    return false;
+#endif
 }
 
 QPoint PopoverWindow::placement(const QSize& size, const QRect& iconGeometry, const QPoint& pointer,

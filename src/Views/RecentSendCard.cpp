@@ -27,6 +27,7 @@
 #include <QPainterPath>
 #include <QPixmapCache>
 #include <QPointer>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QtMath>
 
@@ -118,8 +119,10 @@ QMenu* RecentSendCard::actionsMenu() {
     m_sendAgain = m_menu->addAction(QStringLiteral("Send Again"));
     connect(m_sendAgain, &QAction::triggered, this, [this] { m_appState.send({m_entry.fileURL}); });
     m_showInFolder = m_menu->addAction(QStringLiteral("Show in Folder"));
-    connect(m_showInFolder, &QAction::triggered, this,
-            [this] { FileReveal::reveal(m_entry.fileURL); });
+    connect(m_showInFolder, &QAction::triggered, this, [this] {
+        connect(FileReveal::reveal(m_entry.fileURL), &FileReveal::Request::nothingShown, this,
+                [this] { showNotice(QStringLiteral("No file manager to show it in")); });
+    });
     m_menu->addSeparator();
     m_remove = m_menu->addAction(QStringLiteral("Remove from Recents"));
     // The card goes with its entry: leave the menu's own event handling first.
@@ -157,13 +160,29 @@ QString RecentSendCard::subtitle() const {
     return m_subtitle->fullText();
 }
 
+QString RecentSendCard::timeSuffix() const {
+    return QStringLiteral(" · ") +
+           RelativeDate::text(m_entry.dateTime(), QDateTime::currentDateTime());
+}
+
+void RecentSendCard::showNotice(const QString& notice) {
+    m_notice = notice;
+    applyLook(m_exists);
+    QTimer::singleShot(noticeMs, this, [this, notice] {
+        if (m_notice != notice)
+            return;
+        m_notice.reset();
+        applyLook(m_exists);
+    });
+}
+
 QString RecentSendCard::subtitleFor(bool exists) const {
+    if (m_notice)
+        return *m_notice;
     if (!exists)
         return QStringLiteral("File moved or deleted");
-    if (m_entry.ok) {
-        return QStringLiteral("Sent to ") + m_entry.machineName + QStringLiteral(" · ") +
-               RelativeDate::text(m_entry.dateTime(), QDateTime::currentDateTime());
-    }
+    if (m_entry.ok)
+        return QStringLiteral("Sent to ") + m_entry.machineName + timeSuffix();
     return m_entry.message;
 }
 
@@ -187,6 +206,8 @@ void RecentSendCard::applyLook(bool exists) {
         m_subtitle->setMaximumLines(2);
     else if (!failed && m_subtitle->maximumLines() != 1)
         m_subtitle->setElideMode(Qt::ElideRight);
+    // A long machine name gives way; the time stays.
+    m_subtitle->setKeptEnd(exists && m_entry.ok && !m_notice ? timeSuffix().size() : 0);
     m_subtitle->setText(subtitleFor(exists));
     describe();
     if (exists && m_dimming) {

@@ -89,7 +89,10 @@ public:
     QPixmap dragImage();
 
     static constexpr int dragImageWidth = 336;
-    static constexpr double missingOpacity = 0.6;
+    // Dimmed, a missing file's card still reads at 3:1, as disabled controls do.
+    static constexpr double missingOpacity = 0.72;
+    // How long a notice ("No file manager to show it in") stands in for the subtitle.
+    static constexpr int noticeMs = 4000;
     static constexpr double cornerRadius = 10;
     // The suggested name of the dragged item travels beside it under this type.
     static inline const QString suggestedNameType =
@@ -125,6 +128,10 @@ private:
     QString subtitleFor(bool exists) const;
     // The tooltip and accessible description, from the look, the preview and the warning.
     void describe();
+    // Says something briefly in place of the subtitle.
+    void showNotice(const QString& notice);
+    // " · TIME" of a sent design's subtitle.
+    QString timeSuffix() const;
     void startDrag();
 
     AppState& m_appState;
@@ -134,6 +141,7 @@ private:
     bool m_isHovering = false;
     bool m_isDragging = false;
     std::optional<QPoint> m_pressPosition;
+    std::optional<QString> m_notice;
     bool m_lookPending = false;
     bool m_thumbnailPending = false;
 

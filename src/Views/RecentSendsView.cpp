@@ -4,6 +4,7 @@
 #include "Support/Desktop/Style.h"
 #include "Support/FileExistence.h"
 #include "Views/RecentSendCard.h"
+#include "Views/Widgets/Accessibility.h"
 #include "Views/Widgets/KeyboardFocus.h"
 #include "Views/Widgets/PaintedButton.h"
 #include "Views/Widgets/StyledLabel.h"
@@ -43,10 +44,13 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        const Style::Tone tone = !isEnabled() ? Style::Tone::quaternary
-                                 : isDown()   ? Style::Tone::primary
-                                              : Style::Tone::secondary;
-        painter.setPen(Style::color(tone, palette()));
+        const QColor ink =
+            !isEnabled()
+                ? Style::withOpacity(palette().color(QPalette::Active, QPalette::WindowText),
+                                     Style::disabledOpacity)
+                : Style::color(isDown() ? Style::Tone::primary : Style::Tone::secondary, palette());
+        setProperty(Accessibility::inkProperty, ink);
+        painter.setPen(ink);
         painter.setFont(font());
         painter.drawText(rect(), Qt::AlignCenter, text());
         if (isFocusRingVisible())

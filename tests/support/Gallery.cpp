@@ -1,8 +1,19 @@
 #include "support/Gallery.h"
 
+#include "Views/Widgets/Accessibility.h"
+#include "Views/Widgets/ConfirmationSheet.h"
+#include "Views/Widgets/StyledLabel.h"
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QGraphicsOpacityEffect>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLayout>
+#include <QLineEdit>
 #include <QWidget>
 
 namespace Gallery {
@@ -41,6 +52,91 @@ QPalette themed(const QColor& window, const QColor& text, const QColor& base, co
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, disabled);
     palette.setColor(QPalette::Disabled, QPalette::Highlight, mid);
     return palette;
+}
+
+// The opacity a widget is drawn at, through the effects of it and its ancestors up to `root`.
+double drawnOpacity(const QWidget* widget, const QWidget* root) {
+    double opacity = 1;
+    for (const QWidget* at = widget; at; at = at->parentWidget()) {
+        if (const auto* effect = qobject_cast<QGraphicsOpacityEffect*>(at->graphicsEffect());
+            effect && effect->isEnabled())
+            opacity *= effect->opacity();
+        if (at == root)
+            break;
+    }
+    return opacity;
+}
+
+// Every text `root` shows, where it is and in what colour it is drawn, with the least contrast
+// it needs: 4.5:1, or 3:1 for large text and for the text of a disabled control.
+QJsonArray texts(QWidget& root) {
+    QJsonArray found;
+    QList<QWidget*> widgets = root.findChildren<QWidget*>();
+    widgets.prepend(&root);
+    // While a question sheet is open, the screen behind it is dimmed on purpose and out of
+    // reach: only the sheet's texts count.
+    const ConfirmationSheet* sheet = nullptr;
+    for (const ConfirmationSheet* shown : root.findChildren<ConfirmationSheet*>())
+        sheet = shown->isVisibleTo(&root) ? shown : sheet;
+    for (QWidget* widget : widgets) {
+        if (!widget->isVisibleTo(&root) && widget != &root)
+            continue;
+        if (sheet && widget != sheet && !sheet->isAncestorOf(widget))
+            continue;
+        QString text;
+        QColor ink;
+        QRect area = widget->rect();
+        if (auto* label = qobject_cast<StyledLabel*>(widget)) {
+            text = label->text();
+            ink = label->textColor();
+            area = label->contentsRect();
+        } else if (auto* field = qobject_cast<QLineEdit*>(widget)) {
+            text = field->text();
+            ink = field->palette().color(field->isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                         QPalette::Text);
+        } else if (auto* plain = qobject_cast<QLabel*>(widget); plain && !plain->pixmap()) {
+            text = plain->text();
+            ink = plain->palette().color(QPalette::WindowText);
+        } else if (const QVariant drawn = widget->property(Accessibility::inkProperty);
+                   drawn.isValid()) {
+            if (auto* button = qobject_cast<QAbstractButton*>(widget))
+                text = button->text();
+            ink = drawn.value<QColor>();
+            // Inside its edge and focus ring: the fill the text stands on.
+            const int ring = 3;
+            if (area.width() > 4 * ring && area.height() > 4 * ring)
+                area = area.adjusted(ring, ring, -ring, -ring);
+        }
+        if (text.trimmed().isEmpty() || !ink.isValid())
+            continue;
+        // Only what shows: a card scrolled out of its list is there but not seen.
+        area = area.intersected(widget->visibleRegion().boundingRect());
+        if (area.isEmpty())
+            continue;
+        const QFont font = widget->font();
+        const double points =
+            font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / 96.0;
+        const bool large = points >= 18 || (points >= 14 && font.weight() >= QFont::Bold);
+        const QRect placed(widget->mapTo(&root, area.topLeft()), area.size());
+        // A dimmed part (a card whose file is gone) reads as disabled.
+        const double opacity = drawnOpacity(widget, &root);
+        ink.setAlphaF(float(ink.alphaF() * opacity));
+        found.append(QJsonObject{
+            {QStringLiteral("text"), text},
+            {QStringLiteral("x"), placed.x()},
+            {QStringLiteral("y"), placed.y()},
+            {QStringLiteral("width"), placed.width()},
+            {QStringLiteral("height"), placed.height()},
+            {QStringLiteral("ink"), ink.name(QColor::HexArgb)},
+            {QStringLiteral("minimum"), large || !widget->isEnabled() || opacity < 1 ? 3.0 : 4.5},
+        });
+    }
+    return found;
+}
+
+bool saveTexts(const QJsonArray& found, const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(found).toJson()) > 0;
 }
 
 double& defaultPointSize() {
@@ -89,7 +185,9 @@ Shots render(QWidget& widget, const QString& name) {
     const QPalette original = widget.palette();
     const bool hadOwnPalette = widget.testAttribute(Qt::WA_SetPalette);
     Shots shots;
-    const auto shoot = [&widget](const QPalette& palette) {
+    QJsonArray lightTexts;
+    QJsonArray darkTexts;
+    const auto shoot = [&widget](const QPalette& palette, QJsonArray& found) {
         widget.setPalette(palette);
         widget.setAutoFillBackground(true);
         // Layouts settle through posted events, as they would before the next paint on screen.
@@ -97,14 +195,20 @@ Shots render(QWidget& widget, const QString& name) {
             QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         if (QLayout* layout = widget.layout())
             layout->activate();
-        return widget.grab().toImage();
+        QImage image = widget.grab().toImage();
+        // After the grab: painted widgets say their ink as they paint.
+        found = texts(widget);
+        return image;
     };
-    shots.light = shoot(lightPalette());
-    shots.dark = shoot(darkPalette());
+    shots.light = shoot(lightPalette(), lightTexts);
+    shots.dark = shoot(darkPalette(), darkTexts);
     const QString base = directory() + QLatin1Char('/') + name +
                          (fontScale() > 1.2 ? QStringLiteral("-large") : QString());
+    // Beside each picture, where its texts are, for the check of contrast (gallery_contrast).
     shots.saved = shots.light.save(base + QStringLiteral("-light.png")) &&
-                  shots.dark.save(base + QStringLiteral("-dark.png"));
+                  shots.dark.save(base + QStringLiteral("-dark.png")) &&
+                  saveTexts(lightTexts, base + QStringLiteral("-light.texts.json")) &&
+                  saveTexts(darkTexts, base + QStringLiteral("-dark.texts.json"));
     if (hadOwnPalette)
         widget.setPalette(original);
     else

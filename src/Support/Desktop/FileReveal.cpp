@@ -38,7 +38,8 @@ Request::Request(const QUrl& fileURL, const QDBusConnection& bus)
 }
 
 void Request::fallBack() {
-    QDesktopServices::openUrl(folderOf(m_fileURL));
+    if (!QDesktopServices::openUrl(folderOf(m_fileURL)))
+        emit nothingShown();
     emit finished(false);
     deleteLater();
 }

@@ -28,8 +28,11 @@ public:
     Request(const QUrl& fileURL, const QDBusConnection& bus);
 
 signals:
-    // Whether the file manager took the request (false: the folder was opened instead).
+    // Whether the file manager took the request (false: the folder was opened instead, or
+    // nothing could open it).
     void finished(bool shownByFileManager);
+    // Neither a file manager nor an opener of folders was there: nothing was shown.
+    void nothingShown();
 
 private:
     void fallBack();

@@ -1,6 +1,7 @@
 #include "Support/Desktop/RelativeDate.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 #include <unicode/dtptngen.h>
 #include <unicode/locid.h>
@@ -47,6 +48,15 @@ icu::SimpleDateFormat* monthDayFormat(const QLocale& locale) {
 
 } // namespace
 
+QString shortTimeFormat(const QLocale& locale) {
+    // The locale's own order, separators and day period, without the seconds some locales' short
+    // format carries (C's "HH:mm:ss"): the seconds field and the separator before it go.
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    static const QRegularExpression seconds(QStringLiteral("[^HhmaApP\\s]?s+"));
+    format.remove(seconds);
+    return format.trimmed();
+}
+
 QString monthAndDay(const QDate& date, const QLocale& locale) {
     if (icu::SimpleDateFormat* format = monthDayFormat(locale)) {
         const QDateTime noon(date, QTime(12, 0), Qt::UTC);
@@ -60,7 +70,7 @@ QString monthAndDay(const QDate& date, const QLocale& locale) {
 QString text(const QDateTime& date, const QDateTime& now, const QLocale& locale) {
     const QDateTime local = date.toLocalTime();
     if (local.date() == now.toLocalTime().date())
-        return locale.toString(local.time(), QLocale::ShortFormat);
+        return locale.toString(local.time(), shortTimeFormat(locale));
     return monthAndDay(local.date(), locale);
 }
 

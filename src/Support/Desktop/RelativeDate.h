@@ -13,6 +13,9 @@ namespace RelativeDate {
 // `date` as seen from `now`, both read in local time.
 QString text(const QDateTime& date, const QDateTime& now, const QLocale& locale = QLocale());
 
+// The locale's short time format in hours and minutes, never with seconds.
+QString shortTimeFormat(const QLocale& locale = QLocale());
+
 // The abbreviated month and day of `date` in `locale`'s order ("Mar 4", "4. März", "3月4日").
 QString monthAndDay(const QDate& date, const QLocale& locale = QLocale());
 

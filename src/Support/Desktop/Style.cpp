@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 
 #include <algorithm>
+#include <cmath>
 
 namespace Style {
 
@@ -93,6 +94,30 @@ QColor withOpacity(QColor color, double opacity) {
     return color;
 }
 
+namespace {
+
+double luminance(const QColor& color) {
+    const auto channel = [](double value) {
+        return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) +
+           0.0722 * channel(color.blueF());
+}
+
+} // namespace
+
+double contrast(const QColor& a, const QColor& b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor fillUnderWhiteText(QColor fill) {
+    for (int step = 0; step < 40 && contrast(fill, Qt::white) < 4.5; ++step)
+        fill = fill.darker(104);
+    return fill;
+}
+
 QColor grey(const QPalette& palette) {
     return isDark(palette) ? QColor(0x8e, 0x8e, 0x93) : QColor(0x8a, 0x8a, 0x8e);
 }
@@ -117,14 +142,14 @@ QColor color(Tone tone, const QPalette& palette) {
             accent = accent.lighter(135);
         return accent;
     }
-    // Signal colours: deeper on light windows so text in them keeps its contrast, brighter on
-    // dark ones.
+    // Signal colours, also set as text: deep enough on light windows, and light enough on dark
+    // ones, for 4.5:1 against the window and the fills on it.
     case Tone::green:
-        return dark ? QColor(0x30, 0xd1, 0x58) : QColor(0x1e, 0x9e, 0x3f);
+        return dark ? QColor(0x30, 0xd1, 0x58) : QColor(0x15, 0x70, 0x2d);
     case Tone::red:
-        return dark ? QColor(0xff, 0x5c, 0x52) : QColor(0xd7, 0x2c, 0x22);
+        return dark ? QColor(0xff, 0x80, 0x78) : QColor(0xbb, 0x26, 0x1e);
     case Tone::orange:
-        return dark ? QColor(0xff, 0xa4, 0x26) : QColor(0xc8, 0x6a, 0x00);
+        return dark ? QColor(0xff, 0xa4, 0x26) : QColor(0x96, 0x4f, 0x00);
     }
     return text;
 }

@@ -15,10 +15,19 @@ enum class TextStyle { body, callout, caption, headline, title3 };
 // and the three signal colours.
 enum class Tone { primary, secondary, tertiary, quaternary, accent, green, red, orange };
 
-// Opacity of the text colour for each hierarchical level.
-inline constexpr double secondaryOpacity = 0.62;
-inline constexpr double tertiaryOpacity = 0.36;
+// Opacity of the text colour for each hierarchical level. Secondary and tertiary are for text,
+// and stay at least 4.5:1 against the window and the faint fills on it in light and dark themes;
+// their order of emphasis comes as much from size and weight. Quaternary is for marks only.
+inline constexpr double secondaryOpacity = 0.76;
+inline constexpr double tertiaryOpacity = 0.68;
 inline constexpr double quaternaryOpacity = 0.2;
+// Text of a disabled control: plainly fainter than enabled text, still 3:1 to be read.
+inline constexpr double disabledOpacity = 0.52;
+
+// The WCAG contrast ratio of two opaque colours (1 to 21).
+double contrast(const QColor& a, const QColor& b);
+// `fill` darkened as little as needed for white text on it to reach 4.5:1.
+QColor fillUnderWhiteText(QColor fill);
 
 // The style's font derived from `base` (default: the application font).
 QFont font(TextStyle style);

@@ -123,8 +123,6 @@ public:
         , m_inner(m_radius - 0.5)
         , m_peak(std::min(1.0, lineWidth))
         , m_coverage(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), 0)
-        , m_touched(m_coverage.size(), -1)
-        , m_local(m_coverage.size(), 0)
         , m_dirtyLeft(static_cast<std::size_t>(m_height), std::numeric_limits<int>::max())
         , m_dirtyRight(static_cast<std::size_t>(m_height), -1) {
         // Cells small enough to lie wholly inside a line, so that covered ground is noticed;
@@ -180,9 +178,10 @@ public:
         return true;
     }
 
-    // `stretch` numbers the smooth stretches of a run: a new one starts where the run turns
-    // back by more than a right angle.
-    void fill(const Capsule& capsule, std::int32_t stretch) {
+    // A run covers a pixel as much as the most any of its segments does: the union of its
+    // capsules, as a stroked path covers it, so a line stitched back over itself (bean stitch,
+    // satin edges) reads as one pass, never darker.
+    void fill(const Capsule& capsule) {
         const int top = std::max(0, static_cast<int>(std::floor(capsule.top() - m_outer)));
         const int bottom =
             std::min(m_height - 1, static_cast<int>(std::ceil(capsule.bottom() + m_outer)));
@@ -215,26 +214,11 @@ public:
             const std::size_t offset =
                 static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);
             std::uint8_t* row = m_coverage.data() + offset;
-            std::int32_t* touched = m_touched.data() + offset;
-            std::uint8_t* local = m_local.data() + offset;
             const auto rim = [&](int x) {
                 const double d = capsule.distance(x + 0.5, centreY);
                 const double amount = std::clamp(m_outer - d, 0.0, m_peak);
-                const int value = static_cast<int>(amount * 255 + 0.5);
-                // Where the run turns back over a pixel, covers add up, as where an outline
-                // overlaps itself (a line stitched three times reads bolder); the segments of one
-                // smooth stretch only share their round ends.
-                if (touched[x] == stretch) {
-                    if (value > local[x]) {
-                        row[x] =
-                            static_cast<std::uint8_t>(std::min(255, row[x] + value - local[x]));
-                        local[x] = static_cast<std::uint8_t>(value);
-                    }
-                } else {
-                    row[x] = static_cast<std::uint8_t>(std::min(255, row[x] + value));
-                    local[x] = static_cast<std::uint8_t>(value);
-                }
-                touched[x] = stretch;
+                const auto value = static_cast<std::uint8_t>(amount * 255 + 0.5);
+                row[x] = std::max(row[x], value);
             };
             for (int x = left; x < fullLeft; ++x)
                 rim(x);
@@ -295,14 +279,8 @@ public:
             std::uint8_t* coverage =
                 m_coverage.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);
             auto* line = reinterpret_cast<QRgb*>(m_layer.scanLine(y));
-            std::int32_t* touched =
-                m_touched.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);
-            std::uint8_t* local =
-                m_local.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);
             for (int x = left; x <= right; ++x) {
                 const int amount = coverage[x];
-                touched[x] = -1;
-                local[x] = 0;
                 if (amount == 0)
                     continue;
                 coverage[x] = 0;
@@ -332,8 +310,6 @@ private:
     double m_inner;
     double m_peak; // the most a line covers of one pixel: all of it, or its width
     std::vector<std::uint8_t> m_coverage;
-    std::vector<std::int32_t> m_touched; // the stretch that last covered each pixel
-    std::vector<std::uint8_t> m_local;   // and how much that stretch covered it
     std::vector<int> m_dirtyLeft;
     std::vector<int> m_dirtyRight;
     int m_dirtyTop = std::numeric_limits<int>::max();
@@ -421,8 +397,6 @@ StitchPreviewPainter::Stats rasterise(const StitchPreview& preview, QImage& laye
     // Every run in layer pixels, leaving out points that moved less than half a pixel on both
     // axes from the last one kept: they cannot change what is drawn. A run keeps its ends.
     std::vector<Vec> points;
-    std::vector<std::int32_t>
-        stretches; // per point: the smooth stretch of the segment ending there
     std::vector<std::size_t> starts;
     starts.reserve(preview.runs.size() + 1);
     for (const StitchPreview::Run& run : preview.runs) {
@@ -434,15 +408,6 @@ StitchPreviewPainter::Stats rasterise(const StitchPreview& preview, QImage& laye
             if (i > 0 && i < last && std::abs(point.x - points.back().x) < 0.5 &&
                 std::abs(point.y - points.back().y) < 0.5)
                 continue;
-            std::int32_t stretch = 0;
-            if (points.size() > starts.back() + 1) {
-                const Vec before = points[points.size() - 2];
-                const Vec corner = points.back();
-                const double turn = (corner.x - before.x) * (point.x - corner.x) +
-                                    (corner.y - before.y) * (point.y - corner.y);
-                stretch = stretches.back() + (turn < 0 ? 1 : 0);
-            }
-            stretches.push_back(stretch);
             points.push_back(point);
         }
         stats.segments += points.size() - starts.back() - 1;
@@ -461,8 +426,8 @@ StitchPreviewPainter::Stats rasterise(const StitchPreview& preview, QImage& laye
     // final, and if the budget runs out it is the earliest stitches, the ones most painted
     // over, that are left out.
     Rasteriser raster(layer, lineWidth);
-    // Thin lines are mostly edge, where a segment drawn twice shows darker; only wider ones
-    // leave repeats out.
+    // A segment drawn twice covers what it covered once, so repeats may be left out; only wide
+    // lines look for them, where one left out saves much drawing.
     const bool leaveOutRepeats = lineWidth >= 3;
     SeenSegments seen(leaveOutRepeats ? stats.segments : 0);
     std::size_t remaining = stats.segments;
@@ -480,7 +445,7 @@ StitchPreviewPainter::Stats rasterise(const StitchPreview& preview, QImage& laye
                 ++stats.hidden;
                 continue;
             }
-            raster.fill(capsule, stretches[i]);
+            raster.fill(capsule);
             raster.markSolid(capsule);
             ++stats.drawn;
         }

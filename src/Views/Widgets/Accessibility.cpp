@@ -16,6 +16,13 @@ bool offersMenu(const QObject* object) {
     return object->metaObject()->indexOfMethod(showMenuSignature) >= 0;
 }
 
+// The method a widget that is not a button offers for "press" (the drop zone).
+constexpr const char* activateSignature = "activate()";
+
+bool offersActivation(const QObject* object) {
+    return object->metaObject()->indexOfMethod(activateSignature) >= 0;
+}
+
 // A widget that draws itself, read as `role`. Buttons press; widgets with a menu open it.
 class PanelAccessible : public QAccessibleWidget {
 public:
@@ -71,7 +78,7 @@ public:
         if (widget()->isEnabled()) {
             if (offersMenu(widget()))
                 names << showMenuAction();
-            else if (qobject_cast<const QAbstractButton*>(widget()))
+            else if (qobject_cast<const QAbstractButton*>(widget()) || offersActivation(widget()))
                 names << pressAction();
         }
         return names + QAccessibleWidget::actionNames();
@@ -85,6 +92,8 @@ public:
             QMetaObject::invokeMethod(widget(), "showMenu");
         } else if (name == pressAction() && button) {
             button->click();
+        } else if (name == pressAction() && offersActivation(widget())) {
+            QMetaObject::invokeMethod(widget(), "activate");
         }
         QAccessibleWidget::doAction(name);
     }

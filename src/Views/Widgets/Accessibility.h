@@ -9,6 +9,9 @@ namespace Accessibility {
 // int) and, for a choice, whether it is the one chosen (bool).
 inline constexpr const char* roleProperty = "bobbinlarkAccessibleRole";
 inline constexpr const char* checkedProperty = "bobbinlarkAccessibleChecked";
+// A widget that draws its own text says in what colour (QColor), so that checks of contrast
+// over rendered screens know what to measure.
+inline constexpr const char* inkProperty = "bobbinlarkInk";
 
 // Registers the panel's widgets with Qt's accessibility; safe to call any number of times.
 void install();

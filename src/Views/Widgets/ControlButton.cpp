@@ -2,6 +2,7 @@
 
 #include "Support/Desktop/Style.h"
 #include "Support/Desktop/Symbols.h"
+#include "Views/Widgets/Accessibility.h"
 #include "Views/Widgets/PlainToolTips.h"
 
 #include <QFocusEvent>
@@ -116,30 +117,39 @@ void ControlButton::paintEvent(QPaintEvent*) {
 
     QColor fill;
     QColor ink;
-    if (m_kind == Kind::prominent) {
-        fill = Style::color(Style::Tone::accent, colors);
+    // A disabled button of either kind is a faint fill with faint text: lower contrast than any
+    // enabled button, still readable. A filled one is deep enough for its white text.
+    const bool filled = m_kind == Kind::prominent && enabled;
+    if (filled) {
+        fill = Style::fillUnderWhiteText(Style::color(Style::Tone::accent, colors));
         if (emphasis > 0)
             fill = fill.darker(100 + int(8 * emphasis));
-        if (!enabled)
-            fill = Style::withOpacity(fill, 0.45);
         ink = Qt::white;
     } else {
         fill =
             Style::withOpacity(Style::color(Style::Tone::primary, colors), 0.08 + 0.05 * emphasis);
-        ink = Style::color(enabled ? Style::Tone::primary : Style::Tone::tertiary, colors);
+        // Faded from the enabled text colour, not from a theme's disabled one, which may be
+        // faded already.
+        ink = Style::withOpacity(colors.color(QPalette::Active, QPalette::WindowText),
+                                 enabled ? 1.0 : Style::disabledOpacity);
     }
+    setProperty(Accessibility::inkProperty, ink);
 
     QPainterPath shape;
     const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     shape.addRoundedRect(frame, 6, 6);
     painter.fillPath(shape, fill);
-    if (m_kind == Kind::bordered) {
+    if (!filled) {
         painter.setPen(
             QPen(Style::withOpacity(Style::color(Style::Tone::primary, colors), 0.12), 1));
         painter.drawPath(shape);
     }
+    // On a filled button a ring of the accent would vanish into the fill: it takes the text
+    // colour of the window instead.
     if (isFocusRingVisible())
-        KeyboardFocus::paintRing(painter, QRectF(rect()), 6, colors);
+        KeyboardFocus::paintRing(painter, QRectF(rect()), 6, colors,
+                                 filled ? std::optional(colors.color(QPalette::WindowText))
+                                        : std::nullopt);
 
     // The symbol and the text, centred together.
     const QString shown = shownText();

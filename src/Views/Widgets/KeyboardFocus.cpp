@@ -45,12 +45,12 @@ void KeyboardFocus::focusIn(Qt::FocusReason reason) {
 }
 
 void KeyboardFocus::paintRing(QPainter& painter, const QRectF& rect, double radius,
-                              const QPalette& palette) {
+                              const QPalette& palette, std::optional<QColor> color) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
     const double half = ringWidth / 2;
-    painter.setPen(QPen(Style::color(Style::Tone::accent, palette), ringWidth));
+    painter.setPen(QPen(color.value_or(Style::color(Style::Tone::accent, palette)), ringWidth));
     painter.drawRoundedRect(rect.adjusted(half, half, -half, -half), std::max(0.0, radius - half),
                             std::max(0.0, radius - half));
     const double inner = ringWidth + 0.5;

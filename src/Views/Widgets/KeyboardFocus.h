@@ -3,6 +3,8 @@
 #include <QPalette>
 #include <QRectF>
 
+#include <optional>
+
 class QKeyEvent;
 class QPainter;
 
@@ -17,13 +19,17 @@ public:
     void focusIn(Qt::FocusReason reason);
     // Call from hideEvent with whether the control has the focus.
     void hiding(bool hasFocus) const;
+    // The focus was handed over by the program; the ring shows if the control it came from
+    // showed one.
+    void setFromKeyboard(bool fromKeyboard) { m_fromKeyboard = fromKeyboard; }
     // Whether the ring shows now, given whether the widget has the focus.
     bool isVisible(bool hasFocus) const { return hasFocus && m_fromKeyboard; }
 
     // A ring in the accent colour along the inside of `rect` (rounded by `radius`), with a thin
     // line of the window colour inside it so it also shows on a control filled with the accent.
+    // `color` replaces the accent where the ring lies on a fill of the accent.
     static void paintRing(QPainter& painter, const QRectF& rect, double radius,
-                          const QPalette& palette);
+                          const QPalette& palette, std::optional<QColor> color = std::nullopt);
 
     // Return and Enter: activate the control that has the focus.
     static bool isActivation(const QKeyEvent* event);

@@ -51,6 +51,13 @@ void StyledLabel::setElideMode(Qt::TextElideMode mode) {
     reshape();
 }
 
+void StyledLabel::setKeptEnd(qsizetype length) {
+    if (length == m_keptEnd)
+        return;
+    m_keptEnd = length;
+    reshape();
+}
+
 void StyledLabel::setMaximumLines(int lines) {
     m_maximumLines = std::max(0, lines);
     reshape();
@@ -78,7 +85,16 @@ QStringList StyledLabel::shapedLines(int width) const {
     if (m_maximumLines == 1) {
         if (m_elideMode == Qt::ElideNone || width <= 0)
             return {m_fullText};
-        return {fontMetrics().elidedText(m_fullText, m_elideMode, width)};
+        const QFontMetrics metrics = fontMetrics();
+        if (m_elideMode == Qt::ElideRight && m_keptEnd > 0 && m_keptEnd < m_fullText.size() &&
+            metrics.horizontalAdvance(m_fullText) > width) {
+            const QString end = m_fullText.right(m_keptEnd);
+            const int room = std::max(0, width - metrics.horizontalAdvance(end));
+            return {metrics.elidedText(m_fullText.left(m_fullText.size() - m_keptEnd),
+                                       Qt::ElideRight, room) +
+                    end};
+        }
+        return {metrics.elidedText(m_fullText, m_elideMode, width)};
     }
     // Wrap at word boundaries (or anywhere, for words longer than a line).
     QStringList lines;

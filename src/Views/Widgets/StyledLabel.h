@@ -31,6 +31,9 @@ public:
 
     // One line, shortened at `mode` when too long (Qt::ElideNone: never shortened).
     void setElideMode(Qt::TextElideMode mode);
+    // With a one-line label elided at its right end: the last `length` characters always show,
+    // and the text before them gives way instead ("Sent to A long na… · 14:05").
+    void setKeptEnd(qsizetype length);
     // Wrapped onto at most `lines` lines, the last elided at its end; 0 wraps without limit.
     void setMaximumLines(int lines);
     int maximumLines() const { return m_maximumLines; }
@@ -59,6 +62,7 @@ private:
     Style::Tone m_tone;
     Qt::TextElideMode m_elideMode = Qt::ElideNone;
     int m_maximumLines = 1;
+    qsizetype m_keptEnd = 0;
     bool m_applyingTone = false;
     // Shaping text is the costly part of laying out a list of cards, and layouts ask again and
     // again for the same few widths (a window's layout searches for the width that fits): the
