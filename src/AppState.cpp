@@ -131,6 +131,9 @@ AppState::AppState(std::unique_ptr<QSettings> store, QObject* parent)
         persist();
         persistSendLog();
     });
+    m_sendLogSave.setSingleShot(true);
+    m_sendLogSave.setInterval(std::chrono::seconds(1));
+    connect(&m_sendLogSave, &QTimer::timeout, this, &AppState::persistSendLog);
     m_statusResetTimer.setSingleShot(true);
     m_statusResetTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_statusResetTimer, &QTimer::timeout, this, [this] {
@@ -163,7 +166,10 @@ AppState::AppState(std::unique_ptr<QSettings> store, QObject* parent)
     }
 }
 
-AppState::~AppState() = default;
+AppState::~AppState() {
+    if (m_sendLogUnsaved)
+        persistSendLog();
+}
 
 std::optional<SavedMachine> AppState::savedMachine(const QUuid& id) const {
     for (const SavedMachine& machine : m_machines) {
@@ -292,6 +298,9 @@ void AppState::persist() {
 }
 
 void AppState::persistSendLog() {
+    // Whatever waited to be written goes now.
+    m_sendLogUnsaved = false;
+    m_sendLogSave.stop();
     StoreLock turn(*m_store, m_storeTurnSlice.value_or(m_storeWaitLimit));
     if (!turn.acquired()) {
         if (!retryLater(turn))

@@ -245,6 +245,11 @@ private:
     std::optional<QString> m_batchStoreProblem; // a write that failed during the batch
     bool m_isDrainingQueue = false;
     QTimer m_statusResetTimer;
+    // During a batch the recent sends are written at most this often and when it ends: each
+    // write takes the store's locks and flushes them and the file to disk, which for every
+    // design would stall the panel.
+    QTimer m_sendLogSave;
+    bool m_sendLogUnsaved = false;
     std::chrono::milliseconds m_statusResetDelay{6000};
     std::chrono::milliseconds m_uploadTimeout{30000};
     DesignReader m_readDesign = [](const QUrl& fileURL, qint64 maxBytes) {

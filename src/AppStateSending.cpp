@@ -246,6 +246,8 @@ void AppState::setFileProgress(double fraction) {
 }
 
 void AppState::finishBatch(const QString& machineName) {
+    if (m_sendLogUnsaved)
+        persistSendLog();
     // The sends went out, but their record did not: say so rather than report plain success.
     if (const std::optional<QString> problem = std::exchange(m_batchStoreProblem, std::nullopt))
         m_batchFailures.append(*problem);
@@ -313,7 +315,17 @@ void AppState::log(const QUrl& fileURL, const QString& machine, bool ok, const Q
                              fileURL, ok, message, warning});
     if (log.size() > sendLogLimit)
         log.resize(sendLogLimit);
-    setSendLog(log);
+    if (!m_isDrainingQueue) {
+        setSendLog(log);
+        return;
+    }
+    if (m_sendLog != log) {
+        m_sendLog = log;
+        emit sendLogChanged();
+    }
+    m_sendLogUnsaved = true;
+    if (!m_sendLogSave.isActive())
+        m_sendLogSave.start();
 }
 
 void AppState::removeFromRecents(const SendLogEntry& entry) {
