@@ -257,18 +257,24 @@ bool AppState::matches(const MachineInfo& info, const SavedMachine& machine) {
     return info.host.toLower() == machine.host.toLower() && info.port == machine.port;
 }
 
+bool AppState::startWrite(const StoreLock& turn) {
+    if (!turn.acquired()) {
+        if (!retryLater(turn))
+            setStoreProblem(turn.problem());
+        return false;
+    }
+    m_storeWaitingSince.invalidate();
+    restoreVanished();
+    return true;
+}
+
 void AppState::persist() {
     // Other processes may have written since we last read: our changes go onto what is stored
     // now, and what they wrote is kept. Without a turn nothing is written; the change stays here
     // and goes out with the next write.
     StoreLock turn(*m_store, m_storeTurnSlice.value_or(m_storeWaitLimit));
-    if (!turn.acquired()) {
-        if (!retryLater(turn))
-            setStoreProblem(turn.problem());
+    if (!startWrite(turn))
         return;
-    }
-    m_storeWaitingSince.invalidate();
-    restoreVanished();
     const Merged<SavedMachine> merged =
         merge(changesBetween(m_storedMachines, m_machines),
               readKeepingUnreadable<SavedMachine>(*m_store, SettingsStore::machinesKey));
@@ -302,13 +308,8 @@ void AppState::persistSendLog() {
     m_sendLogUnsaved = false;
     m_sendLogSave.stop();
     StoreLock turn(*m_store, m_storeTurnSlice.value_or(m_storeWaitLimit));
-    if (!turn.acquired()) {
-        if (!retryLater(turn))
-            setStoreProblem(turn.problem());
+    if (!startWrite(turn))
         return;
-    }
-    m_storeWaitingSince.invalidate();
-    restoreVanished();
     Merged<SendLogEntry> merged =
         merge(changesBetween(m_storedSendLog, m_sendLog),
               readKeepingUnreadable<SendLogEntry>(*m_store, SettingsStore::recentSendsKey));

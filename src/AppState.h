@@ -184,6 +184,9 @@ private:
     void restoreVanished();
     // Whether a write that did not get its turn is tried again later rather than failed now.
     bool retryLater(const StoreLock& turn);
+    // Whether a write may go ahead under `turn`. Without the turn, the write is tried again
+    // later or its problem shown; with it, a store that vanished is first written back.
+    bool startWrite(const StoreLock& turn);
     void setReachability(const QUuid& id, Reachability value);
 
     QCoro::Task<> drainQueue();

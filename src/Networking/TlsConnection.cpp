@@ -136,7 +136,6 @@ void TlsConnection::write(const QByteArray& piece) {
     if (m_phase == Phase::ended || piece.isEmpty())
         return;
     m_outgoing.append(piece);
-    m_plainGiven += piece.size();
     if (m_phase == Phase::open)
         flush();
 }

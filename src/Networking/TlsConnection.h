@@ -41,8 +41,6 @@ public:
     // megabytes at once while a slow machine reads for many seconds. Kept once the connection
     // has ended.
     qint64 acknowledgedBytes();
-    // All bytes given to `write` so far.
-    qint64 bytesToWrite() const { return m_plainGiven; }
 
     // The DER form of the peer's leaf certificate; empty before `encrypted`.
     const QByteArray& peerCertificate() const { return m_peerCertificate; }
@@ -84,7 +82,6 @@ private:
         qint64 plainBytes;
     };
     QList<WriteMark> m_unacknowledged;
-    qint64 m_plainGiven = 0;
     qint64 m_plainInSocket = 0;
     qint64 m_plainAcknowledged = 0;
     QList<QByteArray> m_outgoing;

@@ -162,9 +162,7 @@ public:
             m_work += rowWork;
             if (reach.empty())
                 continue;
-            const int left = std::max(0, static_cast<int>(std::ceil(reach.left - 0.5)));
-            const int right =
-                std::min(m_width - 1, static_cast<int>(std::floor(reach.right - 0.5)));
+            const auto [left, right] = pixelsWithin(reach);
             if (left > right)
                 continue;
             const std::uint8_t* row = m_solid.data() + static_cast<std::size_t>(cellY) *
@@ -191,9 +189,7 @@ public:
             const Span reach = capsule.span(centreY, m_outer);
             if (reach.empty())
                 continue;
-            const int left = std::max(0, static_cast<int>(std::ceil(reach.left - 0.5)));
-            const int right =
-                std::min(m_width - 1, static_cast<int>(std::floor(reach.right - 0.5)));
+            const auto [left, right] = pixelsWithin(reach);
             if (left > right)
                 continue;
             // Pixels whose centre lies within radius - 0.5 are wholly covered; only the rim
@@ -302,6 +298,13 @@ public:
     }
 
 private:
+    // The first and last columns whose pixel centres lie within `reach`, clipped to the layer;
+    // none when the first is past the last.
+    std::pair<int, int> pixelsWithin(const Span& reach) const {
+        return {std::max(0, static_cast<int>(std::ceil(reach.left - 0.5))),
+                std::min(m_width - 1, static_cast<int>(std::floor(reach.right - 0.5)))};
+    }
+
     QImage& m_layer;
     int m_width;
     int m_height;
