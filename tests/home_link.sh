@@ -5,9 +5,10 @@
 #   home_link.sh PROGRAM [ARGUMENT...]
 set -eu
 [ "$#" -ge 1 ] || { echo "usage: home_link.sh PROGRAM [ARGUMENT...]" >&2; exit 2; }
+# Written to /proc directly: sysctl (procps) may be missing where iproute2 is not. tcp_wmem
+# belongs to the namespace and caps the send buffer as it grows; wmem_max is not ours to set.
 setup='ip link set lo up mtu 1500 &&
-       sysctl -qw net.ipv4.tcp_wmem="4096 16384 1048576" &&
-       sysctl -qw net.core.wmem_max=1048576 &&
+       echo "4096 16384 1048576" > /proc/sys/net/ipv4/tcp_wmem &&
        exec "$@"'
 if [ "$(id -u)" -eq 0 ]; then
   unshare --net true 2>/dev/null || exit 77
