@@ -15,9 +15,14 @@
 
 namespace {
 
-const QString defaultMachineName = QStringLiteral("Brother machine");
-const QString noNetworkMessage =
-    QStringLiteral("Couldn't scan the network. Make sure you're connected to Wi-Fi or Ethernet.");
+QString defaultMachineName() {
+    return AppState::tr("Brother machine", "the name of a found machine that reports none");
+}
+
+QString noNetworkMessage() {
+    return AppState::tr(
+        "Couldn't scan the network. Make sure you're connected to Wi-Fi or Ethernet.");
+}
 
 // The query's answer, or none as soon as `owner` is destroyed. A destroyed task cannot be
 // stopped, so the query runs out on its own and its late answer is dropped.
@@ -191,7 +196,7 @@ QCoro::Task<> AppState::discover() {
 
     setHasScanned(true);
     if (std::holds_alternative<MachineDiscovery::NoNetwork>(result))
-        setDiscoveryError(noNetworkMessage);
+        setDiscoveryError(noNetworkMessage());
     setIsDiscovering(false);
 }
 
@@ -234,7 +239,7 @@ void AppState::found(const MachineInfo& info) {
 }
 
 void AppState::addDiscovered(const MachineInfo& info) {
-    const SavedMachine machine{QUuid::createUuid(), info.name.value_or(defaultMachineName),
+    const SavedMachine machine{QUuid::createUuid(), info.name.value_or(defaultMachineName()),
                                info.host,           info.port,
                                std::nullopt,        info.certificateFingerprint,
                                info.machineID};

@@ -25,7 +25,7 @@
 namespace {
 
 QString cannotReadMessage(const QUrl& fileURL) {
-    return QStringLiteral("Couldn't read %1.").arg(fileURL.fileName());
+    return AppState::tr("Couldn't read %1.").arg(fileURL.fileName());
 }
 
 QCoro::Task<std::optional<StitchPreview>> decodeOffThread(QUrl fileURL) {
@@ -72,14 +72,14 @@ void AppState::send(const QList<QUrl>& fileURLs) {
     if (accepted.isEmpty()) {
         if (fileURLs.isEmpty())
             return;
-        showError(
-            (fileURLs.size() == 1 ? QStringLiteral("This file") : QStringLiteral("These files")) +
-            QStringLiteral(" can't be sent. The machine reads ") + StitchFileTypes::displayList() +
-            QStringLiteral(" files."));
+        showError(tr("This file can't be sent. The machine reads %1 files.",
+                     "%1 lists the extensions: .pes, .phc, .dst or .pen",
+                     static_cast<int>(fileURLs.size()))
+                      .arg(StitchFileTypes::displayList()));
         return;
     }
     if (!selectedMachine()) {
-        showError(QStringLiteral("Add a machine first, then drop a design to send it."));
+        showError(tr("Add a machine first, then drop a design to send it."));
         return;
     }
 
@@ -95,8 +95,9 @@ void AppState::send(const QList<QUrl>& fileURLs) {
     const qsizetype refused = fileURLs.size() - accepted.size();
     if (refused > 0) {
         m_batchRefused += refused;
-        m_batchFailures.append(QString::number(refused) + QStringLiteral(" skipped (not ") +
-                               StitchFileTypes::displayList() + u')');
+        m_batchFailures.append(
+            tr("%n skipped (not %1)", "%1 lists the extensions", static_cast<int>(refused))
+                .arg(StitchFileTypes::displayList()));
     }
     m_sendQueue.append(accepted);
     m_batchTotal += accepted.size();
@@ -179,7 +180,7 @@ QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine ma
         co_return std::nullopt;
     if (!read) {
         const QString failure =
-            QStringLiteral("Couldn't read %1: its disk did not answer.").arg(fileURL.fileName());
+            tr("Couldn't read %1: its disk did not answer.").arg(fileURL.fileName());
         log(fileURL, machine.name, false, failure);
         co_return failure;
     }
@@ -230,7 +231,7 @@ QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine ma
     if (!failure) {
         if (warning)
             m_batchWarnings.append(*warning);
-        log(fileURL, machine.name, true, QStringLiteral("Sent to ") + machine.name, warning);
+        log(fileURL, machine.name, true, tr("Sent to %1").arg(machine.name), warning);
         co_return std::nullopt;
     }
     log(fileURL, machine.name, false, *failure);
@@ -257,19 +258,19 @@ void AppState::finishBatch(const QString& machineName) {
         } else {
             // Counts files, not failure entries: "Sent 2 of 7." when five were refused by type.
             const qint64 offered = m_batchSent + m_batchUploadFailures + m_batchRefused;
-            setSendStatus(SendStatuses::Error{QStringLiteral("Sent %1 of %2. %3")
-                                                  .arg(m_batchSent)
-                                                  .arg(offered)
-                                                  .arg(m_batchFailures.last())});
+            setSendStatus(
+                SendStatuses::Error{tr("Sent %1 of %2. %3", "%3 says what went wrong")
+                                        .arg(QLocale().toString(m_batchSent),
+                                             QLocale().toString(offered), m_batchFailures.last())});
         }
         return;
     }
     QString summary;
     if (m_batchSent == 1)
-        summary =
-            m_sendLog.isEmpty() ? QStringLiteral("1 design") : m_sendLog.first().fileURL.fileName();
+        summary = m_sendLog.isEmpty() ? tr("%n designs", nullptr, 1)
+                                      : m_sendLog.first().fileURL.fileName();
     else
-        summary = QString::number(m_batchSent) + QStringLiteral(" designs");
+        summary = tr("%n designs", nullptr, static_cast<int>(m_batchSent));
     setSendStatus(SendStatuses::Sent{summary, machineName, m_batchWarnings});
     scheduleStatusReset();
 }

@@ -1,5 +1,7 @@
 #include "SizeWarning.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 namespace {
@@ -20,8 +22,8 @@ bool SizeWarning::fits(const StitchPreview::Size& design, double areaWidthMM, do
 }
 
 QString SizeWarning::sizeText(const StitchPreview::Size& design) {
-    return MachineInfo::mm(design.width) + QStringLiteral(" × ") + MachineInfo::mm(design.height) +
-           QStringLiteral(" mm");
+    return QCoreApplication::translate("SizeWarning", "%1 × %2 mm", "a design's width and height")
+        .arg(MachineInfo::mm(design.width), MachineInfo::mm(design.height));
 }
 
 std::optional<QString> SizeWarning::text(const QString& fileName, const StitchPreview::Size& design,
@@ -33,14 +35,16 @@ std::optional<QString> SizeWarning::text(const QString& fileName, const StitchPr
         return std::nullopt;
     if (fits(design, *info.embroideryWidthMM, *info.embroideryHeightMM))
         return std::nullopt;
-    return fileName + QStringLiteral(" is ") + sizeText(design) + QStringLiteral(", larger than ") +
-           machineName + QStringLiteral("'s ") + *area + QStringLiteral(" area.");
+    return QCoreApplication::translate("SizeWarning", "%1 is %2, larger than %3's %4 area.",
+                                       "file name, design size, machine name, embroidery area")
+        .arg(fileName, sizeText(design), machineName, *area);
 }
 
 QStringList SizeWarning::summary(const QStringList& warnings) {
     if (warnings.size() <= shown)
         return warnings;
     QStringList lines = warnings.first(shown);
-    lines.append(QStringLiteral("and %1 more").arg(warnings.size() - shown));
+    const int more = static_cast<int>(warnings.size() - shown);
+    lines.append(QCoreApplication::translate("SizeWarning", "and %n more", nullptr, more));
     return lines;
 }

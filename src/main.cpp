@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 #include "Support/SettingsStore.h"
 #include "Support/SingleInstance.h"
+#include "Support/Translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -14,6 +15,8 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("Bobbinlark"));
     QApplication::setApplicationName(QStringLiteral("Bobbinlark"));
     QApplication::setApplicationVersion(QStringLiteral(BOBBINLARK_VERSION));
+    // The user's language, for everything from --help on.
+    Translations::install();
     QGuiApplication::setDesktopFileName(QStringLiteral("com.bobbinlark.Bobbinlark"));
     // Closing the window leaves the program in the tray (or ready for the next launch).
     QApplication::setQuitOnLastWindowClosed(false);
@@ -22,9 +25,10 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("files"),
-                                 QStringLiteral("Design files to send to the selected machine."),
-                                 QStringLiteral("[FILE...]"));
+    parser.addPositionalArgument(
+        QStringLiteral("files"),
+        QCoreApplication::translate("main", "Design files to send to the selected machine."),
+        QCoreApplication::translate("main", "[FILE...]"));
     parser.process(app);
 
     // Files opened with the program; a second launch hands them to the first and ends.

@@ -1,9 +1,11 @@
-// The panel for people who use the keyboard, a screen reader or large text: the Tab chain of
-// every screen in reading order with a name and a role at each stop, focus that shows, Space
-// and Return that press, menus that open from the keyboard, and texts that still fit when the
-// application font is half as large again.
+// The panel for people who use the keyboard, a screen reader, large text or another language:
+// the Tab chain of every screen in reading order with a name and a role at each stop, focus that
+// shows, Space and Return that press, menus that open from the keyboard, and texts that still fit
+// in every language the program speaks, also when the application font is half as large again.
 
 #include "AppState.h"
+#include "Networking/BrotherAPIError.h"
+#include "Support/Translations.h"
 #include "Views/DropZone.h"
 #include "Views/MachineBar.h"
 #include "Views/MachineEditView.h"
@@ -279,8 +281,14 @@ QStringList clippingIn(QWidget& view) {
              child = child->parentWidget()) {
             QWidget* parent = child->parentWidget();
             const auto* area = qobject_cast<QAbstractScrollArea*>(parent->parentWidget());
-            if (area && parent == area->viewport())
+            if (area && parent == area->viewport()) {
+                // A list scrolls up and down only: nothing may reach past its sides.
+                const int left = widget->mapTo(parent, QPoint(0, 0)).x();
+                if (left < 0 || left + widget->width() > parent->width())
+                    problems
+                        << QStringLiteral("\"%1\" reaches past the side of its list").arg(what);
                 break;
+            }
             if (!parent->rect().contains(child->geometry())) {
                 problems << QStringLiteral("\"%1\" reaches outside its parent (%2 in %3)")
                                 .arg(what)
@@ -319,6 +327,39 @@ QStringList clippingIn(QWidget& view) {
                                          : b->accessibleName());
         }
     }
+    return problems;
+}
+
+// Every text `view` shows or says (labels, buttons, fields, tooltips, accessible names and menus)
+// that has words outside the translated parts, other than the `data` it was given.
+QStringList untranslatedIn(QWidget& view, const QStringList& data) {
+    QStringList texts;
+    for (QWidget* widget : view.findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(&view))
+            continue;
+        if (auto* label = qobject_cast<StyledLabel*>(widget))
+            texts << label->fullText();
+        else if (auto* plain = qobject_cast<QLabel*>(widget))
+            texts << plain->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            texts << button->text();
+        else if (auto* field = qobject_cast<QLineEdit*>(widget))
+            texts << field->text() << field->placeholderText();
+        texts << widget->toolTip() << widget->accessibleName() << widget->accessibleDescription();
+    }
+    for (QMenu* menu : view.findChildren<QMenu*>())
+        for (QAction* action : menu->actions())
+            texts << action->text();
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
+    QStringList problems;
+    for (const QString& text : texts) {
+        QString rest = Gallery::unmarked(text);
+        for (const QString& given : data)
+            rest.remove(given);
+        if (rest.contains(word))
+            problems << QStringLiteral("\"%1\" is not translated").arg(text);
+    }
+    problems.removeDuplicates();
     return problems;
 }
 
@@ -470,6 +511,7 @@ private slots:
     void cleanup() {
         dropPanel();
         Gallery::setFontScale(1);
+        Gallery::setLanguage(QStringLiteral("en"));
     }
 
     // --- the Tab chain of each screen --------------------------------------------------------
@@ -1046,23 +1088,38 @@ private slots:
         QCOMPARE(info->fingerprintText(), machine.fingerprint());
     }
 
-    // --- larger text ------------------------------------------------------------------------
+    // --- larger text and other languages ----------------------------------------------------
 
-    void textsFitWithALargerFont_data() {
+    // Every screen state in every language at 1.0x and 1.5x text, and once in the pseudo-language
+    // whose marks show any text that does not go through translation.
+    void textsFitInEveryLanguage_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<double>("scale");
         QTest::addColumn<QString>("state");
-        QTest::newRow("no machine") << QStringLiteral("none");
-        QTest::newRow("found") << QStringLiteral("found");
-        QTest::newRow("machine and sends") << QStringLiteral("sends");
-        QTest::newRow("sending") << QStringLiteral("sending");
-        QTest::newRow("sent") << QStringLiteral("sent");
-        QTest::newRow("error") << QStringLiteral("error");
-        for (const char* screen : {"machines", "add", "edit", "info", "sheet"})
-            QTest::newRow(screen) << QString::fromLatin1(screen);
+        QStringList languages = QStringList{QStringLiteral("en")} + Translations::languages();
+        languages << QString::fromLatin1(Gallery::pseudoLanguage);
+        const QStringList states{
+            QStringLiteral("none"),     QStringLiteral("found"), QStringLiteral("sends"),
+            QStringLiteral("sending"),  QStringLiteral("sent"),  QStringLiteral("error"),
+            QStringLiteral("machines"), QStringLiteral("add"),   QStringLiteral("edit"),
+            QStringLiteral("info"),     QStringLiteral("sheet")};
+        for (const QString& language : languages) {
+            const bool pseudo = language == QLatin1String(Gallery::pseudoLanguage);
+            for (const double scale : pseudo ? QList<double>{1.0} : QList<double>{1.0, 1.5}) {
+                for (const QString& state : states)
+                    QTest::addRow("%s %.1fx %s", qPrintable(language), scale, qPrintable(state))
+                        << language << scale << state;
+            }
+        }
     }
 
-    void textsFitWithALargerFont() {
+    void textsFitInEveryLanguage() {
+        QFETCH(QString, language);
+        QFETCH(double, scale);
         QFETCH(QString, state);
-        Gallery::setFontScale(1.5);
+        const bool english = language == QLatin1String("en");
+        Gallery::setLanguage(language);
+        Gallery::setFontScale(scale);
         m_store = std::make_unique<TemporaryStore>();
         m_state = std::make_unique<AppState>(m_store->open());
         m_state->setDiscoveryEnvironment(loopback({127, 0, 0, 96}, {255, 255, 255, 252}, 9));
@@ -1086,25 +1143,42 @@ private slots:
             m_state->setSendStatus(SendStatuses::Sending{
                 QStringLiteral("a-very-long-design-name-for-the-spring-fair.pes"), 2, 3});
         else if (state == QLatin1String("sent"))
-            m_state->setSendStatus(
-                SendStatuses::Sent{QStringLiteral("3 designs"), QStringLiteral("Studio")});
+            m_state->setSendStatus(SendStatuses::Sent{AppState::tr("%n designs", nullptr, 3),
+                                                      QStringLiteral("Studio")});
         else if (state == QLatin1String("error"))
             m_state->setSendStatus(SendStatuses::Error{
-                QStringLiteral("Studio isn't answering. Make sure it's on, with wireless LAN "
-                               "enabled, on the same network as this computer.")});
+                english ? QStringLiteral("Studio isn't answering. Make sure it's on, with wireless "
+                                         "LAN enabled, on the same network as this computer.")
+                        : BrotherAPIError{BrotherAPIError::NoAnswer{}}.errorDescription()});
         PopoverView& view = machineScreen ? *m_view : showPanel();
-        const QStringList problems = clippingIn(view);
+        QStringList problems = clippingIn(view);
+        if (language == QLatin1String(Gallery::pseudoLanguage))
+            problems << untranslatedIn(
+                view, {QStringLiteral("Bobbinlark"), QStringLiteral("Studio by the Window"),
+                       QStringLiteral("Embroidery Studio Upstairs"), QStringLiteral("Studio"),
+                       QStringLiteral("Attic"), QStringLiteral("Atelier"),
+                       QStringLiteral("Innov-is M370"), QStringLiteral("B2X-88213"),
+                       QStringLiteral("rose-garden.pes"), QStringLiteral("oak-leaf.dst"),
+                       QStringLiteral("tulip.dst"), QStringLiteral(".pes"), QStringLiteral(".phc"),
+                       QStringLiteral(".dst"), QStringLiteral(".pen"),
+                       QStringLiteral("a-very-long-design-name-for-the-spring-fair.pes"),
+                       // A failure stored in the log, in the language it was written in.
+                       QStringLiteral("The machine refused the design."),
+                       QStringLiteral("AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF:"
+                                      "01:23:45:67:89:AB:CD:EF:01:23:45:67:89")});
         if (state == QLatin1String("machines")) {
             // The bottom bar's symbols give way so both texts show whole.
             for (ControlButton* button : view.currentScreen()->findChildren<ControlButton*>()) {
-                if (button->text() == QStringLiteral("Scan Network") ||
-                    button->text() == QStringLiteral("Add by Address…")) {
+                if (button->text() == MachinesView::tr("Scan Network") ||
+                    button->text() == MachinesView::tr("Add by Address…")) {
                     QCOMPARE(button->shownText(), button->text());
-                    QVERIFY(!button->showsSymbol());
+                    // (Side by side in English; a longer language stacks them, with room.)
+                    if (english && scale > 1.2)
+                        QVERIFY(!button->showsSymbol());
                 }
             }
         }
-        if (state == QLatin1String("found")) {
+        if (state == QLatin1String("found") && scale > 1.2) {
             // Beside the button the name would keep only its first letters: the button moves
             // under it and the bar grows. What still does not fit, the tooltip says whole.
             MachineBar* bar = view.mainScreen()->machineBar();
@@ -1112,7 +1186,8 @@ private slots:
             QVERIFY(button.y() >= MachineBar::height);
             QVERIFY(button.y() + bar->actionButton()->height() <= bar->QWidget::height());
             QCOMPARE(bar->actionButton()->parentWidget()->toolTip(),
-                     QStringLiteral("Found Embroidery Studio Upstairs\n") + bar->subtitle());
+                     MachineBar::tr("Found %1").arg(QStringLiteral("Embroidery Studio Upstairs")) +
+                         u'\n' + bar->subtitle());
         }
         Gallery::render(
             view, (machineScreen ? QStringLiteral("a11y-") : QStringLiteral("a11y-main-")) + state);

@@ -5,6 +5,7 @@
 #include "Models/StitchFileTypes.h"
 #include "Networking/MachineInfo.h"
 #include "SendLogEntry.h"
+#include "Support/Translations.h"
 
 #include <QJsonDocument>
 #include <QSet>
@@ -219,6 +220,40 @@ private slots:
         for (const char* name : {"flower.pes.zip", "flower", "flower.exp", ".pes", "flower."})
             QVERIFY2(!StitchFileTypes::isSendable(QUrl::fromLocalFile(QString("/d/") + name)),
                      name);
+    }
+
+    // Measures and lists in the reader's language: its decimal sign and words.
+    void measuresAndListsInOtherLanguages_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("area");
+        QTest::addColumn<QString>("types");
+        QTest::newRow("de") << "de"
+                            << "129,5 × 160 mm"
+                            << ".pes, .phc, .dst oder .pen";
+        QTest::newRow("fr") << "fr"
+                            << "129,5 × 160\u00a0mm"
+                            << ".pes, .phc, .dst ou .pen";
+        QTest::newRow("ja") << "ja"
+                            << "129.5 × 160 mm"
+                            << ".pes、.phc、.dst または .pen";
+    }
+
+    void measuresAndListsInOtherLanguages() {
+        QFETCH(QString, language);
+        QFETCH(QString, area);
+        QFETCH(QString, types);
+        MachineInfo info;
+        info.embroideryWidthMM = 129.5;
+        info.embroideryHeightMM = 160;
+        Translations::install(QLocale(language));
+        QLocale::setDefault(QLocale(language));
+        const QString shownArea = info.embroideryAreaText().value_or(QString());
+        const QString shownTypes = StitchFileTypes::displayList();
+        Translations::install(QLocale(QLocale::English));
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(shownArea, area);
+        QCOMPARE(shownTypes, types);
+        QCOMPARE(StitchFileTypes::displayList(), QStringLiteral(".pes, .phc, .dst or .pen"));
     }
 
     void machineInfoDisplay() {

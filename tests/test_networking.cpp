@@ -8,6 +8,7 @@
 #include "Networking/TlsConnection.h"
 #include "Support/ByteCountFormat.h"
 #include "Support/DesignFile.h"
+#include "Support/Translations.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 
 #include <QCoroTask>
@@ -958,6 +959,31 @@ private slots:
         QFETCH(qint64, bytes);
         QFETCH(QString, text);
         QCOMPARE(ByteCountFormat::fileSize(bytes), text);
+    }
+
+    // In the reader's language: its decimal sign, units and plural.
+    void byteCountsInOtherLanguages_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("de 1.5 MB") << "de" << qint64(1'500'000) << "1,5 MB";
+        QTest::newRow("de one byte") << "de" << qint64(1) << "1 Byte";
+        QTest::newRow("fr 2.5 GB") << "fr" << qint64(2'500'000'000) << "2,5\u00a0Go";
+        QTest::newRow("es 1.23 GB") << "es" << qint64(1'234'000'000) << "1,23 GB";
+        QTest::newRow("ja 1.5 MB") << "ja" << qint64(1'500'000) << "1.5 MB";
+    }
+
+    void byteCountsInOtherLanguages() {
+        QFETCH(QString, language);
+        QFETCH(qint64, bytes);
+        QFETCH(QString, text);
+        Translations::install(QLocale(language));
+        QLocale::setDefault(QLocale(language));
+        const QString shown = ByteCountFormat::fileSize(bytes);
+        Translations::install(QLocale(QLocale::English));
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(shown, text);
+        QCOMPARE(ByteCountFormat::fileSize(bytes).contains(u','), false);
     }
 };
 

@@ -1,5 +1,7 @@
 #include "Models/StitchFileTypes.h"
 
+#include <QCoreApplication>
+
 namespace StitchFileTypes {
 
 const QStringList& sendableExtensions() {
@@ -13,7 +15,11 @@ QString displayList() {
     for (const QString& extension : sendableExtensions())
         dotted.append(u'.' + extension);
     const QString last = dotted.takeLast();
-    return dotted.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+    return QCoreApplication::translate("StitchFileTypes", "%1 or %2",
+                                       "the end of a list: \".pes, .phc, .dst or .pen\"")
+        .arg(dotted.join(
+                 QCoreApplication::translate("StitchFileTypes", ", ", "between items of a list")),
+             last);
 }
 
 QString extensionOf(const QUrl& fileURL) {

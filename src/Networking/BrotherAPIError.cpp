@@ -7,25 +7,22 @@ QString BrotherAPIError::errorDescription() const {
     return std::visit(
         Overloaded{
             [](const TooLarge& error) {
-                return QStringLiteral(
-                           "This design is too large to send. The machine accepts up to ") +
-                       ByteCountFormat::fileSize(error.limit) + u'.';
+                return tr("This design is too large to send. The machine accepts up to %1.")
+                    .arg(ByteCountFormat::fileSize(error.limit));
             },
             [](const BadStatus& error) {
-                return QStringLiteral("The machine refused the design (status ") +
-                       QString::number(error.code) +
-                       QStringLiteral(
-                           "). If it's full, retrieve the waiting designs on the machine, or "
-                           "turn it off and on to empty its wireless pocket.");
+                return tr("The machine refused the design (status %1). If it's full, retrieve "
+                          "the waiting designs on the machine, or turn it off and on to empty "
+                          "its wireless pocket.")
+                    .arg(error.code);
             },
             [](const Unreachable&) {
-                return QStringLiteral("Couldn't reach the machine. Make sure it's on and "
-                                      "connected to Wi-Fi, then try again.");
+                return tr("Couldn't reach the machine. Make sure it's on and connected to "
+                          "Wi-Fi, then try again.");
             },
             [](const NoAnswer&) {
-                return QStringLiteral(
-                    "The design was sent, but the machine didn't answer. It may have received it: "
-                    "check its wireless pocket before sending it again.");
+                return tr("The design was sent, but the machine didn't answer. It may have "
+                          "received it: check its wireless pocket before sending it again.");
             },
         },
         kind);

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <variant>
 
 // Why an upload failed. Each case carries the message the user reads.
 struct BrotherAPIError {
+    Q_DECLARE_TR_FUNCTIONS(BrotherAPIError)
+
+public:
     // The design file is larger than the limit the caller passed.
     struct TooLarge {
         qint64 limit = 0;

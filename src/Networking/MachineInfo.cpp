@@ -3,8 +3,10 @@
 #include "Models/SavedMachine.h"
 #include "Support/JsonFields.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QLocale>
 
 #include <cmath>
 
@@ -15,17 +17,21 @@ QString MachineInfo::displayHost() const {
 std::optional<QString> MachineInfo::embroideryAreaText() const {
     if (!embroideryWidthMM || !embroideryHeightMM)
         return std::nullopt;
-    return mm(*embroideryWidthMM) + QStringLiteral(" \u00D7 ") + mm(*embroideryHeightMM) +
-           QStringLiteral(" mm");
+    return QCoreApplication::translate("MachineInfo", "%1 × %2 mm",
+                                       "the embroidery area's width and height")
+        .arg(mm(*embroideryWidthMM), mm(*embroideryHeightMM));
 }
 
 QString MachineInfo::mm(double millimetres) {
     // Whole numbers beyond the 64-bit range fall through to one decimal, which reads fine.
     constexpr double int64Limit = 9.2e18;
+    // The reader's decimal sign ("129,5" in German), without thousands separators.
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
     if (std::isfinite(millimetres) && millimetres == std::round(millimetres) &&
         std::fabs(millimetres) < int64Limit)
-        return QString::number(static_cast<qint64>(millimetres));
-    return QString::asprintf("%.1f", millimetres);
+        return locale.toString(static_cast<qint64>(millimetres));
+    return locale.toString(millimetres, 'f', 1);
 }
 
 std::optional<MachineInfo> MachineInfo::parse(const QByteArray& body, const QString& host,

@@ -2,6 +2,7 @@
 
 #include "Support/ByteCountFormat.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <algorithm>
@@ -27,8 +28,10 @@ struct Descriptor {
 } // namespace
 
 QString overSendLimitMessage() {
-    return QStringLiteral("This design is too large to send. Bobbinlark sends designs of up to ") +
-           ByteCountFormat::fileSize(sendLimit) + u'.';
+    return QCoreApplication::translate(
+               "DesignFile",
+               "This design is too large to send. Bobbinlark sends designs of up to %1.")
+        .arg(ByteCountFormat::fileSize(sendLimit));
 }
 
 Result read(const QString& path, qint64 maxBytes) {

@@ -1,5 +1,6 @@
 #include "Support/SettingsStore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -30,9 +31,13 @@ std::optional<QString> problemAt(const QString& storePath) {
     const QString shown = QDir::toNativeSeparators(storePath);
     switch (kindAt(storePath)) {
     case Kind::other:
-        return QStringLiteral("Couldn't use your settings: %1 is not a regular file.").arg(shown);
+        return QCoreApplication::translate("SettingsStore",
+                                           "Couldn't use your settings: %1 is not a regular file.")
+            .arg(shown);
     case Kind::unreachable:
-        return QStringLiteral("Couldn't use your settings: %1 cannot be reached.").arg(shown);
+        return QCoreApplication::translate("SettingsStore",
+                                           "Couldn't use your settings: %1 cannot be reached.")
+            .arg(shown);
     default:
         break;
     }
@@ -40,7 +45,8 @@ std::optional<QString> problemAt(const QString& storePath) {
          {qtLockPath(storePath), storePath + QStringLiteral(".writer-lock")}) {
         const Kind kind = kindAt(lock);
         if (kind == Kind::other || kind == Kind::unreachable)
-            return QStringLiteral("Couldn't use your settings: %1 is in the way.")
+            return QCoreApplication::translate("SettingsStore",
+                                               "Couldn't use your settings: %1 is in the way.")
                 .arg(QDir::toNativeSeparators(lock));
     }
     return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include "Support/SettingsStore.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -76,14 +77,16 @@ StoreLock::StoreLock(QSettings& store, std::chrono::milliseconds limit)
     QDeadlineTimer deadline(limit);
     while (!lock->tryLock(0)) {
         if (lock->error() != QLockFile::LockFailedError) {
-            m_problem = QStringLiteral("Couldn't save your settings: %1 cannot be written.")
+            m_problem = QCoreApplication::translate(
+                            "StoreLock", "Couldn't save your settings: %1 cannot be written.")
                             .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
             return;
         }
         if (deadline.hasExpired()) {
             m_busy = true;
-            m_problem = QStringLiteral("Couldn't save your settings: another program kept them "
-                                       "busy. Try again.");
+            m_problem = QCoreApplication::translate(
+                "StoreLock", "Couldn't save your settings: another program kept them busy. Try "
+                             "again.");
             return;
         }
         QThread::msleep(2);
@@ -116,7 +119,7 @@ bool StoreLock::commit() {
     // QSettings::status() keeps the first error it met for good, so the file itself tells
     // whether this write reached it.
     if (!after.regular || after.sameAs(before) || m_store.status() == QSettings::FormatError) {
-        m_problem = QStringLiteral("Couldn't save your settings to %1.")
+        m_problem = QCoreApplication::translate("StoreLock", "Couldn't save your settings to %1.")
                         .arg(QDir::toNativeSeparators(m_store.fileName()));
         return false;
     }

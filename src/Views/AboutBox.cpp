@@ -19,7 +19,7 @@ constexpr int glyphSize = 64;
 
 AboutBox::AboutBox(QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(QStringLiteral("About Bobbinlark"));
+    setWindowTitle(tr("About Bobbinlark"));
     setFixedWidth(boxWidth);
 
     auto* column = new QVBoxLayout(this);
@@ -38,7 +38,7 @@ AboutBox::AboutBox(QWidget* parent)
     column->addWidget(name);
 
     m_version =
-        new StyledLabel(QStringLiteral("Version ") + QCoreApplication::applicationVersion(),
+        new StyledLabel(tr("Version %1").arg(QCoreApplication::applicationVersion()),
                         Style::TextStyle::callout, QFont::Normal, Style::Tone::secondary, this);
     m_version->setAlignment(Qt::AlignHCenter);
     m_version->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -47,7 +47,7 @@ AboutBox::AboutBox(QWidget* parent)
     column->addSpacing(6);
 
     m_description = new StyledLabel(
-        QStringLiteral("Sends embroidery designs to Brother embroidery machines on your network."),
+        tr("Sends embroidery designs to Brother embroidery machines on your network."),
         Style::TextStyle::body, QFont::Normal, Style::Tone::primary, this);
     m_description->setMaximumLines(0);
     m_description->setAlignment(Qt::AlignHCenter);
@@ -57,7 +57,7 @@ AboutBox::AboutBox(QWidget* parent)
     // A plain text button: a stock icon on "Close" is not how desktops' About boxes look.
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    m_close = new QPushButton(QStringLiteral("Close"), this);
+    m_close = new QPushButton(tr("Close"), this);
     m_close->setIcon(QIcon());
     m_close->setDefault(true);
     connect(m_close, &QPushButton::clicked, this, &QDialog::accept);

@@ -112,7 +112,7 @@ constexpr int iconSize = 30;
 constexpr double cornerRadius = 12;
 
 QString sendingText(const QString& fileName) {
-    return QStringLiteral("Sending ") + fileName + QStringLiteral("…");
+    return DropZone::tr("Sending %1…").arg(fileName);
 }
 
 QString extensionsLine() {
@@ -191,8 +191,8 @@ DropZone::DropZone(AppState& appState, QWidget* parent)
     m_okRow = new QWidget(m_messagePage);
     auto* okLayout = new QHBoxLayout(m_okRow);
     okLayout->setContentsMargins(0, 8 - 6, 0, 0);
-    m_ok = new ControlButton(QStringLiteral("OK"), ControlButton::Kind::bordered,
-                             ControlButton::Size::small, m_okRow);
+    m_ok = new ControlButton(tr("OK"), ControlButton::Kind::bordered, ControlButton::Size::small,
+                             m_okRow);
     connect(m_ok, &QPushButton::clicked, this, [this] { m_appState.dismissStatus(); });
     okLayout->addWidget(m_ok, 0, Qt::AlignHCenter);
     message->addWidget(m_okRow);
@@ -307,9 +307,11 @@ void DropZone::refresh() {
 
     if (m_isTargeted) {
         m_content = Content::targeted;
-        showMessage(QStringLiteral("arrow.down.circle.fill"), Style::Tone::accent,
-                    QStringLiteral("Release to send"),
-                    machine ? QStringLiteral("to ") + machine->name : QString());
+        showMessage(
+            QStringLiteral("arrow.down.circle.fill"), Style::Tone::accent, tr("Release to send"),
+            machine
+                ? tr("to %1", "under \"Release to send\": the machine's name").arg(machine->name)
+                : QString());
     } else {
         std::visit(
             Overloaded{
@@ -317,12 +319,12 @@ void DropZone::refresh() {
                     m_content = Content::idle;
                     if (machine) {
                         showMessage(QStringLiteral("square.and.arrow.down"), Style::Tone::secondary,
-                                    QStringLiteral("Drop designs to send to ") + machine->name,
+                                    tr("Drop designs to send to %1").arg(machine->name),
                                     extensionsLine());
                     } else {
                         showMessage(QStringLiteral("square.and.arrow.down"), Style::Tone::secondary,
-                                    QStringLiteral("Drop designs here"),
-                                    QStringLiteral("Set up your machine above first."));
+                                    tr("Drop designs here"),
+                                    tr("Set up your machine above first."));
                     }
                 },
                 [&](const SendStatuses::Sending& sending) {
@@ -331,7 +333,9 @@ void DropZone::refresh() {
                     showProgress();
                     m_sendingLine->setText(sendingText(sending.fileName));
                     m_indexLine->setText(
-                        batch ? QStringLiteral("%1 of %2").arg(sending.index).arg(sending.total)
+                        batch ? tr("%1 of %2", "the file being sent, of the files in the batch")
+                                    .arg(QLocale().toString(sending.index),
+                                         QLocale().toString(sending.total))
                               : QString());
                     m_indexLine->setVisible(batch);
                     m_pages->setCurrentWidget(m_sendingPage);
@@ -339,10 +343,10 @@ void DropZone::refresh() {
                 [&](const SendStatuses::Sent& sent) {
                     m_content = Content::sent;
                     showMessage(QStringLiteral("checkmark.circle.fill"), Style::Tone::green,
-                                QStringLiteral("Sent ") + sent.summary + QStringLiteral(" to ") +
-                                    sent.machine,
-                                QStringLiteral("On the machine, open the pattern retrieve screen "
-                                               "and pick the wireless pocket."));
+                                tr("Sent %1 to %2", "%1 is a file name or \"3 designs\"")
+                                    .arg(sent.summary, sent.machine),
+                                tr("On the machine, open the pattern retrieve screen and pick the "
+                                   "wireless pocket."));
                     warnings = SizeWarning::summary(sent.warnings);
                 },
                 [&](const SendStatuses::Error& error) {
@@ -359,7 +363,7 @@ void DropZone::refresh() {
                                                     : m_title->fullText());
     // Announced with the idle text: the drop zone is also the way to send without dragging.
     const QString chooseHint =
-        QStringLiteral("Press Space or Return, or click, to choose design files to send.");
+        tr("Press Space or Return, or click, to choose design files to send.");
     setAccessibleDescription(m_content == Content::idle
                                  ? m_detail->fullText() + QLatin1Char(' ') + chooseHint
                                  : m_detail->fullText());
@@ -513,11 +517,11 @@ void DropZone::chooseFiles() {
 }
 
 QString DropZone::chooserTitle() {
-    return QStringLiteral("Choose Designs to Send");
+    return tr("Choose Designs to Send");
 }
 
 QString DropZone::chooserFilterName() {
-    return QStringLiteral("Embroidery designs");
+    return tr("Embroidery designs");
 }
 
 void DropZone::openOwnChooser(const QStringList& patterns) {

@@ -53,6 +53,15 @@ protected:
 
 namespace {
 
+// "Couldn't scan the network" of "Couldn't scan the network. Make sure ...", in any script.
+QString firstSentence(const QString& text) {
+    qsizetype end = text.indexOf(QLatin1String(". "));
+    const qsizetype fullStop = text.indexOf(u'。');
+    if (fullStop >= 0 && (end < 0 || fullStop < end))
+        end = fullStop;
+    return end < 0 ? text : text.first(end);
+}
+
 // The space at either end of a bar's row and between its parts.
 constexpr int barMargin = 10;
 constexpr int barSpacing = 10;
@@ -101,7 +110,7 @@ MachineBar::MachineBar(AppState& appState, std::function<void(const Screen&)> na
 
     // Selected machine.
     m_selected = new SelectedMachineButton(this);
-    m_selected->setToolTip(QStringLiteral("Choose or manage machines"));
+    m_selected->setToolTip(tr("Choose or manage machines"));
     connect(m_selected, &QAbstractButton::clicked, this,
             [this] { m_navigate(Screen::machines()); });
     QHBoxLayout* row = barRow(m_selected);
@@ -149,7 +158,7 @@ MachineBar::MachineBar(AppState& appState, std::function<void(const Screen&)> na
                                       Style::Tone::secondary, m_found);
     m_foundSubtitle->setElideMode(Qt::ElideRight);
     twoLines(row, m_foundTitle, m_foundSubtitle);
-    m_use = new ControlButton(QStringLiteral("Use This Machine"), ControlButton::Kind::prominent,
+    m_use = new ControlButton(tr("Use This Machine"), ControlButton::Kind::prominent,
                               ControlButton::Size::small, m_found);
     connect(m_use, &QAbstractButton::clicked, this, [this] {
         if (!m_appState.discovered().isEmpty())
@@ -172,7 +181,7 @@ MachineBar::MachineBar(AppState& appState, std::function<void(const Screen&)> na
     // Two lines fit the bar when the text is large.
     m_setupText->setMaximumLines(2);
     row->addWidget(m_setupText, 1, Qt::AlignVCenter);
-    m_setUp = new ControlButton(QStringLiteral("Set Up…"), ControlButton::Kind::bordered,
+    m_setUp = new ControlButton(tr("Set Up…"), ControlButton::Kind::bordered,
                                 ControlButton::Size::small, m_setup);
     connect(m_setUp, &QAbstractButton::clicked, this, [this] { m_navigate(Screen::machines()); });
     row->addWidget(m_setUp, 0, Qt::AlignVCenter);
@@ -193,11 +202,12 @@ QString MachineBar::subtitle(const SavedMachine& machine, Reachability reachabil
     case Reachability::checking:
         return hostAndPort(machine.host, machine.port);
     case Reachability::reachable:
-        return machine.displayHost() + (relocated ? QStringLiteral(" · Found at a new address")
-                                                  : QStringLiteral(" · Ready"));
+        return relocated ? tr("%1 · Found at a new address").arg(machine.displayHost())
+                         : tr("%1 · Ready", "the machine's address and its state")
+                               .arg(machine.displayHost());
     case Reachability::unreachable:
-        return isDiscovering ? QStringLiteral("Not answering · Looking on the network…")
-                             : QStringLiteral("Not answering at ") + machine.displayHost();
+        return isDiscovering ? tr("Not answering · Looking on the network…")
+                             : tr("Not answering at %1").arg(machine.displayHost());
     }
     return {};
 }
@@ -225,8 +235,8 @@ void MachineBar::refresh() {
     } else if (!m_appState.discovered().isEmpty()) {
         m_kind = Kind::found;
         const MachineInfo& info = m_appState.discovered().first();
-        m_foundTitle->setText(QStringLiteral("Found ") +
-                              info.name.value_or(QStringLiteral("a Brother machine")));
+        m_foundTitle->setText(info.name ? tr("Found %1", "a machine's name").arg(*info.name)
+                                        : tr("Found a Brother machine"));
         m_foundSubtitle->setText(hostAndPort(info.host, info.port));
         m_iconName = QStringLiteral("dot.radiowaves.left.and.right");
         setIcon(m_foundIcon, m_iconName, 18, Style::Tone::green);
@@ -242,11 +252,10 @@ void MachineBar::refresh() {
             setIcon(m_setupIcon, m_iconName, 16, Style::Tone::secondary);
         // A scan that could not run says so, as the machines list does, in its first sentence.
         const std::optional<QString>& failure = m_appState.discoveryError();
-        m_setupText->setText(discovering ? QStringLiteral("Looking for your machine…")
-                             : failure   ? failure->section(QStringLiteral(". "), 0, 0)
-                             : m_appState.hasScanned()
-                                 ? QStringLiteral("No machine found on this network")
-                                 : QStringLiteral("No machine set up"));
+        m_setupText->setText(discovering               ? tr("Looking for your machine…")
+                             : failure                 ? firstSentence(*failure)
+                             : m_appState.hasScanned() ? tr("No machine found on this network")
+                                                       : tr("No machine set up"));
         m_setupText->setToolTip(!discovering && failure ? *failure : QString());
         m_pages->setCurrentWidget(m_setup);
     }

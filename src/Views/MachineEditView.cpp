@@ -4,6 +4,7 @@
 #include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
 #include "Support/Desktop/Style.h"
+#include "Views/Widgets/ButtonBar.h"
 #include "Views/Widgets/ControlButton.h"
 #include "Views/Widgets/Divider.h"
 #include "Views/Widgets/FormSection.h"
@@ -31,9 +32,10 @@ QString trimSpacesAndTabs(const QString& text) {
     return text.sliced(start, end - start);
 }
 
-const QString failedText = QStringLiteral(
-    "No machine answered at this address. Check the IP, and that the machine is on with wireless "
-    "LAN enabled.");
+QString failedText() {
+    return MachineEditView::tr("No machine answered at this address. Check the IP, and that the "
+                               "machine is on with wireless LAN enabled.");
+}
 
 QLineEdit* makeField(const QString& text, const QString& placeholder, QWidget* parent) {
     auto* field = new QLineEdit(text, parent);
@@ -54,8 +56,7 @@ MachineEditView::MachineEditView(AppState& appState, std::optional<SavedMachine>
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     m_header = new ScreenHeader(
-        m_machine ? QStringLiteral("Edit Machine") : QStringLiteral("Add Machine"),
-        [this] { m_onFinish(); }, this);
+        m_machine ? tr("Edit Machine") : tr("Add Machine"), [this] { m_onFinish(); }, this);
     column->addWidget(m_header);
     column->addWidget(makeForm(), 1);
     column->addWidget(new Divider(this));
@@ -79,30 +80,29 @@ QWidget* MachineEditView::makeForm() {
     QVBoxLayout* sections = form.sections;
 
     auto* address = new FormSection(QString(), content);
-    m_host = makeField(m_machine ? m_machine->host : QString(), QStringLiteral("e.g. 192.168.1.50"),
-                       address);
+    m_host = makeField(m_machine ? m_machine->host : QString(), tr("e.g. 192.168.1.50"), address);
     m_host->setInputMethodHints(Qt::ImhNoAutoUppercase | Qt::ImhPreferLatin);
-    address->addRow(QStringLiteral("IP address"), m_host);
+    address->addRow(tr("IP address"), m_host);
     m_port = makeField(m_machine ? QString::number(m_machine->port) : QStringLiteral("443"),
                        QString(), address);
     m_port->setInputMethodHints(Qt::ImhDigitsOnly);
-    address->addRow(QStringLiteral("Port"), m_port);
-    address->setFooter(
-        QStringLiteral("Find the IP address in the machine's wireless LAN settings."));
+    address->addRow(tr("Port"), m_port);
+    address->setFooter(tr("Find the IP address in the machine's wireless LAN settings."));
     sections->addWidget(address);
 
     auto* naming = new FormSection(QString(), content);
-    m_name =
-        makeField(m_machine ? m_machine->name : QString(), QStringLiteral("My machine"), naming);
-    naming->addRow(QStringLiteral("Name"), m_name);
+    m_name = makeField(m_machine ? m_machine->name : QString(), tr("My machine"), naming);
+    naming->addRow(tr("Name"), m_name);
     m_model = makeField(m_machine ? m_machine->model.value_or(QString()) : QString(),
-                        QStringLiteral("Optional"), naming);
-    naming->addRow(QStringLiteral("Model"), m_model);
+                        tr("Optional"), naming);
+    naming->addRow(tr("Model"), m_model);
     sections->addWidget(naming);
 
-    // The fields of both sections start at the same place.
-    const int labelWidth = QFontMetrics(Style::font(Style::TextStyle::body))
-                               .horizontalAdvance(QStringLiteral("IP address"));
+    // The fields of both sections start at the same place, after the widest label.
+    const QFontMetrics metrics(Style::font(Style::TextStyle::body));
+    int labelWidth = 0;
+    for (const QString& label : {tr("IP address"), tr("Port"), tr("Name"), tr("Model")})
+        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(label));
     address->setLabelWidth(labelWidth);
     naming->setLabelWidth(labelWidth);
 
@@ -154,22 +154,14 @@ QWidget* MachineEditView::makeConnectionRow() {
 }
 
 QWidget* MachineEditView::makeBottomBar() {
-    auto* bar = new QWidget(this);
-    bar->setFixedHeight(48);
-    auto* row = new QHBoxLayout(bar);
-    row->setContentsMargins(12, 0, 12, 0);
-    row->setSpacing(8);
-    m_test = new ControlButton(QStringLiteral("Test Connection"), ControlButton::Kind::bordered,
-                               ControlButton::Size::regular, bar);
+    m_test = new ControlButton(tr("Test Connection"), ControlButton::Kind::bordered,
+                               ControlButton::Size::regular, this);
     connect(m_test, &QAbstractButton::clicked, this, &MachineEditView::testConnection);
-    row->addWidget(m_test, 0, Qt::AlignVCenter);
-    row->addStretch(1);
-    m_save = new ControlButton(m_machine ? QStringLiteral("Save") : QStringLiteral("Add Machine"),
-                               ControlButton::Kind::prominent, ControlButton::Size::regular, bar);
+    m_save = new ControlButton(m_machine ? tr("Save") : tr("Add Machine"),
+                               ControlButton::Kind::prominent, ControlButton::Size::regular, this);
     m_save->setDefault(true);
     connect(m_save, &QAbstractButton::clicked, this, &MachineEditView::save);
-    row->addWidget(m_save, 0, Qt::AlignVCenter);
-    return bar;
+    return new ButtonBar(m_test, m_save, this);
 }
 
 std::optional<qint64> MachineEditView::parsePort(const QString& text) {
@@ -291,13 +283,13 @@ void MachineEditView::updateControls() {
     m_name->setPlaceholderText(m_connectionState.kind == ConnectionState::Kind::ok && info &&
                                        info->name
                                    ? *info->name
-                                   : QStringLiteral("My machine"));
+                                   : tr("My machine"));
 }
 
 QString MachineEditView::detailsText(const MachineInfo& info) {
     QStringList parts;
     if (info.serial)
-        parts.append(QStringLiteral("Serial ") + *info.serial);
+        parts.append(tr("Serial %1").arg(*info.serial));
     if (const std::optional<QString> area = info.embroideryAreaText())
         parts.append(*area);
     return parts.join(QStringLiteral(" · "));
@@ -315,25 +307,25 @@ void MachineEditView::updateConnectionRow() {
         m_connectionSymbol->setSymbol(QStringLiteral("circle.dashed"));
         m_connectionSymbol->setTone(Style::Tone::secondary);
         m_connectionText->setTone(Style::Tone::secondary);
-        m_connectionText->setText(QStringLiteral("Not tested yet"));
+        m_connectionText->setText(tr("Not tested yet"));
         break;
     case Kind::checking:
         m_connectionText->setTone(Style::Tone::primary);
-        m_connectionText->setText(QStringLiteral("Connecting…"));
+        m_connectionText->setText(tr("Connecting…"));
         break;
     case Kind::failed:
         m_connectionSymbol->setSymbol(QStringLiteral("xmark.circle.fill"));
         m_connectionSymbol->setTone(Style::Tone::red);
         m_connectionText->setTone(Style::Tone::red);
-        m_connectionText->setText(failedText);
+        m_connectionText->setText(failedText());
         break;
     case Kind::ok: {
         const MachineInfo& info = *m_connectionState.info;
         m_connectionSymbol->setSymbol(QStringLiteral("checkmark.circle.fill"));
         m_connectionSymbol->setTone(Style::Tone::green);
         m_connectionText->setTone(Style::Tone::green);
-        m_connectionText->setText(QStringLiteral("Connected to ") +
-                                  info.name.value_or(QStringLiteral("the machine")));
+        m_connectionText->setText(info.name ? tr("Connected to %1").arg(*info.name)
+                                            : tr("Connected to the machine"));
         details = detailsText(info);
         break;
     }

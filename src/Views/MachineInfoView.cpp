@@ -25,13 +25,15 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-const QString MachineInfoView::notAnsweringMessage = QStringLiteral(
+const QString MachineInfoView::notAnsweringMessage = QStringLiteral(QT_TRANSLATE_NOOP(
+    "MachineInfoView",
     "The machine isn't answering. Make sure it's on, with wireless LAN enabled, on the same "
-    "network as this computer.");
+    "network as this computer."));
 
-const QString MachineInfoView::changedCertificateMessage = QStringLiteral(
+const QString MachineInfoView::changedCertificateMessage = QStringLiteral(QT_TRANSLATE_NOOP(
+    "MachineInfoView",
     "The machine is now presenting a different certificate. That's expected after a firmware "
-    "update or reset; otherwise another device may be using this address.");
+    "update or reset; otherwise another device may be using this address."));
 
 namespace {
 
@@ -187,13 +189,13 @@ MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine
     m_header = new ScreenHeader(
         machine.name, [this] { m_onBack(); }, this);
     m_check = new HeaderButton(QStringLiteral("arrow.clockwise"));
-    m_check->setToolTip(QStringLiteral("Check Again"));
-    m_check->setAccessibleName(QStringLiteral("Check Again"));
+    m_check->setToolTip(tr("Check Again"));
+    m_check->setAccessibleName(tr("Check Again"));
     connect(m_check, &QAbstractButton::clicked, this, &MachineInfoView::refresh);
     m_header->addTrailing(m_check);
     m_edit = new HeaderButton(QStringLiteral("pencil"));
-    m_edit->setToolTip(QStringLiteral("Edit Machine"));
-    m_edit->setAccessibleName(QStringLiteral("Edit Machine"));
+    m_edit->setToolTip(tr("Edit Machine"));
+    m_edit->setAccessibleName(tr("Edit Machine"));
     connect(m_edit, &QAbstractButton::clicked, this, [this] { m_onEdit(); });
     m_header->addTrailing(m_edit);
     column->addWidget(m_header);
@@ -205,7 +207,7 @@ MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine
 
     m_machineSection = new FormSection(QString(), content);
     m_machineSection->setTextSelectable(true);
-    addValueRow(m_machineSection, QStringLiteral("Address"));
+    addValueRow(m_machineSection, tr("Address"));
     m_status = new QWidget;
     auto* status = new QHBoxLayout(m_status);
     status->setContentsMargins(0, 0, 0, 0);
@@ -217,25 +219,25 @@ MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine
                                    Style::Tone::secondary, m_status);
     m_statusWord->setTextInteractionFlags(Qt::TextSelectableByMouse);
     status->addWidget(m_statusWord);
-    m_machineSection->addRow(QStringLiteral("Status"), m_status);
-    addValueRow(m_machineSection, QStringLiteral("Model"));
+    m_machineSection->addRow(tr("Status"), m_status);
+    addValueRow(m_machineSection, tr("Model"));
     sections->addWidget(m_machineSection);
 
-    m_reportSection = new FormSection(QStringLiteral("Reported by the Machine"), content);
+    m_reportSection = new FormSection(tr("Reported by the Machine"), content);
     m_reportSection->setTextSelectable(true);
-    for (const QString& label : {QStringLiteral("Name"), QStringLiteral("Serial"),
-                                 QStringLiteral("Firmware"), QStringLiteral("Embroidery area"),
-                                 QStringLiteral("Needles"), QStringLiteral("Largest design")})
+    for (const QString& label : {tr("Name"), tr("Serial"), tr("Firmware"), tr("Embroidery area"),
+                                 tr("Needles"), tr("Largest design")})
         addValueRow(m_reportSection, label);
     sections->addWidget(m_reportSection);
 
     m_notAnsweringSection = new FormSection(QString(), content);
-    m_notAnswering = new WrappedText(notAnsweringMessage, Style::font(Style::TextStyle::body),
-                                     Style::Tone::secondary, m_notAnsweringSection);
+    m_notAnswering = new WrappedText(tr(qUtf8Printable(notAnsweringMessage)),
+                                     Style::font(Style::TextStyle::body), Style::Tone::secondary,
+                                     m_notAnsweringSection);
     m_notAnsweringSection->addRow(m_notAnswering);
     sections->addWidget(m_notAnsweringSection);
 
-    m_certificateSection = new FormSection(QStringLiteral("Certificate (SHA-256)"), content);
+    m_certificateSection = new FormSection(tr("Certificate (SHA-256)"), content);
     m_certificateSection->setTextSelectable(true);
     auto* certificate = new QWidget;
     auto* certificateColumn = new QVBoxLayout(certificate);
@@ -244,7 +246,7 @@ MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine
     m_fingerprint = new BreakAnywhereText(Style::monospaced(Style::TextStyle::caption),
                                           Style::Tone::primary, certificate);
     // A Tab stop, so the keyboard can select and copy it.
-    m_fingerprint->setAccessibleName(QStringLiteral("Certificate (SHA-256)"));
+    m_fingerprint->setAccessibleName(tr("Certificate (SHA-256)"));
     certificateColumn->addWidget(m_fingerprint);
 
     m_warning = new QWidget(certificate);
@@ -259,13 +261,12 @@ MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine
                                           Style::Tone::orange, m_warning),
                            0, Qt::AlignTop);
     m_warningText =
-        new WrappedText(changedCertificateMessage, Style::font(Style::TextStyle::caption),
-                        Style::Tone::orange, m_warning);
+        new WrappedText(tr(qUtf8Printable(changedCertificateMessage)),
+                        Style::font(Style::TextStyle::caption), Style::Tone::orange, m_warning);
     warningLine->addWidget(m_warningText, 1);
     warning->addLayout(warningLine);
-    m_trust =
-        new ControlButton(QStringLiteral("Trust New Certificate"), ControlButton::Kind::bordered,
-                          ControlButton::Size::small, m_warning);
+    m_trust = new ControlButton(tr("Trust New Certificate"), ControlButton::Kind::bordered,
+                                ControlButton::Size::small, m_warning);
     connect(m_trust, &QAbstractButton::clicked, this,
             [this] { m_appState.trustCurrentCertificate(current()); });
     warning->addWidget(m_trust, 0, Qt::AlignLeft);
@@ -314,7 +315,7 @@ QString MachineInfoView::fingerprintText() const {
 }
 
 QString MachineInfoView::value(const QString& label) const {
-    if (label == QStringLiteral("Status"))
+    if (label == tr("Status"))
         return m_statusWord->fullText();
     StyledLabel* shown = m_values.value(label);
     if (!shown || !shown->isVisibleTo(this))
@@ -334,22 +335,22 @@ void MachineInfoView::updateContent() {
         value->setText(text.value_or(QString()));
         section->setRowVisible(value, text.has_value());
     };
-    show(m_machineSection, QStringLiteral("Address"), machine.displayHost());
+    show(m_machineSection, tr("Address"), machine.displayHost());
     m_dot->setReachability(now);
     m_statusWord->setText(MachineRow::reachabilityWord(now));
-    show(m_machineSection, QStringLiteral("Model"), machine.model);
+    show(m_machineSection, tr("Model"), machine.model);
 
     m_reportSection->setVisible(reported.has_value());
     if (reported) {
         const auto number = [](const std::optional<qint64>& value) -> std::optional<QString> {
-            return value ? std::optional(QString::number(*value)) : std::nullopt;
+            return value ? std::optional(QLocale().toString(*value)) : std::nullopt;
         };
-        show(m_reportSection, QStringLiteral("Name"), reported->name);
-        show(m_reportSection, QStringLiteral("Serial"), reported->serial);
-        show(m_reportSection, QStringLiteral("Firmware"), reported->firmwareVersion);
-        show(m_reportSection, QStringLiteral("Embroidery area"), reported->embroideryAreaText());
-        show(m_reportSection, QStringLiteral("Needles"), number(reported->needles));
-        show(m_reportSection, QStringLiteral("Largest design"),
+        show(m_reportSection, tr("Name"), reported->name);
+        show(m_reportSection, tr("Serial"), reported->serial);
+        show(m_reportSection, tr("Firmware"), reported->firmwareVersion);
+        show(m_reportSection, tr("Embroidery area"), reported->embroideryAreaText());
+        show(m_reportSection, tr("Needles"), number(reported->needles));
+        show(m_reportSection, tr("Largest design"),
              reported->maxUploadBytes
                  ? std::optional(ByteCountFormat::fileSize(*reported->maxUploadBytes))
                  : std::nullopt);

@@ -60,6 +60,7 @@ public:
     ControlButton* trustButton() const { return m_trust; }
     StatusDot* statusDot() const { return m_dot; }
 
+    // The English texts; shown through tr().
     static const QString notAnsweringMessage;
     static const QString changedCertificateMessage;
 

@@ -109,14 +109,14 @@ QMenu* MachineRow::actionsMenu() {
         return m_menu;
     // One menu for the actions button and the right click.
     m_menu = new QMenu(this);
-    connect(m_menu->addAction(QStringLiteral("Machine Info")), &QAction::triggered, this,
+    connect(m_menu->addAction(tr("Machine Info")), &QAction::triggered, this,
             [this] { m_onAction(Screen::machineInfo(m_machine)); });
-    connect(m_menu->addAction(QStringLiteral("Edit…")), &QAction::triggered, this,
+    connect(m_menu->addAction(tr("Edit…")), &QAction::triggered, this,
             [this] { m_onAction(Screen::editMachine(m_machine)); });
-    connect(m_menu->addAction(QStringLiteral("Check Again")), &QAction::triggered, this,
+    connect(m_menu->addAction(tr("Check Again")), &QAction::triggered, this,
             [this] { [[maybe_unused]] QCoro::Task<> check = m_appState.check(m_machine); });
     m_menu->addSeparator();
-    connect(m_menu->addAction(QStringLiteral("Remove…")), &QAction::triggered, this,
+    connect(m_menu->addAction(tr("Remove…")), &QAction::triggered, this,
             [this] { m_onRemove(m_machine); });
     return m_menu;
 }
@@ -155,25 +155,26 @@ QString MachineRow::reachabilityWord(Reachability reachability) {
     case Reachability::unknown:
         break;
     case Reachability::checking:
-        return QStringLiteral("Checking…");
+        return tr("Checking…");
     case Reachability::reachable:
-        return QStringLiteral("Reachable");
+        return tr("Reachable");
     case Reachability::unreachable:
-        return QStringLiteral("Unreachable");
+        return tr("Unreachable");
     }
-    return QStringLiteral("Not checked");
+    return tr("Not checked");
 }
 
 void MachineRow::refresh() {
     const Reachability now = reachability();
     m_name->setText(m_machine.name);
-    m_detail->setText(m_machine.displayHost() + QStringLiteral(" · ") + reachabilityWord(now));
+    m_detail->setText(tr("%1 · %2", "the machine's address and its state")
+                          .arg(m_machine.displayHost(), reachabilityWord(now)));
     m_dot->setReachability(now);
     m_checkmark->setOpacity(isSelected() ? 1 : 0);
-    m_main->setToolTip(QStringLiteral("Send designs to ") + m_machine.name);
+    m_main->setToolTip(tr("Send designs to %1").arg(m_machine.name));
     m_main->setAccessibleName(m_machine.name + QStringLiteral(", ") + m_detail->fullText());
     m_main->setProperty(Accessibility::checkedProperty, isSelected());
-    m_actionsButton->setToolTip(QStringLiteral("Actions for ") + m_machine.name);
+    m_actionsButton->setToolTip(tr("Actions for %1").arg(m_machine.name));
     m_actionsButton->setAccessibleName(m_actionsButton->toolTip());
     update();
 }

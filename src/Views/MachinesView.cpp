@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "Support/Desktop/Style.h"
 #include "Views/MachineRow.h"
+#include "Views/Widgets/ButtonBar.h"
 #include "Views/Widgets/ConfirmationSheet.h"
 #include "Views/Widgets/ControlButton.h"
 #include "Views/Widgets/Divider.h"
@@ -18,9 +19,10 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-const QString MachinesView::longHint = QStringLiteral(
+const QString MachinesView::longHint = QStringLiteral(QT_TRANSLATE_NOOP(
+    "MachinesView",
     "No machines found. Make sure the machine is on and its wireless LAN is enabled, or add it by "
-    "the IP address shown in its wireless LAN settings.");
+    "the IP address shown in its wireless LAN settings."));
 
 // --- DiscoveredRow -------------------------------------------------------------------------------
 
@@ -48,7 +50,7 @@ DiscoveredRow::DiscoveredRow(const MachineInfo& info, std::function<void()> onAd
     lines->addWidget(host);
     row->addLayout(lines, 1);
 
-    m_add = new ControlButton(QStringLiteral("Add"), ControlButton::Kind::prominent,
+    m_add = new ControlButton(tr("Add", "adds a found machine"), ControlButton::Kind::prominent,
                               ControlButton::Size::small, this);
     // Several rows may offer "Add": each says which machine it adds.
     m_add->setAccessibleDescription(title() + QStringLiteral(", ") + address());
@@ -57,7 +59,7 @@ DiscoveredRow::DiscoveredRow(const MachineInfo& info, std::function<void()> onAd
 }
 
 QString DiscoveredRow::title() const {
-    return m_info.name.value_or(QStringLiteral("Brother machine"));
+    return m_info.name.value_or(tr("Brother machine"));
 }
 
 QString DiscoveredRow::address() const {
@@ -77,7 +79,7 @@ MachinesView::MachinesView(AppState& appState, std::function<void(const Screen&)
     column->setSpacing(0);
 
     m_header = new ScreenHeader(
-        QStringLiteral("Machines"), [this] { m_onBack(); }, this);
+        tr("Machines"), [this] { m_onBack(); }, this);
     column->addWidget(m_header);
 
     m_scroll = new QScrollArea(this);
@@ -92,9 +94,9 @@ MachinesView::MachinesView(AppState& appState, std::function<void(const Screen&)
     auto* sections = new QVBoxLayout(content);
     sections->setContentsMargins(12, 12, 12, 12);
     sections->setSpacing(16);
-    m_savedSection = makeSection(QStringLiteral("Saved"), &m_savedRows);
+    m_savedSection = makeSection(tr("Saved", "the saved machines"), &m_savedRows);
     sections->addWidget(m_savedSection);
-    QWidget* network = makeSection(QStringLiteral("On This Network"), &m_networkRows);
+    QWidget* network = makeSection(tr("On This Network"), &m_networkRows);
     sections->addWidget(network);
     sections->addStretch(1);
 
@@ -108,9 +110,8 @@ MachinesView::MachinesView(AppState& appState, std::function<void(const Screen&)
     progress->setContentsMargins(0, 0, 0, 0);
     progress->setSpacing(8);
     progress->addWidget(new Spinner(m_progress), 0, Qt::AlignVCenter);
-    progress->addWidget(new StyledLabel(QStringLiteral("Scanning your network…"),
-                                        Style::TextStyle::caption, QFont::Normal,
-                                        Style::Tone::secondary, m_progress),
+    progress->addWidget(new StyledLabel(tr("Scanning your network…"), Style::TextStyle::caption,
+                                        QFont::Normal, Style::Tone::secondary, m_progress),
                         1, Qt::AlignVCenter);
     statusColumn->addWidget(m_progress);
     m_error = new QWidget(status);
@@ -169,26 +170,17 @@ QWidget* MachinesView::makeSection(const QString& title, QVBoxLayout** content) 
 }
 
 QWidget* MachinesView::makeBottomBar() {
-    auto* bar = new QWidget(this);
-    bar->setFixedHeight(48);
-    auto* row = new QHBoxLayout(bar);
-    row->setContentsMargins(12, 0, 12, 0);
-    row->setSpacing(8);
-    m_scan = new ControlButton(QStringLiteral("Scan Network"), ControlButton::Kind::bordered,
-                               ControlButton::Size::regular, bar);
+    m_scan = new ControlButton(tr("Scan Network"), ControlButton::Kind::bordered,
+                               ControlButton::Size::regular, this);
     m_scan->setSymbol(QStringLiteral("arrow.clockwise"));
     connect(m_scan, &QAbstractButton::clicked, this,
             [this] { [[maybe_unused]] QCoro::Task<> scan = m_appState.discover(); });
-    row->addWidget(m_scan, 0, Qt::AlignVCenter);
-    row->addStretch(1);
-    m_addByAddress =
-        new ControlButton(QStringLiteral("Add by Address…"), ControlButton::Kind::bordered,
-                          ControlButton::Size::regular, bar);
+    m_addByAddress = new ControlButton(tr("Add by Address…"), ControlButton::Kind::bordered,
+                                       ControlButton::Size::regular, this);
     m_addByAddress->setSymbol(QStringLiteral("plus"));
     connect(m_addByAddress, &QAbstractButton::clicked, this,
             [this] { m_navigate(Screen::addMachine()); });
-    row->addWidget(m_addByAddress, 0, Qt::AlignVCenter);
-    return bar;
+    return new ButtonBar(m_scan, m_addByAddress, this);
 }
 
 QList<MachineRow*> MachinesView::rows() const {
@@ -276,8 +268,8 @@ void MachinesView::updateStatus() {
     const std::optional<QString>& error = m_appState.discoveryError();
     QString text;
     if (!discovering && !error && m_appState.hasScanned() && m_appState.discovered().isEmpty())
-        text =
-            m_appState.machines().isEmpty() ? longHint : QStringLiteral("No other machines found.");
+        text = m_appState.machines().isEmpty() ? tr(qUtf8Printable(longHint))
+                                               : tr("No other machines found.");
     m_progress->setVisible(discovering);
     m_error->setVisible(!discovering && error.has_value());
     m_errorText->setText(error.value_or(QString()));
@@ -289,7 +281,7 @@ void MachinesView::updateStatus() {
 
 QString MachinesView::networkStatus() const {
     if (m_progress->isVisibleTo(this))
-        return QStringLiteral("Scanning your network…");
+        return tr("Scanning your network…");
     if (m_error->isVisibleTo(this))
         return m_errorText->fullText();
     return m_statusText->isVisibleTo(this) ? m_statusText->fullText() : QString();
@@ -306,7 +298,7 @@ bool MachinesView::isShowingScanError() const {
 void MachinesView::askToRemove(const SavedMachine& machine) {
     m_machineToRemove = machine;
     m_sheet->present(
-        QStringLiteral("Remove this machine?"), QStringLiteral("Remove ") + machine.name,
+        tr("Remove this machine?"), tr("Remove %1").arg(machine.name),
         [this] {
             if (m_machineToRemove)
                 m_appState.removeMachine(*m_machineToRemove);

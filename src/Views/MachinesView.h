@@ -65,6 +65,7 @@ public:
     ConfirmationSheet* confirmation() const { return m_sheet; }
     const std::optional<SavedMachine>& machineToRemove() const { return m_machineToRemove; }
 
+    // The English text; shown through tr().
     static const QString longHint;
 
 protected:

@@ -77,14 +77,14 @@ QWidget* MainScreen::makeHeader() {
     m_loginItem = new LoginItem(this);
 
     m_settingsMenu = new QMenu(this);
-    m_machinesAction = m_settingsMenu->addAction(QStringLiteral("Machines…"));
+    m_machinesAction = m_settingsMenu->addAction(tr("Machines…"));
     connect(m_machinesAction, &QAction::triggered, this,
             [this] { m_navigate(Screen::machines()); });
-    m_addMachineAction = m_settingsMenu->addAction(QStringLiteral("Add Machine…"));
+    m_addMachineAction = m_settingsMenu->addAction(tr("Add Machine…"));
     connect(m_addMachineAction, &QAction::triggered, this,
             [this] { m_navigate(Screen::addMachine()); });
     m_settingsMenu->addSeparator();
-    m_startAtLogin = m_settingsMenu->addAction(QStringLiteral("Start at Login"));
+    m_startAtLogin = m_settingsMenu->addAction(tr("Start at Login"));
     m_startAtLogin->setCheckable(true);
     m_startAtLogin->setChecked(m_loginItem->isEnabled());
     connect(m_startAtLogin, &QAction::triggered, m_loginItem, &LoginItem::setEnabled);
@@ -94,7 +94,7 @@ QWidget* MainScreen::makeHeader() {
     connect(m_startAtLogin, &QAction::triggered, this,
             [this] { m_startAtLogin->setChecked(m_loginItem->isEnabled()); });
     m_settingsMenu->addSeparator();
-    m_quitAction = m_settingsMenu->addAction(QStringLiteral("Quit Bobbinlark"));
+    m_quitAction = m_settingsMenu->addAction(tr("Quit Bobbinlark"));
     connect(m_quitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
     connect(qApp, &QGuiApplication::applicationStateChanged, m_loginItem,
             [this](Qt::ApplicationState state) {
@@ -104,8 +104,8 @@ QWidget* MainScreen::makeHeader() {
 
     m_settingsButton = new HeaderButton(QStringLiteral("gearshape"), header);
     m_settingsButton->setMenu(m_settingsMenu);
-    m_settingsButton->setToolTip(QStringLiteral("Settings"));
-    m_settingsButton->setAccessibleName(QStringLiteral("Settings"));
+    m_settingsButton->setToolTip(tr("Settings"));
+    m_settingsButton->setAccessibleName(tr("Settings"));
     row->addWidget(m_settingsButton, 0, Qt::AlignVCenter);
 
     m_closeButton = new CloseButton(header);

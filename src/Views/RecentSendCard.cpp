@@ -36,11 +36,6 @@ namespace {
 constexpr int thumbnailSize = 40;
 constexpr int oversizeMarkSize = 14;
 
-// "1 stitch", "2 stitches".
-QString counted(qint64 count, const QString& one, const QString& many) {
-    return QString::number(count) + u' ' + (count == 1 ? one : many);
-}
-
 } // namespace
 
 RecentSendCard::RecentSendCard(AppState& appState, const SendLogEntry& entry, QWidget* parent,
@@ -90,8 +85,8 @@ RecentSendCard::RecentSendCard(AppState& appState, const SendLogEntry& entry, QW
     m_more = new HeaderButton(QStringLiteral("ellipsis.circle"), this);
     m_more->setSymbolSize(Style::symbolSize(Style::TextStyle::title3));
     m_more->setSymbolTone(Style::Tone::secondary);
-    m_more->setToolTip(QStringLiteral("More"));
-    m_more->setAccessibleName(QStringLiteral("More"));
+    m_more->setToolTip(tr("More"));
+    m_more->setAccessibleName(tr("More"));
     // The card itself is the Tab stop that opens this menu.
     m_more->setFocusPolicy(Qt::NoFocus);
     // The card's menu opens under the button, right edges aligned so it stays over the panel.
@@ -116,15 +111,15 @@ QMenu* RecentSendCard::actionsMenu() {
     if (m_menu)
         return m_menu;
     m_menu = new QMenu(this);
-    m_sendAgain = m_menu->addAction(QStringLiteral("Send Again"));
+    m_sendAgain = m_menu->addAction(tr("Send Again"));
     connect(m_sendAgain, &QAction::triggered, this, [this] { m_appState.send({m_entry.fileURL}); });
-    m_showInFolder = m_menu->addAction(QStringLiteral("Show in Folder"));
+    m_showInFolder = m_menu->addAction(tr("Show in Folder"));
     connect(m_showInFolder, &QAction::triggered, this, [this] {
         connect(FileReveal::reveal(m_entry.fileURL), &FileReveal::Request::nothingShown, this,
-                [this] { showNotice(QStringLiteral("No file manager to show it in")); });
+                [this] { showNotice(tr("No file manager to show it in")); });
     });
     m_menu->addSeparator();
-    m_remove = m_menu->addAction(QStringLiteral("Remove from Recents"));
+    m_remove = m_menu->addAction(tr("Remove from Recents"));
     // The card goes with its entry: leave the menu's own event handling first.
     connect(
         m_remove, &QAction::triggered, this, [this] { m_appState.removeFromRecents(m_entry); },
@@ -180,9 +175,10 @@ QString RecentSendCard::subtitleFor(bool exists) const {
     if (m_notice)
         return *m_notice;
     if (!exists)
-        return QStringLiteral("File moved or deleted");
+        return tr("File moved or deleted");
     if (m_entry.ok)
-        return QStringLiteral("Sent to ") + m_entry.machineName + timeSuffix();
+        return tr("Sent to %1", "followed by \" · \" and the time").arg(m_entry.machineName) +
+               timeSuffix();
     return m_entry.message;
 }
 
@@ -227,10 +223,10 @@ QString RecentSendCard::designFacts() const {
     // The thumbnail keeps an older file's preview until the new one is in.
     if (!m_thumbnail->isLoaded() || !preview || m_thumbnail->url() != m_entry.fileURL)
         return {};
-    return SizeWarning::sizeText(preview->sizeMM()) + QStringLiteral(" · ") +
-           counted(preview->stitchCount, QStringLiteral("stitch"), QStringLiteral("stitches")) +
-           QStringLiteral(" · ") +
-           counted(preview->colorCount, QStringLiteral("colour"), QStringLiteral("colours"));
+    return tr("%1 · %2 · %3", "a design's size, stitches and colours")
+        .arg(SizeWarning::sizeText(preview->sizeMM()),
+             tr("%n stitches", nullptr, static_cast<int>(preview->stitchCount)),
+             tr("%n colours", nullptr, static_cast<int>(preview->colorCount)));
 }
 
 void RecentSendCard::describe() {
@@ -243,8 +239,7 @@ void RecentSendCard::describe() {
 
     QStringList tip;
     if (m_exists) {
-        tip << QStringLiteral("Drag onto the drop zone to send ") + fileName() +
-                   QStringLiteral(" again");
+        tip << tr("Drag onto the drop zone to send %1 again").arg(fileName());
         if (!facts.isEmpty())
             tip << facts;
     }

@@ -91,24 +91,23 @@ RecentSendsView::RecentSendsView(AppState& appState, QWidget* parent, FileExiste
     auto* header = new QHBoxLayout;
     header->setContentsMargins(16, 0, 16, 6);
     header->setSpacing(8);
-    m_title = new StyledLabel(QStringLiteral("Recent"), Style::TextStyle::caption, QFont::DemiBold,
-                              Style::Tone::secondary, this);
+    m_title = new StyledLabel(tr("Recent", "the recent sends"), Style::TextStyle::caption,
+                              QFont::DemiBold, Style::Tone::secondary, this);
     header->addWidget(m_title, 0, Qt::AlignVCenter);
-    m_hint = new StyledLabel(QStringLiteral("Drag onto the drop zone to resend"),
-                             Style::TextStyle::caption, QFont::Normal, Style::Tone::tertiary, this);
+    m_hint = new StyledLabel(tr("Drag onto the drop zone to resend"), Style::TextStyle::caption,
+                             QFont::Normal, Style::Tone::tertiary, this);
     m_hint->setElideMode(Qt::ElideRight);
     m_hint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     header->addWidget(m_hint, 1, Qt::AlignVCenter);
-    m_clear = new PlainButton(QStringLiteral("Clear"), this);
-    m_clear->setAccessibleName(QStringLiteral("Clear"));
+    m_clear = new PlainButton(tr("Clear"), this);
+    m_clear->setAccessibleName(tr("Clear"));
     connect(m_clear, &QAbstractButton::clicked, this, [this] { m_appState.clearRecents(); });
     header->addWidget(m_clear, 0, Qt::AlignVCenter);
     column->addLayout(header);
 
     m_body = new QStackedLayout;
-    m_empty =
-        new StyledLabel(QStringLiteral("Designs you send appear here."), Style::TextStyle::caption,
-                        QFont::Normal, Style::Tone::tertiary, this);
+    m_empty = new StyledLabel(tr("Designs you send appear here."), Style::TextStyle::caption,
+                              QFont::Normal, Style::Tone::tertiary, this);
     m_empty->setAlignment(Qt::AlignCenter);
     m_body->addWidget(m_empty);
 

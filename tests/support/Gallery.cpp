@@ -1,5 +1,7 @@
 #include "support/Gallery.h"
 
+#include "Support/Translations.h"
+
 #include "Views/Widgets/Accessibility.h"
 #include "Views/Widgets/ConfirmationSheet.h"
 #include "Views/Widgets/StyledLabel.h"
@@ -14,7 +16,11 @@
 #include <QJsonObject>
 #include <QLayout>
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QTranslator>
 #include <QWidget>
+
+#include <memory>
 
 namespace Gallery {
 
@@ -139,6 +145,29 @@ bool saveTexts(const QJsonArray& found, const QString& path) {
     return file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(found).toJson()) > 0;
 }
 
+// Every text between ⟦ and ⟧, translated or not.
+class PseudoTranslator : public QTranslator {
+public:
+    QString translate(const char* context, const char* sourceText, const char* disambiguation,
+                      int n) const override {
+        Q_UNUSED(context);
+        Q_UNUSED(disambiguation);
+        Q_UNUSED(n);
+        return QStringLiteral("⟦%1⟧").arg(QString::fromUtf8(sourceText));
+    }
+    bool isEmpty() const override { return false; }
+};
+
+struct LanguageState {
+    QString language = QStringLiteral("en");
+    std::unique_ptr<PseudoTranslator> pseudo;
+};
+
+LanguageState& languageState() {
+    static LanguageState state;
+    return state;
+}
+
 double& defaultPointSize() {
     static double size = 0;
     return size;
@@ -160,6 +189,35 @@ void setFontScale(double scale) {
         return;
     font.setPointSizeF(defaultPointSize() * scale);
     QApplication::setFont(font);
+}
+
+void setLanguage(const QString& language) {
+    LanguageState& state = languageState();
+    if (state.pseudo)
+        QCoreApplication::removeTranslator(state.pseudo.get());
+    state.pseudo.reset();
+    state.language = language;
+    if (language == QLatin1String(pseudoLanguage)) {
+        Translations::install(QLocale::c());
+        state.pseudo = std::make_unique<PseudoTranslator>();
+        QCoreApplication::installTranslator(state.pseudo.get());
+        QLocale::setDefault(QLocale::c());
+        return;
+    }
+    const QLocale locale(language);
+    Translations::install(locale);
+    QLocale::setDefault(language == QLatin1String("en") ? QLocale::c() : locale);
+}
+
+QString language() {
+    return languageState().language;
+}
+
+QString unmarked(QString text) {
+    static const QRegularExpression innermost(QStringLiteral("⟦[^⟦⟧]*⟧"));
+    while (text.contains(innermost))
+        text.remove(innermost);
+    return text;
 }
 
 QPalette lightPalette() {
@@ -203,6 +261,7 @@ Shots render(QWidget& widget, const QString& name) {
     shots.light = shoot(lightPalette(), lightTexts);
     shots.dark = shoot(darkPalette(), darkTexts);
     const QString base = directory() + QLatin1Char('/') + name +
+                         (language() != QLatin1String("en") ? u'-' + language() : QString()) +
                          (fontScale() > 1.2 ? QStringLiteral("-large") : QString());
     // Beside each picture, where its texts are, for the check of contrast (gallery_contrast).
     shots.saved = shots.light.save(base + QStringLiteral("-light.png")) &&

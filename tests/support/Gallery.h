@@ -32,6 +32,16 @@ double fontScale();
 // take it.
 void setFontScale(double scale);
 
+// The language screens made from now on speak: "en", one of Translations::languages(), or
+// `pseudoLanguage`, where every translated text shows between ⟦ and ⟧ so that a text that does
+// not go through translation stands out. Numbers and dates follow the language. Pictures of a
+// language other than English are named NAME-LANGUAGE-... .
+inline constexpr const char* pseudoLanguage = "pseudo";
+void setLanguage(const QString& language);
+QString language();
+// `text` without its marked parts, innermost first: what the pseudo-language left untranslated.
+QString unmarked(QString text);
+
 // Renders `widget` in each palette, saves both, and leaves the widget in the palette it had.
 Shots render(QWidget& widget, const QString& name);
 

@@ -31,7 +31,7 @@ void ServicesProvider::SendFiles(const QStringList& uris) {
     const QList<QUrl> files = fileURLs(uris);
     if (files.isEmpty()) {
         if (calledFromDBus())
-            sendErrorReply(noFilesError, QStringLiteral("No files to send."));
+            sendErrorReply(noFilesError, tr("No files to send."));
         return;
     }
     emit filesReceived(files);

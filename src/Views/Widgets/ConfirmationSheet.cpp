@@ -61,7 +61,7 @@ ConfirmationSheet::ConfirmationSheet(QWidget* screen)
     connect(m_confirm, &QAbstractButton::clicked, this, [this] { close(true); });
     column->addWidget(m_confirm);
 
-    m_cancel = new ControlButton(QStringLiteral("Cancel"), ControlButton::Kind::bordered,
+    m_cancel = new ControlButton(tr("Cancel"), ControlButton::Kind::bordered,
                                  ControlButton::Size::regular, m_card);
     m_cancel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(m_cancel, &QAbstractButton::clicked, this, [this] { close(false); });

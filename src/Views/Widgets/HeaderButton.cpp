@@ -158,7 +158,7 @@ void HeaderButton::changeEvent(QEvent* event) {
 
 CloseButton::CloseButton(QWidget* parent)
     : HeaderButton(QStringLiteral("xmark"), parent) {
-    setToolTip(QStringLiteral("Close"));
-    setAccessibleName(QStringLiteral("Close"));
+    setToolTip(tr("Close"));
+    setAccessibleName(tr("Close"));
     setShortcut(QKeySequence(Qt::Key_Escape));
 }

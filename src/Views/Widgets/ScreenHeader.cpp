@@ -23,8 +23,8 @@ ScreenHeader::ScreenHeader(const QString& title, std::function<void()> onBack, Q
     items->setSpacing(6);
 
     m_back = new HeaderButton(QStringLiteral("chevron.left"), row);
-    m_back->setToolTip(QStringLiteral("Back"));
-    m_back->setAccessibleName(QStringLiteral("Back"));
+    m_back->setToolTip(tr("Back"));
+    m_back->setAccessibleName(tr("Back"));
     m_back->setShortcut(QKeySequence(Qt::Key_Escape));
     connect(m_back, &QAbstractButton::clicked, this, [this] {
         if (m_onBack)
