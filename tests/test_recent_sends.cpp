@@ -301,6 +301,13 @@ private slots:
         QCOMPARE(RelativeDate::monthAndDay(QDate(2024, 3, 4),
                                            QLocale(QLocale::Japanese, QLocale::Japan)),
                  QStringLiteral("3月4日"));
+        // The other languages the panel speaks.
+        QCOMPARE(RelativeDate::monthAndDay(QDate(2024, 3, 4), QLocale(QLocale::French)),
+                 QStringLiteral("4 mars"));
+        QCOMPARE(RelativeDate::monthAndDay(QDate(2024, 3, 4), QLocale(QLocale::Spanish)),
+                 QStringLiteral("4 mar"));
+        QCOMPARE(RelativeDate::text(fivepast, now, QLocale(QLocale::French)),
+                 QStringLiteral("14:05"));
         // No year, whatever the year.
         QCOMPARE(RelativeDate::monthAndDay(QDate(1999, 12, 31), us), QStringLiteral("Dec 31"));
     }
