@@ -205,7 +205,7 @@
     <message>
         <source>Sent %1 to %2</source>
         <comment>%1 is a file name or &quot;3 designs&quot;</comment>
-        <translation>Has enviado %1 a %2</translation>
+        <translation>Enviado a %2: %1</translation>
     </message>
     <message>
         <source>On the machine, open the pattern retrieve screen and pick the wireless pocket.</source>
