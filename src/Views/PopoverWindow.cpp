@@ -180,6 +180,26 @@ bool PopoverWindow::compositorRuns() {
 #endif
 }
 
+QRect PopoverWindow::iconAround(const QPoint& click, const QRect& screen) {
+    // Bars are at most this deep; a click further in is not on one.
+    constexpr int deepestBar = 64;
+    const int fromTop = click.y() - screen.top();
+    const int fromBottom = screen.bottom() - click.y();
+    const int fromLeft = click.x() - screen.left();
+    const int fromRight = screen.right() - click.x();
+    const int nearest = std::min({fromTop, fromBottom, fromLeft, fromRight});
+    if (nearest < 0 || nearest >= deepestBar / 2)
+        return {};
+    const int depth = 2 * nearest + 1;
+    if (nearest == fromTop)
+        return {click.x() - nearest, screen.top(), depth, depth};
+    if (nearest == fromBottom)
+        return {click.x() - nearest, screen.bottom() + 1 - depth, depth, depth};
+    if (nearest == fromLeft)
+        return {screen.left(), click.y() - nearest, depth, depth};
+    return {screen.right() + 1 - depth, click.y() - nearest, depth, depth};
+}
+
 QPoint PopoverWindow::placement(const QSize& size, const QRect& iconGeometry, const QPoint& pointer,
                                 const QRect& available) {
     const QRect anchor = iconGeometry.isValid() && !iconGeometry.isEmpty()

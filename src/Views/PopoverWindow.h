@@ -44,6 +44,10 @@ public:
     // Where a floating panel of `size` goes: centred under the tray icon when its geometry is
     // known (above it when the icon sits in the lower half of the screen), else at the pointer;
     // always inside `available`.
+    // The icon a click at `click` most likely hit, when it lies in a bar along an edge of
+    // `screen`: a square as deep as the bar, whose middle the click is taken to be. Empty
+    // when the click is too far from every edge to be in a bar.
+    static QRect iconAround(const QPoint& click, const QRect& screen);
     static QPoint placement(const QSize& size, const QRect& iconGeometry, const QPoint& pointer,
                             const QRect& available);
 

@@ -39,3 +39,44 @@ start_fake_machine() {
     wait_for 10 grep -q "listening at" "$work/machine.log" || fail "the fake machine did not start"
     port=$(sed -n 's/.*listening at 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/machine.log")
 }
+
+# Starts a session bus of our own and exports its address. Programs it starts for the run (a
+# panel's settings daemon) see the environment as it is now: export what they need first.
+start_session_bus() {
+    dbus-daemon --session --nofork --nosyslog --print-address=3 3>"$work/bus" \
+        >"$work/bus.log" 2>&1 </dev/null &
+    pids+=($!)
+    wait_for 10 test -s "$work/bus" || fail "the session bus did not start"
+    DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
+    export DBUS_SESSION_BUS_ADDRESS
+}
+
+# The status-notifier items the watcher on the session bus holds, one line.
+notifier_items() {
+    gdbus call --session --dest org.kde.StatusNotifierWatcher \
+        --object-path /StatusNotifierWatcher --method org.freedesktop.DBus.Properties.Get \
+        org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems 2>/dev/null
+}
+
+# tray_pixels COMMAND IMAGE CROP TRAY_COLOUR: runs tray_pixels.py on a crop ("WxH+X+Y") of IMAGE.
+tray_pixels() {
+    local size=${3%%+*}
+    convert "$2" -crop "$3" +repage -depth 8 rgb:- |
+        python3 "$(dirname "${BASH_SOURCE[0]}")/tray_pixels.py" "$1" "${size%x*}" "${size#*x}" "$4"
+}
+
+# gap X Y W H X Y W H: pixels between two rectangles (0 when they touch or overlap).
+gap() {
+    local dx=0 dy=0
+    [ "$1" -gt $(($5 + $7)) ] && dx=$(($1 - $5 - $7))
+    [ "$5" -gt $(($1 + $3)) ] && dx=$(($5 - $1 - $3))
+    [ "$2" -gt $(($6 + $8)) ] && dy=$(($2 - $6 - $8))
+    [ "$6" -gt $(($2 + $4)) ] && dy=$(($6 - $2 - $4))
+    echo $((dx > dy ? dx : dy))
+}
+
+# The seven trays an icon must read on.
+tray_colours=(000000 202020 353535 808080 c0c0c0 f0f0f0 ffffff)
+
+# Seconds since the epoch with milliseconds, for figures measured from outside.
+now_ms() { date +%s%3N; }
