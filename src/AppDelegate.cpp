@@ -186,7 +186,10 @@ void AppDelegate::showPopover() {
         m_appState->setSendStatus(SendStatuses::Idle{});
 
     // The tray may have appeared since the last opening; the icon's place is known only now.
-    m_popover->setFloating(statusItem() && windowsCanPlaceThemselves());
+    // Where windows place themselves the panel is always the frameless one, against the icon
+    // or, without a tray, at the top right where trays live: never a second title above its
+    // own header.
+    m_popover->setFloating(windowsCanPlaceThemselves());
     m_popover->setComposited(PopoverWindow::compositorRuns());
     if (m_popover->isFloating())
         placePopover();
@@ -201,6 +204,18 @@ void AppDelegate::showPopover() {
 }
 
 void AppDelegate::placePopover() {
+    if (!statusItem()) {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen)
+            return;
+        const QRect available = screen->availableGeometry();
+        const QMargins shadow = m_popover->panelMargins();
+        m_popover->move(available.topRight() +
+                        QPoint(1 - PopoverWindow::contentSize.width() - PopoverWindow::gap,
+                               PopoverWindow::gap) -
+                        QPoint(shadow.left(), shadow.top()));
+        return;
+    }
     // Against the icon: its geometry where the tray tells it, else around the point the tray
     // says was clicked, else at the pointer (stale under XWayland, so last).
     QRect icon = m_tray->geometry();

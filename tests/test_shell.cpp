@@ -34,6 +34,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QSvgRenderer>
@@ -120,7 +121,7 @@ struct QuietDelegate {
     AppDelegate delegate;
 
     explicit QuietDelegate(const TemporaryStore& store)
-        : delegate(store.open(), AppDelegate::Options{false, false, 50}) {
+        : delegate(store.open(), AppDelegate::Options{false, false}) {
         MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
         environment.interfaces = [counter = scans] {
             ++*counter;
@@ -793,6 +794,32 @@ private slots:
         QCOMPARE(PopoverWindow::placement(size, QRect(), QPoint(5, 10), available), QPoint(0, 28));
         QCOMPARE(PopoverWindow::placement(size, QRect(), QPoint(600, 300), belowPanel),
                  QPoint(420, 301 + PopoverWindow::gap));
+
+        // A click a status-notifier host passes on: the icon is taken as a square as deep as
+        // twice the click's distance from the screen's edge, and the panel clears that bar
+        // even where the work area does not leave it out (XWayland).
+        const QRect screen(0, 0, 1280, 800);
+        QCOMPARE(PopoverWindow::iconAround(QPoint(1262, 14), screen), QRect(1248, 0, 29, 29));
+        QCOMPARE(PopoverWindow::placement(size, PopoverWindow::iconAround({1262, 14}, screen),
+                                          {1262, 14}, screen),
+                 QPoint(1280 - 360, 29 + PopoverWindow::gap));
+        QCOMPARE(PopoverWindow::iconAround(QPoint(640, 788), screen), QRect(629, 777, 23, 23));
+        QCOMPARE(PopoverWindow::placement(size, PopoverWindow::iconAround({640, 788}, screen),
+                                          {640, 788}, screen),
+                 QPoint(460, 777 - PopoverWindow::gap - 520));
+        // Bars down the sides: the panel opens beside the icon.
+        QCOMPARE(PopoverWindow::iconAround(QPoint(10, 400), screen), QRect(0, 390, 21, 21));
+        QCOMPARE(PopoverWindow::placement(size, PopoverWindow::iconAround({10, 400}, screen),
+                                          {10, 400}, screen),
+                 QPoint(21 + PopoverWindow::gap, 400 - 260));
+        QCOMPARE(PopoverWindow::placement(size, PopoverWindow::iconAround({1270, 400}, screen),
+                                          {1270, 400}, screen),
+                 QPoint(1270 - 9 - PopoverWindow::gap - 360, 400 - 260));
+        // In a corner: a bar along the top, nearer the side or not.
+        QCOMPARE(PopoverWindow::iconAround(QPoint(1270, 20), screen), QRect(1250, 0, 41, 41));
+        // A click in the middle of the screen is in no bar.
+        QVERIFY(PopoverWindow::iconAround(QPoint(640, 400), screen).isNull());
+        QVERIFY(PopoverWindow::iconAround(QPoint(640, 40), screen).isNull());
     }
 
     void popoverRendersItsHeaderInLightAndDark() {
@@ -888,8 +915,14 @@ private slots:
         delegate.applicationDidFinishLaunching();
         QVERIFY(!delegate.statusItem()); // offscreen has no tray
         QVERIFY(delegate.isPopoverShown());
-        QVERIFY(!delegate.popover()->isFloating());
+        // The frameless panel (one title: its own header), at the top right where trays live.
+        QVERIFY(delegate.popover()->isFloating());
         QCOMPARE(delegate.popover()->size(), QSize(360, 520));
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect panel = delegate.popover()->geometry();
+        QVERIFY(available.contains(panel));
+        QVERIFY(available.right() - panel.right() <= 48);
+        QVERIFY(panel.top() - available.top() <= 48);
         QCOMPARE(openings.count(), 1);
         QVERIFY(quiet.settle());
         QCOMPARE(*quiet.scans, 1); // no machine saved: the opening's checks looked for one

@@ -90,9 +90,19 @@ QMargins PopoverWindow::panelMargins() const {
 }
 
 void PopoverWindow::applyFlags() {
-    // A tool window, not a popup: popups close on any click outside them.
-    setWindowFlags(m_isFloating ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                                : Qt::Window);
+    // A tool window, not a popup: popups close on any click outside them. Under XWayland the
+    // compositor centres managed windows, so the panel places itself unmanaged there (and the
+    // compositor still gives it the keyboard).
+    Qt::WindowFlags floating = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+    if (runsUnderXWayland())
+        floating |= Qt::X11BypassWindowManagerHint;
+    setWindowFlags(m_isFloating ? floating : Qt::Window);
+}
+
+bool PopoverWindow::runsUnderXWayland() {
+    return QGuiApplication::platformName() == QLatin1String("xcb") &&
+           (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+            qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland"));
 }
 
 void PopoverWindow::applyEdge() {
@@ -187,17 +197,23 @@ QRect PopoverWindow::iconAround(const QPoint& click, const QRect& screen) {
     const int fromBottom = screen.bottom() - click.y();
     const int fromLeft = click.x() - screen.left();
     const int fromRight = screen.right() - click.x();
-    const int nearest = std::min({fromTop, fromBottom, fromLeft, fromRight});
-    if (nearest < 0 || nearest >= deepestBar / 2)
+    // Bars along the top or bottom are the common ones: a click in a corner is taken to be in
+    // one of those.
+    const int toTopOrBottom = std::min(fromTop, fromBottom);
+    const int toSide = std::min(fromLeft, fromRight);
+    if (std::min(toTopOrBottom, toSide) < 0)
         return {};
-    const int depth = 2 * nearest + 1;
-    if (nearest == fromTop)
-        return {click.x() - nearest, screen.top(), depth, depth};
-    if (nearest == fromBottom)
-        return {click.x() - nearest, screen.bottom() + 1 - depth, depth, depth};
-    if (nearest == fromLeft)
-        return {screen.left(), click.y() - nearest, depth, depth};
-    return {screen.right() + 1 - depth, click.y() - nearest, depth, depth};
+    if (toTopOrBottom < deepestBar / 2) {
+        const int depth = 2 * toTopOrBottom + 1;
+        const int top = toTopOrBottom == fromTop ? screen.top() : screen.bottom() + 1 - depth;
+        return {click.x() - toTopOrBottom, top, depth, depth};
+    }
+    if (toSide < deepestBar / 2) {
+        const int depth = 2 * toSide + 1;
+        const int left = toSide == fromLeft ? screen.left() : screen.right() + 1 - depth;
+        return {left, click.y() - toSide, depth, depth};
+    }
+    return {};
 }
 
 QPoint PopoverWindow::placement(const QSize& size, const QRect& iconGeometry, const QPoint& pointer,
@@ -205,9 +221,22 @@ QPoint PopoverWindow::placement(const QSize& size, const QRect& iconGeometry, co
     const QRect anchor = iconGeometry.isValid() && !iconGeometry.isEmpty()
                              ? iconGeometry
                              : QRect(pointer, QSize(1, 1));
-    const bool opensUpwards = anchor.center().y() > available.center().y();
-    int x = anchor.center().x() - size.width() / 2;
-    int y = opensUpwards ? anchor.top() - gap - size.height() : anchor.bottom() + 1 + gap;
+    int x = 0;
+    int y = 0;
+    // Beside an icon in a bar down the left or right edge, else under or over it.
+    const int toSide =
+        std::min(anchor.left() - available.left(), available.right() - anchor.right());
+    const int toTopOrBottom =
+        std::min(anchor.top() - available.top(), available.bottom() - anchor.bottom());
+    if (toSide < toTopOrBottom) {
+        const bool opensLeftwards = anchor.center().x() > available.center().x();
+        x = opensLeftwards ? anchor.left() - gap - size.width() : anchor.right() + 1 + gap;
+        y = anchor.center().y() - size.height() / 2;
+    } else {
+        const bool opensUpwards = anchor.center().y() > available.center().y();
+        x = anchor.center().x() - size.width() / 2;
+        y = opensUpwards ? anchor.top() - gap - size.height() : anchor.bottom() + 1 + gap;
+    }
     // Inside the available area; a panel larger than the area keeps its top-left corner in it.
     x = std::max(available.left(), std::min(x, available.right() + 1 - size.width()));
     y = std::max(available.top(), std::min(y, available.bottom() + 1 - size.height()));

@@ -38,12 +38,15 @@ public:
 
     // Whether a compositing manager runs on the display (always on Wayland).
     static bool compositorRuns();
+    // Whether this is an X11 program on a Wayland desktop, whose compositor would centre a
+    // floating panel wherever the program asked it to go.
+    static bool runsUnderXWayland();
     // The panel's border: grey enough for 3:1 against white, black and the panel itself.
     static QColor edgeColor(const QPalette& palette);
 
     // Where a floating panel of `size` goes: centred under the tray icon when its geometry is
-    // known (above it when the icon sits in the lower half of the screen), else at the pointer;
-    // always inside `available`.
+    // known (above it when the icon sits in the lower half of the screen, beside it in a bar
+    // down a side), else at the pointer; always inside `available`.
     // The icon a click at `click` most likely hit, when it lies in a bar along an edge of
     // `screen`: a square as deep as the bar, whose middle the click is taken to be. Empty
     // when the click is too far from every edge to be in a bar.

@@ -142,9 +142,9 @@ void StatusNotifierItem::ContextMenu(int x, int y) {
 void StatusNotifierItem::Scroll(int, const QString&) {}
 
 void StatusNotifierItem::registerWithWatcher() {
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QString::fromLatin1(watcherService), watcherPath,
-                                       watcherInterface, QStringLiteral("RegisterStatusNotifierItem"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QString::fromLatin1(watcherService), watcherPath, watcherInterface,
+        QStringLiteral("RegisterStatusNotifierItem"));
     call << m_serviceName;
     auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {

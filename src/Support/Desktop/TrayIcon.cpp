@@ -20,7 +20,8 @@
 namespace {
 
 #if QT_CONFIG(xcb)
-template <typename T> using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
+template <typename T>
+using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
 
 xcb_connection_t* x11Connection() {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
