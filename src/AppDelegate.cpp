@@ -208,25 +208,30 @@ void AppDelegate::placePopover() {
         QScreen* screen = QGuiApplication::primaryScreen();
         if (!screen)
             return;
+        // Under a bar: one that the work area leaves out, or one that may come (a work area
+        // that reaches the screen's top says nothing where bars do not report themselves).
         const QRect available = screen->availableGeometry();
+        const int below = available.top() > screen->geometry().top() ? PopoverWindow::gap
+                                                                     : PopoverWindow::barAllowance;
         const QMargins shadow = m_popover->panelMargins();
         m_popover->move(available.topRight() +
-                        QPoint(1 - PopoverWindow::contentSize.width() - PopoverWindow::gap,
-                               PopoverWindow::gap) -
+                        QPoint(1 - PopoverWindow::contentSize.width() - PopoverWindow::gap, below) -
                         QPoint(shadow.left(), shadow.top()));
         return;
     }
     // Against the icon: its geometry where the tray tells it, else around the point the tray
     // says was clicked, else at the pointer (stale under XWayland, so last).
     QRect icon = m_tray->geometry();
-    const QPoint pointer = m_click.value_or(QCursor::pos());
+    QPoint pointer = m_click.value_or(QCursor::pos());
     QScreen* screen = QGuiApplication::screenAt(icon.isValid() ? icon.center() : pointer);
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    if (!icon.isValid() && m_click)
-        icon = PopoverWindow::iconAround(*m_click, screen->geometry());
+    if (!icon.isValid() && m_click) {
+        pointer = PopoverWindow::clickOnScreen(*m_click, screen->geometry());
+        icon = PopoverWindow::iconAround(pointer, screen->geometry());
+    }
     // The panel goes where it belongs; a shadow around it may reach past the screen.
     const QMargins shadow = m_popover->panelMargins();
     m_popover->move(PopoverWindow::placement(PopoverWindow::contentSize, icon, pointer,

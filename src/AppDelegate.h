@@ -29,7 +29,7 @@ public:
     struct Options {
         // Publish SendFiles on the session bus.
         bool useSessionBus = true;
-        // Use the system tray when there is one. Off, the popover is an ordinary window.
+        // Use the system tray when there is one. Off, the popover opens as a window of its own.
         bool useTray = true;
     };
 

@@ -764,9 +764,11 @@ private slots:
                               QLatin1String(theme) + QStringLiteral(".png")));
         }
         shadowed.hide();
-        // As an ordinary window the window manager's frame is the edge.
+        // As a window the desktop places: no shadow, and no title bar above the panel's header.
         shadowed.setFloating(false);
         QCOMPARE(shadowed.size(), PopoverWindow::contentSize);
+        QVERIFY(shadowed.windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(!shadowed.windowFlags().testFlag(Qt::Tool));
     }
 
     void popoverOpensUnderTheIconInsideTheScreen() {
@@ -815,8 +817,19 @@ private slots:
         QCOMPARE(PopoverWindow::placement(size, PopoverWindow::iconAround({1270, 400}, screen),
                                           {1270, 400}, screen),
                  QPoint(1270 - 9 - PopoverWindow::gap - 360, 400 - 260));
-        // In a corner: a bar along the top, nearer the side or not.
-        QCOMPARE(PopoverWindow::iconAround(QPoint(1270, 20), screen), QRect(1250, 0, 41, 41));
+        // In a corner: a bar along the top, nearer the side or not; the square ends at the
+        // screen's edge, and the panel opens under it.
+        QCOMPARE(PopoverWindow::iconAround(QPoint(1270, 20), screen), QRect(1250, 0, 30, 41));
+        QCOMPARE(PopoverWindow::placement(size, PopoverWindow::iconAround({1270, 20}, screen),
+                                          {1270, 20}, screen),
+                 QPoint(1280 - 360, 41 + PopoverWindow::gap));
+        // A click reported inside the icon (waybar) lands in a left corner: taken as an icon at
+        // the right end of that bar. Anywhere else the report is the screen position.
+        QCOMPARE(PopoverWindow::clickOnScreen(QPoint(10, 17), screen), QPoint(1269, 17));
+        QCOMPARE(PopoverWindow::clickOnScreen(QPoint(12, 790), screen), QPoint(1267, 790));
+        QCOMPARE(PopoverWindow::clickOnScreen(QPoint(40, 17), screen), QPoint(40, 17));
+        QCOMPARE(PopoverWindow::clickOnScreen(QPoint(10, 400), screen), QPoint(10, 400));
+        QCOMPARE(PopoverWindow::clickOnScreen(QPoint(1262, 14), screen), QPoint(1262, 14));
         // A click in the middle of the screen is in no bar.
         QVERIFY(PopoverWindow::iconAround(QPoint(640, 400), screen).isNull());
         QVERIFY(PopoverWindow::iconAround(QPoint(640, 40), screen).isNull());

@@ -37,7 +37,9 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(PopoverWindow::edgeColor(palette()), 1));
         painter.setBrush(Qt::NoBrush);
-        const double radius = m_window->isComposited() ? PopoverWindow::cornerRadius - 0.5 : 0;
+        const double radius = m_window->isFloating() && m_window->isComposited()
+                                  ? PopoverWindow::cornerRadius - 0.5
+                                  : 0;
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
     }
 
@@ -96,7 +98,9 @@ void PopoverWindow::applyFlags() {
     Qt::WindowFlags floating = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
     if (runsUnderXWayland())
         floating |= Qt::X11BypassWindowManagerHint;
-    setWindowFlags(m_isFloating ? floating : Qt::Window);
+    // A window the desktop places (Wayland) brings no title bar of its own: the panel's header
+    // is its one title, with its close button.
+    setWindowFlags(m_isFloating ? floating : Qt::Window | Qt::FramelessWindowHint);
 }
 
 bool PopoverWindow::runsUnderXWayland() {
@@ -111,7 +115,8 @@ void PopoverWindow::applyEdge() {
     setFixedSize(contentSize.grownBy(margins));
     const QRect panel = QRect(QPoint(), size()).marginsRemoved(margins);
     m_edge->setGeometry(panel);
-    m_edge->setVisible(m_isFloating);
+    // Frameless either way: the edge is the panel's own.
+    m_edge->setVisible(true);
     m_edge->raise();
     if (m_isFloating && m_isComposited)
         m_content->setMask(QRegion(
@@ -190,6 +195,17 @@ bool PopoverWindow::compositorRuns() {
 #endif
 }
 
+QPoint PopoverWindow::clickOnScreen(const QPoint& reported, const QRect& screen) {
+    // As deep as a bar and as wide as its first icon.
+    constexpr int corner = 32;
+    const bool inLeftCorner =
+        reported.x() - screen.left() < corner &&
+        (reported.y() - screen.top() < corner || screen.bottom() - reported.y() < corner);
+    if (!inLeftCorner || !screen.contains(reported))
+        return reported;
+    return {screen.right() - (reported.x() - screen.left()), reported.y()};
+}
+
 QRect PopoverWindow::iconAround(const QPoint& click, const QRect& screen) {
     // Bars are at most this deep; a click further in is not on one.
     constexpr int deepestBar = 64;
@@ -206,12 +222,12 @@ QRect PopoverWindow::iconAround(const QPoint& click, const QRect& screen) {
     if (toTopOrBottom < deepestBar / 2) {
         const int depth = 2 * toTopOrBottom + 1;
         const int top = toTopOrBottom == fromTop ? screen.top() : screen.bottom() + 1 - depth;
-        return {click.x() - toTopOrBottom, top, depth, depth};
+        return QRect(click.x() - toTopOrBottom, top, depth, depth).intersected(screen);
     }
     if (toSide < deepestBar / 2) {
         const int depth = 2 * toSide + 1;
         const int left = toSide == fromLeft ? screen.left() : screen.right() + 1 - depth;
-        return {left, click.y() - toSide, depth, depth};
+        return QRect(left, click.y() - toSide, depth, depth).intersected(screen);
     }
     return {};
 }

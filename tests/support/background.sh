@@ -42,8 +42,9 @@ start_fake_machine() {
 
 # Starts a session bus of our own and exports its address. Programs it starts for the run (a
 # panel's settings daemon) see the environment as it is now: export what they need first.
+# Arguments run the bus through a command (as another user, say).
 start_session_bus() {
-    dbus-daemon --session --nofork --nosyslog --print-address=3 3>"$work/bus" \
+    "$@" dbus-daemon --session --nofork --nosyslog --print-address=3 3>"$work/bus" \
         >"$work/bus.log" 2>&1 </dev/null &
     pids+=($!)
     wait_for 10 test -s "$work/bus" || fail "the session bus did not start"
@@ -51,9 +52,10 @@ start_session_bus() {
     export DBUS_SESSION_BUS_ADDRESS
 }
 
-# The status-notifier items the watcher on the session bus holds, one line.
+# The status-notifier items the watcher on the session bus holds, one line. Arguments run the
+# query through a command (as the bus's user, say).
 notifier_items() {
-    gdbus call --session --dest org.kde.StatusNotifierWatcher \
+    "$@" gdbus call --session --dest org.kde.StatusNotifierWatcher \
         --object-path /StatusNotifierWatcher --method org.freedesktop.DBus.Properties.Get \
         org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems 2>/dev/null
 }

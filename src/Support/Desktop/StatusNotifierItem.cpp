@@ -127,6 +127,12 @@ void StatusNotifierItem::setToolTip(const QString& title, const QString& text) {
 }
 
 void StatusNotifierItem::Activate(int x, int y) {
+    // A GTK host (waybar) activates twice for the second press of a double click: once for
+    // the press, once for the double click it makes. One press is one click.
+    constexpr qint64 samePress = 100;
+    if (m_lastActivation.isValid() && m_lastActivation.elapsed() < samePress)
+        return;
+    m_lastActivation.start();
     emit activated(QPoint(x, y));
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -122,5 +123,6 @@ private:
     QDBusServiceWatcher* m_watcher = nullptr;
     bool m_isShown = false;
     bool m_hasAnswered = false;
+    QElapsedTimer m_lastActivation;
     bool m_isPublished = false;
 };
