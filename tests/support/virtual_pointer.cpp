@@ -36,14 +36,14 @@ void outputGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32
                     const char*, int32_t) {}
 void outputDone(void*, wl_output*) {}
 void outputScale(void*, wl_output*, int32_t) {}
-const wl_output_listener outputListener{outputGeometry, outputMode, outputDone, outputScale,
-                                        nullptr, nullptr};
+const wl_output_listener outputListener{outputGeometry, outputMode, outputDone,
+                                        outputScale,    nullptr,    nullptr};
 
-void global(void* data, wl_registry* registry, uint32_t name, const char* interface,
-            uint32_t) {
+void global(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
     auto* globals = static_cast<Globals*>(data);
     if (std::strcmp(interface, wl_seat_interface.name) == 0 && !globals->seat)
-        globals->seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+        globals->seat =
+            static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
     else if (std::strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0)
         globals->manager = static_cast<zwlr_virtual_pointer_manager_v1*>(
             wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1));

@@ -15,6 +15,10 @@ const QString itemPath = QStringLiteral("/StatusNotifierItem");
 const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
 const QString watcherInterface = QStringLiteral("org.kde.StatusNotifierWatcher");
 
+// A watcher that has not answered by then is taken as absent, so that a program without a
+// tray shows its window; it registers us again if it ever takes its name anew.
+constexpr int answerTimeoutMs = 3000;
+
 // Each item of the process gets a name of its own, as the protocol asks.
 int nextItemNumber = 1;
 
@@ -67,8 +71,10 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject* parent)
     qDBusRegisterMetaType<StatusNotifierPixmap>();
     qDBusRegisterMetaType<StatusNotifierPixmaps>();
     qDBusRegisterMetaType<StatusNotifierToolTip>();
-    if (!m_bus.isConnected())
+    if (!m_bus.isConnected()) {
+        m_hasAnswered = true; // no bus, no host: the answer is in
         return;
+    }
     m_serviceName = QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
                         .arg(QCoreApplication::applicationPid())
                         .arg(nextItemNumber++);
@@ -152,7 +158,9 @@ void StatusNotifierItem::registerWithWatcher() {
         QString::fromLatin1(watcherService), watcherPath, watcherInterface,
         QStringLiteral("RegisterStatusNotifierItem"));
     call << m_serviceName;
-    auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    // Nothing is started for the name: a watcher comes with a panel, and says so when it does.
+    call.setAutoStartService(false);
+    auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call, answerTimeoutMs), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         if (w->isError())
@@ -167,7 +175,8 @@ void StatusNotifierItem::askForHost() {
         QString::fromLatin1(watcherService), watcherPath,
         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << watcherInterface << QStringLiteral("IsStatusNotifierHostRegistered");
-    auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(get), this);
+    get.setAutoStartService(false);
+    auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(get, answerTimeoutMs), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         const QDBusPendingReply<QDBusVariant> reply = *w;
