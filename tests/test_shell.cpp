@@ -6,6 +6,7 @@
 #include "AppState.h"
 #include "Networking/MachineDiscovery.h"
 #include "Support/Desktop/ServicesProvider.h"
+#include "Support/Desktop/StatusNotifierItem.h"
 #include "Support/Desktop/Style.h"
 #include "Support/Drawing/SewingMachineIcon.h"
 #include "Support/LoginItem.h"
@@ -116,6 +117,23 @@ LoginItem::Service fakeSystem(LoginItem::Status& status, int& settingsOpened,
 
 // A delegate for tests: no session bus, and its machine checks and scans stay on loopback
 // (no interfaces, so a scan probes nothing); scans are counted.
+// The panel's side of the status-notifier protocol, as Xfce's and waybar's trays speak it: it
+// takes items' registrations and says whether a host shows them.
+class TrayWatcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+
+public:
+    QStringList registered;
+    bool hostRegistered() const { return true; }
+
+public slots:
+    Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString& service) {
+        registered.append(service);
+    }
+};
+
 struct QuietDelegate {
     std::shared_ptr<int> scans = std::make_shared<int>(0);
     AppDelegate delegate;
@@ -712,6 +730,81 @@ private slots:
             QCOMPARE(none.error().message(), QStringLiteral("No files to send."));
             QCOMPARE(none.error().name(), QString(ServicesProvider::noFilesError));
             QCOMPARE(received.count(), 1);
+
+            // The tray icon on the same bus: a panel that comes after it, goes and comes back.
+            StatusNotifierItem item(server);
+            QTRY_VERIFY(item.hasAnswered());
+            QVERIFY(!item.isShown()); // no panel yet
+            QSignalSpy shown(&item, &StatusNotifierItem::shownChanged);
+            TrayWatcher watcher;
+            const QString watcherName = QString::fromLatin1(StatusNotifierItem::watcherService);
+            const auto panelArrives = [&client, &watcher, &watcherName] {
+                return client.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
+                                             QDBusConnection::ExportScriptableSlots |
+                                                 QDBusConnection::ExportAllProperties) &&
+                       client.registerService(watcherName);
+            };
+            QVERIFY(panelArrives());
+            QTRY_VERIFY(item.isShown());
+            QCOMPARE(watcher.registered, QStringList{item.serviceName()});
+
+            // What the panel reads: who we are and the icon's pixels, ARGB in network order.
+            QImage pixel(1, 1, QImage::Format_ARGB32);
+            pixel.setPixel(0, 0, qRgba(0x12, 0x34, 0x56, 0x78));
+            item.setIcon(QString(), {pixel});
+            item.setToolTip(QStringLiteral("Bobbinlark"), QStringLiteral("drop designs here"));
+            QDBusMessage getAll = QDBusMessage::createMethodCall(
+                item.serviceName(), QStringLiteral("/StatusNotifierItem"),
+                QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
+            getAll << QStringLiteral("org.kde.StatusNotifierItem");
+            QDBusPendingReply<QVariantMap> properties = client.asyncCall(getAll);
+            QTRY_VERIFY(properties.isFinished());
+            QVERIFY2(!properties.isError(), qPrintable(properties.error().message()));
+            const QVariantMap values = properties.value();
+            QCOMPARE(values.value(QStringLiteral("Id")).toString(),
+                     QStringLiteral("com.bobbinlark.Bobbinlark"));
+            QCOMPARE(values.value(QStringLiteral("Title")).toString(),
+                     QStringLiteral("Bobbinlark"));
+            QCOMPARE(values.value(QStringLiteral("Status")).toString(), QStringLiteral("Active"));
+            QCOMPARE(values.value(QStringLiteral("ItemIsMenu")).toBool(), false);
+            StatusNotifierPixmaps pixmaps;
+            values.value(QStringLiteral("IconPixmap")).value<QDBusArgument>() >> pixmaps;
+            QCOMPARE(pixmaps.size(), 1);
+            QCOMPARE(pixmaps.first().width, 1);
+            QCOMPARE(pixmaps.first().bytes, QByteArray::fromHex("78123456"));
+            StatusNotifierToolTip toolTip;
+            values.value(QStringLiteral("ToolTip")).value<QDBusArgument>() >> toolTip;
+            QCOMPARE(toolTip.text, QStringLiteral("drop designs here"));
+
+            // A click where the panel says; the double report GTK panels make of one press is
+            // one click; the menu's place likewise.
+            QSignalSpy activated(&item, &StatusNotifierItem::activated);
+            QSignalSpy menu(&item, &StatusNotifierItem::contextMenuRequested);
+            const auto callItem = [&client, &item](const QString& method, int x, int y) {
+                QDBusMessage message = QDBusMessage::createMethodCall(
+                    item.serviceName(), QStringLiteral("/StatusNotifierItem"),
+                    QStringLiteral("org.kde.StatusNotifierItem"), method);
+                message << x << y;
+                return client.asyncCall(message);
+            };
+            QDBusPendingCall click = callItem(QStringLiteral("Activate"), 1262, 14);
+            QDBusPendingCall again = callItem(QStringLiteral("Activate"), 1262, 14);
+            QDBusPendingCall right = callItem(QStringLiteral("ContextMenu"), 1250, 20);
+            QTRY_VERIFY(click.isFinished() && again.isFinished() && right.isFinished());
+            QVERIFY(!click.isError());
+            QCOMPARE(activated.count(), 1);
+            QCOMPARE(activated.first().first().toPoint(), QPoint(1262, 14));
+            QCOMPARE(menu.count(), 1);
+            QCOMPARE(menu.first().first().toPoint(), QPoint(1250, 20));
+
+            // The panel restarts: the icon goes, and comes back registered anew.
+            QVERIFY(client.unregisterService(watcherName));
+            QTRY_VERIFY(!item.isShown());
+            client.unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
+            QVERIFY(panelArrives());
+            QTRY_VERIFY(item.isShown());
+            QCOMPARE(watcher.registered, (QStringList{item.serviceName(), item.serviceName()}));
+            QCOMPARE(shown.count(), 3);
         }
         QDBusConnection::disconnectFromBus(QStringLiteral("shell-server"));
         QDBusConnection::disconnectFromBus(QStringLiteral("shell-client"));
