@@ -133,13 +133,13 @@ void AppDelegate::updateTrayIcon() {
     if (!m_tray)
         return;
     // Nobody tells a program the colour of the tray around its icon: a light glyph with a dark
-    // edge reads on all of them. A host that has our symbolic icon in its theme recolours that.
+    // edge reads on all of them. No themed name goes with it: hosts that do not recolour a
+    // symbolic icon (LXQt's, trayer) would show its plain dark fill on a dark bar.
     QList<QImage> images;
     for (const int size : traySizes)
         images.append(SewingMachineIcon::edgedImage(size, 1.0, QColor(0xf6, 0xf6, 0xf6),
                                                     QColor(0x1a, 0x1a, 0x1a)));
-    const QString symbolic = QStringLiteral("com.bobbinlark.Bobbinlark-symbolic");
-    m_tray->setIcon(QIcon::hasThemeIcon(symbolic) ? symbolic : QString(), images);
+    m_tray->setIcon(QString(), images);
 }
 
 bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
@@ -193,7 +193,6 @@ void AppDelegate::showPopover() {
     m_popover->setComposited(PopoverWindow::compositorRuns());
     if (m_popover->isFloating())
         placePopover();
-    m_click.reset();
     m_popover->show();
     m_popover->raise();
     m_popover->activateWindow();

@@ -86,7 +86,8 @@ private:
     Options m_options;
     std::unique_ptr<AppState> m_appState;
     TrayIcon* m_tray = nullptr;
-    // Where the tray said the user clicked to open the panel, if it said.
+    // Where the tray last said the user clicked, if it said: the icon's place, also for an
+    // opening that no click started (files handed over).
     std::optional<QPoint> m_click;
     PopoverWindow* m_popover = nullptr;
     PopoverView* m_popoverView = nullptr;

@@ -168,12 +168,21 @@ done
 # 3. A click through XWayland opens the panel by the icon.
 read -r x y w h <<<"$(icon_box)"
 click_x=$((x + w / 2)) click_y=$((y + h / 2))
-clicked=$(now_ms)
-click "$click_x" "$click_y"
-until has_panel; do
-    [ $(($(now_ms) - clicked)) -lt 5000 ] || fail "a click on the icon did not open the panel"
+times=()
+for round in $(seq "$click_rounds"); do
+    if [ "$round" -gt 1 ]; then
+        click "$click_x" "$click_y"
+        wait_for 5 no_panel || fail "a click on the icon did not close the panel"
+        sleep 0.5 # not a double click
+    fi
+    clicked=$(now_ms)
+    click "$click_x" "$click_y"
+    until has_panel; do
+        [ $(($(now_ms) - clicked)) -lt 5000 ] || fail "a click on the icon did not open the panel"
+    done
+    times+=($(($(now_ms) - clicked)))
 done
-echo "FIGURE sway (XWayland) click to panel mapped: $(($(now_ms) - clicked)) ms (polling, upper bound)"
+echo "FIGURE sway (XWayland) click to panel mapped: median $(median "${times[@]}") ms of ${times[*]} (polling the window list)"
 shot sway-2-open && cp "$work/sway-2-open.png" "$output/"
 read -r _ _ _ panel_x panel_y <<<"$(panel)"
 distance=$(gap "$panel_x" "$panel_y" 360 520 "$x" "$y" "$w" "$h")

@@ -137,12 +137,21 @@ read -r x y w h <<<"$(icon_box)"
 click_x=$((x + w / 2)) click_y=$((y + h / 2))
 xdotool mousemove "$click_x" "$click_y" click 1
 wait_for 5 no_panel || fail "a click on the icon did not close the open window"
-clicked=$(now_ms)
-xdotool click 1
-until has_panel; do
-    [ $(($(now_ms) - clicked)) -lt 5000 ] || fail "a click on the icon did not open the panel"
+times=()
+for round in $(seq "$click_rounds"); do
+    if [ "$round" -gt 1 ]; then
+        xdotool click 1
+        wait_for 5 no_panel || fail "a click on the icon did not close the panel"
+        sleep 0.5 # not a double click
+    fi
+    clicked=$(now_ms)
+    xdotool click 1
+    until has_panel; do
+        [ $(($(now_ms) - clicked)) -lt 5000 ] || fail "a click on the icon did not open the panel"
+    done
+    times+=($(($(now_ms) - clicked)))
 done
-echo "FIGURE xfce click to panel mapped: $(($(now_ms) - clicked)) ms (xdotool polling, upper bound)"
+echo "FIGURE xfce click to panel mapped: median $(median "${times[@]}") ms of ${times[*]} (polling the window list)"
 import -window root "$output/xfce-2-open.png"
 read -r _ _ _ panel_x panel_y <<<"$(panel)"
 distance=$(gap "$panel_x" "$panel_y" 360 520 "$x" "$y" "$w" "$h")

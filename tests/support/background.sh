@@ -82,3 +82,10 @@ tray_colours=(000000 202020 353535 808080 c0c0c0 f0f0f0 ffffff)
 
 # Seconds since the epoch with milliseconds, for figures measured from outside.
 now_ms() { date +%s%3N; }
+
+# median N...: the middle of the numbers given.
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# How many times the desktop tests time a click on the icon until the panel is mapped (measured
+# from outside, by polling the window list); `make bench-click` asks for more than one.
+click_rounds=${BOBBINLARK_CLICK_ROUNDS:-1}
