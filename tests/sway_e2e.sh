@@ -114,13 +114,15 @@ mkfifo "$work/pointer.in"
 pids+=($!)
 exec 7>"$work/pointer.in"
 wait_for 10 grep -q ready "$work/pointer.log" || fail "the virtual pointer did not start: $(cat "$work/pointer.log")"
-click() {
+# pointer COMMAND X Y: "click" there, or "move" there.
+pointer() {
     local done_before
     done_before=$(grep -c '^ok' "$work/pointer.log" || true)
-    echo "click $1 $2" >&7
+    echo "$1 $2 $3" >&7
     clicked_once() { [ "$(grep -c '^ok' "$work/pointer.log" || true)" -gt "$done_before" ]; }
-    wait_for 5 clicked_once || fail "the virtual pointer did not click: $(cat "$work/pointer.log")"
+    wait_for 5 clicked_once || fail "the virtual pointer did not $1: $(cat "$work/pointer.log")"
 }
+click() { pointer click "$1" "$2"; }
 run_program() { # run_program [ENV...]: the program as a person starts it from sway
     "${nobody[@]}" env DISPLAY="$x_display" "$@" "$program" >>"$work/program.log" 2>&1 </dev/null &
     program_pid=$!
@@ -149,7 +151,8 @@ start_bar
 wait_for 15 has_icon || fail "the icon did not come back when the bar restarted"
 echo "FIGURE sway bar restart: icon $(($(now_ms) - started)) ms after the bar was started"
 
-# 2. The icon on each tray colour: the bar restarted in it.
+# 2. The icon on each tray colour: the bar restarted in it, the pointer out of the way.
+pointer move 0 $((height - 1))
 for colour in "${tray_colours[@]}"; do
     stop_bar
     bar_colour=$colour
@@ -171,9 +174,10 @@ click_x=$((x + w / 2)) click_y=$((y + h / 2))
 times=()
 for round in $(seq "$click_rounds"); do
     if [ "$round" -gt 1 ]; then
+        sleep 0.5 # a person's pace: not a double click
         click "$click_x" "$click_y"
         wait_for 5 no_panel || fail "a click on the icon did not close the panel"
-        sleep 0.5 # not a double click
+        sleep 0.5
     fi
     clicked=$(now_ms)
     click "$click_x" "$click_y"

@@ -2,6 +2,7 @@
 // reads commands from its standard input, one a line, and says "ok" after each:
 //   click X Y    moves to (X, Y) of the output and clicks the left button
 //   right X Y    the same with the right button
+//   move X Y     only moves there (out of a screenshot's way, say)
 // It prints "ready" once the device exists; the device lives until input ends.
 
 #include "virtual-pointer-v1-client.h"
@@ -92,8 +93,18 @@ int main() {
         std::string command;
         uint32_t x = 0;
         uint32_t y = 0;
-        if (!(words >> command >> x >> y) || (command != "click" && command != "right")) {
+        if (!(words >> command >> x >> y) ||
+            (command != "click" && command != "right" && command != "move")) {
             std::cout << "error: " << line << std::endl;
+            continue;
+        }
+        if (command == "move") {
+            zwlr_virtual_pointer_v1_motion_absolute(pointer, now(), x, y,
+                                                    static_cast<uint32_t>(globals.width),
+                                                    static_cast<uint32_t>(globals.height));
+            zwlr_virtual_pointer_v1_frame(pointer);
+            wl_display_roundtrip(display);
+            std::cout << "ok" << std::endl;
             continue;
         }
         const uint32_t button = command == "click" ? leftButton : rightButton;
