@@ -11,7 +11,7 @@ PACKAGES := cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-conf
 	desktop-file-utils appstream iproute2 util-linux curl dbus-daemon \
 	dpkg-dev file lintian adwaita-icon-theme libicu-dev time \
 	at-spi2-core python3-dbus libxcb1-dev \
-	xfce4-panel xfconf sway waybar grim xwayland qt6-wayland
+	xfce4-panel xfconf sway waybar grim xwayland qt6-wayland libwayland-dev
 
 .PHONY: deps configure-% build-% run test test-asan fuzz bench bench-tray bench-click format format-check install package package-check demo clean
 
