@@ -29,7 +29,11 @@ id nobody >/dev/null 2>&1 || { echo "SKIP: no user nobody to run sway as"; exit 
 source "$(dirname "$0")/support/background.sh"
 chmod 755 "$work"
 home=$work/home
-install -d -o nobody -m 700 "$home" "$home/run" "$home/config" "$home/shots"
+install -d -o nobody -m 700 "$home" "$home/run" "$home/config" "$home/shots" "$home/bin"
+# Copies nobody can run, wherever the build tree lies (a home folder it may not enter).
+install -m 755 "$program" "$home/bin/bobbinlark"
+install -m 755 "$virtual_pointer" "$home/bin/virtual_pointer"
+program=$home/bin/bobbinlark virtual_pointer=$home/bin/virtual_pointer
 # A command word list, not a function: a function started in the background would be a subshell
 # whose end leaves the program running.
 nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
