@@ -294,6 +294,30 @@ private slots:
         const QImage twice = icon.pixmap(QSize(18, 18), 2.0).toImage();
         QCOMPARE(twice.size(), QSize(36, 36));
         QCOMPARE(qAlpha(twice.pixel(int(20.25 * 1.5), int((24 - 13.75) * 1.5))), 0);
+
+        // The tray's glyph: light inside, a dark edge all round, inside the image. Along a row
+        // through the arm, the first and last opaque pixels are the edge's, and between them
+        // lies the fill.
+        const QColor fill(0xf6, 0xf6, 0xf6);
+        const QColor edge(0x1a, 0x1a, 0x1a);
+        const QImage tray = SewingMachineIcon::edgedImage(22, 1.0, fill, edge);
+        QCOMPARE(tray.size(), QSize(22, 22));
+        for (int x = 0; x < 22; ++x)
+            QCOMPARE(qAlpha(tray.pixel(x, 0)), 0); // nothing touches the image's edge
+        const int row = 7;                         // through the arm
+        int first = 0;
+        while (first < 22 && qAlpha(tray.pixel(first, row)) < 200)
+            ++first;
+        int last = 21;
+        while (last >= 0 && qAlpha(tray.pixel(last, row)) < 200)
+            --last;
+        QVERIFY(first < last);
+        QVERIFY(qGray(tray.pixel(first, row)) < 80);
+        QVERIFY(qGray(tray.pixel(last, row)) < 80);
+        int lightest = 0;
+        for (int x = first; x <= last; ++x)
+            lightest = std::max(lightest, qGray(tray.pixel(x, row)));
+        QVERIFY(lightest > 220);
     }
 
     void installedIconMatchesTheDrawnGlyph() {
