@@ -87,5 +87,23 @@ now_ms() { date +%s%3N; }
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # How many times the desktop tests time a click on the icon until the panel is mapped (measured
-# from outside, by polling the window list); `make bench-click` asks for more than one.
+# from outside); `make bench-click` asks for more than one.
 click_rounds=${BOBBINLARK_CLICK_ROUNDS:-1}
+
+# watch_maps [COMMAND...]: from now on, each window mapped on $DISPLAY's root is a line
+# "MILLISECONDS WINDOW" in $work/maps, stamped as the X server's notice arrives (polling the
+# window list costs a tenth of a second a look on a loaded machine). Arguments run the watcher
+# through a command (as the display's user, say).
+watch_maps() {
+    : >"$work/maps"
+    "$@" stdbuf -oL xev -root -event substructure 2>/dev/null | while IFS= read -r line; do
+        case $line in
+        MapNotify*) read -r line && echo "$(now_ms) $(sed -n 's/.*window \(0x[0-9a-f]*\).*/\1/p' <<<"$line")" ;;
+        esac
+    done >>"$work/maps" &
+    pids+=($!)
+    sleep 0.5 # listening before anything is clicked
+}
+
+# mapped_after MILLISECONDS: when the first window mapped after that time was, or nothing.
+mapped_after() { awk -v t="$1" '$1 >= t { print $1; exit }' "$work/maps"; }
