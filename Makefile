@@ -10,10 +10,11 @@ PACKAGES := cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-conf
 	qt6-qpa-plugins fonts-dejavu-core xvfb xauth trayer xdotool imagemagick x11-utils \
 	desktop-file-utils appstream iproute2 util-linux curl dbus-daemon \
 	dpkg-dev file lintian adwaita-icon-theme libicu-dev time \
-	at-spi2-core python3-dbus libxcb1-dev qt6-l10n-tools qt6-tools-dev qt6-translations-l10n \
-	fonts-ipafont-gothic
+	at-spi2-core python3-dbus libxcb1-dev \
+	xfce4-panel xfconf sway waybar grim xwayland qt6-wayland libwayland-dev \
+	qt6-l10n-tools qt6-tools-dev qt6-translations-l10n fonts-ipafont-gothic
 
-.PHONY: deps configure-% build-% run test test-asan fuzz bench bench-tray format format-check install package package-check demo clean
+.PHONY: deps configure-% build-% run test test-asan fuzz bench bench-tray bench-click format format-check install package package-check demo clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -71,6 +72,13 @@ bench: deps build-release
 # Tray start-up and idle memory against a bare tray icon (needs Xvfb and trayer).
 bench-tray: deps build-release
 	$(ISOLATED) bench/tray_startup.sh build/release
+
+# Click on the tray icon until the panel is mapped, 15 times on Xfce's panel and on sway with
+# waybar, from outside; prints the medians.
+bench-click: deps build-debug
+	BOBBINLARK_CLICK_ROUNDS=15 $(ISOLATED) tests/xfce_e2e.sh build/debug/bobbinlark build/debug/test-output | grep FIGURE
+	BOBBINLARK_CLICK_ROUNDS=15 $(ISOLATED) tests/sway_e2e.sh build/debug/bobbinlark build/debug/test-output \
+	  build/debug/tests/virtual_pointer | grep FIGURE
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

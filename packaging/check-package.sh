@@ -3,6 +3,7 @@
 #   - lintian finds no errors;
 #   - it holds exactly what `cmake --install` installs, plus Debian's copyright and changelog;
 #   - its Depends name the Qt libraries (worked out from the programs) and the icon theme;
+#   - it recommends Qt's Wayland platform and suggests GNOME's tray extension;
 #   - its program, unpacked, starts (offscreen, in a namespace with only loopback) and answers
 #     --version;
 #   - its bobbinlark-tool links no GUI library and, unpacked, draws a preview through its
@@ -40,6 +41,16 @@ echo "$depends"
 for needed in adwaita-icon-theme libqt6svg6 libqt6widgets6 libqt6network6 libc6; do
     [[ ", $depends," == *", $needed"[\ ,]* ]] || fail "Depends lacks $needed"
 done
+
+echo "== Recommends, Suggests"
+recommends=$(dpkg-deb --field "$deb" Recommends)
+suggests=$(dpkg-deb --field "$deb" Suggests)
+echo "$recommends; $suggests"
+[[ ", $recommends," == *", qt6-wayland"[\ ,]* ]] || fail "Recommends lacks qt6-wayland"
+[[ ", $recommends," == *", qt6-translations-l10n"[\ ,]* ]] ||
+    fail "Recommends lacks qt6-translations-l10n"
+[[ ", $suggests," == *", gnome-shell-extension-appindicator"[\ ,]* ]] ||
+    fail "Suggests lacks gnome-shell-extension-appindicator"
 
 echo "== files"
 dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./||' | sort >"$work/packaged"

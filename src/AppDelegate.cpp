@@ -2,6 +2,7 @@
 
 #include "Support/Desktop/ServicesProvider.h"
 #include "Support/Desktop/Symbols.h"
+#include "Support/Desktop/TrayIcon.h"
 #include "Support/Drawing/SewingMachineIcon.h"
 #include "Support/SettingsStore.h"
 #include "Views/AboutBox.h"
@@ -15,15 +16,17 @@
 #include <QDBusConnection>
 #include <QMenu>
 #include <QScreen>
-#include <QSystemTrayIcon>
 #include <QTimer>
+
+#include <array>
 
 namespace {
 
 AppDelegate* sharedDelegate = nullptr;
 
 constexpr int launchOpeningDelayMs = 500;
-constexpr qreal trayPointSize = 18;
+// Trays show icons of 16 to 24 pixels; each picks the nearest of these.
+constexpr std::array traySizes{16, 22, 24, 32, 48};
 
 } // namespace
 
@@ -80,9 +83,16 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (m_appState->store().value(SettingsStore::openOnLaunchKey).toBool())
         QTimer::singleShot(launchOpeningDelayMs, this, &AppDelegate::showPopover);
 
-    // Without a tray the window is the only way in: show it now.
-    if (!m_statusItem)
-        showPopover();
+    // Without a tray the window is the only way in: show it as soon as that is known.
+    if (!m_tray || m_tray->isSettled()) {
+        if (!statusItem())
+            showPopover();
+    } else {
+        connect(m_tray, &TrayIcon::settled, this, [this] {
+            if (!statusItem())
+                showPopover();
+        });
+    }
 
     qApp->installEventFilter(this);
 }
@@ -102,41 +112,34 @@ void AppDelegate::setupMainMenu() {
 }
 
 void AppDelegate::createStatusItem() {
-    if (!m_options.useTray || m_statusItem)
+    if (!m_options.useTray || m_tray)
         return;
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        // A tray may appear later (a panel starting after us at login); nothing signals it.
-        if (!m_trayPoll) {
-            m_trayPoll = new QTimer(this);
-            connect(m_trayPoll, &QTimer::timeout, this, &AppDelegate::createStatusItem);
-            m_trayPoll->start(m_options.trayPollIntervalMs);
-        }
-        return;
-    }
-    if (m_trayPoll) {
-        m_trayPoll->stop();
-        m_trayPoll->deleteLater();
-        m_trayPoll = nullptr;
-    }
-
-    m_statusItem = new QSystemTrayIcon(this);
+    m_tray = new TrayIcon(m_options.useSessionBus ? QDBusConnection::sessionBus()
+                                                  : QDBusConnection(QString()),
+                          m_trayMenu, this);
     updateTrayIcon();
-    connect(m_statusItem, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                // Every click toggles: a quick second click arrives as a double click.
-                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-                    togglePopover();
-            });
-    m_statusItem->setToolTip(QStringLiteral("Bobbinlark — drop designs here to send them"));
-    m_statusItem->setContextMenu(m_trayMenu);
-    m_statusItem->show();
+    m_tray->setToolTip(QStringLiteral("Bobbinlark — drop designs here to send them"));
+    connect(m_tray, &TrayIcon::clicked, this, [this](std::optional<QPoint> position) {
+        m_click = position;
+        togglePopover();
+    });
+}
+
+TrayIcon* AppDelegate::statusItem() const {
+    return m_tray && m_tray->isShown() ? m_tray : nullptr;
 }
 
 void AppDelegate::updateTrayIcon() {
-    if (!m_statusItem)
+    if (!m_tray)
         return;
-    const QColor text = QGuiApplication::palette().color(QPalette::WindowText);
-    m_statusItem->setIcon(SewingMachineIcon::icon(trayPointSize, text));
+    // Nobody tells a program the colour of the tray around its icon: a light glyph with a dark
+    // edge reads on all of them. No themed name goes with it: hosts that do not recolour a
+    // symbolic icon (LXQt's, trayer) would show its plain dark fill on a dark bar.
+    QList<QImage> images;
+    for (const int size : traySizes)
+        images.append(SewingMachineIcon::edgedImage(size, 1.0, QColor(0xf6, 0xf6, 0xf6),
+                                                    QColor(0x1a, 0x1a, 0x1a)));
+    m_tray->setIcon(QString(), images);
 }
 
 bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
@@ -145,7 +148,7 @@ bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-bool AppDelegate::windowsCanPlaceThemselves() const {
+bool AppDelegate::windowsCanPlaceThemselves() {
     return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
@@ -183,23 +186,13 @@ void AppDelegate::showPopover() {
         m_appState->setSendStatus(SendStatuses::Idle{});
 
     // The tray may have appeared since the last opening; the icon's place is known only now.
-    m_popover->setFloating(m_statusItem && windowsCanPlaceThemselves());
+    // Where windows place themselves the panel is always the frameless one, against the icon
+    // or, without a tray, at the top right where trays live: never a second title above its
+    // own header.
+    m_popover->setFloating(windowsCanPlaceThemselves());
     m_popover->setComposited(PopoverWindow::compositorRuns());
-    if (m_popover->isFloating()) {
-        const QRect icon = m_statusItem->geometry();
-        const QPoint pointer = QCursor::pos();
-        const QPoint anchor = icon.isValid() && !icon.isEmpty() ? icon.center() : pointer;
-        QScreen* screen = QGuiApplication::screenAt(anchor);
-        if (!screen)
-            screen = QGuiApplication::primaryScreen();
-        if (screen) {
-            // The panel goes where it belongs; a shadow around it may reach past the screen.
-            const QMargins shadow = m_popover->panelMargins();
-            m_popover->move(PopoverWindow::placement(PopoverWindow::contentSize, icon, pointer,
-                                                     screen->availableGeometry()) -
-                            QPoint(shadow.left(), shadow.top()));
-        }
-    }
+    if (m_popover->isFloating())
+        placePopover();
     m_popover->show();
     m_popover->raise();
     m_popover->activateWindow();
@@ -207,6 +200,42 @@ void AppDelegate::showPopover() {
 
     startMachineChecks();
     emit popoverOpened();
+}
+
+void AppDelegate::placePopover() {
+    if (!statusItem()) {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen)
+            return;
+        // Under a bar: one that the work area leaves out, or one that may come (a work area
+        // that reaches the screen's top says nothing where bars do not report themselves).
+        const QRect available = screen->availableGeometry();
+        const int below = available.top() > screen->geometry().top() ? PopoverWindow::gap
+                                                                     : PopoverWindow::barAllowance;
+        const QMargins shadow = m_popover->panelMargins();
+        m_popover->move(available.topRight() +
+                        QPoint(1 - PopoverWindow::contentSize.width() - PopoverWindow::gap, below) -
+                        QPoint(shadow.left(), shadow.top()));
+        return;
+    }
+    // Against the icon: its geometry where the tray tells it, else around the point the tray
+    // says was clicked, else at the pointer (stale under XWayland, so last).
+    QRect icon = m_tray->geometry();
+    QPoint pointer = m_click.value_or(QCursor::pos());
+    QScreen* screen = QGuiApplication::screenAt(icon.isValid() ? icon.center() : pointer);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    if (!icon.isValid() && m_click) {
+        pointer = PopoverWindow::clickOnScreen(*m_click, screen->geometry());
+        icon = PopoverWindow::iconAround(pointer, screen->geometry());
+    }
+    // The panel goes where it belongs; a shadow around it may reach past the screen.
+    const QMargins shadow = m_popover->panelMargins();
+    m_popover->move(PopoverWindow::placement(PopoverWindow::contentSize, icon, pointer,
+                                             screen->availableGeometry()) -
+                    QPoint(shadow.left(), shadow.top()));
 }
 
 void AppDelegate::receive(const QList<QUrl>& fileURLs) {

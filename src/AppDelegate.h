@@ -4,12 +4,13 @@
 
 #include <QList>
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QSettings>
-#include <QSystemTrayIcon>
 #include <QUrl>
 
 #include <memory>
+#include <optional>
 
 class PopoverView;
 class PopoverWindow;
@@ -17,6 +18,7 @@ class QAction;
 class QMenu;
 class QTimer;
 class ServicesProvider;
+class TrayIcon;
 
 // The program's shell: owns the one AppState, the tray icon and the popover, and takes files
 // from outside the popover (command-line files, later launches, the session bus).
@@ -27,10 +29,8 @@ public:
     struct Options {
         // Publish SendFiles on the session bus.
         bool useSessionBus = true;
-        // Use the system tray when there is one. Off, the popover is an ordinary window.
+        // Use the system tray when there is one. Off, the popover opens as a window of its own.
         bool useTray = true;
-        // How often to look for a tray that is not there yet.
-        int trayPollIntervalMs = 2000;
     };
 
     explicit AppDelegate(std::unique_ptr<QSettings> store, QObject* parent = nullptr);
@@ -56,7 +56,8 @@ public:
     // all in one request.
     void receive(const QList<QUrl>& fileURLs);
 
-    QSystemTrayIcon* statusItem() const { return m_statusItem; }
+    // The tray icon while a tray shows it, else null.
+    TrayIcon* statusItem() const;
     PopoverWindow* popover() const { return m_popover; }
     bool isPopoverShown() const;
     QMenu* trayMenu() const { return m_trayMenu; }
@@ -73,9 +74,10 @@ private:
     void setupMainMenu();
     void createStatusItem();
     void showPopover();
+    void placePopover();
     void updateTrayIcon();
     void showAbout();
-    bool windowsCanPlaceThemselves() const;
+    static bool windowsCanPlaceThemselves();
 
     // The two state operations the shell starts; each is one line so the wiring is plain.
     void sendFiles(const QList<QUrl>& fileURLs);
@@ -83,11 +85,13 @@ private:
 
     Options m_options;
     std::unique_ptr<AppState> m_appState;
-    QPointer<QSystemTrayIcon> m_statusItem;
+    TrayIcon* m_tray = nullptr;
+    // Where the tray last said the user clicked, if it said: the icon's place, also for an
+    // opening that no click started (files handed over).
+    std::optional<QPoint> m_click;
     PopoverWindow* m_popover = nullptr;
     PopoverView* m_popoverView = nullptr;
     QMenu* m_trayMenu = nullptr;
     QAction* m_quitAction = nullptr;
     ServicesProvider* m_services = nullptr;
-    QTimer* m_trayPoll = nullptr;
 };

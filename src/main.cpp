@@ -11,6 +11,12 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
+    // On a Wayland desktop a program cannot place its own windows, so the panel could not open
+    // against the tray icon; through XWayland it can (the tray says where the click was).
+    // Without XWayland, or when the user chose a platform, Qt decides as usual.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsSet("DISPLAY") &&
+        qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Bobbinlark"));
     QApplication::setApplicationName(QStringLiteral("Bobbinlark"));

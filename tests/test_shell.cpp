@@ -6,6 +6,7 @@
 #include "AppState.h"
 #include "Networking/MachineDiscovery.h"
 #include "Support/Desktop/ServicesProvider.h"
+#include "Support/Desktop/StatusNotifierItem.h"
 #include "Support/Desktop/Style.h"
 #include "Support/Drawing/SewingMachineIcon.h"
 #include "Support/LoginItem.h"
@@ -34,6 +35,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QSvgRenderer>
@@ -115,12 +117,29 @@ LoginItem::Service fakeSystem(LoginItem::Status& status, int& settingsOpened,
 
 // A delegate for tests: no session bus, and its machine checks and scans stay on loopback
 // (no interfaces, so a scan probes nothing); scans are counted.
+// The panel's side of the status-notifier protocol, as Xfce's and waybar's trays speak it: it
+// takes items' registrations and says whether a host shows them.
+class TrayWatcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+
+public:
+    QStringList registered;
+    bool hostRegistered() const { return true; }
+
+public slots:
+    Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString& service) {
+        registered.append(service);
+    }
+};
+
 struct QuietDelegate {
     std::shared_ptr<int> scans = std::make_shared<int>(0);
     AppDelegate delegate;
 
     explicit QuietDelegate(const TemporaryStore& store)
-        : delegate(store.open(), AppDelegate::Options{false, false, 50}) {
+        : delegate(store.open(), AppDelegate::Options{false, false}) {
         MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
         environment.interfaces = [counter = scans] {
             ++*counter;
@@ -275,6 +294,30 @@ private slots:
         const QImage twice = icon.pixmap(QSize(18, 18), 2.0).toImage();
         QCOMPARE(twice.size(), QSize(36, 36));
         QCOMPARE(qAlpha(twice.pixel(int(20.25 * 1.5), int((24 - 13.75) * 1.5))), 0);
+
+        // The tray's glyph: light inside, a dark edge all round, inside the image. Along a row
+        // through the arm, the first and last opaque pixels are the edge's, and between them
+        // lies the fill.
+        const QColor fill(0xf6, 0xf6, 0xf6);
+        const QColor edge(0x1a, 0x1a, 0x1a);
+        const QImage tray = SewingMachineIcon::edgedImage(22, 1.0, fill, edge);
+        QCOMPARE(tray.size(), QSize(22, 22));
+        for (int x = 0; x < 22; ++x)
+            QCOMPARE(qAlpha(tray.pixel(x, 0)), 0); // nothing touches the image's edge
+        const int row = 7;                         // through the arm
+        int first = 0;
+        while (first < 22 && qAlpha(tray.pixel(first, row)) < 200)
+            ++first;
+        int last = 21;
+        while (last >= 0 && qAlpha(tray.pixel(last, row)) < 200)
+            --last;
+        QVERIFY(first < last);
+        QVERIFY(qGray(tray.pixel(first, row)) < 80);
+        QVERIFY(qGray(tray.pixel(last, row)) < 80);
+        int lightest = 0;
+        for (int x = first; x <= last; ++x)
+            lightest = std::max(lightest, qGray(tray.pixel(x, row)));
+        QVERIFY(lightest > 220);
     }
 
     void installedIconMatchesTheDrawnGlyph() {
@@ -711,6 +754,81 @@ private slots:
             QCOMPARE(none.error().message(), QStringLiteral("No files to send."));
             QCOMPARE(none.error().name(), QString(ServicesProvider::noFilesError));
             QCOMPARE(received.count(), 1);
+
+            // The tray icon on the same bus: a panel that comes after it, goes and comes back.
+            StatusNotifierItem item(server);
+            QTRY_VERIFY(item.hasAnswered());
+            QVERIFY(!item.isShown()); // no panel yet
+            QSignalSpy shown(&item, &StatusNotifierItem::shownChanged);
+            TrayWatcher watcher;
+            const QString watcherName = QString::fromLatin1(StatusNotifierItem::watcherService);
+            const auto panelArrives = [&client, &watcher, &watcherName] {
+                return client.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
+                                             QDBusConnection::ExportScriptableSlots |
+                                                 QDBusConnection::ExportAllProperties) &&
+                       client.registerService(watcherName);
+            };
+            QVERIFY(panelArrives());
+            QTRY_VERIFY(item.isShown());
+            QCOMPARE(watcher.registered, QStringList{item.serviceName()});
+
+            // What the panel reads: who we are and the icon's pixels, ARGB in network order.
+            QImage pixel(1, 1, QImage::Format_ARGB32);
+            pixel.setPixel(0, 0, qRgba(0x12, 0x34, 0x56, 0x78));
+            item.setIcon(QString(), {pixel});
+            item.setToolTip(QStringLiteral("Bobbinlark"), QStringLiteral("drop designs here"));
+            QDBusMessage getAll = QDBusMessage::createMethodCall(
+                item.serviceName(), QStringLiteral("/StatusNotifierItem"),
+                QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
+            getAll << QStringLiteral("org.kde.StatusNotifierItem");
+            QDBusPendingReply<QVariantMap> properties = client.asyncCall(getAll);
+            QTRY_VERIFY(properties.isFinished());
+            QVERIFY2(!properties.isError(), qPrintable(properties.error().message()));
+            const QVariantMap values = properties.value();
+            QCOMPARE(values.value(QStringLiteral("Id")).toString(),
+                     QStringLiteral("com.bobbinlark.Bobbinlark"));
+            QCOMPARE(values.value(QStringLiteral("Title")).toString(),
+                     QStringLiteral("Bobbinlark"));
+            QCOMPARE(values.value(QStringLiteral("Status")).toString(), QStringLiteral("Active"));
+            QCOMPARE(values.value(QStringLiteral("ItemIsMenu")).toBool(), false);
+            StatusNotifierPixmaps pixmaps;
+            values.value(QStringLiteral("IconPixmap")).value<QDBusArgument>() >> pixmaps;
+            QCOMPARE(pixmaps.size(), 1);
+            QCOMPARE(pixmaps.first().width, 1);
+            QCOMPARE(pixmaps.first().bytes, QByteArray::fromHex("78123456"));
+            StatusNotifierToolTip toolTip;
+            values.value(QStringLiteral("ToolTip")).value<QDBusArgument>() >> toolTip;
+            QCOMPARE(toolTip.text, QStringLiteral("drop designs here"));
+
+            // A click where the panel says; the double report GTK panels make of one press is
+            // one click; the menu's place likewise.
+            QSignalSpy activated(&item, &StatusNotifierItem::activated);
+            QSignalSpy menu(&item, &StatusNotifierItem::contextMenuRequested);
+            const auto callItem = [&client, &item](const QString& method, int x, int y) {
+                QDBusMessage message = QDBusMessage::createMethodCall(
+                    item.serviceName(), QStringLiteral("/StatusNotifierItem"),
+                    QStringLiteral("org.kde.StatusNotifierItem"), method);
+                message << x << y;
+                return client.asyncCall(message);
+            };
+            QDBusPendingCall click = callItem(QStringLiteral("Activate"), 1262, 14);
+            QDBusPendingCall again = callItem(QStringLiteral("Activate"), 1262, 14);
+            QDBusPendingCall right = callItem(QStringLiteral("ContextMenu"), 1250, 20);
+            QTRY_VERIFY(click.isFinished() && again.isFinished() && right.isFinished());
+            QVERIFY(!click.isError());
+            QCOMPARE(activated.count(), 1);
+            QCOMPARE(activated.first().first().toPoint(), QPoint(1262, 14));
+            QCOMPARE(menu.count(), 1);
+            QCOMPARE(menu.first().first().toPoint(), QPoint(1250, 20));
+
+            // The panel restarts: the icon goes, and comes back registered anew.
+            QVERIFY(client.unregisterService(watcherName));
+            QTRY_VERIFY(!item.isShown());
+            client.unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
+            QVERIFY(panelArrives());
+            QTRY_VERIFY(item.isShown());
+            QCOMPARE(watcher.registered, (QStringList{item.serviceName(), item.serviceName()}));
+            QCOMPARE(shown.count(), 3);
         }
         QDBusConnection::disconnectFromBus(QStringLiteral("shell-server"));
         QDBusConnection::disconnectFromBus(QStringLiteral("shell-client"));
@@ -763,9 +881,11 @@ private slots:
                               QLatin1String(theme) + QStringLiteral(".png")));
         }
         shadowed.hide();
-        // As an ordinary window the window manager's frame is the edge.
+        // As a window the desktop places: no shadow, and no title bar above the panel's header.
         shadowed.setFloating(false);
         QCOMPARE(shadowed.size(), PopoverWindow::contentSize);
+        QVERIFY(shadowed.windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(!shadowed.windowFlags().testFlag(Qt::Tool));
     }
 
     void popoverOpensUnderTheIconInsideTheScreen() {
@@ -793,6 +913,43 @@ private slots:
         QCOMPARE(PopoverWindow::placement(size, QRect(), QPoint(5, 10), available), QPoint(0, 28));
         QCOMPARE(PopoverWindow::placement(size, QRect(), QPoint(600, 300), belowPanel),
                  QPoint(420, 301 + PopoverWindow::gap));
+
+        // A click a status-notifier host passes on: the icon is taken as a square as deep as
+        // twice the click's distance from the screen's edge, and the panel clears that bar
+        // even where the work area does not leave it out (XWayland).
+        const QRect screen(0, 0, 1280, 800);
+        QCOMPARE(PopoverWindow::iconAround(QPoint(1262, 14), screen), QRect(1248, 0, 29, 29));
+        QCOMPARE(PopoverWindow::placement(size, PopoverWindow::iconAround({1262, 14}, screen),
+                                          {1262, 14}, screen),
+                 QPoint(1280 - 360, 29 + PopoverWindow::gap));
+        QCOMPARE(PopoverWindow::iconAround(QPoint(640, 788), screen), QRect(629, 777, 23, 23));
+        QCOMPARE(PopoverWindow::placement(size, PopoverWindow::iconAround({640, 788}, screen),
+                                          {640, 788}, screen),
+                 QPoint(460, 777 - PopoverWindow::gap - 520));
+        // Bars down the sides: the panel opens beside the icon.
+        QCOMPARE(PopoverWindow::iconAround(QPoint(10, 400), screen), QRect(0, 390, 21, 21));
+        QCOMPARE(PopoverWindow::placement(size, PopoverWindow::iconAround({10, 400}, screen),
+                                          {10, 400}, screen),
+                 QPoint(21 + PopoverWindow::gap, 400 - 260));
+        QCOMPARE(PopoverWindow::placement(size, PopoverWindow::iconAround({1270, 400}, screen),
+                                          {1270, 400}, screen),
+                 QPoint(1270 - 9 - PopoverWindow::gap - 360, 400 - 260));
+        // In a corner: a bar along the top, nearer the side or not; the square ends at the
+        // screen's edge, and the panel opens under it.
+        QCOMPARE(PopoverWindow::iconAround(QPoint(1270, 20), screen), QRect(1250, 0, 30, 41));
+        QCOMPARE(PopoverWindow::placement(size, PopoverWindow::iconAround({1270, 20}, screen),
+                                          {1270, 20}, screen),
+                 QPoint(1280 - 360, 41 + PopoverWindow::gap));
+        // A click reported inside the icon (waybar) lands in a left corner: taken as an icon at
+        // the right end of that bar. Anywhere else the report is the screen position.
+        QCOMPARE(PopoverWindow::clickOnScreen(QPoint(10, 17), screen), QPoint(1269, 17));
+        QCOMPARE(PopoverWindow::clickOnScreen(QPoint(12, 790), screen), QPoint(1267, 790));
+        QCOMPARE(PopoverWindow::clickOnScreen(QPoint(40, 17), screen), QPoint(40, 17));
+        QCOMPARE(PopoverWindow::clickOnScreen(QPoint(10, 400), screen), QPoint(10, 400));
+        QCOMPARE(PopoverWindow::clickOnScreen(QPoint(1262, 14), screen), QPoint(1262, 14));
+        // A click in the middle of the screen is in no bar.
+        QVERIFY(PopoverWindow::iconAround(QPoint(640, 400), screen).isNull());
+        QVERIFY(PopoverWindow::iconAround(QPoint(640, 40), screen).isNull());
     }
 
     void popoverRendersItsHeaderInLightAndDark() {
@@ -888,8 +1045,14 @@ private slots:
         delegate.applicationDidFinishLaunching();
         QVERIFY(!delegate.statusItem()); // offscreen has no tray
         QVERIFY(delegate.isPopoverShown());
-        QVERIFY(!delegate.popover()->isFloating());
+        // The frameless panel (one title: its own header), at the top right where trays live.
+        QVERIFY(delegate.popover()->isFloating());
         QCOMPARE(delegate.popover()->size(), QSize(360, 520));
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect panel = delegate.popover()->geometry();
+        QVERIFY(available.contains(panel));
+        QVERIFY(available.right() - panel.right() <= 48);
+        QVERIFY(panel.top() - available.top() <= 48);
         QCOMPARE(openings.count(), 1);
         QVERIFY(quiet.settle());
         QCOMPARE(*quiet.scans, 1); // no machine saved: the opening's checks looked for one

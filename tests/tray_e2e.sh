@@ -10,6 +10,8 @@
 #      sends it to the machine and lists it in the recent sends;
 #   7. Ctrl+Q in the panel quits; started again with a tray, only the icon shows, unless the
 #      settings ask for the panel at launch;
+#   8. the icon reads on the seven tray colours, trayer tinted in each (contrast measured from
+#      screenshots, which land in OUTPUT_DIR/tray);
 # with screenshots in the output folder. Exits 77 (skipped) without Xvfb and its helpers.
 #   tray_e2e.sh BOBBINLARK BOBBINLARK_TOOL FAKE_MACHINE OUTPUT_DIR DRAG_SOURCE
 set -euo pipefail
@@ -81,7 +83,8 @@ shot 1-no-tray
 # 2. The tray appears later; the icon follows.
 trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
     --expand true --transparent false --tint 0xdddddd >/dev/null 2>&1 </dev/null &
-pids+=($!)
+trayer_pid=$!
+pids+=($trayer_pid)
 wait_for 15 has_tray_icon || fail "the icon did not appear when the tray did"
 sleep 1 # the icon's geometry settles after it is embedded
 shot 2-tray-appeared
@@ -202,4 +205,28 @@ program_pid=$!
 pids+=($program_pid)
 wait_for 15 has_panel || fail "BobbinlarkOpenOnLaunch did not open the panel"
 shot 7-open-on-launch
+
+# 8. The icon on each tray colour: trayer started again, tinted.
+mkdir -p "$output/tray"
+for colour in "${tray_colours[@]}"; do
+    kill "$trayer_pid"
+    wait "$trayer_pid" 2>/dev/null || true
+    no_tray_icon() { [ -z "$(tray_icon)" ]; }
+    wait_for 5 no_tray_icon || fail "the icon stayed after the tray ended"
+    trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+        --expand true --transparent true --alpha 0 --tint "0x$colour" >/dev/null 2>&1 </dev/null &
+    trayer_pid=$!
+    pids+=($trayer_pid)
+    wait_for 15 has_tray_icon || fail "the icon did not come back to the #$colour tray"
+    sleep 1 # embedded and painted
+    read -r _ icon_w icon_h icon_x icon_y <<<"$(tray_icon)"
+    import -window root "$work/tray.png"
+    crop="$((icon_w + 8))x$((icon_h + 8))+$((icon_x - 4))+$((icon_y - 4))"
+    [ "$icon_x" -ge 4 ] && [ "$icon_y" -ge 4 ] || crop="${icon_w}x$icon_h+$icon_x+$icon_y"
+    ratio=$(tray_pixels contrast "$work/tray.png" "$crop" "$colour")
+    convert "$work/tray.png" -crop "$crop" +repage -scale 400% "$output/tray/trayer-$colour.png"
+    echo "FIGURE trayer icon on #$colour: contrast $ratio:1"
+    awk -v r="$ratio" 'BEGIN { exit !(r >= 3) }' ||
+        fail "the icon's contrast on the #$colour tray is $ratio:1, under 3:1"
+done
 echo "PASS: screenshots in $output"

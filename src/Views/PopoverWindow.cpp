@@ -37,7 +37,9 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(PopoverWindow::edgeColor(palette()), 1));
         painter.setBrush(Qt::NoBrush);
-        const double radius = m_window->isComposited() ? PopoverWindow::cornerRadius - 0.5 : 0;
+        const double radius = m_window->isFloating() && m_window->isComposited()
+                                  ? PopoverWindow::cornerRadius - 0.5
+                                  : 0;
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
     }
 
@@ -90,9 +92,21 @@ QMargins PopoverWindow::panelMargins() const {
 }
 
 void PopoverWindow::applyFlags() {
-    // A tool window, not a popup: popups close on any click outside them.
-    setWindowFlags(m_isFloating ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                                : Qt::Window);
+    // A tool window, not a popup: popups close on any click outside them. Under XWayland the
+    // compositor centres managed windows, so the panel places itself unmanaged there (and the
+    // compositor still gives it the keyboard).
+    Qt::WindowFlags floating = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+    if (runsUnderXWayland())
+        floating |= Qt::X11BypassWindowManagerHint;
+    // A window the desktop places (Wayland) brings no title bar of its own: the panel's header
+    // is its one title, with its close button.
+    setWindowFlags(m_isFloating ? floating : Qt::Window | Qt::FramelessWindowHint);
+}
+
+bool PopoverWindow::runsUnderXWayland() {
+    return QGuiApplication::platformName() == QLatin1String("xcb") &&
+           (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+            qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland"));
 }
 
 void PopoverWindow::applyEdge() {
@@ -101,7 +115,8 @@ void PopoverWindow::applyEdge() {
     setFixedSize(contentSize.grownBy(margins));
     const QRect panel = QRect(QPoint(), size()).marginsRemoved(margins);
     m_edge->setGeometry(panel);
-    m_edge->setVisible(m_isFloating);
+    // Frameless either way: the edge is the panel's own.
+    m_edge->setVisible(true);
     m_edge->raise();
     if (m_isFloating && m_isComposited)
         m_content->setMask(QRegion(
@@ -180,14 +195,64 @@ bool PopoverWindow::compositorRuns() {
 #endif
 }
 
+QPoint PopoverWindow::clickOnScreen(const QPoint& reported, const QRect& screen) {
+    // As deep as a bar and as wide as its first icon.
+    constexpr int corner = 32;
+    const bool inLeftCorner =
+        reported.x() - screen.left() < corner &&
+        (reported.y() - screen.top() < corner || screen.bottom() - reported.y() < corner);
+    if (!inLeftCorner || !screen.contains(reported))
+        return reported;
+    return {screen.right() - (reported.x() - screen.left()), reported.y()};
+}
+
+QRect PopoverWindow::iconAround(const QPoint& click, const QRect& screen) {
+    // Bars are at most this deep; a click further in is not on one.
+    constexpr int deepestBar = 64;
+    const int fromTop = click.y() - screen.top();
+    const int fromBottom = screen.bottom() - click.y();
+    const int fromLeft = click.x() - screen.left();
+    const int fromRight = screen.right() - click.x();
+    // Bars along the top or bottom are the common ones: a click in a corner is taken to be in
+    // one of those.
+    const int toTopOrBottom = std::min(fromTop, fromBottom);
+    const int toSide = std::min(fromLeft, fromRight);
+    if (std::min(toTopOrBottom, toSide) < 0)
+        return {};
+    if (toTopOrBottom < deepestBar / 2) {
+        const int depth = 2 * toTopOrBottom + 1;
+        const int top = toTopOrBottom == fromTop ? screen.top() : screen.bottom() + 1 - depth;
+        return QRect(click.x() - toTopOrBottom, top, depth, depth).intersected(screen);
+    }
+    if (toSide < deepestBar / 2) {
+        const int depth = 2 * toSide + 1;
+        const int left = toSide == fromLeft ? screen.left() : screen.right() + 1 - depth;
+        return QRect(left, click.y() - toSide, depth, depth).intersected(screen);
+    }
+    return {};
+}
+
 QPoint PopoverWindow::placement(const QSize& size, const QRect& iconGeometry, const QPoint& pointer,
                                 const QRect& available) {
     const QRect anchor = iconGeometry.isValid() && !iconGeometry.isEmpty()
                              ? iconGeometry
                              : QRect(pointer, QSize(1, 1));
-    const bool opensUpwards = anchor.center().y() > available.center().y();
-    int x = anchor.center().x() - size.width() / 2;
-    int y = opensUpwards ? anchor.top() - gap - size.height() : anchor.bottom() + 1 + gap;
+    int x = 0;
+    int y = 0;
+    // Beside an icon in a bar down the left or right edge, else under or over it.
+    const int toSide =
+        std::min(anchor.left() - available.left(), available.right() - anchor.right());
+    const int toTopOrBottom =
+        std::min(anchor.top() - available.top(), available.bottom() - anchor.bottom());
+    if (toSide < toTopOrBottom) {
+        const bool opensLeftwards = anchor.center().x() > available.center().x();
+        x = opensLeftwards ? anchor.left() - gap - size.width() : anchor.right() + 1 + gap;
+        y = anchor.center().y() - size.height() / 2;
+    } else {
+        const bool opensUpwards = anchor.center().y() > available.center().y();
+        x = anchor.center().x() - size.width() / 2;
+        y = opensUpwards ? anchor.top() - gap - size.height() : anchor.bottom() + 1 + gap;
+    }
     // Inside the available area; a panel larger than the area keeps its top-left corner in it.
     x = std::max(available.left(), std::min(x, available.right() + 1 - size.width()));
     y = std::max(available.top(), std::min(y, available.bottom() + 1 - size.height()));

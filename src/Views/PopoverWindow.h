@@ -8,10 +8,10 @@ class QPalette;
 
 // The window around the popover's content. Floating, it is a frameless 360 x 520 panel that
 // stays open when the user clicks elsewhere, placed under the tray icon when it opens; as an
-// ordinary window (no tray, or a desktop where windows cannot place themselves) it has a frame
-// and the window manager places it. A floating panel has the edge desktops give their popups:
-// where a compositor runs, rounded corners and a soft shadow in a transparent margin around
-// it; where none does, a one-pixel border that stands out from any window behind.
+// ordinary window (a desktop where windows cannot place themselves) the desktop places it, and
+// it is frameless too, so its header is its one title. A floating panel has the edge desktops give
+// their popups: where a compositor runs, rounded corners and a soft shadow in a transparent margin
+// around it; where none does, a one-pixel border that stands out from any window behind.
 class PopoverWindow : public QWidget {
     Q_OBJECT
 
@@ -21,6 +21,8 @@ public:
     static constexpr double cornerRadius = 10;
     // Space between the tray icon (or the pointer) and the panel.
     static constexpr int gap = 4;
+    // Room left above a panel at the top of the screen for a bar the work area does not show.
+    static constexpr int barAllowance = 32;
 
     explicit PopoverWindow(QWidget* content, QWidget* parent = nullptr);
 
@@ -38,12 +40,24 @@ public:
 
     // Whether a compositing manager runs on the display (always on Wayland).
     static bool compositorRuns();
+    // Whether this is an X11 program on a Wayland desktop, whose compositor would centre a
+    // floating panel wherever the program asked it to go.
+    static bool runsUnderXWayland();
     // The panel's border: grey enough for 3:1 against white, black and the panel itself.
     static QColor edgeColor(const QPalette& palette);
 
     // Where a floating panel of `size` goes: centred under the tray icon when its geometry is
-    // known (above it when the icon sits in the lower half of the screen), else at the pointer;
-    // always inside `available`.
+    // known (above it when the icon sits in the lower half of the screen, beside it in a bar
+    // down a side), else at the pointer; always inside `available`.
+    // Where on `screen` a status-notifier host's reported click most likely was. Some hosts
+    // (waybar) report the place inside the icon rather than on the screen: a click that lands
+    // in a left corner of a bar is taken as that, for an icon at the bar's right end, where
+    // trays live.
+    static QPoint clickOnScreen(const QPoint& reported, const QRect& screen);
+    // The icon a click at `click` most likely hit, when it lies in a bar along an edge of
+    // `screen`: a square as deep as the bar, whose middle the click is taken to be. Empty
+    // when the click is too far from every edge to be in a bar.
+    static QRect iconAround(const QPoint& click, const QRect& screen);
     static QPoint placement(const QSize& size, const QRect& iconGeometry, const QPoint& pointer,
                             const QRect& available);
 

@@ -39,3 +39,71 @@ start_fake_machine() {
     wait_for 10 grep -q "listening at" "$work/machine.log" || fail "the fake machine did not start"
     port=$(sed -n 's/.*listening at 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/machine.log")
 }
+
+# Starts a session bus of our own and exports its address. Programs it starts for the run (a
+# panel's settings daemon) see the environment as it is now: export what they need first.
+# Arguments run the bus through a command (as another user, say).
+start_session_bus() {
+    "$@" dbus-daemon --session --nofork --nosyslog --print-address=3 3>"$work/bus" \
+        >"$work/bus.log" 2>&1 </dev/null &
+    pids+=($!)
+    wait_for 10 test -s "$work/bus" || fail "the session bus did not start"
+    DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
+    export DBUS_SESSION_BUS_ADDRESS
+}
+
+# The status-notifier items the watcher on the session bus holds, one line. Arguments run the
+# query through a command (as the bus's user, say).
+notifier_items() {
+    "$@" gdbus call --session --dest org.kde.StatusNotifierWatcher \
+        --object-path /StatusNotifierWatcher --method org.freedesktop.DBus.Properties.Get \
+        org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems 2>/dev/null
+}
+
+# tray_pixels COMMAND IMAGE CROP TRAY_COLOUR: runs tray_pixels.py on a crop ("WxH+X+Y") of IMAGE.
+tray_pixels() {
+    local size=${3%%+*}
+    convert "$2" -crop "$3" +repage -depth 8 rgb:- |
+        python3 "$(dirname "${BASH_SOURCE[0]}")/tray_pixels.py" "$1" "${size%x*}" "${size#*x}" "$4"
+}
+
+# gap X Y W H X Y W H: pixels between two rectangles (0 when they touch or overlap).
+gap() {
+    local dx=0 dy=0
+    [ "$1" -gt $(($5 + $7)) ] && dx=$(($1 - $5 - $7))
+    [ "$5" -gt $(($1 + $3)) ] && dx=$(($5 - $1 - $3))
+    [ "$2" -gt $(($6 + $8)) ] && dy=$(($2 - $6 - $8))
+    [ "$6" -gt $(($2 + $4)) ] && dy=$(($6 - $2 - $4))
+    echo $((dx > dy ? dx : dy))
+}
+
+# The seven trays an icon must read on.
+tray_colours=(000000 202020 353535 808080 c0c0c0 f0f0f0 ffffff)
+
+# Seconds since the epoch with milliseconds, for figures measured from outside.
+now_ms() { date +%s%3N; }
+
+# median N...: the middle of the numbers given.
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# How many times the desktop tests time a click on the icon until the panel is mapped (measured
+# from outside); `make bench-click` asks for more than one.
+click_rounds=${BOBBINLARK_CLICK_ROUNDS:-1}
+
+# watch_maps [COMMAND...]: from now on, each window mapped on $DISPLAY's root is a line
+# "MILLISECONDS WINDOW" in $work/maps, stamped as the X server's notice arrives (polling the
+# window list costs a tenth of a second a look on a loaded machine). Arguments run the watcher
+# through a command (as the display's user, say).
+watch_maps() {
+    : >"$work/maps"
+    "$@" stdbuf -oL xev -root -event substructure 2>/dev/null | while IFS= read -r line; do
+        case $line in
+        MapNotify*) read -r line && echo "$(now_ms) $(sed -n 's/.*window \(0x[0-9a-f]*\).*/\1/p' <<<"$line")" ;;
+        esac
+    done >>"$work/maps" &
+    pids+=($!)
+    sleep 0.5 # listening before anything is clicked
+}
+
+# mapped_after MILLISECONDS: when the first window mapped after that time was, or nothing.
+mapped_after() { awk -v t="$1" '$1 >= t { print $1; exit }' "$work/maps"; }

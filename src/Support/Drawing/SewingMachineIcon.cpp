@@ -41,6 +41,22 @@ QPainterPath pathOf(const Shape& shape, double left, double bottom, double unit)
     return path;
 }
 
+// The glyph as one outline on a grid of `fine` units per grid unit (y down): the filled shapes
+// merged, the cut-outs subtracted, so every renderer draws it the same way, masks or not. Path
+// operations flatten curves with a fixed tolerance in path units, hence the finer grid.
+QPainterPath outlineOnGrid(double fine) {
+    QPainterPath filled;
+    QPainterPath cuts;
+    for (const Shape& shape : glyphShapes) {
+        const QPainterPath path = pathOf(shape, 0, gridSize * fine, fine);
+        if (shape.cutsOut)
+            cuts = cuts.united(path);
+        else
+            filled = filled.united(path);
+    }
+    return filled.subtracted(cuts).simplified();
+}
+
 QString number(double value) {
     return QString::number(value, 'f', 4).remove(QRegularExpression(QStringLiteral("\\.?0+$")));
 }
@@ -86,22 +102,31 @@ QIcon icon(qreal pointSize, const QColor& color) {
     return result;
 }
 
-QString svgDocument(int size, const QString& fill) {
-    // One outline: the filled shapes merged, the cut-outs subtracted. Every SVG renderer draws
-    // that the same way, masks or not. Path operations flatten curves with a fixed tolerance in
-    // path units, so they run on a grid scaled up by `fine` and the result is scaled back.
+QImage edgedImage(qreal pointSize, qreal devicePixelRatio, const QColor& fill, const QColor& edge) {
+    const int pixels = qRound(pointSize * devicePixelRatio);
+    QImage result(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    result.fill(Qt::transparent);
+    result.setDevicePixelRatio(devicePixelRatio);
     constexpr double fine = 200;
-    QPainterPath filled;
-    QPainterPath cuts;
-    for (const Shape& shape : glyphShapes) {
-        const QPainterPath path = pathOf(shape, 0, gridSize * fine, fine);
-        if (shape.cutsOut)
-            cuts = cuts.united(path);
-        else
-            filled = filled.united(path);
-    }
-    const QPainterPath outline = filled.subtracted(cuts).simplified();
+    static const QPainterPath outline = outlineOnGrid(fine);
+    // The edge is two pixels wide at any size (thinner reads as a blur on a small icon);
+    // the glyph shrinks by that much so the edge stays inside the image.
+    const double edgeWidth = 2 / devicePixelRatio;
+    const double unit = (pointSize - 2 * edgeWidth) / gridSize;
+    QPainter painter(&result);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(edgeWidth, edgeWidth);
+    painter.scale(unit / fine, unit / fine);
+    QPen pen(edge, 2 * edgeWidth * fine / unit);
+    pen.setJoinStyle(Qt::RoundJoin);
+    painter.strokePath(outline, pen);
+    painter.fillPath(outline, fill);
+    return result;
+}
 
+QString svgDocument(int size, const QString& fill) {
+    constexpr double fine = 200;
+    const QPainterPath outline = outlineOnGrid(fine);
     QString data;
     for (int i = 0; i < outline.elementCount(); ++i) {
         const QPainterPath::Element element = outline.elementAt(i);

@@ -37,6 +37,11 @@ QImage image(qreal pointSize, qreal devicePixelRatio = 1.0, const QColor& color 
 // Callers redraw it with the palette's text colour when the palette changes.
 QIcon icon(qreal pointSize, const QColor& color);
 
+// The glyph in `fill` with an `edge` two pixels wide around every outline, for places
+// whose background nobody tells us (a tray): a light glyph with a dark edge reads on black,
+// white and every grey between.
+QImage edgedImage(qreal pointSize, qreal devicePixelRatio, const QColor& fill, const QColor& edge);
+
 // An SVG document of `size` x `size` pixels drawing the same shapes in `fill`, with the cut-outs
 // subtracted from the outline so the holes stay transparent. The installed application icons
 // are made from this.

@@ -1,0 +1,197 @@
+#include "Support/Desktop/TrayIcon.h"
+
+#include "Support/Desktop/StatusNotifierItem.h"
+
+#include <QDBusConnectionInterface>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMenu>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#if QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
+#endif
+
+namespace {
+
+#if QT_CONFIG(xcb)
+template <typename T>
+using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
+
+xcb_connection_t* x11Connection() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t atom(xcb_connection_t* connection, const QByteArray& name) {
+    const XcbReply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.constData()),
+            nullptr),
+        &std::free);
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+// An XEmbed tray owns this selection of the screen it serves.
+const QByteArray traySelection = QByteArrayLiteral("_NET_SYSTEM_TRAY_S0");
+#endif
+
+// Whether an X11 tray (XEmbed) serves the display.
+bool xembedTrayRuns() {
+#if QT_CONFIG(xcb)
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
+        return false;
+    const xcb_atom_t selection = atom(connection, traySelection);
+    if (selection == XCB_ATOM_NONE)
+        return false;
+    const XcbReply<xcb_get_selection_owner_reply_t> owner(
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection),
+                                      nullptr),
+        &std::free);
+    return owner && owner->owner != XCB_WINDOW_NONE;
+#else
+    return false;
+#endif
+}
+
+} // namespace
+
+TrayIcon::TrayIcon(QDBusConnection bus, QMenu* menu, QObject* parent)
+    : QObject(parent)
+    , m_bus(std::move(bus))
+    , m_menu(menu) {
+    m_item = new StatusNotifierItem(m_bus, this);
+    connect(m_item, &StatusNotifierItem::activated, this,
+            [this](QPoint position) { emit clicked(position); });
+    connect(m_item, &StatusNotifierItem::contextMenuRequested, this, [this](QPoint position) {
+        if (m_menu)
+            m_menu->popup(position);
+    });
+    connect(m_item, &StatusNotifierItem::answered, this, &TrayIcon::update);
+    listenForXembedTrays();
+    update();
+}
+
+TrayIcon::~TrayIcon() {
+    if (m_listensForXembed && qApp)
+        qApp->removeNativeEventFilter(this);
+    delete m_xembed;
+}
+
+QRect TrayIcon::geometry() const {
+    return m_kind == Kind::xembed && m_xembed ? m_xembed->geometry() : QRect();
+}
+
+void TrayIcon::setIcon(const QString& themedName, const QList<QImage>& images) {
+    m_themedName = themedName;
+    m_images = images;
+    m_item->setIcon(themedName, images);
+    if (m_xembed) {
+        QIcon icon;
+        for (const QImage& image : images)
+            icon.addPixmap(QPixmap::fromImage(image));
+        m_xembed->setIcon(icon);
+    }
+}
+
+void TrayIcon::setToolTip(const QString& text) {
+    m_toolTip = text;
+    m_item->setToolTip(QStringLiteral("Bobbinlark"), text);
+    if (m_xembed)
+        m_xembed->setToolTip(text);
+}
+
+void TrayIcon::update() {
+    Kind kind = Kind::none;
+    if (m_item->isShown()) {
+        kind = Kind::statusNotifier;
+        dropXembed();
+    } else if (m_xembed) {
+        kind = Kind::xembed;
+    } else if (m_item->hasAnswered() && xembedTrayRuns()) {
+        // Only once the status-notifier watcher has answered: a host already there must get
+        // our item, not a second icon through Qt.
+        showXembed();
+        kind = Kind::xembed;
+    }
+    const bool wasShown = isShown();
+    m_kind = kind;
+    if (isShown() != wasShown)
+        emit shownChanged(isShown());
+    if (m_item->hasAnswered() && !m_isSettled) {
+        m_isSettled = true;
+        emit settled();
+    }
+}
+
+void TrayIcon::showXembed() {
+    m_xembed = new QSystemTrayIcon;
+    setIcon(m_themedName, m_images);
+    m_xembed->setToolTip(m_toolTip);
+    m_xembed->setContextMenu(m_menu);
+    connect(m_xembed, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                // Every click toggles: a quick second click arrives as a double click.
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+                    emit clicked(std::nullopt);
+            });
+    m_xembed->show();
+}
+
+void TrayIcon::dropXembed() {
+    delete m_xembed;
+}
+
+void TrayIcon::listenForXembedTrays() {
+#if QT_CONFIG(xcb)
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
+        return;
+    // A tray that takes the selection says so to the root window's structure listeners
+    // (the MANAGER message): listen there, keeping whatever Qt listens to already.
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const XcbReply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, root),
+                                        nullptr),
+        &std::free);
+    if (!attributes)
+        return;
+    const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(connection);
+    qApp->installNativeEventFilter(this);
+    m_listensForXembed = true;
+#endif
+}
+
+bool TrayIcon::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+#if QT_CONFIG(xcb)
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) != XCB_CLIENT_MESSAGE)
+        return false;
+    const auto* client = reinterpret_cast<const xcb_client_message_event_t*>(event);
+    xcb_connection_t* connection = x11Connection();
+    if (!connection || client->format != 32)
+        return false;
+    static const xcb_atom_t manager = atom(connection, QByteArrayLiteral("MANAGER"));
+    static const xcb_atom_t selection = atom(connection, traySelection);
+    // Not from inside the event's delivery: Qt's own icon may be made in answer.
+    if (client->type == manager && client->data.data32[1] == selection)
+        QTimer::singleShot(0, this, &TrayIcon::update);
+#else
+    Q_UNUSED(eventType)
+    Q_UNUSED(message)
+#endif
+    return false;
+}

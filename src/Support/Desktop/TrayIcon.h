@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QAbstractNativeEventFilter>
+#include <QDBusConnection>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QRect>
+
+#include <optional>
+
+class QMenu;
+class QSystemTrayIcon;
+class StatusNotifierItem;
+
+// The program's icon in whatever tray the desktop has. A status-notifier host (Xfce, LXQt,
+// KDE Plasma, waybar) gets our own item, which hears where the user clicked; an old X11 tray
+// (XEmbed) gets Qt's icon. Either may come after the program, or go and come back when a panel
+// restarts: the icon follows without being asked, the status notifier first when both exist.
+class TrayIcon : public QObject, public QAbstractNativeEventFilter {
+    Q_OBJECT
+
+public:
+    enum class Kind { none, statusNotifier, xembed };
+
+    // `menu` is the icon's context menu; it must outlive the icon.
+    TrayIcon(QDBusConnection bus, QMenu* menu, QObject* parent = nullptr);
+    ~TrayIcon() override;
+
+    Kind kind() const { return m_kind; }
+    bool isShown() const { return m_kind != Kind::none; }
+    // Whether the desktop has answered whether it has a tray (the session bus takes a moment).
+    bool isSettled() const { return m_isSettled; }
+    // The icon's place on the screen, where the tray tells it (XEmbed); else empty.
+    QRect geometry() const;
+    StatusNotifierItem* statusNotifierItem() const { return m_item; }
+
+    void setIcon(const QString& themedName, const QList<QImage>& images);
+    void setToolTip(const QString& text);
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+signals:
+    // A click on the icon, with the screen position where the tray passes it.
+    void clicked(std::optional<QPoint> screenPosition);
+    void shownChanged(bool shown);
+    // Once, when the desktop's first answer is in.
+    void settled();
+
+private:
+    void update();
+    void showXembed();
+    void dropXembed();
+    void listenForXembedTrays();
+
+    QDBusConnection m_bus;
+    QMenu* m_menu;
+    StatusNotifierItem* m_item = nullptr;
+    QPointer<QSystemTrayIcon> m_xembed;
+    QString m_themedName;
+    QList<QImage> m_images;
+    QString m_toolTip;
+    Kind m_kind = Kind::none;
+    bool m_listensForXembed = false;
+    bool m_isSettled = false;
+};

@@ -1,0 +1,235 @@
+#!/usr/bin/env bash
+# The tray program on sway with waybar's tray (status notifier), headless, as a person on a
+# wlroots desktop meets it:
+#   1. started before the bar, the program shows its panel at the top right; when the bar
+#      comes (login), the icon appears in its tray, and again when the bar restarts;
+#   2. the icon reads on the seven tray colours (contrast measured from screenshots);
+#   3. a click on the icon opens the panel against the icon (through XWayland, where the tray
+#      passes the click's place), off the bar; the next click closes it;
+#   4. natively on Wayland, where no program places its windows, a click opens one window with
+#      one title, and the next click closes it.
+# Sway refuses to run as root: the compositor, the bar, the bus and the program run as `nobody`
+# with a runtime folder of their own. Headless sway has no pointer; clicks go through sway's
+# own virtual-pointer client. Prints the figures it measures; screenshots land in OUTPUT_DIR and
+# OUTPUT_DIR/tray. Exits 77 (skipped) without sway and its helpers.
+#   sway_e2e.sh BOBBINLARK OUTPUT_DIR VIRTUAL_POINTER
+set -euo pipefail
+
+program=$1 output=$2 virtual_pointer=$3
+[ -x "$virtual_pointer" ] || { echo "SKIP: the virtual pointer was not built (no wayland-client)"; exit 77; }
+for needed in sway swaymsg waybar grim Xwayland xdotool xev stdbuf convert dbus-daemon gdbus python3 setpriv; do
+    if ! command -v "$needed" >/dev/null; then
+        echo "SKIP: $needed is not installed (make deps installs it)"
+        exit 77
+    fi
+done
+id nobody >/dev/null 2>&1 || { echo "SKIP: no user nobody to run sway as"; exit 77; }
+
+# shellcheck source=/dev/null
+source "$(dirname "$0")/support/background.sh"
+chmod 755 "$work"
+home=$work/home
+install -d -o nobody -m 700 "$home" "$home/run" "$home/config" "$home/shots" "$home/bin"
+# Copies nobody can run, wherever the build tree lies (a home folder it may not enter).
+install -m 755 "$program" "$home/bin/bobbinlark"
+install -m 755 "$virtual_pointer" "$home/bin/virtual_pointer"
+program=$home/bin/bobbinlark virtual_pointer=$home/bin/virtual_pointer
+# A command word list, not a function: a function started in the background would be a subshell
+# whose end leaves the program running.
+nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+export HOME=$home XDG_RUNTIME_DIR=$home/run XDG_CONFIG_HOME=$home/config
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM SWAYSOCK
+export WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman
+
+fail() {
+    echo "FAIL: $*"
+    [ -z "${WAYLAND_DISPLAY:-}" ] || "${nobody[@]}" grim "$home/shots/failure.png" 2>/dev/null &&
+        cp "$home/shots/failure.png" "$output/sway-failure.png" 2>/dev/null || true
+    for log in program sway bar; do
+        echo "--- $log output"; cat "$work/$log.log" 2>/dev/null || true
+    done
+    exit 1
+}
+mkdir -p "$output/tray"
+
+width=1280 height=800 bar_height=28
+cat >"$work/sway.conf" <<CONF
+output HEADLESS-1 resolution ${width}x$height
+xwayland enable
+CONF
+cat >"$work/bar.json" <<JSON
+{"position": "top", "height": $bar_height, "modules-right": ["tray"],
+ "tray": {"icon-size": 20, "spacing": 4}}
+JSON
+chmod 644 "$work/sway.conf" "$work/bar.json"
+
+start_session_bus "${nobody[@]}"
+"${nobody[@]}" sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 </dev/null &
+pids+=($!)
+wait_for 15 compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" >/dev/null || fail "sway did not start"
+SWAYSOCK=$(compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" | head -1)
+export SWAYSOCK WAYLAND_DISPLAY=wayland-1
+wait_for 10 test -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" || fail "sway opened no Wayland socket"
+sway() { "${nobody[@]}" swaymsg "$@" >/dev/null || fail "swaymsg $* failed"; }
+# XWayland's display, as sway hands it to the programs it starts.
+sway exec "echo \$DISPLAY >$home/display"
+wait_for 10 test -s "$home/display" || fail "sway told no X display"
+x_display=$(cat "$home/display")
+
+bar_colour=353535
+start_bar() {
+    printf '* { border: none; border-radius: 0; min-height: 0; }\nwindow#waybar { background: #%s; }\n' \
+        "$bar_colour" >"$work/bar.css"
+    chmod 644 "$work/bar.css"
+    "${nobody[@]}" waybar -c "$work/bar.json" -s "$work/bar.css" >>"$work/bar.log" 2>&1 </dev/null &
+    bar_pid=$!
+    pids+=($bar_pid)
+}
+stop_bar() {
+    kill "$bar_pid"
+    wait "$bar_pid" 2>/dev/null || true
+}
+shot() { # shot NAME: the whole screen, into the output folder and $work/NAME.png
+    "${nobody[@]}" grim "$home/shots/$1.png" && cp "$home/shots/$1.png" "$work/$1.png"
+}
+icon_box() {
+    shot bar 2>/dev/null || return 1
+    tray_pixels box "$work/bar.png" "${width}x$bar_height+0+0" "$bar_colour"
+}
+has_icon() { [ -n "$(icon_box)" ] && notifier_items "${nobody[@]}" | grep -q StatusNotifierItem; }
+why_no_icon() { echo "box: $(icon_box)"; notifier_items "${nobody[@]}"; "${nobody[@]}" gdbus call --session --dest org.freedesktop.DBus --object-path / --method org.freedesktop.DBus.ListNames; }
+# The program's panel as XWayland has it: "id width height x y", or nothing. Sway runs a
+# compositor, so the window holds the panel inside a margin for its shadow (16 px at the
+# sides, 12 above, 20 below): the panel's own place is given.
+panel() {
+    local id
+    # XWayland lets in only the user it runs as.
+    for id in $("${nobody[@]}" env DISPLAY="$x_display" xdotool search --onlyvisible --class bobbinlark 2>/dev/null); do
+        eval "$("${nobody[@]}" env DISPLAY="$x_display" xdotool getwindowgeometry --shell "$id")"
+        [ "$WIDTH" = 392 ] && [ "$HEIGHT" = 552 ] && echo "$id 360 520 $((X + 16)) $((Y + 12))" && return
+    done
+}
+has_panel() { [ -n "$(panel)" ]; }
+no_panel() { [ -z "$(panel)" ]; }
+# The pointer: one device for the whole run, fed through a pipe held open on descriptor 7.
+mkfifo "$work/pointer.in"
+"${nobody[@]}" env WAYLAND_DISPLAY="$WAYLAND_DISPLAY" "$virtual_pointer" <"$work/pointer.in" \
+    >"$work/pointer.log" 2>&1 &
+pids+=($!)
+exec 7>"$work/pointer.in"
+wait_for 10 grep -q ready "$work/pointer.log" || fail "the virtual pointer did not start: $(cat "$work/pointer.log")"
+# pointer COMMAND X Y: "click" there, or "move" there.
+pointer() {
+    local done_before
+    done_before=$(grep -c '^ok' "$work/pointer.log" || true)
+    echo "$1 $2 $3" >&7
+    clicked_once() { [ "$(grep -c '^ok' "$work/pointer.log" || true)" -gt "$done_before" ]; }
+    wait_for 5 clicked_once || fail "the virtual pointer did not $1: $(cat "$work/pointer.log")"
+}
+click() { pointer click "$1" "$2"; }
+run_program() { # run_program [ENV...]: the program as a person starts it from sway
+    "${nobody[@]}" env DISPLAY="$x_display" "$@" "$program" >>"$work/program.log" 2>&1 </dev/null &
+    program_pid=$!
+    pids+=($program_pid)
+}
+
+# 1. The program before the bar: its panel shows at once, at the top right.
+run_program
+wait_for 15 has_panel || fail "without a tray the panel did not show at launch"
+read -r _ _ _ panel_x panel_y <<<"$(panel)"
+shot sway-1-no-tray && cp "$work/sway-1-no-tray.png" "$output/"
+echo "FIGURE sway without a tray: panel at $panel_x,$panel_y"
+[ $((width - panel_x - 360)) -le 48 ] && [ "$panel_y" -le 48 ] ||
+    fail "without a tray the panel is at $panel_x,$panel_y, not at the top right"
+started=$(now_ms)
+start_bar
+wait_for 15 has_icon || fail "the icon did not appear when the bar came: $(why_no_icon 2>&1)"
+echo "FIGURE sway late bar: icon $(($(now_ms) - started)) ms after the bar was started"
+# A click on the new icon closes the open panel (its shadow would fall on the bar's pictures).
+read -r x y w h <<<"$(icon_box)"
+click $((x + w / 2)) $((y + h / 2))
+wait_for 5 no_panel || fail "a click on the icon did not close the open panel"
+stop_bar
+started=$(now_ms)
+start_bar
+wait_for 15 has_icon || fail "the icon did not come back when the bar restarted"
+echo "FIGURE sway bar restart: icon $(($(now_ms) - started)) ms after the bar was started"
+
+# 2. The icon on each tray colour: the bar restarted in it, the pointer out of the way.
+pointer move 0 $((height - 1))
+for colour in "${tray_colours[@]}"; do
+    stop_bar
+    bar_colour=$colour
+    start_bar
+    wait_for 15 has_icon || fail "the icon did not show on the #$colour bar"
+    read -r x y w h <<<"$(icon_box)"
+    left=$((x > 4 ? x - 4 : 0)) right=$((x + w + 4 < width ? x + w + 4 : width))
+    crop="$((right - left))x$bar_height+$left+0"
+    ratio=$(tray_pixels contrast "$work/bar.png" "$crop" "$colour")
+    convert "$work/bar.png" -crop "$crop" +repage -scale 400% "$output/tray/sway-$colour.png"
+    echo "FIGURE sway icon on #$colour: contrast $ratio:1 (icon ${w}x$h)"
+    awk -v r="$ratio" 'BEGIN { exit !(r >= 3) }' ||
+        fail "the icon's contrast on #$colour is $ratio:1, under 3:1"
+done
+
+# 3. A click through XWayland opens the panel by the icon.
+read -r x y w h <<<"$(icon_box)"
+click_x=$((x + w / 2)) click_y=$((y + h / 2))
+watch_maps "${nobody[@]}" env DISPLAY="$x_display"
+times=()
+for round in $(seq "$click_rounds"); do
+    if [ "$round" -gt 1 ]; then
+        sleep 0.5 # a person's pace: not a double click
+        click "$click_x" "$click_y"
+        wait_for 5 no_panel || fail "a click on the icon did not close the panel"
+        sleep 0.5
+    fi
+    clicked=$(now_ms)
+    click "$click_x" "$click_y"
+    wait_for 5 has_panel || fail "a click on the icon did not open the panel"
+    wait_for 2 test -n "$(mapped_after "$clicked")" || fail "the panel's mapping went unseen"
+    times+=($(($(mapped_after "$clicked") - clicked)))
+done
+echo "FIGURE sway (XWayland) click to panel mapped: median $(median "${times[@]}") ms of ${times[*]}"
+shot sway-2-open && cp "$work/sway-2-open.png" "$output/"
+read -r _ _ _ panel_x panel_y <<<"$(panel)"
+distance=$(gap "$panel_x" "$panel_y" 360 520 "$x" "$y" "$w" "$h")
+echo "FIGURE sway (XWayland) panel at $panel_x,$panel_y; icon at $x,$y ${w}x$h; nearest edge $distance px away"
+[ "$distance" -le 48 ] || fail "the panel opened $distance px from the icon"
+[ "$panel_y" -ge "$bar_height" ] || fail "the panel at y=$panel_y covers the bar"
+[ "$panel_x" -ge 0 ] && [ $((panel_x + 360)) -le "$width" ] || fail "the panel is off screen at x=$panel_x"
+click "$click_x" "$click_y"
+wait_for 5 no_panel || fail "a second click did not close the panel"
+kill "$program_pid"
+wait "$program_pid" 2>/dev/null || true
+
+# 4. Natively on Wayland: one window, one title, toggled by the icon.
+windows_named() { "${nobody[@]}" swaymsg -t get_tree | grep -c '"name": "Bobbinlark"' || true; }
+run_program QT_QPA_PLATFORM=wayland
+wait_for 15 has_icon || fail "the native program's icon did not appear"
+read -r x y w h <<<"$(icon_box)"
+click $((x + w / 2)) $((y + h / 2))
+opened() { [ "$(windows_named)" -ge 1 ]; }
+wait_for 5 opened || fail "a click on the native program's icon opened no window"
+sleep 0.5 # the first frame
+shot sway-3-native && cp "$work/sway-3-native.png" "$output/"
+"${nobody[@]}" swaymsg -t get_tree >"$work/tree.json"
+echo "FIGURE sway native: $(python3 - "$work/tree.json" <<'PY'
+import json, sys
+def walk(node):
+    yield node
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        yield from walk(child)
+for node in walk(json.load(open(sys.argv[1]))):
+    if node.get("name") == "Bobbinlark":
+        r = node["rect"]
+        print("window at {},{} {}x{}, border {}, {}".format(
+            r["x"], r["y"], r["width"], r["height"], node["border"], node["type"]))
+PY
+)"
+# One title: the panel's own header, with no title bar of sway's above it.
+grep -q '"border": "csd"' "$work/tree.json" || fail "sway drew its own frame round the native window"
+click $((x + w / 2)) $((y + h / 2))
+closed() { [ "$(windows_named)" -eq 0 ]; }
+wait_for 5 closed || fail "a second click did not close the native window"
+echo "PASS: screenshots in $output and $output/tray"

@@ -1,0 +1,169 @@
+#!/usr/bin/env bash
+# The tray program on Xfce's panel (its status-notifier tray) on a virtual X display, as a person
+# meets it when the panel comes after the program (login) and restarts:
+#   1. started before the panel, the program shows its window; when the panel comes, the icon
+#      appears in its tray, and when the panel restarts, it comes back;
+#   2. the icon reads on the seven tray colours (contrast measured from screenshots);
+#   3. a click on the icon opens the panel against the icon, inside the screen, off the bar;
+#      the next click closes it.
+# Prints the figures it measures (late tray, click to panel); screenshots land in OUTPUT_DIR
+# and OUTPUT_DIR/tray. Exits 77 (skipped) without Xvfb or Xfce's panel.
+#   xfce_e2e.sh BOBBINLARK OUTPUT_DIR
+set -euo pipefail
+
+program=$1 output=$2
+for needed in Xvfb xfce4-panel xfconf-query xdotool xev stdbuf import convert dbus-daemon gdbus python3; do
+    if ! command -v "$needed" >/dev/null; then
+        echo "SKIP: $needed is not installed (make deps installs it)"
+        exit 77
+    fi
+done
+
+# shellcheck source=/dev/null
+source "$(dirname "$0")/support/background.sh"
+mkdir -p "$output/tray" "$work/config/xfce4/xfconf/xfce-perchannel-xml" "$work/run"
+chmod 700 "$work/run"
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+unset WAYLAND_DISPLAY SESSION_MANAGER
+export QT_QPA_PLATFORM=xcb
+
+fail() {
+    echo "FAIL: $*"
+    import -window root "$output/xfce-failure.png" 2>/dev/null || true
+    echo "--- program output"; cat "$work/program.log" 2>/dev/null || true
+    echo "--- panel output"; cat "$work/panel.log" 2>/dev/null || true
+    exit 1
+}
+
+bar_height=28
+# A panel along the top with its tray at the right end, in Debian's dark grey.
+cat >"$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="size" type="uint" value="$bar_height"/>
+      <property name="background-style" type="uint" value="1"/>
+      <property name="background-rgba" type="array">
+        <value type="double" value="0.207843"/><value type="double" value="0.207843"/>
+        <value type="double" value="0.207843"/><value type="double" value="1"/>
+      </property>
+      <property name="plugin-ids" type="array">
+        <value type="int" value="1"/><value type="int" value="2"/>
+      </property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="separator">
+      <property name="expand" type="bool" value="true"/>
+      <property name="style" type="uint" value="0"/>
+    </property>
+    <property name="plugin-2" type="string" value="systray"/>
+  </property>
+</channel>
+XML
+
+start_display
+start_session_bus
+screen_width=$(xdotool getdisplaygeometry | cut -d' ' -f1)
+
+# The program's windows that are mapped, as "id width height x y" lines.
+windows() {
+    local id
+    for id in $(xdotool search --onlyvisible --class bobbinlark 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$id")"
+        echo "$id $WIDTH $HEIGHT $X $Y"
+    done
+}
+panel() { windows | awk '$2 == 360 && $3 == 520' | head -1; }
+has_panel() { [ -n "$(panel)" ]; }
+no_panel() { [ -z "$(panel)" ]; }
+bar_colour=353535
+# "x y width height" of the icon in the bar: what is not the bar's colour.
+icon_box() {
+    import -window root "$work/bar.png" 2>/dev/null || return 1
+    tray_pixels box "$work/bar.png" "${screen_width}x$bar_height+0+0" "$bar_colour"
+}
+has_icon() { [ -n "$(icon_box)" ] && notifier_items | grep -q StatusNotifierItem; }
+start_panel() {
+    xfce4-panel --disable-wm-check >>"$work/panel.log" 2>&1 </dev/null &
+    panel_pid=$!
+    pids+=($panel_pid)
+}
+
+# 1. The program first, the panel later: the icon follows the panel.
+"$program" >"$work/program.log" 2>&1 </dev/null &
+pids+=($!)
+wait_for 15 has_panel || fail "without a tray the window did not show at launch"
+started=$(now_ms)
+start_panel
+wait_for 15 has_icon || fail "the icon did not appear when the panel came"
+echo "FIGURE xfce late tray: icon $(($(now_ms) - started)) ms after the panel was started"
+import -window root "$output/xfce-1-late-panel.png"
+# The panel restarts (an update, a crash): the icon comes back.
+xfce4-panel --quit >/dev/null 2>&1 || kill "$panel_pid"
+gone() { ! kill -0 "$panel_pid" 2>/dev/null; }
+wait_for 10 gone || fail "the panel did not quit"
+started=$(now_ms)
+start_panel
+wait_for 15 has_icon || fail "the icon did not come back when the panel restarted"
+echo "FIGURE xfce panel restart: icon $(($(now_ms) - started)) ms after the panel was started"
+
+# 2. The icon on each tray colour.
+for colour in "${tray_colours[@]}"; do
+    rgba=()
+    for i in 0 2 4; do rgba+=(-t double -s "$(awk -v c=$((16#${colour:i:2})) 'BEGIN { printf "%.6f", c / 255 }')"); done
+    xfconf-query -c xfce4-panel -p /panels/panel-1/background-rgba "${rgba[@]}" -t double -s 1
+    bar_colour=$colour
+    settled() { [ -n "$(icon_box)" ] && [ "$(convert "$work/bar.png" -format '%[hex:p{2,2}]' info:)" = "${colour^^}" ]; }
+    wait_for 10 settled || fail "the bar did not take the colour #$colour"
+    read -r x y w h <<<"$(icon_box)"
+    left=$((x > 4 ? x - 4 : 0)) right=$((x + w + 4 < screen_width ? x + w + 4 : screen_width))
+    crop="$((right - left))x$bar_height+$left+0"
+    ratio=$(tray_pixels contrast "$work/bar.png" "$crop" "$colour")
+    convert "$work/bar.png" -crop "$crop" +repage -scale 400% "$output/tray/xfce-$colour.png"
+    echo "FIGURE xfce icon on #$colour: contrast $ratio:1 (icon ${w}x$h)"
+    awk -v r="$ratio" 'BEGIN { exit !(r >= 3) }' ||
+        fail "the icon's contrast on #$colour is $ratio:1, under 3:1"
+done
+
+# 3. Clicks: the open window closes, the next click opens the panel against the icon.
+read -r x y w h <<<"$(icon_box)"
+click_x=$((x + w / 2)) click_y=$((y + h / 2))
+xdotool mousemove "$click_x" "$click_y" click 1
+wait_for 5 no_panel || fail "a click on the icon did not close the open window"
+watch_maps
+times=() tool_times=()
+for round in $(seq "$click_rounds"); do
+    if [ "$round" -gt 1 ]; then
+        sleep 0.5 # a person's pace: not a double click
+        xdotool click 1
+        wait_for 5 no_panel || fail "a click on the icon did not close the panel"
+        sleep 0.5
+    fi
+    started=$(now_ms)
+    xdotool getmouselocation >/dev/null # what starting xdotool costs, to take off below
+    clicked=$(now_ms)
+    tool_times+=($((clicked - started)))
+    xdotool click 1
+    wait_for 5 has_panel || fail "a click on the icon did not open the panel"
+    wait_for 2 test -n "$(mapped_after "$clicked")" || fail "the panel's mapping went unseen"
+    times+=($(($(mapped_after "$clicked") - clicked)))
+done
+echo "FIGURE xfce click to panel mapped: median $(median "${times[@]}") ms of ${times[*]}," \
+    "from before xdotool starts (starting it alone takes a median $(median "${tool_times[@]}") ms)"
+import -window root "$output/xfce-2-open.png"
+read -r _ _ _ panel_x panel_y <<<"$(panel)"
+distance=$(gap "$panel_x" "$panel_y" 360 520 "$x" "$y" "$w" "$h")
+echo "FIGURE xfce panel at $panel_x,$panel_y; icon at $x,$y ${w}x$h; nearest edge $distance px away"
+[ "$distance" -le 48 ] || fail "the panel opened $distance px from the icon"
+[ "$panel_y" -ge "$bar_height" ] || fail "the panel at y=$panel_y covers the bar"
+[ "$panel_x" -ge 0 ] && [ $((panel_x + 360)) -le "$screen_width" ] || fail "the panel is off screen at x=$panel_x"
+xdotool mousemove "$click_x" "$click_y" click 1
+wait_for 5 no_panel || fail "a second click did not close the panel"
+echo "PASS: screenshots in $output and $output/tray"
