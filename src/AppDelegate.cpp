@@ -98,14 +98,14 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::setupMainMenu() {
-    m_quitAction = new QAction(QStringLiteral("Quit Bobbinlark"), this);
+    m_quitAction = new QAction(tr("Quit Bobbinlark"), this);
     m_quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_quitAction->setShortcutContext(Qt::WindowShortcut);
     connect(m_quitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
 
     // Some trays deliver no plain left click, so the icon always has this menu.
     m_trayMenu = new QMenu;
-    connect(m_trayMenu->addAction(QStringLiteral("About Bobbinlark")), &QAction::triggered, this,
+    connect(m_trayMenu->addAction(tr("About Bobbinlark")), &QAction::triggered, this,
             &AppDelegate::showAbout);
     m_trayMenu->addSeparator();
     m_trayMenu->addAction(m_quitAction);
@@ -118,7 +118,7 @@ void AppDelegate::createStatusItem() {
                                                   : QDBusConnection(QString()),
                           m_trayMenu, this);
     updateTrayIcon();
-    m_tray->setToolTip(QStringLiteral("Bobbinlark — drop designs here to send them"));
+    m_tray->setToolTip(tr("Bobbinlark — drop designs here to send them"));
     connect(m_tray, &TrayIcon::clicked, this, [this](std::optional<QPoint> position) {
         m_click = position;
         togglePopover();

@@ -21,6 +21,21 @@
     </message>
 </context>
 <context>
+    <name>AppDelegate</name>
+    <message>
+        <source>Quit Bobbinlark</source>
+        <translation>Bobbinlark beenden</translation>
+    </message>
+    <message>
+        <source>About Bobbinlark</source>
+        <translation>Über Bobbinlark</translation>
+    </message>
+    <message>
+        <source>Bobbinlark — drop designs here to send them</source>
+        <translation>Bobbinlark – Designs hier ablegen, um sie zu senden</translation>
+    </message>
+</context>
+<context>
     <name>AppState</name>
     <message>
         <source>Brother machine</source>
@@ -170,7 +185,7 @@
     <name>DropZone</name>
     <message>
         <source>Sending %1…</source>
-        <translation>%1 wird gesendet&#xa0;…</translation>
+        <translation>%1 wird gesendet …</translation>
     </message>
     <message>
         <source>OK</source>
@@ -236,7 +251,7 @@
     </message>
     <message>
         <source>Set Up…</source>
-        <translation>Einrichten&#xa0;…</translation>
+        <translation>Einrichten …</translation>
     </message>
     <message>
         <source>%1 · Found at a new address</source>
@@ -249,7 +264,7 @@
     </message>
     <message>
         <source>Not answering · Looking on the network…</source>
-        <translation>Antwortet nicht · Suche im Netzwerk&#xa0;…</translation>
+        <translation>Antwortet nicht · Suche im Netzwerk …</translation>
     </message>
     <message>
         <source>Not answering at %1</source>
@@ -266,7 +281,7 @@
     </message>
     <message>
         <source>Looking for your machine…</source>
-        <translation>Ihre Maschine wird gesucht&#xa0;…</translation>
+        <translation>Ihre Maschine wird gesucht …</translation>
     </message>
     <message>
         <source>No machine found on this network</source>
@@ -341,7 +356,7 @@
     </message>
     <message>
         <source>Connecting…</source>
-        <translation>Verbindung wird hergestellt&#xa0;…</translation>
+        <translation>Verbindung wird hergestellt …</translation>
     </message>
     <message>
         <source>Connected to %1</source>
@@ -435,7 +450,7 @@
     </message>
     <message>
         <source>Edit…</source>
-        <translation>Bearbeiten&#xa0;…</translation>
+        <translation>Bearbeiten …</translation>
     </message>
     <message>
         <source>Check Again</source>
@@ -443,11 +458,11 @@
     </message>
     <message>
         <source>Remove…</source>
-        <translation>Entfernen&#xa0;…</translation>
+        <translation>Entfernen …</translation>
     </message>
     <message>
         <source>Checking…</source>
-        <translation>Wird geprüft&#xa0;…</translation>
+        <translation>Wird geprüft …</translation>
     </message>
     <message>
         <source>Reachable</source>
@@ -496,7 +511,7 @@
     </message>
     <message>
         <source>Scanning your network…</source>
-        <translation>Netzwerk wird durchsucht&#xa0;…</translation>
+        <translation>Netzwerk wird durchsucht …</translation>
     </message>
     <message>
         <source>Scan Network</source>
@@ -504,7 +519,7 @@
     </message>
     <message>
         <source>Add by Address…</source>
-        <translation>Über Adresse hinzufügen&#xa0;…</translation>
+        <translation>Über Adresse hinzufügen …</translation>
     </message>
     <message>
         <source>No other machines found.</source>
@@ -523,11 +538,11 @@
     <name>MainScreen</name>
     <message>
         <source>Machines…</source>
-        <translation>Maschinen&#xa0;…</translation>
+        <translation>Maschinen …</translation>
     </message>
     <message>
         <source>Add Machine…</source>
-        <translation>Maschine hinzufügen&#xa0;…</translation>
+        <translation>Maschine hinzufügen …</translation>
     </message>
     <message>
         <source>Start at Login</source>

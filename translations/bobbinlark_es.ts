@@ -21,6 +21,21 @@
     </message>
 </context>
 <context>
+    <name>AppDelegate</name>
+    <message>
+        <source>Quit Bobbinlark</source>
+        <translation>Salir de Bobbinlark</translation>
+    </message>
+    <message>
+        <source>About Bobbinlark</source>
+        <translation>Acerca de Bobbinlark</translation>
+    </message>
+    <message>
+        <source>Bobbinlark — drop designs here to send them</source>
+        <translation>Bobbinlark: suelta aquí los diseños para enviarlos</translation>
+    </message>
+</context>
+<context>
     <name>AppState</name>
     <message>
         <source>Brother machine</source>

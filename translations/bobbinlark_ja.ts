@@ -21,6 +21,21 @@
     </message>
 </context>
 <context>
+    <name>AppDelegate</name>
+    <message>
+        <source>Quit Bobbinlark</source>
+        <translation>Bobbinlark を終了</translation>
+    </message>
+    <message>
+        <source>About Bobbinlark</source>
+        <translation>Bobbinlark について</translation>
+    </message>
+    <message>
+        <source>Bobbinlark — drop designs here to send them</source>
+        <translation>Bobbinlark — ここに刺しゅうデータをドロップして送信</translation>
+    </message>
+</context>
+<context>
     <name>AppState</name>
     <message>
         <source>Brother machine</source>
