@@ -12,7 +12,7 @@ PACKAGES := cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-conf
 	dpkg-dev file lintian adwaita-icon-theme libicu-dev time \
 	at-spi2-core python3-dbus libxcb1-dev
 
-.PHONY: deps configure-% build-% run test test-asan fuzz bench bench-tray format format-check install package package-check demo clean
+.PHONY: deps configure-% build-% run test test-asan fuzz bench bench-tray bench-memory format format-check install package package-check demo clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -70,6 +70,9 @@ bench: deps build-release
 # Tray start-up and idle memory against a bare tray icon (needs Xvfb and trayer).
 bench-tray: deps build-release
 	$(ISOLATED) bench/tray_startup.sh build/release
+
+bench-memory: deps build-release
+	$(ISOLATED) bench/panel_memory.sh build/release
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

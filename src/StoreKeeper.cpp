@@ -178,13 +178,13 @@ std::optional<QString> StoreKeeper::keepUnreadable(std::chrono::milliseconds lim
 }
 
 StoreKeeper::Written StoreKeeper::writeLast(const StoreHolding& ours, StoreLists which,
-                                           std::chrono::milliseconds limit) {
+                                            std::chrono::milliseconds limit) {
     m_givingUp = false;
     return write(ours, which, limit);
 }
 
 StoreKeeper::Written StoreKeeper::write(const StoreHolding& ours, StoreLists which,
-                                       std::chrono::milliseconds limit) {
+                                        std::chrono::milliseconds limit) {
     // Other processes may have written since we last read: our changes go onto what is stored
     // now, and what they wrote is kept. Without a turn nothing is written; the changes stay
     // with the caller and go out with its next write.
