@@ -10,7 +10,7 @@ PACKAGES := cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-conf
 	qt6-qpa-plugins fonts-dejavu-core xvfb xauth trayer xdotool imagemagick x11-utils \
 	desktop-file-utils appstream iproute2 util-linux curl dbus-daemon \
 	dpkg-dev file lintian adwaita-icon-theme libicu-dev time \
-	at-spi2-core python3-dbus libxcb1-dev
+	at-spi2-core python3-dbus libxcb1-dev libxcb-shape0-dev xcompmgr
 
 .PHONY: deps configure-% build-% run test test-asan fuzz bench bench-tray bench-memory format format-check install package package-check demo clean
 
