@@ -11,6 +11,7 @@
 #include "Views/Widgets/Spinner.h"
 #include "Views/Widgets/StyledLabel.h"
 #include "Views/Widgets/SymbolView.h"
+#include "Views/Widgets/TextField.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -36,7 +37,7 @@ const QString failedText = QStringLiteral(
     "LAN enabled.");
 
 QLineEdit* makeField(const QString& text, const QString& placeholder, QWidget* parent) {
-    auto* field = new QLineEdit(text, parent);
+    auto* field = new TextField(text, parent);
     field->setPlaceholderText(placeholder);
     field->setFont(Style::font(Style::TextStyle::body));
     return field;
