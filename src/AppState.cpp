@@ -72,7 +72,9 @@ AppState::~AppState() {
             },
             Qt::BlockingQueuedConnection);
     }
-    m_storeThread->quit();
+    // Ends the thread's loop after whatever was handed to it before (keeping an unreadable value
+    // aside), rather than at once.
+    QMetaObject::invokeMethod(m_keeper.get(), [thread = m_storeThread.get()] { thread->quit(); });
     m_storeThread->wait();
 }
 
