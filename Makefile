@@ -10,11 +10,11 @@ PACKAGES := cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-conf
 	qt6-qpa-plugins fonts-dejavu-core xvfb xauth trayer xdotool imagemagick x11-utils \
 	desktop-file-utils appstream iproute2 util-linux curl dbus-daemon \
 	dpkg-dev file lintian adwaita-icon-theme libicu-dev time \
-	at-spi2-core python3-dbus libxcb1-dev \
+	at-spi2-core python3-dbus libxcb1-dev libxcb-shape0-dev xcompmgr \
 	xfce4-panel xfconf sway waybar grim xwayland qt6-wayland libwayland-dev \
 	qt6-l10n-tools qt6-tools-dev qt6-translations-l10n fonts-ipafont-gothic
 
-.PHONY: deps configure-% build-% run test test-asan fuzz bench bench-tray bench-click format format-check install package package-check demo clean
+.PHONY: deps configure-% build-% run test test-asan fuzz bench bench-tray bench-click bench-memory format format-check install package package-check demo clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -79,6 +79,9 @@ bench-click: deps build-debug
 	BOBBINLARK_CLICK_ROUNDS=15 $(ISOLATED) tests/xfce_e2e.sh build/debug/bobbinlark build/debug/test-output | grep FIGURE
 	BOBBINLARK_CLICK_ROUNDS=15 $(ISOLATED) tests/sway_e2e.sh build/debug/bobbinlark build/debug/test-output \
 	  build/debug/tests/virtual_pointer | grep FIGURE
+
+bench-memory: deps build-release
+	$(ISOLATED) bench/panel_memory.sh build/release
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -35,6 +35,22 @@ QByteArray crossingPEC(int stitches) {
     return pec({5, 13, 21, 29, 37, 45, 53}, pecStitchBytes(commands));
 }
 
+QByteArray colourRunsPES(int runs) {
+    using namespace StitchWriters;
+    std::vector<Command> commands;
+    commands.reserve(static_cast<std::size_t>(2 * runs));
+    for (int i = 0; i < runs; ++i) {
+        if (i > 0)
+            commands.push_back(colorChange());
+        // Down the column, then one step right at its foot, so that runs rarely coincide.
+        commands.push_back(i % 500 == 499 ? stitch(3, -1497) : stitch(0, 3));
+    }
+    std::vector<std::uint8_t> colours;
+    for (int i = 0; i < 64; ++i)
+        colours.push_back(static_cast<std::uint8_t>(1 + i % 64));
+    return pes(colours, pecStitchBytes(commands));
+}
+
 QByteArray repeatedDST(const QByteArray& dst, int times) {
     constexpr qsizetype header = 512;
     if (dst.size() <= header)

@@ -1,9 +1,10 @@
 // The panel's own costs: from a drop on the drop zone to the first byte of the upload on the
 // wire, painting the whole main screen, and the longest stall of the GUI thread while 50 dropped
 // designs go out with the panel showing, while a /24 where every address answers HTTPS is
-// scanned, and while both happen at once. The fake machine runs on a thread of its own; between
-// the program and the machine a plain TCP relay on another thread notes when each connection's
-// first byte arrives, so the clock stops on the wire, not in the program.
+// scanned, while both happen at once, and while a machine is saved (with the store free, and
+// with another writer holding it for a moment). The fake machine runs on a thread of its own;
+// between the program and the machine a plain TCP relay on another thread notes when each
+// connection's first byte arrives, so the clock stops on the wire, not in the program.
 
 #include "AppState.h"
 #include "Networking/MachineDiscovery.h"
@@ -18,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QLockFile>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -189,7 +191,7 @@ QList<QUrl> writeDesigns(const QTemporaryDir& folder, int count) {
 // The panel as the program shows it, with a machine reached through `port`.
 struct ShownPanel {
     TemporaryStore store;
-    AppState state{store.open()};
+    AppState state{store.open(), AppState::StoreWork::onItsOwnThread};
     PopoverView view{state};
     bool exposed = false;
 
@@ -322,6 +324,36 @@ void BM_StallDuringScanAndDrop(benchmark::State& state) {
     state.counters["longest_stall_ms"] = benchmark::Counter(double(longest));
 }
 
+// How long saving a machine holds the GUI thread: the call, and the handling of its outcome.
+void BM_StallOfAMachineSave(benchmark::State& state) {
+    const bool held = state.range(0) != 0;
+    ShownPanel panel(443);
+    QSignalSpy written(&panel.state, &AppState::storeWritten);
+    if (!written.wait(10000))
+        return state.SkipWithError("the first machine was not stored");
+    SavedMachine machine = *panel.state.selectedMachine();
+    QLockFile other(panel.store.path() + QStringLiteral(".writer-lock"));
+    qint64 longest = 0;
+    int saves = 0;
+    for (auto _ : state) {
+        if (held && !other.tryLock(0))
+            return state.SkipWithError("the writer lock could not be taken");
+        if (held)
+            QTimer::singleShot(300, [&other] { other.unlock(); });
+        StallMeter meter;
+        machine.name = QStringLiteral("Bench %1").arg(++saves);
+        written.clear();
+        panel.state.updateMachine(machine);
+        if (!written.wait(10000))
+            return state.SkipWithError("the save did not end");
+        QTest::qWait(5); // the meter sees the gap after the last handler
+        longest = std::max(longest, meter.longestMilliseconds());
+        if (panel.state.storeProblem())
+            return state.SkipWithError(qPrintable(*panel.state.storeProblem()));
+    }
+    state.counters["longest_stall_ms"] = benchmark::Counter(double(longest));
+}
+
 BENCHMARK(BM_DropToFirstByte)->Unit(benchmark::kMillisecond)->Iterations(20)->UseManualTime();
 BENCHMARK(BM_MainScreenPaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StallDuring50DesignDrop)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
@@ -332,6 +364,13 @@ BENCHMARK(BM_StallDuringScanAndDrop)
     ->Args({1, 1})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
+    ->UseRealTime();
+BENCHMARK(BM_StallOfAMachineSave)
+    ->ArgName("held")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20)
     ->UseRealTime();
 
 } // namespace

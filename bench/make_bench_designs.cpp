@@ -2,6 +2,8 @@
 //
 // - crossing.pec: about 747,000 stitches that each cross the whole design, just under 3 MB, the
 //   kind of file a machine accepts but that costs its length in pixels per stitch to stroke;
+// - colour-runs.pes: 598,000 colour blocks of two points each, just under 3 MB, which a preview
+//   must thin to stay within its bytes;
 // - peacock-x3.dst (when a DST is given): that design's stitch records three times end to end,
 //   a big real design whose picture is the original's.
 
@@ -37,7 +39,8 @@ int main(int argc, char* argv[]) {
     const QDir out(arguments[0]);
     if (!QDir().mkpath(out.path()))
         return 1;
-    if (!write(out.filePath(QStringLiteral("crossing.pec")), BenchDesigns::crossingPEC()))
+    if (!write(out.filePath(QStringLiteral("crossing.pec")), BenchDesigns::crossingPEC()) ||
+        !write(out.filePath(QStringLiteral("colour-runs.pes")), BenchDesigns::colourRunsPES()))
         return 1;
     if (arguments.size() == 2) {
         QFile file(arguments[1]);

@@ -4,7 +4,6 @@
 #include "Support/Desktop/Symbols.h"
 #include "Support/Desktop/TrayIcon.h"
 #include "Support/Drawing/SewingMachineIcon.h"
-#include "Support/SettingsStore.h"
 #include "Views/AboutBox.h"
 #include "Views/PopoverView.h"
 #include "Views/PopoverWindow.h"
@@ -36,14 +35,14 @@ AppDelegate::AppDelegate(std::unique_ptr<QSettings> store, QObject* parent)
 AppDelegate::AppDelegate(std::unique_ptr<QSettings> store, Options options, QObject* parent)
     : QObject(parent)
     , m_options(options)
-    , m_appState(std::make_unique<AppState>(std::move(store))) {
+    // The panel stays live while another writer holds the store or the disk flushes it.
+    , m_appState(
+          std::make_unique<AppState>(std::move(store), AppState::StoreWork::onItsOwnThread)) {
     sharedDelegate = this;
     // A sent design's size comes from the preview its recent-send card shows: decoded once,
     // while the upload runs, and found in the cache when the card asks.
     m_appState->setPreviewSource(
         [](QUrl fileURL) { return PreviewCache::shared().preview(std::move(fileURL)); });
-    // The panel stays live while another writer holds the store: short waits, tried again.
-    m_appState->setStoreTurnSlice(std::chrono::milliseconds(100));
 }
 
 AppDelegate::~AppDelegate() {
@@ -80,7 +79,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_popover = new PopoverWindow(m_popoverView);
     m_popover->addAction(m_quitAction);
 
-    if (m_appState->store().value(SettingsStore::openOnLaunchKey).toBool())
+    if (m_appState->opensOnLaunch())
         QTimer::singleShot(launchOpeningDelayMs, this, &AppDelegate::showPopover);
 
     // Without a tray the window is the only way in: show it as soon as that is known.

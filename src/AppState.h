@@ -5,6 +5,7 @@
 #include "Networking/MachineInfo.h"
 #include "SendLogEntry.h"
 #include "SendStatus.h"
+#include "StoreKeeper.h"
 #include "Support/DesignFile.h"
 #include "Support/StitchPreview.h"
 
@@ -16,6 +17,7 @@
 #include <QSet>
 #include <QSettings>
 #include <QStringList>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <QUuid>
@@ -26,8 +28,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-
-class StoreLock;
 
 // The one owner of the utility's mutable state: saved machines and the selection, what is
 // known about each machine at run time, discovery, the send queue and status, and the recent
@@ -42,8 +42,14 @@ class AppState : public QObject {
     Q_OBJECT
 
 public:
+    // Where the store is waited on and written: the tool writes on its own thread and knows
+    // when it returns that the write is done; the program keeps its GUI thread live and takes
+    // each write's outcome later (storeWritten).
+    enum class StoreWork { onCallersThread, onItsOwnThread };
+
     // Takes the per-user store (tests pass a temporary file) and loads from it.
     explicit AppState(std::unique_ptr<QSettings> store, QObject* parent = nullptr);
+    AppState(std::unique_ptr<QSettings> store, StoreWork work, QObject* parent = nullptr);
     ~AppState() override;
 
     AppState(const AppState&) = delete;
@@ -85,7 +91,10 @@ public:
     const QList<SendLogEntry>& sendLog() const { return m_sendLog; }
     void setSendLog(const QList<SendLogEntry>& log);
 
-    QSettings& store() { return *m_store; }
+    // Whether the store asks for the panel to open right after start.
+    bool opensOnLaunch() const { return m_opensOnLaunch; }
+    // Whether a write of the store is under way on its own thread.
+    bool isWritingStore() const { return m_writing.any(); }
     // Why the last write of the store failed, or why the store cannot be used; absent once a
     // write went through.
     const std::optional<QString>& storeProblem() const { return m_storeProblem; }
@@ -111,10 +120,6 @@ public:
     void setStatusResetDelay(std::chrono::milliseconds delay) { m_statusResetDelay = delay; }
     void setUploadTimeout(std::chrono::milliseconds timeout) { m_uploadTimeout = timeout; }
     void setStoreWaitLimit(std::chrono::milliseconds limit) { m_storeWaitLimit = limit; }
-    // The program waits only this long at a time for its turn on the store, and tries again
-    // later until the wait limit has passed, so that its GUI thread never stalls behind another
-    // writer. Without it (the tool) a write waits the whole limit at once.
-    void setStoreTurnSlice(std::chrono::milliseconds slice) { m_storeTurnSlice = slice; }
     // How designs are read (DesignFile::read); tests pass one that stalls.
     using DesignReader = std::function<DesignFile::Result(const QUrl& fileURL, qint64 maxBytes)>;
     void setDesignReader(DesignReader reader) { m_readDesign = std::move(reader); }
@@ -123,7 +128,9 @@ public:
     // A design that has not been read by then fails, and the queue moves on.
     static constexpr std::chrono::milliseconds readDeadline{10000};
 
-    static constexpr qsizetype sendLogLimit = 50;
+    static constexpr qsizetype sendLogLimit = StoreHolding::sendLogLimit;
+    // How long the program waits for the store's turn to write what it holds when it quits.
+    static constexpr std::chrono::milliseconds lastWriteLimit{2000};
 
     // Machine checks, discovery and relocation (AppStateDiscovery.cpp).
     static constexpr double checkTimeout = 5.0;
@@ -173,20 +180,19 @@ signals:
     void fileProgressChanged();
     void sendLogChanged();
     void storeProblemChanged();
+    // A write of the store has ended, written or not (storeProblem says).
+    void storeWritten();
 
 private:
-    void persist();
+    void persist() { requestWrite({.machines = true}); }
     void persistSendLog();
+    // Writes the lists now, or once the write under way has ended.
+    void requestWrite(StoreLists which);
+    void startWrite();
+    void takeWritten(const StoreKeeper::Written& written, StoreLists which);
 
     void setSelectedMachineID(const std::optional<QUuid>& id);
     void setStoreProblem(const std::optional<QString>& problem);
-    // Under the writer's turn, before its merge.
-    void restoreVanished();
-    // Whether a write that did not get its turn is tried again later rather than failed now.
-    bool retryLater(const StoreLock& turn);
-    // Whether a write may go ahead under `turn`. Without the turn, the write is tried again
-    // later or its problem shown; with it, a store that vanished is first written back.
-    bool startWrite(const StoreLock& turn);
     void setReachability(const QUuid& id, Reachability value);
 
     QCoro::Task<> drainQueue();
@@ -211,17 +217,14 @@ private:
     void setHasScanned(bool value);
     void setDiscoveryError(const std::optional<QString>& value);
 
-    std::unique_ptr<QSettings> m_store;
-    // The stored lists and selection as this object last read or wrote them: what it changed
-    // since is what it writes onto the store, leaving other writers' changes in place.
-    QList<SavedMachine> m_storedMachines;
-    std::optional<QUuid> m_storedSelection;
-    QList<SendLogEntry> m_storedSendLog;
+    // Lives on m_storeThread when there is one, and is used only there.
+    std::unique_ptr<StoreKeeper> m_keeper;
+    std::unique_ptr<QThread> m_storeThread;
+    StoreLists m_writing;     // what the write under way on the store's thread carries
+    StoreLists m_writeWanted; // changed since that write took its snapshot
+    bool m_opensOnLaunch = false;
     std::optional<QString> m_storeProblem;
     std::chrono::milliseconds m_storeWaitLimit{10000};
-    std::optional<std::chrono::milliseconds> m_storeTurnSlice;
-    QTimer m_storeRetry;
-    QElapsedTimer m_storeWaitingSince; // valid while a write waits for its turn
 
     QList<SavedMachine> m_machines;
     std::optional<QUuid> m_selectedMachineID;

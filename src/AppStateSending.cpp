@@ -11,6 +11,7 @@
 #include "Support/DesignFile.h"
 
 #include <QCoroFuture>
+#include <QCoroSignal>
 #include <QFile>
 #include <QFileInfo>
 #include <QFutureInterface>
@@ -116,11 +117,21 @@ QCoro::Task<> AppState::drainQueue() {
     cancelStatusReset();
     QString machineName;
 
-    while (!m_sendQueue.isEmpty()) {
-        const QUrl fileURL = m_sendQueue.takeFirst();
+    for (;;) {
         const std::optional<SavedMachine> machine = selectedMachine();
-        if (!machine)
-            break;
+        if (m_sendQueue.isEmpty() || !machine) {
+            // The batch's recent sends are stored before its summary, which says whether that
+            // failed. Files handed over meanwhile join the batch.
+            if (m_sendLogUnsaved)
+                persistSendLog();
+            if (!isWritingStore())
+                break;
+            co_await qCoro(this, &AppState::storeWritten);
+            if (!alive)
+                co_return;
+            continue;
+        }
+        const QUrl fileURL = m_sendQueue.takeFirst();
         machineName = machine->name;
         // Refused files are reported in the summary but never take a place in the progress.
         const qint64 index = m_batchSent + m_batchUploadFailures + 1;

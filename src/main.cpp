@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <malloc.h>
 
 int main(int argc, char* argv[]) {
     // On a Wayland desktop a program cannot place its own windows, so the panel could not open
@@ -17,6 +18,10 @@ int main(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsSet("DISPLAY") &&
         qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
+    // Blocks of a quarter MB and more (a design's bytes, a decode's points) go back to the
+    // system when freed. Left to glibc, the threshold grows with each such block freed, and the
+    // decoding threads' heaps keep the peak of a crafted design for good.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Bobbinlark"));
     QApplication::setApplicationName(QStringLiteral("Bobbinlark"));

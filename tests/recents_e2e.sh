@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The recent sends as a person meets them, on a virtual X display: a design sent once is listed
 # with its thumbnail when the panel opens, and dragging its card onto the drop zone with the
-# pointer sends the file to the machine a second time. Screenshots go to the output folder.
-# Exits 77 (skipped) without Xvfb and its helpers.
+# pointer sends the file to the machine a second time. Then, where this run may mount (as root):
+# "Quit Bobbinlark" with a design's read hanging on a share that never answers ends the program,
+# and a settings folder that is read-only or full makes the tool say so and exit 1. Screenshots
+# go to the output folder. Exits 77 (skipped) without Xvfb and its helpers.
 #   recents_e2e.sh BOBBINLARK BOBBINLARK_TOOL FAKE_MACHINE DESIGN OUTPUT_DIR
 set -euo pipefail
 
@@ -14,6 +16,11 @@ if [ -z "${BOBBINLARK_E2E_ATTEMPT:-}" ]; then
     [ "$status" -eq 0 ] || [ "$status" -eq 77 ] && exit "$status"
     echo "first attempt failed (exit $status); trying once more"
     BOBBINLARK_E2E_ATTEMPT=2 exec "$0" "$@"
+fi
+
+# The mounts of this run are its own, and go with it.
+if [ -z "${BOBBINLARK_OWN_MOUNTS:-}" ] && [ "$(id -u)" -eq 0 ] && command -v unshare >/dev/null; then
+    BOBBINLARK_OWN_MOUNTS=1 exec unshare --mount --propagation private "$0" "$@"
 fi
 
 program=$1 tool=$2 fake=$3 design=$4 output=$5
@@ -63,9 +70,10 @@ panel() {
 }
 has_panel() { [ -n "$(panel)" ]; }
 "$program" >"$work/program.log" 2>&1 </dev/null &
+program_pid=$!
 pids+=($!)
 wait_for 15 has_panel || fail "the panel did not show"
-read -r _ panel_x panel_y <<<"$(panel)"
+read -r panel_id panel_x panel_y <<<"$(panel)"
 
 # Where things are in the 360 x 520 panel: the header (40) and its divider, the machine bar
 # (44, 10 above and below), the drop zone (170), then 12 above the list's header and its
@@ -102,4 +110,52 @@ wait_for 15 twice || fail "the drop did not send the design again ($(received) r
 cmp -s "$work/rose-garden.pes" "$work/received/rose-garden.pes" || fail "the machine received other bytes"
 sleep 0.5
 import -window root "$output/recents-e2e-3-sent-again.png"
+if [ "${BOBBINLARK_OWN_MOUNTS:-}" != 1 ] || [ ! -c /dev/fuse ] || ! command -v python3 >/dev/null; then
+    echo "PASS: screenshots in $output (not tried: mounts of its own, which need root and FUSE)"
+    exit 0
+fi
+
+# A design on a share that never answers: its read hangs for as long as the program lives.
+mkdir "$work/share"
+python3 "$(dirname "$0")/support/stuck_mount.py" "$work/share" stuck.pes "$(stat -c %s "$design")" \
+    >"$work/share.log" 2>&1 &
+pids+=($!)
+wait_for 10 grep -qs mounted "$work/share.log" || fail "the share did not mount"
+"$program" "$work/share/stuck.pes" >>"$work/program.log" 2>&1 </dev/null || fail "no hand-off"
+wait_for 10 grep -q "read pending" "$work/share.log" || fail "the program did not read the design"
+import -window root "$output/recents-e2e-4-stuck.png"
+xdotool windowfocus --sync "$panel_id" key ctrl+q
+ended() { case $(ps -o stat= -p "$program_pid") in "" | Z*) return 0 ;; *) return 1 ;; esac; }
+wait_for 20 ended || fail "Quit Bobbinlark left the program running with a read pending"
+wait "$program_pid" || fail "the program exited with $?"
+umount "$work/share"
+
+# A settings folder that takes no write, as a read-only or full disk: nothing is said to be
+# saved that was not. The machine still receives the send; its record is what fails.
+settings=$XDG_CONFIG_HOME/Bobbinlark
+cp "$settings/Bobbinlark.conf" "$work/kept.conf"
+refused() {
+    local command
+    for command in "add-machine Attic 10.0.0.3" "send $work/rose-garden.pes"; do
+        # shellcheck disable=SC2086
+        "$tool" $command >"$work/tool.log" 2>&1 && fail "$command reported success ($1)"
+        grep -q "Couldn't save your settings" "$work/tool.log" ||
+            fail "$command on $1 said: $(cat "$work/tool.log")"
+    done
+    cmp -s "$settings/Bobbinlark.conf" "$work/kept.conf" || fail "the settings changed ($1)"
+}
+mount --bind "$settings" "$settings" && mount -o remount,bind,ro "$settings" ||
+    fail "could not make the settings folder read-only"
+refused "a read-only folder"
+umount "$settings"
+mount --bind "$settings/Bobbinlark.conf" "$settings/Bobbinlark.conf" &&
+    mount -o remount,bind,ro "$settings/Bobbinlark.conf" || fail "could not make the file read-only"
+refused "a read-only file"
+umount "$settings/Bobbinlark.conf"
+mount -t tmpfs -o size=64k tmpfs "$settings" || fail "could not mount a small disk"
+cp "$work/kept.conf" "$settings/Bobbinlark.conf"
+dd if=/dev/zero of="$settings/filler" bs=4k 2>/dev/null || true # until the disk is full
+refused "a full disk"
+umount "$settings"
+cmp -s "$settings/Bobbinlark.conf" "$work/kept.conf" || fail "the settings file changed"
 echo "PASS: screenshots in $output"

@@ -869,6 +869,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&shadowed));
         QCOMPARE(shadowed.content()->geometry(),
                  QRect(QPoint(margins.left(), margins.top()), PopoverWindow::contentSize));
+        // Clicks on the shadow go to the window below; the panel takes its own.
+        QCOMPARE(shadowed.inputRegion(), QRegion(shadowed.content()->geometry()));
+        QCOMPARE(plain.inputRegion(), QRegion(plain.rect()));
         // Seen over a white and a dark desktop, as a compositor would blend it.
         for (const auto& [palette, desktop, theme] :
              {std::tuple(Gallery::lightPalette(), QColor(Qt::white), "light"),

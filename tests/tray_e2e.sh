@@ -12,6 +12,8 @@
 #      settings ask for the panel at launch;
 #   8. the icon reads on the seven tray colours, trayer tinted in each (contrast measured from
 #      screenshots, which land in OUTPUT_DIR/tray);
+#   9. with a compositor (xcompmgr), the panel's shadow lets the pointer through to the window
+#      below, and the panel takes it;
 # with screenshots in the output folder. Exits 77 (skipped) without Xvfb and its helpers.
 #   tray_e2e.sh BOBBINLARK BOBBINLARK_TOOL FAKE_MACHINE OUTPUT_DIR DRAG_SOURCE
 set -euo pipefail
@@ -229,4 +231,29 @@ for colour in "${tray_colours[@]}"; do
     awk -v r="$ratio" 'BEGIN { exit !(r >= 3) }' ||
         fail "the icon's contrast on the #$colour tray is $ratio:1, under 3:1"
 done
+# 9. A compositor runs: the panel gets a shadow in a margin of its window, which must not take
+#    the clicks meant for what lies below it.
+if ! command -v xcompmgr >/dev/null; then
+    echo "PASS: screenshots in $output (not tried: a compositor; make deps installs xcompmgr)"
+    exit 0
+fi
+kill "$program_pid"; wait "$program_pid" 2>/dev/null || true
+xcompmgr >/dev/null 2>&1 </dev/null &
+pids+=($!)
+sleep 1
+"$program" >>"$work/program.log" 2>&1 </dev/null &
+program_pid=$!
+pids+=($program_pid)
+shadowed() { windows | awk '$2 > 360 && $3 > 520' | head -1; }
+has_shadowed() { [ -n "$(shadowed)" ]; }
+wait_for 15 has_shadowed || fail "with a compositor the panel did not open with its shadow"
+read -r shadowed_id width height x y <<<"$(shadowed)"
+under() {
+    xdotool mousemove "$1" "$2"
+    eval "$(xdotool getmouselocation --shell)"
+    echo "$WINDOW"
+}
+[ "$(under $((x + 4)) $((y + height / 2)))" != "$shadowed_id" ] || fail "the shadow takes the pointer"
+[ "$(under $((x + width / 2)) $((y + height / 2)))" = "$shadowed_id" ] || fail "the panel does not"
+shot 9-composited
 echo "PASS: screenshots in $output"

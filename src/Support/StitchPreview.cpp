@@ -89,12 +89,18 @@ void StitchPreview::Builder::changeColor(std::int64_t dx, std::int64_t dy) {
     m_y += dy;
 }
 
+void StitchPreview::Builder::reserve(std::size_t points, std::size_t runs) {
+    m_points.reserve(points);
+    m_runs.reserve(runs);
+}
+
 void StitchPreview::Builder::endRun() {
     const std::size_t count = m_points.size() - m_runStart;
     if (count > 1) {
         const auto paletteSize = static_cast<std::int64_t>(m_palette.size());
         const auto color = m_palette[static_cast<std::size_t>(m_colorIndex % paletteSize)];
-        m_runs.push_back({color, m_runStart, m_points.size()});
+        m_runs.push_back({color, static_cast<std::uint32_t>(m_runStart),
+                          static_cast<std::uint32_t>(m_points.size())});
         if (m_colorIndex != m_countedColorIndex) {
             ++m_colorCount;
             m_countedColorIndex = m_colorIndex;
@@ -153,8 +159,8 @@ std::optional<StitchPreview> StitchPreview::Builder::finish() {
         preview.runs.push_back(std::move(run));
     }
     preview.runs.shrink_to_fit();
-    m_points.clear();
-    m_runs.clear();
+    m_points = {};
+    m_runs = {};
     m_runStart = 0;
     return preview;
 }

@@ -66,6 +66,9 @@ struct StitchPreview {
             m_y += dy;
         }
         void changeColor(std::int64_t dx, std::int64_t dy);
+        // Room for at most this many points and runs, as the reader bounds them by the file's
+        // length: a large design then never holds its points twice while they grow.
+        void reserve(std::size_t points, std::size_t runs);
         void endRun();
         // Nothing when no run was made or the design has no extent.
         std::optional<StitchPreview> finish();
@@ -75,10 +78,11 @@ struct StitchPreview {
             std::int64_t x;
             std::int64_t y;
         };
+        // Offsets into m_points: a design read from bytes has far fewer than 2^32 points.
         struct Span {
             std::uint32_t color;
-            std::size_t begin;
-            std::size_t end;
+            std::uint32_t begin;
+            std::uint32_t end;
         };
 
         void append(std::int64_t px, std::int64_t py) {

@@ -105,6 +105,9 @@ std::optional<StitchPreview> StitchPreview::readDST(QByteArrayView bytes) {
     if (size <= headerSize)
         return std::nullopt;
     Builder builder(dstColors(bytes.first(headerSize)).value_or(defaultPalette()));
+    // One record (3 bytes) a stitch and a point; a run's first point follows a jump or colour
+    // change record, and a run holds a stitch.
+    builder.reserve((size - headerSize) / 3 + 1, (size - headerSize) / 6 + 1);
 
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     for (std::size_t i = headerSize; i + 3 <= size; i += 3) {

@@ -44,6 +44,10 @@ std::optional<StitchPreview> StitchPreview::readPECStitches(QByteArrayView view,
     const unsigned char* data = bytes.data;
     const std::uint64_t size = bytes.size;
     Builder builder(std::move(palette));
+    // A stitch takes 2 bytes or more and adds a point; a run's first point comes after a colour
+    // change or jump of 3 bytes or more, and a run holds a stitch.
+    if (from < size)
+        builder.reserve((size - from) / 2 + 1, (size - from) / 5 + 1);
 
     std::uint64_t i = from;
     while (i < size) {

@@ -12,6 +12,7 @@
 #include "Views/Widgets/Spinner.h"
 #include "Views/Widgets/StyledLabel.h"
 #include "Views/Widgets/SymbolView.h"
+#include "Views/Widgets/TextField.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -38,7 +39,7 @@ QString failedText() {
 }
 
 QLineEdit* makeField(const QString& text, const QString& placeholder, QWidget* parent) {
-    auto* field = new QLineEdit(text, parent);
+    auto* field = new TextField(text, parent);
     field->setPlaceholderText(placeholder);
     field->setFont(Style::font(Style::TextStyle::body));
     return field;

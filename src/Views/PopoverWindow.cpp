@@ -8,10 +8,12 @@
 #include <QPalette>
 #include <QRegion>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 
 #if QT_CONFIG(xcb)
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -91,6 +93,48 @@ QMargins PopoverWindow::panelMargins() const {
     return {shadowMargin, shadowMargin - 4, shadowMargin, shadowMargin + 4};
 }
 
+QRegion PopoverWindow::inputRegion() const {
+    return QRect(QPoint(), size()).marginsRemoved(panelMargins());
+}
+
+void PopoverWindow::applyInputRegion() {
+    QWindow* window = windowHandle();
+    if (!window || !testAttribute(Qt::WA_WState_Created))
+        return;
+    const bool shadowed = !panelMargins().isNull();
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        // A Wayland window's mask is its input region; what it draws stays as it is.
+        window->setMask(shadowed ? inputRegion() : QRegion());
+        return;
+    }
+#if QT_CONFIG(xcb)
+    // Qt's own mask on X11 would also cut the shadow away: only the input shape is set here.
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        return;
+    xcb_connection_t* connection = x11->connection();
+    const auto id = static_cast<xcb_window_t>(winId());
+    if (!shadowed) {
+        xcb_shape_mask(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, id, 0, 0, XCB_NONE);
+    } else {
+        const QRect panel = inputRegion().boundingRect();
+        const double ratio = devicePixelRatio();
+        const xcb_rectangle_t rectangle{static_cast<int16_t>(qRound(panel.x() * ratio)),
+                                        static_cast<int16_t>(qRound(panel.y() * ratio)),
+                                        static_cast<uint16_t>(qRound(panel.width() * ratio)),
+                                        static_cast<uint16_t>(qRound(panel.height() * ratio))};
+        xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT,
+                             XCB_CLIP_ORDERING_UNSORTED, id, 0, 0, 1, &rectangle);
+    }
+    xcb_flush(connection);
+#endif
+}
+
+void PopoverWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    applyInputRegion();
+}
+
 void PopoverWindow::applyFlags() {
     // A tool window, not a popup: popups close on any click outside them. Under XWayland the
     // compositor centres managed windows, so the panel places itself unmanaged there (and the
@@ -123,6 +167,7 @@ void PopoverWindow::applyEdge() {
             panelShape(QRectF(QPointF(), QSizeF(contentSize))).toFillPolygon().toPolygon()));
     else
         m_content->clearMask();
+    applyInputRegion();
     update();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QMargins>
+#include <QRegion>
 #include <QWidget>
 
 class QPalette;
@@ -37,6 +38,9 @@ public:
     void setComposited(bool composited);
     // Where the panel lies inside the window: the shadow's margin when composited.
     QMargins panelMargins() const;
+    // Where the window takes clicks: the panel, never its shadow, so that a click on the shadow
+    // reaches the window below.
+    QRegion inputRegion() const;
 
     // Whether a compositing manager runs on the display (always on Wayland).
     static bool compositorRuns();
@@ -64,10 +68,13 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void applyFlags();
     void applyEdge();
+    // Hands inputRegion() to the display server, once the window exists there.
+    void applyInputRegion();
 
     QWidget* m_content;
     QWidget* m_edge;

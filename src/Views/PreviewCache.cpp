@@ -10,6 +10,9 @@ PreviewCache::PreviewCache(Decoder decode, Stamper stamp)
     , m_stamp(std::move(stamp)) {
     // Previews are a nicety: they must never compete with the user's foreground work.
     m_pool.setThreadPriority(QThread::LowPriority);
+    // A decode of a crafted design holds tens of MB while it runs: a fixed number at a time
+    // bounds the panel's memory whatever the number of cores.
+    m_pool.setMaxThreadCount(2);
     m_statPool.setMaxThreadCount(4);
 }
 

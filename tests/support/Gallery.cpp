@@ -4,6 +4,7 @@
 
 #include "Views/Widgets/Accessibility.h"
 #include "Views/Widgets/ConfirmationSheet.h"
+#include "Views/Widgets/ControlButton.h"
 #include "Views/Widgets/StyledLabel.h"
 
 #include <QAbstractButton>
@@ -73,8 +74,30 @@ double drawnOpacity(const QWidget* widget, const QWidget* root) {
     return opacity;
 }
 
+// Where a control's boundary is drawn: a bordered button's border and a text field's frame, for
+// the check to measure the outermost pixels against what surrounds them. A borderless or
+// disabled control has no boundary to keep.
+bool hasEdge(const QWidget* widget) {
+    const auto* button = qobject_cast<const ControlButton*>(widget);
+    return widget->isEnabled() && ((button && button->kind() == ControlButton::Kind::bordered) ||
+                                   qobject_cast<const QLineEdit*>(widget));
+}
+
+QJsonObject placedEntry(const QString& kind, const QString& text, const QRect& placed,
+                        double minimum) {
+    return {{QStringLiteral("kind"), kind},
+            {QStringLiteral("text"), text},
+            {QStringLiteral("x"), placed.x()},
+            {QStringLiteral("y"), placed.y()},
+            {QStringLiteral("width"), placed.width()},
+            {QStringLiteral("height"), placed.height()},
+            {QStringLiteral("minimum"), minimum}};
+}
+
 // Every text `root` shows, where it is and in what colour it is drawn, with the least contrast
-// it needs: 4.5:1, or 3:1 for large text and for the text of a disabled control.
+// it needs: 4.5:1, or 3:1 for large text and for the text of a disabled control. Then the parts
+// that need 3:1 without being text: symbols (in their colour, like texts), and control edges and
+// focus rings (as drawn, against what lies around them).
 QJsonArray texts(QWidget& root) {
     QJsonArray found;
     QList<QWidget*> widgets = root.findChildren<QWidget*>();
@@ -89,6 +112,25 @@ QJsonArray texts(QWidget& root) {
             continue;
         if (sheet && widget != sheet && !sheet->isAncestorOf(widget))
             continue;
+        const QString name = widget->accessibleName().isEmpty()
+                                 ? QString::fromLatin1(widget->metaObject()->className())
+                                 : widget->accessibleName();
+        const QRect shown = widget->visibleRegion().boundingRect();
+        const QRect whole(widget->mapTo(&root, QPoint()), widget->size());
+        if (hasEdge(widget) && shown == widget->rect())
+            found.append(placedEntry(QStringLiteral("edge"), name, whole, 3));
+        if (widget->property(Accessibility::focusRingProperty).toBool() && shown == widget->rect())
+            found.append(placedEntry(QStringLiteral("focus ring"), name, whole, 3));
+        if (const QRect area = widget->property(Accessibility::symbolAreaProperty).toRect();
+            !area.isEmpty() && widget->isEnabled() && shown.contains(area)) {
+            QJsonObject symbol =
+                placedEntry(QStringLiteral("symbol"), name,
+                            QRect(widget->mapTo(&root, area.topLeft()), area.size()), 3);
+            symbol.insert(
+                QStringLiteral("ink"),
+                widget->property(Accessibility::inkProperty).value<QColor>().name(QColor::HexArgb));
+            found.append(symbol);
+        }
         QString text;
         QColor ink;
         QRect area = widget->rect();
@@ -104,7 +146,8 @@ QJsonArray texts(QWidget& root) {
             text = plain->text();
             ink = plain->palette().color(QPalette::WindowText);
         } else if (const QVariant drawn = widget->property(Accessibility::inkProperty);
-                   drawn.isValid()) {
+                   drawn.isValid() &&
+                   !widget->property(Accessibility::symbolAreaProperty).isValid()) {
             if (auto* button = qobject_cast<QAbstractButton*>(widget))
                 text = button->text();
             ink = drawn.value<QColor>();
@@ -248,6 +291,10 @@ Shots render(QWidget& widget, const QString& name) {
     const auto shoot = [&widget](const QPalette& palette, QJsonArray& found) {
         widget.setPalette(palette);
         widget.setAutoFillBackground(true);
+        // A ring counts only if this paint draws it.
+        for (QWidget* child : widget.findChildren<QWidget*>())
+            child->setProperty(Accessibility::focusRingProperty, QVariant());
+        widget.setProperty(Accessibility::focusRingProperty, QVariant());
         // Layouts settle through posted events, as they would before the next paint on screen.
         for (int round = 0; round < 3; ++round)
             QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);

@@ -1,7 +1,9 @@
 // Checks the contrast of every text in the rendered gallery: for each picture, the texts its
 // widgets listed beside it (NAME-THEME.texts.json), each against what is behind it in the
 // picture. Exits 1 and names every text below its minimum (4.5:1, or 3:1 for large text and the
-// text of a disabled control), 2 when there is no gallery to check.
+// text of a disabled control), 2 when there is no gallery to check. Symbols are measured as texts
+// (3:1); a control's edge and a focus ring (3:1) as drawn: the colour of the control's outermost
+// pixels against the colour around it.
 
 #include <QColor>
 #include <QCoreApplication>
@@ -33,13 +35,14 @@ double contrast(const QColor& a, const QColor& b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-// What most of the area shows: the background the text stands on.
-QColor background(const QImage& image, const QRect& area) {
+// The colour most of the pixels in `rect` but outside `hole` show.
+QColor commonColour(const QImage& image, const QRect& rect, const QRect& hole = {}) {
     QHash<QRgb, int> counts;
-    const QRect inside = area.intersected(image.rect());
+    const QRect inside = rect.intersected(image.rect());
     for (int y = inside.top(); y <= inside.bottom(); ++y)
         for (int x = inside.left(); x <= inside.right(); ++x)
-            ++counts[image.pixel(x, y) | 0xff000000u];
+            if (!hole.contains(x, y))
+                ++counts[image.pixel(x, y) | 0xff000000u];
     QRgb common = qRgb(255, 255, 255);
     int most = -1;
     for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
@@ -49,6 +52,11 @@ QColor background(const QImage& image, const QRect& area) {
         }
     }
     return QColor::fromRgb(common);
+}
+
+// What most of the area shows: the background the text stands on.
+QColor background(const QImage& image, const QRect& area) {
+    return commonColour(image, area);
 }
 
 QColor over(const QColor& ink, const QColor& below) {
@@ -91,21 +99,30 @@ int main(int argc, char** argv) {
                              text.value(QStringLiteral("y")).toInt(),
                              text.value(QStringLiteral("width")).toInt(),
                              text.value(QStringLiteral("height")).toInt());
-            const QColor behind = background(image, area);
+            const QString kind = text.value(QStringLiteral("kind")).toString();
+            const bool drawn = kind == u"edge" || kind == u"focus ring";
+            // A boundary: its outermost pixel all round, against the two pixels around that. A
+            // symbol, which may fill most of its square, against what lies around the square.
+            const QColor behind = drawn || kind == u"symbol"
+                                      ? commonColour(image, area.adjusted(-2, -2, 2, 2), area)
+                                      : background(image, area);
             const QColor ink =
-                over(QColor::fromString(text.value(QStringLiteral("ink")).toString()), behind);
+                drawn ? commonColour(image, area, area.adjusted(1, 1, -1, -1))
+                      : over(QColor::fromString(text.value(QStringLiteral("ink")).toString()),
+                             behind);
             const double ratio = contrast(ink, behind);
             const double minimum = text.value(QStringLiteral("minimum")).toDouble(4.5);
             ++checked;
             if (ratio + 0.005 < minimum) {
                 ++failed;
-                out << picture << ": \"" << text.value(QStringLiteral("text")).toString() << "\" "
+                out << picture << ": " << (kind.isEmpty() ? QStringLiteral("text") : kind) << " \""
+                    << text.value(QStringLiteral("text")).toString() << "\" "
                     << QString::number(ratio, 'f', 2) << ":1 (needs " << minimum << ":1), "
                     << ink.name() << " on " << behind.name() << "\n";
             }
         }
     }
-    out << checked << " texts in " << lists.size() << " pictures, " << failed
-        << " below their contrast\n";
+    out << checked << " texts, symbols, edges and rings in " << lists.size() << " pictures, "
+        << failed << " below their contrast\n";
     return failed == 0 ? 0 : 1;
 }

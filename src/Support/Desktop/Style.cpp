@@ -118,6 +118,20 @@ QColor fillUnderWhiteText(QColor fill) {
     return fill;
 }
 
+QColor controlEdge(const QPalette& palette) {
+    const QColor text = palette.color(QPalette::Active, QPalette::WindowText);
+    const QColor window = palette.color(QPalette::Active, QPalette::Window);
+    for (double amount = 0.2; amount < 1.0; amount += 0.02) {
+        const QColor mixed =
+            QColor::fromRgbF(float(text.redF() * amount + window.redF() * (1 - amount)),
+                             float(text.greenF() * amount + window.greenF() * (1 - amount)),
+                             float(text.blueF() * amount + window.blueF() * (1 - amount)));
+        if (contrast(mixed, window) >= 4.2)
+            return mixed;
+    }
+    return text;
+}
+
 QColor grey(const QPalette& palette) {
     return isDark(palette) ? QColor(0x8e, 0x8e, 0x93) : QColor(0x8a, 0x8a, 0x8e);
 }
@@ -140,6 +154,14 @@ QColor color(Tone tone, const QPalette& palette) {
         QColor accent = palette.color(QPalette::Highlight);
         if (dark && accent.lightnessF() < 0.55)
             accent = accent.lighter(135);
+        // A mark or ring in it keeps 3:1 on the deepest fill the panel lays on the window (a
+        // hovered row: a fifth of the text colour).
+        const QColor window = palette.color(QPalette::Window);
+        const QColor fill = QColor::fromRgbF(float(text.redF() * 0.2 + window.redF() * 0.8),
+                                             float(text.greenF() * 0.2 + window.greenF() * 0.8),
+                                             float(text.blueF() * 0.2 + window.blueF() * 0.8));
+        for (int step = 0; step < 30 && contrast(accent, fill) < 3; ++step)
+            accent = dark ? accent.lighter(106) : accent.darker(106);
         return accent;
     }
     // Signal colours, also set as text: deep enough on light windows, and light enough on dark

@@ -28,6 +28,10 @@ inline constexpr double disabledOpacity = 0.52;
 double contrast(const QColor& a, const QColor& b);
 // `fill` darkened as little as needed for white text on it to reach 4.5:1.
 QColor fillUnderWhiteText(QColor fill);
+// The edge of a control (a bordered button, a text field): the text colour mixed into the window
+// until it stands 4.2:1 from it, so that it keeps 3:1 on the darker or lighter fills of the
+// panel's groups and rows too.
+QColor controlEdge(const QPalette& palette);
 
 // The style's font derived from `base` (default: the application font).
 QFont font(TextStyle style);

@@ -12,6 +12,10 @@ inline constexpr const char* checkedProperty = "bobbinlarkAccessibleChecked";
 // A widget that draws its own text says in what colour (QColor), so that checks of contrast
 // over rendered screens know what to measure.
 inline constexpr const char* inkProperty = "bobbinlarkInk";
+// A widget that draws a symbol says where (QRect, in its own coordinates), with its colour in
+// inkProperty; one that drew a focus ring in its last paint says so (bool).
+inline constexpr const char* symbolAreaProperty = "bobbinlarkSymbolArea";
+inline constexpr const char* focusRingProperty = "bobbinlarkFocusRing";
 
 // Registers the panel's widgets with Qt's accessibility; safe to call any number of times.
 void install();

@@ -139,9 +139,13 @@ void ControlButton::paintEvent(QPaintEvent*) {
     const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     shape.addRoundedRect(frame, 6, 6);
     painter.fillPath(shape, fill);
+    // A bordered button's edge is what shows it is a button: 3:1 against the panel. Disabled,
+    // it fades with its text.
     if (!filled) {
         painter.setPen(
-            QPen(Style::withOpacity(Style::color(Style::Tone::primary, colors), 0.12), 1));
+            QPen(enabled ? Style::controlEdge(colors)
+                         : Style::withOpacity(Style::color(Style::Tone::primary, colors), 0.12),
+                 1));
         painter.drawPath(shape);
     }
     // On a filled button a ring of the accent would vanish into the fill: it takes the text

@@ -111,10 +111,13 @@ void HeaderButton::paintEvent(QPaintEvent*) {
         KeyboardFocus::paintRing(painter, QRectF(rect()), 6, palette());
     if (isBusy())
         return;
-    const QPixmap symbol = Symbols::pixmap(
-        m_symbol, m_symbolSize, Style::color(currentTone(), palette()), devicePixelRatioF());
-    painter.drawPixmap(QPointF((width() - m_symbolSize) / 2.0, (height() - m_symbolSize) / 2.0),
-                       symbol);
+    const QColor ink = Style::color(currentTone(), palette());
+    const QPixmap symbol = Symbols::pixmap(m_symbol, m_symbolSize, ink, devicePixelRatioF());
+    const QPointF at((width() - m_symbolSize) / 2.0, (height() - m_symbolSize) / 2.0);
+    painter.drawPixmap(at, symbol);
+    setProperty(Accessibility::inkProperty, ink);
+    setProperty(Accessibility::symbolAreaProperty,
+                QRect(at.toPoint(), QSize(m_symbolSize, m_symbolSize)));
 }
 
 void HeaderButton::enterEvent(QEnterEvent* event) {

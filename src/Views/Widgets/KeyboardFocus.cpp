@@ -1,11 +1,14 @@
 #include "Views/Widgets/KeyboardFocus.h"
 
+#include "Views/Widgets/Accessibility.h"
+
 #include "Support/Desktop/Style.h"
 
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTimer>
+#include <QWidget>
 
 #include <optional>
 
@@ -46,6 +49,8 @@ void KeyboardFocus::focusIn(Qt::FocusReason reason) {
 
 void KeyboardFocus::paintRing(QPainter& painter, const QRectF& rect, double radius,
                               const QPalette& palette, std::optional<QColor> color) {
+    if (auto* widget = dynamic_cast<QWidget*>(painter.device()))
+        widget->setProperty(Accessibility::focusRingProperty, true);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);

@@ -1,5 +1,7 @@
 #include "Views/Widgets/SymbolView.h"
 
+#include "Views/Widgets/Accessibility.h"
+
 #include "Support/Desktop/Symbols.h"
 
 #include <QPainter>
@@ -49,7 +51,10 @@ void SymbolView::paintEvent(QPaintEvent*) {
         return;
     QPainter painter(this);
     painter.setOpacity(m_opacity);
-    const QPixmap pixmap =
-        Symbols::pixmap(m_symbol, m_size, Style::color(m_tone, palette()), devicePixelRatioF());
-    painter.drawPixmap(QPointF((width() - m_size) / 2.0, (height() - m_size) / 2.0), pixmap);
+    const QColor ink = Style::color(m_tone, palette());
+    const QPixmap pixmap = Symbols::pixmap(m_symbol, m_size, ink, devicePixelRatioF());
+    const QPointF at((width() - m_size) / 2.0, (height() - m_size) / 2.0);
+    painter.drawPixmap(at, pixmap);
+    setProperty(Accessibility::inkProperty, Style::withOpacity(ink, ink.alphaF() * m_opacity));
+    setProperty(Accessibility::symbolAreaProperty, QRect(at.toPoint(), QSize(m_size, m_size)));
 }
