@@ -185,7 +185,7 @@
     <name>DropZone</name>
     <message>
         <source>Sending %1…</source>
-        <translation>%1 wird gesendet …</translation>
+        <translation>%1 wird gesendet&#xa0;…</translation>
     </message>
     <message>
         <source>OK</source>
@@ -251,7 +251,7 @@
     </message>
     <message>
         <source>Set Up…</source>
-        <translation>Einrichten …</translation>
+        <translation>Einrichten&#xa0;…</translation>
     </message>
     <message>
         <source>%1 · Found at a new address</source>
@@ -264,7 +264,7 @@
     </message>
     <message>
         <source>Not answering · Looking on the network…</source>
-        <translation>Antwortet nicht · Suche im Netzwerk …</translation>
+        <translation>Antwortet nicht · Suche im Netzwerk&#xa0;…</translation>
     </message>
     <message>
         <source>Not answering at %1</source>
@@ -281,7 +281,7 @@
     </message>
     <message>
         <source>Looking for your machine…</source>
-        <translation>Ihre Maschine wird gesucht …</translation>
+        <translation>Ihre Maschine wird gesucht&#xa0;…</translation>
     </message>
     <message>
         <source>No machine found on this network</source>
@@ -356,7 +356,7 @@
     </message>
     <message>
         <source>Connecting…</source>
-        <translation>Verbindung wird hergestellt …</translation>
+        <translation>Verbindung wird hergestellt&#xa0;…</translation>
     </message>
     <message>
         <source>Connected to %1</source>
@@ -450,7 +450,7 @@
     </message>
     <message>
         <source>Edit…</source>
-        <translation>Bearbeiten …</translation>
+        <translation>Bearbeiten&#xa0;…</translation>
     </message>
     <message>
         <source>Check Again</source>
@@ -458,11 +458,11 @@
     </message>
     <message>
         <source>Remove…</source>
-        <translation>Entfernen …</translation>
+        <translation>Entfernen&#xa0;…</translation>
     </message>
     <message>
         <source>Checking…</source>
-        <translation>Wird geprüft …</translation>
+        <translation>Wird geprüft&#xa0;…</translation>
     </message>
     <message>
         <source>Reachable</source>
@@ -511,7 +511,7 @@
     </message>
     <message>
         <source>Scanning your network…</source>
-        <translation>Netzwerk wird durchsucht …</translation>
+        <translation>Netzwerk wird durchsucht&#xa0;…</translation>
     </message>
     <message>
         <source>Scan Network</source>
@@ -519,7 +519,7 @@
     </message>
     <message>
         <source>Add by Address…</source>
-        <translation>Über Adresse hinzufügen …</translation>
+        <translation>Über Adresse hinzufügen&#xa0;…</translation>
     </message>
     <message>
         <source>No other machines found.</source>
@@ -538,11 +538,11 @@
     <name>MainScreen</name>
     <message>
         <source>Machines…</source>
-        <translation>Maschinen …</translation>
+        <translation>Maschinen&#xa0;…</translation>
     </message>
     <message>
         <source>Add Machine…</source>
-        <translation>Maschine hinzufügen …</translation>
+        <translation>Maschine hinzufügen&#xa0;…</translation>
     </message>
     <message>
         <source>Start at Login</source>

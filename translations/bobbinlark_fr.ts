@@ -72,7 +72,7 @@
     </message>
     <message>
         <source>Couldn&apos;t read %1: its disk did not answer.</source>
-        <translation>Impossible de lire %1 : son disque ne répond pas.</translation>
+        <translation>Impossible de lire %1&#xa0;: son disque ne répond pas.</translation>
     </message>
     <message>
         <source>Sent to %1</source>
@@ -81,7 +81,7 @@
     <message>
         <source>Sent %1 of %2. %3</source>
         <comment>%3 says what went wrong</comment>
-        <translation>Envoyés : %1 sur %2. %3</translation>
+        <translation>Envoyés&#xa0;: %1 sur %2. %3</translation>
     </message>
     <message numerus="yes">
         <source>%n designs</source>
@@ -107,44 +107,44 @@
     </message>
     <message>
         <source>The design was sent, but the machine didn&apos;t answer. It may have received it: check its wireless pocket before sending it again.</source>
-        <translation>Le motif a été envoyé, mais la machine n&apos;a pas répondu. Elle l&apos;a peut-être reçu : vérifiez sa poche sans fil avant de le renvoyer.</translation>
+        <translation>Le motif a été envoyé, mais la machine n&apos;a pas répondu. Elle l&apos;a peut-être reçu&#xa0;: vérifiez sa poche sans fil avant de le renvoyer.</translation>
     </message>
 </context>
 <context>
     <name>ByteCountFormat</name>
     <message>
         <source>%1 KB</source>
-        <translation>%1 Ko</translation>
+        <translation>%1&#xa0;Ko</translation>
     </message>
     <message>
         <source>%1 MB</source>
-        <translation>%1 Mo</translation>
+        <translation>%1&#xa0;Mo</translation>
     </message>
     <message>
         <source>%1 GB</source>
-        <translation>%1 Go</translation>
+        <translation>%1&#xa0;Go</translation>
     </message>
     <message>
         <source>%1 TB</source>
-        <translation>%1 To</translation>
+        <translation>%1&#xa0;To</translation>
     </message>
     <message>
         <source>%1 PB</source>
-        <translation>%1 Po</translation>
+        <translation>%1&#xa0;Po</translation>
     </message>
     <message>
         <source>%1 EB</source>
-        <translation>%1 Eo</translation>
+        <translation>%1&#xa0;Eo</translation>
     </message>
     <message>
         <source>Zero KB</source>
-        <translation>0 Ko</translation>
+        <translation>0&#xa0;Ko</translation>
     </message>
     <message numerus="yes">
         <source>%n bytes</source>
         <translation>
-            <numerusform>%n octet</numerusform>
-            <numerusform>%n octets</numerusform>
+            <numerusform>%n&#xa0;octet</numerusform>
+            <numerusform>%n&#xa0;octets</numerusform>
         </translation>
     </message>
 </context>
@@ -220,7 +220,7 @@
     <message>
         <source>Sent %1 to %2</source>
         <comment>%1 is a file name or &quot;3 designs&quot;</comment>
-        <translation>Envoyé à %2 : %1</translation>
+        <translation>Envoyé à %2&#xa0;: %1</translation>
     </message>
     <message>
         <source>On the machine, open the pattern retrieve screen and pick the wireless pocket.</source>
@@ -273,7 +273,7 @@
     <message>
         <source>Found %1</source>
         <comment>a machine&apos;s name</comment>
-        <translation>Machine trouvée : %1</translation>
+        <translation>Machine trouvée&#xa0;: %1</translation>
     </message>
     <message>
         <source>Found a Brother machine</source>
@@ -308,7 +308,7 @@
     </message>
     <message>
         <source>e.g. 192.168.1.50</source>
-        <translation>p. ex. 192.168.1.50</translation>
+        <translation>p.&#xa0;ex. 192.168.1.50</translation>
     </message>
     <message>
         <source>IP address</source>
@@ -372,7 +372,7 @@
     <message>
         <source>%1 × %2 mm</source>
         <comment>the embroidery area&apos;s width and height</comment>
-        <translation>%1 × %2 mm</translation>
+        <translation>%1 × %2&#xa0;mm</translation>
     </message>
 </context>
 <context>
@@ -383,7 +383,7 @@
     </message>
     <message>
         <source>The machine is now presenting a different certificate. That&apos;s expected after a firmware update or reset; otherwise another device may be using this address.</source>
-        <translation>La machine présente maintenant un autre certificat. C&apos;est normal après une mise à jour du micrologiciel ou une réinitialisation ; sinon, un autre appareil utilise peut-être cette adresse.</translation>
+        <translation>La machine présente maintenant un autre certificat. C&apos;est normal après une mise à jour du micrologiciel ou une réinitialisation&#xa0;; sinon, un autre appareil utilise peut-être cette adresse.</translation>
     </message>
     <message>
         <source>Check Again</source>
@@ -527,7 +527,7 @@
     </message>
     <message>
         <source>Remove this machine?</source>
-        <translation>Retirer cette machine ?</translation>
+        <translation>Retirer cette machine&#xa0;?</translation>
     </message>
     <message>
         <source>Remove %1</source>
@@ -650,15 +650,15 @@
     <name>SettingsStore</name>
     <message>
         <source>Couldn&apos;t use your settings: %1 is not a regular file.</source>
-        <translation>Impossible d&apos;utiliser vos paramètres : %1 n&apos;est pas un fichier ordinaire.</translation>
+        <translation>Impossible d&apos;utiliser vos paramètres&#xa0;: %1 n&apos;est pas un fichier ordinaire.</translation>
     </message>
     <message>
         <source>Couldn&apos;t use your settings: %1 cannot be reached.</source>
-        <translation>Impossible d&apos;utiliser vos paramètres : %1 est inaccessible.</translation>
+        <translation>Impossible d&apos;utiliser vos paramètres&#xa0;: %1 est inaccessible.</translation>
     </message>
     <message>
         <source>Couldn&apos;t use your settings: %1 is in the way.</source>
-        <translation>Impossible d&apos;utiliser vos paramètres : %1 fait obstacle.</translation>
+        <translation>Impossible d&apos;utiliser vos paramètres&#xa0;: %1 fait obstacle.</translation>
     </message>
 </context>
 <context>
@@ -666,7 +666,7 @@
     <message>
         <source>%1 × %2 mm</source>
         <comment>a design&apos;s width and height</comment>
-        <translation>%1 × %2 mm</translation>
+        <translation>%1 × %2&#xa0;mm</translation>
     </message>
     <message>
         <source>%1 is %2, larger than %3&apos;s %4 area.</source>
@@ -698,11 +698,11 @@
     <name>StoreLock</name>
     <message>
         <source>Couldn&apos;t save your settings: %1 cannot be written.</source>
-        <translation>Impossible d&apos;enregistrer vos paramètres : %1 n&apos;est pas accessible en écriture.</translation>
+        <translation>Impossible d&apos;enregistrer vos paramètres&#xa0;: %1 n&apos;est pas accessible en écriture.</translation>
     </message>
     <message>
         <source>Couldn&apos;t save your settings: another program kept them busy. Try again.</source>
-        <translation>Impossible d&apos;enregistrer vos paramètres : un autre programme les utilisait. Réessayez.</translation>
+        <translation>Impossible d&apos;enregistrer vos paramètres&#xa0;: un autre programme les utilisait. Réessayez.</translation>
     </message>
     <message>
         <source>Couldn&apos;t save your settings to %1.</source>
