@@ -7,6 +7,7 @@
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
+#include <QTimer>
 #include <QtEndian>
 
 namespace {
@@ -153,7 +154,7 @@ void StatusNotifierItem::ContextMenu(int x, int y) {
 
 void StatusNotifierItem::Scroll(int, const QString&) {}
 
-void StatusNotifierItem::registerWithWatcher() {
+void StatusNotifierItem::registerWithWatcher(int tries) {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QString::fromLatin1(watcherService), watcherPath, watcherInterface,
         QStringLiteral("RegisterStatusNotifierItem"));
@@ -161,13 +162,26 @@ void StatusNotifierItem::registerWithWatcher() {
     // Nothing is started for the name: a watcher comes with a panel, and says so when it does.
     call.setAutoStartService(false);
     auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call, answerTimeoutMs), this);
-    connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        if (w->isError())
-            setShown(false); // no watcher yet: its arrival registers us
-        else
-            askForHost();
-    });
+    connect(pending, &QDBusPendingCallWatcher::finished, this,
+            [this, tries](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                if (!w->isError()) {
+                    askForHost();
+                    return;
+                }
+                setShown(false);
+                // No watcher yet: its arrival registers us. One that owns its name but did not
+                // take the call may still be setting up: ask again shortly, a few times.
+                constexpr int retryMs = 200;
+                // (With no service started, a missing watcher answers NameHasNoOwner.)
+                const QString why = w->error().name();
+                const bool absent =
+                    why == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner") ||
+                    why == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown");
+                if (tries > 1 && !absent)
+                    QTimer::singleShot(retryMs, this,
+                                       [this, tries] { registerWithWatcher(tries - 1); });
+            });
 }
 
 void StatusNotifierItem::askForHost() {

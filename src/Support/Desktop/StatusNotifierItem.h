@@ -112,7 +112,9 @@ private slots:
     void askForHost();
 
 private:
-    void registerWithWatcher();
+    // `tries` counts down the attempts left while a watcher that has its name does not yet
+    // answer for it (a bar still setting up).
+    void registerWithWatcher(int tries = 15);
     void setShown(bool shown);
 
     QDBusConnection m_bus;
