@@ -162,7 +162,11 @@ for colour in "${tray_colours[@]}"; do
     bar_colour=$colour
     start_bar
     wait_for 15 has_icon || fail "the icon did not show on the #$colour bar"
-    read -r x y w h <<<"$(icon_box)"
+    # A bar still settling can draw a frame without it: look again until it is there.
+    box=""
+    icon_seen() { box=$(icon_box); [ -n "$box" ]; }
+    wait_for 5 icon_seen || fail "the icon left the #$colour bar"
+    read -r x y w h <<<"$box"
     left=$((x > 4 ? x - 4 : 0)) right=$((x + w + 4 < width ? x + w + 4 : width))
     crop="$((right - left))x$bar_height+$left+0"
     ratio=$(tray_pixels contrast "$work/bar.png" "$crop" "$colour")
@@ -198,6 +202,7 @@ echo "FIGURE sway (XWayland) panel at $panel_x,$panel_y; icon at $x,$y ${w}x$h; 
 [ "$distance" -le 48 ] || fail "the panel opened $distance px from the icon"
 [ "$panel_y" -ge "$bar_height" ] || fail "the panel at y=$panel_y covers the bar"
 [ "$panel_x" -ge 0 ] && [ $((panel_x + 360)) -le "$width" ] || fail "the panel is off screen at x=$panel_x"
+sleep 0.5 # a person's pace: not a double click
 click "$click_x" "$click_y"
 wait_for 5 no_panel || fail "a second click did not close the panel"
 kill "$program_pid"

@@ -101,7 +101,7 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject* parent)
             });
     // A watcher may run before any host shows its items (a bar still starting).
     m_bus.connect(QString::fromLatin1(watcherService), watcherPath, watcherInterface,
-                  QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(askForHost()));
+                  QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(hostRegistered()));
     m_bus.connect(QString::fromLatin1(watcherService), watcherPath, watcherInterface,
                   QStringLiteral("StatusNotifierHostUnregistered"), this, SLOT(askForHost()));
     registerWithWatcher();
@@ -182,6 +182,10 @@ void StatusNotifierItem::registerWithWatcher(int tries) {
                     QTimer::singleShot(retryMs, this,
                                        [this, tries] { registerWithWatcher(tries - 1); });
             });
+}
+
+void StatusNotifierItem::hostRegistered() {
+    registerWithWatcher();
 }
 
 void StatusNotifierItem::askForHost() {

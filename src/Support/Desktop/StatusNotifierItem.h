@@ -110,6 +110,9 @@ signals:
 
 private slots:
     void askForHost();
+    // A host that starts after the watcher may have read the watcher's items before ours came:
+    // registering again tells it of us.
+    void hostRegistered();
 
 private:
     // `tries` counts down the attempts left while a watcher that has its name does not yet
