@@ -1,6 +1,7 @@
 #include "Views/PopoverWindow.h"
 
 #include "Support/Desktop/Style.h"
+#include "Support/Desktop/X11Selections.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -215,29 +216,8 @@ QColor PopoverWindow::edgeColor(const QPalette& palette) {
 bool PopoverWindow::compositorRuns() {
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         return true;
-#if QT_CONFIG(xcb)
     // On X11 a compositing manager owns the selection _NET_WM_CM_S<screen>.
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
-        return false;
-    xcb_connection_t* connection = x11->connection();
-    const QByteArray name = QByteArrayLiteral("_NET_WM_CM_S0");
-    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
-        xcb_intern_atom_reply(
-            connection,
-            xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.constData()),
-            nullptr),
-        &std::free);
-    if (!atom || atom->atom == XCB_ATOM_NONE)
-        return false;
-    const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom),
-                                      nullptr),
-        &std::free);
-    return owner && owner->owner != XCB_WINDOW_NONE;
-#else
-    return false;
-#endif
+    return X11Selections::hasOwner(QByteArrayLiteral("_NET_WM_CM_S0"));
 }
 
 QPoint PopoverWindow::clickOnScreen(const QPoint& reported, const QRect& screen) {

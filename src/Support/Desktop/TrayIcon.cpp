@@ -1,6 +1,7 @@
 #include "Support/Desktop/TrayIcon.h"
 
 #include "Support/Desktop/StatusNotifierItem.h"
+#include "Support/Desktop/X11Selections.h"
 
 #include <QDBusConnectionInterface>
 #include <QGuiApplication>
@@ -46,21 +47,7 @@ const QByteArray traySelection = QByteArrayLiteral("_NET_SYSTEM_TRAY_S0");
 
 // Whether an X11 tray (XEmbed) serves the display.
 bool xembedTrayRuns() {
-#if QT_CONFIG(xcb)
-    xcb_connection_t* connection = x11Connection();
-    if (!connection)
-        return false;
-    const xcb_atom_t selection = atom(connection, traySelection);
-    if (selection == XCB_ATOM_NONE)
-        return false;
-    const XcbReply<xcb_get_selection_owner_reply_t> owner(
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection),
-                                      nullptr),
-        &std::free);
-    return owner && owner->owner != XCB_WINDOW_NONE;
-#else
-    return false;
-#endif
+    return X11Selections::hasOwner(QByteArrayLiteral("_NET_SYSTEM_TRAY_S0"));
 }
 
 } // namespace
