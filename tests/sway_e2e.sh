@@ -166,14 +166,7 @@ for colour in "${tray_colours[@]}"; do
     box=""
     icon_seen() { box=$(icon_box); [ -n "$box" ]; }
     wait_for 5 icon_seen || fail "the icon left the #$colour bar"
-    read -r x y w h <<<"$box"
-    left=$((x > 4 ? x - 4 : 0)) right=$((x + w + 4 < width ? x + w + 4 : width))
-    crop="$((right - left))x$bar_height+$left+0"
-    ratio=$(tray_pixels contrast "$work/bar.png" "$crop" "$colour")
-    convert "$work/bar.png" -crop "$crop" +repage -scale 400% "$output/tray/sway-$colour.png"
-    echo "FIGURE sway icon on #$colour: contrast $ratio:1 (icon ${w}x$h)"
-    awk -v r="$ratio" 'BEGIN { exit !(r >= 3) }' ||
-        fail "the icon's contrast on #$colour is $ratio:1, under 3:1"
+    icon_contrast sway "$work/bar.png" "$box" "$width" "$bar_height" "$colour"
 done
 
 # 3. A click through XWayland opens the panel by the icon.

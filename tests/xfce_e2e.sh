@@ -120,16 +120,11 @@ for colour in "${tray_colours[@]}"; do
     for i in 0 2 4; do rgba+=(-t double -s "$(awk -v c=$((16#${colour:i:2})) 'BEGIN { printf "%.6f", c / 255 }')"); done
     xfconf-query -c xfce4-panel -p /panels/panel-1/background-rgba "${rgba[@]}" -t double -s 1
     bar_colour=$colour
-    settled() { [ -n "$(icon_box)" ] && [ "$(convert "$work/bar.png" -format '%[hex:p{2,2}]' info:)" = "${colour^^}" ]; }
+    # The icon and the bar's colour in one screenshot, which is the one measured.
+    box=""
+    settled() { box=$(icon_box) && [ -n "$box" ] && [ "$(convert "$work/bar.png" -format '%[hex:p{2,2}]' info:)" = "${colour^^}" ]; }
     wait_for 10 settled || fail "the bar did not take the colour #$colour"
-    read -r x y w h <<<"$(icon_box)"
-    left=$((x > 4 ? x - 4 : 0)) right=$((x + w + 4 < screen_width ? x + w + 4 : screen_width))
-    crop="$((right - left))x$bar_height+$left+0"
-    ratio=$(tray_pixels contrast "$work/bar.png" "$crop" "$colour")
-    convert "$work/bar.png" -crop "$crop" +repage -scale 400% "$output/tray/xfce-$colour.png"
-    echo "FIGURE xfce icon on #$colour: contrast $ratio:1 (icon ${w}x$h)"
-    awk -v r="$ratio" 'BEGIN { exit !(r >= 3) }' ||
-        fail "the icon's contrast on #$colour is $ratio:1, under 3:1"
+    icon_contrast xfce "$work/bar.png" "$box" "$screen_width" "$bar_height" "$colour"
 done
 
 # 3. Clicks: the open window closes, the next click opens the panel against the icon.

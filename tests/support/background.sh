@@ -67,6 +67,23 @@ tray_pixels() {
         python3 "$(dirname "${BASH_SOURCE[0]}")/tray_pixels.py" "$1" "${size%x*}" "${size#*x}" "$4"
 }
 
+# icon_contrast TRAY SHOT BOX SCREEN_WIDTH BAR_HEIGHT COLOUR: the contrast of the icon at BOX
+# ("x y w h") in the screenshot SHOT against a bar of COLOUR across the screen's top, measured
+# with a few pixels of bar either side. Prints a FIGURE line, keeps a close-up in
+# $output/tray/TRAY-COLOUR.png, and fails under 3:1.
+icon_contrast() {
+    local tray=$1 shot=$2 screen_width=$4 bar_height=$5 colour=$6 x y w h left right crop ratio
+    read -r x y w h <<<"$3"
+    left=$((x > 4 ? x - 4 : 0)) right=$((x + w + 4 < screen_width ? x + w + 4 : screen_width))
+    crop="$((right - left))x$bar_height+$left+0"
+    ratio=$(tray_pixels contrast "$shot" "$crop" "$colour")
+    mkdir -p "$output/tray"
+    convert "$shot" -crop "$crop" +repage -scale 400% "$output/tray/$tray-$colour.png"
+    echo "FIGURE $tray icon on #$colour: contrast $ratio:1 (icon ${w}x$h)"
+    awk -v r="$ratio" 'BEGIN { exit !(r >= 3) }' ||
+        fail "the icon's contrast on #$colour is $ratio:1, under 3:1"
+}
+
 # gap X Y W H X Y W H: pixels between two rectangles (0 when they touch or overlap).
 gap() {
     local dx=0 dy=0
