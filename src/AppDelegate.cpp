@@ -117,6 +117,7 @@ void AppDelegate::createStatusItem() {
                                                   : QDBusConnection(QString()),
                           m_trayMenu, this);
     updateTrayIcon();
+    connect(m_tray, &TrayIcon::announcedColourChanged, this, &AppDelegate::updateTrayIcon);
     m_tray->setToolTip(tr("Bobbinlark — drop designs here to send them"));
     connect(m_tray, &TrayIcon::clicked, this, [this](std::optional<QPoint> position) {
         m_click = position;
@@ -131,13 +132,17 @@ TrayIcon* AppDelegate::statusItem() const {
 void AppDelegate::updateTrayIcon() {
     if (!m_tray)
         return;
-    // Nobody tells a program the colour of the tray around its icon: a light glyph with a dark
-    // edge reads on all of them. No themed name goes with it: hosts that do not recolour a
-    // symbolic icon (LXQt's, trayer) would show its plain dark fill on a dark bar.
+    // An X11 tray may announce the colour of its icons; the glyph takes it, as the desktop's
+    // own symbolic icons there do. Elsewhere nobody tells a program the colour of the tray
+    // around its icon: a light glyph with a dark edge reads on all of them. No themed name goes
+    // with it: hosts that do not recolour a symbolic icon (LXQt's, trayer) would show its plain
+    // dark fill on a dark bar.
+    const std::optional<QColor> announced = m_tray->announcedColour();
     QList<QImage> images;
     for (const int size : traySizes)
-        images.append(SewingMachineIcon::edgedImage(size, 1.0, QColor(0xf6, 0xf6, 0xf6),
-                                                    QColor(0x1a, 0x1a, 0x1a)));
+        images.append(announced ? SewingMachineIcon::image(size, 1.0, *announced)
+                                : SewingMachineIcon::edgedImage(size, 1.0, QColor(0xf6, 0xf6, 0xf6),
+                                                                QColor(0x1a, 0x1a, 0x1a)));
     m_tray->setIcon(QString(), images);
 }
 

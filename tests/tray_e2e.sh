@@ -11,7 +11,7 @@
 #   7. Ctrl+Q in the panel quits; started again with a tray, only the icon shows, unless the
 #      settings ask for the panel at launch;
 #   8. the icon reads on the seven tray colours, trayer tinted in each (contrast measured from
-#      screenshots, which land in OUTPUT_DIR/tray);
+#      screenshots, which land in OUTPUT_DIR/tray), and takes the colour a tray announces;
 #   9. with a compositor (xcompmgr), the panel's shadow lets the pointer through to the window
 #      below, and the panel takes it;
 # with screenshots in the output folder. Exits 77 (skipped) without Xvfb and its helpers.
@@ -231,6 +231,21 @@ for colour in "${tray_colours[@]}"; do
     awk -v r="$ratio" 'BEGIN { exit !(r >= 3) }' ||
         fail "the icon's contrast on the #$colour tray is $ratio:1, under 3:1"
 done
+# A tray that announces the colour of its icons (as Xfce's and MATE's do) gets the glyph in it,
+# also when the panel's theme changes it later.
+announced=8b1a1a
+share_of_announced() {
+    read -r _ icon_w icon_h icon_x icon_y <<<"$(tray_icon)"
+    import -window root "$work/tray.png"
+    tray_pixels share "$work/tray.png" "${icon_w}x$icon_h+$icon_x+$icon_y" "$colour" "$announced"
+}
+mostly_announced() { [ "$(share_of_announced)" -ge 40 ]; }
+[ "$(share_of_announced)" -lt 40 ] || fail "the icon was in #$announced before the tray said so"
+python3 "$(dirname "$0")/support/announce_tray_colours.py" "$announced" ||
+    fail "could not announce the tray's colours"
+wait_for 3 mostly_announced ||
+    fail "the icon is not drawn in the tray's announced #$announced ($(share_of_announced)%)"
+convert "$work/tray.png" -crop "$crop" +repage -scale 400% "$output/tray/trayer-announced.png"
 # 9. A compositor runs: the panel gets a shadow in a margin of its window, which must not take
 #    the clicks meant for what lies below it.
 if ! command -v xcompmgr >/dev/null; then

@@ -60,11 +60,11 @@ notifier_items() {
         org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems 2>/dev/null
 }
 
-# tray_pixels COMMAND IMAGE CROP TRAY_COLOUR: runs tray_pixels.py on a crop ("WxH+X+Y") of IMAGE.
+# tray_pixels COMMAND IMAGE CROP TRAY_COLOUR [COLOUR]: runs tray_pixels.py on a crop ("WxH+X+Y") of IMAGE.
 tray_pixels() {
     local size=${3%%+*}
     convert "$2" -crop "$3" +repage -depth 8 rgb:- |
-        python3 "$(dirname "${BASH_SOURCE[0]}")/tray_pixels.py" "$1" "${size%x*}" "${size#*x}" "$4"
+        python3 "$(dirname "${BASH_SOURCE[0]}")/tray_pixels.py" "$1" "${size%x*}" "${size#*x}" "${@:4}"
 }
 
 # icon_contrast TRAY SHOT BOX SCREEN_WIDTH BAR_HEIGHT COLOUR: the contrast of the icon at BOX

@@ -8,7 +8,9 @@
       prints the contrast ratio (WCAG) of the icon's outline against the tray: where the icon
       meets the tray (an icon pixel beside a tray pixel), the strongest contrast within a pixel
       of there, as the median along the whole outline. A one-colour icon close to the tray's
-      colour fails it, and so does an edge drawn only in places.
+      colour fails it, and so does an edge drawn only in places;
+  tray_pixels.py share WIDTH HEIGHT TRAY_COLOUR COLOUR
+      prints the percentage of the icon's pixels that are COLOUR.
 """
 import sys
 
@@ -62,6 +64,11 @@ def main():
             xs = [x for x, _ in inside]
             ys = [y for _, y in inside]
             print(min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1)
+    elif command == 'share':
+        colour = tuple(int(sys.argv[5].lstrip('#')[i:i + 2], 16) for i in (0, 2, 4))
+        icon = [p for p in pixels if not is_tray(p, tray)]
+        ours = [p for p in icon if is_tray(p, colour)]
+        print(100 * len(ours) // max(len(icon), 1))
     elif command == 'contrast':
         print(f"{outline_contrast(pixels, width, height, tray):.2f}")
     else:

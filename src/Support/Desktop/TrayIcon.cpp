@@ -50,6 +50,12 @@ bool xembedTrayRuns() {
     return X11Selections::hasOwner(QByteArrayLiteral("_NET_SYSTEM_TRAY_S0"));
 }
 
+#if QT_CONFIG(xcb)
+// The tray's colours for symbolic icons: foreground, error, warning and success, each as three
+// 16-bit channels; only the foreground is of use to a one-colour glyph.
+const QByteArray trayColoursProperty = QByteArrayLiteral("_NET_SYSTEM_TRAY_COLORS");
+#endif
+
 } // namespace
 
 TrayIcon::TrayIcon(QDBusConnection bus, QMenu* menu, QObject* parent)
@@ -72,6 +78,10 @@ TrayIcon::~TrayIcon() {
     if (m_listensForXembed && qApp)
         qApp->removeNativeEventFilter(this);
     delete m_xembed;
+}
+
+std::optional<QColor> TrayIcon::announcedColour() const {
+    return m_kind == Kind::xembed ? m_trayForeground : std::nullopt;
 }
 
 QRect TrayIcon::geometry() const {
@@ -111,9 +121,14 @@ void TrayIcon::update() {
         kind = Kind::xembed;
     }
     const bool wasShown = isShown();
+    const std::optional<QColor> oldColour = announcedColour();
     m_kind = kind;
+    if (m_kind == Kind::xembed)
+        readTrayColours();
     if (isShown() != wasShown)
         emit shownChanged(isShown());
+    if (announcedColour() != oldColour)
+        emit announcedColourChanged();
     if (m_item->hasAnswered() && !m_isSettled) {
         m_isSettled = true;
         emit settled();
@@ -160,16 +175,59 @@ void TrayIcon::listenForXembedTrays() {
 #endif
 }
 
+void TrayIcon::readTrayColours() {
+#if QT_CONFIG(xcb)
+    m_trayForeground.reset();
+    xcb_connection_t* connection = x11Connection();
+    m_trayWindow = X11Selections::owner(traySelection);
+    if (!connection || !m_trayWindow)
+        return;
+    // Told of every change of the tray's properties, as when the panel's theme changes; Qt's
+    // own icon listens to the same window for the tray's end, so its events stay selected.
+    const XcbReply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(
+            connection, xcb_get_window_attributes(connection, m_trayWindow), nullptr),
+        &std::free);
+    if (!attributes)
+        return;
+    const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection, m_trayWindow, XCB_CW_EVENT_MASK, &mask);
+    static const xcb_atom_t colours = atom(connection, trayColoursProperty);
+    const XcbReply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(
+            connection,
+            xcb_get_property(connection, 0, m_trayWindow, colours, XCB_ATOM_CARDINAL, 0, 12),
+            nullptr),
+        &std::free);
+    if (!reply || reply->format != 32 || reply->value_len < 3)
+        return;
+    const auto* channels = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+    m_trayForeground =
+        QColor::fromRgba64(static_cast<quint16>(channels[0]), static_cast<quint16>(channels[1]),
+                           static_cast<quint16>(channels[2]));
+#endif
+}
+
 bool TrayIcon::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
 #if QT_CONFIG(xcb)
     if (eventType != "xcb_generic_event_t")
         return false;
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
+        return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) != XCB_CLIENT_MESSAGE)
+    const int type = event->response_type & 0x7f;
+    if (type == XCB_PROPERTY_NOTIFY) {
+        const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+        static const xcb_atom_t colours = atom(connection, trayColoursProperty);
+        if (m_trayWindow && property->window == m_trayWindow && property->atom == colours)
+            QTimer::singleShot(0, this, &TrayIcon::update);
+        return false;
+    }
+    if (type != XCB_CLIENT_MESSAGE)
         return false;
     const auto* client = reinterpret_cast<const xcb_client_message_event_t*>(event);
-    xcb_connection_t* connection = x11Connection();
-    if (!connection || client->format != 32)
+    if (client->format != 32)
         return false;
     static const xcb_atom_t manager = atom(connection, QByteArrayLiteral("MANAGER"));
     static const xcb_atom_t selection = atom(connection, traySelection);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractNativeEventFilter>
+#include <QColor>
 #include <QDBusConnection>
 #include <QImage>
 #include <QList>
@@ -9,6 +10,7 @@
 #include <QPointer>
 #include <QRect>
 
+#include <cstdint>
 #include <optional>
 
 class QMenu;
@@ -36,6 +38,9 @@ public:
     // The icon's place on the screen, where the tray tells it (XEmbed); else empty.
     QRect geometry() const;
     StatusNotifierItem* statusNotifierItem() const { return m_item; }
+    // The colour an X11 tray asks its icons to be drawn in (_NET_SYSTEM_TRAY_COLORS), while
+    // the icon is in such a tray; else none, and nothing tells us the tray's colour.
+    std::optional<QColor> announcedColour() const;
 
     void setIcon(const QString& themedName, const QList<QImage>& images);
     void setToolTip(const QString& text);
@@ -46,6 +51,7 @@ signals:
     // A click on the icon, with the screen position where the tray passes it.
     void clicked(std::optional<QPoint> screenPosition);
     void shownChanged(bool shown);
+    void announcedColourChanged();
     // Once, when the desktop's first answer is in.
     void settled();
 
@@ -54,6 +60,7 @@ private:
     void showXembed();
     void dropXembed();
     void listenForXembedTrays();
+    void readTrayColours();
 
     QDBusConnection m_bus;
     QMenu* m_menu;
@@ -63,6 +70,9 @@ private:
     QList<QImage> m_images;
     QString m_toolTip;
     Kind m_kind = Kind::none;
+    // The X11 tray's own window, watched for a change of its colours.
+    uint32_t m_trayWindow = 0;
+    std::optional<QColor> m_trayForeground;
     bool m_listensForXembed = false;
     bool m_isSettled = false;
 };

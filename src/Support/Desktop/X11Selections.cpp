@@ -11,14 +11,14 @@
 
 namespace X11Selections {
 
-bool hasOwner(const QByteArray& name) {
+uint32_t owner(const QByteArray& name) {
 #if QT_CONFIG(xcb)
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return false;
+        return 0;
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
     if (!connection)
-        return false;
+        return 0;
     // Only an atom that exists can have an owner.
     const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
         xcb_intern_atom_reply(
@@ -27,16 +27,20 @@ bool hasOwner(const QByteArray& name) {
             nullptr),
         &std::free);
     if (!atom || atom->atom == XCB_ATOM_NONE)
-        return false;
-    const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
+        return 0;
+    const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> reply(
         xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom),
                                       nullptr),
         &std::free);
-    return owner && owner->owner != XCB_WINDOW_NONE;
+    return reply ? reply->owner : uint32_t(XCB_WINDOW_NONE);
 #else
     Q_UNUSED(name);
-    return false;
+    return 0;
 #endif
+}
+
+bool hasOwner(const QByteArray& name) {
+    return owner(name) != 0;
 }
 
 } // namespace X11Selections
