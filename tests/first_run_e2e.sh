@@ -18,15 +18,8 @@
 #   first_run_e2e.sh BOBBINLARK FAKE_MACHINE DRAG_SOURCE DESIGN_PES DESIGN_DST OUTPUT_DIR
 set -euo pipefail
 
-# A virtual display and tray on a loaded machine now and then miss an event. One more attempt
-# tells that apart from a real fault, which fails both times; the first failure stays in the log.
-if [ -z "${BOBBINLARK_E2E_ATTEMPT:-}" ]; then
-    status=0
-    BOBBINLARK_E2E_ATTEMPT=1 "$0" "$@" || status=$?
-    [ "$status" -eq 0 ] || [ "$status" -eq 77 ] && exit "$status"
-    echo "first attempt failed (exit $status); trying once more"
-    BOBBINLARK_E2E_ATTEMPT=2 exec "$0" "$@"
-fi
+# shellcheck source=/dev/null
+source "$(dirname "$0")/support/second_attempt.sh"
 
 program=$1 fake=$2 drag_source=$3 design_pes=$4 design_dst=$5 output=$6
 here=$(cd "$(dirname "$0")" && pwd)

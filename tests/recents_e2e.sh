@@ -8,15 +8,8 @@
 #   recents_e2e.sh BOBBINLARK BOBBINLARK_TOOL FAKE_MACHINE DESIGN OUTPUT_DIR
 set -euo pipefail
 
-# A virtual display on a loaded machine now and then misses an event. One more attempt tells
-# that apart from a real fault, which fails both times; the first failure stays in the log.
-if [ -z "${BOBBINLARK_E2E_ATTEMPT:-}" ]; then
-    status=0
-    BOBBINLARK_E2E_ATTEMPT=1 "$0" "$@" || status=$?
-    [ "$status" -eq 0 ] || [ "$status" -eq 77 ] && exit "$status"
-    echo "first attempt failed (exit $status); trying once more"
-    BOBBINLARK_E2E_ATTEMPT=2 exec "$0" "$@"
-fi
+# shellcheck source=/dev/null
+source "$(dirname "$0")/support/second_attempt.sh"
 
 # The mounts of this run are its own, and go with it.
 if [ -z "${BOBBINLARK_OWN_MOUNTS:-}" ] && [ "$(id -u)" -eq 0 ] && command -v unshare >/dev/null; then

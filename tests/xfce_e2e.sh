@@ -11,6 +11,9 @@
 #   xfce_e2e.sh BOBBINLARK OUTPUT_DIR
 set -euo pipefail
 
+# shellcheck source=/dev/null
+source "$(dirname "$0")/support/second_attempt.sh"
+
 program=$1 output=$2
 for needed in Xvfb xfce4-panel xfconf-query xdotool xev stdbuf import convert dbus-daemon gdbus python3; do
     if ! command -v "$needed" >/dev/null; then
