@@ -5,9 +5,9 @@
 #      comes (login), the icon appears in its tray, and again when the bar restarts;
 #   2. the icon reads on the seven tray colours (contrast measured from screenshots);
 #   3. a click on the icon opens the panel against the icon (through XWayland, where the tray
-#      passes the click's place), off the bar; the next click closes it;
+#      passes the click's place), off the bar; it hears the keyboard; a click closes it;
 #   4. natively on Wayland, where no program places its windows, a click opens one window with
-#      one title, and the next click closes it.
+#      one title, which hears the keyboard, and the next click closes it.
 # Sway refuses to run as root: the compositor, the bar, the bus and the program run as `nobody`
 # with a runtime folder of their own. Headless sway has no pointer; clicks go through sway's
 # own virtual-pointer client. Prints the figures it measures; screenshots land in OUTPUT_DIR and
@@ -15,9 +15,12 @@
 #   sway_e2e.sh BOBBINLARK OUTPUT_DIR VIRTUAL_POINTER
 set -euo pipefail
 
+# shellcheck source=/dev/null
+source "$(dirname "$0")/support/second_attempt.sh"
+
 program=$1 output=$2 virtual_pointer=$3
 [ -x "$virtual_pointer" ] || { echo "SKIP: the virtual pointer was not built (no wayland-client)"; exit 77; }
-for needed in sway swaymsg waybar grim Xwayland xdotool xev stdbuf convert dbus-daemon gdbus python3 setpriv; do
+for needed in sway swaymsg waybar grim wtype Xwayland xdotool xev stdbuf convert dbus-daemon gdbus python3 setpriv; do
     if ! command -v "$needed" >/dev/null; then
         echo "SKIP: $needed is not installed (make deps installs it)"
         exit 77
@@ -127,6 +130,12 @@ pointer() {
     wait_for 5 clicked_once || fail "the virtual pointer did not $1: $(cat "$work/pointer.log")"
 }
 click() { pointer click "$1" "$2"; }
+# press KEY: a key typed on a keyboard that sway has had a moment to hand to the focused window
+# (a new keyboard's keys sent at once can come before the window hears of the keyboard).
+press() {
+    "${nobody[@]}" env WAYLAND_DISPLAY="$WAYLAND_DISPLAY" wtype -s 700 -k "$1" ||
+        fail "could not type $1 on sway"
+}
 run_program() { # run_program [ENV...]: the program as a person starts it from sway
     "${nobody[@]}" env DISPLAY="$x_display" "$@" "$program" >>"$work/program.log" 2>&1 </dev/null &
     program_pid=$!
@@ -195,7 +204,14 @@ echo "FIGURE sway (XWayland) panel at $panel_x,$panel_y; icon at $x,$y ${w}x$h; 
 [ "$distance" -le 48 ] || fail "the panel opened $distance px from the icon"
 [ "$panel_y" -ge "$bar_height" ] || fail "the panel at y=$panel_y covers the bar"
 [ "$panel_x" -ge 0 ] && [ $((panel_x + 360)) -le "$width" ] || fail "the panel is off screen at x=$panel_x"
+# The keyboard reaches the panel that placed itself: after a click on its title, Escape closes it.
+click $((panel_x + 100)) $((panel_y + 20))
+press Escape
+wait_for 5 no_panel || fail "the panel on XWayland hears no keys: Escape left it open"
 sleep 0.5 # a person's pace: not a double click
+click "$click_x" "$click_y"
+wait_for 5 has_panel || fail "a click on the icon did not open the panel again"
+sleep 0.5
 click "$click_x" "$click_y"
 wait_for 5 no_panel || fail "a second click did not close the panel"
 kill "$program_pid"
@@ -227,7 +243,12 @@ PY
 )"
 # One title: the panel's own header, with no title bar of sway's above it.
 grep -q '"border": "csd"' "$work/tree.json" || fail "sway drew its own frame round the native window"
-click $((x + w / 2)) $((y + h / 2))
 closed() { [ "$(windows_named)" -eq 0 ]; }
+press Escape
+wait_for 5 closed || fail "the native window hears no keys: Escape left it open"
+click $((x + w / 2)) $((y + h / 2))
+wait_for 5 opened || fail "a click on the native program's icon did not open it again"
+sleep 0.5
+click $((x + w / 2)) $((y + h / 2))
 wait_for 5 closed || fail "a second click did not close the native window"
 echo "PASS: screenshots in $output and $output/tray"

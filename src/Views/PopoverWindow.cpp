@@ -1,6 +1,7 @@
 #include "Views/PopoverWindow.h"
 
 #include "Support/Desktop/Style.h"
+#include "Support/Desktop/X11KeyboardHold.h"
 #include "Support/Desktop/X11Selections.h"
 
 #include <QGuiApplication>
@@ -66,6 +67,7 @@ PopoverWindow::PopoverWindow(QWidget* content, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(content);
     m_edge = new Edge(this);
+    m_keyboard = new X11KeyboardHold(this);
     applyFlags();
     applyEdge();
 }
@@ -134,15 +136,24 @@ void PopoverWindow::applyInputRegion() {
 void PopoverWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     applyInputRegion();
+    // Placed by itself under XWayland, where the compositor may keep the keyboard from it.
+    if (m_isFloating && runsUnderXWayland())
+        m_keyboard->start();
+}
+
+void PopoverWindow::hideEvent(QHideEvent* event) {
+    m_keyboard->stop();
+    QWidget::hideEvent(event);
 }
 
 void PopoverWindow::applyFlags() {
     // A tool window, not a popup: popups close on any click outside them. Under XWayland the
-    // compositor centres managed windows, so the panel places itself unmanaged there (and the
-    // compositor still gives it the keyboard).
+    // compositor centres managed windows, so the panel places itself unmanaged there, as an
+    // ordinary window: compositors hand no keyboard to an unmanaged utility window.
     Qt::WindowFlags floating = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
     if (runsUnderXWayland())
-        floating |= Qt::X11BypassWindowManagerHint;
+        floating = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                   Qt::X11BypassWindowManagerHint;
     // A window the desktop places (Wayland) brings no title bar of its own: the panel's header
     // is its one title, with its close button.
     setWindowFlags(m_isFloating ? floating : Qt::Window | Qt::FramelessWindowHint);

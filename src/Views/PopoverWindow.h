@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QPalette;
+class X11KeyboardHold;
 
 // The window around the popover's content. Floating, it is a frameless 360 x 520 panel that
 // stays open when the user clicks elsewhere, placed under the tray icon when it opens; as an
@@ -69,6 +70,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void applyFlags();
@@ -78,6 +80,7 @@ private:
 
     QWidget* m_content;
     QWidget* m_edge;
+    X11KeyboardHold* m_keyboard;
     bool m_isFloating = true;
     bool m_isComposited = false;
 };
