@@ -210,6 +210,15 @@ wait_for 5 no_panel || fail "the panel on XWayland hears no keys: Escape left it
 sleep 0.5 # a person's pace: not a double click
 click "$click_x" "$click_y"
 wait_for 5 has_panel || fail "a click on the icon did not open the panel again"
+# Another X11 program that takes the focus gets the keys, open panel or not.
+sleep 0.5 # the panel has the keyboard by now
+"${nobody[@]}" env DISPLAY="$x_display" xev -event keyboard >"$work/xev.log" 2>&1 </dev/null &
+xev_pid=$!
+pids+=($xev_pid)
+sleep 1 # mapped and focused
+press a
+wait_for 3 grep -q KeyPress "$work/xev.log" || fail "the open panel kept the keys from another program"
+kill "$xev_pid"
 sleep 0.5
 click "$click_x" "$click_y"
 wait_for 5 no_panel || fail "a second click did not close the panel"

@@ -90,7 +90,13 @@ void X11KeyboardHold::tryToTake() {
     QWindow* window = m_window->windowHandle();
     if (!m_started || m_holds || !connection || !window || !m_window->isVisible())
         return;
-    if (inputFocus(connection) == static_cast<xcb_window_t>(m_window->winId()))
+    const xcb_window_t focus = inputFocus(connection);
+    if (m_attempts == 0)
+        m_focusBefore = focus;
+    if (focus == static_cast<xcb_window_t>(m_window->winId()))
+        return;
+    // Another window took the focus while the panel was coming up: the keys are meant there.
+    if (focus != m_focusBefore && focus != XCB_WINDOW_NONE && focus != XCB_INPUT_FOCUS_POINTER_ROOT)
         return;
     if (!window->setKeyboardGrabEnabled(true)) {
         if (++m_attempts < attemptsAllowed)

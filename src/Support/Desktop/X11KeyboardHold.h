@@ -3,6 +3,8 @@
 #include <QAbstractNativeEventFilter>
 #include <QObject>
 
+#include <cstdint>
+
 class QWidget;
 
 // The keyboard for a window that places itself (override-redirect) where the desktop will not
@@ -37,4 +39,6 @@ private:
     bool m_started = false;
     bool m_holds = false;
     int m_attempts = 0;
+    // The X11 input focus when the window last set out to take the keyboard.
+    uint32_t m_focusBefore = 0;
 };
