@@ -1,8 +1,8 @@
 #include "Views/PopoverWindow.h"
 
 #include "Support/Desktop/Style.h"
+#include "Support/Desktop/X11Display.h"
 #include "Support/Desktop/X11KeyboardHold.h"
-#include "Support/Desktop/X11Selections.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -16,10 +16,6 @@
 
 #if QT_CONFIG(xcb)
 #include <xcb/shape.h>
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-#include <memory>
 #endif
 
 namespace {
@@ -112,10 +108,9 @@ void PopoverWindow::applyInputRegion() {
     }
 #if QT_CONFIG(xcb)
     // Qt's own mask on X11 would also cut the shadow away: only the input shape is set here.
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
+    xcb_connection_t* connection = X11Display::connection();
+    if (!connection)
         return;
-    xcb_connection_t* connection = x11->connection();
     const auto id = static_cast<xcb_window_t>(winId());
     if (!shadowed) {
         xcb_shape_mask(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, id, 0, 0, XCB_NONE);
@@ -228,7 +223,7 @@ bool PopoverWindow::compositorRuns() {
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         return true;
     // On X11 a compositing manager owns the selection _NET_WM_CM_S<screen>.
-    return X11Selections::hasOwner(QByteArrayLiteral("_NET_WM_CM_S0"));
+    return X11Display::hasSelectionOwner(QByteArrayLiteral("_NET_WM_CM_S0"));
 }
 
 QPoint PopoverWindow::clickOnScreen(const QPoint& reported, const QRect& screen) {

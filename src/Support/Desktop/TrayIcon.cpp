@@ -1,7 +1,7 @@
 #include "Support/Desktop/TrayIcon.h"
 
 #include "Support/Desktop/StatusNotifierItem.h"
-#include "Support/Desktop/X11Selections.h"
+#include "Support/Desktop/X11Display.h"
 
 #include <QDBusConnectionInterface>
 #include <QGuiApplication>
@@ -11,50 +11,24 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-#if QT_CONFIG(xcb)
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-#include <memory>
-#endif
-
 namespace {
 
 #if QT_CONFIG(xcb)
-template <typename T>
-using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
+using X11Display::atom;
+using X11Display::Reply;
 
-xcb_connection_t* x11Connection() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t atom(xcb_connection_t* connection, const QByteArray& name) {
-    const XcbReply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(
-            connection,
-            xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.constData()),
-            nullptr),
-        &std::free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-// An XEmbed tray owns this selection of the screen it serves.
-const QByteArray traySelection = QByteArrayLiteral("_NET_SYSTEM_TRAY_S0");
-#endif
-
-// Whether an X11 tray (XEmbed) serves the display.
-bool xembedTrayRuns() {
-    return X11Selections::hasOwner(QByteArrayLiteral("_NET_SYSTEM_TRAY_S0"));
-}
-
-#if QT_CONFIG(xcb)
 // The tray's colours for symbolic icons: foreground, error, warning and success, each as three
 // 16-bit channels; only the foreground is of use to a one-colour glyph.
 const QByteArray trayColoursProperty = QByteArrayLiteral("_NET_SYSTEM_TRAY_COLORS");
 #endif
+
+// An XEmbed tray owns this selection of the screen it serves.
+const QByteArray traySelection = QByteArrayLiteral("_NET_SYSTEM_TRAY_S0");
+
+// Whether an X11 tray (XEmbed) serves the display.
+bool xembedTrayRuns() {
+    return X11Display::hasSelectionOwner(traySelection);
+}
 
 } // namespace
 
@@ -155,21 +129,13 @@ void TrayIcon::dropXembed() {
 
 void TrayIcon::listenForXembedTrays() {
 #if QT_CONFIG(xcb)
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = X11Display::connection();
     if (!connection)
         return;
     // A tray that takes the selection says so to the root window's structure listeners
-    // (the MANAGER message): listen there, keeping whatever Qt listens to already.
+    // (the MANAGER message).
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    const XcbReply<xcb_get_window_attributes_reply_t> attributes(
-        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, root),
-                                        nullptr),
-        &std::free);
-    if (!attributes)
-        return;
-    const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
-    xcb_flush(connection);
+    X11Display::listen(connection, root, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
     qApp->installNativeEventFilter(this);
     m_listensForXembed = true;
 #endif
@@ -178,22 +144,15 @@ void TrayIcon::listenForXembedTrays() {
 void TrayIcon::readTrayColours() {
 #if QT_CONFIG(xcb)
     m_trayForeground.reset();
-    xcb_connection_t* connection = x11Connection();
-    m_trayWindow = X11Selections::owner(traySelection);
+    xcb_connection_t* connection = X11Display::connection();
+    m_trayWindow = X11Display::selectionOwner(traySelection);
     if (!connection || !m_trayWindow)
         return;
-    // Told of every change of the tray's properties, as when the panel's theme changes; Qt's
-    // own icon listens to the same window for the tray's end, so its events stay selected.
-    const XcbReply<xcb_get_window_attributes_reply_t> attributes(
-        xcb_get_window_attributes_reply(
-            connection, xcb_get_window_attributes(connection, m_trayWindow), nullptr),
-        &std::free);
-    if (!attributes)
-        return;
-    const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_change_window_attributes(connection, m_trayWindow, XCB_CW_EVENT_MASK, &mask);
+    // Told of every change of the tray's properties, as when the panel's theme changes (Qt's
+    // own icon listens to the same window for the tray's end).
+    X11Display::listen(connection, m_trayWindow, XCB_EVENT_MASK_PROPERTY_CHANGE);
     static const xcb_atom_t colours = atom(connection, trayColoursProperty);
-    const XcbReply<xcb_get_property_reply_t> reply(
+    const Reply<xcb_get_property_reply_t> reply(
         xcb_get_property_reply(
             connection,
             xcb_get_property(connection, 0, m_trayWindow, colours, XCB_ATOM_CARDINAL, 0, 12),
@@ -212,7 +171,7 @@ bool TrayIcon::nativeEventFilter(const QByteArray& eventType, void* message, qin
 #if QT_CONFIG(xcb)
     if (eventType != "xcb_generic_event_t")
         return false;
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = X11Display::connection();
     if (!connection)
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);

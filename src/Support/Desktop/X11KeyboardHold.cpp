@@ -1,5 +1,7 @@
 #include "Support/Desktop/X11KeyboardHold.h"
 
+#include "Support/Desktop/X11Display.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
@@ -7,28 +9,13 @@
 #include <QWidget>
 #include <QWindow>
 
-#if QT_CONFIG(xcb)
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-#include <memory>
-#endif
-
 namespace {
 
 #if QT_CONFIG(xcb)
-template <typename T>
-using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
-
-xcb_connection_t* x11Connection() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
+using X11Display::Reply;
 
 xcb_window_t inputFocus(xcb_connection_t* connection) {
-    const XcbReply<xcb_get_input_focus_reply_t> reply(
+    const Reply<xcb_get_input_focus_reply_t> reply(
         xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr),
         &std::free);
     return reply ? reply->focus : xcb_window_t(XCB_WINDOW_NONE);
@@ -46,20 +33,12 @@ X11KeyboardHold::X11KeyboardHold(QWidget* window)
     , m_window(window) {
     m_window->installEventFilter(this);
 #if QT_CONFIG(xcb)
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = X11Display::connection();
     if (!connection)
         return;
     // Told whenever the focus moves to another window, to give the keyboard back at once.
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    const XcbReply<xcb_get_window_attributes_reply_t> attributes(
-        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, root),
-                                        nullptr),
-        &std::free);
-    if (!attributes)
-        return;
-    const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_FOCUS_CHANGE;
-    xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
-    xcb_flush(connection);
+    X11Display::listen(connection, root, XCB_EVENT_MASK_FOCUS_CHANGE);
     qApp->installNativeEventFilter(this);
 #endif
 }
@@ -86,7 +65,7 @@ void X11KeyboardHold::take() {
 
 void X11KeyboardHold::tryToTake() {
 #if QT_CONFIG(xcb)
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = X11Display::connection();
     QWindow* window = m_window->windowHandle();
     if (!m_started || m_holds || !connection || !window || !m_window->isVisible())
         return;
@@ -147,7 +126,7 @@ bool X11KeyboardHold::nativeEventFilter(const QByteArray& eventType, void* messa
         if (!m_holds || focus->mode == XCB_NOTIFY_MODE_GRAB ||
             focus->mode == XCB_NOTIFY_MODE_UNGRAB)
             break;
-        xcb_connection_t* connection = x11Connection();
+        xcb_connection_t* connection = X11Display::connection();
         const xcb_window_t focused = connection ? inputFocus(connection) : ours;
         if (focused != ours && focused != XCB_WINDOW_NONE &&
             focused != XCB_INPUT_FOCUS_POINTER_ROOT)
