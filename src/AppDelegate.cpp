@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 
 #include "Support/Desktop/ServicesProvider.h"
+#include "Support/Desktop/Style.h"
 #include "Support/Desktop/Symbols.h"
 #include "Support/Desktop/TrayIcon.h"
 #include "Support/Drawing/SewingMachineIcon.h"
@@ -134,15 +135,18 @@ void AppDelegate::updateTrayIcon() {
         return;
     // An X11 tray may announce the colour of its icons; the glyph takes it, as the desktop's
     // own symbolic icons there do. Elsewhere nobody tells a program the colour of the tray
-    // around its icon: a light glyph with a dark edge reads on all of them. No themed name goes
-    // with it: hosts that do not recolour a symbolic icon (LXQt's, trayer) would show its plain
-    // dark fill on a dark bar.
-    const std::optional<QColor> announced = m_tray->announcedColour();
+    // around its icon: a light glyph. Either way an edge of the opposite lightness keeps it
+    // legible on any tray, also one recoloured behind its theme's back (the announced colour
+    // follows the theme, not a bar's own background). No themed name goes with it: hosts that
+    // do not recolour a symbolic icon (LXQt's, trayer) would show its plain dark fill on a dark
+    // bar.
+    const QColor light(0xf6, 0xf6, 0xf6);
+    const QColor dark(0x1a, 0x1a, 0x1a);
+    const QColor fill = m_tray->announcedColour().value_or(light);
+    const QColor edge = Style::contrast(fill, dark) >= Style::contrast(fill, light) ? dark : light;
     QList<QImage> images;
     for (const int size : traySizes)
-        images.append(announced ? SewingMachineIcon::image(size, 1.0, *announced)
-                                : SewingMachineIcon::edgedImage(size, 1.0, QColor(0xf6, 0xf6, 0xf6),
-                                                                QColor(0x1a, 0x1a, 0x1a)));
+        images.append(SewingMachineIcon::edgedImage(size, 1.0, fill, edge));
     m_tray->setIcon(QString(), images);
 }
 

@@ -239,6 +239,16 @@ python3 "$(dirname "$0")/support/announce_tray_colours.py" "$announced" ||
 wait_for 3 mostly_announced ||
     fail "the icon is not drawn in the tray's announced #$announced ($(share_of_announced)%)"
 convert "$work/tray.png" -crop "$crop" +repage -scale 400% "$output/tray/trayer-announced.png"
+# A theme's colour on a bar recoloured behind its back (a light one here, on the white tray):
+# the icon still reads.
+python3 "$(dirname "$0")/support/announce_tray_colours.py" f8f8f8
+recoloured() { [ "$(share_of_announced)" -lt 40 ]; }
+wait_for 3 recoloured || fail "the icon did not take the tray's second colour"
+announced=f8f8f8
+ratio=$(tray_pixels contrast "$work/tray.png" "$crop" "$colour")
+echo "FIGURE trayer icon in an announced #$announced on #$colour: contrast $ratio:1"
+awk -v r="$ratio" 'BEGIN { exit !(r >= 3) }' ||
+    fail "the icon in the announced #$announced on the #$colour tray is $ratio:1, under 3:1"
 # 9. A compositor runs: the panel gets a shadow in a margin of its window, which must not take
 #    the clicks meant for what lies below it.
 if ! command -v xcompmgr >/dev/null; then
