@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -30,27 +29,32 @@ constexpr int attemptsAllowed = 20;
 
 X11KeyboardHold::X11KeyboardHold(QWidget* window)
     : QObject(window)
-    , m_window(window) {
-    m_window->installEventFilter(this);
-#if QT_CONFIG(xcb)
-    xcb_connection_t* connection = X11Display::connection();
-    if (!connection)
-        return;
-    // Told whenever the focus moves to another window, to give the keyboard back at once.
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    X11Display::listen(connection, root, XCB_EVENT_MASK_FOCUS_CHANGE);
-    qApp->installNativeEventFilter(this);
-#endif
-}
+    , m_window(window) {}
 
 X11KeyboardHold::~X11KeyboardHold() {
-    if (qApp)
+    if (m_listens && qApp)
         qApp->removeNativeEventFilter(this);
 }
 
 void X11KeyboardHold::start() {
     m_started = true;
+    listen();
     take();
+}
+
+void X11KeyboardHold::listen() {
+#if QT_CONFIG(xcb)
+    // Only once a hold is wanted: most desktops never need one, and hear nothing of it.
+    xcb_connection_t* connection = X11Display::connection();
+    if (m_listens || !connection)
+        return;
+    m_listens = true;
+    m_window->installEventFilter(this);
+    // Told whenever the focus moves to another window, to give the keyboard back at once.
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    X11Display::listen(connection, root, XCB_EVENT_MASK_FOCUS_CHANGE);
+    qApp->installNativeEventFilter(this);
+#endif
 }
 
 void X11KeyboardHold::stop() {

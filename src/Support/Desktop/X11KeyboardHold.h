@@ -31,11 +31,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void listen();
     void take();
     void tryToTake();
     void release();
 
     QWidget* m_window;
+    bool m_listens = false;
     bool m_started = false;
     bool m_holds = false;
     int m_attempts = 0;
