@@ -3,7 +3,7 @@
 // the machines list with twenty saved machines, from the push to its first paint. Both on the
 // offscreen platform, with a real state object and settings file.
 
-#include "AppState.h"
+#include "State/AppState.h"
 #include "Views/MachineEditView.h"
 #include "Views/MachinesView.h"
 #include "Views/PopoverView.h"

@@ -6,8 +6,8 @@
 // between the program and the machine a plain TCP relay on another thread notes when each
 // connection's first byte arrives, so the clock stops on the wire, not in the program.
 
-#include "AppState.h"
 #include "Networking/MachineDiscovery.h"
+#include "State/AppState.h"
 #include "Views/DropZone.h"
 #include "Views/MainScreen.h"
 #include "Views/PopoverView.h"

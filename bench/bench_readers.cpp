@@ -2,8 +2,10 @@
 // made by the stitch writers, and bytes per second on the real designs of ../shared/corpus
 // (or $BOBBINLARK_REAL_DESIGNS) when that folder exists.
 
+#include "Designs/DSTReader.h"
+#include "Designs/PECReader.h"
+#include "Designs/StitchPreview.h"
 #include "Support/Drawing/StitchPreviewPainter.h"
-#include "Support/StitchPreview.h"
 #include "support/StitchWriters.h"
 
 #include <QDir>
@@ -54,31 +56,31 @@ void measure(benchmark::State& state, const QByteArray& bytes, const Reader& rea
 
 void BM_ReadDST(benchmark::State& state) {
     static const QByteArray bytes = dst(largeDesign(), {"TC#FF0000", "TC#00FF00", "TC#0000FF"});
-    measure(state, bytes, &StitchPreview::readDST, largeStitches);
+    measure(state, bytes, &DSTReader::read, largeStitches);
 }
 BENCHMARK(BM_ReadDST)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadPES(benchmark::State& state) {
     static const QByteArray bytes = pes(twelveColours(), pecStitchBytes(largeDesign()), 4096);
-    measure(state, bytes, &StitchPreview::readPESOrPEC, largeStitches);
+    measure(state, bytes, &PECReader::readPESOrPEC, largeStitches);
 }
 BENCHMARK(BM_ReadPES)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadPEC(benchmark::State& state) {
     static const QByteArray bytes = pec(twelveColours(), pecStitchBytes(largeDesign()));
-    measure(state, bytes, &StitchPreview::readPESOrPEC, largeStitches);
+    measure(state, bytes, &PECReader::readPESOrPEC, largeStitches);
 }
 BENCHMARK(BM_ReadPEC)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadPHC(benchmark::State& state) {
     static const QByteArray bytes = phc(twelveColours(), pecStitchBytes(largeDesign()));
-    measure(state, bytes, &StitchPreview::readPHC, largeStitches);
+    measure(state, bytes, &PECReader::readPHC, largeStitches);
 }
 BENCHMARK(BM_ReadPHC)->Unit(benchmark::kMicrosecond);
 
 // A 40-point tile of a decoded 100,000-stitch design: the work a recent-sends card does.
 void BM_DrawThumbnail40(benchmark::State& state) {
-    static const auto preview = StitchPreview::readDST(dst(sampleDesign(100'000, 12)));
+    static const auto preview = DSTReader::read(dst(sampleDesign(100'000, 12)));
     QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
     std::size_t points = 0;
     for (const auto& run : preview->runs)
@@ -98,7 +100,7 @@ BENCHMARK(BM_DrawThumbnail40)->Unit(benchmark::kMicrosecond);
 
 // The runs alone, without the tile around them.
 void BM_DrawRuns32(benchmark::State& state) {
-    static const auto preview = StitchPreview::readDST(dst(sampleDesign(100'000, 12)));
+    static const auto preview = DSTReader::read(dst(sampleDesign(100'000, 12)));
     QImage image(32, 32, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         image.fill(Qt::transparent);

@@ -5,7 +5,7 @@
 // temporary folder so each run can make them new to the preview cache; without them the
 // benchmarks skip.
 
-#include "AppState.h"
+#include "State/AppState.h"
 #include "Support/Desktop/RelativeDate.h"
 #include "Views/DesignThumbnail.h"
 #include "Views/MainScreen.h"

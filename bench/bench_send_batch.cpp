@@ -5,8 +5,8 @@
 // BM_SendBatchOf50SideBySide sends 50 real designs (those of ../shared/corpus, else made ones)
 // to a machine without an area and to one with a small area, in turns.
 
-#include "AppState.h"
-#include "Models/StitchFileTypes.h"
+#include "Designs/StitchFileTypes.h"
+#include "State/AppState.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/StitchWriters.h"
 #include "support/TemporaryStore.h"

@@ -4,8 +4,10 @@
 // the thumbnailer program as a whole.
 
 #include "BenchDesigns.h"
+#include "Designs/DSTReader.h"
+#include "Designs/PECReader.h"
+#include "Designs/StitchPreview.h"
 #include "Support/Drawing/StitchPreviewPainter.h"
-#include "Support/StitchPreview.h"
 
 #include <QFile>
 #include <QFont>
@@ -63,8 +65,8 @@ int main(int argc, char** argv) {
     QFile peacock(folder + QStringLiteral("/JulieStenning__01Peacock.dst"));
     if (peacock.open(QIODevice::ReadOnly))
         registerDesign("peacock-x3",
-                       StitchPreview::readDST(BenchDesigns::repeatedDST(peacock.readAll(), 3)));
-    registerDesign("crossing", StitchPreview::readPESOrPEC(BenchDesigns::crossingPEC()));
+                       DSTReader::read(BenchDesigns::repeatedDST(peacock.readAll(), 3)));
+    registerDesign("crossing", PECReader::readPESOrPEC(BenchDesigns::crossingPEC()));
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

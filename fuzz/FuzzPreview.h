@@ -3,7 +3,9 @@
 // What every preview a reader returns must satisfy, whatever the bytes; a breach aborts so the
 // fuzzer reports it.
 
-#include "Support/StitchPreview.h"
+#include "Designs/DSTReader.h"
+#include "Designs/PECReader.h"
+#include "Designs/StitchPreview.h"
 
 #include <cstddef>
 #include <cstdint>

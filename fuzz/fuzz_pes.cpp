@@ -2,6 +2,6 @@
 #include "FuzzPreview.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    checkPreview(StitchPreview::readPESOrPEC(asBytes(data, size)));
+    checkPreview(PECReader::readPESOrPEC(asBytes(data, size)));
     return 0;
 }

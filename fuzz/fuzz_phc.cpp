@@ -1,6 +1,6 @@
 #include "FuzzPreview.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    checkPreview(StitchPreview::readPHC(asBytes(data, size)));
+    checkPreview(PECReader::readPHC(asBytes(data, size)));
     return 0;
 }

@@ -1,4 +1,4 @@
-#include "SendLogEntry.h"
+#include "Models/SendLogEntry.h"
 #include "Support/JsonFields.h"
 
 #include <cstddef>

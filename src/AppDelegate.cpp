@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 
+#include "Designs/PreviewCache.h"
 #include "Support/Desktop/ServicesProvider.h"
 #include "Support/Desktop/Style.h"
 #include "Support/Desktop/Symbols.h"
@@ -8,7 +9,6 @@
 #include "Views/AboutBox.h"
 #include "Views/PopoverView.h"
 #include "Views/PopoverWindow.h"
-#include "Views/PreviewCache.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppState.h"
+#include "State/AppState.h"
 
 #include <QList>
 #include <QObject>

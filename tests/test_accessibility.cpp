@@ -3,8 +3,8 @@
 // shows, Space and Return that press, menus that open from the keyboard, and texts that still fit
 // in every language the program speaks, also when the application font is half as large again.
 
-#include "AppState.h"
 #include "Networking/BrotherAPIError.h"
+#include "State/AppState.h"
 #include "Support/Translations.h"
 #include "Views/DropZone.h"
 #include "Views/MachineBar.h"

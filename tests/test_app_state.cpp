@@ -1,6 +1,6 @@
 // The state object's store: loading, persisting, the selection rules and change notification.
 
-#include "AppState.h"
+#include "State/AppState.h"
 #include "Support/JsonFields.h"
 #include "Support/SettingsStore.h"
 #include "support/TemporaryStore.h"

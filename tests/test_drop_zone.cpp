@@ -1,7 +1,7 @@
 // The drop zone and the machine bar against a real state object: designs dropped through real
 // drag events go to a fake machine over TLS on loopback; the bar follows real checks and scans.
 
-#include "AppState.h"
+#include "State/AppState.h"
 #include "Views/DropZone.h"
 #include "Views/MachineBar.h"
 #include "Views/MainScreen.h"

@@ -2,9 +2,9 @@
 // machines over real TLS on loopback, with a real settings file. Scans see only the injected
 // loopback interface.
 
-#include "AppState.h"
 #include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
+#include "State/AppState.h"
 #include "Support/SettingsStore.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/TemporaryStore.h"

@@ -1,10 +1,10 @@
 // Machine records, accepted file types, the info record's display operations and the stored
 // JSON forms of machines and recent sends.
 
+#include "Designs/StitchFileTypes.h"
 #include "Models/SavedMachine.h"
-#include "Models/StitchFileTypes.h"
+#include "Models/SendLogEntry.h"
 #include "Networking/MachineInfo.h"
-#include "SendLogEntry.h"
 #include "Support/Translations.h"
 
 #include <QJsonDocument>

@@ -2,8 +2,8 @@
 // object with a real settings file and fake machines over real TLS on loopback, driven with real
 // clicks and typing. Scans see only injected loopback interfaces.
 
-#include "AppState.h"
 #include "Networking/CertificateTrustSession.h"
+#include "State/AppState.h"
 #include "Support/SettingsStore.h"
 #include "Views/MachineEditView.h"
 #include "Views/MachineInfoView.h"

@@ -1,7 +1,7 @@
 // The panel's screens and the pieces they share: navigation between screens, the headers and
 // their buttons, the text styles, colours and symbols, and the main screen.
 
-#include "AppState.h"
+#include "State/AppState.h"
 #include "Support/Desktop/Style.h"
 #include "Support/Desktop/Symbols.h"
 #include "Support/LoginItem.h"

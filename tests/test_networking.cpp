@@ -1,13 +1,13 @@
 // The machine protocol against a fake machine over real TLS on loopback: certificate trust,
 // the info query and its reply, the design upload, and byte counts in messages.
 
+#include "Designs/DesignFile.h"
 #include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
 #include "Networking/HttpAnswerReader.h"
 #include "Networking/MachineInfo.h"
 #include "Networking/TlsConnection.h"
 #include "Support/ByteCountFormat.h"
-#include "Support/DesignFile.h"
 #include "Support/Translations.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 

@@ -3,7 +3,7 @@
 // The last two have no validator of their own, so they are read here the way file managers read
 // key files and held against the design types and the program the package installs.
 
-#include "Models/StitchFileTypes.h"
+#include "Designs/StitchFileTypes.h"
 #include "Support/SingleInstance.h"
 
 #include <QDir>

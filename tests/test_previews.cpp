@@ -1,12 +1,14 @@
 // Stitch previews: the builder and its simplification, the DST, PES, PEC and PHC readers, the
 // preview cache and the thumbnail drawing. Design files come from tests/support/StitchWriters.
 
+#include "Designs/DSTReader.h"
+#include "Designs/PECReader.h"
+#include "Designs/PreviewCache.h"
+#include "Designs/SizeWarning.h"
+#include "Designs/StitchPreview.h"
 #include "Networking/BrotherAPIClient.h"
-#include "SizeWarning.h"
 #include "Support/Drawing/StitchPreviewPainter.h"
-#include "Support/StitchPreview.h"
 #include "Views/DesignThumbnail.h"
-#include "Views/PreviewCache.h"
 #include "support/StitchWriters.h"
 
 #include <QDir>
@@ -273,7 +275,7 @@ private slots:
         }
         const QByteArray file = pec({5, 6, 7}, pecStitchBytes(commands));
         QVERIFY(file.size() < BrotherAPIClient::defaultMaxUploadBytes);
-        const std::optional<StitchPreview> preview = StitchPreview::readPESOrPEC(file);
+        const std::optional<StitchPreview> preview = PECReader::readPESOrPEC(file);
         QVERIFY(preview);
         QVERIFY2(preview->byteSize() <= StitchPreview::maxBytes,
                  qPrintable(QString::number(preview->byteSize())));
@@ -295,9 +297,9 @@ private slots:
     // --- DST -------------------------------------------------------------------------------
 
     void dstTooShortOrEndingAtOnceHasNoPreview() {
-        QVERIFY(!StitchPreview::readDST(dstWithRecords({})));
-        QVERIFY(!StitchPreview::readDST(dstWithRecords(bytes({0x00, 0x00, 0xF3}))));
-        QVERIFY(!StitchPreview::readDST(QByteArray(100, 'x')));
+        QVERIFY(!DSTReader::read(dstWithRecords({})));
+        QVERIFY(!DSTReader::read(dstWithRecords(bytes({0x00, 0x00, 0xF3}))));
+        QVERIFY(!DSTReader::read(QByteArray(100, 'x')));
     }
 
     void dstBitTable_data() {
@@ -333,7 +335,7 @@ private slots:
         QFETCH(int, dx);
         QFETCH(int, dy);
         // Preceded by a known stitch so that a pure-y move still has extent.
-        const auto preview = StitchPreview::readDST(
+        const auto preview = DSTReader::read(
             dstWithRecords(bytes({0x01, 0x01, 0x03, b0, b1, b2 | 0x03, 0x00, 0x00, 0xF3})));
         QVERIFY(preview);
         QCOMPARE(preview->runs.size(), 1u);
@@ -342,31 +344,31 @@ private slots:
 
     void dstRecordKinds() {
         // 01 00 03 then the end: one run from (0,0) to (1,0); 80 00 03 moves up to (0,-1).
-        auto preview = StitchPreview::readDST(dstWithRecords(bytes({1, 0, 3, 0, 0, 0xF3})));
+        auto preview = DSTReader::read(dstWithRecords(bytes({1, 0, 3, 0, 0, 0xF3})));
         QVERIFY(preview);
         QCOMPARE(describe(preview), QStringLiteral("bounds 0,0 1x0; 2f5da8:(0,0)(1,0)"));
-        preview = StitchPreview::readDST(dstWithRecords(bytes({0x80, 0, 3})));
+        preview = DSTReader::read(dstWithRecords(bytes({0x80, 0, 3})));
         QCOMPARE(describe(preview), QStringLiteral("bounds 0,-1 0x1; 2f5da8:(0,0)(0,-1)"));
 
         // C3 ends the run and advances the colour, with its displacement; 83 and 43 end the
         // run without advancing it.
-        preview = StitchPreview::readDST(dstWithRecords(
+        preview = DSTReader::read(dstWithRecords(
             bytes({1, 0, 3, 1, 0, 0xC3, 1, 0, 3, 1, 0, 0x83, 1, 0, 3, 1, 0, 0x43, 1, 0, 3})));
         QCOMPARE(describe(preview), QStringLiteral("bounds 0,0 7x0; 2f5da8:(0,0)(1,0) "
                                                    "d9475a:(2,0)(3,0) d9475a:(4,0)(5,0) "
                                                    "d9475a:(6,0)(7,0)"));
 
         // Records after the end are not read; a trailing partial record is ignored.
-        preview = StitchPreview::readDST(
+        preview = DSTReader::read(
             dstWithRecords(bytes({1, 0, 3, 0, 0, 0xF3, 0x04, 0x04, 0x07}) + QByteArray(2, 1)));
         QCOMPARE(describe(preview), QStringLiteral("bounds 0,0 1x0; 2f5da8:(0,0)(1,0)"));
-        preview = StitchPreview::readDST(dstWithRecords(bytes({1, 0, 3, 1, 0})));
+        preview = DSTReader::read(dstWithRecords(bytes({1, 0, 3, 1, 0})));
         QCOMPARE(describe(preview), QStringLiteral("bounds 0,0 1x0; 2f5da8:(0,0)(1,0)"));
     }
 
     void dstHeaderColours() {
         const auto first = [](const QStringList& lines) -> std::uint32_t {
-            const auto preview = StitchPreview::readDST(dst({stitch(5, 5)}, lines));
+            const auto preview = DSTReader::read(dst({stitch(5, 5)}, lines));
             return preview ? preview->runs[0].color : 0xFFFFFFFF;
         };
         QCOMPARE(first({"TC #FF0000,Red,Brand"}), 0xFF0000u);
@@ -379,7 +381,7 @@ private slots:
         QCOMPARE(first({"TC #GG0000,not hex"}), StitchPreview::defaultPalette()[0]);
         QCOMPARE(first({}), StitchPreview::defaultPalette()[0]);
 
-        const auto two = StitchPreview::readDST(
+        const auto two = DSTReader::read(
             dst({stitch(5, 5), colorChange(), stitch(5, 5), colorChange(), stitch(5, 5)},
                 {"TC#111111", "TC#222222"}));
         QVERIFY(two);
@@ -395,10 +397,10 @@ private slots:
         commands.push_back(stitch(-7, 40));
         commands.push_back(colorChange(13, -13));
         commands.push_back(stitch(100, 3));
-        const auto read = StitchPreview::readDST(dst(commands));
+        const auto read = DSTReader::read(dst(commands));
         QVERIFY(read);
         QCOMPARE(describe(read), describe(expected(commands, StitchPreview::defaultPalette())));
-        QCOMPARE(StitchPreview::readDST(dst(commands, {}, false)), read); // no end record
+        QCOMPARE(DSTReader::read(dst(commands, {}, false)), read); // no end record
     }
 
     // --- PES and PEC -----------------------------------------------------------------------
@@ -409,7 +411,7 @@ private slots:
         // (-1,-2048) without flags.
         const QByteArray stitches = bytes({0x0A, 0x00, 0x91, 0x00, 0x10, 0x10, 0x70, 0xFE, 0xB0,
                                            0x02, 0x00, 0x0A, 0x8F, 0xFF, 0x88, 0x00, 0xFF, 0x00});
-        const auto preview = StitchPreview::readPESOrPEC(pec({70, 13}, stitches));
+        const auto preview = PECReader::readPESOrPEC(pec({70, 13}, stitches));
         QCOMPARE(describe(preview),
                  QStringLiteral("bounds 0,-2038 282x2054; ed171f:(0,0)(10,0) "
                                 "ed171f:(266,16)(282,0) ffff00:(282,0)(281,-2038)"));
@@ -418,24 +420,24 @@ private slots:
 
     void pecMarkersAndTruncation() {
         // FE 00 is no marker: a long form with both flags set, so a jump of (-512, 5).
-        auto preview = StitchPreview::readPESOrPEC(
+        auto preview = PECReader::readPESOrPEC(
             pec({5}, bytes({0x05, 0x00, 0xFE, 0x00, 0x05, 0x05, 0x00, 0xFF, 0x00})));
         QCOMPARE(describe(preview),
                  QStringLiteral("bounds -507,0 512x5; ed171f:(0,0)(5,0) ed171f:(-507,5)(-502,5)"));
         // FF 01 is no end either: a jump of (-255, 1); the data then ends mid-coordinate and
         // the stitches read so far make the preview.
-        preview = StitchPreview::readPESOrPEC(
-            pec({5}, bytes({0x05, 0x00, 0xFF, 0x01, 0x01, 0x03, 0x9F})));
+        preview =
+            PECReader::readPESOrPEC(pec({5}, bytes({0x05, 0x00, 0xFF, 0x01, 0x01, 0x03, 0x9F})));
         QCOMPARE(describe(preview), QStringLiteral("bounds 0,0 5x0; ed171f:(0,0)(5,0)"));
         // A colour change that is the last thing in the file ends it cleanly.
-        preview = StitchPreview::readPESOrPEC(pec({5}, bytes({0x05, 0x00, 0xFE, 0xB0})));
+        preview = PECReader::readPESOrPEC(pec({5}, bytes({0x05, 0x00, 0xFE, 0xB0})));
         QCOMPARE(describe(preview), QStringLiteral("bounds 0,0 5x0; ed171f:(0,0)(5,0)"));
         // Only jumps: nothing.
-        QVERIFY(!StitchPreview::readPESOrPEC(pec({5}, pecStitchBytes({jump(50, 50)}))));
+        QVERIFY(!PECReader::readPESOrPEC(pec({5}, pecStitchBytes({jump(50, 50)}))));
     }
 
     void pecPaletteIsTakenModulo65() {
-        const auto preview = StitchPreview::readPESOrPEC(pec(
+        const auto preview = PECReader::readPESOrPEC(pec(
             {5, 70, 255, 64},
             pecStitchBytes({stitch(5, 5), colorChange(), stitch(5, 5), colorChange(), stitch(5, 5),
                             colorChange(), stitch(5, 5), colorChange(), stitch(5, 5)})));
@@ -451,7 +453,7 @@ private slots:
 
     void pecWriterRoundTrip() {
         const std::vector<Command> commands = sampleDesign(3000, 4);
-        const auto read = StitchPreview::readPESOrPEC(pec({1, 2, 3, 4}, pecStitchBytes(commands)));
+        const auto read = PECReader::readPESOrPEC(pec({1, 2, 3, 4}, pecStitchBytes(commands)));
         QVERIFY(read);
         std::vector<std::uint32_t> palette;
         for (int i = 1; i <= 4; ++i)
@@ -462,23 +464,23 @@ private slots:
 
     void pecSectionBounds() {
         const QByteArray good = pec({5}, pecStitchBytes({stitch(5, 5)}));
-        QVERIFY(StitchPreview::readPESOrPEC(good));
+        QVERIFY(PECReader::readPESOrPEC(good));
         // The colour count byte at +48 must exist, and so must every colour byte it promises.
-        QVERIFY(!StitchPreview::readPESOrPEC(good.first(8 + 48)));
+        QVERIFY(!PECReader::readPESOrPEC(good.first(8 + 48)));
         QByteArray promised = good.first(8 + 49);
         promised[8 + 48] = 3;
         promised += bytes({1, 2, 3});
-        QVERIFY(!StitchPreview::readPESOrPEC(promised));
+        QVERIFY(!PECReader::readPESOrPEC(promised));
         promised += bytes({4});
-        QVERIFY(!StitchPreview::readPESOrPEC(promised)); // complete list but no stitches
+        QVERIFY(!PECReader::readPESOrPEC(promised)); // complete list but no stitches
     }
 
     void pesSectionOffset() {
         const QByteArray stitches = pecStitchBytes({stitch(8, 0), stitch(0, 8)});
-        const auto far = StitchPreview::readPESOrPEC(pes({5}, stitches, 8192));
+        const auto far = PECReader::readPESOrPEC(pes({5}, stitches, 8192));
         QVERIFY(far);
         QCOMPARE(describe(far), QStringLiteral("bounds 0,0 8x8; ed171f:(0,0)(8,0)(8,8)"));
-        QCOMPARE(far, StitchPreview::readPESOrPEC(pec({5}, stitches)));
+        QCOMPARE(far, PECReader::readPESOrPEC(pec({5}, stitches)));
 
         // Offsets past the end, including ones that would wrap a 32-bit sum.
         QByteArray broken = pes({5}, stitches, 64);
@@ -487,7 +489,7 @@ private slots:
             QByteArray copy = broken;
             for (int i = 0; i < 4; ++i)
                 copy[8 + i] = static_cast<char>((offset >> (8 * i)) & 0xFF);
-            QVERIFY2(!StitchPreview::readPESOrPEC(copy), qPrintable(QString::number(offset)));
+            QVERIFY2(!PECReader::readPESOrPEC(copy), qPrintable(QString::number(offset)));
         }
     }
 
@@ -499,7 +501,7 @@ private slots:
             writeFile(path, contents);
             return StitchPreview::read(QUrl::fromLocalFile(path));
         };
-        const auto reference = StitchPreview::readPESOrPEC(pec({5}, stitches));
+        const auto reference = PECReader::readPESOrPEC(pec({5}, stitches));
         QVERIFY(reference);
         QCOMPARE(readAs("pec-inside.pes", pec({5}, stitches)), reference);
         QCOMPARE(readAs("pes-inside.pec", pes({5}, stitches)), reference);
@@ -521,24 +523,24 @@ private slots:
 
     void phcReadsThroughItsOffsets() {
         const std::vector<Command> commands{stitch(10, 0), colorChange(), stitch(0, 10)};
-        const auto preview = StitchPreview::readPHC(phc({70, 13}, pecStitchBytes(commands)));
+        const auto preview = PECReader::readPHC(phc({70, 13}, pecStitchBytes(commands)));
         QCOMPARE(describe(preview),
                  QStringLiteral("bounds 0,0 10x10; ed171f:(0,0)(10,0) ffff00:(10,0)(10,10)"));
         // Other lengths along the chain lead to the same data.
-        QCOMPARE(StitchPreview::readPHC(
+        QCOMPARE(PECReader::readPHC(
                      phc({70, 13}, pecStitchBytes(commands), PhcLayout{200, 300, 70000, 255})),
                  preview);
         // No colours: the default palette.
-        const auto plain = StitchPreview::readPHC(phc({}, pecStitchBytes(commands)));
+        const auto plain = PECReader::readPHC(phc({}, pecStitchBytes(commands)));
         QVERIFY(plain);
         QCOMPARE(plain->runs[0].color, StitchPreview::defaultPalette()[0]);
     }
 
     void phcOffsetsPastTheEndHaveNoPreview() {
         const QByteArray stitches = pecStitchBytes({stitch(10, 10)});
-        QVERIFY(!StitchPreview::readPHC(QByteArray(78, '\0')));
+        QVERIFY(!PECReader::readPHC(QByteArray(78, '\0')));
         const QByteArray good = phc({5}, stitches);
-        QVERIFY(StitchPreview::readPHC(good));
+        QVERIFY(PECReader::readPHC(good));
         const auto u16 = [](const QByteArray& b, qsizetype at) {
             return qsizetype(quint8(b[at])) | qsizetype(quint8(b[at + 1])) << 8;
         };
@@ -553,24 +555,24 @@ private slots:
                 QByteArray broken = good;
                 for (int i = 0; i < (at == base ? 2 : 4); ++i)
                     broken[at + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
-                QVERIFY2(!StitchPreview::readPHC(broken),
+                QVERIFY2(!PECReader::readPHC(broken),
                          qPrintable(QStringLiteral("%1 at %2").arg(length).arg(at)));
             }
         }
-        QVERIFY(!StitchPreview::readPHC(good.first(q + 3)));
+        QVERIFY(!PECReader::readPHC(good.first(q + 3)));
         // The base itself past the end.
         QByteArray baseOut = phc({5}, stitches);
         baseOut[48] = static_cast<char>(0xFF);
         baseOut[49] = static_cast<char>(0xFF);
-        QVERIFY(!StitchPreview::readPHC(baseOut));
+        QVERIFY(!PECReader::readPHC(baseOut));
         // The gap byte sends the start past the end: no stitches, no preview.
         QByteArray gapOut = phc({5}, stitches);
-        QVERIFY(!StitchPreview::readPHC(gapOut.first(gapOut.size() - stitches.size() - 10)));
+        QVERIFY(!PECReader::readPHC(gapOut.first(gapOut.size() - stitches.size() - 10)));
         // A colour count beyond the file only uses the bytes that exist.
         QByteArray manyColours = phc({5}, stitches);
         manyColours[77] = static_cast<char>(0xFF);
         manyColours[78] = static_cast<char>(0xFF);
-        QVERIFY(StitchPreview::readPHC(manyColours));
+        QVERIFY(PECReader::readPHC(manyColours));
     }
 
     // --- cache -----------------------------------------------------------------------------
@@ -796,7 +798,7 @@ private slots:
 
     void ordinaryDesignsAreDrawnWhole() {
         QFETCH(int, side);
-        static const auto preview = StitchPreview::readDST(dst(sampleDesign(20'000, 12)));
+        static const auto preview = DSTReader::read(dst(sampleDesign(20'000, 12)));
         QVERIFY(preview);
         QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
         const auto stats = renderStats(*preview, image);

@@ -2,7 +2,8 @@
 // thumbnails, menus, drags and the missing-file look, revealing a file in the file manager,
 // the dates in the user's locale, and the file-existence checks behind the cards.
 
-#include "AppState.h"
+#include "Designs/PreviewCache.h"
+#include "State/AppState.h"
 #include "Support/Desktop/FileReveal.h"
 #include "Support/Desktop/PortalFileChooser.h"
 #include "Support/Desktop/RelativeDate.h"
@@ -11,7 +12,6 @@
 #include "Views/DesignThumbnail.h"
 #include "Views/DropZone.h"
 #include "Views/MainScreen.h"
-#include "Views/PreviewCache.h"
 #include "Views/RecentSendCard.h"
 #include "Views/RecentSendDrag.h"
 #include "Views/RecentSendsView.h"

@@ -1,9 +1,9 @@
 // The send pipeline end to end against fake machines over loopback TLS, and the recent-sends
 // log it keeps.
 
-#include "AppState.h"
-#include "SizeWarning.h"
-#include "Support/DesignFile.h"
+#include "Designs/DesignFile.h"
+#include "Designs/SizeWarning.h"
+#include "State/AppState.h"
 #include "Support/SettingsStore.h"
 #include "Support/SingleInstance.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
@@ -340,10 +340,10 @@ private slots:
         };
         QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"7 designs", "Studio", warnings}));
         QCOMPARE(receivedDesigns(*m_fake).size(), 14); // every design went, warned or not
-        QCOMPARE(SizeWarning::summary(warnings), warnings.first(3) + QStringList{"and 1 more"});
-        QCOMPARE(
-            describe(m_state->sendStatus()),
-            (QStringList{"sent 7 designs to Studio"} + SizeWarning::summary(warnings)).join(u'\n'));
+        const QStringList summary = std::get<Sent>(m_state->sendStatus()).warningSummary();
+        QCOMPARE(summary, warnings.first(3) + QStringList{"and 1 more"});
+        QCOMPARE(describe(m_state->sendStatus()),
+                 (QStringList{"sent 7 designs to Studio"} + summary).join(u'\n'));
 
         // Each entry keeps its own warning, across a restart.
         const auto warningOf = [](const QList<SendLogEntry>& log, const QUrl& url) {

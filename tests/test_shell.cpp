@@ -3,8 +3,8 @@
 // the delegate that ties them to the state.
 
 #include "AppDelegate.h"
-#include "AppState.h"
 #include "Networking/MachineDiscovery.h"
+#include "State/AppState.h"
 #include "Support/Desktop/ServicesProvider.h"
 #include "Support/Desktop/StatusNotifierItem.h"
 #include "Support/Desktop/Style.h"

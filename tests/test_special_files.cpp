@@ -2,9 +2,9 @@
 // gigabytes. Every reader of designs (previews, the preview cache, the thumbnailer, the tool's
 // preview and upload) refuses them at once: it never blocks, never crashes, never loads them.
 
-#include "Support/DesignFile.h"
-#include "Support/StitchPreview.h"
-#include "Views/PreviewCache.h"
+#include "Designs/DesignFile.h"
+#include "Designs/PreviewCache.h"
+#include "Designs/StitchPreview.h"
 #include "support/StitchWriters.h"
 
 #include <QCoroFuture>

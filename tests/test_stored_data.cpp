@@ -2,7 +2,7 @@
 // that does not read costs only itself and its bytes are kept, and no writer, in this process or
 // another, loses a record another one wrote.
 
-#include "AppState.h"
+#include "State/AppState.h"
 #include "Support/JsonFields.h"
 #include "Support/SettingsStore.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"

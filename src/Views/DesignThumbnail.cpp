@@ -1,8 +1,8 @@
 #include "Views/DesignThumbnail.h"
 
-#include "Models/StitchFileTypes.h"
+#include "Designs/PreviewCache.h"
+#include "Designs/StitchFileTypes.h"
 #include "Support/Drawing/StitchPreviewPainter.h"
-#include "Views/PreviewCache.h"
 
 #include <QCoroTask>
 #include <QEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Support/StitchPreview.h"
+#include "Designs/StitchPreview.h"
 
 #include <QCoroTask>
 #include <QPixmap>

@@ -1,8 +1,8 @@
 #include "Views/DropZone.h"
 
-#include "AppState.h"
-#include "Models/StitchFileTypes.h"
-#include "SizeWarning.h"
+#include "Designs/SizeWarning.h"
+#include "Designs/StitchFileTypes.h"
+#include "State/AppState.h"
 #include "Support/Desktop/PortalFileChooser.h"
 #include "Support/Desktop/Symbols.h"
 #include "Support/Overloaded.h"
@@ -174,7 +174,7 @@ DropZone::DropZone(AppState& appState, QWidget* parent)
     auto* warningLines = new QVBoxLayout(m_warningBox);
     warningLines->setContentsMargins(0, 0, 0, 0);
     warningLines->setSpacing(0);
-    for (qsizetype i = 0; i <= SizeWarning::shown; ++i) {
+    for (qsizetype i = 0; i <= SendStatuses::Sent::shownWarnings; ++i) {
         auto* line = new StyledLabel({}, Style::TextStyle::caption, QFont::Medium,
                                      Style::Tone::orange, m_warningBox);
         line->setAlignment(Qt::AlignHCenter);
@@ -347,7 +347,7 @@ void DropZone::refresh() {
                                     .arg(sent.summary, sent.machine),
                                 tr("On the machine, open the pattern retrieve screen and pick the "
                                    "wireless pocket."));
-                    warnings = SizeWarning::summary(sent.warnings);
+                    warnings = sent.warningSummary();
                 },
                 [&](const SendStatuses::Error& error) {
                     m_content = Content::error;

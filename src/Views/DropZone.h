@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SendLogEntry.h"
+#include "Models/SendLogEntry.h"
 #include "Support/Desktop/Style.h"
 #include "Views/Widgets/KeyboardFocus.h"
 

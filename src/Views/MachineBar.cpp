@@ -1,6 +1,6 @@
 #include "Views/MachineBar.h"
 
-#include "AppState.h"
+#include "State/AppState.h"
 #include "Support/Desktop/Style.h"
 #include "Support/Desktop/Symbols.h"
 #include "Views/Widgets/ControlButton.h"

@@ -1,8 +1,8 @@
 #include "Views/MachineEditView.h"
 
-#include "AppState.h"
 #include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
+#include "State/AppState.h"
 #include "Support/Desktop/Style.h"
 #include "Views/Widgets/ButtonBar.h"
 #include "Views/Widgets/ControlButton.h"

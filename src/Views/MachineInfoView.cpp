@@ -1,6 +1,6 @@
 #include "Views/MachineInfoView.h"
 
-#include "AppState.h"
+#include "State/AppState.h"
 #include "Support/ByteCountFormat.h"
 #include "Support/Desktop/Style.h"
 #include "Views/MachineRow.h"

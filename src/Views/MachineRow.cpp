@@ -1,6 +1,6 @@
 #include "Views/MachineRow.h"
 
-#include "AppState.h"
+#include "State/AppState.h"
 #include "Support/Desktop/Style.h"
 #include "Views/Widgets/Accessibility.h"
 #include "Views/Widgets/HeaderButton.h"

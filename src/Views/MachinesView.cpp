@@ -1,6 +1,6 @@
 #include "Views/MachinesView.h"
 
-#include "AppState.h"
+#include "State/AppState.h"
 #include "Support/Desktop/Style.h"
 #include "Views/MachineRow.h"
 #include "Views/Widgets/ButtonBar.h"

@@ -1,6 +1,6 @@
 #include "Views/MainScreen.h"
 
-#include "AppState.h"
+#include "State/AppState.h"
 #include "Support/Desktop/Style.h"
 #include "Support/Drawing/SewingMachineIcon.h"
 #include "Support/LoginItem.h"

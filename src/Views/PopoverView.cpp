@@ -1,6 +1,6 @@
 #include "Views/PopoverView.h"
 
-#include "AppState.h"
+#include "State/AppState.h"
 #include "Views/MachineEditView.h"
 #include "Views/MachineInfoView.h"
 #include "Views/MachinesView.h"

@@ -1,7 +1,7 @@
 #include "Views/RecentSendCard.h"
 
-#include "AppState.h"
-#include "SizeWarning.h"
+#include "Designs/SizeWarning.h"
+#include "State/AppState.h"
 #include "Support/Desktop/FileReveal.h"
 #include "Support/Desktop/RelativeDate.h"
 #include "Support/Desktop/Style.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SendLogEntry.h"
+#include "Models/SendLogEntry.h"
 #include "Views/Widgets/KeyboardFocus.h"
 
 #include <QPixmap>

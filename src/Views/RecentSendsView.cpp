@@ -1,6 +1,6 @@
 #include "Views/RecentSendsView.h"
 
-#include "AppState.h"
+#include "State/AppState.h"
 #include "Support/Desktop/Style.h"
 #include "Support/FileExistence.h"
 #include "Views/RecentSendCard.h"

@@ -2,9 +2,9 @@
 // managers that follow the freedesktop thumbnailer convention. INPUT is a path or a file:// URI.
 // Exits 1 without writing when the file has no preview, so the file manager keeps its icon.
 
-#include "Models/StitchFileTypes.h"
+#include "Designs/StitchFileTypes.h"
+#include "Designs/StitchPreview.h"
 #include "Support/Drawing/StitchPreviewPainter.h"
-#include "Support/StitchPreview.h"
 
 #include <QCoreApplication>
 #include <QFont>

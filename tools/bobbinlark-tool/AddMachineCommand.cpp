@@ -1,8 +1,8 @@
 // `bobbinlark-tool add-machine NAME HOST [PORT]`: saves a machine in the user's store and
 // selects it, as the machine editor would; used to set up demos and end-to-end runs.
 
-#include "AppState.h"
 #include "Commands.h"
+#include "State/AppState.h"
 #include "Support/JsonFields.h"
 #include "Support/SettingsStore.h"
 

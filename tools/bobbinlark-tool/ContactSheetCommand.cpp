@@ -4,7 +4,7 @@
 #include "Commands.h"
 #include "DrawingCommands.h"
 
-#include "Support/StitchPreview.h"
+#include "Designs/StitchPreview.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

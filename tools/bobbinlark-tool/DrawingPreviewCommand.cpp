@@ -4,7 +4,7 @@
 #include "Commands.h"
 #include "DrawingCommands.h"
 
-#include "Models/StitchFileTypes.h"
+#include "Designs/StitchFileTypes.h"
 #include "Support/Drawing/StitchPreviewPainter.h"
 
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 // is drawn by DrawingPreviewCommand.cpp).
 
 #include "Commands.h"
-#include "SizeWarning.h"
+#include "Designs/SizeWarning.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

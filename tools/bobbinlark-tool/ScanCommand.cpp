@@ -2,9 +2,9 @@
 // interfaces. One JSON line per machine as it answers (and on stderr which probe it was), then
 // a summary on stderr.
 
-#include "AppState.h"
 #include "Commands.h"
 #include "Networking/MachineDiscovery.h"
+#include "State/AppState.h"
 
 #include <QElapsedTimer>
 #include <QHash>

@@ -2,9 +2,9 @@
 // machines and selection. Prints each change of the send status as one line. When Bobbinlark
 // runs, the files go to it instead, as opening them with it would; its panel shows the outcome.
 
-#include "AppState.h"
 #include "Commands.h"
-#include "Models/StitchFileTypes.h"
+#include "Designs/StitchFileTypes.h"
+#include "State/AppState.h"
 #include "Support/SettingsStore.h"
 #include "Support/SingleInstance.h"
 

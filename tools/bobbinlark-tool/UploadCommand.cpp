@@ -2,9 +2,9 @@
 
 #include "Commands.h"
 
+#include "Designs/DesignFile.h"
 #include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
-#include "Support/DesignFile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // Tajima DST: a 512-byte text header, then 3-byte stitch records whose bits add up balanced
 // ternary displacements.
 
-#include "Support/StitchPreview.h"
+#include "Designs/DSTReader.h"
 
 #include <QString>
 
@@ -69,7 +69,7 @@ QStringView trimmedOfSpacesAndTabs(QStringView text) {
 
 } // namespace
 
-std::optional<std::vector<std::uint32_t>> StitchPreview::dstColors(QByteArrayView header) {
+std::optional<std::vector<std::uint32_t>> DSTReader::colors(QByteArrayView header) {
     const QString text = QString::fromUtf8(header);
     std::vector<std::uint32_t> colors;
     for (const QStringView rawLine : QStringView(text).tokenize(QChar(u'\r'), Qt::SkipEmptyParts)) {
@@ -100,11 +100,12 @@ std::optional<std::vector<std::uint32_t>> StitchPreview::dstColors(QByteArrayVie
     return colors;
 }
 
-std::optional<StitchPreview> StitchPreview::readDST(QByteArrayView bytes) {
+std::optional<StitchPreview> DSTReader::read(QByteArrayView bytes) {
     const auto size = static_cast<std::size_t>(bytes.size());
     if (size <= headerSize)
         return std::nullopt;
-    Builder builder(dstColors(bytes.first(headerSize)).value_or(defaultPalette()));
+    StitchPreview::Builder builder(
+        colors(bytes.first(headerSize)).value_or(StitchPreview::defaultPalette()));
     // One record (3 bytes) a stitch and a point; a run's first point follows a jump or colour
     // change record, and a run holds a stitch.
     builder.reserve((size - headerSize) / 3 + 1, (size - headerSize) / 6 + 1);

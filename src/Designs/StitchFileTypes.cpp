@@ -1,4 +1,4 @@
-#include "Models/StitchFileTypes.h"
+#include "Designs/StitchFileTypes.h"
 
 #include <QCoreApplication>
 

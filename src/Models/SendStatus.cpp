@@ -1,8 +1,8 @@
-#include "SendStatus.h"
-
-#include "SizeWarning.h"
+#include "Models/SendStatus.h"
 
 #include "Support/Overloaded.h"
+
+#include <QCoreApplication>
 
 QString describe(const SendStatus& status) {
     using namespace SendStatuses;
@@ -13,7 +13,7 @@ QString describe(const SendStatus& status) {
             },
             [](const Sent& s) {
                 QString text = QStringLiteral("sent %1 to %2").arg(s.summary, s.machine);
-                for (const QString& warning : SizeWarning::summary(s.warnings))
+                for (const QString& warning : s.warningSummary())
                     text += u'\n' + warning;
                 return text;
             },
@@ -21,4 +21,14 @@ QString describe(const SendStatus& status) {
             [](const Idle&) { return QStringLiteral("idle"); },
         },
         status);
+}
+
+QStringList SendStatuses::Sent::warningSummary() const {
+    if (warnings.size() <= shownWarnings)
+        return warnings;
+    QStringList lines = warnings.first(shownWarnings);
+    const int more = static_cast<int>(warnings.size() - shownWarnings);
+    // Translated under the size warning's name, where the text has always been.
+    lines.append(QCoreApplication::translate("SizeWarning", "and %n more", nullptr, more));
+    return lines;
 }

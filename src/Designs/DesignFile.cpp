@@ -1,4 +1,4 @@
-#include "Support/DesignFile.h"
+#include "Designs/DesignFile.h"
 
 #include "Support/ByteCountFormat.h"
 

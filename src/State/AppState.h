@@ -1,13 +1,13 @@
 #pragma once
 
+#include "Designs/DesignFile.h"
+#include "Designs/StitchPreview.h"
 #include "Models/SavedMachine.h"
+#include "Models/SendLogEntry.h"
+#include "Models/SendStatus.h"
 #include "Networking/MachineDiscovery.h"
 #include "Networking/MachineInfo.h"
-#include "SendLogEntry.h"
-#include "SendStatus.h"
-#include "StoreKeeper.h"
-#include "Support/DesignFile.h"
-#include "Support/StitchPreview.h"
+#include "State/StoreKeeper.h"
 
 #include <QElapsedTimer>
 #include <QHash>

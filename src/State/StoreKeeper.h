@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Models/SavedMachine.h"
-#include "SendLogEntry.h"
+#include "Models/SendLogEntry.h"
 
 #include <QList>
 #include <QObject>

@@ -2,13 +2,13 @@
 // at a time to whichever machine is selected when their turn comes, and every attempt leaves
 // one entry in the log.
 
-#include "AppState.h"
+#include "State/AppState.h"
 
-#include "Models/StitchFileTypes.h"
+#include "Designs/DesignFile.h"
+#include "Designs/SizeWarning.h"
+#include "Designs/StitchFileTypes.h"
 #include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
-#include "SizeWarning.h"
-#include "Support/DesignFile.h"
 
 #include <QCoroFuture>
 #include <QCoroSignal>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "Designs/StitchPreview.h"
 #include "Networking/MachineInfo.h"
-#include "Support/StitchPreview.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,9 +22,4 @@ struct SizeWarning {
     // design fits, or when the machine reported no area (or none that makes sense).
     static std::optional<QString> text(const QString& fileName, const StitchPreview::Size& design,
                                        const QString& machineName, const MachineInfo& info);
-
-    // The warnings of a batch as shown: at most `shown` lines, then "and N more".
-    static QStringList summary(const QStringList& warnings);
-
-    static constexpr qsizetype shown = 3;
 };

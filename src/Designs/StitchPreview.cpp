@@ -1,7 +1,9 @@
-#include "Support/StitchPreview.h"
+#include "Designs/StitchPreview.h"
 
-#include "Models/StitchFileTypes.h"
-#include "Support/DesignFile.h"
+#include "Designs/DSTReader.h"
+#include "Designs/DesignFile.h"
+#include "Designs/PECReader.h"
+#include "Designs/StitchFileTypes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -200,26 +202,10 @@ std::optional<StitchPreview> StitchPreview::read(const QUrl& fileURL) {
 
 std::optional<StitchPreview> StitchPreview::read(QByteArrayView bytes, QStringView extension) {
     if (extension == u"dst")
-        return readDST(bytes);
+        return DSTReader::read(bytes);
     if (extension == u"pes" || extension == u"pec")
-        return readPESOrPEC(bytes);
+        return PECReader::readPESOrPEC(bytes);
     if (extension == u"phc")
-        return readPHC(bytes);
-    return std::nullopt;
-}
-
-std::optional<StitchPreview> StitchPreview::readPESOrPEC(QByteArrayView bytes) {
-    if (bytes.size() < 13)
-        return std::nullopt;
-    const char* data = bytes.data();
-    // The magic decides, not the extension: machines write either under both names.
-    if (std::memcmp(data, "#PEC0001", 8) == 0)
-        return readPEC(bytes, 8);
-    if (std::memcmp(data, "#PES", 4) == 0) {
-        const auto* u = reinterpret_cast<const unsigned char*>(data);
-        const std::uint64_t offset = std::uint64_t(u[8]) | std::uint64_t(u[9]) << 8 |
-                                     std::uint64_t(u[10]) << 16 | std::uint64_t(u[11]) << 24;
-        return readPEC(bytes, offset);
-    }
+        return PECReader::readPHC(bytes);
     return std::nullopt;
 }

@@ -15,7 +15,7 @@
 // A design reduced to what a thumbnail can show: coloured polylines in stitching order and the
 // rectangle that encloses them, in the file's own stitch units with y growing downward.
 //
-// The readers (StitchPreviewDST.cpp, StitchPreviewPEC.cpp) decode design bytes into pen
+// The readers (DSTReader, PECReader) decode design bytes into pen
 // movements and feed them to a Builder. They only read, never throw, and return nothing for any
 // file they cannot make sense of.
 struct StitchPreview {
@@ -147,15 +147,4 @@ struct StitchPreview {
     static std::optional<StitchPreview> read(const QUrl& fileURL);
     // Decodes a file's bytes as `read` does for a file of that (lower-case) extension.
     static std::optional<StitchPreview> read(QByteArrayView bytes, QStringView extension);
-
-    static std::optional<StitchPreview> readDST(QByteArrayView bytes);
-    // PES and PEC alike: the magic decides where the PEC section starts.
-    static std::optional<StitchPreview> readPESOrPEC(QByteArrayView bytes);
-    static std::optional<StitchPreview> readPHC(QByteArrayView bytes);
-
-private:
-    static std::optional<std::vector<std::uint32_t>> dstColors(QByteArrayView header);
-    static std::optional<StitchPreview> readPEC(QByteArrayView bytes, std::uint64_t offset);
-    static std::optional<StitchPreview> readPECStitches(QByteArrayView bytes, std::uint64_t from,
-                                                        std::vector<std::uint32_t> palette);
 };

@@ -1,4 +1,4 @@
-#include "AppState.h"
+#include "State/AppState.h"
 
 #include <QMetaObject>
 

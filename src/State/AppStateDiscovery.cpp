@@ -1,6 +1,6 @@
 // AppState: machine checks, the network scan, relocation and certificate pins.
 
-#include "AppState.h"
+#include "State/AppState.h"
 
 #include <QCoroFuture>
 #include <QCoroThread>

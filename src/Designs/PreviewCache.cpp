@@ -1,4 +1,4 @@
-#include "Views/PreviewCache.h"
+#include "Designs/PreviewCache.h"
 
 #include <QCoroFuture>
 #include <QDir>

@@ -27,6 +27,11 @@ struct Sent {
     QString machine;
     // One line per design sent that is larger than its machine's embroidery area.
     QStringList warnings;
+
+    // The warnings as shown: at most `shownWarnings` lines, then "and N more".
+    QStringList warningSummary() const;
+    static constexpr qsizetype shownWarnings = 3;
+
     friend bool operator==(const Sent&, const Sent&) = default;
 };
 

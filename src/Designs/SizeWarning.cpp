@@ -1,4 +1,4 @@
-#include "SizeWarning.h"
+#include "Designs/SizeWarning.h"
 
 #include <QCoreApplication>
 
@@ -38,13 +38,4 @@ std::optional<QString> SizeWarning::text(const QString& fileName, const StitchPr
     return QCoreApplication::translate("SizeWarning", "%1 is %2, larger than %3's %4 area.",
                                        "file name, design size, machine name, embroidery area")
         .arg(fileName, sizeText(design), machineName, *area);
-}
-
-QStringList SizeWarning::summary(const QStringList& warnings) {
-    if (warnings.size() <= shown)
-        return warnings;
-    QStringList lines = warnings.first(shown);
-    const int more = static_cast<int>(warnings.size() - shown);
-    lines.append(QCoreApplication::translate("SizeWarning", "and %n more", nullptr, more));
-    return lines;
 }

@@ -1,4 +1,4 @@
-#include "StoreKeeper.h"
+#include "State/StoreKeeper.h"
 
 #include "Support/JsonFields.h"
 #include "Support/SettingsStore.h"

@@ -2,7 +2,9 @@
 // offset taken from the file is checked against its size before it is read; offsets are 64-bit
 // so that adding a 32-bit length can never wrap.
 
-#include "Support/StitchPreview.h"
+#include "Designs/PECReader.h"
+
+#include <cstring>
 
 namespace {
 
@@ -24,7 +26,7 @@ struct Bytes {
 
 } // namespace
 
-std::optional<StitchPreview> StitchPreview::readPEC(QByteArrayView view, std::uint64_t offset) {
+std::optional<StitchPreview> PECReader::readPEC(QByteArrayView view, std::uint64_t offset) {
     const Bytes bytes(view);
     if (!bytes.contains(offset + 48))
         return std::nullopt;
@@ -34,16 +36,16 @@ std::optional<StitchPreview> StitchPreview::readPEC(QByteArrayView view, std::ui
     std::vector<std::uint32_t> palette;
     palette.reserve(lastColor + 1);
     for (std::uint64_t i = 0; i <= lastColor; ++i)
-        palette.push_back(pecPalette()[bytes.data[offset + 49 + i] % 65]);
+        palette.push_back(StitchPreview::pecPalette()[bytes.data[offset + 49 + i] % 65]);
     return readPECStitches(view, offset + 532, std::move(palette));
 }
 
-std::optional<StitchPreview> StitchPreview::readPECStitches(QByteArrayView view, std::uint64_t from,
-                                                            std::vector<std::uint32_t> palette) {
+std::optional<StitchPreview> PECReader::readPECStitches(QByteArrayView view, std::uint64_t from,
+                                                        std::vector<std::uint32_t> palette) {
     const Bytes bytes(view);
     const unsigned char* data = bytes.data;
     const std::uint64_t size = bytes.size;
-    Builder builder(std::move(palette));
+    StitchPreview::Builder builder(std::move(palette));
     // A stitch takes 2 bytes or more and adds a point; a run's first point comes after a colour
     // change or jump of 3 bytes or more, and a run holds a stitch.
     if (from < size)
@@ -95,7 +97,7 @@ std::optional<StitchPreview> StitchPreview::readPECStitches(QByteArrayView view,
     return builder.finish();
 }
 
-std::optional<StitchPreview> StitchPreview::readPHC(QByteArrayView view) {
+std::optional<StitchPreview> PECReader::readPHC(QByteArrayView view) {
     const Bytes bytes(view);
     if (bytes.size < 79)
         return std::nullopt;
@@ -106,7 +108,7 @@ std::optional<StitchPreview> StitchPreview::readPHC(QByteArrayView view) {
     const std::uint64_t present = std::min(colorCount, bytes.size - 79);
     palette.reserve(present);
     for (std::uint64_t i = 0; i < present; ++i)
-        palette.push_back(pecPalette()[bytes.data[79 + i] % 65]);
+        palette.push_back(StitchPreview::pecPalette()[bytes.data[79 + i] % 65]);
 
     const std::uint64_t base = bytes.u16(48) + bytes.data[43];
     if (!bytes.contains(base + 1))
@@ -118,4 +120,20 @@ std::optional<StitchPreview> StitchPreview::readPHC(QByteArrayView view) {
     if (!bytes.contains(r))
         return std::nullopt;
     return readPECStitches(view, r + 30 + bytes.data[r], std::move(palette));
+}
+
+std::optional<StitchPreview> PECReader::readPESOrPEC(QByteArrayView bytes) {
+    if (bytes.size() < 13)
+        return std::nullopt;
+    const char* data = bytes.data();
+    // The magic decides, not the extension: machines write either under both names.
+    if (std::memcmp(data, "#PEC0001", 8) == 0)
+        return readPEC(bytes, 8);
+    if (std::memcmp(data, "#PES", 4) == 0) {
+        const auto* u = reinterpret_cast<const unsigned char*>(data);
+        const std::uint64_t offset = std::uint64_t(u[8]) | std::uint64_t(u[9]) << 8 |
+                                     std::uint64_t(u[10]) << 16 | std::uint64_t(u[11]) << 24;
+        return readPEC(bytes, offset);
+    }
+    return std::nullopt;
 }
