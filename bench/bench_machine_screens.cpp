@@ -30,11 +30,12 @@ std::unique_ptr<AppState> quietState(TemporaryStore& store) {
     MachineDiscovery::Environment nowhere = MachineDiscovery::Environment::system();
     nowhere.interfaces = [] { return QList<MachineDiscovery::IPv4Address>{}; };
     nowhere.arpHosts = [] { return QStringList{}; };
-    state->setDiscoveryEnvironment(nowhere);
+    state->monitor().setDiscoveryEnvironment(nowhere);
     QEventLoop loop;
-    QObject::connect(state.get(), &AppState::hasScannedChanged, &loop, &QEventLoop::quit);
-    [[maybe_unused]] QCoro::Task<> scan = state->discover();
-    if (!state->hasScanned())
+    QObject::connect(&state->monitor(), &MachineMonitor::hasScannedChanged, &loop,
+                     &QEventLoop::quit);
+    [[maybe_unused]] QCoro::Task<> scan = state->monitor().discover();
+    if (!state->monitor().hasScanned())
         loop.exec();
     return state;
 }
@@ -97,7 +98,7 @@ void BM_OpenMachinesList20(benchmark::State& state) {
     TemporaryStore store;
     std::unique_ptr<AppState> appState = quietState(store);
     for (int i = 0; i < 20; ++i) {
-        appState->addMachine(
+        appState->machineList().addMachine(
             SavedMachine{QUuid::createUuid(), QStringLiteral("Machine %1").arg(i + 1),
                          QStringLiteral("192.168.1.%1").arg(100 + i), i % 3 == 0 ? 8443 : 443,
                          std::nullopt, std::nullopt, std::nullopt});

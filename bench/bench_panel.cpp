@@ -196,9 +196,9 @@ struct ShownPanel {
     bool exposed = false;
 
     explicit ShownPanel(quint16 port) {
-        state.addMachine(SavedMachine{QUuid::createUuid(), QStringLiteral("Bench"),
-                                      QStringLiteral("127.0.0.1"), port, std::nullopt, std::nullopt,
-                                      std::nullopt});
+        state.machineList().addMachine(SavedMachine{QUuid::createUuid(), QStringLiteral("Bench"),
+                                                    QStringLiteral("127.0.0.1"), port, std::nullopt,
+                                                    std::nullopt, std::nullopt});
         view.show();
         exposed = QTest::qWaitForWindowExposed(&view);
     }
@@ -219,7 +219,7 @@ void BM_DropToFirstByte(benchmark::State& state) {
 
     for (auto _ : state) {
         relay.reset();
-        QSignalSpy finished(&panel.state, &AppState::batchFinished);
+        QSignalSpy finished(&panel.state.sendQueue(), &SendQueue::batchFinished);
         DragEvents::enter(panel.zone(), data.get());
         const std::int64_t dropped = Clock::now().time_since_epoch().count();
         DragEvents::drop(panel.zone(), data.get());
@@ -239,7 +239,7 @@ void BM_DropToFirstByte(benchmark::State& state) {
 void BM_MainScreenPaint(benchmark::State& state) {
     MachineThread machine;
     ShownPanel panel(machine.fake->port());
-    panel.state.setSendStatus(
+    panel.state.sendQueue().setSendStatus(
         SendStatuses::Sent{QStringLiteral("3 designs"), QStringLiteral("Bench")});
     QTest::qWait(300); // past the status change's fade
     QImage image(panel.view.size() * panel.view.devicePixelRatio(),
@@ -260,18 +260,18 @@ void BM_StallDuring50DesignDrop(benchmark::State& state) {
     QTemporaryDir folder;
     const QList<QUrl> designs = writeDesigns(folder, 50);
     ShownPanel panel(machine.fake->port());
-    panel.state.setStatusResetDelay(std::chrono::milliseconds(100));
+    panel.state.sendQueue().setStatusResetDelay(std::chrono::milliseconds(100));
     const auto data = DragEvents::urls(designs);
     qint64 longest = 0;
     for (auto _ : state) {
         StallMeter meter;
-        QSignalSpy finished(&panel.state, &AppState::batchFinished);
+        QSignalSpy finished(&panel.state.sendQueue(), &SendQueue::batchFinished);
         DragEvents::dragAndDrop(panel.zone(), data.get());
         if (!finished.wait(120000))
             return state.SkipWithError("the batch did not finish");
         longest = std::max(longest, meter.longestMilliseconds());
-        if (!std::holds_alternative<SendStatuses::Sent>(panel.state.sendStatus()))
-            return state.SkipWithError(qPrintable(describe(panel.state.sendStatus())));
+        if (!std::holds_alternative<SendStatuses::Sent>(panel.state.sendQueue().sendStatus()))
+            return state.SkipWithError(qPrintable(describe(panel.state.sendQueue().sendStatus())));
     }
     state.counters["longest_stall_ms"] = benchmark::Counter(double(longest));
 }
@@ -298,16 +298,16 @@ void BM_StallDuringScanAndDrop(benchmark::State& state) {
     QTemporaryDir folder;
     const QList<QUrl> designs = writeDesigns(folder, 50);
     ShownPanel panel(machine.fake->port());
-    panel.state.setStatusResetDelay(std::chrono::milliseconds(100));
-    panel.state.setDiscoveryEnvironment(everyAddressAnswers(machine.fake->port()));
+    panel.state.sendQueue().setStatusResetDelay(std::chrono::milliseconds(100));
+    panel.state.monitor().setDiscoveryEnvironment(everyAddressAnswers(machine.fake->port()));
     const auto data = DragEvents::urls(designs);
     qint64 longest = 0;
     for (auto _ : state) {
         StallMeter meter;
-        QSignalSpy finished(&panel.state, &AppState::batchFinished);
+        QSignalSpy finished(&panel.state.sendQueue(), &SendQueue::batchFinished);
         std::optional<QCoro::Task<>> scan;
         if (scanning)
-            scan.emplace(panel.state.discover());
+            scan.emplace(panel.state.monitor().discover());
         if (dropping)
             DragEvents::dragAndDrop(panel.zone(), data.get());
         QElapsedTimer waited;
@@ -318,7 +318,8 @@ void BM_StallDuringScanAndDrop(benchmark::State& state) {
         if (waited.elapsed() >= 120000)
             return state.SkipWithError("the scan or the batch did not finish");
         longest = std::max(longest, meter.longestMilliseconds());
-        if (scanning && panel.state.discovered().isEmpty() && !panel.state.selectedMachine())
+        if (scanning && panel.state.monitor().discovered().isEmpty() &&
+            !panel.state.machineList().selectedMachine())
             return state.SkipWithError("the scan found nothing");
     }
     state.counters["longest_stall_ms"] = benchmark::Counter(double(longest));
@@ -328,10 +329,10 @@ void BM_StallDuringScanAndDrop(benchmark::State& state) {
 void BM_StallOfAMachineSave(benchmark::State& state) {
     const bool held = state.range(0) != 0;
     ShownPanel panel(443);
-    QSignalSpy written(&panel.state, &AppState::storeWritten);
+    QSignalSpy written(&panel.state.store(), &StateStore::storeWritten);
     if (!written.wait(10000))
         return state.SkipWithError("the first machine was not stored");
-    SavedMachine machine = *panel.state.selectedMachine();
+    SavedMachine machine = *panel.state.machineList().selectedMachine();
     QLockFile other(panel.store.path() + QStringLiteral(".writer-lock"));
     qint64 longest = 0;
     int saves = 0;
@@ -343,13 +344,13 @@ void BM_StallOfAMachineSave(benchmark::State& state) {
         StallMeter meter;
         machine.name = QStringLiteral("Bench %1").arg(++saves);
         written.clear();
-        panel.state.updateMachine(machine);
+        panel.state.machineList().updateMachine(machine);
         if (!written.wait(10000))
             return state.SkipWithError("the save did not end");
         QTest::qWait(5); // the meter sees the gap after the last handler
         longest = std::max(longest, meter.longestMilliseconds());
-        if (panel.state.storeProblem())
-            return state.SkipWithError(qPrintable(*panel.state.storeProblem()));
+        if (panel.state.store().storeProblem())
+            return state.SkipWithError(qPrintable(*panel.state.store().storeProblem()));
     }
     state.counters["longest_stall_ms"] = benchmark::Counter(double(longest));
 }

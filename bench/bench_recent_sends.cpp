@@ -51,7 +51,7 @@ Designs& designs() {
             if (extension == u"dst" || extension == u"pes" || extension == u"phc")
                 sources.append(info);
         }
-        for (int i = 0; !sources.isEmpty() && i < AppState::sendLogLimit; ++i) {
+        for (int i = 0; !sources.isEmpty() && i < RecentSends::sendLogLimit; ++i) {
             const QFileInfo& source = sources.at(i % sources.size());
             const QString copy =
                 result.dir.filePath(QStringLiteral("%1 %2").arg(i).arg(source.fileName()));
@@ -137,7 +137,7 @@ struct Opening {
 Opening open(const QList<SendLogEntry>& log, std::unique_ptr<MainScreen>& keep,
              std::unique_ptr<AppState>& state, TemporaryStore& store) {
     state = std::make_unique<AppState>(store.open());
-    state->setSendLog(log);
+    state->recentSends().setSendLog(log);
     PaintWatch watch;
     Opening result;
     const qint64 heapBefore = heapInUse();

@@ -71,8 +71,9 @@ void BM_SendBatchOf200(benchmark::State& state) {
 
     TemporaryStore store;
     AppState app(store.open());
-    app.addMachine(SavedMachine{QUuid::createUuid(), QStringLiteral("Bench"), fake->host(),
-                                fake->port(), std::nullopt, std::nullopt, std::nullopt});
+    app.machineList().addMachine(SavedMachine{QUuid::createUuid(), QStringLiteral("Bench"),
+                                              fake->host(), fake->port(), std::nullopt,
+                                              std::nullopt, std::nullopt});
 
     qint64 longestStall = 0;
     double seconds = 0;
@@ -80,14 +81,14 @@ void BM_SendBatchOf200(benchmark::State& state) {
         StallMeter meter;
         QElapsedTimer elapsed;
         elapsed.start();
-        QSignalSpy finished(&app, &AppState::batchFinished);
-        app.send(designs);
+        QSignalSpy finished(&app.sendQueue(), &SendQueue::batchFinished);
+        app.sendQueue().send(designs);
         if (!finished.wait(120000))
             return state.SkipWithError("the batch did not finish");
         seconds += elapsed.nsecsElapsed() / 1e9;
         longestStall = std::max(longestStall, meter.longestMilliseconds());
-        if (!std::holds_alternative<SendStatuses::Sent>(app.sendStatus()))
-            return state.SkipWithError(qPrintable(describe(app.sendStatus())));
+        if (!std::holds_alternative<SendStatuses::Sent>(app.sendQueue().sendStatus()))
+            return state.SkipWithError(qPrintable(describe(app.sendQueue().sendStatus())));
     }
     state.counters["designs_per_s"] =
         benchmark::Counter(static_cast<double>(batchSize) * state.iterations() / seconds);
@@ -181,11 +182,11 @@ void BM_SendBatchOf50SideBySide(benchmark::State& state) {
     FakeMachine* machines[2] = {plain.fake, small.fake};
     for (int i = 0; i < 2; ++i) {
         AppState& app = *sides[i].app;
-        const SavedMachine machine = app.addMachine(
+        const SavedMachine machine = app.machineList().addMachine(
             SavedMachine{QUuid::createUuid(), QStringLiteral("Bench"), machines[i]->host(),
                          machines[i]->port(), std::nullopt, std::nullopt, std::nullopt});
-        QCoro::waitFor(app.check(machine));
-        if (app.machineInfo().value(machine.id).embroideryWidthMM.has_value() != (i == 1))
+        QCoro::waitFor(app.monitor().check(machine));
+        if (app.monitor().machineInfo().value(machine.id).embroideryWidthMM.has_value() != (i == 1))
             return state.SkipWithError("a machine's info did not arrive");
     }
 
@@ -194,16 +195,17 @@ void BM_SendBatchOf50SideBySide(benchmark::State& state) {
         // Alternate which side goes first, so neither always follows the other.
         for (int turn = 0; turn < 2; ++turn) {
             Side& side = sides[(turn + round) % 2];
-            QSignalSpy finished(side.app.get(), &AppState::batchFinished);
+            QSignalSpy finished(&side.app->sendQueue(), &SendQueue::batchFinished);
             QElapsedTimer elapsed;
             elapsed.start();
-            side.app->send(designs);
+            side.app->sendQueue().send(designs);
             if (!finished.wait(120000))
                 return state.SkipWithError("a batch did not finish");
             side.seconds += elapsed.nsecsElapsed() / 1e9;
-            const auto* sent = std::get_if<SendStatuses::Sent>(&side.app->sendStatus());
+            const auto* sent = std::get_if<SendStatuses::Sent>(&side.app->sendQueue().sendStatus());
             if (!sent)
-                return state.SkipWithError(qPrintable(describe(side.app->sendStatus())));
+                return state.SkipWithError(
+                    qPrintable(describe(side.app->sendQueue().sendStatus())));
             side.warned = sent->warnings.size();
         }
         ++round;

@@ -40,10 +40,6 @@ AppDelegate::AppDelegate(std::unique_ptr<QSettings> store, Options options, QObj
     , m_appState(
           std::make_unique<AppState>(std::move(store), AppState::StoreWork::onItsOwnThread)) {
     sharedDelegate = this;
-    // A sent design's size comes from the preview its recent-send card shows: decoded once,
-    // while the upload runs, and found in the cache when the card asks.
-    m_appState->setPreviewSource(
-        [](QUrl fileURL) { return PreviewCache::shared().preview(std::move(fileURL)); });
 }
 
 AppDelegate::~AppDelegate() {
@@ -80,7 +76,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_popover = new PopoverWindow(m_popoverView);
     m_popover->addAction(m_quitAction);
 
-    if (m_appState->opensOnLaunch())
+    if (m_appState->store().opensOnLaunch())
         QTimer::singleShot(launchOpeningDelayMs, this, &AppDelegate::showPopover);
 
     // Without a tray the window is the only way in: show it as soon as that is known.
@@ -190,8 +186,8 @@ void AppDelegate::showPopover() {
         return;
     // Without a tray the popover is an ordinary window and still opens: it is the only way in.
 
-    if (std::holds_alternative<SendStatuses::Error>(m_appState->sendStatus()))
-        m_appState->setSendStatus(SendStatuses::Idle{});
+    if (std::holds_alternative<SendStatuses::Error>(m_appState->sendQueue().sendStatus()))
+        m_appState->sendQueue().setSendStatus(SendStatuses::Idle{});
 
     // The tray may have appeared since the last opening; the icon's place is known only now.
     // Where windows place themselves the panel is always the frameless one, against the icon
@@ -264,10 +260,10 @@ void AppDelegate::showAbout() {
 }
 
 void AppDelegate::sendFiles(const QList<QUrl>& fileURLs) {
-    m_appState->send(fileURLs);
+    m_appState->sendQueue().send(fileURLs);
 }
 
 void AppDelegate::startMachineChecks() {
     // Not awaited and not kept: the checks run on while the popover is open.
-    [[maybe_unused]] QCoro::Task<> checks = m_appState->popoverDidOpen();
+    [[maybe_unused]] QCoro::Task<> checks = m_appState->monitor().popoverDidOpen();
 }

@@ -423,7 +423,7 @@ class TestAccessibility : public QObject {
     // the state.
     void dropPanel() {
         m_view.reset();
-        if (m_state && !QTest::qWaitFor([this] { return !m_state->isDiscovering(); }))
+        if (m_state && !QTest::qWaitFor([this] { return !m_state->monitor().isDiscovering(); }))
             qFatal("a scan did not end");
         m_state.reset();
     }
@@ -434,7 +434,8 @@ class TestAccessibility : public QObject {
         m_store = std::make_unique<TemporaryStore>();
         m_state = std::make_unique<AppState>(m_store->open());
         // Scans started by a screen stay on a loopback subnet where nothing answers.
-        m_state->setDiscoveryEnvironment(loopback({127, 0, 0, 96}, {255, 255, 255, 252}, 9));
+        m_state->monitor().setDiscoveryEnvironment(
+            loopback({127, 0, 0, 96}, {255, 255, 255, 252}, 9));
         return showPanel();
     }
 
@@ -448,7 +449,9 @@ class TestAccessibility : public QObject {
         return *m_view;
     }
 
-    SavedMachine addStudio() { return m_state->addMachine(machineNamed(QStringLiteral("Studio"))); }
+    SavedMachine addStudio() {
+        return m_state->machineList().addMachine(machineNamed(QStringLiteral("Studio")));
+    }
 
     // A machine that answers on the network, found by a scan of its loopback subnet.
     void findMachine(FakeMachine& machine, const QString& name) {
@@ -458,16 +461,17 @@ class TestAccessibility : public QObject {
             QJsonDocument(QJsonObject{{QStringLiteral("name"), name},
                                       {QStringLiteral("machine-id"), QStringLiteral("M-93")}})
                 .toJson(QJsonDocument::Compact));
-        m_state->setDiscoveryEnvironment(
+        m_state->monitor().setDiscoveryEnvironment(
             loopback({127, 0, 0, 92}, {255, 255, 255, 252}, machine.port()));
-        QCoro::waitFor(m_state->discover());
+        QCoro::waitFor(m_state->monitor().discover());
     }
 
     void addSends() {
-        m_state->setSendLog({sentEntry(writeDesign(m_files, QStringLiteral("rose-garden.pes"))),
-                             sentEntry(writeDesign(m_files, QStringLiteral("oak-leaf.dst")), false,
-                                       QStringLiteral("The machine refused the design.")),
-                             sentEntry(writeDesign(m_files, QStringLiteral("tulip.dst")))});
+        m_state->recentSends().setSendLog(
+            {sentEntry(writeDesign(m_files, QStringLiteral("rose-garden.pes"))),
+             sentEntry(writeDesign(m_files, QStringLiteral("oak-leaf.dst")), false,
+                       QStringLiteral("The machine refused the design.")),
+             sentEntry(writeDesign(m_files, QStringLiteral("tulip.dst")))});
     }
 
     // Checks the chain of the screen shown now and returns it.
@@ -567,9 +571,9 @@ private slots:
         }
 
         // A card that arrives later is still read in its place, at the top of the list.
-        m_state->setSendLog(
+        m_state->recentSends().setSendLog(
             QList<SendLogEntry>{sentEntry(writeDesign(m_files, QStringLiteral("daisy.pes")))} +
-            m_state->sendLog());
+            m_state->recentSends().sendLog());
         checkedChain({QStringLiteral("Settings"), QStringLiteral("Close"),
                       QStringLiteral("Studio, 192.168.1.50"),
                       QStringLiteral("Drop designs to send to Studio"), QStringLiteral("Clear"),
@@ -586,7 +590,7 @@ private slots:
                           QStringLiteral("Use This Machine"), QStringLiteral("Drop designs here")});
         QWidget* use = stops[2].widget;
         QTest::keyClick(use, Qt::Key_Return);
-        QCOMPARE(m_state->machines().size(), 1);
+        QCOMPARE(m_state->machineList().machines().size(), 1);
         QCOMPARE(m_view->mainScreen()->machineBar()->kind(), MachineBar::Kind::selected);
     }
 
@@ -605,10 +609,10 @@ private slots:
                  foundBar->toolTip());
         QStringList problems = markupShownIn(*m_view, markup);
 
-        m_state->addMachine(machineNamed(markup));
+        m_state->machineList().addMachine(machineNamed(markup));
         // A file name cannot hold "/", but it can hold markup.
         const QString fileMarkup = QStringLiteral("<img src=\"no-such-image.png\"><b>rose.pes");
-        m_state->setSendLog({sentEntry(writeDesign(m_files, fileMarkup))});
+        m_state->recentSends().setSendLog({sentEntry(writeDesign(m_files, fileMarkup))});
         settle(*m_view);
         QCOMPARE(m_view->findChildren<RecentSendCard*>().size(), 1);
         QVERIFY(m_view->findChildren<RecentSendCard*>().first()->toolTip().contains(fileMarkup));
@@ -637,7 +641,7 @@ private slots:
             log.append(sentEntry(writeDesign(m_files, name)));
             expected.append(name);
         }
-        m_state->setSendLog(log);
+        m_state->recentSends().setSendLog(log);
         settle(*m_view);
         checkedChain(expected);
     }
@@ -712,20 +716,21 @@ private slots:
         QWidget* clear = tabTo(QStringLiteral("Clear"));
         QVERIFY(clear);
         // Disabled while a send runs: the key does nothing.
-        m_state->setSendStatus(SendStatuses::Sending{QStringLiteral("a.pes"), 1, 1});
+        m_state->sendQueue().setSendStatus(SendStatuses::Sending{QStringLiteral("a.pes"), 1, 1});
         QTest::keyClick(clear, Qt::Key_Space);
-        QCOMPARE(m_state->sendLog().size(), 3);
-        m_state->setSendStatus(SendStatuses::Idle{});
+        QCOMPARE(m_state->recentSends().sendLog().size(), 3);
+        m_state->sendQueue().setSendStatus(SendStatuses::Idle{});
         QTest::keyClick(clear, Qt::Key_Space);
-        QVERIFY(m_state->sendLog().isEmpty());
+        QVERIFY(m_state->recentSends().sendLog().isEmpty());
 
         // The drop zone's "OK" after an error, with Return.
-        m_state->setSendStatus(SendStatuses::Error{QStringLiteral("No machine answered.")});
+        m_state->sendQueue().setSendStatus(
+            SendStatuses::Error{QStringLiteral("No machine answered.")});
         settle(view);
         QWidget* ok = tabTo(QStringLiteral("OK"));
         QVERIFY(ok);
         QTest::keyClick(ok, Qt::Key_Return);
-        QVERIFY(std::holds_alternative<SendStatuses::Idle>(m_state->sendStatus()));
+        QVERIFY(std::holds_alternative<SendStatuses::Idle>(m_state->sendQueue().sendStatus()));
     }
 
     // --- menus ------------------------------------------------------------------------------
@@ -768,7 +773,7 @@ private slots:
         const SendStatus refused =
             SendStatuses::Error{QStringLiteral("The machine refused the design.")};
 
-        m_state->setSendStatus(refused);
+        m_state->sendQueue().setSendStatus(refused);
         settle(*m_view);
         QTest::mouseClick(zone->okButton(), Qt::LeftButton);
         QVERIFY(!zone->okButton()->isVisible());
@@ -776,7 +781,7 @@ private slots:
         QVERIFY(next && next != zone->okButton());
         QVERIFY(!ringShown(next));
 
-        m_state->setSendStatus(refused);
+        m_state->sendQueue().setSendStatus(refused);
         settle(*m_view);
         QWidget* ok = tabTo(QStringLiteral("OK"));
         QCOMPARE(ok, zone->okButton());
@@ -874,8 +879,8 @@ private slots:
         const SavedMachine studio = addStudio();
         SavedMachine attic = machineNamed(QStringLiteral("Attic"), QStringLiteral("192.168.1.51"));
         attic.model = QStringLiteral("Innov-is M370");
-        attic = m_state->addMachine(attic);
-        m_state->selectMachine(studio);
+        attic = m_state->machineList().addMachine(attic);
+        m_state->machineList().selectMachine(studio);
         if (screen == QLatin1String("machines") || screen == QLatin1String("sheet")) {
             findMachine(machine, QStringLiteral("Atelier"));
             m_view->push(Screen::machines());
@@ -902,7 +907,7 @@ private slots:
             pinned.fingerprint =
                 QStringLiteral("AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:"
                                "CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89");
-            pinned = m_state->addMachine(pinned);
+            pinned = m_state->machineList().addMachine(pinned);
             m_view->push(Screen::machineInfo(pinned));
             auto* info = qobject_cast<MachineInfoView*>(m_view->currentScreen());
             if (!info ||
@@ -948,7 +953,8 @@ private slots:
         Gallery::render(*m_view, QStringLiteral("a11y-focus-machine-row"));
 
         // A machine saved later still reads in its place, above the found machines.
-        m_state->addMachine(machineNamed(QStringLiteral("Loft"), QStringLiteral("192.168.1.52")));
+        m_state->machineList().addMachine(
+            machineNamed(QStringLiteral("Loft"), QStringLiteral("192.168.1.52")));
         settle(*m_view);
         QCOMPARE(names(tabChain(*m_view)).mid(5, 2),
                  (QStringList{QStringLiteral("Loft, 192.168.1.52 · Not checked"),
@@ -988,7 +994,7 @@ private slots:
         QVERIFY(row);
         QTest::keyClick(row, Qt::Key_Return);
         QTRY_VERIFY(view.path().isEmpty());
-        QCOMPARE(m_state->selectedMachine()->name, QStringLiteral("Attic"));
+        QCOMPARE(m_state->machineList().selectedMachine()->name, QStringLiteral("Attic"));
     }
 
     void theRemovalQuestionKeepsTheFocus() {
@@ -1019,13 +1025,13 @@ private slots:
         QTest::keyClick(focusTarget(*m_view), Qt::Key_Escape);
         QVERIFY(!sheet->isPresented());
         QCOMPARE(m_view->path().size(), 1);
-        QCOMPARE(m_state->machines().size(), 2);
+        QCOMPARE(m_state->machineList().machines().size(), 2);
         machinesView()->rows().at(1)->actionsMenu()->actions().last()->trigger();
         QVERIFY(sheet->isPresented());
         QTest::keyClick(focusTarget(*m_view), Qt::Key_Backtab);
         QTest::keyClick(focusTarget(*m_view), Qt::Key_Space);
         QVERIFY(!sheet->isPresented());
-        QCOMPARE(m_state->machines().size(), 1);
+        QCOMPARE(m_state->machineList().machines().size(), 1);
     }
 
     void theEditorAddsAndEditsFromTheKeyboard() {
@@ -1053,8 +1059,8 @@ private slots:
         QVERIFY(showsFocus(view, add));
         add->setFocus(Qt::TabFocusReason);
         QTest::keyClick(add, Qt::Key_Return);
-        QTRY_COMPARE(m_state->machines().size(), 3);
-        QCOMPARE(m_state->machines().last().host, QStringLiteral("192.168.1.60"));
+        QTRY_COMPARE(m_state->machineList().machines().size(), 3);
+        QCOMPARE(m_state->machineList().machines().last().host, QStringLiteral("192.168.1.60"));
         QTRY_VERIFY(view.path().isEmpty());
 
         dropPanel();
@@ -1122,7 +1128,8 @@ private slots:
         Gallery::setFontScale(scale);
         m_store = std::make_unique<TemporaryStore>();
         m_state = std::make_unique<AppState>(m_store->open());
-        m_state->setDiscoveryEnvironment(loopback({127, 0, 0, 96}, {255, 255, 255, 252}, 9));
+        m_state->monitor().setDiscoveryEnvironment(
+            loopback({127, 0, 0, 96}, {255, 255, 255, 252}, 9));
         FakeMachine machine;
         const bool machineScreen =
             QStringList{QStringLiteral("machines"), QStringLiteral("add"), QStringLiteral("edit"),
@@ -1133,20 +1140,20 @@ private slots:
             showMachineScreen(state, machine);
         } else if (state == QLatin1String("found")) {
             findMachine(machine, QStringLiteral("Embroidery Studio Upstairs"));
-            QCOMPARE(m_state->discovered().size(), 1);
+            QCOMPARE(m_state->monitor().discovered().size(), 1);
         } else if (state != QLatin1String("none")) {
-            m_state->addMachine(machineNamed(QStringLiteral("Studio by the Window"),
-                                             QStringLiteral("192.168.1.50")));
+            m_state->machineList().addMachine(machineNamed(QStringLiteral("Studio by the Window"),
+                                                           QStringLiteral("192.168.1.50")));
             addSends();
         }
         if (state == QLatin1String("sending"))
-            m_state->setSendStatus(SendStatuses::Sending{
+            m_state->sendQueue().setSendStatus(SendStatuses::Sending{
                 QStringLiteral("a-very-long-design-name-for-the-spring-fair.pes"), 2, 3});
         else if (state == QLatin1String("sent"))
-            m_state->setSendStatus(SendStatuses::Sent{AppState::tr("%n designs", nullptr, 3),
-                                                      QStringLiteral("Studio")});
+            m_state->sendQueue().setSendStatus(SendStatuses::Sent{
+                SendQueue::tr("%n designs", nullptr, 3), QStringLiteral("Studio")});
         else if (state == QLatin1String("error"))
-            m_state->setSendStatus(SendStatuses::Error{
+            m_state->sendQueue().setSendStatus(SendStatuses::Error{
                 english ? QStringLiteral("Studio isn't answering. Make sure it's on, with wireless "
                                          "LAN enabled, on the same network as this computer.")
                         : BrotherAPIError{BrotherAPIError::NoAnswer{}}.errorDescription()});

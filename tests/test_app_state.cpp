@@ -35,11 +35,11 @@ private slots:
     void emptyStoreLoadsNothingAndWritesNothing() {
         TemporaryStore store;
         AppState state(store.open());
-        QVERIFY(state.machines().isEmpty());
-        QVERIFY(!state.selectedMachineID());
-        QVERIFY(!state.selectedMachine());
-        QVERIFY(state.sendLog().isEmpty());
-        QVERIFY(std::holds_alternative<SendStatuses::Idle>(state.sendStatus()));
+        QVERIFY(state.machineList().machines().isEmpty());
+        QVERIFY(!state.machineList().selectedMachineID());
+        QVERIFY(!state.machineList().selectedMachine());
+        QVERIFY(state.recentSends().sendLog().isEmpty());
+        QVERIFY(std::holds_alternative<SendStatuses::Idle>(state.sendQueue().sendStatus()));
         QVERIFY(store.open()->allKeys().isEmpty());
     }
 
@@ -62,9 +62,9 @@ private slots:
         {
             AppState state(store.open());
             // The record without a port is skipped; the other one is used.
-            QCOMPARE(names(state.machines()), QStringList{"A"});
-            QVERIFY(!state.selectedMachineID());
-            QVERIFY(state.sendLog().isEmpty());
+            QCOMPARE(names(state.machineList().machines()), QStringList{"A"});
+            QVERIFY(!state.machineList().selectedMachineID());
+            QVERIFY(state.recentSends().sendLog().isEmpty());
         }
         QCOMPARE(store.read(SettingsStore::machinesKey), machinesBefore);
         QCOMPARE(store.read(SettingsStore::recentSendsKey).toByteArray(), QByteArray("\xff\xfe[{"));
@@ -72,7 +72,7 @@ private slots:
 
         // A log of which nothing reads is rewritten only when the log next changes.
         AppState state(store.open());
-        state.clearRecents();
+        state.recentSends().clearRecents();
         QCOMPARE(store.read(SettingsStore::recentSendsKey).toByteArray(), QByteArray("[]"));
         QCOMPARE(store.read(QStringLiteral("bobbinlark.recentSends.unreadable")).toByteArray(),
                  QByteArray("\xff\xfe[{"));
@@ -88,11 +88,12 @@ private slots:
             raw->setValue(SettingsStore::selectedMachineKey, JsonFields::uuidText(stale));
         }
         AppState state(store.open());
-        QCOMPARE(state.selectedMachineID(), std::optional(stale));
-        QCOMPARE(state.selectedMachine().value_or(SavedMachine{}), first);
+        QCOMPARE(state.machineList().selectedMachineID(), std::optional(stale));
+        QCOMPARE(state.machineList().selectedMachine().value_or(SavedMachine{}), first);
 
-        const SavedMachine second = state.addMachine(machine(QStringLiteral("Second")));
-        QCOMPARE(state.selectedMachineID(), std::optional(second.id));
+        const SavedMachine second =
+            state.machineList().addMachine(machine(QStringLiteral("Second")));
+        QCOMPARE(state.machineList().selectedMachineID(), std::optional(second.id));
         QCOMPARE(store.read(SettingsStore::selectedMachineKey).toString(),
                  JsonFields::uuidText(second.id));
     }
@@ -100,34 +101,35 @@ private slots:
     void addingPersistsBothKeysAndSelectsTheNewest() {
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine a = state.addMachine(machine(QStringLiteral("A")));
-        QCOMPARE(state.selectedMachineID(), std::optional(a.id));
+        const SavedMachine a = state.machineList().addMachine(machine(QStringLiteral("A")));
+        QCOMPARE(state.machineList().selectedMachineID(), std::optional(a.id));
         QVERIFY(store.contains(SettingsStore::machinesKey));
-        const SavedMachine b = state.addMachine(machine(QStringLiteral("B")));
-        QCOMPARE(state.selectedMachine().value_or(SavedMachine{}), b);
+        const SavedMachine b = state.machineList().addMachine(machine(QStringLiteral("B")));
+        QCOMPARE(state.machineList().selectedMachine().value_or(SavedMachine{}), b);
 
         AppState reloaded(store.open());
-        QCOMPARE(reloaded.machines(), (QList<SavedMachine>{a, b}));
-        QCOMPARE(reloaded.selectedMachineID(), std::optional(b.id));
+        QCOMPARE(reloaded.machineList().machines(), (QList<SavedMachine>{a, b}));
+        QCOMPARE(reloaded.machineList().selectedMachineID(), std::optional(b.id));
     }
 
     void removingTheSelectedMachineSelectsTheFirstRemaining() {
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine a = state.addMachine(machine(QStringLiteral("A")));
-        const SavedMachine b = state.addMachine(machine(QStringLiteral("B")));
-        const SavedMachine c = state.addMachine(machine(QStringLiteral("C")));
-        state.selectMachine(b);
-        state.removeMachine(b);
-        QCOMPARE(state.selectedMachineID(), std::optional(a.id)); // first, not the next one
-        QCOMPARE(state.machines(), (QList<SavedMachine>{a, c}));
+        const SavedMachine a = state.machineList().addMachine(machine(QStringLiteral("A")));
+        const SavedMachine b = state.machineList().addMachine(machine(QStringLiteral("B")));
+        const SavedMachine c = state.machineList().addMachine(machine(QStringLiteral("C")));
+        state.machineList().selectMachine(b);
+        state.machineList().removeMachine(b);
+        QCOMPARE(state.machineList().selectedMachineID(),
+                 std::optional(a.id)); // first, not the next one
+        QCOMPARE(state.machineList().machines(), (QList<SavedMachine>{a, c}));
 
         // Removing one that is not selected leaves the selection alone.
-        state.removeMachine(c);
-        QCOMPARE(state.selectedMachineID(), std::optional(a.id));
+        state.machineList().removeMachine(c);
+        QCOMPARE(state.machineList().selectedMachineID(), std::optional(a.id));
 
-        state.removeMachine(a);
-        QVERIFY(!state.selectedMachineID());
+        state.machineList().removeMachine(a);
+        QVERIFY(!state.machineList().selectedMachineID());
         QVERIFY(!store.contains(SettingsStore::selectedMachineKey));
         QCOMPARE(store.read(SettingsStore::machinesKey).toByteArray(), QByteArray("[]"));
     }
@@ -135,17 +137,17 @@ private slots:
     void updateReplacesInPlaceOrIgnoresUnknownIDs() {
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine a = state.addMachine(machine(QStringLiteral("A")));
-        const SavedMachine b = state.addMachine(machine(QStringLiteral("B")));
+        const SavedMachine a = state.machineList().addMachine(machine(QStringLiteral("A")));
+        const SavedMachine b = state.machineList().addMachine(machine(QStringLiteral("B")));
         SavedMachine renamed = a;
         renamed.name = QStringLiteral("Renamed");
-        state.updateMachine(renamed);
-        QCOMPARE(state.machines(), (QList<SavedMachine>{renamed, b}));
-        QCOMPARE(state.selectedMachineID(), std::optional(b.id));
+        state.machineList().updateMachine(renamed);
+        QCOMPARE(state.machineList().machines(), (QList<SavedMachine>{renamed, b}));
+        QCOMPARE(state.machineList().selectedMachineID(), std::optional(b.id));
 
         const QVariant before = store.read(SettingsStore::machinesKey);
-        QSignalSpy changed(&state, &AppState::machinesChanged);
-        state.updateMachine(machine(QStringLiteral("Stranger")));
+        QSignalSpy changed(&state.machineList(), &MachineList::machinesChanged);
+        state.machineList().updateMachine(machine(QStringLiteral("Stranger")));
         QCOMPARE(changed.count(), 0);
         QCOMPARE(store.read(SettingsStore::machinesKey), before);
     }
@@ -153,18 +155,18 @@ private slots:
     void notifiesOnlyOnRealChange() {
         TemporaryStore store;
         AppState state(store.open());
-        QSignalSpy status(&state, &AppState::sendStatusChanged);
-        state.setSendStatus(SendStatuses::Idle{});
+        QSignalSpy status(&state.sendQueue(), &SendQueue::sendStatusChanged);
+        state.sendQueue().setSendStatus(SendStatuses::Idle{});
         QCOMPARE(status.count(), 0);
-        state.setSendStatus(SendStatuses::Error{QStringLiteral("x")});
-        state.setSendStatus(SendStatuses::Error{QStringLiteral("x")});
+        state.sendQueue().setSendStatus(SendStatuses::Error{QStringLiteral("x")});
+        state.sendQueue().setSendStatus(SendStatuses::Error{QStringLiteral("x")});
         QCOMPARE(status.count(), 1);
-        state.setSendStatus(SendStatuses::Error{QStringLiteral("y")});
+        state.sendQueue().setSendStatus(SendStatuses::Error{QStringLiteral("y")});
         QCOMPARE(status.count(), 2);
 
-        QSignalSpy selection(&state, &AppState::selectedMachineIDChanged);
-        const SavedMachine a = state.addMachine(machine(QStringLiteral("A")));
-        state.selectMachine(a);
+        QSignalSpy selection(&state.machineList(), &MachineList::selectedMachineIDChanged);
+        const SavedMachine a = state.machineList().addMachine(machine(QStringLiteral("A")));
+        state.machineList().selectMachine(a);
         QCOMPARE(selection.count(), 1);
     }
 
@@ -174,19 +176,19 @@ private slots:
         byID.machineID = QStringLiteral("X1");
         const SavedMachine sameID =
             machine(QStringLiteral("A"), QStringLiteral("10.0.0.7"), QStringLiteral("X1"));
-        QVERIFY(AppState::matches(byID, sameID)); // identifiers decide, addresses do not
+        QVERIFY(MachineMonitor::matches(byID, sameID)); // identifiers decide, addresses do not
 
         MachineInfo byHost;
         byHost.host = QStringLiteral("Printer.LAN");
         const SavedMachine sameHost = machine(QStringLiteral("B"), QStringLiteral("printer.lan"));
-        QVERIFY(AppState::matches(byHost, sameHost));
+        QVERIFY(MachineMonitor::matches(byHost, sameHost));
         SavedMachine otherPort = sameHost;
         otherPort.port = 8443;
-        QVERIFY(!AppState::matches(byHost, otherPort));
+        QVERIFY(!MachineMonitor::matches(byHost, otherPort));
         SavedMachine otherID = sameID;
         otherID.machineID = QStringLiteral("X2");
         otherID.host = byID.host;
-        QVERIFY(!AppState::matches(byID, otherID));
+        QVERIFY(!MachineMonitor::matches(byID, otherID));
     }
 
     void sendLogRoundTripsAndIsRewrittenAtLoad() {
@@ -199,17 +201,17 @@ private slots:
                                  QStringLiteral("Nope")};
         {
             AppState state(store.open());
-            state.setSendLog({entry});
+            state.recentSends().setSendLog({entry});
         }
         // Written in a different but equivalent form, the log is rewritten compactly at load.
         QByteArray spaced = store.read(SettingsStore::recentSendsKey).toByteArray();
         spaced.replace(",", " , ");
         store.open()->setValue(SettingsStore::recentSendsKey, spaced);
         AppState state(store.open());
-        QCOMPARE(state.sendLog(), QList<SendLogEntry>{entry});
+        QCOMPARE(state.recentSends().sendLog(), QList<SendLogEntry>{entry});
         QVERIFY(!store.read(SettingsStore::recentSendsKey).toByteArray().contains(" , "));
 
-        state.setSendLog({});
+        state.recentSends().setSendLog({});
         QCOMPARE(store.read(SettingsStore::recentSendsKey).toByteArray(), QByteArray("[]"));
     }
 
@@ -222,17 +224,18 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("blocker/Bobbinlark.conf"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be reached"));
         AppState state(SettingsStore::openFile(path));
-        const SavedMachine a = state.addMachine(machine(QStringLiteral("A")));
-        state.setSendLog({SendLogEntry{QUuid::createUuid(), 0, QStringLiteral("A"),
-                                       QUrl::fromLocalFile(QStringLiteral("/a.pes")), true,
-                                       QStringLiteral("Sent to A")}});
-        QCOMPARE(state.machines(), QList<SavedMachine>{a});
-        QCOMPARE(state.selectedMachineID(), std::optional(a.id));
-        QCOMPARE(state.sendLog().size(), 1);
+        const SavedMachine a = state.machineList().addMachine(machine(QStringLiteral("A")));
+        state.recentSends().setSendLog({SendLogEntry{QUuid::createUuid(), 0, QStringLiteral("A"),
+                                                     QUrl::fromLocalFile(QStringLiteral("/a.pes")),
+                                                     true, QStringLiteral("Sent to A")}});
+        QCOMPARE(state.machineList().machines(), QList<SavedMachine>{a});
+        QCOMPARE(state.machineList().selectedMachineID(), std::optional(a.id));
+        QCOMPARE(state.recentSends().sendLog().size(), 1);
         // Said where the user looks, not only kept.
-        QVERIFY(state.storeProblem());
-        QVERIFY(state.storeProblem()->contains(QStringLiteral("cannot be reached")));
-        QVERIFY(state.sendStatus() == SendStatus(SendStatuses::Error{*state.storeProblem()}));
+        QVERIFY(state.store().storeProblem());
+        QVERIFY(state.store().storeProblem()->contains(QStringLiteral("cannot be reached")));
+        QVERIFY(state.sendQueue().sendStatus() ==
+                SendStatus(SendStatuses::Error{*state.store().storeProblem()}));
         QVERIFY(!QFileInfo::exists(path));
     }
 };

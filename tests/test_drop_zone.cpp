@@ -129,7 +129,8 @@ private slots:
         QCOMPARE(zone.detail(), QStringLiteral("Set up your machine above first."));
         Gallery::render(zone, QStringLiteral("drop-zone-no-machine"));
 
-        state.addMachine(saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
+        state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
         QCOMPARE(zone.title(), QStringLiteral("Drop designs to send to Studio"));
         QCOMPARE(zone.detail(), QStringLiteral(".pes  .phc  .dst  .pen"));
         QVERIFY(!zone.okButton()->isVisibleTo(&zone));
@@ -138,25 +139,26 @@ private slots:
     void sendingShowsProgressNameAndCount() {
         TemporaryStore store;
         AppState state(store.open());
-        state.addMachine(saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
+        state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
         ShownZone shown(state);
         DropZone& zone = *shown.zone;
 
-        state.setSendStatus(SendStatuses::Sending{QStringLiteral("flower.pes"), 1, 1});
+        state.sendQueue().setSendStatus(SendStatuses::Sending{QStringLiteral("flower.pes"), 1, 1});
         QCOMPARE(zone.content(), DropZone::Content::sending);
         QCOMPARE(barFilled(zone), 0.0);
         QCOMPARE(zone.sendingLine(), QStringLiteral("Sending flower.pes…"));
         QCOMPARE(zone.indexLine(), QString()); // a batch of one has no count
         QVERIFY(!zone.okButton()->isVisibleTo(&zone));
 
-        state.setSendStatus(SendStatuses::Sending{QStringLiteral("rose.dst"), 2, 3});
+        state.sendQueue().setSendStatus(SendStatuses::Sending{QStringLiteral("rose.dst"), 2, 3});
         QCOMPARE(barFilled(zone), 1.0 / 3);
         QCOMPARE(zone.indexLine(), QStringLiteral("2 of 3"));
         QVERIFY(zone.progressBar()->width() <= 200);
 
         const QString longName = QStringLiteral("an-exceptionally-long-design-file-name-that-"
                                                 "never-ends-but-must-stay-on-one-line.pes");
-        state.setSendStatus(SendStatuses::Sending{longName, 3, 3});
+        state.sendQueue().setSendStatus(SendStatuses::Sending{longName, 3, 3});
         QCOMPARE(zone.sendingLine(), QStringLiteral("Sending ") + longName + QStringLiteral("…"));
         auto* line = zone.findChildren<QLabel*>().at(0);
         for (QLabel* label : zone.findChildren<QLabel*>()) {
@@ -172,11 +174,12 @@ private slots:
     void sentAndErrorStatesAndTheirOKButton() {
         TemporaryStore store;
         AppState state(store.open());
-        state.addMachine(saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
+        state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
         ShownZone shown(state);
         DropZone& zone = *shown.zone;
 
-        state.setSendStatus(
+        state.sendQueue().setSendStatus(
             SendStatuses::Sent{QStringLiteral("3 designs"), QStringLiteral("Studio")});
         QCOMPARE(zone.content(), DropZone::Content::sent);
         QCOMPARE(zone.iconName(), QStringLiteral("checkmark.circle.fill"));
@@ -190,7 +193,7 @@ private slots:
         // Designs larger than the machine's area are named under the summary, three at most.
         const QString rose =
             QStringLiteral("ROSE.DST is 280 × 200 mm, larger than Studio's 260 × 160 mm area.");
-        state.setSendStatus(
+        state.sendQueue().setSendStatus(
             SendStatuses::Sent{QStringLiteral("ROSE.DST"), QStringLiteral("Studio"), {rose}});
         QCOMPARE(zone.title(), QStringLiteral("Sent ROSE.DST to Studio"));
         QCOMPARE(zone.warning(), rose);
@@ -201,14 +204,15 @@ private slots:
         for (const char* name : {"A.PES", "B.PES", "C.PES", "D.PES", "E.PES"})
             five << QString::fromLatin1(name) + QStringLiteral(" is 300 × 300 mm, larger than "
                                                                "Studio's 260 × 160 mm area.");
-        state.setSendStatus(
+        state.sendQueue().setSendStatus(
             SendStatuses::Sent{QStringLiteral("5 designs"), QStringLiteral("Studio"), five});
         QCOMPARE(zone.warning(), (five.first(3) + QStringList{"and 2 more"}).join(u'\n'));
         QCOMPARE(zone.detail(), QString()); // no room left for it
         QTRY_VERIFY(!zone.isAnimating());
         Gallery::render(zone, QStringLiteral("drop-zone-sent-oversize-batch"));
 
-        state.setSendStatus(SendStatuses::Error{QStringLiteral("The machine didn't answer.")});
+        state.sendQueue().setSendStatus(
+            SendStatuses::Error{QStringLiteral("The machine didn't answer.")});
         QCOMPARE(zone.content(), DropZone::Content::error);
         QCOMPARE(zone.iconName(), QStringLiteral("exclamationmark.triangle.fill"));
         QCOMPARE(zone.title(), QString());
@@ -217,7 +221,7 @@ private slots:
         QVERIFY(zone.okButton()->isVisible());
         QCOMPARE(zone.okButton()->text(), QStringLiteral("OK"));
         QTest::mouseClick(zone.okButton(), Qt::LeftButton);
-        QCOMPARE(state.sendStatus(), SendStatus(SendStatuses::Idle{}));
+        QCOMPARE(state.sendQueue().sendStatus(), SendStatus(SendStatuses::Idle{}));
         QCOMPARE(zone.content(), DropZone::Content::idle);
         QVERIFY(!zone.okButton()->isVisible());
     }
@@ -227,10 +231,11 @@ private slots:
     void filesOverThePanelTargetIt() {
         TemporaryStore store;
         AppState state(store.open());
-        state.addMachine(saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
+        state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
         ShownZone shown(state);
         DropZone& zone = *shown.zone;
-        state.setSendStatus(SendStatuses::Sending{QStringLiteral("flower.pes"), 1, 2});
+        state.sendQueue().setSendStatus(SendStatuses::Sending{QStringLiteral("flower.pes"), 1, 2});
 
         const auto files = DragEvents::urls({design(QStringLiteral("a.pes"))});
         QVERIFY(DragEvents::enter(&zone, files.get()));
@@ -308,13 +313,14 @@ private slots:
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.61"))));
         TemporaryStore store;
         AppState state(store.open());
-        state.setStatusResetDelay(std::chrono::milliseconds(400));
-        state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        state.sendQueue().setStatusResetDelay(std::chrono::milliseconds(400));
+        state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
         ShownZone shown(state);
         DropZone& zone = *shown.zone;
 
         QStringList progress;
-        connect(&state, &AppState::sendStatusChanged, this, [&] {
+        connect(&state.sendQueue(), &SendQueue::sendStatusChanged, this, [&] {
             if (zone.content() == DropZone::Content::sending)
                 progress << zone.sendingLine() + QLatin1Char('|') + zone.indexLine();
         });
@@ -323,7 +329,8 @@ private slots:
              design(QStringLiteral("two.dst"), "LA:two"), design(QStringLiteral("three.pes"))});
         QVERIFY(DragEvents::dragAndDrop(&zone, data.get()));
         QVERIFY(!zone.isTargeted());
-        QVERIFY(!state.isSending()); // resolved and sent on the next turn of the event loop
+        QVERIFY(
+            !state.sendQueue().isSending()); // resolved and sent on the next turn of the event loop
 
         QTRY_COMPARE_WITH_TIMEOUT(zone.content(), DropZone::Content::sent, 20000);
         QCOMPARE(progress, (QStringList{QStringLiteral("Sending one.pes…|1 of 3"),
@@ -345,16 +352,17 @@ private slots:
         machine.setReadRate(400'000); // about a second for the design
         TemporaryStore store;
         AppState state(store.open());
-        state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
         ShownZone shown(state);
         DropZone& zone = *shown.zone;
 
         QList<double> filled;
-        connect(&state, &AppState::fileProgressChanged, this, [&] {
+        connect(&state.sendQueue(), &SendQueue::fileProgressChanged, this, [&] {
             if (zone.content() == DropZone::Content::sending)
                 filled << barFilled(zone);
         });
-        state.send({design(QStringLiteral("large.pes"), QByteArray(400'000, 'p'))});
+        state.sendQueue().send({design(QStringLiteral("large.pes"), QByteArray(400'000, 'p'))});
         QTRY_COMPARE_WITH_TIMEOUT(zone.content(), DropZone::Content::sent, 20000);
         QVERIFY2(std::any_of(filled.cbegin(), filled.cend(),
                              [](double part) { return part > 0.1 && part < 0.9; }),
@@ -368,7 +376,8 @@ private slots:
         machine.setUploadStatus(500);
         TemporaryStore store;
         AppState state(store.open());
-        state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
         ShownZone shown(state);
         DropZone& zone = *shown.zone;
 
@@ -376,7 +385,8 @@ private slots:
         QVERIFY(DragEvents::dragAndDrop(&zone, data.get()));
         QTRY_COMPARE_WITH_TIMEOUT(zone.content(), DropZone::Content::error, 20000);
         QVERIFY(!zone.detail().isEmpty());
-        QCOMPARE(zone.detail(), std::get<SendStatuses::Error>(state.sendStatus()).message);
+        QCOMPARE(zone.detail(),
+                 std::get<SendStatuses::Error>(state.sendQueue().sendStatus()).message);
         QVERIFY(zone.okButton()->isVisible());
         QTRY_VERIFY(!zone.isAnimating());
         Gallery::render(zone, QStringLiteral("drop-zone-error"));
@@ -386,11 +396,11 @@ private slots:
         // A write of the store that cannot take its turn is said in the same place.
         QLockFile stuck(store.path() + QStringLiteral(".writer-lock"));
         QVERIFY(stuck.tryLock(0));
-        state.setStoreWaitLimit(std::chrono::milliseconds(100));
+        state.store().setStoreWaitLimit(std::chrono::milliseconds(100));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept them busy"));
-        state.selectMachine(state.machines().first());
+        state.machineList().selectMachine(state.machineList().machines().first());
         QTRY_COMPARE(zone.content(), DropZone::Content::error);
-        QCOMPARE(zone.detail(), state.storeProblem().value_or(QString()));
+        QCOMPARE(zone.detail(), state.store().storeProblem().value_or(QString()));
         QTRY_VERIFY(!zone.isAnimating());
         Gallery::render(zone, QStringLiteral("drop-zone-store-problem"));
     }
@@ -402,14 +412,15 @@ private slots:
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.64"))));
         TemporaryStore store;
         AppState state(store.open());
-        state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
         const SendLogEntry earlier{QUuid::createUuid(),
                                    SendLogEntry::dateFrom(QDateTime::currentDateTime()),
                                    QStringLiteral("Studio"),
                                    design(QStringLiteral("earlier.pes")),
                                    true,
                                    QString()};
-        state.setSendLog({earlier});
+        state.recentSends().setSendLog({earlier});
         PopoverView view(state);
         view.show();
         QVERIFY(QTest::qWaitForWindowActive(&view));
@@ -417,7 +428,8 @@ private slots:
         auto* recents = qobject_cast<RecentSendsView*>(view.mainScreen()->recentSends());
         QVERIFY(recents->clearButton()->isEnabled());
 
-        state.setSendStatus(SendStatuses::Error{QStringLiteral("The machine didn't answer.")});
+        state.sendQueue().setSendStatus(
+            SendStatuses::Error{QStringLiteral("The machine didn't answer.")});
         zone->okButton()->setFocus(Qt::TabFocusReason);
         QTest::keyClick(zone->okButton(), Qt::Key_Return);
         QCOMPARE(zone->content(), DropZone::Content::idle);
@@ -427,7 +439,7 @@ private slots:
 
         // The same stray Return now asks for files; the recent sends are untouched.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(state.sendLog(), QList{earlier});
+        QCOMPARE(state.recentSends().sendLog(), QList{earlier});
         QTRY_VERIFY(zone->fileChooser());
         QFileDialog* chooser = zone->fileChooser();
         QCOMPARE(chooser->fileMode(), QFileDialog::ExistingFiles);
@@ -450,7 +462,7 @@ private slots:
         zone->fileChooser()->reject();
         QTRY_VERIFY(!zone->fileChooser());
         QCOMPARE(receivedNames(machine), QStringList{QStringLiteral("chosen.pes")});
-        QVERIFY(!std::holds_alternative<SendStatuses::Sending>(state.sendStatus()));
+        QVERIFY(!std::holds_alternative<SendStatuses::Sending>(state.sendQueue().sendStatus()));
     }
 
     void aRecentSendDroppedBackIsSentAgainUnlessItLeftTheLog() {
@@ -458,14 +470,15 @@ private slots:
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.63"))));
         TemporaryStore store;
         AppState state(store.open());
-        state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
         const SendLogEntry entry{QUuid::createUuid(),
                                  0,
                                  QStringLiteral("Studio"),
                                  design(QStringLiteral("again.pes")),
                                  true,
                                  {}};
-        state.setSendLog({entry});
+        state.recentSends().setSendLog({entry});
         ShownZone shown(state);
         DropZone& zone = *shown.zone;
 
@@ -473,7 +486,7 @@ private slots:
         QVERIFY(DragEvents::dragAndDrop(&zone, own.get()));
         QTRY_COMPARE_WITH_TIMEOUT(receivedNames(machine), QStringList{QStringLiteral("again.pes")},
                                   20000);
-        QTRY_VERIFY(!state.isSending());
+        QTRY_VERIFY(!state.sendQueue().isSending());
 
         // The same id from another program: refused before anything is resolved.
         QMimeData foreign;
@@ -481,13 +494,13 @@ private slots:
         QVERIFY(!DragEvents::dragAndDrop(&zone, &foreign));
 
         // Removed from the log while the drag was under way: nothing is sent.
-        const SendLogEntry latest = state.sendLog().first();
+        const SendLogEntry latest = state.recentSends().sendLog().first();
         const auto stale = RecentSendDrag::makeData(latest.id);
         QVERIFY(DragEvents::enter(&zone, stale.get()));
-        state.setSendLog({});
+        state.recentSends().setSendLog({});
         QVERIFY(DragEvents::drop(&zone, stale.get()));
         QTest::qWait(50);
-        QVERIFY(!state.isSending());
+        QVERIFY(!state.sendQueue().isSending());
         QCOMPARE(receivedNames(machine).size(), 1);
         QCOMPARE(zone.content(), DropZone::Content::sent); // still the first send's result
         QCOMPARE(zone.title(), QStringLiteral("Sent again.pes to Studio"));
@@ -516,9 +529,10 @@ private slots:
         FakeMachine slow; // takes connections and never answers, so the scan is seen running
         QVERIFY(slow.start(QHostAddress(QStringLiteral("127.0.0.70"))));
         slow.setNeverAnswer(true);
-        state.setDiscoveryEnvironment(loopback({127, 0, 0, 69}, {255, 255, 255, 252}, slow.port()));
-        QCoro::Task<> scan = state.discover();
-        QTRY_VERIFY(state.isDiscovering());
+        state.monitor().setDiscoveryEnvironment(
+            loopback({127, 0, 0, 69}, {255, 255, 255, 252}, slow.port()));
+        QCoro::Task<> scan = state.monitor().discover();
+        QTRY_VERIFY(state.monitor().isDiscovering());
         QVERIFY(bar.isSpinnerShown());
         QCOMPARE(bar.title(), QStringLiteral("Looking for your machine…"));
         QCOMPARE(bar.iconName(), QString());
@@ -530,11 +544,11 @@ private slots:
         // No network to scan: the bar says what the machines list says.
         MachineDiscovery::Environment offline = loopback({}, {}, slow.port());
         offline.interfaces = [] { return QList<MachineDiscovery::IPv4Address>{}; };
-        state.setDiscoveryEnvironment(offline);
-        QCoro::waitFor(state.discover());
-        QVERIFY(state.discoveryError());
+        state.monitor().setDiscoveryEnvironment(offline);
+        QCoro::waitFor(state.monitor().discover());
+        QVERIFY(state.monitor().discoveryError());
         QCOMPARE(bar.title(), QStringLiteral("Couldn't scan the network"));
-        QVERIFY(state.discoveryError()->startsWith(bar.title() + QLatin1Char('.')));
+        QVERIFY(state.monitor().discoveryError()->startsWith(bar.title() + QLatin1Char('.')));
         Gallery::render(bar, QStringLiteral("machine-bar-no-network"));
     }
 
@@ -548,13 +562,13 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         MachineBar bar(state, [](const Screen&) {});
-        state.setDiscoveryEnvironment(
+        state.monitor().setDiscoveryEnvironment(
             loopback({127, 0, 0, 72}, {255, 255, 255, 248}, first.port()));
-        QCoro::waitFor(state.discover());
-        QCOMPARE(state.discovered().size(), 2);
+        QCoro::waitFor(state.monitor().discover());
+        QCOMPARE(state.monitor().discovered().size(), 2);
 
         QCOMPARE(bar.kind(), MachineBar::Kind::found);
-        const MachineInfo offered = state.discovered().first();
+        const MachineInfo offered = state.monitor().discovered().first();
         QCOMPARE(bar.title(), QStringLiteral("Found ") +
                                   offered.name.value_or(QStringLiteral("a Brother machine")));
         QCOMPARE(bar.subtitle(), offered.host + QLatin1Char(':') + QString::number(first.port()));
@@ -575,9 +589,9 @@ private slots:
             QVERIFY(!under);
 
         QTest::mouseClick(bar.actionButton(), Qt::LeftButton);
-        QCOMPARE(state.machines().size(), 1);
+        QCOMPARE(state.machineList().machines().size(), 1);
         QCOMPARE(bar.kind(), MachineBar::Kind::selected);
-        QCOMPARE(bar.title(), state.machines().first().name);
+        QCOMPARE(bar.title(), state.machineList().machines().first().name);
     }
 
     void foundMachineWithoutANameIsABrotherMachine() {
@@ -587,9 +601,9 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         MachineBar bar(state, [](const Screen&) {});
-        state.setDiscoveryEnvironment(
+        state.monitor().setDiscoveryEnvironment(
             loopback({127, 0, 0, 76}, {255, 255, 255, 252}, unnamed.port()));
-        QCoro::waitFor(state.discover());
+        QCoro::waitFor(state.monitor().discover());
         QCOMPARE(bar.title(), QStringLiteral("Found a Brother machine"));
     }
 
@@ -637,7 +651,7 @@ private slots:
         const quint16 dead = closedPort(QHostAddress(QStringLiteral("127.0.0.81")));
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine studio = state.addMachine(saved(
+        const SavedMachine studio = state.machineList().addMachine(saved(
             QStringLiteral("Studio"), QStringLiteral("127.0.0.81"), dead, QStringLiteral("M-80")));
         QList<Screen> pushed;
         MachineBar bar(state, [&pushed](const Screen& screen) { pushed << screen; });
@@ -652,7 +666,7 @@ private slots:
         QCOMPARE(bar.dotReachability(), Reachability::unknown);
         QVERIFY(!bar.isSpinnerShown());
 
-        QCoro::Task<> check = state.check(studio);
+        QCoro::Task<> check = state.monitor().check(studio);
         QCOMPARE(bar.dotReachability(), Reachability::checking);
         QVERIFY(bar.isSpinnerShown());
         Gallery::render(bar, QStringLiteral("machine-bar-checking"));
@@ -663,10 +677,10 @@ private slots:
         QVERIFY(!bar.isSpinnerShown());
         Gallery::render(bar, QStringLiteral("machine-bar-unreachable"));
 
-        state.setDiscoveryEnvironment(
+        state.monitor().setDiscoveryEnvironment(
             loopback({127, 0, 0, 81}, {255, 255, 255, 252}, moved.port()));
-        QCoro::Task<> scan = state.discover();
-        QTRY_VERIFY(state.isDiscovering());
+        QCoro::Task<> scan = state.monitor().discover();
+        QTRY_VERIFY(state.monitor().isDiscovering());
         QCOMPARE(bar.subtitle(), QStringLiteral("Not answering · Looking on the network…"));
         QVERIFY(bar.isSpinnerShown());
         Gallery::render(bar, QStringLiteral("machine-bar-looking"));
@@ -709,36 +723,38 @@ private slots:
 
         shoot(QStringLiteral("no-machine"));
         // Scanning a subnet where one address takes the connection and never answers.
-        state.setDiscoveryEnvironment(
+        state.monitor().setDiscoveryEnvironment(
             loopback({127, 0, 0, 85}, {255, 255, 255, 252}, silent.port()));
-        QCoro::Task<> scan = state.discover();
-        QTRY_VERIFY(state.isDiscovering());
+        QCoro::Task<> scan = state.monitor().discover();
+        QTRY_VERIFY(state.monitor().isDiscovering());
         shoot(QStringLiteral("scanning"));
         QCoro::waitFor(std::move(scan));
         shoot(QStringLiteral("nothing-found"));
 
-        state.setDiscoveryEnvironment(loopback({127, 0, 0, 89}, {255, 255, 255, 252}, live.port()));
-        QCoro::waitFor(state.discover());
+        state.monitor().setDiscoveryEnvironment(
+            loopback({127, 0, 0, 89}, {255, 255, 255, 252}, live.port()));
+        QCoro::waitFor(state.monitor().discover());
         QCOMPARE(view.mainScreen()->machineBar()->kind(), MachineBar::Kind::found);
         shoot(QStringLiteral("found-machine"));
 
         const quint16 dead = closedPort(QHostAddress(QStringLiteral("127.0.0.93")));
-        const SavedMachine studio = state.addMachine(saved(
+        const SavedMachine studio = state.machineList().addMachine(saved(
             QStringLiteral("Studio"), QStringLiteral("127.0.0.93"), dead, QStringLiteral("M-90")));
         QCOMPARE(view.mainScreen()->machineBar()->kind(), MachineBar::Kind::selected);
         shoot(QStringLiteral("selected-unknown"));
-        QCoro::Task<> check = state.check(studio);
+        QCoro::Task<> check = state.monitor().check(studio);
         shoot(QStringLiteral("selected-checking"));
         QCoro::waitFor(std::move(check));
         shoot(QStringLiteral("selected-unreachable"));
-        state.setDiscoveryEnvironment(loopback({127, 0, 0, 89}, {255, 255, 255, 252}, live.port()));
-        scan = state.discover();
-        QTRY_VERIFY(state.isDiscovering());
+        state.monitor().setDiscoveryEnvironment(
+            loopback({127, 0, 0, 89}, {255, 255, 255, 252}, live.port()));
+        scan = state.monitor().discover();
+        QTRY_VERIFY(state.monitor().isDiscovering());
         shoot(QStringLiteral("selected-looking"));
         QCoro::waitFor(std::move(scan));
-        QCOMPARE(state.reachabilityOf(studio.id), Reachability::reachable);
+        QCOMPARE(state.monitor().reachabilityOf(studio.id), Reachability::reachable);
         shoot(QStringLiteral("selected-relocated"));
-        QCoro::waitFor(state.discover()); // a new scan forgets the move: plain "Ready"
+        QCoro::waitFor(state.monitor().discover()); // a new scan forgets the move: plain "Ready"
         shoot(QStringLiteral("selected-ready"));
 
         DropZone* zone = view.mainScreen()->dropZone();
@@ -746,13 +762,13 @@ private slots:
         QVERIFY(DragEvents::enter(zone, files.get()));
         shoot(QStringLiteral("targeted"));
         DragEvents::leave(zone);
-        state.setSendStatus(SendStatuses::Sending{
+        state.sendQueue().setSendStatus(SendStatuses::Sending{
             QStringLiteral("spring-flowers-with-a-rather-long-file-name-border.pes"), 1, 3});
         shoot(QStringLiteral("sending-1-of-3"));
-        state.setSendStatus(
+        state.sendQueue().setSendStatus(
             SendStatuses::Sent{QStringLiteral("3 designs"), QStringLiteral("Studio")});
         shoot(QStringLiteral("sent"));
-        state.setSendStatus(SendStatuses::Error{
+        state.sendQueue().setSendStatus(SendStatuses::Error{
             QStringLiteral("Sent 2 of 3. rose.dst: The machine refused the design.")});
         shoot(QStringLiteral("error"));
         QCOMPARE(shots.size(), 14);

@@ -40,7 +40,7 @@ SavedMachine saved(const QString& name, const QString& host, qint64 port,
 }
 
 std::optional<SavedMachine> find(const AppState& state, const QUuid& id) {
-    for (const SavedMachine& machine : state.machines()) {
+    for (const SavedMachine& machine : state.machineList().machines()) {
         if (machine.id == id)
             return machine;
     }
@@ -113,38 +113,38 @@ private slots:
         machine.setInfoBody(infoBody(QStringLiteral("M-40")));
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine studio =
-            state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        const SavedMachine studio = state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
 
-        QCoro::waitFor(state.check(studio));
-        QCOMPARE(state.reachabilityOf(studio.id), Reachability::reachable);
-        QCOMPARE(state.machineInfo().value(studio.id).machineID, QStringLiteral("M-40"));
+        QCoro::waitFor(state.monitor().check(studio));
+        QCOMPARE(state.monitor().reachabilityOf(studio.id), Reachability::reachable);
+        QCOMPARE(state.monitor().machineInfo().value(studio.id).machineID, QStringLiteral("M-40"));
         SavedMachine pinned = studio;
         pinned.machineID = QStringLiteral("M-40");
         pinned.fingerprint = machine.fingerprint();
         QCOMPARE(find(state, studio.id), pinned);
         QCOMPARE(storedMachines(store), QList{pinned});
-        QVERIFY(!state.certificateChanged(pinned));
+        QVERIFY(!state.monitor().certificateChanged(pinned));
 
         // The machine now shows another certificate and another identifier: neither pin moves.
         machine.rotateCertificate();
         machine.closeConnections();
         machine.setInfoBody(infoBody(QStringLiteral("M-other")));
-        QSignalSpy machinesChanged(&state, &AppState::machinesChanged);
-        QCoro::waitFor(state.check(pinned));
-        QCOMPARE(state.reachabilityOf(studio.id), Reachability::reachable);
-        QCOMPARE(state.machineInfo().value(studio.id).certificateFingerprint,
+        QSignalSpy machinesChanged(&state.machineList(), &MachineList::machinesChanged);
+        QCoro::waitFor(state.monitor().check(pinned));
+        QCOMPARE(state.monitor().reachabilityOf(studio.id), Reachability::reachable);
+        QCOMPARE(state.monitor().machineInfo().value(studio.id).certificateFingerprint,
                  machine.fingerprint());
         QCOMPARE(find(state, studio.id), pinned);
         QCOMPARE(machinesChanged.count(), 0);
-        QVERIFY(state.certificateChanged(pinned));
+        QVERIFY(state.monitor().certificateChanged(pinned));
 
-        state.trustCurrentCertificate(pinned);
+        state.monitor().trustCurrentCertificate(pinned);
         SavedMachine trusted = pinned;
         trusted.fingerprint = machine.fingerprint();
         QCOMPARE(find(state, studio.id), trusted);
         QCOMPARE(storedMachines(store), QList{trusted});
-        QVERIFY(!state.certificateChanged(trusted));
+        QVERIFY(!state.monitor().certificateChanged(trusted));
     }
 
     void trustingKeepsChangesMadeSinceTheScreenTookTheMachine() {
@@ -152,17 +152,17 @@ private slots:
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.48"))));
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine taken =
-            state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port(),
-                                   std::nullopt, QStringLiteral("OLD")));
-        QCoro::waitFor(state.check(taken));
-        QVERIFY(state.certificateChanged(taken));
+        const SavedMachine taken = state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), machine.host(), machine.port(), std::nullopt,
+                  QStringLiteral("OLD")));
+        QCoro::waitFor(state.monitor().check(taken));
+        QVERIFY(state.monitor().certificateChanged(taken));
 
         // Meanwhile the machine was renamed (or moved by a scan); the screen still holds `taken`.
         SavedMachine renamed = *find(state, taken.id);
         renamed.name = QStringLiteral("Loft");
-        state.updateMachine(renamed);
-        state.trustCurrentCertificate(taken);
+        state.machineList().updateMachine(renamed);
+        state.monitor().trustCurrentCertificate(taken);
         SavedMachine expected = renamed;
         expected.fingerprint = machine.fingerprint();
         QCOMPARE(find(state, taken.id), expected);
@@ -171,16 +171,16 @@ private slots:
     void certificateChangedNeedsBothFingerprints() {
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine unpinned = state.addMachine(
+        const SavedMachine unpinned = state.machineList().addMachine(
             saved(QStringLiteral("A"), QStringLiteral("127.0.0.41"), closedPort({})));
-        QVERIFY(!state.certificateChanged(unpinned)); // no pin, no info
+        QVERIFY(!state.monitor().certificateChanged(unpinned)); // no pin, no info
         SavedMachine pinned = unpinned;
         pinned.fingerprint = QStringLiteral("AA");
-        QVERIFY(!state.certificateChanged(pinned)); // no info yet
+        QVERIFY(!state.monitor().certificateChanged(pinned)); // no info yet
 
         // Trusting without a presented certificate changes nothing.
-        QSignalSpy machinesChanged(&state, &AppState::machinesChanged);
-        state.trustCurrentCertificate(pinned);
+        QSignalSpy machinesChanged(&state.machineList(), &MachineList::machinesChanged);
+        state.monitor().trustCurrentCertificate(pinned);
         QCOMPARE(machinesChanged.count(), 0);
         QCOMPARE(find(state, unpinned.id), unpinned);
     }
@@ -189,13 +189,13 @@ private slots:
         const QHostAddress address(QStringLiteral("127.0.0.42"));
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine gone = state.addMachine(
+        const SavedMachine gone = state.machineList().addMachine(
             saved(QStringLiteral("Gone"), address.toString(), closedPort(address)));
-        QCoro::Task<> check = state.check(gone);
-        QCOMPARE(state.reachabilityOf(gone.id), Reachability::checking);
+        QCoro::Task<> check = state.monitor().check(gone);
+        QCOMPARE(state.monitor().reachabilityOf(gone.id), Reachability::checking);
         QCoro::waitFor(check);
-        QCOMPARE(state.reachabilityOf(gone.id), Reachability::unreachable);
-        QVERIFY(!state.machineInfo().contains(gone.id));
+        QCOMPARE(state.monitor().reachabilityOf(gone.id), Reachability::unreachable);
+        QVERIFY(!state.monitor().machineInfo().contains(gone.id));
         QCOMPARE(find(state, gone.id), gone);
     }
 
@@ -214,10 +214,10 @@ private slots:
         machine.setDelay(300);
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine studio =
-            state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        const SavedMachine studio = state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
 
-        QCoro::Task<> check = state.check(studio);
+        QCoro::Task<> check = state.monitor().check(studio);
         QTRY_COMPARE(machine.requests().size(), 1); // the query is in flight
         SavedMachine edited = studio;
         if (change == QLatin1StringView("host"))
@@ -225,17 +225,17 @@ private slots:
         else if (change == QLatin1StringView("port"))
             edited.port = studio.port + 1;
         if (change == QLatin1StringView("remove"))
-            state.removeMachine(studio);
+            state.machineList().removeMachine(studio);
         else
-            state.updateMachine(edited);
+            state.machineList().updateMachine(edited);
         QCoro::waitFor(check);
 
-        QVERIFY(!state.machineInfo().contains(studio.id));
+        QVERIFY(!state.monitor().machineInfo().contains(studio.id));
         if (change == QLatin1StringView("remove")) {
-            QVERIFY(state.machines().isEmpty());
-            QVERIFY(!state.reachability().contains(studio.id));
+            QVERIFY(state.machineList().machines().isEmpty());
+            QVERIFY(!state.monitor().reachability().contains(studio.id));
         } else {
-            QCOMPARE(state.reachabilityOf(studio.id), Reachability::checking);
+            QCOMPARE(state.monitor().reachabilityOf(studio.id), Reachability::checking);
             QCOMPARE(find(state, studio.id), edited); // nothing pinned from the stale answer
         }
     }
@@ -260,11 +260,11 @@ private slots:
         SavedMachine studio = saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.1"), 8443);
         {
             AppState state(store.open());
-            studio = state.addMachine(studio);
-            state.setDiscoveryEnvironment(slow);
-            [[maybe_unused]] QCoro::Task<> opening = state.popoverDidOpen();
-            [[maybe_unused]] QCoro::Task<> scanning = state.discover();
-            QVERIFY(state.isDiscovering());
+            studio = state.machineList().addMachine(studio);
+            state.monitor().setDiscoveryEnvironment(slow);
+            [[maybe_unused]] QCoro::Task<> opening = state.monitor().popoverDidOpen();
+            [[maybe_unused]] QCoro::Task<> scanning = state.monitor().discover();
+            QVERIFY(state.monitor().isDiscovering());
         }
         QTRY_COMPARE(*answered, 2); // the check, and the scan's probe of .2 (.1 is its own)
         QTest::qWait(50);
@@ -282,21 +282,22 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         const SavedMachine a =
-            state.addMachine(saved(QStringLiteral("A"), first.host(), first.port()));
-        const SavedMachine b =
-            state.addMachine(saved(QStringLiteral("B"), second.host(), second.port()));
-        const SavedMachine c =
-            state.addMachine(saved(QStringLiteral("C"), absent.toString(), closedPort(absent)));
+            state.machineList().addMachine(saved(QStringLiteral("A"), first.host(), first.port()));
+        const SavedMachine b = state.machineList().addMachine(
+            saved(QStringLiteral("B"), second.host(), second.port()));
+        const SavedMachine c = state.machineList().addMachine(
+            saved(QStringLiteral("C"), absent.toString(), closedPort(absent)));
 
-        QCoro::Task<> all = state.checkAll();
+        QCoro::Task<> all = state.monitor().checkAll();
         // Both slow machines were asked before either answered.
         QTRY_VERIFY(first.requests().size() == 1 && second.requests().size() == 1);
-        QCOMPARE(state.reachabilityOf(a.id), Reachability::checking);
-        QCOMPARE(state.reachabilityOf(b.id), Reachability::checking);
+        QCOMPARE(state.monitor().reachabilityOf(a.id), Reachability::checking);
+        QCOMPARE(state.monitor().reachabilityOf(b.id), Reachability::checking);
         QCoro::waitFor(all);
-        QCOMPARE(state.reachabilityOf(a.id), Reachability::reachable);
-        QCOMPARE(state.reachabilityOf(b.id), Reachability::reachable);
-        QCOMPARE(state.reachabilityOf(c.id), Reachability::unreachable); // one failure, no harm
+        QCOMPARE(state.monitor().reachabilityOf(a.id), Reachability::reachable);
+        QCOMPARE(state.monitor().reachabilityOf(b.id), Reachability::reachable);
+        QCOMPARE(state.monitor().reachabilityOf(c.id),
+                 Reachability::unreachable); // one failure, no harm
     }
 
     // Hundreds of saved machines that take connections and never answer: the checks hold a
@@ -309,12 +310,12 @@ private slots:
         AppState state(store.open());
         MachineDiscovery::Environment environment = noInterfaces();
         environment.probe = &quickQuery;
-        state.setDiscoveryEnvironment(environment);
+        state.monitor().setDiscoveryEnvironment(environment);
         constexpr int count = 300;
         for (int i = 0; i < count; ++i)
-            state.addMachine(saved(QStringLiteral("Silent %1").arg(i),
-                                   QStringLiteral("127.1.%1.%2").arg(i / 200).arg(i % 200 + 1),
-                                   silent.port()));
+            state.machineList().addMachine(
+                saved(QStringLiteral("Silent %1").arg(i),
+                      QStringLiteral("127.1.%1.%2").arg(i / 200).arg(i % 200 + 1), silent.port()));
 
         // Each connection counts twice here: our end and the fake machine's.
         const int before = openDescriptors();
@@ -323,17 +324,19 @@ private slots:
         connect(&sampler, &QTimer::timeout, this,
                 [&] { most = std::max(most, openDescriptors() - before); });
         sampler.start(2);
-        QCoro::Task<> all = state.checkAll();
-        for (const SavedMachine& machine : state.machines()) // waiting ones show as checked too
-            QCOMPARE(state.reachabilityOf(machine.id), Reachability::checking);
+        QCoro::Task<> all = state.monitor().checkAll();
+        for (const SavedMachine& machine :
+             state.machineList().machines()) // waiting ones show as checked too
+            QCOMPARE(state.monitor().reachabilityOf(machine.id), Reachability::checking);
         QCoro::waitFor(all);
         sampler.stop();
 
-        QVERIFY2(most >= AppState::probeConcurrency && most <= 3 * AppState::probeConcurrency,
+        QVERIFY2(most >= MachineMonitor::probeConcurrency &&
+                     most <= 3 * MachineMonitor::probeConcurrency,
                  qPrintable(QString::number(most)));
         QTRY_VERIFY(openDescriptors() - before <= 4);
-        for (const SavedMachine& machine : state.machines())
-            QCOMPARE(state.reachabilityOf(machine.id), Reachability::unreachable);
+        for (const SavedMachine& machine : state.machineList().machines())
+            QCOMPARE(state.monitor().reachabilityOf(machine.id), Reachability::unreachable);
     }
 
     void scanRelocatesAMachineByIdentifier() {
@@ -343,14 +346,15 @@ private slots:
         moved.setInfoBody(infoBody(QStringLiteral("M-50")));
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine studio = state.addMachine(saved(
+        const SavedMachine studio = state.machineList().addMachine(saved(
             QStringLiteral("Studio"), QStringLiteral("127.0.0.50"), 443, QStringLiteral("M-50")));
-        const SavedMachine other = state.addMachine(saved(
+        const SavedMachine other = state.machineList().addMachine(saved(
             QStringLiteral("Other"), QStringLiteral("127.0.0.60"), 443, QStringLiteral("M-60")));
-        state.setDiscoveryEnvironment(loopback({127, 0, 0, 1}, {255, 255, 255, 0}, moved.port()));
+        state.monitor().setDiscoveryEnvironment(
+            loopback({127, 0, 0, 1}, {255, 255, 255, 0}, moved.port()));
 
-        QSignalSpy relocated(&state, &AppState::relocatedMachineIDsChanged);
-        QCoro::waitFor(state.discover());
+        QSignalSpy relocated(&state.monitor(), &MachineMonitor::relocatedMachineIDsChanged);
+        QCoro::waitFor(state.monitor().discover());
 
         SavedMachine expected = studio;
         expected.host = QStringLiteral("127.0.0.51");
@@ -358,18 +362,18 @@ private slots:
         expected.fingerprint = moved.fingerprint(); // pinned on this first answer
         QCOMPARE(find(state, studio.id), expected);
         QCOMPARE(storedMachines(store), (QList{expected, other}));
-        QCOMPARE(state.relocatedMachineIDs(), QSet<QUuid>{studio.id});
+        QCOMPARE(state.monitor().relocatedMachineIDs(), QSet<QUuid>{studio.id});
         QVERIFY(relocated.count() >= 1);
-        QCOMPARE(state.reachabilityOf(studio.id), Reachability::reachable);
-        QCOMPARE(state.machineInfo().value(studio.id).host, QStringLiteral("127.0.0.51"));
-        QVERIFY(state.discovered().isEmpty());
-        QVERIFY(state.hasScanned());
-        QVERIFY(!state.isDiscovering());
-        QCOMPARE(state.discoveryError(), std::nullopt);
+        QCOMPARE(state.monitor().reachabilityOf(studio.id), Reachability::reachable);
+        QCOMPARE(state.monitor().machineInfo().value(studio.id).host, QStringLiteral("127.0.0.51"));
+        QVERIFY(state.monitor().discovered().isEmpty());
+        QVERIFY(state.monitor().hasScanned());
+        QVERIFY(!state.monitor().isDiscovering());
+        QCOMPARE(state.monitor().discoveryError(), std::nullopt);
 
         // The next scan starts afresh: the machine is where it is now, nothing is relocated.
-        QCoro::waitFor(state.discover());
-        QVERIFY(state.relocatedMachineIDs().isEmpty());
+        QCoro::waitFor(state.monitor().discover());
+        QVERIFY(state.monitor().relocatedMachineIDs().isEmpty());
         QCOMPARE(find(state, studio.id), expected);
     }
 
@@ -380,25 +384,25 @@ private slots:
         machine.setInfoBody(infoBody(QStringLiteral("M-54")));
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine studio =
-            state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        const SavedMachine studio = state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
         // Same host, other port, no identifier: another machine, left alone.
-        const SavedMachine elsewhere = state.addMachine(
+        const SavedMachine elsewhere = state.machineList().addMachine(
             saved(QStringLiteral("Elsewhere"), machine.host(), machine.port() + 1));
-        state.setDiscoveryEnvironment(
+        state.monitor().setDiscoveryEnvironment(
             loopback({127, 0, 0, 53}, {255, 255, 255, 252}, machine.port()));
 
-        QCoro::waitFor(state.discover());
+        QCoro::waitFor(state.monitor().discover());
         QCOMPARE(machine.requests().size(), 1);
         SavedMachine expected = studio;
         expected.machineID = QStringLiteral("M-54");
         expected.fingerprint = machine.fingerprint();
         QCOMPARE(find(state, studio.id), expected); // address kept, identity pinned
         QCOMPARE(find(state, elsewhere.id), elsewhere);
-        QVERIFY(state.relocatedMachineIDs().isEmpty());
-        QVERIFY(state.discovered().isEmpty());
-        QCOMPARE(state.reachabilityOf(studio.id), Reachability::reachable);
-        QCOMPARE(state.reachabilityOf(elsewhere.id), Reachability::unknown);
+        QVERIFY(state.monitor().relocatedMachineIDs().isEmpty());
+        QVERIFY(state.monitor().discovered().isEmpty());
+        QCOMPARE(state.monitor().reachabilityOf(studio.id), Reachability::reachable);
+        QCOMPARE(state.monitor().reachabilityOf(elsewhere.id), Reachability::unknown);
     }
 
     void duplicateAnswersMakeOneEntry() {
@@ -411,13 +415,14 @@ private slots:
         second.setInfoBody(infoBody(QStringLiteral("M-57")));
         TemporaryStore store;
         AppState state(store.open());
-        state.setDiscoveryEnvironment(loopback({127, 0, 0, 1}, {255, 255, 255, 0}, first.port()));
-        QCoro::waitFor(state.discover());
+        state.monitor().setDiscoveryEnvironment(
+            loopback({127, 0, 0, 1}, {255, 255, 255, 0}, first.port()));
+        QCoro::waitFor(state.monitor().discover());
         QCOMPARE(first.requests().size(), 1);
         QCOMPARE(second.requests().size(), 1);
-        QCOMPARE(state.discovered().size(), 1);
-        QCOMPARE(state.discovered().first().machineID, QStringLiteral("M-57"));
-        QVERIFY(state.machines().isEmpty());
+        QCOMPARE(state.monitor().discovered().size(), 1);
+        QCOMPARE(state.monitor().discovered().first().machineID, QStringLiteral("M-57"));
+        QVERIFY(state.machineList().machines().isEmpty());
 
         // Without identifiers, one host and port answering twice is also one entry. Only a
         // prober can answer twice for one address, so this one reports every probe as .59.
@@ -429,10 +434,10 @@ private slots:
             info.serial = QStringLiteral("S-59");
             co_return info;
         };
-        state.setDiscoveryEnvironment(twice);
-        QCoro::waitFor(state.discover());
-        QCOMPARE(state.discovered().size(), 1);
-        QCOMPARE(AppState::discoveredKey(state.discovered().first()),
+        state.monitor().setDiscoveryEnvironment(twice);
+        QCoro::waitFor(state.monitor().discover());
+        QCOMPARE(state.monitor().discovered().size(), 1);
+        QCOMPARE(MachineMonitor::discoveredKey(state.monitor().discovered().first()),
                  QStringLiteral("127.0.0.59:8443"));
     }
 
@@ -457,30 +462,30 @@ private slots:
             }
             co_return std::nullopt;
         };
-        state.setDiscoveryEnvironment(scan);
-        QCoro::waitFor(state.discover());
-        QCOMPARE(state.discovered().size(), 2);
+        state.monitor().setDiscoveryEnvironment(scan);
+        QCoro::waitFor(state.monitor().discover());
+        QCOMPARE(state.monitor().discovered().size(), 2);
 
         // Same identifier at another address: the entry goes.
-        state.addMachine(
+        state.machineList().addMachine(
             saved(QStringLiteral("A"), QStringLiteral("10.9.9.9"), 443, QStringLiteral("M-2")));
-        QCOMPARE(state.discovered().size(), 1);
+        QCOMPARE(state.monitor().discovered().size(), 1);
         // Same host on another port: it stays.
-        state.addMachine(saved(QStringLiteral("B"), QStringLiteral("sew.lan"), 443));
-        QCOMPARE(state.discovered().size(), 1);
+        state.machineList().addMachine(saved(QStringLiteral("B"), QStringLiteral("sew.lan"), 443));
+        QCOMPARE(state.monitor().discovered().size(), 1);
         // Same host in other letter case and the same port: it goes.
-        state.addMachine(saved(QStringLiteral("C"), QStringLiteral("sew.lan"), 8443));
-        QVERIFY(state.discovered().isEmpty());
+        state.machineList().addMachine(saved(QStringLiteral("C"), QStringLiteral("sew.lan"), 8443));
+        QVERIFY(state.monitor().discovered().isEmpty());
     }
 
     void discoveredKeys() {
         MachineInfo info;
         info.host = QStringLiteral("192.168.1.5");
-        QCOMPARE(AppState::discoveredKey(info), QStringLiteral("192.168.1.5"));
+        QCOMPARE(MachineMonitor::discoveredKey(info), QStringLiteral("192.168.1.5"));
         info.port = 8443;
-        QCOMPARE(AppState::discoveredKey(info), QStringLiteral("192.168.1.5:8443"));
+        QCOMPARE(MachineMonitor::discoveredKey(info), QStringLiteral("192.168.1.5:8443"));
         info.machineID = QStringLiteral("M-1");
-        QCOMPARE(AppState::discoveredKey(info), QStringLiteral("M-1"));
+        QCOMPARE(MachineMonitor::discoveredKey(info), QStringLiteral("M-1"));
     }
 
     void addingADiscoveredMachine() {
@@ -492,55 +497,56 @@ private slots:
         named.setInfoBody(infoBody(QString(), QStringLiteral("S-61"), QStringLiteral(" Loft ")));
         TemporaryStore store;
         AppState state(store.open());
-        state.setDiscoveryEnvironment(
+        state.monitor().setDiscoveryEnvironment(
             loopback({127, 0, 0, 60}, {255, 255, 255, 252}, machine.port()));
-        QCoro::waitFor(state.discover());
-        QCOMPARE(state.discovered().size(), 2);
+        QCoro::waitFor(state.monitor().discover());
+        QCOMPARE(state.monitor().discovered().size(), 2);
 
         const MachineInfo answer = *std::find_if(
-            state.discovered().cbegin(), state.discovered().cend(),
+            state.monitor().discovered().cbegin(), state.monitor().discovered().cend(),
             [](const MachineInfo& info) { return info.machineID == QStringLiteral("M-62"); });
-        state.addDiscovered(answer);
-        QCOMPARE(state.machines().size(), 1);
-        const SavedMachine added = state.machines().first();
+        state.monitor().addDiscovered(answer);
+        QCOMPARE(state.machineList().machines().size(), 1);
+        const SavedMachine added = state.machineList().machines().first();
         QCOMPARE(added.name, QStringLiteral("Brother machine"));
         QCOMPARE(added.host, QStringLiteral("127.0.0.62"));
         QCOMPARE(added.port, machine.port());
         QCOMPARE(added.model, std::nullopt);
         QCOMPARE(added.machineID, QStringLiteral("M-62"));
         QCOMPARE(added.fingerprint, machine.fingerprint());
-        QCOMPARE(state.selectedMachineID(), added.id);
-        QCOMPARE(state.reachabilityOf(added.id), Reachability::reachable);
-        QCOMPARE(state.machineInfo().value(added.id), answer);
-        QCOMPARE(state.discovered().size(), 1);
-        QCOMPARE(state.discovered().first().host, QStringLiteral("127.0.0.61"));
+        QCOMPARE(state.machineList().selectedMachineID(), added.id);
+        QCOMPARE(state.monitor().reachabilityOf(added.id), Reachability::reachable);
+        QCOMPARE(state.monitor().machineInfo().value(added.id), answer);
+        QCOMPARE(state.monitor().discovered().size(), 1);
+        QCOMPARE(state.monitor().discovered().first().host, QStringLiteral("127.0.0.61"));
         QCOMPARE(storedMachines(store), QList{added});
 
-        state.addDiscovered(state.discovered().first());
-        QCOMPARE(state.machines().last().name, QStringLiteral("Loft"));
-        QVERIFY(state.discovered().isEmpty());
+        state.monitor().addDiscovered(state.monitor().discovered().first());
+        QCOMPARE(state.machineList().machines().last().name, QStringLiteral("Loft"));
+        QVERIFY(state.monitor().discovered().isEmpty());
     }
 
     void scanWithoutNetwork() {
         TemporaryStore store;
         AppState state(store.open());
-        state.setDiscoveryEnvironment(noInterfaces());
-        QSignalSpy error(&state, &AppState::discoveryErrorChanged);
-        QSignalSpy scanned(&state, &AppState::hasScannedChanged);
-        QSignalSpy discovering(&state, &AppState::isDiscoveringChanged);
-        QCoro::waitFor(state.discover());
-        QCOMPARE(state.discoveryError(), noNetworkMessage);
-        QVERIFY(state.hasScanned());
-        QVERIFY(!state.isDiscovering());
-        QVERIFY(state.discovered().isEmpty());
+        state.monitor().setDiscoveryEnvironment(noInterfaces());
+        QSignalSpy error(&state.monitor(), &MachineMonitor::discoveryErrorChanged);
+        QSignalSpy scanned(&state.monitor(), &MachineMonitor::hasScannedChanged);
+        QSignalSpy discovering(&state.monitor(), &MachineMonitor::isDiscoveringChanged);
+        QCoro::waitFor(state.monitor().discover());
+        QCOMPARE(state.monitor().discoveryError(), noNetworkMessage);
+        QVERIFY(state.monitor().hasScanned());
+        QVERIFY(!state.monitor().isDiscovering());
+        QVERIFY(state.monitor().discovered().isEmpty());
         QCOMPARE(error.count(), 1);
         QCOMPARE(scanned.count(), 1);
         QCOMPARE(discovering.count(), 2);
 
         // A scan that completes, even finding nothing, clears the message.
-        state.setDiscoveryEnvironment(loopback({127, 0, 0, 1}, {255, 255, 255, 255}, 443));
-        QCoro::waitFor(state.discover());
-        QCOMPARE(state.discoveryError(), std::nullopt);
+        state.monitor().setDiscoveryEnvironment(
+            loopback({127, 0, 0, 1}, {255, 255, 255, 255}, 443));
+        QCoro::waitFor(state.monitor().discover());
+        QCOMPARE(state.monitor().discoveryError(), std::nullopt);
         QCOMPARE(scanned.count(), 1); // stays true without a new notification
     }
 
@@ -551,16 +557,16 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         auto scans = std::make_shared<int>(0);
-        state.setDiscoveryEnvironment(
+        state.monitor().setDiscoveryEnvironment(
             loopback({127, 0, 0, 65}, {255, 255, 255, 252}, slow.port(), scans));
-        QCoro::Task<> first = state.discover();
-        QVERIFY(state.isDiscovering());
-        QCoro::Task<> second = state.discover();
+        QCoro::Task<> first = state.monitor().discover();
+        QVERIFY(state.monitor().isDiscovering());
+        QCoro::Task<> second = state.monitor().discover();
         QVERIFY(second.isReady()); // returned at once
         QCoro::waitFor(first);
         QCOMPARE(*scans, 1);
         QCOMPARE(slow.requests().size(), 1);
-        QCOMPARE(state.discovered().size(), 1);
+        QCOMPARE(state.monitor().discovered().size(), 1);
     }
 
     void openingThePopover_data() {
@@ -581,26 +587,26 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         auto scanCount = std::make_shared<int>(0);
-        state.setDiscoveryEnvironment(noInterfaces(scanCount));
+        state.monitor().setDiscoveryEnvironment(noInterfaces(scanCount));
         const SavedMachine answering = saved(QStringLiteral("Up"), machine.host(), machine.port());
         const SavedMachine silent =
             saved(QStringLiteral("Down"), absent.toString(), closedPort(absent));
         if (machines == QLatin1StringView("answers")) {
-            state.addMachine(answering);
+            state.machineList().addMachine(answering);
         } else if (machines == QLatin1StringView("silent")) {
-            state.addMachine(answering);
-            state.addMachine(silent);
+            state.machineList().addMachine(answering);
+            state.machineList().addMachine(silent);
         } else if (machines == QLatin1StringView("other silent")) {
-            state.addMachine(silent);
-            state.addMachine(answering);
-            state.selectMachine(answering);
+            state.machineList().addMachine(silent);
+            state.machineList().addMachine(answering);
+            state.machineList().selectMachine(answering);
         }
 
-        QCoro::waitFor(state.popoverDidOpen());
-        for (const SavedMachine& saved : state.machines())
-            QVERIFY(state.reachabilityOf(saved.id) != Reachability::checking);
+        QCoro::waitFor(state.monitor().popoverDidOpen());
+        for (const SavedMachine& saved : state.machineList().machines())
+            QVERIFY(state.monitor().reachabilityOf(saved.id) != Reachability::checking);
         QCOMPARE(*scanCount, scans ? 1 : 0);
-        QCOMPARE(state.hasScanned(), scans);
+        QCOMPARE(state.monitor().hasScanned(), scans);
         QCOMPARE(machine.requests().size(), machines == QLatin1StringView("none") ? 0 : 1);
     }
 };

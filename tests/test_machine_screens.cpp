@@ -50,7 +50,7 @@ SavedMachine saved(const QString& name, const QString& host, qint64 port,
 }
 
 std::optional<SavedMachine> find(const AppState& state, const QUuid& id) {
-    for (const SavedMachine& machine : state.machines()) {
+    for (const SavedMachine& machine : state.machineList().machines()) {
         if (machine.id == id)
             return machine;
     }
@@ -103,15 +103,16 @@ QByteArray infoBody(const QJsonObject& object) {
 struct World {
     TemporaryStore store;
     AppState state{store.open()};
-    World() { state.setDiscoveryEnvironment(noNetwork()); }
+    World() { state.monitor().setDiscoveryEnvironment(noNetwork()); }
     ~World() {
         // Idle twice in a row with events handled between: a cancelled check finishes on a
         // posted event, after another check may already have set the reachability it shows.
         QDeadlineTimer deadline(6000);
         for (int idle = 0; idle < 2 && !deadline.hasExpired();) {
             QTest::qWait(10);
-            const bool quiet = !state.isDiscovering() &&
-                               !state.reachability().values().contains(Reachability::checking);
+            const bool quiet =
+                !state.monitor().isDiscovering() &&
+                !state.monitor().reachability().values().contains(Reachability::checking);
             idle = quiet ? idle + 1 : 0;
         }
     }
@@ -156,15 +157,15 @@ private slots:
         QVERIFY(answering.start(QHostAddress(QStringLiteral("127.0.12.1"))));
         answering.setDelay(150);
         World world;
-        const SavedMachine studio = world.state.addMachine(
+        const SavedMachine studio = world.state.machineList().addMachine(
             saved(QStringLiteral("Studio"), answering.host(), answering.port()));
-        const SavedMachine attic =
-            world.state.addMachine(saved(QStringLiteral("Attic"), QStringLiteral("127.0.12.3"),
-                                         closedPort(QStringLiteral("127.0.12.3"))));
-        const SavedMachine spare = world.state.addMachine(
+        const SavedMachine attic = world.state.machineList().addMachine(
+            saved(QStringLiteral("Attic"), QStringLiteral("127.0.12.3"),
+                  closedPort(QStringLiteral("127.0.12.3"))));
+        const SavedMachine spare = world.state.machineList().addMachine(
             saved(QStringLiteral("Spare"), QStringLiteral("127.0.12.4"), 443));
-        world.state.selectMachine(attic);
-        QCoro::waitFor(world.state.check(attic));
+        world.state.machineList().selectMachine(attic);
+        QCoro::waitFor(world.state.monitor().check(attic));
 
         MachinesView view(
             world.state, [](const Screen&) {}, [] {});
@@ -200,7 +201,7 @@ private slots:
         // A rename elsewhere shows in the same row.
         SavedMachine renamed = *find(world.state, spare.id);
         renamed.name = QStringLiteral("Spare room");
-        world.state.updateMachine(renamed);
+        world.state.machineList().updateMachine(renamed);
         QCOMPARE(view.rows()[2], rows[2]);
         QCOMPARE(rows[2]->nameLabel()->fullText(), QStringLiteral("Spare room"));
     }
@@ -209,7 +210,7 @@ private slots:
         World world;
         auto scans = std::make_shared<std::atomic<int>>(0);
         // Nothing answers in the scanned subnet.
-        world.state.setDiscoveryEnvironment(loopbackScan({127, 0, 12, 9}, 9, scans));
+        world.state.monitor().setDiscoveryEnvironment(loopbackScan({127, 0, 12, 9}, 9, scans));
         MachinesView view(
             world.state, [](const Screen&) {}, [] {});
         view.resize(360, 480);
@@ -218,12 +219,12 @@ private slots:
 
         // Coming into view starts a scan; the status shows it and the button waits.
         view.show();
-        QVERIFY(world.state.isDiscovering());
+        QVERIFY(world.state.monitor().isDiscovering());
         QTRY_COMPARE(scans->load(), 1);
         QVERIFY(view.isShowingScanProgress());
         QCOMPARE(view.networkStatus(), QStringLiteral("Scanning your network…"));
         QVERIFY(!view.scanButton()->isEnabled());
-        QTRY_VERIFY(world.state.hasScanned());
+        QTRY_VERIFY(world.state.monitor().hasScanned());
         QCOMPARE(view.networkStatus(), MachinesView::longHint);
         QVERIFY(view.scanButton()->isEnabled());
         // The long hint wraps inside the panel.
@@ -236,22 +237,23 @@ private slots:
         QVERIFY(hint->width() <= 360);
 
         // With a saved machine the same outcome reads shorter.
-        world.state.addMachine(saved(QStringLiteral("Studio"), QStringLiteral("127.0.12.12"), 9));
+        world.state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), QStringLiteral("127.0.12.12"), 9));
         QVERIFY(view.savedSection()->isVisibleTo(&view));
         QCOMPARE(view.networkStatus(), QStringLiteral("No other machines found."));
 
         // Once a scan has finished, coming back into view starts none.
         view.hide();
         view.show();
-        QVERIFY(!world.state.isDiscovering());
+        QVERIFY(!world.state.monitor().isDiscovering());
         // "Scan Network" does.
         QTest::mouseClick(view.scanButton(), Qt::LeftButton);
-        QVERIFY(world.state.isDiscovering());
+        QVERIFY(world.state.monitor().isDiscovering());
         QTRY_COMPARE(scans->load(), 2);
-        QTRY_VERIFY(!world.state.isDiscovering());
+        QTRY_VERIFY(!world.state.monitor().isDiscovering());
 
         // A scan without a network shows its message with the warning, in orange.
-        world.state.setDiscoveryEnvironment(noNetwork());
+        world.state.monitor().setDiscoveryEnvironment(noNetwork());
         QTest::mouseClick(view.scanButton(), Qt::LeftButton);
         QTRY_VERIFY(view.isShowingScanError());
         QCOMPARE(view.networkStatus(),
@@ -269,9 +271,10 @@ private slots:
         slow.setDelay(300);
         World world;
         auto scans = std::make_shared<std::atomic<int>>(0);
-        world.state.setDiscoveryEnvironment(loopbackScan({127, 0, 12, 17}, slow.port(), scans));
-        QCoro::Task<> running = world.state.discover();
-        QVERIFY(world.state.isDiscovering());
+        world.state.monitor().setDiscoveryEnvironment(
+            loopbackScan({127, 0, 12, 17}, slow.port(), scans));
+        QCoro::Task<> running = world.state.monitor().discover();
+        QVERIFY(world.state.monitor().isDiscovering());
 
         MachinesView view(
             world.state, [](const Screen&) {}, [] {});
@@ -290,22 +293,22 @@ private slots:
                                     {QStringLiteral("name"), QStringLiteral("Atelier")},
                                     {QStringLiteral("machine-id"), QStringLiteral("ID-22")}}));
         World world;
-        world.state.setDiscoveryEnvironment(loopbackScan({127, 0, 12, 21}, named.port()));
+        world.state.monitor().setDiscoveryEnvironment(loopbackScan({127, 0, 12, 21}, named.port()));
         MachinesView view(
             world.state, [](const Screen&) {}, [] {});
         view.show();
-        QTRY_VERIFY(world.state.hasScanned());
+        QTRY_VERIFY(world.state.monitor().hasScanned());
         QCOMPARE(view.discoveredRows().size(), 1);
         DiscoveredRow* row = view.discoveredRows().first();
         QCOMPARE(row->title(), QStringLiteral("Atelier"));
         QCOMPARE(row->address(), QStringLiteral("127.0.12.22:") + QString::number(named.port()));
 
         QTest::mouseClick(row->addButton(), Qt::LeftButton);
-        QCOMPARE(world.state.machines().size(), 1);
-        const SavedMachine added = world.state.machines().first();
+        QCOMPARE(world.state.machineList().machines().size(), 1);
+        const SavedMachine added = world.state.machineList().machines().first();
         QCOMPARE(added.name, QStringLiteral("Atelier"));
         QCOMPARE(added.fingerprint, named.fingerprint());
-        QCOMPARE(world.state.selectedMachine()->id, added.id);
+        QCOMPARE(world.state.machineList().selectedMachine()->id, added.id);
         QVERIFY(view.discoveredRows().isEmpty());
         QCOMPARE(view.rows().size(), 1);
         QCOMPARE(view.rows().first()->detailLabel()->fullText(),
@@ -322,9 +325,9 @@ private slots:
 
     void pickingARowPersistsTheSelectionAndGoesBack() {
         World world;
-        const SavedMachine studio = world.state.addMachine(
+        const SavedMachine studio = world.state.machineList().addMachine(
             saved(QStringLiteral("Studio"), QStringLiteral("127.0.12.25"), 9));
-        const SavedMachine attic = world.state.addMachine(
+        const SavedMachine attic = world.state.machineList().addMachine(
             saved(QStringLiteral("Attic"), QStringLiteral("127.0.12.26"), 9));
         PopoverView view(world.state);
         view.show();
@@ -333,7 +336,7 @@ private slots:
         QTest::mouseClick(machinesView(view)->rows()[0]->mainButton(), Qt::LeftButton,
                           Qt::NoModifier, QPoint(200, 10)); // the empty part of the row
         QVERIFY(view.path().isEmpty());
-        QCOMPARE(world.state.selectedMachineID(), studio.id);
+        QCOMPARE(world.state.machineList().selectedMachineID(), studio.id);
         QCOMPARE(world.store.read(SettingsStore::selectedMachineKey).toString(),
                  studio.id.toString(QUuid::WithoutBraces).toUpper());
 
@@ -343,14 +346,14 @@ private slots:
         QCOMPARE(machinesView(view)->rows()[1]->machine().id, attic.id);
         QTest::mouseClick(machinesView(view)->rows()[0]->mainButton(), Qt::LeftButton);
         QVERIFY(view.path().isEmpty());
-        QCOMPARE(world.state.selectedMachineID(), studio.id);
+        QCOMPARE(world.state.machineList().selectedMachineID(), studio.id);
         QCOMPARE(world.store.read(SettingsStore::selectedMachineKey).toString(),
                  studio.id.toString(QUuid::WithoutBraces).toUpper());
     }
 
     void rowActionsAreTheSameInTheMenuAndOnRightClick() {
         World world;
-        const SavedMachine studio = world.state.addMachine(
+        const SavedMachine studio = world.state.machineList().addMachine(
             saved(QStringLiteral("Studio"), QStringLiteral("127.0.12.29"), 9));
         PopoverView view(world.state);
         view.show();
@@ -391,9 +394,9 @@ private slots:
 
     void removingAsksFirstInsideThePanel() {
         World world;
-        const SavedMachine studio = world.state.addMachine(
+        const SavedMachine studio = world.state.machineList().addMachine(
             saved(QStringLiteral("Studio"), QStringLiteral("127.0.12.33"), 9));
-        const SavedMachine attic = world.state.addMachine(
+        const SavedMachine attic = world.state.machineList().addMachine(
             saved(QStringLiteral("Attic"), QStringLiteral("127.0.12.34"), 9));
         PopoverView view(world.state);
         view.show();
@@ -417,13 +420,13 @@ private slots:
         QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
         QVERIFY(!sheet->isVisible());
         QCOMPARE(list->machineToRemove(), std::nullopt);
-        QCOMPARE(world.state.machines().size(), 2);
+        QCOMPARE(world.state.machineList().machines().size(), 2);
 
         // Escape dismisses the sheet, removes nothing and stays on the list.
         askToRemove(1);
         QTest::keyClick(&view, Qt::Key_Escape);
         QTRY_VERIFY(!sheet->isVisible());
-        QCOMPARE(world.state.machines().size(), 2);
+        QCOMPARE(world.state.machineList().machines().size(), 2);
         QCOMPARE(view.path(), QList<Screen>{Screen::machines()});
         QCOMPARE(list->machineToRemove(), std::nullopt);
         QVERIFY(list->header()->isEnabled()); // and Escape goes back again
@@ -431,13 +434,13 @@ private slots:
         askToRemove(1);
         QTest::mouseClick(sheet, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
         QVERIFY(!sheet->isVisible());
-        QCOMPARE(world.state.machines().size(), 2);
+        QCOMPARE(world.state.machineList().machines().size(), 2);
 
         // Removing the selected machine: its row goes, the other one becomes the selected one.
-        QCOMPARE(world.state.selectedMachineID(), attic.id);
+        QCOMPARE(world.state.machineList().selectedMachineID(), attic.id);
         askToRemove(1);
         QTest::mouseClick(sheet->confirmButton(), Qt::LeftButton);
-        QCOMPARE(world.state.machines(), QList{studio});
+        QCOMPARE(world.state.machineList().machines(), QList{studio});
         QCOMPARE(storedMachines(world.store), QList{studio});
         QCOMPARE(list->rows().size(), 1);
         QCOMPARE(list->rows()[0]->checkmark()->opacity(), 1.0);
@@ -673,9 +676,9 @@ private slots:
             port = QString::number(machine.port());
         std::optional<SavedMachine> original;
         if (editing) {
-            original = world.state.addMachine(saved(QStringLiteral("Studio"), machine.host(),
-                                                    machine.port(), QStringLiteral("OLD-PIN"),
-                                                    QStringLiteral("OLD-ID")));
+            original = world.state.machineList().addMachine(
+                saved(QStringLiteral("Studio"), machine.host(), machine.port(),
+                      QStringLiteral("OLD-PIN"), QStringLiteral("OLD-ID")));
         }
         int finished = 0;
         MachineEditView editor(world.state, original, [&] { ++finished; });
@@ -690,19 +693,19 @@ private slots:
         if (expectedPins == QStringLiteral("invalid")) {
             QVERIFY(!editor.saveButton()->isEnabled());
             editor.save(); // does nothing either
-            QVERIFY(world.state.machines().isEmpty());
+            QVERIFY(world.state.machineList().machines().isEmpty());
             QCOMPARE(finished, 0);
             return;
         }
         QTest::mouseClick(editor.saveButton(), Qt::LeftButton);
         QCOMPARE(finished, 1);
-        QCOMPARE(world.state.machines().size(), 1);
-        const SavedMachine record = world.state.machines().first();
+        QCOMPARE(world.state.machineList().machines().size(), 1);
+        const SavedMachine record = world.state.machineList().machines().first();
         QCOMPARE(storedMachines(world.store), QList{record});
         if (editing)
             QCOMPARE(record.id, original->id);
         else
-            QCOMPARE(world.state.selectedMachineID(), record.id);
+            QCOMPARE(world.state.machineList().selectedMachineID(), record.id);
         QCOMPARE(record.name, expectedName);
         QCOMPARE(record.host, SavedMachine::normalizeHost(host).value());
         QCOMPARE(record.port, MachineEditView::parsePort(port).value());
@@ -719,8 +722,8 @@ private slots:
             QCOMPARE(record.machineID, QStringLiteral("FAKE-0001"));
         }
         // A check of the saved record has started, not awaited.
-        QCOMPARE(world.state.reachabilityOf(record.id), Reachability::checking);
-        QTRY_VERIFY(world.state.reachabilityOf(record.id) != Reachability::checking);
+        QCOMPARE(world.state.monitor().reachabilityOf(record.id), Reachability::checking);
+        QTRY_VERIFY(world.state.monitor().reachabilityOf(record.id) != Reachability::checking);
     }
 
     void leadingZerosAreStoredAsTypedAndReachedInDecimal() {
@@ -735,11 +738,11 @@ private slots:
         QTRY_COMPARE(editor.connectionState().kind, ConnectionState::Kind::ok);
         QCOMPARE(editor.connectionState().info->certificateFingerprint, machine.fingerprint());
         QTest::mouseClick(editor.saveButton(), Qt::LeftButton);
-        const SavedMachine record = world.state.machines().value(0);
+        const SavedMachine record = world.state.machineList().machines().value(0);
         QCOMPARE(record.host, QStringLiteral("127.000.012.010"));
         QCOMPARE(record.fingerprint, machine.fingerprint());
-        QTRY_COMPARE(world.state.reachabilityOf(record.id), Reachability::reachable);
-        QVERIFY(!world.state.certificateChanged(*find(world.state, record.id)));
+        QTRY_COMPARE(world.state.monitor().reachabilityOf(record.id), Reachability::reachable);
+        QVERIFY(!world.state.monitor().certificateChanged(*find(world.state, record.id)));
     }
 
     // --- machine info screen -----------------------------------------------------------------
@@ -749,10 +752,10 @@ private slots:
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.12.53"))));
         machine.setDelay(100);
         World world;
-        SavedMachine studio =
-            world.state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        SavedMachine studio = world.state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
         studio.model = QStringLiteral("PR680W");
-        world.state.updateMachine(studio);
+        world.state.machineList().updateMachine(studio);
 
         MachineInfoView view(
             world.state, studio, [] {}, [] {});
@@ -803,10 +806,10 @@ private slots:
         SavedMachine renamed = *find(world.state, studio.id);
         renamed.name = QStringLiteral("Atelier");
         renamed.model.reset();
-        world.state.updateMachine(renamed);
+        world.state.machineList().updateMachine(renamed);
         QCOMPARE(view.header()->title(), QStringLiteral("Atelier"));
         QCOMPARE(view.value(QStringLiteral("Model")), QString());
-        world.state.removeMachine(renamed);
+        world.state.machineList().removeMachine(renamed);
         QCOMPARE(view.header()->title(), QStringLiteral("Studio"));
         QCOMPARE(view.value(QStringLiteral("Model")), QStringLiteral("PR680W"));
         QCOMPARE(view.current(), studio);
@@ -815,7 +818,7 @@ private slots:
     void infoOfAMachineThatDoesNotAnswer() {
         World world;
         const QString host = QStringLiteral("127.0.12.57");
-        const SavedMachine studio = world.state.addMachine(
+        const SavedMachine studio = world.state.machineList().addMachine(
             saved(QStringLiteral("Studio"), host, closedPort(host), QStringLiteral("AB:CD")));
         MachineInfoView view(
             world.state, studio, [] {}, [] {});
@@ -838,7 +841,7 @@ private slots:
         machine.rotateCertificate();
         machine.closeConnections();
         World world;
-        const SavedMachine studio = world.state.addMachine(
+        const SavedMachine studio = world.state.machineList().addMachine(
             saved(QStringLiteral("Studio"), machine.host(), machine.port(), pinned));
         MachineInfoView view(
             world.state, studio, [] {}, [] {});
@@ -861,35 +864,35 @@ private slots:
         QVERIFY(silent.start(QHostAddress(QStringLiteral("127.0.12.65"))));
         silent.setNeverAnswer(true);
         World world;
-        const SavedMachine studio =
-            world.state.addMachine(saved(QStringLiteral("Studio"), silent.host(), silent.port()));
+        const SavedMachine studio = world.state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), silent.host(), silent.port()));
         PopoverView view(world.state);
         view.push(Screen::machines());
         view.show();
         view.push(Screen::machineInfo(studio));
-        QCOMPARE(world.state.reachabilityOf(studio.id), Reachability::checking);
+        QCOMPARE(world.state.monitor().reachabilityOf(studio.id), Reachability::checking);
         view.pop();
         // Cancelled counts as no answer, long before the check's own time-out.
         QElapsedTimer clock;
         clock.start();
-        QTRY_COMPARE_WITH_TIMEOUT(world.state.reachabilityOf(studio.id), Reachability::unreachable,
-                                  2000);
+        QTRY_COMPARE_WITH_TIMEOUT(world.state.monitor().reachabilityOf(studio.id),
+                                  Reachability::unreachable, 2000);
         QVERIFY(clock.elapsed() < 2000);
 
         // A check from the check button is not tied to the screen.
         view.push(Screen::machineInfo(studio));
         auto* info = qobject_cast<MachineInfoView*>(view.currentScreen());
-        QTRY_COMPARE(world.state.reachabilityOf(studio.id), Reachability::checking);
+        QTRY_COMPARE(world.state.monitor().reachabilityOf(studio.id), Reachability::checking);
         view.currentScreen()->hide(); // the display check goes
-        QTRY_COMPARE(world.state.reachabilityOf(studio.id), Reachability::unreachable);
+        QTRY_COMPARE(world.state.monitor().reachabilityOf(studio.id), Reachability::unreachable);
         info->refresh();
-        QCOMPARE(world.state.reachabilityOf(studio.id), Reachability::checking);
+        QCOMPARE(world.state.monitor().reachabilityOf(studio.id), Reachability::checking);
         view.pop();
         QTest::qWait(300);
-        QCOMPARE(world.state.reachabilityOf(studio.id), Reachability::checking);
+        QCOMPARE(world.state.monitor().reachabilityOf(studio.id), Reachability::checking);
         // The machine hangs up: that check ends too.
         silent.closeConnections();
-        QTRY_COMPARE(world.state.reachabilityOf(studio.id), Reachability::unreachable);
+        QTRY_COMPARE(world.state.monitor().reachabilityOf(studio.id), Reachability::unreachable);
     }
 
     void everyTextOfTheInfoScreenCanBeSelected() {
@@ -900,7 +903,7 @@ private slots:
                                                    "F0:12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:"
                                                    "DE:F0"));
         studio.model = QStringLiteral("PR680W");
-        world.state.addMachine(studio);
+        world.state.machineList().addMachine(studio);
         PopoverView popover(world.state);
         popover.show();
         QVERIFY(QTest::qWaitForWindowExposed(&popover));
@@ -953,8 +956,8 @@ private slots:
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.12.73"))));
         World world;
-        const SavedMachine studio =
-            world.state.addMachine(saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        const SavedMachine studio = world.state.machineList().addMachine(
+            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
         PopoverView view(world.state);
         view.show();
         view.push(Screen::machines());
@@ -991,7 +994,7 @@ private slots:
         QTest::keyClicks(editor->hostField(), QStringLiteral("192.168.1.99"));
         QTest::mouseClick(editor->header()->backButton(), Qt::LeftButton);
         QCOMPARE(view.path(), QList<Screen>{Screen::machines()});
-        QCOMPARE(world.state.machines().size(), 1);
+        QCOMPARE(world.state.machineList().machines().size(), 1);
     }
 
     // --- gallery -----------------------------------------------------------------------------
@@ -1009,31 +1012,32 @@ private slots:
             QVERIFY(Gallery::render(view, name).saved);
         };
 
-        world.state.setDiscoveryEnvironment(noNetwork());
+        world.state.monitor().setDiscoveryEnvironment(noNetwork());
         view.push(Screen::machines());
-        QTRY_VERIFY(world.state.hasScanned());
-        world.state.setDiscoveryEnvironment(loopbackScan({127, 0, 12, 1}, 9));
-        QCoro::waitFor(world.state.discover());
+        QTRY_VERIFY(world.state.monitor().hasScanned());
+        world.state.monitor().setDiscoveryEnvironment(loopbackScan({127, 0, 12, 1}, 9));
+        QCoro::waitFor(world.state.monitor().discover());
         shoot(QStringLiteral("machines-empty"));
-        world.state.setDiscoveryEnvironment(noNetwork());
-        QCoro::waitFor(world.state.discover());
+        world.state.monitor().setDiscoveryEnvironment(noNetwork());
+        QCoro::waitFor(world.state.monitor().discover());
         shoot(QStringLiteral("machines-scan-error"));
 
         const QString closedHost = QStringLiteral("127.0.12.79");
-        const SavedMachine studio = world.state.addMachine(
+        const SavedMachine studio = world.state.machineList().addMachine(
             saved(QStringLiteral("Studio PR680W"), found.host(), found.port()));
-        const SavedMachine attic = world.state.addMachine(
+        const SavedMachine attic = world.state.machineList().addMachine(
             saved(QStringLiteral("Attic"), closedHost, closedPort(closedHost)));
-        world.state.addMachine(saved(QStringLiteral("Sewing room (upstairs, by the window)"),
-                                     QStringLiteral("192.168.001.010"), 8443));
-        world.state.selectMachine(studio);
-        QCoro::waitFor(world.state.check(studio));
-        QCoro::waitFor(world.state.check(attic));
+        world.state.machineList().addMachine(
+            saved(QStringLiteral("Sewing room (upstairs, by the window)"),
+                  QStringLiteral("192.168.001.010"), 8443));
+        world.state.machineList().selectMachine(studio);
+        QCoro::waitFor(world.state.monitor().check(studio));
+        QCoro::waitFor(world.state.monitor().check(attic));
         FakeMachine other;
         QVERIFY(other.start(QHostAddress(QStringLiteral("127.0.12.82"))));
         other.setDelay(400);
-        world.state.setDiscoveryEnvironment(loopbackScan({127, 0, 12, 81}, other.port()));
-        QCoro::Task<> scan = world.state.discover();
+        world.state.monitor().setDiscoveryEnvironment(loopbackScan({127, 0, 12, 81}, other.port()));
+        QCoro::Task<> scan = world.state.monitor().discover();
         shoot(QStringLiteral("machines-scanning"));
         QCoro::waitFor(scan);
         shoot(QStringLiteral("machines-saved-and-discovered"));
@@ -1065,7 +1069,7 @@ private slots:
         view.pop();
 
         view.push(Screen::machineInfo(*find(world.state, attic.id)));
-        QTRY_COMPARE(world.state.reachabilityOf(attic.id), Reachability::unreachable);
+        QTRY_COMPARE(world.state.monitor().reachabilityOf(attic.id), Reachability::unreachable);
         shoot(QStringLiteral("info-unreachable"));
         view.pop();
 

@@ -222,7 +222,7 @@ private slots:
         nowhere.probe = [](QString, qint64, double) -> QCoro::Task<std::optional<MachineInfo>> {
             co_return std::nullopt;
         };
-        state.setDiscoveryEnvironment(nowhere);
+        state.monitor().setDiscoveryEnvironment(nowhere);
         PopoverView view(state);
         view.show();
         view.activateWindow();

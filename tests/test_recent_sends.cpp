@@ -197,7 +197,7 @@ class TestRecentSends : public QObject {
     }
 
     SavedMachine addStudio() {
-        return m_state->addMachine(machineAt(QStringLiteral("Studio"), *m_fake));
+        return m_state->machineList().addMachine(machineAt(QStringLiteral("Studio"), *m_fake));
     }
 
     QList<QByteArray> receivedNames() const {
@@ -254,13 +254,13 @@ private slots:
         m_fake = std::make_unique<FakeMachine>();
         QVERIFY(m_fake->start());
         m_state = std::make_unique<AppState>(m_store->open());
-        m_state->setStatusResetDelay(std::chrono::milliseconds(200));
-        m_state->setUploadTimeout(std::chrono::milliseconds(1500));
+        m_state->sendQueue().setStatusResetDelay(std::chrono::milliseconds(200));
+        m_state->sendQueue().setUploadTimeout(std::chrono::milliseconds(1500));
     }
 
     void cleanup() {
-        if (m_state && m_state->isSending()) {
-            QSignalSpy finished(m_state.get(), &AppState::batchFinished);
+        if (m_state && m_state->sendQueue().isSending()) {
+            QSignalSpy finished(&m_state->sendQueue(), &SendQueue::batchFinished);
             finished.wait(15000);
         }
         m_state.reset();
@@ -377,7 +377,7 @@ private slots:
         QVERIFY(!isShown(view.scrollArea()));
         QVERIFY(view.cards().isEmpty());
 
-        m_state->setSendLog({entryFor(design(QStringLiteral("one.pes")))});
+        m_state->recentSends().setSendLog({entryFor(design(QStringLiteral("one.pes")))});
         QVERIFY(isShown(view.hintLabel()));
         QCOMPARE(view.hintLabel()->fullText(), QStringLiteral("Drag onto the drop zone to resend"));
         QVERIFY(isShown(view.clearButton()));
@@ -393,7 +393,7 @@ private slots:
         const QUrl daisy = design(QStringLiteral("daisy.pes"));
         const SendLogEntry older = entryFor(tulip);
         const SendLogEntry oldest = entryFor(daisy);
-        m_state->setSendLog({older, oldest});
+        m_state->recentSends().setSendLog({older, oldest});
 
         RecentSendsView view(*m_state);
         view.resize(360, 400);
@@ -404,7 +404,7 @@ private slots:
         QVERIFY(tulipCard);
 
         // A real send appends at the front; the other cards stay the same widgets.
-        m_state->send({rose});
+        m_state->sendQueue().send({rose});
         QTRY_COMPARE_WITH_TIMEOUT(cardNames(view).size(), 3, 10000);
         QCOMPARE(cardNames(view).first(), QStringLiteral("rose.pes"));
         QCOMPARE(view.cardFor(older.id), tulipCard);
@@ -416,8 +416,8 @@ private slots:
         QVERIFY(roseCard->thumbnail()->preview().has_value());
 
         // Sending the daisy again moves it to the front as a new entry.
-        QSignalSpy batches(m_state.get(), &AppState::batchFinished);
-        m_state->send({daisy});
+        QSignalSpy batches(&m_state->sendQueue(), &SendQueue::batchFinished);
+        m_state->sendQueue().send({daisy});
         QVERIFY(batches.wait(10000));
         QCOMPARE(cardNames(view),
                  (QStringList{QStringLiteral("daisy.pes"), QStringLiteral("rose.pes"),
@@ -443,18 +443,19 @@ private slots:
     void clearIsDisabledWhileSending() {
         addStudio();
         m_fake->setDelay(600);
-        m_state->setSendLog({entryFor(design(QStringLiteral("old.pes")))});
+        m_state->recentSends().setSendLog({entryFor(design(QStringLiteral("old.pes")))});
         RecentSendsView view(*m_state);
         view.show();
         QVERIFY(view.clearButton()->isEnabled());
 
-        m_state->send({design(QStringLiteral("slow.pes"))});
-        QTRY_VERIFY(std::holds_alternative<SendStatuses::Sending>(m_state->sendStatus()));
+        m_state->sendQueue().send({design(QStringLiteral("slow.pes"))});
+        QTRY_VERIFY(
+            std::holds_alternative<SendStatuses::Sending>(m_state->sendQueue().sendStatus()));
         QVERIFY(!view.clearButton()->isEnabled());
         QTest::mouseClick(view.clearButton(), Qt::LeftButton);
         QCOMPARE(view.cards().size(), 1);
 
-        QSignalSpy batches(m_state.get(), &AppState::batchFinished);
+        QSignalSpy batches(&m_state->sendQueue(), &SendQueue::batchFinished);
         QVERIFY(batches.wait(10000));
         QVERIFY(view.clearButton()->isEnabled());
     }
@@ -465,7 +466,7 @@ private slots:
         addStudio();
         const QUrl url = design(QStringLiteral("a very long name of a design that never ends.pes"));
         const SendLogEntry entry = entryFor(url);
-        m_state->setSendLog({entry});
+        m_state->recentSends().setSendLog({entry});
         RecentSendsView view(*m_state);
         view.resize(360, 300);
         view.show();
@@ -498,7 +499,7 @@ private slots:
         const SendLogEntry longName =
             entryFor(url, true, {}, QDateTime::currentDateTime(),
                      QStringLiteral("The embroidery machine in the back room upstairs, left"));
-        m_state->setSendLog({longName});
+        m_state->recentSends().setSendLog({longName});
         RecentSendCard* shortened = view.cardFor(longName.id);
         QVERIFY(shortened);
         QTRY_VERIFY(shortened->subtitleLabel()->width() > 100);
@@ -514,7 +515,7 @@ private slots:
         const SavedMachine studio = addStudio();
         m_fake->setInfoBody(
             "{\"serial\":\"S1\",\"features\":{\"embwidth\":1000,\"embheight\":600}}");
-        QCoro::waitFor(m_state->check(studio));
+        QCoro::waitFor(m_state->monitor().check(studio));
         const auto write = [this](const QString& name, const std::vector<Command>& commands) {
             const QString path = m_files.filePath(name);
             QFile file(path);
@@ -531,8 +532,8 @@ private slots:
         tall.push_back(colorChange());
         tall.insert(tall.end(), 9, stitch(0, 100));
         const QUrl turned = write(QStringLiteral("tall.dst"), tall);
-        QSignalSpy finished(m_state.get(), &AppState::batchFinished);
-        m_state->send({turned, large});
+        QSignalSpy finished(&m_state->sendQueue(), &SendQueue::batchFinished);
+        m_state->sendQueue().send({turned, large});
         QVERIFY(finished.wait(15000));
 
         MainScreen screen(*m_state, [](const Screen&) {});
@@ -569,17 +570,19 @@ private slots:
             ++decodes;
             return StitchPreview::read(url);
         });
-        m_state->setPreviewSource([&cache](QUrl url) { return cache.preview(std::move(url)); });
-        m_state->send({turned});
+        m_state->sendQueue().setPreviewSource(
+            [&cache](QUrl url) { return cache.preview(std::move(url)); });
+        m_state->sendQueue().send({turned});
         QVERIFY(finished.wait(15000));
         QCOMPARE(decodes.load(), 1);
-        RecentSendCard card(*m_state, m_state->sendLog().first(), nullptr, nullptr, &cache);
+        RecentSendCard card(*m_state, m_state->recentSends().sendLog().first(), nullptr, nullptr,
+                            &cache);
         card.show();
         card.showThumbnail();
         QTRY_VERIFY(card.thumbnail()->isLoaded());
         QCOMPARE(card.designFacts(), QStringLiteral("50 × 90 mm · 14 stitches · 2 colours"));
         QCOMPARE(decodes.load(), 1);
-        m_state->setPreviewSource({});
+        m_state->sendQueue().setPreviewSource({});
 
         // The mark goes with a file that is gone; the card's tooltip goes too.
         QVERIFY(QFile::remove(large.toLocalFile()));
@@ -595,7 +598,7 @@ private slots:
             "Couldn't reach the machine. Make sure it's on and connected to Wi-Fi, then try "
             "again. If it still fails, restart the machine and check the network it joined.");
         const SendLogEntry entry = entryFor(design(QStringLiteral("failed.pes")), false, message);
-        m_state->setSendLog({entry});
+        m_state->recentSends().setSendLog({entry});
         RecentSendsView view(*m_state);
         view.resize(360, 300);
         view.show();
@@ -618,7 +621,7 @@ private slots:
         // A short message shows whole: on one line at the usual text size.
         SendLogEntry brief = entry;
         brief.message = QStringLiteral("The machine refused the design.");
-        m_state->setSendLog({brief});
+        m_state->recentSends().setSendLog({brief});
         const QString shown = card->subtitleLabel()->text();
         QCOMPARE(QString(shown).replace(QLatin1Char('\n'), QLatin1Char(' ')), brief.message);
         if (Gallery::fontScale() < 1.2)
@@ -628,7 +631,7 @@ private slots:
     void theActionsFollowTheFileAndTheMachine() {
         const QUrl url = design(QStringLiteral("rules.pes"));
         const SendLogEntry entry = entryFor(url);
-        m_state->setSendLog({entry});
+        m_state->recentSends().setSendLog({entry});
         RecentSendsView view(*m_state);
         view.show();
         RecentSendCard* card = view.cardFor(entry.id);
@@ -658,7 +661,7 @@ private slots:
         design(QStringLiteral("rules.pes"));
         emit card->actionsMenu()->aboutToShow();
         QVERIFY(card->sendAgainAction()->isEnabled());
-        QSignalSpy batches(m_state.get(), &AppState::batchFinished);
+        QSignalSpy batches(&m_state->sendQueue(), &SendQueue::batchFinished);
         card->sendAgainAction()->trigger();
         QVERIFY(batches.wait(10000));
         QCOMPARE(receivedNames(), QList<QByteArray>{"rules.pes"});
@@ -668,7 +671,7 @@ private slots:
         addStudio();
         const QUrl url = design(QStringLiteral("moved.pes"));
         const SendLogEntry entry = entryFor(url);
-        m_state->setSendLog({entry});
+        m_state->recentSends().setSendLog({entry});
         RecentSendsView view(*m_state);
         view.resize(360, 300);
         view.show();
@@ -706,7 +709,7 @@ private slots:
 
     void hoveringShowsTheMenuButton() {
         const SendLogEntry entry = entryFor(design(QStringLiteral("hover.pes")));
-        m_state->setSendLog({entry});
+        m_state->recentSends().setSendLog({entry});
         RecentSendsView view(*m_state);
         view.resize(360, 300);
         view.show();
@@ -738,7 +741,7 @@ private slots:
 
     void theContextMenuHoldsTheSameActions() {
         const SendLogEntry entry = entryFor(design(QStringLiteral("context.pes")));
-        m_state->setSendLog({entry});
+        m_state->recentSends().setSendLog({entry});
         RecentSendsView view(*m_state);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -755,7 +758,7 @@ private slots:
     void aDragCarriesTheEntryAndThePictureOfTheCard() {
         const QUrl url = design(QStringLiteral("dragged.pes"));
         const SendLogEntry entry = entryFor(url, false, QStringLiteral("Failed once."));
-        m_state->setSendLog({entry});
+        m_state->recentSends().setSendLog({entry});
         RecentSendsView view(*m_state);
         view.resize(300, 300); // narrower than the drag picture
         view.show();
@@ -811,7 +814,8 @@ private slots:
 
         QVERIFY(Gallery::render(screen, QStringLiteral("recents-empty")).saved);
 
-        m_state->setSendLog({entryFor(design(QStringLiteral("Rose garden.pes"), 6, 4))});
+        m_state->recentSends().setSendLog(
+            {entryFor(design(QStringLiteral("Rose garden.pes"), 6, 4))});
         QTRY_VERIFY(view->cards().value(0) && view->cards().first()->isThumbnailShown());
         QTRY_VERIFY(visibleThumbnailsLoaded());
         QVERIFY(Gallery::render(screen, QStringLiteral("recents-one")).saved);
@@ -819,7 +823,7 @@ private slots:
         // Fifty sends of every kind.
         QList<SendLogEntry> log;
         const QDateTime now = QDateTime::currentDateTime();
-        for (int i = 0; i < AppState::sendLogLimit; ++i) {
+        for (int i = 0; i < RecentSends::sendLogLimit; ++i) {
             const bool dst = i % 3 == 1;
             QString name = QStringLiteral("design %1.%2").arg(i + 1).arg(dst ? "dst" : "pes");
             if (i % 7 == 2)
@@ -837,8 +841,8 @@ private slots:
             const QDateTime when = i < 6 ? now.addSecs(-600 * i) : now.addDays(-(i / 3));
             log.append(entryFor(url, ok, ok ? QString() : message, when));
         }
-        m_state->setSendLog(log);
-        QTRY_VERIFY(view->cards().size() == AppState::sendLogLimit &&
+        m_state->recentSends().setSendLog(log);
+        QTRY_VERIFY(view->cards().size() == RecentSends::sendLogLimit &&
                     view->cards().first()->isThumbnailShown());
         QTRY_VERIFY(visibleThumbnailsLoaded());
         QVERIFY(Gallery::render(screen, QStringLiteral("recents-full")).saved);
@@ -881,7 +885,7 @@ private slots:
         addStudio();
         const QUrl url = design(QStringLiteral("again.pes"));
         const SendLogEntry entry = entryFor(url);
-        m_state->setSendLog({entry});
+        m_state->recentSends().setSendLog({entry});
         MainScreen screen(*m_state, [](const Screen&) {});
         screen.show();
         RecentSendCard* card =
@@ -889,21 +893,21 @@ private slots:
         QVERIFY(card);
 
         const std::unique_ptr<QMimeData> data = card->dragData();
-        QSignalSpy batches(m_state.get(), &AppState::batchFinished);
+        QSignalSpy batches(&m_state->sendQueue(), &SendQueue::batchFinished);
         QVERIFY(DragEvents::dragAndDrop(screen.dropZone(), data.get()));
         QVERIFY(batches.wait(10000));
         QCOMPARE(receivedNames(), QList<QByteArray>{"again.pes"});
         // The new send of the file replaces its entry, at the front.
-        QCOMPARE(m_state->sendLog().size(), 1);
-        QVERIFY(m_state->sendLog().first().id != entry.id);
-        QCOMPARE(m_state->sendLog().first().fileURL, url);
+        QCOMPARE(m_state->recentSends().sendLog().size(), 1);
+        QVERIFY(m_state->recentSends().sendLog().first().id != entry.id);
+        QCOMPARE(m_state->recentSends().sendLog().first().fileURL, url);
     }
 
     void aCardDragThatOutlivesItsEntrySendsNothing() {
         addStudio();
         const SendLogEntry entry = entryFor(design(QStringLiteral("removed.pes")));
         const SendLogEntry other = entryFor(design(QStringLiteral("stays.pes")));
-        m_state->setSendLog({entry, other});
+        m_state->recentSends().setSendLog({entry, other});
         MainScreen screen(*m_state, [](const Screen&) {});
         screen.show();
         auto* view = qobject_cast<RecentSendsView*>(screen.recentSends());
@@ -911,21 +915,21 @@ private slots:
 
         // Over the drop zone, the entry leaves the log; then the drop.
         QVERIFY(DragEvents::enter(screen.dropZone(), data.get()));
-        m_state->removeFromRecents(entry);
+        m_state->recentSends().removeFromRecents(entry);
         QTRY_VERIFY(!view->cardFor(entry.id));
         QVERIFY(DragEvents::drop(screen.dropZone(), data.get()));
-        QSignalSpy statuses(m_state.get(), &AppState::sendStatusChanged);
+        QSignalSpy statuses(&m_state->sendQueue(), &SendQueue::sendStatusChanged);
         QTest::qWait(300); // time enough for an upload to have started
         QVERIFY(m_fake->requests().isEmpty());
         QCOMPARE(statuses.count(), 0);
-        QCOMPARE(m_state->sendLog(), QList<SendLogEntry>{other});
+        QCOMPARE(m_state->recentSends().sendLog(), QList<SendLogEntry>{other});
     }
 
     void aMissingFilesCardIsRefusedByTheDropZone() {
         addStudio();
         const QUrl url = design(QStringLiteral("vanished.pes"));
         const SendLogEntry entry = entryFor(url);
-        m_state->setSendLog({entry});
+        m_state->recentSends().setSendLog({entry});
         MainScreen screen(*m_state, [](const Screen&) {});
         screen.show();
         RecentSendCard* card =
@@ -957,7 +961,7 @@ private slots:
 
         const QUrl url = design(QStringLiteral("with space/shown #1.pes"));
         const SendLogEntry entry = entryFor(url);
-        m_state->setSendLog({entry});
+        m_state->recentSends().setSendLog({entry});
         RecentSendsView view(*m_state);
         view.show();
         view.cardFor(entry.id)->showInFolderAction()->trigger();
@@ -1051,7 +1055,7 @@ private slots:
         // desktop's opener does when none is set up): the card says so for a moment.
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &opener, "noSuchMethod");
         const SendLogEntry entry = entryFor(url);
-        m_state->setSendLog({entry});
+        m_state->recentSends().setSendLog({entry});
         RecentSendsView view(*m_state);
         view.show();
         RecentSendCard* card = view.cardFor(entry.id);

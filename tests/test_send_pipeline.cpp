@@ -35,8 +35,8 @@ SavedMachine machineAt(const QString& name, const FakeMachine& fake) {
 // Every status the state passes through, in order.
 struct StatusRecorder {
     explicit StatusRecorder(AppState& state) {
-        QObject::connect(&state, &AppState::sendStatusChanged, &state,
-                         [this, &state] { seen.append(state.sendStatus()); });
+        QObject::connect(&state.sendQueue(), &SendQueue::sendStatusChanged, &state.sendQueue(),
+                         [this, &state] { seen.append(state.sendQueue().sendStatus()); });
     }
     QList<SendStatus> seen;
 };
@@ -60,12 +60,12 @@ class TestSendPipeline : public QObject {
     }
 
     bool waitForBatch() {
-        QSignalSpy finished(m_state.get(), &AppState::batchFinished);
+        QSignalSpy finished(&m_state->sendQueue(), &SendQueue::batchFinished);
         return finished.wait(15000);
     }
 
     SavedMachine addStudio() {
-        return m_state->addMachine(machineAt(QStringLiteral("Studio"), *m_fake));
+        return m_state->machineList().addMachine(machineAt(QStringLiteral("Studio"), *m_fake));
     }
 
     static QList<FakeMachine::ReceivedDesign> receivedDesigns(const FakeMachine& fake) {
@@ -90,12 +90,12 @@ private slots:
         m_fake = std::make_unique<FakeMachine>();
         QVERIFY(m_fake->start());
         m_state = std::make_unique<AppState>(m_store->open());
-        m_state->setStatusResetDelay(std::chrono::milliseconds(200));
-        m_state->setUploadTimeout(std::chrono::milliseconds(1500));
+        m_state->sendQueue().setStatusResetDelay(std::chrono::milliseconds(200));
+        m_state->sendQueue().setUploadTimeout(std::chrono::milliseconds(1500));
     }
 
     void cleanup() {
-        if (m_state && m_state->isSending())
+        if (m_state && m_state->sendQueue().isSending())
             waitForBatch();
         m_state.reset();
         m_fake.reset();
@@ -106,66 +106,71 @@ private slots:
         const SavedMachine studio = addStudio();
         const QUrl url = design(QStringLiteral("Flower.PES"), "flower bytes");
         StatusRecorder statuses(*m_state);
-        m_state->send({url});
-        QVERIFY(m_state->isSending());
-        QVERIFY(std::holds_alternative<Idle>(m_state->sendStatus())); // the loop starts later
+        m_state->sendQueue().send({url});
+        QVERIFY(m_state->sendQueue().isSending());
+        QVERIFY(std::holds_alternative<Idle>(
+            m_state->sendQueue().sendStatus())); // the loop starts later
         QVERIFY(waitForBatch());
 
         QCOMPARE(statuses.seen.first(), SendStatus(Sending{"Flower.PES", 1, 1}));
-        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"Flower.PES", "Studio"}));
+        QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"Flower.PES", "Studio"}));
         QCOMPARE(m_fake->requests().size(), 1);
         const auto received = FakeMachine::designFrom(m_fake->requests().first());
         QVERIFY(received);
         QCOMPARE(received->fileName, QByteArray("Flower.PES"));
         QCOMPARE(received->data, QByteArray("flower bytes"));
-        QCOMPARE(m_state->reachabilityOf(studio.id), Reachability::reachable);
+        QCOMPARE(m_state->monitor().reachabilityOf(studio.id), Reachability::reachable);
 
-        QCOMPARE(m_state->sendLog().size(), 1);
-        const SendLogEntry entry = m_state->sendLog().first();
+        QCOMPARE(m_state->recentSends().sendLog().size(), 1);
+        const SendLogEntry entry = m_state->recentSends().sendLog().first();
         QVERIFY(entry.ok);
         QCOMPARE(entry.message, QStringLiteral("Sent to Studio"));
         QCOMPARE(entry.machineName, QStringLiteral("Studio"));
         QCOMPARE(entry.fileURL, url);
         QVERIFY(qAbs(entry.dateTime().secsTo(QDateTime::currentDateTimeUtc())) < 60);
 
-        QTRY_VERIFY_WITH_TIMEOUT(std::holds_alternative<Idle>(m_state->sendStatus()), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(std::holds_alternative<Idle>(m_state->sendQueue().sendStatus()),
+                                 5000);
     }
 
     void threeFilesMakeOneBatch() {
         addStudio();
         StatusRecorder statuses(*m_state);
-        m_state->send({design("a.pes"), design("b.dst"), design("c.phc")});
+        m_state->sendQueue().send({design("a.pes"), design("b.dst"), design("c.phc")});
         QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"3 designs", "Studio"}));
+        QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"3 designs", "Studio"}));
         QCOMPARE(receivedNames(*m_fake), (QList<QByteArray>{"a.pes", "b.dst", "c.phc"}));
         QCOMPARE(statuses.seen.mid(0, 3),
                  (QList<SendStatus>{Sending{"a.pes", 1, 3}, Sending{"b.dst", 2, 3},
                                     Sending{"c.phc", 3, 3}}));
         // Newest first.
-        QCOMPARE(m_state->sendLog().first().fileURL.fileName(), QStringLiteral("c.phc"));
+        QCOMPARE(m_state->recentSends().sendLog().first().fileURL.fileName(),
+                 QStringLiteral("c.phc"));
     }
 
     void failuresAreSummarisedAndDoNotTimeOut() {
         const SavedMachine studio = addStudio();
         const QUrl vanished = design(QStringLiteral("gone.pes"));
         QFile::remove(vanished.toLocalFile());
-        m_state->send({design("ok.pes"), vanished});
+        m_state->sendQueue().send({design("ok.pes"), vanished});
         QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendStatus(), SendStatus(Error{"Sent 1 of 2. Couldn't read gone.pes."}));
-        QCOMPARE(m_state->sendLog().first().ok, false);
-        QCOMPARE(m_state->sendLog().first().message, QStringLiteral("Couldn't read gone.pes."));
-        QCOMPARE(m_state->reachabilityOf(studio.id), Reachability::reachable);
+        QCOMPARE(m_state->sendQueue().sendStatus(),
+                 SendStatus(Error{"Sent 1 of 2. Couldn't read gone.pes."}));
+        QCOMPARE(m_state->recentSends().sendLog().first().ok, false);
+        QCOMPARE(m_state->recentSends().sendLog().first().message,
+                 QStringLiteral("Couldn't read gone.pes."));
+        QCOMPARE(m_state->monitor().reachabilityOf(studio.id), Reachability::reachable);
 
         // One refused upload alone reads as its own message.
         m_fake->setUploadStatus(503);
-        m_state->send({design("full.pes")});
+        m_state->sendQueue().send({design("full.pes")});
         QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendStatus(),
+        QCOMPARE(m_state->sendQueue().sendStatus(),
                  SendStatus(Error{"The machine refused the design (status 503). If it's full, "
                                   "retrieve the waiting designs on the machine, or turn it off "
                                   "and on to empty its wireless pocket."}));
         QTest::qWait(400); // longer than the reset delay: errors stay
-        QVERIFY(std::holds_alternative<Error>(m_state->sendStatus()));
+        QVERIFY(std::holds_alternative<Error>(m_state->sendQueue().sendStatus()));
     }
 
     void refusedFilesAreCountedInTheSummaryButNotInTheProgress() {
@@ -174,49 +179,49 @@ private slots:
         const QList<QUrl> mixed{design("a.pes"),    design("notes.txt"), design("b.PEN"),
                                 design("x.exp"),    design("y.jpg"),     design("z"),
                                 design("w.pes.zip")};
-        m_state->send(mixed);
+        m_state->sendQueue().send(mixed);
         QVERIFY(waitForBatch());
         QCOMPARE(statuses.seen.mid(0, 2),
                  (QList<SendStatus>{Sending{"a.pes", 1, 2}, Sending{"b.PEN", 2, 2}}));
-        QCOMPARE(m_state->sendStatus(),
+        QCOMPARE(m_state->sendQueue().sendStatus(),
                  SendStatus(Error{"Sent 2 of 7. 5 skipped (not " + typesText + ")"}));
-        QCOMPARE(m_state->sendLog().size(), 2); // refused files are not logged
+        QCOMPARE(m_state->recentSends().sendLog().size(), 2); // refused files are not logged
     }
 
     void refusalsByTypeAndWithoutMachine() {
-        m_state->send({});
-        QVERIFY(std::holds_alternative<Idle>(m_state->sendStatus()));
+        m_state->sendQueue().send({});
+        QVERIFY(std::holds_alternative<Idle>(m_state->sendQueue().sendStatus()));
 
         // The type check comes before the machine check.
-        m_state->send({design("a.txt")});
-        QCOMPARE(m_state->sendStatus(),
+        m_state->sendQueue().send({design("a.txt")});
+        QCOMPARE(m_state->sendQueue().sendStatus(),
                  SendStatus(
                      Error{"This file can't be sent. The machine reads " + typesText + " files."}));
-        m_state->send({design("a.txt"), design("b.doc")});
-        QCOMPARE(m_state->sendStatus(),
+        m_state->sendQueue().send({design("a.txt"), design("b.doc")});
+        QCOMPARE(m_state->sendQueue().sendStatus(),
                  SendStatus(Error{"These files can't be sent. The machine reads " + typesText +
                                   " files."}));
-        m_state->send({design("a.pes")});
-        QCOMPARE(m_state->sendStatus(),
+        m_state->sendQueue().send({design("a.pes")});
+        QCOMPARE(m_state->sendQueue().sendStatus(),
                  SendStatus(Error{"Add a machine first, then drop a design to send it."}));
-        QVERIFY(!m_state->isSending());
+        QVERIFY(!m_state->sendQueue().isSending());
         QVERIFY(m_fake->requests().isEmpty());
-        QVERIFY(m_state->sendLog().isEmpty());
+        QVERIFY(m_state->recentSends().sendLog().isEmpty());
     }
 
     void filesJoinARunningBatch() {
         addStudio();
         m_fake->setDelay(300);
         StatusRecorder statuses(*m_state);
-        m_state->send({design("a.pes")});
-        QTRY_VERIFY(std::holds_alternative<Sending>(m_state->sendStatus()));
-        m_state->send({design("b.pes"), design("c.txt")});
-        m_state->dismissStatus(); // ignored while sending
-        QVERIFY(std::holds_alternative<Sending>(m_state->sendStatus()));
+        m_state->sendQueue().send({design("a.pes")});
+        QTRY_VERIFY(std::holds_alternative<Sending>(m_state->sendQueue().sendStatus()));
+        m_state->sendQueue().send({design("b.pes"), design("c.txt")});
+        m_state->sendQueue().dismissStatus(); // ignored while sending
+        QVERIFY(std::holds_alternative<Sending>(m_state->sendQueue().sendStatus()));
         QVERIFY(waitForBatch());
         QCOMPARE(statuses.seen.mid(0, 2),
                  (QList<SendStatus>{Sending{"a.pes", 1, 1}, Sending{"b.pes", 2, 2}}));
-        QCOMPARE(m_state->sendStatus(),
+        QCOMPARE(m_state->sendQueue().sendStatus(),
                  SendStatus(Error{"Sent 2 of 3. 1 skipped (not " + typesText + ")"}));
     }
 
@@ -224,76 +229,77 @@ private slots:
         FakeMachine other;
         QVERIFY(other.start(QHostAddress(QStringLiteral("127.0.0.6"))));
         addStudio();
-        const SavedMachine annex = m_state->addMachine(machineAt(QStringLiteral("Annex"), other));
-        const SavedMachine studio = m_state->machines().first();
-        m_state->selectMachine(studio);
+        const SavedMachine annex =
+            m_state->machineList().addMachine(machineAt(QStringLiteral("Annex"), other));
+        const SavedMachine studio = m_state->machineList().machines().first();
+        m_state->machineList().selectMachine(studio);
         m_fake->setDelay(300);
-        m_state->send({design("a.pes"), design("b.pes")});
-        QTRY_VERIFY(std::holds_alternative<Sending>(m_state->sendStatus()));
-        m_state->selectMachine(annex);
+        m_state->sendQueue().send({design("a.pes"), design("b.pes")});
+        QTRY_VERIFY(std::holds_alternative<Sending>(m_state->sendQueue().sendStatus()));
+        m_state->machineList().selectMachine(annex);
         QVERIFY(waitForBatch());
         QCOMPARE(receivedNames(*m_fake), QList<QByteArray>{"a.pes"});
         QCOMPARE(receivedNames(other), QList<QByteArray>{"b.pes"});
-        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"2 designs", "Annex"}));
-        QCOMPARE(m_state->sendLog().at(1).machineName, QStringLiteral("Studio"));
+        QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"2 designs", "Annex"}));
+        QCOMPARE(m_state->recentSends().sendLog().at(1).machineName, QStringLiteral("Studio"));
     }
 
     void removingTheLastMachineMidBatchDiscardsTheRest() {
         const SavedMachine studio = addStudio();
         m_fake->setDelay(300);
-        m_state->send({design("a.pes"), design("b.pes"), design("c.pes")});
-        QTRY_VERIFY(std::holds_alternative<Sending>(m_state->sendStatus()));
-        m_state->removeMachine(studio);
+        m_state->sendQueue().send({design("a.pes"), design("b.pes"), design("c.pes")});
+        QTRY_VERIFY(std::holds_alternative<Sending>(m_state->sendQueue().sendStatus()));
+        m_state->machineList().removeMachine(studio);
         QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendLog().size(), 1); // only the file in flight
-        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"a.pes", "Studio"}));
-        QVERIFY(!m_state->reachability().contains(studio.id));
+        QCOMPARE(m_state->recentSends().sendLog().size(), 1); // only the file in flight
+        QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"a.pes", "Studio"}));
+        QVERIFY(!m_state->monitor().reachability().contains(studio.id));
     }
 
     void anUnreachableMachineIsMarkedSoButATooLargeFileIsNot() {
         // Nothing listens on this address.
-        const SavedMachine nowhere = m_state->addMachine(
+        const SavedMachine nowhere = m_state->machineList().addMachine(
             SavedMachine{QUuid::createUuid(), "Nowhere", "127.0.0.9", m_fake->port(), {}, {}, {}});
-        m_state->send({design("a.pes")});
+        m_state->sendQueue().send({design("a.pes")});
         QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendStatus(), SendStatus(Error{unreachableText}));
-        QCOMPARE(m_state->reachabilityOf(nowhere.id), Reachability::unreachable);
-        QCOMPARE(m_state->sendLog().first().message, unreachableText);
+        QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Error{unreachableText}));
+        QCOMPARE(m_state->monitor().reachabilityOf(nowhere.id), Reachability::unreachable);
+        QCOMPARE(m_state->recentSends().sendLog().first().message, unreachableText);
 
         // A sparse file far beyond any limit is refused without being read into memory.
         const SavedMachine studio = addStudio();
         QFile huge(m_files.filePath(QStringLiteral("huge.dst")));
         QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(6) << 30));
         huge.close();
-        m_state->send({QUrl::fromLocalFile(huge.fileName())});
+        m_state->sendQueue().send({QUrl::fromLocalFile(huge.fileName())});
         QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendStatus(),
+        QCOMPARE(m_state->sendQueue().sendStatus(),
                  SendStatus(Error{"This design is too large to send. The machine accepts up "
                                   "to 3 MB."}));
-        QCOMPARE(m_state->reachabilityOf(studio.id), Reachability::unknown);
+        QCOMPARE(m_state->monitor().reachabilityOf(studio.id), Reachability::unknown);
         QVERIFY(m_fake->requests().isEmpty());
 
         // Exactly the limit passes.
-        m_state->send({design("limit.pes", QByteArray(3'000'000, 'x'))});
+        m_state->sendQueue().send({design("limit.pes", QByteArray(3'000'000, 'x'))});
         QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"limit.pes", "Studio"}));
+        QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"limit.pes", "Studio"}));
     }
 
     void theLimitIsTheMachinesLastReportedOne() {
         const SavedMachine studio = addStudio();
         m_fake->setInfoBody(
             QByteArrayLiteral("{\"serial\":\"S1\",\"features\":{\"postsize\":1000000}}"));
-        QCoro::waitFor(m_state->check(studio));
-        QCOMPARE(m_state->machineInfo().value(studio.id).maxUploadBytes,
+        QCoro::waitFor(m_state->monitor().check(studio));
+        QCOMPARE(m_state->monitor().machineInfo().value(studio.id).maxUploadBytes,
                  std::optional<qint64>(1000000));
-        m_state->send({design("big.pes", QByteArray(1'000'001, 'x'))});
+        m_state->sendQueue().send({design("big.pes", QByteArray(1'000'001, 'x'))});
         QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendStatus(),
+        QCOMPARE(m_state->sendQueue().sendStatus(),
                  SendStatus(Error{"This design is too large to send. The machine accepts up "
                                   "to 1 MB."}));
-        m_state->send({design("fits.pes", QByteArray(1'000'000, 'x'))});
+        m_state->sendQueue().send({design("fits.pes", QByteArray(1'000'000, 'x'))});
         QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"fits.pes", "Studio"}));
+        QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"fits.pes", "Studio"}));
     }
 
     // Real designs against a machine whose area is 140 x 90 mm: each is sent, and those that
@@ -320,13 +326,13 @@ private slots:
         };
 
         // Without a check the area is unknown: nothing is measured, nobody is warned.
-        m_state->send(designs);
+        m_state->sendQueue().send(designs);
         QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"7 designs", "Studio"}));
+        QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"7 designs", "Studio"}));
 
         m_fake->setInfoBody(info("\"embwidth\":1400,\"embheight\":900"));
-        QCoro::waitFor(m_state->check(studio));
-        m_state->send(designs);
+        QCoro::waitFor(m_state->monitor().check(studio));
+        m_state->sendQueue().send(designs);
         QVERIFY(waitForBatch());
         const QStringList warnings{
             "JulieStenning__01Peacock.dst is 181.9 × 127.8 mm, larger than Studio's 140 × 90 mm "
@@ -338,11 +344,13 @@ private slots:
             "Embroidermodder__Embroidermodder_2.DST is 222.5 × 51.4 mm, larger than Studio's 140 "
             "× 90 mm area.",
         };
-        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"7 designs", "Studio", warnings}));
+        QCOMPARE(m_state->sendQueue().sendStatus(),
+                 SendStatus(Sent{"7 designs", "Studio", warnings}));
         QCOMPARE(receivedDesigns(*m_fake).size(), 14); // every design went, warned or not
-        const QStringList summary = std::get<Sent>(m_state->sendStatus()).warningSummary();
+        const QStringList summary =
+            std::get<Sent>(m_state->sendQueue().sendStatus()).warningSummary();
         QCOMPARE(summary, warnings.first(3) + QStringList{"and 1 more"});
-        QCOMPARE(describe(m_state->sendStatus()),
+        QCOMPARE(describe(m_state->sendQueue().sendStatus()),
                  (QStringList{"sent 7 designs to Studio"} + summary).join(u'\n'));
 
         // Each entry keeps its own warning, across a restart.
@@ -353,7 +361,8 @@ private slots:
             return std::optional<QString>(QStringLiteral("not logged"));
         };
         const AppState reread(m_store->open());
-        for (const QList<SendLogEntry>& log : {m_state->sendLog(), reread.sendLog()}) {
+        for (const QList<SendLogEntry>& log :
+             {m_state->recentSends().sendLog(), reread.recentSends().sendLog()}) {
             QCOMPARE(warningOf(log, designs[0]), std::optional(warnings[0]));
             for (const int fits : {1, 2, 3})
                 QCOMPARE(warningOf(log, designs[fits]), std::nullopt);
@@ -362,49 +371,49 @@ private slots:
 
         // One design names itself; a machine that reports no area (or a zero one) warns of
         // nothing; a failed upload is an error, not a warning.
-        m_state->send({designs[0]});
+        m_state->sendQueue().send({designs[0]});
         QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendStatus(),
+        QCOMPARE(m_state->sendQueue().sendStatus(),
                  SendStatus(Sent{"JulieStenning__01Peacock.dst", "Studio", {warnings[0]}}));
         for (const char* features : {"\"needles\":1", "\"embwidth\":0,\"embheight\":900"}) {
             m_fake->setInfoBody(info(features));
-            QCoro::waitFor(m_state->check(studio));
-            m_state->send({designs[0], designs[4]});
+            QCoro::waitFor(m_state->monitor().check(studio));
+            m_state->sendQueue().send({designs[0], designs[4]});
             QVERIFY(waitForBatch());
-            QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"2 designs", "Studio"}));
-            QCOMPARE(m_state->sendLog().first().warning, std::nullopt);
+            QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"2 designs", "Studio"}));
+            QCOMPARE(m_state->recentSends().sendLog().first().warning, std::nullopt);
         }
         m_fake->setInfoBody(info("\"embwidth\":1400,\"embheight\":900"));
-        QCoro::waitFor(m_state->check(studio));
+        QCoro::waitFor(m_state->monitor().check(studio));
         m_fake->setUploadStatus(500);
-        m_state->send({designs[0]});
+        m_state->sendQueue().send({designs[0]});
         QVERIFY(waitForBatch());
-        QVERIFY(std::holds_alternative<Error>(m_state->sendStatus()));
-        QCOMPARE(m_state->sendLog().first().warning, std::nullopt);
+        QVERIFY(std::holds_alternative<Error>(m_state->sendQueue().sendStatus()));
+        QCOMPARE(m_state->recentSends().sendLog().first().warning, std::nullopt);
     }
 
     void dismissingAndShowingAnErrorCancelThePendingReset() {
         addStudio();
-        m_state->setStatusResetDelay(std::chrono::milliseconds(300));
+        m_state->sendQueue().setStatusResetDelay(std::chrono::milliseconds(300));
         const SendStatus later = Sent{"set later", "Elsewhere"};
 
         // A reset that survived dismissal would turn a status set afterwards to idle.
-        m_state->send({design("a.pes")});
+        m_state->sendQueue().send({design("a.pes")});
         QVERIFY(waitForBatch());
-        m_state->dismissStatus();
-        QVERIFY(std::holds_alternative<Idle>(m_state->sendStatus()));
-        m_state->setSendStatus(later);
+        m_state->sendQueue().dismissStatus();
+        QVERIFY(std::holds_alternative<Idle>(m_state->sendQueue().sendStatus()));
+        m_state->sendQueue().setSendStatus(later);
         QTest::qWait(500);
-        QCOMPARE(m_state->sendStatus(), later);
+        QCOMPARE(m_state->sendQueue().sendStatus(), later);
 
         // The same for an error shown for a refused request.
-        m_state->send({design("b.pes")});
+        m_state->sendQueue().send({design("b.pes")});
         QVERIFY(waitForBatch());
-        m_state->send({design("c.txt")});
-        QVERIFY(std::holds_alternative<Error>(m_state->sendStatus()));
-        m_state->setSendStatus(later);
+        m_state->sendQueue().send({design("c.txt")});
+        QVERIFY(std::holds_alternative<Error>(m_state->sendQueue().sendStatus()));
+        m_state->sendQueue().setSendStatus(later);
         QTest::qWait(500);
-        QCOMPARE(m_state->sendStatus(), later);
+        QCOMPARE(m_state->sendQueue().sendStatus(), later);
     }
 
     void anAbsurdLimitFromTheMachineIsHarmless() {
@@ -413,12 +422,12 @@ private slots:
         for (const char* postsize : {"9223372036854775807", "1000000000000"}) {
             m_fake->setInfoBody(
                 "{\"serial\":\"S1\",\"features\":{\"postsize\":" + QByteArray(postsize) + "}}");
-            QCoro::waitFor(m_state->check(studio));
-            QVERIFY(m_state->machineInfo().value(studio.id).maxUploadBytes > 1'000'000);
+            QCoro::waitFor(m_state->monitor().check(studio));
+            QVERIFY(m_state->monitor().machineInfo().value(studio.id).maxUploadBytes > 1'000'000);
             m_fake->clearRequests();
-            m_state->send({design("rose.pes", "rose stitches")});
+            m_state->sendQueue().send({design("rose.pes", "rose stitches")});
             QVERIFY2(waitForBatch(), postsize);
-            QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"rose.pes", "Studio"}));
+            QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"rose.pes", "Studio"}));
             QCOMPARE(receivedDesigns(*m_fake).size(), 1);
             QCOMPARE(receivedDesigns(*m_fake).first().data, QByteArray("rose stitches"));
         }
@@ -429,16 +438,17 @@ private slots:
         for (const char* postsize : {"-5", "0"}) {
             m_fake->setInfoBody(
                 "{\"serial\":\"S1\",\"features\":{\"postsize\":" + QByteArray(postsize) + "}}");
-            QCoro::waitFor(m_state->check(studio));
-            QVERIFY2(m_state->machineInfo().contains(studio.id), postsize);
-            QCOMPARE(m_state->machineInfo().value(studio.id).maxUploadBytes, std::nullopt);
+            QCoro::waitFor(m_state->monitor().check(studio));
+            QVERIFY2(m_state->monitor().machineInfo().contains(studio.id), postsize);
+            QCOMPARE(m_state->monitor().machineInfo().value(studio.id).maxUploadBytes,
+                     std::nullopt);
             // The usual limit applies.
-            m_state->send({design("fits.pes", QByteArray(3'000'000, 'x'))});
+            m_state->sendQueue().send({design("fits.pes", QByteArray(3'000'000, 'x'))});
             QVERIFY(waitForBatch());
-            QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"fits.pes", "Studio"}));
-            m_state->send({design("over.pes", QByteArray(3'000'001, 'x'))});
+            QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"fits.pes", "Studio"}));
+            m_state->sendQueue().send({design("over.pes", QByteArray(3'000'001, 'x'))});
             QVERIFY(waitForBatch());
-            QCOMPARE(m_state->sendStatus(),
+            QCOMPARE(m_state->sendQueue().sendStatus(),
                      SendStatus(Error{"This design is too large to send. The machine accepts up "
                                       "to 3 MB."}));
         }
@@ -453,11 +463,12 @@ private slots:
         for (const char* postsize : {"9223372036854775807", "100000000"}) {
             m_fake->setInfoBody(
                 "{\"serial\":\"S1\",\"features\":{\"postsize\":" + QByteArray(postsize) + "}}");
-            QCoro::waitFor(m_state->check(studio));
+            QCoro::waitFor(m_state->monitor().check(studio));
             m_fake->clearRequests();
-            m_state->send({huge});
+            m_state->sendQueue().send({huge});
             QVERIFY(waitForBatch());
-            QCOMPARE(m_state->sendStatus(), SendStatus(Error{DesignFile::overSendLimitMessage()}));
+            QCOMPARE(m_state->sendQueue().sendStatus(),
+                     SendStatus(Error{DesignFile::overSendLimitMessage()}));
             QVERIFY(m_fake->requests().isEmpty());
         }
         QCOMPARE(DesignFile::overSendLimitMessage(),
@@ -468,40 +479,40 @@ private slots:
         // While a read takes its time, the GUI thread stays free and the send waits for it.
         addStudio();
         const auto slow = std::make_shared<QSemaphore>();
-        m_state->setDesignReader([slow](const QUrl& url, qint64 maxBytes) {
+        m_state->sendQueue().setDesignReader([slow](const QUrl& url, qint64 maxBytes) {
             slow->acquire();
             return DesignFile::read(url, maxBytes);
         });
-        m_state->send({design("a.pes", "bytes")});
+        m_state->sendQueue().send({design("a.pes", "bytes")});
         QTest::qWait(300);
         const bool sentMeanwhile = !m_fake->requests().isEmpty();
-        const SendStatus meanwhile = m_state->sendStatus();
+        const SendStatus meanwhile = m_state->sendQueue().sendStatus();
         slow->release();
         QVERIFY(waitForBatch());
         QVERIFY(!sentMeanwhile);
         QCOMPARE(meanwhile, SendStatus(Sending{"a.pes", 1, 1}));
-        QCOMPARE(m_state->sendStatus(), SendStatus(Sent{"a.pes", "Studio"}));
+        QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"a.pes", "Studio"}));
     }
 
     void aDesignThatNeverAnswersFailsAndTheQueueMovesOn() {
         addStudio();
         // A file on a mount that never answers: its read never returns (until the test ends).
         const auto stuck = std::make_shared<QSemaphore>();
-        m_state->setDesignReader([stuck](const QUrl& url, qint64 maxBytes) {
+        m_state->sendQueue().setDesignReader([stuck](const QUrl& url, qint64 maxBytes) {
             if (url.fileName() == QLatin1String("stuck.pes"))
                 stuck->acquire();
             return DesignFile::read(url, maxBytes);
         });
-        m_state->setReadDeadline(std::chrono::milliseconds(300));
-        m_state->send({design("stuck.pes"), design("good.pes", "good stitches")});
+        m_state->sendQueue().setReadDeadline(std::chrono::milliseconds(300));
+        m_state->sendQueue().send({design("stuck.pes"), design("good.pes", "good stitches")});
         const bool finished = waitForBatch();
         stuck->release();
         QVERIFY(finished);
         const QString failure = QStringLiteral("Couldn't read stuck.pes: its disk did not answer.");
-        QCOMPARE(m_state->sendStatus(), SendStatus(Error{"Sent 1 of 2. " + failure}));
+        QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Error{"Sent 1 of 2. " + failure}));
         QCOMPARE(receivedNames(*m_fake), QList<QByteArray>{"good.pes"});
-        QCOMPARE(m_state->sendLog().size(), 2);
-        QCOMPARE(m_state->sendLog().last().message, failure);
+        QCOMPARE(m_state->recentSends().sendLog().size(), 2);
+        QCOMPARE(m_state->recentSends().sendLog().last().message, failure);
     }
 
     void theLogKeepsOneEntryPerFileAndAtMostFifty() {
@@ -510,40 +521,42 @@ private slots:
         const QUrl dotted = QUrl::fromLocalFile(m_files.path() + "/dir/sub/../a.pes");
         const QUrl upper = design(QStringLiteral("dir/A.pes"));
         QDir().mkpath(m_files.filePath(QStringLiteral("dir/sub")));
-        m_state->send({plain, upper, dotted});
+        m_state->sendQueue().send({plain, upper, dotted});
         QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendLog().size(), 2);
-        QCOMPARE(m_state->sendLog().first().fileURL, dotted); // kept as received
-        QCOMPARE(m_state->sendLog().at(1).fileURL, upper);
+        QCOMPARE(m_state->recentSends().sendLog().size(), 2);
+        QCOMPARE(m_state->recentSends().sendLog().first().fileURL, dotted); // kept as received
+        QCOMPARE(m_state->recentSends().sendLog().at(1).fileURL, upper);
 
-        const QUuid oldID = m_state->sendLog().first().id;
-        m_state->send({plain});
+        const QUuid oldID = m_state->recentSends().sendLog().first().id;
+        m_state->sendQueue().send({plain});
         QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendLog().size(), 2);
-        QVERIFY(m_state->sendLog().first().id != oldID);
+        QCOMPARE(m_state->recentSends().sendLog().size(), 2);
+        QVERIFY(m_state->recentSends().sendLog().first().id != oldID);
 
         QList<QUrl> many;
         for (int i = 0; i < 51; ++i)
             many.append(design(QStringLiteral("many/%1.dst").arg(i)));
-        m_state->send(many);
+        m_state->sendQueue().send(many);
         QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendLog().size(), 50);
-        QCOMPARE(m_state->sendLog().first().fileURL.fileName(), QStringLiteral("50.dst"));
-        QCOMPARE(m_state->sendLog().last().fileURL.fileName(), QStringLiteral("1.dst"));
+        QCOMPARE(m_state->recentSends().sendLog().size(), 50);
+        QCOMPARE(m_state->recentSends().sendLog().first().fileURL.fileName(),
+                 QStringLiteral("50.dst"));
+        QCOMPARE(m_state->recentSends().sendLog().last().fileURL.fileName(),
+                 QStringLiteral("1.dst"));
 
         // What a new program start reads back is what this one holds.
         AppState reloaded(m_store->open());
-        QCOMPARE(reloaded.sendLog(), m_state->sendLog());
+        QCOMPARE(reloaded.recentSends().sendLog(), m_state->recentSends().sendLog());
 
-        const SendLogEntry removed = m_state->sendLog().at(3);
-        m_state->removeFromRecents(removed);
-        QCOMPARE(m_state->sendLog().size(), 49);
-        QVERIFY(!m_state->sendLog().contains(removed));
+        const SendLogEntry removed = m_state->recentSends().sendLog().at(3);
+        m_state->recentSends().removeFromRecents(removed);
+        QCOMPARE(m_state->recentSends().sendLog().size(), 49);
+        QVERIFY(!m_state->recentSends().sendLog().contains(removed));
 
-        m_state->clearRecents();
+        m_state->recentSends().clearRecents();
         QCOMPARE(m_store->read(SettingsStore::recentSendsKey).toByteArray(), QByteArray("[]"));
         AppState cleared(m_store->open());
-        QVERIFY(cleared.sendLog().isEmpty());
+        QVERIFY(cleared.recentSends().sendLog().isEmpty());
     }
 
     void theToolRunsThePipelineOnTheUsersStore() {
@@ -551,7 +564,7 @@ private slots:
         const QString storePath = configHome.filePath(QStringLiteral("Bobbinlark/Bobbinlark.conf"));
         {
             AppState user(SettingsStore::openFile(storePath));
-            user.addMachine(machineAt(QStringLiteral("Studio"), *m_fake));
+            user.machineList().addMachine(machineAt(QStringLiteral("Studio"), *m_fake));
         }
         auto runTool = [&](const QStringList& arguments) {
             QProcess tool;
@@ -575,7 +588,7 @@ private slots:
                                             "sent 2 designs to Studio\n"));
         QCOMPARE(receivedNames(*m_fake), (QList<QByteArray>{"a.pes", "b.dst"}));
         AppState reread(SettingsStore::openFile(storePath));
-        QCOMPARE(reread.sendLog().size(), 2);
+        QCOMPARE(reread.recentSends().sendLog().size(), 2);
 
         // The tool asks the machine for its area first, and says what the panel would.
         const QString peacock =
@@ -598,14 +611,16 @@ private slots:
         QVERIFY(refusedOutput.startsWith(QStringLiteral("error This file can't be sent.")));
 
         // A running program that does not take the files is reported, not worked around.
-        const qsizetype logged = AppState(SettingsStore::openFile(storePath)).sendLog().size();
+        const qsizetype logged =
+            AppState(SettingsStore::openFile(storePath)).recentSends().sendLog().size();
         QLocalServer silent;
         QVERIFY(silent.listen(SingleInstance(configHome.path()).socketPath()));
         m_fake->clearRequests();
         const auto [silentCode, silentOutput] = runTool({design("c.pes").toLocalFile()});
         QCOMPARE(silentCode, 1);
         QVERIFY(m_fake->requests().isEmpty());
-        QCOMPARE(AppState(SettingsStore::openFile(storePath)).sendLog().size(), logged);
+        QCOMPARE(AppState(SettingsStore::openFile(storePath)).recentSends().sendLog().size(),
+                 logged);
     }
 };
 

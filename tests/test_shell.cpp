@@ -146,7 +146,7 @@ struct QuietDelegate {
             return QList<MachineDiscovery::IPv4Address>{};
         };
         environment.arpHosts = [] { return QStringList{}; };
-        delegate.appState().setDiscoveryEnvironment(environment);
+        delegate.appState().monitor().setDiscoveryEnvironment(environment);
     }
     ~QuietDelegate() { settle(); }
 
@@ -155,8 +155,8 @@ struct QuietDelegate {
         AppState& state = delegate.appState();
         return QTest::qWaitFor(
             [&state] {
-                const QList<Reachability> values = state.reachability().values();
-                return !state.isDiscovering() && !state.isSending() &&
+                const QList<Reachability> values = state.monitor().reachability().values();
+                return !state.monitor().isDiscovering() && !state.sendQueue().isSending() &&
                        !values.contains(Reachability::checking);
             },
             20000);
@@ -1109,31 +1109,32 @@ private slots:
         QVERIFY(quiet.settle());
 
         delegate.closePopover();
-        state.setSendStatus(SendStatuses::Error{QStringLiteral("The machine didn't answer.")});
+        state.sendQueue().setSendStatus(
+            SendStatuses::Error{QStringLiteral("The machine didn't answer.")});
         delegate.togglePopover();
         QVERIFY(delegate.isPopoverShown());
-        QCOMPARE(state.sendStatus(), SendStatus(SendStatuses::Idle{}));
+        QCOMPARE(state.sendQueue().sendStatus(), SendStatus(SendStatuses::Idle{}));
         QVERIFY(quiet.settle());
 
         // Shown already: a toggle closes and touches nothing.
-        state.setSendStatus(SendStatuses::Error{QStringLiteral("Later failure.")});
+        state.sendQueue().setSendStatus(SendStatuses::Error{QStringLiteral("Later failure.")});
         delegate.togglePopover();
         QVERIFY(!delegate.isPopoverShown());
-        QCOMPARE(state.sendStatus(),
+        QCOMPARE(state.sendQueue().sendStatus(),
                  SendStatus(SendStatuses::Error{QStringLiteral("Later failure.")}));
 
         const SendStatus sent =
             SendStatuses::Sent{QStringLiteral("Sent flower.pes"), QStringLiteral("Studio")};
-        state.setSendStatus(sent);
+        state.sendQueue().setSendStatus(sent);
         delegate.togglePopover();
-        QCOMPARE(state.sendStatus(), sent);
+        QCOMPARE(state.sendQueue().sendStatus(), sent);
         QVERIFY(quiet.settle());
 
         delegate.closePopover();
         const SendStatus sending = SendStatuses::Sending{QStringLiteral("a.pes"), 1, 2};
-        state.setSendStatus(sending);
+        state.sendQueue().setSendStatus(sending);
         delegate.togglePopover();
-        QCOMPARE(state.sendStatus(), sending);
+        QCOMPARE(state.sendQueue().sendStatus(), sending);
         QVERIFY(quiet.settle());
     }
 
@@ -1152,31 +1153,33 @@ private slots:
         QuietDelegate quiet(store);
         AppDelegate& delegate = quiet.delegate;
         AppState& state = delegate.appState();
-        state.addMachine(SavedMachine{QUuid::createUuid(), QStringLiteral("Studio"), machine.host(),
-                                      machine.port(), std::nullopt, std::nullopt, std::nullopt});
+        state.machineList().addMachine(SavedMachine{QUuid::createUuid(), QStringLiteral("Studio"),
+                                                    machine.host(), machine.port(), std::nullopt,
+                                                    std::nullopt, std::nullopt});
         delegate.applicationDidFinishLaunching();
         QVERIFY(quiet.settle());
         delegate.closePopover();
-        state.setSendStatus(SendStatuses::Error{QStringLiteral("An old failure.")});
+        state.sendQueue().setSendStatus(SendStatuses::Error{QStringLiteral("An old failure.")});
 
         QList<SendStatus> statuses;
-        connect(&state, &AppState::sendStatusChanged, this,
-                [&] { statuses.append(state.sendStatus()); });
+        connect(&state.sendQueue(), &SendQueue::sendStatusChanged, this,
+                [&] { statuses.append(state.sendQueue().sendStatus()); });
         std::optional<SendStatus> statusWhenOpened;
         connect(&delegate, &AppDelegate::popoverOpened, this,
-                [&] { statusWhenOpened = state.sendStatus(); });
+                [&] { statusWhenOpened = state.sendQueue().sendStatus(); });
 
         delegate.receive(
             {QUrl::fromLocalFile(flower), QUrl::fromLocalFile(notes), QUrl::fromLocalFile(rose)});
         // Nothing happens while the caller is still running.
         QVERIFY(!delegate.isPopoverShown());
-        QVERIFY(!state.isSending());
+        QVERIFY(!state.sendQueue().isSending());
         QCOMPARE(statuses.size(), 0);
 
         QTRY_VERIFY(delegate.isPopoverShown());
         // Opened first (clearing the old error), then the files went to the pipeline.
         QCOMPARE(statusWhenOpened, std::optional<SendStatus>(SendStatuses::Idle{}));
-        QTRY_VERIFY_WITH_TIMEOUT(!state.isSending() && state.sendLog().size() == 2, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !state.sendQueue().isSending() && state.recentSends().sendLog().size() == 2, 20000);
         // Two openings, each with its check of the machine, and the two uploads.
         QTRY_COMPARE(machine.requests().size(), 4);
         // One request with all three: the refused file is a note of the same batch, never a
@@ -1186,8 +1189,8 @@ private slots:
                 QVERIFY2(!error->message.contains(QStringLiteral("can't be sent")),
                          qPrintable(error->message));
         }
-        const auto* final = std::get_if<SendStatuses::Error>(&state.sendStatus());
-        QVERIFY2(final, qPrintable(describe(state.sendStatus())));
+        const auto* final = std::get_if<SendStatuses::Error>(&state.sendQueue().sendStatus());
+        QVERIFY2(final, qPrintable(describe(state.sendQueue().sendStatus())));
         QVERIFY2(final->message.startsWith(QStringLiteral("Sent 2 of 3.")),
                  qPrintable(final->message));
         QStringList received;

@@ -137,14 +137,14 @@ private slots:
                              "Bobbinlark: some of bobbinlark.machines could not be read; it is "
                              "kept as it was under bobbinlark.machines.unreadable");
         AppState state(store.open());
-        QCOMPARE(state.machines(), (QList<SavedMachine>{first, third}));
+        QCOMPARE(state.machineList().machines(), (QList<SavedMachine>{first, third}));
         QCOMPARE(store.read(QStringLiteral("bobbinlark.machines.unreadable")).toByteArray(),
                  stored);
 
         // The next write keeps both readable machines; the damaged one stays recoverable.
-        const SavedMachine added = state.addMachine(machine(QStringLiteral("Added")));
+        const SavedMachine added = state.machineList().addMachine(machine(QStringLiteral("Added")));
         AppState reloaded(store.open()); // the kept value is not kept again, nor said again
-        QCOMPARE(reloaded.machines(), (QList<SavedMachine>{first, third, added}));
+        QCOMPARE(reloaded.machineList().machines(), (QList<SavedMachine>{first, third, added}));
         QCOMPARE(store.read(QStringLiteral("bobbinlark.machines.unreadable")).toByteArray(),
                  stored);
     }
@@ -170,23 +170,24 @@ private slots:
                              "Bobbinlark: some of bobbinlark.recentSends could not be read; it "
                              "is kept as it was under bobbinlark.recentSends.unreadable");
         AppState state(store.open());
-        QCOMPARE(state.sendLog(), readable);
+        QCOMPARE(state.recentSends().sendLog(), readable);
 
         // The next send adds its entry to the 42 that read; nothing is lost, nothing doubled.
-        state.addMachine(machine(QStringLiteral("Closed"), QStringLiteral("127.0.0.1"), 1));
-        state.setUploadTimeout(std::chrono::milliseconds(1000));
+        state.machineList().addMachine(
+            machine(QStringLiteral("Closed"), QStringLiteral("127.0.0.1"), 1));
+        state.sendQueue().setUploadTimeout(std::chrono::milliseconds(1000));
         QTemporaryDir files;
         const QString path = files.filePath(QStringLiteral("new.pes"));
         QFile design(path);
         QVERIFY(design.open(QIODevice::WriteOnly) && design.write("#PES0001") == 8);
         design.close();
-        QSignalSpy finished(&state, &AppState::batchFinished);
-        state.send({QUrl::fromLocalFile(path)});
+        QSignalSpy finished(&state.sendQueue(), &SendQueue::batchFinished);
+        state.sendQueue().send({QUrl::fromLocalFile(path)});
         QVERIFY(finished.wait(10000));
         AppState reloaded(store.open());
-        QCOMPARE(reloaded.sendLog().size(), 43);
-        QCOMPARE(reloaded.sendLog().first().fileURL, QUrl::fromLocalFile(path));
-        QCOMPARE(reloaded.sendLog().mid(1), readable);
+        QCOMPARE(reloaded.recentSends().sendLog().size(), 43);
+        QCOMPARE(reloaded.recentSends().sendLog().first().fileURL, QUrl::fromLocalFile(path));
+        QCOMPARE(reloaded.recentSends().sendLog().mid(1), readable);
         QCOMPARE(store.read(QStringLiteral("bobbinlark.recentSends.unreadable")).toByteArray(),
                  stored);
     }
@@ -198,7 +199,7 @@ private slots:
                              QRegularExpression("under bobbinlark.machines.unreadable$"));
         {
             AppState state(store.open());
-            QVERIFY(state.machines().isEmpty());
+            QVERIFY(state.machineList().machines().isEmpty());
         }
         QCOMPARE(store.read(QStringLiteral("bobbinlark.machines.unreadable")).toInt(), 42);
 
@@ -207,11 +208,11 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression("under bobbinlark.machines.unreadable.2$"));
         AppState state(store.open());
-        const SavedMachine added = state.addMachine(machine(QStringLiteral("New")));
+        const SavedMachine added = state.machineList().addMachine(machine(QStringLiteral("New")));
         QCOMPARE(store.read(QStringLiteral("bobbinlark.machines.unreadable")).toInt(), 42);
         QCOMPARE(store.read(QStringLiteral("bobbinlark.machines.unreadable.2")).toByteArray(),
                  QByteArray("[{\"name\":"));
-        QCOMPARE(AppState(store.open()).machines(), QList<SavedMachine>{added});
+        QCOMPARE(AppState(store.open()).machineList().machines(), QList<SavedMachine>{added});
     }
 
     // Several writers.
@@ -229,23 +230,24 @@ private slots:
         AppState first(store.open());
         AppState second(store.open());
 
-        first.removeMachine(a);
+        first.machineList().removeMachine(a);
         SavedMachine renamed = b;
         renamed.name = QStringLiteral("B renamed");
-        second.updateMachine(renamed);
-        const SavedMachine c = second.addMachine(machine(QStringLiteral("C")));
+        second.machineList().updateMachine(renamed);
+        const SavedMachine c = second.machineList().addMachine(machine(QStringLiteral("C")));
         // What the first wrote stands: A stays removed; the second's rename and addition stand.
-        QCOMPARE(second.machines(), (QList<SavedMachine>{renamed, c}));
-        first.selectMachine(renamed);
-        QCOMPARE(first.machines(), (QList<SavedMachine>{renamed, c}));
-        QCOMPARE(AppState(store.open()).selectedMachineID(), std::optional(renamed.id));
+        QCOMPARE(second.machineList().machines(), (QList<SavedMachine>{renamed, c}));
+        first.machineList().selectMachine(renamed);
+        QCOMPARE(first.machineList().machines(), (QList<SavedMachine>{renamed, c}));
+        QCOMPARE(AppState(store.open()).machineList().selectedMachineID(),
+                 std::optional(renamed.id));
 
         // Clearing removes the entries this writer knew of, not one recorded elsewhere since.
         const SendLogEntry recorded = entry(2);
-        second.setSendLog({recorded, old});
-        first.clearRecents();
-        QCOMPARE(first.sendLog(), QList<SendLogEntry>{recorded});
-        QCOMPARE(AppState(store.open()).sendLog(), QList<SendLogEntry>{recorded});
+        second.recentSends().setSendLog({recorded, old});
+        first.recentSends().clearRecents();
+        QCOMPARE(first.recentSends().sendLog(), QList<SendLogEntry>{recorded});
+        QCOMPARE(AppState(store.open()).recentSends().sendLog(), QList<SendLogEntry>{recorded});
     }
 
     // A store that cannot be used.
@@ -268,7 +270,8 @@ private slots:
         Tools tools(home.path());
         {
             AppState user(SettingsStore::openFile(tools.storePath()));
-            user.addMachine(machine(QStringLiteral("Studio"), QStringLiteral("127.0.0.1"), 1));
+            user.machineList().addMachine(
+                machine(QStringLiteral("Studio"), QStringLiteral("127.0.0.1"), 1));
         }
         const QString path = tools.storePath() + blocked;
         QVERIFY(!blocked.isEmpty() || QFile::remove(path));
@@ -291,42 +294,43 @@ private slots:
 
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Couldn't use your settings"));
         AppState refused(SettingsStore::openFile(tools.storePath()));
-        QVERIFY(refused.storeProblem());
-        QVERIFY(refused.machines().isEmpty());
-        QVERIFY(std::holds_alternative<SendStatuses::Error>(refused.sendStatus()));
+        QVERIFY(refused.store().storeProblem());
+        QVERIFY(refused.machineList().machines().isEmpty());
+        QVERIFY(std::holds_alternative<SendStatuses::Error>(refused.sendQueue().sendStatus()));
     }
 
     void aWriteWithoutItsTurnOrThatFailsIsSaidAndRetried() {
         TemporaryStore store;
         AppState state(store.open());
-        state.setStoreWaitLimit(std::chrono::milliseconds(300));
-        const SavedMachine a = state.addMachine(machine(QStringLiteral("A")));
-        QCOMPARE(state.storeProblem(), std::nullopt);
+        state.store().setStoreWaitLimit(std::chrono::milliseconds(300));
+        const SavedMachine a = state.machineList().addMachine(machine(QStringLiteral("A")));
+        QCOMPARE(state.store().storeProblem(), std::nullopt);
 
         // Another writer holds its turn: nothing is written around it.
         QLockFile stuck(store.path() + QStringLiteral(".writer-lock"));
         QVERIFY(stuck.tryLock(0));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept them busy"));
-        const SavedMachine b = state.addMachine(machine(QStringLiteral("B")));
-        QVERIFY(state.storeProblem()->contains(QStringLiteral("kept them busy")));
-        QVERIFY(state.sendStatus() == SendStatus(SendStatuses::Error{*state.storeProblem()}));
-        QCOMPARE(AppState(store.open()).machines(), QList<SavedMachine>{a});
+        const SavedMachine b = state.machineList().addMachine(machine(QStringLiteral("B")));
+        QVERIFY(state.store().storeProblem()->contains(QStringLiteral("kept them busy")));
+        QVERIFY(state.sendQueue().sendStatus() ==
+                SendStatus(SendStatuses::Error{*state.store().storeProblem()}));
+        QCOMPARE(AppState(store.open()).machineList().machines(), QList<SavedMachine>{a});
         stuck.unlock();
 
         // The store turned into a folder: the write fails and says so.
         const QString path = store.path();
         QVERIFY(QFile::remove(path) && QDir().mkdir(path));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("is not a regular file"));
-        state.selectMachine(a);
-        QVERIFY(state.storeProblem()->contains(QStringLiteral("is not a regular file")));
+        state.machineList().selectMachine(a);
+        QVERIFY(state.store().storeProblem()->contains(QStringLiteral("is not a regular file")));
         QVERIFY(QDir().rmdir(path));
 
         // The next write that can go through carries every change held meanwhile.
-        state.updateMachine(b);
-        QCOMPARE(state.storeProblem(), std::nullopt);
+        state.machineList().updateMachine(b);
+        QCOMPARE(state.store().storeProblem(), std::nullopt);
         AppState reread(store.open());
-        QCOMPARE(reread.machines(), (QList<SavedMachine>{a, b}));
-        QCOMPARE(reread.selectedMachineID(), std::optional(a.id));
+        QCOMPARE(reread.machineList().machines(), (QList<SavedMachine>{a, b}));
+        QCOMPARE(reread.machineList().selectedMachineID(), std::optional(a.id));
     }
 
     // The program waits for its turn and writes on a thread of its own: its GUI thread goes on
@@ -334,51 +338,51 @@ private slots:
     void theProgramWaitsForItsTurnOffItsGuiThread() {
         TemporaryStore store;
         auto state = std::make_unique<AppState>(store.open(), AppState::StoreWork::onItsOwnThread);
-        QSignalSpy written(state.get(), &AppState::storeWritten);
-        state->setStoreWaitLimit(std::chrono::seconds(30));
+        QSignalSpy written(&state->store(), &StateStore::storeWritten);
+        state->store().setStoreWaitLimit(std::chrono::seconds(30));
         QLockFile stuck(store.path() + QStringLiteral(".writer-lock"));
         QVERIFY(stuck.tryLock(0));
-        const SavedMachine a = state->addMachine(machine(QStringLiteral("A")));
-        QCOMPARE(state->machines(), QList<SavedMachine>{a});
+        const SavedMachine a = state->machineList().addMachine(machine(QStringLiteral("A")));
+        QCOMPARE(state->machineList().machines(), QList<SavedMachine>{a});
         int ticks = 0;
         QTimer tick;
         connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
         tick.start(1);
         QTRY_VERIFY(ticks >= 50);
-        QVERIFY(state->isWritingStore());
-        QCOMPARE(state->storeProblem(), std::nullopt);        // waiting, not failed
-        QVERIFY(!store.contains(SettingsStore::machinesKey)); // nothing written around it
+        QVERIFY(state->store().isWritingStore());
+        QCOMPARE(state->store().storeProblem(), std::nullopt); // waiting, not failed
+        QVERIFY(!store.contains(SettingsStore::machinesKey));  // nothing written around it
         stuck.unlock();
         QVERIFY(written.wait());
-        QCOMPARE(AppState(store.open()).machines(), QList<SavedMachine>{a});
-        QCOMPARE(state->storeProblem(), std::nullopt);
+        QCOMPARE(AppState(store.open()).machineList().machines(), QList<SavedMachine>{a});
+        QCOMPARE(state->store().storeProblem(), std::nullopt);
 
         // Past the limit the write fails and says so; it goes out with a later one.
-        state->setStoreWaitLimit(std::chrono::milliseconds(200));
+        state->store().setStoreWaitLimit(std::chrono::milliseconds(200));
         QVERIFY(stuck.tryLock(0));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept them busy"));
-        const SavedMachine b = state->addMachine(machine(QStringLiteral("B")));
-        QTRY_VERIFY(state->storeProblem());
+        const SavedMachine b = state->machineList().addMachine(machine(QStringLiteral("B")));
+        QTRY_VERIFY(state->store().storeProblem());
         stuck.unlock();
-        state->selectMachine(a);
-        QTRY_COMPARE(AppState(store.open()).machines(), (QList<SavedMachine>{a, b}));
+        state->machineList().selectMachine(a);
+        QTRY_COMPARE(AppState(store.open()).machineList().machines(), (QList<SavedMachine>{a, b}));
 
         // Quitting while another writer holds the store ends after a short wait, writing
         // nothing around it; what changed last goes out when the store is free.
-        state->setStoreWaitLimit(std::chrono::seconds(30));
+        state->store().setStoreWaitLimit(std::chrono::seconds(30));
         QVERIFY(stuck.tryLock(0));
-        state->removeMachine(a);
-        QVERIFY(state->isWritingStore());
+        state->machineList().removeMachine(a);
+        QVERIFY(state->store().isWritingStore());
         state.reset();
-        QCOMPARE(AppState(store.open()).machines(), (QList<SavedMachine>{a, b}));
+        QCOMPARE(AppState(store.open()).machineList().machines(), (QList<SavedMachine>{a, b}));
         stuck.unlock();
         state = std::make_unique<AppState>(store.open(), AppState::StoreWork::onItsOwnThread);
-        state->selectMachine(b);
-        state->removeMachine(a);
+        state->machineList().selectMachine(b);
+        state->machineList().removeMachine(a);
         state.reset();
         AppState reread(store.open());
-        QCOMPARE(reread.machines(), QList<SavedMachine>{b});
-        QCOMPARE(reread.selectedMachineID(), std::optional(b.id));
+        QCOMPARE(reread.machineList().machines(), QList<SavedMachine>{b});
+        QCOMPARE(reread.machineList().selectedMachineID(), std::optional(b.id));
     }
 
     void aToolWithoutItsTurnFailsAndStoresNothing() {
@@ -393,7 +397,10 @@ private slots:
         QCOMPARE(tools.exitCodes(), QList<int>{1});
         QVERIFY(tools.errors().first().contains("kept them busy"));
         stuck.unlock();
-        QVERIFY(AppState(SettingsStore::openFile(tools.storePath())).machines().isEmpty());
+        QVERIFY(AppState(SettingsStore::openFile(tools.storePath()))
+                    .machineList()
+                    .machines()
+                    .isEmpty());
     }
 
     // The store removed or emptied from outside removed no machine and no send by its id.
@@ -407,32 +414,32 @@ private slots:
         QFETCH(bool, emptied);
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine a = state.addMachine(machine(QStringLiteral("A")));
-        const SavedMachine b = state.addMachine(machine(QStringLiteral("B")));
+        const SavedMachine a = state.machineList().addMachine(machine(QStringLiteral("A")));
+        const SavedMachine b = state.machineList().addMachine(machine(QStringLiteral("B")));
         const SendLogEntry old = entry(1);
-        state.setSendLog({old});
+        state.recentSends().setSendLog({old});
 
         const auto vanish = [&] {
             QFile file(store.path());
             return emptied ? file.resize(0) : file.remove();
         };
         QVERIFY(vanish());
-        state.selectMachine(a);
-        QCOMPARE(state.machines(), (QList<SavedMachine>{a, b}));
+        state.machineList().selectMachine(a);
+        QCOMPARE(state.machineList().machines(), (QList<SavedMachine>{a, b}));
         QVERIFY(vanish());
         const SendLogEntry recent = entry(2);
-        state.setSendLog({recent, old});
-        QCOMPARE(state.sendLog(), (QList<SendLogEntry>{recent, old}));
+        state.recentSends().setSendLog({recent, old});
+        QCOMPARE(state.recentSends().sendLog(), (QList<SendLogEntry>{recent, old}));
 
         AppState reread(store.open());
-        QCOMPARE(reread.machines(), (QList<SavedMachine>{a, b}));
-        QCOMPARE(reread.selectedMachineID(), std::optional(a.id));
-        QCOMPARE(reread.sendLog(), (QList<SendLogEntry>{recent, old}));
+        QCOMPARE(reread.machineList().machines(), (QList<SavedMachine>{a, b}));
+        QCOMPARE(reread.machineList().selectedMachineID(), std::optional(a.id));
+        QCOMPARE(reread.recentSends().sendLog(), (QList<SendLogEntry>{recent, old}));
 
         // Removed by its id elsewhere, a machine does leave.
-        reread.removeMachine(b);
-        state.selectMachine(a);
-        QCOMPARE(state.machines(), QList<SavedMachine>{a});
+        reread.machineList().removeMachine(b);
+        state.machineList().selectMachine(a);
+        QCOMPARE(state.machineList().machines(), QList<SavedMachine>{a});
     }
 
     void eightToolsAddingAtOnceKeepEveryMachine() {
@@ -448,10 +455,10 @@ private slots:
         QCOMPARE(tools.exitCodes(), QList<int>(8, 0));
 
         AppState state(SettingsStore::openFile(tools.storePath()));
-        QStringList saved = names(state.machines());
+        QStringList saved = names(state.machineList().machines());
         saved.sort();
         QCOMPARE(saved, expected);
-        QVERIFY(state.selectedMachineID()); // the last one to write chose it
+        QVERIFY(state.machineList().selectedMachineID()); // the last one to write chose it
     }
 
     void twoToolsSendingAtOnceKeepBothEntries() {
@@ -461,7 +468,8 @@ private slots:
         Tools tools(home.path());
         {
             AppState user(SettingsStore::openFile(tools.storePath()));
-            user.addMachine(machine(QStringLiteral("Studio"), fake.host(), fake.port()));
+            user.machineList().addMachine(
+                machine(QStringLiteral("Studio"), fake.host(), fake.port()));
         }
         QTemporaryDir files;
         QStringList paths;
@@ -485,7 +493,7 @@ private slots:
 
         AppState state(SettingsStore::openFile(tools.storePath()));
         QStringList logged;
-        for (const SendLogEntry& sent : state.sendLog())
+        for (const SendLogEntry& sent : state.recentSends().sendLog())
             logged.append(sent.fileURL.toLocalFile());
         logged.sort();
         QCOMPARE(logged, paths);
@@ -495,7 +503,7 @@ private slots:
         QTemporaryDir home;
         Tools tools(home.path());
         AppState program(SettingsStore::openFile(tools.storePath()));
-        const SavedMachine own = program.addMachine(machine(QStringLiteral("Own")));
+        const SavedMachine own = program.machineList().addMachine(machine(QStringLiteral("Own")));
 
         tools.start({QStringLiteral("add-machine"), QStringLiteral("From tool"),
                      QStringLiteral("10.0.0.9")});
@@ -505,10 +513,12 @@ private slots:
         // The program's next write keeps the tool's machine, and the program now shows it.
         SavedMachine renamed = own;
         renamed.name = QStringLiteral("Own renamed");
-        program.updateMachine(renamed);
-        QCOMPARE(names(program.machines()), (QStringList{"Own renamed", "From tool"}));
-        QCOMPARE(names(AppState(SettingsStore::openFile(tools.storePath())).machines()),
+        program.machineList().updateMachine(renamed);
+        QCOMPARE(names(program.machineList().machines()),
                  (QStringList{"Own renamed", "From tool"}));
+        QCOMPARE(
+            names(AppState(SettingsStore::openFile(tools.storePath())).machineList().machines()),
+            (QStringList{"Own renamed", "From tool"}));
     }
 
     void theProgramAndToolsWritingAtOnceLoseNothing() {
@@ -525,7 +535,8 @@ private slots:
         }
         {
             AppState user(SettingsStore::openFile(processes.storePath()));
-            user.addMachine(machine(QStringLiteral("Studio"), fake.host(), fake.port()));
+            user.machineList().addMachine(
+                machine(QStringLiteral("Studio"), fake.host(), fake.port()));
         }
 
         // The program checks its machine as its window opens and pins the certificate (a

@@ -36,62 +36,6 @@
     </message>
 </context>
 <context>
-    <name>AppState</name>
-    <message>
-        <source>Brother machine</source>
-        <comment>the name of a found machine that reports none</comment>
-        <translation>Brother-Maschine</translation>
-    </message>
-    <message>
-        <source>Couldn&apos;t scan the network. Make sure you&apos;re connected to Wi-Fi or Ethernet.</source>
-        <translation>Das Netzwerk konnte nicht durchsucht werden. Stellen Sie sicher, dass Sie mit WLAN oder Ethernet verbunden sind.</translation>
-    </message>
-    <message>
-        <source>Couldn&apos;t read %1.</source>
-        <translation>%1 konnte nicht gelesen werden.</translation>
-    </message>
-    <message numerus="yes">
-        <source>This file can&apos;t be sent. The machine reads %1 files.</source>
-        <comment>%1 lists the extensions: .pes, .phc, .dst or .pen</comment>
-        <translation>
-            <numerusform>Diese Datei kann nicht gesendet werden. Die Maschine liest Dateien im Format %1.</numerusform>
-            <numerusform>Diese Dateien können nicht gesendet werden. Die Maschine liest Dateien im Format %1.</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Add a machine first, then drop a design to send it.</source>
-        <translation>Fügen Sie zuerst eine Maschine hinzu und legen Sie dann ein Design ab, um es zu senden.</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n skipped (not %1)</source>
-        <comment>%1 lists the extensions</comment>
-        <translation>
-            <numerusform>%n Datei übersprungen (nicht %1)</numerusform>
-            <numerusform>%n Dateien übersprungen (nicht %1)</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Couldn&apos;t read %1: its disk did not answer.</source>
-        <translation>%1 konnte nicht gelesen werden: Der Datenträger antwortet nicht.</translation>
-    </message>
-    <message>
-        <source>Sent to %1</source>
-        <translation>An %1 gesendet</translation>
-    </message>
-    <message>
-        <source>Sent %1 of %2. %3</source>
-        <comment>%3 says what went wrong</comment>
-        <translation>%1 von %2 gesendet. %3</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n designs</source>
-        <translation>
-            <numerusform>%n Design</numerusform>
-            <numerusform>%n Designs</numerusform>
-        </translation>
-    </message>
-</context>
-<context>
     <name>BrotherAPIError</name>
     <message>
         <source>This design is too large to send. The machine accepts up to %1.</source>
@@ -443,6 +387,18 @@
     </message>
 </context>
 <context>
+    <name>MachineMonitor</name>
+    <message>
+        <source>Brother machine</source>
+        <comment>the name of a found machine that reports none</comment>
+        <translation>Brother-Maschine</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t scan the network. Make sure you&apos;re connected to Wi-Fi or Ethernet.</source>
+        <translation>Das Netzwerk konnte nicht durchsucht werden. Stellen Sie sicher, dass Sie mit WLAN oder Ethernet verbunden sind.</translation>
+    </message>
+</context>
+<context>
     <name>MachineRow</name>
     <message>
         <source>Machine Info</source>
@@ -637,6 +593,53 @@
     <message>
         <source>Back</source>
         <translation>Zurück</translation>
+    </message>
+</context>
+<context>
+    <name>SendQueue</name>
+    <message>
+        <source>Couldn&apos;t read %1.</source>
+        <translation>%1 konnte nicht gelesen werden.</translation>
+    </message>
+    <message numerus="yes">
+        <source>This file can&apos;t be sent. The machine reads %1 files.</source>
+        <comment>%1 lists the extensions: .pes, .phc, .dst or .pen</comment>
+        <translation>
+            <numerusform>Diese Datei kann nicht gesendet werden. Die Maschine liest Dateien im Format %1.</numerusform>
+            <numerusform>Diese Dateien können nicht gesendet werden. Die Maschine liest Dateien im Format %1.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Add a machine first, then drop a design to send it.</source>
+        <translation>Fügen Sie zuerst eine Maschine hinzu und legen Sie dann ein Design ab, um es zu senden.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n skipped (not %1)</source>
+        <comment>%1 lists the extensions</comment>
+        <translation>
+            <numerusform>%n Datei übersprungen (nicht %1)</numerusform>
+            <numerusform>%n Dateien übersprungen (nicht %1)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t read %1: its disk did not answer.</source>
+        <translation>%1 konnte nicht gelesen werden: Der Datenträger antwortet nicht.</translation>
+    </message>
+    <message>
+        <source>Sent to %1</source>
+        <translation>An %1 gesendet</translation>
+    </message>
+    <message>
+        <source>Sent %1 of %2. %3</source>
+        <comment>%3 says what went wrong</comment>
+        <translation>%1 von %2 gesendet. %3</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n designs</source>
+        <translation>
+            <numerusform>%n Design</numerusform>
+            <numerusform>%n Designs</numerusform>
+        </translation>
     </message>
 </context>
 <context>

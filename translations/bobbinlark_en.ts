@@ -2,32 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="en">
 <context>
-    <name>AppState</name>
-    <message numerus="yes">
-        <source>This file can&apos;t be sent. The machine reads %1 files.</source>
-        <comment>%1 lists the extensions: .pes, .phc, .dst or .pen</comment>
-        <translation>
-            <numerusform>This file can&apos;t be sent. The machine reads %1 files.</numerusform>
-            <numerusform>These files can&apos;t be sent. The machine reads %1 files.</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n skipped (not %1)</source>
-        <comment>%1 lists the extensions</comment>
-        <translation>
-            <numerusform>%n skipped (not %1)</numerusform>
-            <numerusform>%n skipped (not %1)</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n designs</source>
-        <translation>
-            <numerusform>%n design</numerusform>
-            <numerusform>%n designs</numerusform>
-        </translation>
-    </message>
-</context>
-<context>
     <name>ByteCountFormat</name>
     <message numerus="yes">
         <source>%n bytes</source>
@@ -51,6 +25,32 @@
         <translation>
             <numerusform>%n colour</numerusform>
             <numerusform>%n colours</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>SendQueue</name>
+    <message numerus="yes">
+        <source>This file can&apos;t be sent. The machine reads %1 files.</source>
+        <comment>%1 lists the extensions: .pes, .phc, .dst or .pen</comment>
+        <translation>
+            <numerusform>This file can&apos;t be sent. The machine reads %1 files.</numerusform>
+            <numerusform>These files can&apos;t be sent. The machine reads %1 files.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n skipped (not %1)</source>
+        <comment>%1 lists the extensions</comment>
+        <translation>
+            <numerusform>%n skipped (not %1)</numerusform>
+            <numerusform>%n skipped (not %1)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n designs</source>
+        <translation>
+            <numerusform>%n design</numerusform>
+            <numerusform>%n designs</numerusform>
         </translation>
     </message>
 </context>

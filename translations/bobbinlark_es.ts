@@ -36,62 +36,6 @@
     </message>
 </context>
 <context>
-    <name>AppState</name>
-    <message>
-        <source>Brother machine</source>
-        <comment>the name of a found machine that reports none</comment>
-        <translation>Máquina Brother</translation>
-    </message>
-    <message>
-        <source>Couldn&apos;t scan the network. Make sure you&apos;re connected to Wi-Fi or Ethernet.</source>
-        <translation>No se pudo buscar en la red. Comprueba que tienes conexión Wi-Fi o Ethernet.</translation>
-    </message>
-    <message>
-        <source>Couldn&apos;t read %1.</source>
-        <translation>No se pudo leer %1.</translation>
-    </message>
-    <message numerus="yes">
-        <source>This file can&apos;t be sent. The machine reads %1 files.</source>
-        <comment>%1 lists the extensions: .pes, .phc, .dst or .pen</comment>
-        <translation>
-            <numerusform>Este archivo no se puede enviar. La máquina lee archivos %1.</numerusform>
-            <numerusform>Estos archivos no se pueden enviar. La máquina lee archivos %1.</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Add a machine first, then drop a design to send it.</source>
-        <translation>Añade primero una máquina y luego suelta un diseño para enviarlo.</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n skipped (not %1)</source>
-        <comment>%1 lists the extensions</comment>
-        <translation>
-            <numerusform>%n omitido (no es %1)</numerusform>
-            <numerusform>%n omitidos (no son %1)</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Couldn&apos;t read %1: its disk did not answer.</source>
-        <translation>No se pudo leer %1: su disco no respondió.</translation>
-    </message>
-    <message>
-        <source>Sent to %1</source>
-        <translation>Enviado a %1</translation>
-    </message>
-    <message>
-        <source>Sent %1 of %2. %3</source>
-        <comment>%3 says what went wrong</comment>
-        <translation>Enviados: %1 de %2. %3</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n designs</source>
-        <translation>
-            <numerusform>%n diseño</numerusform>
-            <numerusform>%n diseños</numerusform>
-        </translation>
-    </message>
-</context>
-<context>
     <name>BrotherAPIError</name>
     <message>
         <source>This design is too large to send. The machine accepts up to %1.</source>
@@ -443,6 +387,18 @@
     </message>
 </context>
 <context>
+    <name>MachineMonitor</name>
+    <message>
+        <source>Brother machine</source>
+        <comment>the name of a found machine that reports none</comment>
+        <translation>Máquina Brother</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t scan the network. Make sure you&apos;re connected to Wi-Fi or Ethernet.</source>
+        <translation>No se pudo buscar en la red. Comprueba que tienes conexión Wi-Fi o Ethernet.</translation>
+    </message>
+</context>
+<context>
     <name>MachineRow</name>
     <message>
         <source>Machine Info</source>
@@ -637,6 +593,53 @@
     <message>
         <source>Back</source>
         <translation>Atrás</translation>
+    </message>
+</context>
+<context>
+    <name>SendQueue</name>
+    <message>
+        <source>Couldn&apos;t read %1.</source>
+        <translation>No se pudo leer %1.</translation>
+    </message>
+    <message numerus="yes">
+        <source>This file can&apos;t be sent. The machine reads %1 files.</source>
+        <comment>%1 lists the extensions: .pes, .phc, .dst or .pen</comment>
+        <translation>
+            <numerusform>Este archivo no se puede enviar. La máquina lee archivos %1.</numerusform>
+            <numerusform>Estos archivos no se pueden enviar. La máquina lee archivos %1.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Add a machine first, then drop a design to send it.</source>
+        <translation>Añade primero una máquina y luego suelta un diseño para enviarlo.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n skipped (not %1)</source>
+        <comment>%1 lists the extensions</comment>
+        <translation>
+            <numerusform>%n omitido (no es %1)</numerusform>
+            <numerusform>%n omitidos (no son %1)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t read %1: its disk did not answer.</source>
+        <translation>No se pudo leer %1: su disco no respondió.</translation>
+    </message>
+    <message>
+        <source>Sent to %1</source>
+        <translation>Enviado a %1</translation>
+    </message>
+    <message>
+        <source>Sent %1 of %2. %3</source>
+        <comment>%3 says what went wrong</comment>
+        <translation>Enviados: %1 de %2. %3</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n designs</source>
+        <translation>
+            <numerusform>%n diseño</numerusform>
+            <numerusform>%n diseños</numerusform>
+        </translation>
     </message>
 </context>
 <context>

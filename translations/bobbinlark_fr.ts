@@ -36,62 +36,6 @@
     </message>
 </context>
 <context>
-    <name>AppState</name>
-    <message>
-        <source>Brother machine</source>
-        <comment>the name of a found machine that reports none</comment>
-        <translation>Machine Brother</translation>
-    </message>
-    <message>
-        <source>Couldn&apos;t scan the network. Make sure you&apos;re connected to Wi-Fi or Ethernet.</source>
-        <translation>Impossible d&apos;analyser le réseau. Vérifiez que vous êtes connecté au Wi-Fi ou à Ethernet.</translation>
-    </message>
-    <message>
-        <source>Couldn&apos;t read %1.</source>
-        <translation>Impossible de lire %1.</translation>
-    </message>
-    <message numerus="yes">
-        <source>This file can&apos;t be sent. The machine reads %1 files.</source>
-        <comment>%1 lists the extensions: .pes, .phc, .dst or .pen</comment>
-        <translation>
-            <numerusform>Ce fichier ne peut pas être envoyé. La machine lit les fichiers %1.</numerusform>
-            <numerusform>Ces fichiers ne peuvent pas être envoyés. La machine lit les fichiers %1.</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Add a machine first, then drop a design to send it.</source>
-        <translation>Ajoutez d&apos;abord une machine, puis déposez un motif pour l&apos;envoyer.</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n skipped (not %1)</source>
-        <comment>%1 lists the extensions</comment>
-        <translation>
-            <numerusform>%n fichier ignoré (format autre que %1)</numerusform>
-            <numerusform>%n fichiers ignorés (format autre que %1)</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Couldn&apos;t read %1: its disk did not answer.</source>
-        <translation>Impossible de lire %1&#xa0;: son disque ne répond pas.</translation>
-    </message>
-    <message>
-        <source>Sent to %1</source>
-        <translation>Envoyé à %1</translation>
-    </message>
-    <message>
-        <source>Sent %1 of %2. %3</source>
-        <comment>%3 says what went wrong</comment>
-        <translation>Envoyés&#xa0;: %1 sur %2. %3</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n designs</source>
-        <translation>
-            <numerusform>%n motif</numerusform>
-            <numerusform>%n motifs</numerusform>
-        </translation>
-    </message>
-</context>
-<context>
     <name>BrotherAPIError</name>
     <message>
         <source>This design is too large to send. The machine accepts up to %1.</source>
@@ -443,6 +387,18 @@
     </message>
 </context>
 <context>
+    <name>MachineMonitor</name>
+    <message>
+        <source>Brother machine</source>
+        <comment>the name of a found machine that reports none</comment>
+        <translation>Machine Brother</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t scan the network. Make sure you&apos;re connected to Wi-Fi or Ethernet.</source>
+        <translation>Impossible d&apos;analyser le réseau. Vérifiez que vous êtes connecté au Wi-Fi ou à Ethernet.</translation>
+    </message>
+</context>
+<context>
     <name>MachineRow</name>
     <message>
         <source>Machine Info</source>
@@ -637,6 +593,53 @@
     <message>
         <source>Back</source>
         <translation>Retour</translation>
+    </message>
+</context>
+<context>
+    <name>SendQueue</name>
+    <message>
+        <source>Couldn&apos;t read %1.</source>
+        <translation>Impossible de lire %1.</translation>
+    </message>
+    <message numerus="yes">
+        <source>This file can&apos;t be sent. The machine reads %1 files.</source>
+        <comment>%1 lists the extensions: .pes, .phc, .dst or .pen</comment>
+        <translation>
+            <numerusform>Ce fichier ne peut pas être envoyé. La machine lit les fichiers %1.</numerusform>
+            <numerusform>Ces fichiers ne peuvent pas être envoyés. La machine lit les fichiers %1.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Add a machine first, then drop a design to send it.</source>
+        <translation>Ajoutez d&apos;abord une machine, puis déposez un motif pour l&apos;envoyer.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n skipped (not %1)</source>
+        <comment>%1 lists the extensions</comment>
+        <translation>
+            <numerusform>%n fichier ignoré (format autre que %1)</numerusform>
+            <numerusform>%n fichiers ignorés (format autre que %1)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t read %1: its disk did not answer.</source>
+        <translation>Impossible de lire %1&#xa0;: son disque ne répond pas.</translation>
+    </message>
+    <message>
+        <source>Sent to %1</source>
+        <translation>Envoyé à %1</translation>
+    </message>
+    <message>
+        <source>Sent %1 of %2. %3</source>
+        <comment>%3 says what went wrong</comment>
+        <translation>Envoyés&#xa0;: %1 sur %2. %3</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n designs</source>
+        <translation>
+            <numerusform>%n motif</numerusform>
+            <numerusform>%n motifs</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -36,59 +36,6 @@
     </message>
 </context>
 <context>
-    <name>AppState</name>
-    <message>
-        <source>Brother machine</source>
-        <comment>the name of a found machine that reports none</comment>
-        <translation>ブラザーのミシン</translation>
-    </message>
-    <message>
-        <source>Couldn&apos;t scan the network. Make sure you&apos;re connected to Wi-Fi or Ethernet.</source>
-        <translation>ネットワークをスキャンできませんでした。Wi-FiまたはEthernetに接続していることを確認してください。</translation>
-    </message>
-    <message>
-        <source>Couldn&apos;t read %1.</source>
-        <translation>%1 を読み込めませんでした。</translation>
-    </message>
-    <message numerus="yes">
-        <source>This file can&apos;t be sent. The machine reads %1 files.</source>
-        <comment>%1 lists the extensions: .pes, .phc, .dst or .pen</comment>
-        <translation>
-            <numerusform>送信できないファイルです。ミシンで読み込めるのは %1 形式のファイルです。</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Add a machine first, then drop a design to send it.</source>
-        <translation>先にミシンを追加してから、刺しゅうデータをドロップして送信してください。</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n skipped (not %1)</source>
-        <comment>%1 lists the extensions</comment>
-        <translation>
-            <numerusform>%n 件をスキップ（%1 以外）</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Couldn&apos;t read %1: its disk did not answer.</source>
-        <translation>%1 を読み込めませんでした。ディスクが応答しません。</translation>
-    </message>
-    <message>
-        <source>Sent to %1</source>
-        <translation>%1 に送信しました</translation>
-    </message>
-    <message>
-        <source>Sent %1 of %2. %3</source>
-        <comment>%3 says what went wrong</comment>
-        <translation>%2 件中 %1 件を送信しました。%3</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n designs</source>
-        <translation>
-            <numerusform>%n 件の刺しゅうデータ</numerusform>
-        </translation>
-    </message>
-</context>
-<context>
     <name>BrotherAPIError</name>
     <message>
         <source>This design is too large to send. The machine accepts up to %1.</source>
@@ -439,6 +386,18 @@
     </message>
 </context>
 <context>
+    <name>MachineMonitor</name>
+    <message>
+        <source>Brother machine</source>
+        <comment>the name of a found machine that reports none</comment>
+        <translation>ブラザーのミシン</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t scan the network. Make sure you&apos;re connected to Wi-Fi or Ethernet.</source>
+        <translation>ネットワークをスキャンできませんでした。Wi-FiまたはEthernetに接続していることを確認してください。</translation>
+    </message>
+</context>
+<context>
     <name>MachineRow</name>
     <message>
         <source>Machine Info</source>
@@ -631,6 +590,50 @@
     <message>
         <source>Back</source>
         <translation>戻る</translation>
+    </message>
+</context>
+<context>
+    <name>SendQueue</name>
+    <message>
+        <source>Couldn&apos;t read %1.</source>
+        <translation>%1 を読み込めませんでした。</translation>
+    </message>
+    <message numerus="yes">
+        <source>This file can&apos;t be sent. The machine reads %1 files.</source>
+        <comment>%1 lists the extensions: .pes, .phc, .dst or .pen</comment>
+        <translation>
+            <numerusform>送信できないファイルです。ミシンで読み込めるのは %1 形式のファイルです。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Add a machine first, then drop a design to send it.</source>
+        <translation>先にミシンを追加してから、刺しゅうデータをドロップして送信してください。</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n skipped (not %1)</source>
+        <comment>%1 lists the extensions</comment>
+        <translation>
+            <numerusform>%n 件をスキップ（%1 以外）</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t read %1: its disk did not answer.</source>
+        <translation>%1 を読み込めませんでした。ディスクが応答しません。</translation>
+    </message>
+    <message>
+        <source>Sent to %1</source>
+        <translation>%1 に送信しました</translation>
+    </message>
+    <message>
+        <source>Sent %1 of %2. %3</source>
+        <comment>%3 says what went wrong</comment>
+        <translation>%2 件中 %1 件を送信しました。%3</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n designs</source>
+        <translation>
+            <numerusform>%n 件の刺しゅうデータ</numerusform>
+        </translation>
     </message>
 </context>
 <context>

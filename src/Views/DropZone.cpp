@@ -193,7 +193,7 @@ DropZone::DropZone(AppState& appState, QWidget* parent)
     okLayout->setContentsMargins(0, 8 - 6, 0, 0);
     m_ok = new ControlButton(tr("OK"), ControlButton::Kind::bordered, ControlButton::Size::small,
                              m_okRow);
-    connect(m_ok, &QPushButton::clicked, this, [this] { m_appState.dismissStatus(); });
+    connect(m_ok, &QPushButton::clicked, this, [this] { m_appState.sendQueue().dismissStatus(); });
     okLayout->addWidget(m_ok, 0, Qt::AlignHCenter);
     message->addWidget(m_okRow);
     message->addStretch(1);
@@ -232,10 +232,12 @@ DropZone::DropZone(AppState& appState, QWidget* parent)
     connect(m_fade, &QVariantAnimation::finished, this,
             [this] { m_fadeEffect->setEnabled(false); });
 
-    connect(&m_appState, &AppState::sendStatusChanged, this, &DropZone::refresh);
-    connect(&m_appState, &AppState::fileProgressChanged, this, &DropZone::showProgress);
-    connect(&m_appState, &AppState::selectedMachineIDChanged, this, &DropZone::refresh);
-    connect(&m_appState, &AppState::machinesChanged, this, &DropZone::refresh);
+    connect(&m_appState.sendQueue(), &SendQueue::sendStatusChanged, this, &DropZone::refresh);
+    connect(&m_appState.sendQueue(), &SendQueue::fileProgressChanged, this,
+            &DropZone::showProgress);
+    connect(&m_appState.machineList(), &MachineList::selectedMachineIDChanged, this,
+            &DropZone::refresh);
+    connect(&m_appState.machineList(), &MachineList::machinesChanged, this, &DropZone::refresh);
     refresh();
 }
 
@@ -274,7 +276,7 @@ bool DropZone::isAnimating() const {
 }
 
 void DropZone::showProgress() {
-    const auto* sending = std::get_if<SendStatuses::Sending>(&m_appState.sendStatus());
+    const auto* sending = std::get_if<SendStatuses::Sending>(&m_appState.sendQueue().sendStatus());
     if (!sending)
         return;
     // Finished files and the part of this one the machine has taken, in steps fine enough
@@ -283,12 +285,12 @@ void DropZone::showProgress() {
     const qint64 total = std::max<qint64>(sending->total, 1);
     const qint64 finished = std::clamp<qint64>(sending->index - 1, 0, total - 1);
     m_progress->setRange(0, int(std::min<qint64>(total * stepsPerFile, INT_MAX)));
-    m_progress->setValue(
-        int(finished * stepsPerFile + std::lround(m_appState.fileProgress() * stepsPerFile)));
+    m_progress->setValue(int(finished * stepsPerFile +
+                             std::lround(m_appState.sendQueue().fileProgress() * stepsPerFile)));
 }
 
 void DropZone::refresh() {
-    const std::optional<SavedMachine> machine = m_appState.selectedMachine();
+    const std::optional<SavedMachine> machine = m_appState.machineList().selectedMachine();
     const Content before = m_content;
     const QString beforeTitle = m_title->fullText();
     QStringList warnings;
@@ -296,8 +298,8 @@ void DropZone::refresh() {
     // "OK" about to go away with the focus on it: the focus stays here on the drop zone, with the
     // ring if "OK" showed one. Left to Qt it would move on down the panel to "Clear", where one
     // more Return would empty the recent sends.
-    const bool errorStays =
-        !m_isTargeted && std::holds_alternative<SendStatuses::Error>(m_appState.sendStatus());
+    const bool errorStays = !m_isTargeted && std::holds_alternative<SendStatuses::Error>(
+                                                 m_appState.sendQueue().sendStatus());
     if (m_ok->hasFocus() && !errorStays) {
         const bool ring = static_cast<ControlButton*>(m_ok)->isFocusRingVisible();
         setFocus(Qt::OtherFocusReason);
@@ -355,7 +357,7 @@ void DropZone::refresh() {
                                 Style::Tone::orange, QString(), error.message);
                 },
             },
-            m_appState.sendStatus());
+            m_appState.sendQueue().sendStatus());
     }
     m_okRow->setVisible(m_content == Content::error);
     showWarnings(warnings);
@@ -634,18 +636,18 @@ std::optional<QUrl> DropZone::loadURL(const Item& item, const QList<SendLogEntry
 
 bool DropZone::handleDrop(const QList<Item>& dropped) {
     // The recents as they are now: an entry removed while the drag was under way is gone.
-    const QList<SendLogEntry> recents = m_appState.sendLog();
-    AppState* state = &m_appState;
-    // The state outlives any screen, so a drop is sent even if this panel goes meanwhile.
+    const QList<SendLogEntry> recents = m_appState.recentSends().sendLog();
+    SendQueue* queue = &m_appState.sendQueue();
+    // The queue outlives any screen, so a drop is sent even if this panel goes meanwhile.
     QMetaObject::invokeMethod(
-        state,
-        [state, dropped, recents] {
+        queue,
+        [queue, dropped, recents] {
             QList<QUrl> urls;
             for (const Item& item : dropped) {
                 if (std::optional<QUrl> url = loadURL(item, recents))
                     urls.append(*url);
             }
-            state->send(urls);
+            queue->send(urls);
         },
         Qt::QueuedConnection);
     return true;

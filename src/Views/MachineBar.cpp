@@ -161,8 +161,8 @@ MachineBar::MachineBar(AppState& appState, std::function<void(const Screen&)> na
     m_use = new ControlButton(tr("Use This Machine"), ControlButton::Kind::prominent,
                               ControlButton::Size::small, m_found);
     connect(m_use, &QAbstractButton::clicked, this, [this] {
-        if (!m_appState.discovered().isEmpty())
-            m_appState.addDiscovered(m_appState.discovered().first());
+        if (!m_appState.monitor().discovered().isEmpty())
+            m_appState.monitor().addDiscovered(m_appState.monitor().discovered().first());
     });
     row->addWidget(m_use, 0, Qt::AlignVCenter);
     m_pages->addWidget(m_found);
@@ -187,11 +187,16 @@ MachineBar::MachineBar(AppState& appState, std::function<void(const Screen&)> na
     row->addWidget(m_setUp, 0, Qt::AlignVCenter);
     m_pages->addWidget(m_setup);
 
-    for (auto signal : {&AppState::selectedMachineIDChanged, &AppState::machinesChanged,
-                        &AppState::reachabilityChanged, &AppState::isDiscoveringChanged,
-                        &AppState::hasScannedChanged, &AppState::discoveredChanged,
-                        &AppState::relocatedMachineIDsChanged, &AppState::discoveryErrorChanged})
-        connect(&m_appState, signal, this, &MachineBar::refresh);
+    // The bar names the selected machine, or the first one found, and what is known of it.
+    MachineList& machines = m_appState.machineList();
+    for (auto signal : {&MachineList::selectedMachineIDChanged, &MachineList::machinesChanged})
+        connect(&machines, signal, this, &MachineBar::refresh);
+    MachineMonitor& monitor = m_appState.monitor();
+    for (auto signal :
+         {&MachineMonitor::reachabilityChanged, &MachineMonitor::isDiscoveringChanged,
+          &MachineMonitor::hasScannedChanged, &MachineMonitor::discoveredChanged,
+          &MachineMonitor::relocatedMachineIDsChanged, &MachineMonitor::discoveryErrorChanged})
+        connect(&monitor, signal, this, &MachineBar::refresh);
     refresh();
 }
 
@@ -213,14 +218,15 @@ QString MachineBar::subtitle(const SavedMachine& machine, Reachability reachabil
 }
 
 void MachineBar::refresh() {
-    if (const std::optional<SavedMachine> machine = m_appState.selectedMachine()) {
+    if (const std::optional<SavedMachine> machine = m_appState.machineList().selectedMachine()) {
         m_kind = Kind::selected;
-        const Reachability r = m_appState.reachabilityOf(machine->id);
-        const bool discovering = m_appState.isDiscovering();
+        const Reachability r = m_appState.monitor().reachabilityOf(machine->id);
+        const bool discovering = m_appState.monitor().isDiscovering();
         m_dot->setReachability(r);
         m_selectedName->setText(machine->name);
-        m_selectedSubtitle->setText(subtitle(
-            *machine, r, m_appState.relocatedMachineIDs().contains(machine->id), discovering));
+        m_selectedSubtitle->setText(
+            subtitle(*machine, r, m_appState.monitor().relocatedMachineIDs().contains(machine->id),
+                     discovering));
         m_selectedSubtitle->setTone(r == Reachability::unreachable ? Style::Tone::red
                                                                    : Style::Tone::secondary);
         m_selectedSpinner->setVisible(r == Reachability::checking ||
@@ -232,9 +238,9 @@ void MachineBar::refresh() {
         setIcon(m_chevron, m_iconName, Style::symbolSize(Style::TextStyle::caption),
                 Style::Tone::tertiary);
         m_pages->setCurrentWidget(m_selected);
-    } else if (!m_appState.discovered().isEmpty()) {
+    } else if (!m_appState.monitor().discovered().isEmpty()) {
         m_kind = Kind::found;
-        const MachineInfo& info = m_appState.discovered().first();
+        const MachineInfo& info = m_appState.monitor().discovered().first();
         m_foundTitle->setText(info.name ? tr("Found %1", "a machine's name").arg(*info.name)
                                         : tr("Found a Brother machine"));
         m_foundSubtitle->setText(hostAndPort(info.host, info.port));
@@ -244,18 +250,19 @@ void MachineBar::refresh() {
         fitFoundTitle();
     } else {
         m_kind = Kind::setup;
-        const bool discovering = m_appState.isDiscovering();
+        const bool discovering = m_appState.monitor().isDiscovering();
         m_setupSpinner->setVisible(discovering);
         m_setupIcon->setVisible(!discovering);
         m_iconName = discovering ? QString() : QStringLiteral("questionmark.circle");
         if (!discovering)
             setIcon(m_setupIcon, m_iconName, 16, Style::Tone::secondary);
         // A scan that could not run says so, as the machines list does, in its first sentence.
-        const std::optional<QString>& failure = m_appState.discoveryError();
-        m_setupText->setText(discovering               ? tr("Looking for your machine…")
-                             : failure                 ? firstSentence(*failure)
-                             : m_appState.hasScanned() ? tr("No machine found on this network")
-                                                       : tr("No machine set up"));
+        const std::optional<QString>& failure = m_appState.monitor().discoveryError();
+        m_setupText->setText(discovering ? tr("Looking for your machine…")
+                             : failure   ? firstSentence(*failure)
+                             : m_appState.monitor().hasScanned()
+                                 ? tr("No machine found on this network")
+                                 : tr("No machine set up"));
         m_setupText->setToolTip(!discovering && failure ? *failure : QString());
         m_pages->setCurrentWidget(m_setup);
     }

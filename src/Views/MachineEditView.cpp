@@ -225,7 +225,8 @@ void MachineEditView::save() {
     // The edited machine as saved now: a check may have pinned it since this screen opened.
     std::optional<SavedMachine> edited = m_machine;
     if (m_machine) {
-        if (std::optional<SavedMachine> saved = m_appState.savedMachine(m_machine->id))
+        if (std::optional<SavedMachine> saved =
+                m_appState.machineList().savedMachine(m_machine->id))
             edited = std::move(saved);
     }
     const bool sameAddress = m_machine && m_machine->host == *host && m_machine->port == *port;
@@ -255,10 +256,10 @@ void MachineEditView::save() {
         record.machineID = edited->machineID;
 
     if (m_machine)
-        m_appState.updateMachine(record);
+        m_appState.machineList().updateMachine(record);
     else
-        m_appState.addMachine(record);
-    [[maybe_unused]] QCoro::Task<> check = m_appState.check(record);
+        m_appState.machineList().addMachine(record);
+    [[maybe_unused]] QCoro::Task<> check = m_appState.monitor().check(record);
     m_onFinish();
 }
 

@@ -268,7 +268,7 @@ MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine
     m_trust = new ControlButton(tr("Trust New Certificate"), ControlButton::Kind::bordered,
                                 ControlButton::Size::small, m_warning);
     connect(m_trust, &QAbstractButton::clicked, this,
-            [this] { m_appState.trustCurrentCertificate(current()); });
+            [this] { m_appState.monitor().trustCurrentCertificate(current()); });
     warning->addWidget(m_trust, 0, Qt::AlignLeft);
     certificateColumn->addWidget(m_warning);
     m_certificateSection->addRow(certificate);
@@ -278,9 +278,12 @@ MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine
     scroll->setWidget(content);
     column->addWidget(scroll, 1);
 
-    connect(&m_appState, &AppState::machinesChanged, this, &MachineInfoView::updateContent);
-    connect(&m_appState, &AppState::machineInfoChanged, this, &MachineInfoView::updateContent);
-    connect(&m_appState, &AppState::reachabilityChanged, this, &MachineInfoView::updateContent);
+    connect(&m_appState.machineList(), &MachineList::machinesChanged, this,
+            &MachineInfoView::updateContent);
+    connect(&m_appState.monitor(), &MachineMonitor::machineInfoChanged, this,
+            &MachineInfoView::updateContent);
+    connect(&m_appState.monitor(), &MachineMonitor::reachabilityChanged, this,
+            &MachineInfoView::updateContent);
     updateContent();
 }
 
@@ -296,18 +299,18 @@ StyledLabel* MachineInfoView::addValueRow(FormSection* section, const QString& l
 }
 
 SavedMachine MachineInfoView::current() const {
-    return m_appState.savedMachine(m_machine.id).value_or(m_machine);
+    return m_appState.machineList().savedMachine(m_machine.id).value_or(m_machine);
 }
 
 std::optional<MachineInfo> MachineInfoView::info() const {
-    const auto found = m_appState.machineInfo().constFind(m_machine.id);
-    if (found == m_appState.machineInfo().cend())
+    const auto found = m_appState.monitor().machineInfo().constFind(m_machine.id);
+    if (found == m_appState.monitor().machineInfo().cend())
         return std::nullopt;
     return *found;
 }
 
 Reachability MachineInfoView::reachability() const {
-    return m_appState.reachabilityOf(m_machine.id);
+    return m_appState.monitor().reachabilityOf(m_machine.id);
 }
 
 QString MachineInfoView::fingerprintText() const {
@@ -362,7 +365,7 @@ void MachineInfoView::updateContent() {
                             : (reported ? reported->certificateFingerprint : std::nullopt);
     m_certificateSection->setVisible(fingerprint.has_value());
     static_cast<BreakAnywhereText*>(m_fingerprint)->setText(fingerprint.value_or(QString()));
-    m_warning->setVisible(m_appState.certificateChanged(machine));
+    m_warning->setVisible(m_appState.monitor().certificateChanged(machine));
 }
 
 void MachineInfoView::refresh() {
@@ -376,7 +379,7 @@ void MachineInfoView::startRefresh(QObject* boundTo) {
 QCoro::Task<> MachineInfoView::runRefresh(QPointer<MachineInfoView> view, AppState* appState,
                                           SavedMachine machine, QPointer<QObject> boundTo) {
     view->setLoading(true);
-    co_await appState->check(machine, boundTo);
+    co_await appState->monitor().check(machine, boundTo);
     if (view)
         view->setLoading(false);
 }

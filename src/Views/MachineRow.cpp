@@ -98,9 +98,11 @@ MachineRow::MachineRow(AppState& appState, const SavedMachine& machine,
     m_actionsButton->setMenu([this] { return actionsMenu(); });
     row->addWidget(m_actionsButton, 0, Qt::AlignVCenter);
 
-    connect(&m_appState, &AppState::selectedMachineIDChanged, this, &MachineRow::refresh);
-    connect(&m_appState, &AppState::machinesChanged, this, &MachineRow::refresh);
-    connect(&m_appState, &AppState::reachabilityChanged, this, &MachineRow::refresh);
+    connect(&m_appState.machineList(), &MachineList::selectedMachineIDChanged, this,
+            &MachineRow::refresh);
+    connect(&m_appState.machineList(), &MachineList::machinesChanged, this, &MachineRow::refresh);
+    connect(&m_appState.monitor(), &MachineMonitor::reachabilityChanged, this,
+            &MachineRow::refresh);
     refresh();
 }
 
@@ -113,8 +115,9 @@ QMenu* MachineRow::actionsMenu() {
             [this] { m_onAction(Screen::machineInfo(m_machine)); });
     connect(m_menu->addAction(tr("Edit…")), &QAction::triggered, this,
             [this] { m_onAction(Screen::editMachine(m_machine)); });
-    connect(m_menu->addAction(tr("Check Again")), &QAction::triggered, this,
-            [this] { [[maybe_unused]] QCoro::Task<> check = m_appState.check(m_machine); });
+    connect(m_menu->addAction(tr("Check Again")), &QAction::triggered, this, [this] {
+        [[maybe_unused]] QCoro::Task<> check = m_appState.monitor().check(m_machine);
+    });
     m_menu->addSeparator();
     connect(m_menu->addAction(tr("Remove…")), &QAction::triggered, this,
             [this] { m_onRemove(m_machine); });
@@ -142,12 +145,12 @@ void MachineRow::setMachine(const SavedMachine& machine) {
 }
 
 bool MachineRow::isSelected() const {
-    const std::optional<SavedMachine> selected = m_appState.selectedMachine();
+    const std::optional<SavedMachine> selected = m_appState.machineList().selectedMachine();
     return selected && selected->id == m_machine.id;
 }
 
 Reachability MachineRow::reachability() const {
-    return m_appState.reachabilityOf(m_machine.id);
+    return m_appState.monitor().reachabilityOf(m_machine.id);
 }
 
 QString MachineRow::reachabilityWord(Reachability reachability) {

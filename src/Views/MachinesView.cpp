@@ -140,14 +140,18 @@ MachinesView::MachinesView(AppState& appState, std::function<void(const Screen&)
     m_sheet = new ConfirmationSheet(this);
     m_sheet->setBlockedWhilePresented(m_header);
 
-    connect(&m_appState, &AppState::machinesChanged, this, [this] {
+    connect(&m_appState.machineList(), &MachineList::machinesChanged, this, [this] {
         updateSaved();
         updateStatus();
     });
-    connect(&m_appState, &AppState::discoveredChanged, this, &MachinesView::updateDiscovered);
-    connect(&m_appState, &AppState::isDiscoveringChanged, this, &MachinesView::updateStatus);
-    connect(&m_appState, &AppState::hasScannedChanged, this, &MachinesView::updateStatus);
-    connect(&m_appState, &AppState::discoveryErrorChanged, this, &MachinesView::updateStatus);
+    connect(&m_appState.monitor(), &MachineMonitor::discoveredChanged, this,
+            &MachinesView::updateDiscovered);
+    connect(&m_appState.monitor(), &MachineMonitor::isDiscoveringChanged, this,
+            &MachinesView::updateStatus);
+    connect(&m_appState.monitor(), &MachineMonitor::hasScannedChanged, this,
+            &MachinesView::updateStatus);
+    connect(&m_appState.monitor(), &MachineMonitor::discoveryErrorChanged, this,
+            &MachinesView::updateStatus);
     updateSaved();
     updateDiscovered();
     updateStatus();
@@ -174,7 +178,7 @@ QWidget* MachinesView::makeBottomBar() {
                                ControlButton::Size::regular, this);
     m_scan->setSymbol(QStringLiteral("arrow.clockwise"));
     connect(m_scan, &QAbstractButton::clicked, this,
-            [this] { [[maybe_unused]] QCoro::Task<> scan = m_appState.discover(); });
+            [this] { [[maybe_unused]] QCoro::Task<> scan = m_appState.monitor().discover(); });
     m_addByAddress = new ControlButton(tr("Add by Address…"), ControlButton::Kind::bordered,
                                        ControlButton::Size::regular, this);
     m_addByAddress->setSymbol(QStringLiteral("plus"));
@@ -199,7 +203,7 @@ QList<DiscoveredRow*> MachinesView::discoveredRows() const {
 void MachinesView::updateSaved() {
     // Rows are kept by machine id, so a row that stays keeps its widgets (an open menu, the
     // pointer over it) while others come and go.
-    const QList<SavedMachine>& machines = m_appState.machines();
+    const QList<SavedMachine>& machines = m_appState.machineList().machines();
     QHash<QUuid, MachineRow*> kept;
     for (qsizetype index = 0; index < machines.size(); ++index) {
         const SavedMachine& machine = machines[index];
@@ -212,8 +216,9 @@ void MachinesView::updateSaved() {
             row = new MachineRow(
                 m_appState, machine,
                 [this, id] {
-                    if (const std::optional<SavedMachine> saved = m_appState.savedMachine(id))
-                        m_appState.selectMachine(*saved);
+                    if (const std::optional<SavedMachine> saved =
+                            m_appState.machineList().savedMachine(id))
+                        m_appState.machineList().selectMachine(*saved);
                     m_onBack();
                 },
                 [this](const Screen& screen) { m_navigate(screen); },
@@ -251,11 +256,12 @@ void MachinesView::updateDiscovered() {
         row->deleteLater();
     }
     m_discovered.clear();
-    const QList<MachineInfo>& found = m_appState.discovered();
+    const QList<MachineInfo>& found = m_appState.monitor().discovered();
     for (qsizetype index = 0; index < found.size(); ++index) {
         const MachineInfo info = found[index];
         auto* row = new DiscoveredRow(
-            info, [this, info] { m_appState.addDiscovered(info); }, m_networkRows->parentWidget());
+            info, [this, info] { m_appState.monitor().addDiscovered(info); },
+            m_networkRows->parentWidget());
         m_networkRows->insertWidget(static_cast<int>(index), row);
         m_discovered.append(row);
     }
@@ -264,12 +270,13 @@ void MachinesView::updateDiscovered() {
 }
 
 void MachinesView::updateStatus() {
-    const bool discovering = m_appState.isDiscovering();
-    const std::optional<QString>& error = m_appState.discoveryError();
+    const bool discovering = m_appState.monitor().isDiscovering();
+    const std::optional<QString>& error = m_appState.monitor().discoveryError();
     QString text;
-    if (!discovering && !error && m_appState.hasScanned() && m_appState.discovered().isEmpty())
-        text = m_appState.machines().isEmpty() ? tr(qUtf8Printable(longHint))
-                                               : tr("No other machines found.");
+    if (!discovering && !error && m_appState.monitor().hasScanned() &&
+        m_appState.monitor().discovered().isEmpty())
+        text = m_appState.machineList().machines().isEmpty() ? tr(qUtf8Printable(longHint))
+                                                             : tr("No other machines found.");
     m_progress->setVisible(discovering);
     m_error->setVisible(!discovering && error.has_value());
     m_errorText->setText(error.value_or(QString()));
@@ -301,7 +308,7 @@ void MachinesView::askToRemove(const SavedMachine& machine) {
         tr("Remove this machine?"), tr("Remove %1").arg(machine.name),
         [this] {
             if (m_machineToRemove)
-                m_appState.removeMachine(*m_machineToRemove);
+                m_appState.machineList().removeMachine(*m_machineToRemove);
             m_machineToRemove.reset();
         },
         [this] { m_machineToRemove.reset(); });
@@ -310,6 +317,7 @@ void MachinesView::askToRemove(const SavedMachine& machine) {
 void MachinesView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Until a scan has finished, coming into view starts one (unless one runs already).
-    if (!m_appState.hasScanned() && !m_appState.isDiscovering()) [[maybe_unused]]
-        QCoro::Task<> scan = m_appState.discover();
+    if (!m_appState.monitor().hasScanned() && !m_appState.monitor().isDiscovering())
+        [[maybe_unused]]
+        QCoro::Task<> scan = m_appState.monitor().discover();
 }

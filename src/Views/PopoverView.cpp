@@ -96,6 +96,7 @@ QWidget* PopoverView::makeMachineInfoView(const SavedMachine& machine) {
         [this, machine] {
             // The editor gets the machine as saved now: a check since the screen opened may
             // have pinned its certificate, which an older copy would drop on save.
-            push(Screen::editMachine(m_appState.savedMachine(machine.id).value_or(machine)));
+            push(Screen::editMachine(
+                m_appState.machineList().savedMachine(machine.id).value_or(machine)));
         });
 }

@@ -97,8 +97,10 @@ RecentSendCard::RecentSendCard(AppState& appState, const SendLogEntry& entry, QW
     m_more->hide();
     row->addWidget(m_more, 0, Qt::AlignVCenter);
 
-    connect(&appState, &AppState::machinesChanged, this, &RecentSendCard::updateActions);
-    connect(&appState, &AppState::selectedMachineIDChanged, this, &RecentSendCard::updateActions);
+    connect(&appState.machineList(), &MachineList::machinesChanged, this,
+            &RecentSendCard::updateActions);
+    connect(&appState.machineList(), &MachineList::selectedMachineIDChanged, this,
+            &RecentSendCard::updateActions);
     connect(m_thumbnail, &DesignThumbnail::loaded, this, &RecentSendCard::describe);
     connect(m_existence, &FileExistence::answered, this, [this](const QString& path, bool exists) {
         if (m_entry.fileURL.isLocalFile() && path == m_entry.fileURL.toLocalFile())
@@ -112,7 +114,8 @@ QMenu* RecentSendCard::actionsMenu() {
         return m_menu;
     m_menu = new QMenu(this);
     m_sendAgain = m_menu->addAction(tr("Send Again"));
-    connect(m_sendAgain, &QAction::triggered, this, [this] { m_appState.send({m_entry.fileURL}); });
+    connect(m_sendAgain, &QAction::triggered, this,
+            [this] { m_appState.sendQueue().send({m_entry.fileURL}); });
     m_showInFolder = m_menu->addAction(tr("Show in Folder"));
     connect(m_showInFolder, &QAction::triggered, this, [this] {
         connect(FileReveal::reveal(m_entry.fileURL), &FileReveal::Request::nothingShown, this,
@@ -122,8 +125,8 @@ QMenu* RecentSendCard::actionsMenu() {
     m_remove = m_menu->addAction(tr("Remove from Recents"));
     // The card goes with its entry: leave the menu's own event handling first.
     connect(
-        m_remove, &QAction::triggered, this, [this] { m_appState.removeFromRecents(m_entry); },
-        Qt::QueuedConnection);
+        m_remove, &QAction::triggered, this,
+        [this] { m_appState.recentSends().removeFromRecents(m_entry); }, Qt::QueuedConnection);
     // The rules follow the file system as it is when the menu opens.
     connect(m_menu, &QMenu::aboutToShow, this, &RecentSendCard::refresh);
     connect(m_menu, &QMenu::aboutToHide, this, [this] {
@@ -256,7 +259,7 @@ void RecentSendCard::describe() {
 void RecentSendCard::updateActions() {
     if (!m_menu)
         return; // set when it is made
-    m_sendAgain->setEnabled(m_exists && m_appState.selectedMachine().has_value());
+    m_sendAgain->setEnabled(m_exists && m_appState.machineList().selectedMachine().has_value());
     m_showInFolder->setEnabled(m_exists);
     m_remove->setEnabled(true);
 }

@@ -101,7 +101,8 @@ RecentSendsView::RecentSendsView(AppState& appState, QWidget* parent, FileExiste
     header->addWidget(m_hint, 1, Qt::AlignVCenter);
     m_clear = new PlainButton(tr("Clear"), this);
     m_clear->setAccessibleName(tr("Clear"));
-    connect(m_clear, &QAbstractButton::clicked, this, [this] { m_appState.clearRecents(); });
+    connect(m_clear, &QAbstractButton::clicked, this,
+            [this] { m_appState.recentSends().clearRecents(); });
     header->addWidget(m_clear, 0, Qt::AlignVCenter);
     column->addLayout(header);
 
@@ -133,8 +134,10 @@ RecentSendsView::RecentSendsView(AppState& appState, QWidget* parent, FileExiste
     m_body->addWidget(m_scroll);
     column->addLayout(m_body, 1);
 
-    connect(&appState, &AppState::sendLogChanged, this, &RecentSendsView::followLog);
-    connect(&appState, &AppState::sendStatusChanged, this, &RecentSendsView::updateClear);
+    connect(&appState.recentSends(), &RecentSends::sendLogChanged, this,
+            &RecentSendsView::followLog);
+    connect(&appState.sendQueue(), &SendQueue::sendStatusChanged, this,
+            &RecentSendsView::updateClear);
     followLog();
 }
 
@@ -154,7 +157,7 @@ void RecentSendsView::followLog() {
     const qsizetype limit = fitting + m_buildLimit;
     QList<const SendLogEntry*> shown;
     QSet<QUuid> ids;
-    for (const SendLogEntry& entry : m_appState.sendLog()) {
+    for (const SendLogEntry& entry : m_appState.recentSends().sendLog()) {
         if (ids.contains(entry.id))
             continue; // one card per id
         ids.insert(entry.id);
@@ -216,7 +219,8 @@ void RecentSendsView::retire(RecentSendCard* card) {
 }
 
 void RecentSendsView::updateClear() {
-    m_clear->setEnabled(!std::holds_alternative<SendStatuses::Sending>(m_appState.sendStatus()));
+    m_clear->setEnabled(
+        !std::holds_alternative<SendStatuses::Sending>(m_appState.sendQueue().sendStatus()));
 }
 
 bool RecentSendsView::eventFilter(QObject* watched, QEvent* event) {

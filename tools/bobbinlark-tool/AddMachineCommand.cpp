@@ -20,10 +20,10 @@ int Commands::addMachine(const QStringList& arguments) {
         return 2;
     }
     AppState state(SettingsStore::openUserStore());
-    const SavedMachine added = state.addMachine(SavedMachine{
+    const SavedMachine added = state.machineList().addMachine(SavedMachine{
         QUuid::createUuid(), name, *host, *port, std::nullopt, std::nullopt, std::nullopt});
     // A machine that was not stored was not added.
-    if (const std::optional<QString>& problem = state.storeProblem()) {
+    if (const std::optional<QString>& problem = state.store().storeProblem()) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(*problem));
         return 1;
     }

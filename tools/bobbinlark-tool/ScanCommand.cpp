@@ -50,7 +50,7 @@ int Commands::scan(const QStringList& arguments) {
 
     QElapsedTimer clock;
     clock.start();
-    const MachineDiscovery discovery(AppState::probeTimeout, AppState::probeConcurrency,
+    const MachineDiscovery discovery(MachineMonitor::probeTimeout, MachineMonitor::probeConcurrency,
                                      environment);
     const MachineDiscovery::ScanResult result = QCoro::waitFor(
         discovery.scan([order](MachineInfo info) { return printMachine(std::move(info), order); }));

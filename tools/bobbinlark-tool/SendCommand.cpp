@@ -36,25 +36,29 @@ int Commands::send(const QStringList& arguments) {
     }
 
     AppState state(SettingsStore::openUserStore());
-    QObject::connect(&state, &AppState::sendStatusChanged, &state, [&state] {
-        std::printf("%s\n", qUtf8Printable(describe(state.sendStatus())));
-        std::fflush(stdout);
-    });
-    QObject::connect(&state, &AppState::batchFinished, &state, [] { QCoreApplication::exit(0); });
+    QObject::connect(
+        &state.sendQueue(), &SendQueue::sendStatusChanged, &state.sendQueue(), [&state] {
+            std::printf("%s\n", qUtf8Printable(describe(state.sendQueue().sendStatus())));
+            std::fflush(stdout);
+        });
+    QObject::connect(&state.sendQueue(), &SendQueue::batchFinished, &state.sendQueue(),
+                     [] { QCoreApplication::exit(0); });
 
     // The panel knows each machine's area and upload limit from the check made when it opens;
     // ask the machine that will get the designs the same, so a design larger than its area is
     // reported here too. Not when nothing would be sent: that refusal needs no machine.
-    const std::optional<SavedMachine> machine = state.selectedMachine();
+    const std::optional<SavedMachine> machine = state.machineList().selectedMachine();
     if (machine && std::any_of(fileURLs.cbegin(), fileURLs.cend(), &StitchFileTypes::isSendable))
-        QCoro::waitFor(state.check(*machine));
+        QCoro::waitFor(state.monitor().check(*machine));
 
-    state.send(fileURLs);
+    state.sendQueue().send(fileURLs);
     // A request refused before queueing has already shown its error.
-    if (!state.isSending())
+    if (!state.sendQueue().isSending())
         return 1;
     QCoreApplication::exec();
     // The status names a failed write of the recent sends; the exit code counts it too.
-    const bool recorded = !state.storeProblem();
-    return std::holds_alternative<SendStatuses::Sent>(state.sendStatus()) && recorded ? 0 : 1;
+    const bool recorded = !state.store().storeProblem();
+    return std::holds_alternative<SendStatuses::Sent>(state.sendQueue().sendStatus()) && recorded
+               ? 0
+               : 1;
 }

@@ -1,8 +1,10 @@
-// The send pipeline and the recent-sends log: files are filtered by type, queued, uploaded one
-// at a time to whichever machine is selected when their turn comes, and every attempt leaves
-// one entry in the log.
+#include "State/SendQueue.h"
 
-#include "State/AppState.h"
+#include "Designs/PreviewCache.h"
+#include "State/MachineList.h"
+#include "State/MachineMonitor.h"
+#include "State/RecentSends.h"
+#include "State/StateStore.h"
 
 #include "Designs/DesignFile.h"
 #include "Designs/SizeWarning.h"
@@ -16,7 +18,6 @@
 #include <QFileInfo>
 #include <QFutureInterface>
 #include <QPointer>
-#include <QtConcurrent>
 
 #include <algorithm>
 #include <atomic>
@@ -26,21 +27,14 @@
 namespace {
 
 QString cannotReadMessage(const QUrl& fileURL) {
-    return AppState::tr("Couldn't read %1.").arg(fileURL.fileName());
-}
-
-QCoro::Task<std::optional<StitchPreview>> decodeOffThread(QUrl fileURL) {
-    QFuture<std::optional<StitchPreview>> decoding =
-        QtConcurrent::run([fileURL] { return StitchPreview::read(fileURL); });
-    std::optional<StitchPreview> preview = co_await decoding;
-    co_return preview;
+    return SendQueue::tr("Couldn't read %1.").arg(fileURL.fileName());
 }
 
 // The design, or absent when reading it took past the deadline. The read runs on a thread of
 // its own that nothing ever waits for: a file on a mount that never answers can hold only that
 // thread, neither the queue nor the program's exit.
 QFuture<std::optional<DesignFile::Result>> readBefore(std::chrono::milliseconds deadline,
-                                                      AppState::DesignReader read, QUrl fileURL,
+                                                      SendQueue::DesignReader read, QUrl fileURL,
                                                       qint64 maxBytes, QObject* context) {
     struct Race {
         std::atomic<bool> settled = false;
@@ -64,7 +58,43 @@ QFuture<std::optional<DesignFile::Result>> readBefore(std::chrono::milliseconds 
 
 } // namespace
 
-void AppState::send(const QList<QUrl>& fileURLs) {
+SendQueue::SendQueue(MachineList& machines, MachineMonitor& monitor, RecentSends& recents,
+                     StateStore& store, QObject* parent)
+    : QObject(parent)
+    , m_machines(machines)
+    , m_monitor(monitor)
+    , m_recents(recents)
+    , m_store(store)
+    , m_previewSource(
+          [](QUrl fileURL) { return PreviewCache::shared().preview(std::move(fileURL)); }) {
+    m_statusResetTimer.setSingleShot(true);
+    m_statusResetTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_statusResetTimer, &QTimer::timeout, this, [this] {
+        if (std::holds_alternative<SendStatuses::Sent>(m_sendStatus))
+            setSendStatus(SendStatuses::Idle{});
+    });
+    connect(&m_store, &StateStore::problemReported, this, &SendQueue::reportStoreProblem);
+    if (const std::optional<QString>& problem = m_store.storeProblem())
+        showError(*problem);
+}
+
+void SendQueue::setSendStatus(const SendStatus& status) {
+    if (m_sendStatus == status)
+        return;
+    m_sendStatus = status;
+    emit sendStatusChanged();
+}
+
+void SendQueue::reportStoreProblem(const QString& problem) {
+    // Every failed write is said where the user looks: in the drop zone, or in the summary of
+    // the batch under way.
+    if (m_isDrainingQueue)
+        m_batchStoreProblem = problem;
+    else
+        showError(problem);
+}
+
+void SendQueue::send(const QList<QUrl>& fileURLs) {
     QList<QUrl> accepted;
     for (const QUrl& url : fileURLs) {
         if (StitchFileTypes::isSendable(url))
@@ -79,7 +109,7 @@ void AppState::send(const QList<QUrl>& fileURLs) {
                       .arg(StitchFileTypes::displayList()));
         return;
     }
-    if (!selectedMachine()) {
+    if (!m_machines.selectedMachine()) {
         showError(tr("Add a machine first, then drop a design to send it."));
         return;
     }
@@ -107,26 +137,28 @@ void AppState::send(const QList<QUrl>& fileURLs) {
         // Marked at once so that files arriving before the loop starts join its batch; the loop
         // itself starts on the next turn of the event loop, after the caller has returned.
         m_isDrainingQueue = true;
+        m_recents.setBatchRunning(true);
         QTimer::singleShot(0, this, [this] { drainQueue(); });
     }
 }
 
-QCoro::Task<> AppState::drainQueue() {
-    const QPointer<AppState> alive(this);
+QCoro::Task<> SendQueue::drainQueue() {
+    const QPointer<SendQueue> alive(this);
     m_isDrainingQueue = true;
+    m_recents.setBatchRunning(true);
     cancelStatusReset();
     QString machineName;
 
     for (;;) {
-        const std::optional<SavedMachine> machine = selectedMachine();
+        const std::optional<SavedMachine> machine = m_machines.selectedMachine();
         if (m_sendQueue.isEmpty() || !machine) {
             // The batch's recent sends are stored before its summary, which says whether that
             // failed. Files handed over meanwhile join the batch.
-            if (m_sendLogUnsaved)
-                persistSendLog();
-            if (!isWritingStore())
+            if (m_recents.hasUnsavedEntries())
+                m_recents.save();
+            if (!m_store.isWritingStore())
                 break;
-            co_await qCoro(this, &AppState::storeWritten);
+            co_await qCoro(&m_store, &StateStore::storeWritten);
             if (!alive)
                 co_return;
             continue;
@@ -148,7 +180,7 @@ QCoro::Task<> AppState::drainQueue() {
             if (!alive)
                 co_return;
             failure = cannotReadMessage(fileURL);
-            log(fileURL, machine->name, false, *failure);
+            m_recents.record(fileURL, machine->name, false, *failure);
         }
         if (!alive)
             co_return;
@@ -164,19 +196,21 @@ QCoro::Task<> AppState::drainQueue() {
     m_fileProgress = 0;
     finishBatch(machineName);
     m_isDrainingQueue = false;
+    m_recents.setBatchRunning(false);
     emit batchFinished();
 }
 
-qint64 AppState::machineLimit(const QUuid& machineID) const {
+qint64 SendQueue::machineLimit(const QUuid& machineID) const {
     // A limit that is not positive is no limit reported.
-    const auto info = m_machineInfo.constFind(machineID);
-    return info != m_machineInfo.cend() && info->maxUploadBytes.value_or(0) > 0
+    const QHash<QUuid, MachineInfo>& known = m_monitor.machineInfo();
+    const auto info = known.constFind(machineID);
+    return info != known.cend() && info->maxUploadBytes.value_or(0) > 0
                ? *info->maxUploadBytes
                : BrotherAPIClient::defaultMaxUploadBytes;
 }
 
-QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine machine) {
-    const QPointer<AppState> alive(this);
+QCoro::Task<std::optional<QString>> SendQueue::send(QUrl fileURL, SavedMachine machine) {
+    const QPointer<SendQueue> alive(this);
     // A limit beyond any design is capped, so a machine's claim never makes us load whatever
     // file we are given.
     const qint64 machineMaxBytes = machineLimit(machine.id);
@@ -192,7 +226,7 @@ QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine ma
     if (!read) {
         const QString failure =
             tr("Couldn't read %1: its disk did not answer.").arg(fileURL.fileName());
-        log(fileURL, machine.name, false, failure);
+        m_recents.record(fileURL, machine.name, false, failure);
         co_return failure;
     }
     DesignFile::Result design = std::move(*read);
@@ -204,8 +238,7 @@ QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine ma
         // area to compare it with, the design is not even looked at.
         std::optional<QCoro::Task<std::optional<StitchPreview>>> measuring;
         if (knowsArea(machine.id))
-            measuring.emplace(m_previewSource ? m_previewSource(fileURL)
-                                              : decodeOffThread(fileURL));
+            measuring.emplace(m_previewSource(fileURL));
         BrotherAPIClient client(machine.host, machine.port, CertificateTrustSession::shared());
         const QByteArray announcedName = QFile::encodeName(QFileInfo(fileURL.path()).fileName());
         // The connection outlives this object if it goes first.
@@ -224,13 +257,13 @@ QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine ma
             co_return std::nullopt;
         if (error)
             failure = error->errorDescription();
-        else if (preview && m_machineInfo.contains(machine.id))
+        else if (preview && m_monitor.machineInfo().contains(machine.id))
             warning = SizeWarning::text(fileURL.fileName(), preview->sizeMM(), machine.name,
-                                        m_machineInfo.value(machine.id));
+                                        m_monitor.machineInfo().value(machine.id));
         // A machine removed while its upload ran keeps no run-time entry.
-        if (savedMachine(machine.id) && (!error || error->isUnreachable()))
-            setReachability(machine.id,
-                            error ? Reachability::unreachable : Reachability::reachable);
+        if (m_machines.savedMachine(machine.id) && (!error || error->isUnreachable()))
+            m_monitor.setReachability(machine.id,
+                                      error ? Reachability::unreachable : Reachability::reachable);
     } else if (std::holds_alternative<DesignFile::TooLarge>(design)) {
         failure = maxBytes < machineMaxBytes
                       ? DesignFile::overSendLimitMessage()
@@ -242,14 +275,14 @@ QCoro::Task<std::optional<QString>> AppState::send(QUrl fileURL, SavedMachine ma
     if (!failure) {
         if (warning)
             m_batchWarnings.append(*warning);
-        log(fileURL, machine.name, true, tr("Sent to %1").arg(machine.name), warning);
+        m_recents.record(fileURL, machine.name, true, tr("Sent to %1").arg(machine.name), warning);
         co_return std::nullopt;
     }
-    log(fileURL, machine.name, false, *failure);
+    m_recents.record(fileURL, machine.name, false, *failure);
     co_return failure;
 }
 
-void AppState::setFileProgress(double fraction) {
+void SendQueue::setFileProgress(double fraction) {
     fraction = std::clamp(fraction, 0.0, 1.0);
     if (fraction == m_fileProgress)
         return;
@@ -257,9 +290,9 @@ void AppState::setFileProgress(double fraction) {
     emit fileProgressChanged();
 }
 
-void AppState::finishBatch(const QString& machineName) {
-    if (m_sendLogUnsaved)
-        persistSendLog();
+void SendQueue::finishBatch(const QString& machineName) {
+    if (m_recents.hasUnsavedEntries())
+        m_recents.save();
     // The sends went out, but their record did not: say so rather than report plain success.
     if (const std::optional<QString> problem = std::exchange(m_batchStoreProblem, std::nullopt))
         m_batchFailures.append(*problem);
@@ -278,70 +311,40 @@ void AppState::finishBatch(const QString& machineName) {
     }
     QString summary;
     if (m_batchSent == 1)
-        summary = m_sendLog.isEmpty() ? tr("%n designs", nullptr, 1)
-                                      : m_sendLog.first().fileURL.fileName();
+        summary = m_recents.sendLog().isEmpty() ? tr("%n designs", nullptr, 1)
+                                                : m_recents.sendLog().first().fileURL.fileName();
     else
         summary = tr("%n designs", nullptr, static_cast<int>(m_batchSent));
     setSendStatus(SendStatuses::Sent{summary, machineName, m_batchWarnings});
     scheduleStatusReset();
 }
 
-void AppState::scheduleStatusReset() {
+void SendQueue::scheduleStatusReset() {
     cancelStatusReset();
     m_statusResetTimer.start(m_statusResetDelay);
 }
 
-void AppState::cancelStatusReset() {
+void SendQueue::cancelStatusReset() {
     m_statusResetTimer.stop();
 }
 
-void AppState::dismissStatus() {
+void SendQueue::dismissStatus() {
     if (std::holds_alternative<SendStatuses::Sending>(m_sendStatus))
         return;
     cancelStatusReset();
     setSendStatus(SendStatuses::Idle{});
 }
 
-void AppState::showError(const QString& message) {
+void SendQueue::showError(const QString& message) {
     if (std::holds_alternative<SendStatuses::Sending>(m_sendStatus))
         return;
     cancelStatusReset();
     setSendStatus(SendStatuses::Error{message});
 }
 
-bool AppState::knowsArea(const QUuid& machineID) const {
-    const auto info = m_machineInfo.constFind(machineID);
-    return info != m_machineInfo.cend() && info->embroideryWidthMM.value_or(0) > 0 &&
+bool SendQueue::knowsArea(const QUuid& machineID) const {
+    const QHash<QUuid, MachineInfo>& known = m_monitor.machineInfo();
+    const auto info = known.constFind(machineID);
+    return info != known.cend() && info->embroideryWidthMM.value_or(0) > 0 &&
            info->embroideryHeightMM.value_or(0) > 0;
-}
-
-void AppState::log(const QUrl& fileURL, const QString& machine, bool ok, const QString& message,
-                   const std::optional<QString>& warning) {
-    const QUrl key = SendLogEntry::standardized(fileURL);
-    QList<SendLogEntry> log = m_sendLog;
-    log.removeIf([&](const SendLogEntry& entry) {
-        return SendLogEntry::standardized(entry.fileURL) == key;
-    });
-    log.prepend(SendLogEntry{QUuid::createUuid(),
-                             SendLogEntry::dateFrom(QDateTime::currentDateTimeUtc()), machine,
-                             fileURL, ok, message, warning});
-    if (log.size() > sendLogLimit)
-        log.resize(sendLogLimit);
-    if (!m_isDrainingQueue) {
-        setSendLog(log);
-        return;
-    }
-    if (m_sendLog != log) {
-        m_sendLog = log;
-        emit sendLogChanged();
-    }
-    m_sendLogUnsaved = true;
-    if (!m_sendLogSave.isActive())
-        m_sendLogSave.start();
-}
-
-void AppState::removeFromRecents(const SendLogEntry& entry) {
-    m_sendLog.removeIf([&](const SendLogEntry& logged) { return logged.id == entry.id; });
-    emit sendLogChanged();
-    persistSendLog();
 }

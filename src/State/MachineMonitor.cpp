@@ -1,6 +1,6 @@
-// AppState: machine checks, the network scan, relocation and certificate pins.
+#include "State/MachineMonitor.h"
 
-#include "State/AppState.h"
+#include "State/MachineList.h"
 
 #include <QCoroFuture>
 #include <QCoroThread>
@@ -16,11 +16,11 @@
 namespace {
 
 QString defaultMachineName() {
-    return AppState::tr("Brother machine", "the name of a found machine that reports none");
+    return MachineMonitor::tr("Brother machine", "the name of a found machine that reports none");
 }
 
 QString noNetworkMessage() {
-    return AppState::tr(
+    return MachineMonitor::tr(
         "Couldn't scan the network. Make sure you're connected to Wi-Fi or Ethernet.");
 }
 
@@ -77,30 +77,64 @@ QCoro::Task<> runInWindow(QCoro::Task<> check, std::shared_ptr<CheckWindow> wind
 
 } // namespace
 
-// Each coroutine of the state checks after every wait that the state still exists: one that
-// goes while a check or scan is out (as a test's does) leaves those to run out on their own.
+// Each coroutine checks after every wait that the monitor still exists: one that goes while a
+// check or scan is out (as a test's does) leaves those to run out on their own.
 
-QCoro::Task<> AppState::popoverDidOpen() {
-    const QPointer<AppState> alive(this);
+MachineMonitor::MachineMonitor(MachineList& machines, QObject* parent)
+    : QObject(parent)
+    , m_machines(machines) {
+    connect(&m_machines, &MachineList::machineAdded, this, &MachineMonitor::forgetDiscovered);
+    connect(&m_machines, &MachineList::machineRemoved, this, &MachineMonitor::forget);
+}
+
+void MachineMonitor::forgetDiscovered(const SavedMachine& added) {
+    m_discovered.removeIf([&](const MachineInfo& info) { return matches(info, added); });
+    emit discoveredChanged();
+}
+
+void MachineMonitor::forget(const QUuid& removed) {
+    m_reachability.remove(removed);
+    emit reachabilityChanged();
+    m_machineInfo.remove(removed);
+    emit machineInfoChanged();
+}
+
+Reachability MachineMonitor::reachabilityOf(const QUuid& id) const {
+    return m_reachability.value(id, Reachability::unknown);
+}
+
+void MachineMonitor::setReachability(const QUuid& id, Reachability value) {
+    m_reachability.insert(id, value);
+    emit reachabilityChanged();
+}
+
+bool MachineMonitor::matches(const MachineInfo& info, const SavedMachine& machine) {
+    if (info.machineID && machine.machineID)
+        return *info.machineID == *machine.machineID;
+    return info.host.toLower() == machine.host.toLower() && info.port == machine.port;
+}
+
+QCoro::Task<> MachineMonitor::popoverDidOpen() {
+    const QPointer<MachineMonitor> alive(this);
     co_await checkAll();
     if (!alive)
         co_return;
-    const std::optional<SavedMachine> selected = selectedMachine();
-    if (m_machines.isEmpty() ||
+    const std::optional<SavedMachine> selected = m_machines.selectedMachine();
+    if (m_machines.machines().isEmpty() ||
         (selected && reachabilityOf(selected->id) == Reachability::unreachable))
         co_await discover();
 }
 
-QCoro::Task<> AppState::checkAll() {
+QCoro::Task<> MachineMonitor::checkAll() {
     // At most as many checks at once as the scan has probes: each holds a connection, and with
     // a thousand saved machines that never answer, all at once would run out of descriptors.
     // Every machine shows as being checked from the start; the next check starts as soon as
     // one ends.
-    const QList<SavedMachine> machines = m_machines;
+    const QList<SavedMachine> machines = m_machines.machines();
     for (const SavedMachine& machine : machines)
         setReachability(machine.id, Reachability::checking);
     auto window = std::make_shared<CheckWindow>();
-    const QPointer<AppState> alive(this);
+    const QPointer<MachineMonitor> alive(this);
     qsizetype next = 0;
     while (alive) {
         while (window->running < probeConcurrency && next < machines.size()) {
@@ -113,8 +147,8 @@ QCoro::Task<> AppState::checkAll() {
     }
 }
 
-QCoro::Task<> AppState::check(SavedMachine machine, QPointer<QObject> boundTo) {
-    const QPointer<AppState> alive(this);
+QCoro::Task<> MachineMonitor::check(SavedMachine machine, QPointer<QObject> boundTo) {
+    const QPointer<MachineMonitor> alive(this);
     setReachability(machine.id, Reachability::checking);
     const MachineDiscovery::Prober probe = m_discoveryEnvironment.probe;
     QCoro::Task<std::optional<MachineInfo>> query = probe(machine.host, machine.port, checkTimeout);
@@ -127,7 +161,7 @@ QCoro::Task<> AppState::check(SavedMachine machine, QPointer<QObject> boundTo) {
         co_return;
 
     // The machine may have been removed, edited or moved while the query ran.
-    const std::optional<SavedMachine> current = savedMachine(machine.id);
+    const std::optional<SavedMachine> current = m_machines.savedMachine(machine.id);
     if (!current || current->host != machine.host || current->port != machine.port)
         co_return;
     if (!info) {
@@ -137,7 +171,7 @@ QCoro::Task<> AppState::check(SavedMachine machine, QPointer<QObject> boundTo) {
     record(*info, *current);
 }
 
-void AppState::record(const MachineInfo& info, const SavedMachine& machine) {
+void MachineMonitor::record(const MachineInfo& info, const SavedMachine& machine) {
     setReachability(machine.id, Reachability::reachable);
     m_machineInfo.insert(machine.id, info);
     emit machineInfoChanged();
@@ -149,30 +183,30 @@ void AppState::record(const MachineInfo& info, const SavedMachine& machine) {
     if (!pinned.fingerprint)
         pinned.fingerprint = info.certificateFingerprint;
     if (pinned != machine)
-        updateMachine(pinned);
+        m_machines.updateMachine(pinned);
 }
 
-bool AppState::certificateChanged(const SavedMachine& machine) const {
+bool MachineMonitor::certificateChanged(const SavedMachine& machine) const {
     const auto info = m_machineInfo.constFind(machine.id);
     return machine.fingerprint && info != m_machineInfo.cend() && info->certificateFingerprint &&
            *info->certificateFingerprint != *machine.fingerprint;
 }
 
-void AppState::trustCurrentCertificate(const SavedMachine& machine) {
+void MachineMonitor::trustCurrentCertificate(const SavedMachine& machine) {
     const auto info = m_machineInfo.constFind(machine.id);
     if (info == m_machineInfo.cend() || !info->certificateFingerprint)
         return;
     // Only the pin changes. The value passed in may be older than the saved record (a scan may
     // have moved the machine since the screen took it), so the saved record is the base.
-    const std::optional<SavedMachine> current = savedMachine(machine.id);
+    const std::optional<SavedMachine> current = m_machines.savedMachine(machine.id);
     if (!current)
         return;
     SavedMachine trusted = *current;
     trusted.fingerprint = info->certificateFingerprint;
-    updateMachine(trusted);
+    m_machines.updateMachine(trusted);
 }
 
-QCoro::Task<> AppState::discover() {
+QCoro::Task<> MachineMonitor::discover() {
     if (m_isDiscovering)
         co_return;
     setIsDiscovering(true);
@@ -187,7 +221,7 @@ QCoro::Task<> AppState::discover() {
     }
 
     const MachineDiscovery discovery(probeTimeout, probeConcurrency, m_discoveryEnvironment);
-    const QPointer<AppState> alive(this);
+    const QPointer<MachineMonitor> alive(this);
     QCoro::Task<MachineDiscovery::ScanResult> scan = discovery.scan(
         [alive](MachineInfo info) { return foundOnOwnThread(alive, std::move(info)); });
     const MachineDiscovery::ScanResult result = co_await scan;
@@ -200,27 +234,28 @@ QCoro::Task<> AppState::discover() {
     setIsDiscovering(false);
 }
 
-QCoro::Task<> AppState::foundOnOwnThread(QPointer<AppState> state, MachineInfo info) {
-    // Probes normally end on the state's thread already; a prober that ends elsewhere is moved
+QCoro::Task<> MachineMonitor::foundOnOwnThread(QPointer<MachineMonitor> monitor, MachineInfo info) {
+    // Probes normally end on the monitor's thread already; a prober that ends elsewhere is moved
     // there, so found() never overlaps and never races the rest of the state.
-    if (!state)
+    if (!monitor)
         co_return;
-    if (QThread* own = state->thread(); QThread::currentThread() != own)
+    if (QThread* own = monitor->thread(); QThread::currentThread() != own)
         co_await QCoro::moveToThread(own);
-    if (state)
-        state->found(info);
+    if (monitor)
+        monitor->found(info);
 }
 
-void AppState::found(const MachineInfo& info) {
+void MachineMonitor::found(const MachineInfo& info) {
+    const QList<SavedMachine>& machines = m_machines.machines();
     const auto matched =
-        std::find_if(m_machines.cbegin(), m_machines.cend(),
+        std::find_if(machines.cbegin(), machines.cend(),
                      [&](const SavedMachine& saved) { return matches(info, saved); });
-    if (matched != m_machines.cend()) {
+    if (matched != machines.cend()) {
         SavedMachine machine = *matched;
         if (machine.host != info.host || machine.port != info.port) {
             machine.host = info.host;
             machine.port = info.port;
-            updateMachine(machine);
+            m_machines.updateMachine(machine);
             m_relocatedMachineIDs.insert(machine.id);
             emit relocatedMachineIDsChanged();
         }
@@ -238,40 +273,40 @@ void AppState::found(const MachineInfo& info) {
     emit discoveredChanged();
 }
 
-void AppState::addDiscovered(const MachineInfo& info) {
+void MachineMonitor::addDiscovered(const MachineInfo& info) {
     const SavedMachine machine{QUuid::createUuid(), info.name.value_or(defaultMachineName()),
                                info.host,           info.port,
                                std::nullopt,        info.certificateFingerprint,
                                info.machineID};
-    addMachine(machine);
+    m_machines.addMachine(machine);
     record(info, machine);
 }
 
-void AppState::setDiscoveryEnvironment(MachineDiscovery::Environment environment) {
+void MachineMonitor::setDiscoveryEnvironment(MachineDiscovery::Environment environment) {
     m_discoveryEnvironment = std::move(environment);
 }
 
-QString AppState::discoveredKey(const MachineInfo& info) {
+QString MachineMonitor::discoveredKey(const MachineInfo& info) {
     if (info.machineID)
         return *info.machineID;
     return info.port == 443 ? info.host : info.host + u':' + QString::number(info.port);
 }
 
-void AppState::setIsDiscovering(bool value) {
+void MachineMonitor::setIsDiscovering(bool value) {
     if (m_isDiscovering == value)
         return;
     m_isDiscovering = value;
     emit isDiscoveringChanged();
 }
 
-void AppState::setHasScanned(bool value) {
+void MachineMonitor::setHasScanned(bool value) {
     if (m_hasScanned == value)
         return;
     m_hasScanned = value;
     emit hasScannedChanged();
 }
 
-void AppState::setDiscoveryError(const std::optional<QString>& value) {
+void MachineMonitor::setDiscoveryError(const std::optional<QString>& value) {
     if (m_discoveryError == value)
         return;
     m_discoveryError = value;
