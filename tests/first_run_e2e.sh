@@ -37,33 +37,7 @@ prefix=10.213.9
 first_host=150 moved_host=230
 suffix="$$-$RANDOM"
 panel_ns="bl-panel-$suffix" lan_ns="bl-lan-$suffix"
-
-# Every process either namespace holds was started by this run; they go before the namespaces.
-finish() {
-    local ns pid
-    for ns in "$panel_ns" "$lan_ns"; do
-        for pid in $(ip netns pids "$ns" 2>/dev/null); do kill "$pid" 2>/dev/null || true; done
-    done
-    cleanup
-    for ns in "$panel_ns" "$lan_ns"; do
-        for _ in $(seq 20); do
-            [ -z "$(ip netns pids "$ns" 2>/dev/null)" ] && break
-            sleep 0.1
-        done
-        ip netns del "$ns" 2>/dev/null || true
-    done
-}
-trap finish EXIT
-trap "exit 1" TERM INT HUP # so that the namespaces go on these too
-
-ip netns add "$panel_ns" 2>/dev/null || skip "cannot make network namespaces here"
-ip netns add "$lan_ns" || skip "cannot make a second network namespace"
-ip -n "$panel_ns" link add eth0 type veth peer name peer0 netns "$lan_ns" ||
-    skip "cannot make a veth pair"
-ip -n "$panel_ns" link set lo up
-ip -n "$panel_ns" addr add "$prefix.1/24" dev eth0
-ip -n "$panel_ns" link set eth0 up
-ip -n "$lan_ns" link set lo up
+make_namespaces "$panel_ns" "$lan_ns" "$prefix"
 # The lower half of the /24 is silent (nobody answers ARP, so each probe there waits until it
 # fails), which keeps the first search on screen for a few seconds; the upper half is there and
 # refuses at once, Studio's two addresses among it.

@@ -1,11 +1,20 @@
 # Sourced by the end-to-end scripts: `work` is a scratch folder and `pids` the programs started
-# (append with `pids+=($!)`); both are cleaned up on exit. A script may define its own `fail`
-# after sourcing this.
+# (append with `pids+=($!)`); both are cleaned up on exit, with the network namespaces that
+# make_namespaces made. A script may define its own `fail` after sourcing this.
 work=$(mktemp -d)
-pids=()
+pids=() namespaces=()
 cleanup() {
+    local ns pid
+    # Every process a namespace holds was started by this run; they go before the namespaces.
+    for ns in "${namespaces[@]}"; do
+        for pid in $(ip netns pids "$ns" 2>/dev/null); do kill "$pid" 2>/dev/null || true; done
+    done
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    for ns in "${namespaces[@]}"; do
+        wait_for 2 test -z "$(ip netns pids "$ns" 2>/dev/null)" || true
+        ip netns del "$ns" 2>/dev/null || true
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -59,6 +68,22 @@ use_own_session() {
     export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=xcb
     unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY SESSION_MANAGER
     settings=$XDG_CONFIG_HOME/Bobbinlark/Bobbinlark.conf
+}
+
+# make_namespaces NEAR FAR PREFIX: two network namespaces joined by a veth pair: NEAR has eth0
+# = PREFIX.1/24 and loopback; FAR has loopback and the pair's other end, peer0, still down and
+# without addresses. Skips the run where they cannot be made.
+make_namespaces() {
+    ip netns add "$1" 2>/dev/null || skip "cannot make network namespaces here"
+    namespaces+=("$1")
+    ip netns add "$2" || skip "cannot make a second network namespace"
+    namespaces+=("$2")
+    trap "exit 1" TERM INT HUP # so that the namespaces go on these too
+    ip -n "$1" link add eth0 type veth peer name peer0 netns "$2" || skip "cannot make a veth pair"
+    ip -n "$1" link set lo up
+    ip -n "$1" addr add "$3.1/24" dev eth0
+    ip -n "$1" link set eth0 up
+    ip -n "$2" link set lo up
 }
 
 # Commands on the display run through this (in a network namespace, say); empty by default.
