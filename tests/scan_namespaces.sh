@@ -112,41 +112,29 @@ scanners() {
     [ -z "$other_tool" ] || echo "$other_tool"
 }
 
+# bench_case TITLE [cached]: each tool timed $bench_runs times from an empty ARP cache, or
+# with "cached", one holding only the machine at .200.
+bench_case() {
+    echo "$1"
+    for _ in $(seq "$bench_runs"); do
+        for scanner in $(scanners); do
+            ip -n "$scan_ns" neigh flush all
+            [ -z "${2:-}" ] ||
+                ip -n "$scan_ns" neigh replace "$prefix.200" lladdr "$mac" dev eth0 nud reachable
+            timed_scan "$scanner"
+        done
+    done
+}
+
 if [ "$bench_runs" -gt 0 ]; then
-    echo "Full /24, every other address refusing, empty ARP cache (tool start to end):"
-    for _ in $(seq "$bench_runs"); do
-        for scanner in $(scanners); do
-            ip -n "$scan_ns" neigh flush all
-            timed_scan "$scanner"
-        done
-    done
     mac=$(ip -n "$hosts_ns" -br link show peer0 | awk '{ print $3 }')
-    echo "Machine $prefix.200 alone in the ARP cache (tool start to first machine):"
-    for _ in $(seq "$bench_runs"); do
-        for scanner in $(scanners); do
-            ip -n "$scan_ns" neigh flush all
-            ip -n "$scan_ns" neigh replace "$prefix.200" lladdr "$mac" dev eth0 nud reachable
-            timed_scan "$scanner"
-        done
-    done
+    bench_case "Full /24, every other address refusing, empty ARP cache (tool start to end):"
+    bench_case "Machine $prefix.200 alone in the ARP cache (tool start to first machine):" cached
     # A quiet network: nobody answers ARP for the other addresses, so each of their probes
     # waits until the connection fails (about 3 s without an ARP answer).
     quiet_network
-    echo "Quiet network, empty ARP cache (the machines at .20, .77 and .200 to be found):"
-    for _ in $(seq "$bench_runs"); do
-        for scanner in $(scanners); do
-            ip -n "$scan_ns" neigh flush all
-            timed_scan "$scanner"
-        done
-    done
-    echo "Quiet network, $prefix.200 alone in the ARP cache:"
-    for _ in $(seq "$bench_runs"); do
-        for scanner in $(scanners); do
-            ip -n "$scan_ns" neigh flush all
-            ip -n "$scan_ns" neigh replace "$prefix.200" lladdr "$mac" dev eth0 nud reachable
-            timed_scan "$scanner"
-        done
-    done
+    bench_case "Quiet network, empty ARP cache (the machines at .20, .77 and .200 to be found):"
+    bench_case "Quiet network, $prefix.200 alone in the ARP cache:" cached
     exit 0
 fi
 
