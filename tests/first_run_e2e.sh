@@ -23,56 +23,21 @@ source "$(dirname "$0")/support/second_attempt.sh"
 
 program=$1 fake=$2 drag_source=$3 design_pes=$4 design_dst=$5 output=$6
 here=$(cd "$(dirname "$0")" && pwd)
-
-skip() {
-    echo "SKIP: $*"
-    exit 77
-}
-[ "$(id -u)" -eq 0 ] || skip "needs root to make network namespaces"
-for needed in ip Xvfb trayer xdotool import montage convert xdpyinfo dbus-daemon; do
-    command -v "$needed" >/dev/null || skip "$needed is not installed (make deps installs it)"
-done
-[ -x /usr/libexec/at-spi-bus-launcher ] || skip "at-spi2-core is not installed"
-/usr/bin/python3 -c 'import dbus' 2>/dev/null || skip "python3-dbus is not installed"
-
 # shellcheck source=/dev/null
 source "$here/support/background.sh"
+[ "$(id -u)" -eq 0 ] || skip "needs root to make network namespaces"
+require ip Xvfb trayer xdotool import montage convert xdpyinfo dbus-daemon
+[ -x /usr/libexec/at-spi-bus-launcher ] || skip "at-spi2-core is not installed"
+/usr/bin/python3 -c 'import dbus' 2>/dev/null || skip "python3-dbus is not installed"
 shots=$output/first-run
 rm -rf "$shots"
-mkdir -p "$shots" "$work/config" "$work/run" "$work/received" "$work/designs"
-chmod 700 "$work/run"
+mkdir -p "$shots" "$work/designs"
 
 prefix=10.213.9
 first_host=150 moved_host=230
 suffix="$$-$RANDOM"
 panel_ns="bl-panel-$suffix" lan_ns="bl-lan-$suffix"
-
-# Every process either namespace holds was started by this run; they go before the namespaces.
-finish() {
-    local ns pid
-    for ns in "$panel_ns" "$lan_ns"; do
-        for pid in $(ip netns pids "$ns" 2>/dev/null); do kill "$pid" 2>/dev/null || true; done
-    done
-    cleanup
-    for ns in "$panel_ns" "$lan_ns"; do
-        for _ in $(seq 20); do
-            [ -z "$(ip netns pids "$ns" 2>/dev/null)" ] && break
-            sleep 0.1
-        done
-        ip netns del "$ns" 2>/dev/null || true
-    done
-}
-trap finish EXIT
-trap "exit 1" TERM INT HUP # so that the namespaces go on these too
-
-ip netns add "$panel_ns" 2>/dev/null || skip "cannot make network namespaces here"
-ip netns add "$lan_ns" || skip "cannot make a second network namespace"
-ip -n "$panel_ns" link add eth0 type veth peer name peer0 netns "$lan_ns" ||
-    skip "cannot make a veth pair"
-ip -n "$panel_ns" link set lo up
-ip -n "$panel_ns" addr add "$prefix.1/24" dev eth0
-ip -n "$panel_ns" link set eth0 up
-ip -n "$lan_ns" link set lo up
+make_namespaces "$panel_ns" "$lan_ns" "$prefix"
 # The lower half of the /24 is silent (nobody answers ARP, so each probe there waits until it
 # fails), which keeps the first search on screen for a few seconds; the upper half is there and
 # refuses at once, Studio's two addresses among it.
@@ -80,27 +45,13 @@ for host in $(seq 129 254); do echo "addr add $prefix.$host/24 dev peer0"; done 
     ip -n "$lan_ns" -batch -
 ip -n "$lan_ns" link set peer0 up
 
-# Runs a command on the panel's side of the network.
-on_panel() { ip netns exec "$panel_ns" "$@"; }
-
-fail() {
-    echo "FAIL: $*"
-    on_panel import -window root "$shots/failure.png" 2>/dev/null || true
-    echo "--- what the panel showed last"; cat "$work/tree.txt" 2>/dev/null || true
-    echo "--- program output"; cat "$work/program.log" 2>/dev/null || true
-    echo "--- machine output"; cat "$work"/machine-*.log 2>/dev/null || true
-    echo "--- drag source output"; cat "$work/drag.log" 2>/dev/null || true
-    exit 1
-}
-
-# wait_for SECONDS COMMAND...: retries the command every 0.1 s.
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.1
-    done
+# Runs a command on the panel's side of the network, where the display and the program are.
+on_display=(ip netns exec "$panel_ns")
+on_panel() { "${on_display[@]}" "$@"; }
+shot_number=0
+shot() {
+    shot_number=$((shot_number + 1))
+    on_panel import -window root "$shots/$(printf %02d "$shot_number")-$1.png"
 }
 
 # start_studio NAME HOST [OPTION...]: Studio, with a certificate of its own made at start, on
@@ -117,67 +68,29 @@ start_studio() {
     wait_for 10 grep -q "listening at" "$work/machine-$name.log" ||
         fail "the fake machine did not start at $prefix.$host"
 }
-stop_studio() {
-    kill "$studio_pid"
-    wait "$studio_pid" 2>/dev/null || true
-}
 received() { cat "$work"/machine-*.log | sed -n 's/^Received \([^ ]*\) .*/\1/p'; }
 received_count() { received | wc -l; }
 
 # --- The desktop: display, session bus with accessibility, tray ---------------------------------
 
-# Nothing of the user's: settings, runtime folder and session bus are this run's own.
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
-export QT_QPA_PLATFORM=xcb PYTHONIOENCODING=utf-8
-settings=$XDG_CONFIG_HOME/Bobbinlark/Bobbinlark.conf
-
-# -noreset: without it the server resets when its last client leaves (the readiness check
-# below), refusing whoever connects during the reset.
-on_panel Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" \
-    2>"$work/xvfb.log" &
-pids+=($!)
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=:$(cat "$work/display")
-wait_for 10 on_panel xdpyinfo >/dev/null 2>&1 || fail "Xvfb took no clients on $DISPLAY"
-
-on_panel dbus-daemon --session --nofork --print-address=3 3>"$work/bus" 2>"$work/bus.log" &
-pids+=($!)
-wait_for 10 test -s "$work/bus" || fail "the session bus did not start"
-DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
-export DBUS_SESSION_BUS_ADDRESS
+use_own_session
+export PYTHONIOENCODING=utf-8
+start_display
+start_session_bus "${on_display[@]}"
 # The accessibility bus, as a desktop with a screen reader runs it.
 on_panel /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/atspi.log" 2>&1 &
 pids+=($!)
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 
-on_panel trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
-    --expand true --transparent false --tint 0xdddddd >"$work/trayer.log" 2>&1 </dev/null &
-pids+=($!)
-tray_shown() { on_panel xdotool search --onlyvisible --class trayer >/dev/null 2>&1; }
-wait_for 10 tray_shown || fail "trayer did not show: $(cat "$work/trayer.log")"
-
-# The program's windows that are mapped, as "id width height x y" lines.
-windows() {
-    local id
-    for id in $(on_panel xdotool search --onlyvisible --class bobbinlark 2>/dev/null); do
-        eval "$(on_panel xdotool getwindowgeometry --shell "$id")"
-        echo "$id $WIDTH $HEIGHT $X $Y"
-    done
-}
-panel() { windows | awk '$2 == 360 && $3 == 520' | head -1; }
-has_panel() { [ -n "$(panel)" ]; }
-no_panel() { [ -z "$(panel)" ]; }
-tray_icon() { windows | awk '$2 <= 64 && $3 <= 64' | head -1; }
-has_tray_icon() { [ -n "$(tray_icon)" ]; }
+start_tray
 click_icon() { on_panel xdotool mousemove --window "$icon_id" 8 8 click 1; }
 
-# What the panel shows, as "role<TAB>name<TAB>x<TAB>y<TAB>width<TAB>height" lines (tree.txt).
-read_panel() { on_panel /usr/bin/python3 "$here/support/accessible_tree.py" >"$work/tree.txt" 2>/dev/null; }
+# What the panel shows, as "role<TAB>name<TAB>x<TAB>y<TAB>width<TAB>height" lines (tree.log).
+read_panel() { on_panel /usr/bin/python3 "$here/support/accessible_tree.py" >"$work/tree.log" 2>/dev/null; }
 # box_of ROLE NAME: the box of the first showing object with that role and exact name.
 box_of() {
     awk -F '\t' -v role="$1" -v name="$2" '$1 == role && $2 == name && $5 > 0 && $6 > 0 {
-        print $3, $4, $5, $6; exit }' "$work/tree.txt"
+        print $3, $4, $5, $6; exit }' "$work/tree.log"
 }
 shows() { read_panel && [ -n "$(box_of "$@")" ]; }
 gone() { read_panel && [ -z "$(box_of "$@")" ]; }
@@ -191,35 +104,12 @@ click() {
     sleep 0.2
     on_panel xdotool click 1
 }
-# drag_to FROM_X FROM_Y TO_X TO_Y [SHOT]: press, move in steps, release, as a hand does; with
-# SHOT, a screenshot of that name just before the release.
-drag_to() {
-    local step
-    on_panel xdotool mousemove "$1" "$2"
-    sleep 0.3
-    on_panel xdotool mousedown 1
-    for step in $(seq 1 12); do
-        on_panel xdotool mousemove $(($1 + ($3 - $1) * step / 12)) $(($2 + ($4 - $2) * step / 12))
-        sleep 0.05
-    done
-    sleep 0.4
-    [ -z "${5:-}" ] || shot "$5"
-    on_panel xdotool mouseup 1
-}
-
-shot_number=0
-shot() {
-    shot_number=$((shot_number + 1))
-    on_panel import -window root "$shots/$(printf %02d "$shot_number")-$1.png"
-}
 
 # --- 1. First start: the icon, and a click opens the panel -------------------------------------
 
 [ ! -e "$settings" ] || fail "the settings are not fresh"
 start_studio 1-first "$first_host"
-on_panel "$program" >"$work/program.log" 2>&1 </dev/null &
-program_pid=$!
-pids+=("$program_pid")
+start_program
 wait_for 15 has_tray_icon || fail "the icon did not appear in the tray"
 sleep 1 # the icon's geometry settles after it is embedded
 no_panel || fail "the panel opened by itself"
@@ -264,15 +154,8 @@ drop_box=$(box_of label "Drop designs to send to Studio")
 [ -n "$drop_box" ] || fail "the drop zone does not offer to send to Studio"
 read -r drop_x drop_y drop_w drop_h <<<"$drop_box"
 drop_x=$((drop_x + drop_w / 2)) drop_y=$((drop_y + drop_h / 2))
-# The other program stands in for a file manager: a press on its window starts a real drag.
-on_panel "$drag_source" "$work/designs/rose-garden.pes" "$work/designs/oak-leaf.dst" \
-    >"$work/drag.log" 2>&1 </dev/null &
-pids+=($!)
-source_window() { on_panel xdotool search --onlyvisible --name '^drag-source$' 2>/dev/null | head -1; }
-has_source_window() { [ -n "$(source_window)" ]; }
-wait_for 10 has_source_window || fail "the drag source shows no window"
-eval "$(on_panel xdotool getwindowgeometry --shell "$(source_window)")"
-drag_to $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) "$drop_x" "$drop_y" dragging-two
+start_drag_source "$work/designs/rose-garden.pes" "$work/designs/oak-leaf.dst"
+drag_from_source "$drop_x" "$drop_y" dragging-two
 wait_for 10 grep -q "drop action" "$work/drag.log" || fail "the drag did not end"
 wait_for 15 shows label "Sent 2 designs to Studio" || fail "the panel does not say both were sent"
 [ "$(received | tr '\n' ' ')" = "rose-garden.pes oak-leaf.dst " ] ||
@@ -292,7 +175,7 @@ thumbnail_of() {
 # (the badge at its lower right corner left out).
 thumbnail_drawn() {
     local x y
-    read -r x y <<<"$(thumbnail_of "$work/tree.txt" "$1")"
+    read -r x y <<<"$(thumbnail_of "$work/tree.log" "$1")"
     [ -n "${y:-}" ] || return 1
     on_panel import -window root -crop "40x40+$x+$y" +repage "$work/tile.png" || return 1
     convert "$work/tile.png" -format \
@@ -325,7 +208,7 @@ shot card-sent-again
 # that answer ARP are probed first), and an opening of the panel during a search starts none of
 # its own. A search ends within four waves of 3.5 s probes.
 while [ $((SECONDS - first_search)) -lt 16 ]; do sleep 0.5; done
-stop_studio
+stop "$studio_pid"
 start_studio 2-moved "$moved_host"
 new_fingerprint=$(sed -n 's/^Certificate fingerprint //p' "$work/machine-2-moved.log" | tail -n 1)
 old_fingerprint=$(sed -n 's/^Certificate fingerprint //p' "$work/machine-1-first.log" | tail -n 1)
@@ -345,8 +228,6 @@ shot machines
 click "button menu" "Actions for Studio"
 # Menus are pop-ups, which the accessibility tree does not list: the menu is the program's one
 # other window, and its first entry, Machine Info, is chosen with the keyboard.
-menu() { windows | awk -v icon="$icon_id" '$1 != icon && !($2 == 360 && $3 == 520)' | head -1; }
-has_menu() { [ -n "$(menu)" ]; }
 wait_for 5 has_menu || fail "the row's actions menu did not open"
 shot actions-menu
 on_panel xdotool key Down Return
@@ -360,10 +241,9 @@ wait_for 5 gone "push button" "Trust New Certificate" || fail "trusting the cert
 grep -q "$new_fingerprint" "$settings" || fail "the new certificate is not pinned"
 shot certificate-trusted
 
-
 # --- 7. The machine refuses an upload -------------------------------------------------------------
 
-stop_studio
+stop "$studio_pid"
 start_studio 3-refusing "$moved_host" --upload-status 503
 click "push button" Back
 wait_for 5 shows "button menu" "Actions for Studio" || fail "Back did not return to the machines list"

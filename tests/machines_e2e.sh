@@ -14,56 +14,16 @@ set -euo pipefail
 source "$(dirname "$0")/support/second_attempt.sh"
 
 program=$1 fake=$2 output=$3 drag_source=$4
-for needed in Xvfb trayer xdotool import xdpyinfo; do
-    if ! command -v "$needed" >/dev/null; then
-        echo "SKIP: $needed is not installed (make deps installs it)"
-        exit 77
-    fi
-done
-
 # shellcheck source=/dev/null
 source "$(dirname "$0")/support/background.sh"
-mkdir -p "$output" "$work/config" "$work/run" "$work/received"
-chmod 700 "$work/run"
-
-# A fresh settings store, runtime folder and session bus: this run's own.
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=xcb
-settings=$XDG_CONFIG_HOME/Bobbinlark/Bobbinlark.conf
-
-fail() {
-    echo "FAIL: $*"
-    import -window root "$output/machines-e2e-failure.png" 2>/dev/null || true
-    echo "--- settings"; cat "$settings" 2>/dev/null || true
-    echo "--- program output"; cat "$work/program.log" 2>/dev/null || true
-    echo "--- machine output"; cat "$work/machine.log" 2>/dev/null || true
-    exit 1
-}
+require Xvfb trayer xdotool import xdpyinfo
+use_own_session
+mkdir -p "$output"
+shot() { import -window root "$output/machines-e2e-$1.png"; }
 
 start_display
-
-trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
-    --expand true --transparent false --tint 0xdddddd >/dev/null 2>&1 </dev/null &
-pids+=($!)
-
+start_tray
 start_fake_machine
-
-windows() {
-    local id
-    for id in $(xdotool search --onlyvisible --class bobbinlark 2>/dev/null); do
-        eval "$(xdotool getwindowgeometry --shell "$id")"
-        echo "$id $WIDTH $HEIGHT $X $Y"
-    done
-}
-panel() { windows | awk '$2 == 360 && $3 == 520' | head -1; }
-has_panel() { [ -n "$(panel)" ]; }
-tray_icon() { windows | awk '$2 <= 64 && $3 <= 64' | head -1; }
-has_tray_icon() { [ -n "$(tray_icon)" ]; }
-menu() { windows | awk '!($2 == 360 && $3 == 520) && !($2 <= 64 && $3 <= 64)' | head -1; }
-has_menu() { [ -n "$(menu)" ]; }
-no_menu() { [ -z "$(menu)" ]; }
-shot() { import -window root "$output/machines-e2e-$1.png"; }
 
 # Clicks at a point of the panel, given in the panel's own coordinates.
 click_panel() { xdotool mousemove "$((panel_x + $1))" "$((panel_y + $2))" click 1; }
@@ -72,8 +32,7 @@ focus_panel() { xdotool windowfocus --sync "$panel_id"; }
 
 # The first run: no machine saved, nothing in the settings.
 [ ! -e "$settings" ] || fail "the settings are not fresh"
-"$program" >"$work/program.log" 2>&1 </dev/null &
-pids+=($!)
+start_program
 wait_for 15 has_tray_icon || fail "the icon did not appear in the tray"
 sleep 1 # the icon's geometry settles after it is embedded
 read -r icon_id _ <<<"$(tray_icon)"
@@ -128,22 +87,8 @@ shot 7-main-screen
 
 # A real drag from another program (XDND) onto the drop zone: the design goes to the new machine.
 printf '#PES0001 e2e design' >"$work/flower.pes"
-"$drag_source" "$work/flower.pes" >"$work/drag.log" 2>&1 </dev/null &
-pids+=($!)
-wait_for 10 grep -q ready "$work/drag.log" || fail "the drag source did not start"
-source_window() { xdotool search --onlyvisible --name '^drag-source$' 2>/dev/null | head -1; }
-wait_for 10 test -n "$(source_window)" || fail "the drag source shows no window"
-# Press on the source (at 0,600), carry the pointer over in steps (the target learns of the drag
-# from the motion), release over the drop zone.
-xdotool mousemove --window "$(source_window)" 60 40 mousedown 1
-sleep 0.3
-target_x=$((panel_x + 180)) target_y=$((panel_y + 190))
-for step in 1 2 3 4 5 6; do
-    xdotool mousemove $((60 + (target_x - 60) * step / 6)) $((640 + (target_y - 640) * step / 6))
-    sleep 0.1
-done
-sleep 0.3
-xdotool mouseup 1
+start_drag_source "$work/flower.pes"
+drag_from_source $((panel_x + 180)) $((panel_y + 190))
 wait_for 10 grep -q "drop action" "$work/drag.log" || fail "the drag did not end"
 wait_for 15 grep -q "Received flower.pes" "$work/machine.log" || fail "the design did not reach the machine"
 cmp -s "$work/flower.pes" "$work/received/flower.pes" || fail "the machine received other bytes"

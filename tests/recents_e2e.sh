@@ -17,30 +17,12 @@ if [ -z "${BOBBINLARK_OWN_MOUNTS:-}" ] && [ "$(id -u)" -eq 0 ] && command -v uns
 fi
 
 program=$1 tool=$2 fake=$3 design=$4 output=$5
-for needed in Xvfb xdotool import convert xdpyinfo; do
-    if ! command -v "$needed" >/dev/null; then
-        echo "SKIP: $needed is not installed (make deps installs it)"
-        exit 77
-    fi
-done
-
 # shellcheck source=/dev/null
 source "$(dirname "$0")/support/background.sh"
-mkdir -p "$output" "$work/config" "$work/run" "$work/received"
-chmod 700 "$work/run"
-
-# Nothing of the user's: settings, runtime folder and session bus are this run's own.
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=xcb
-
-fail() {
-    echo "FAIL: $*"
-    import -window root "$output/recents-e2e-failure.png" 2>/dev/null || true
-    echo "--- program output"; cat "$work/program.log" 2>/dev/null || true
-    echo "--- machine output"; cat "$work/machine.log" 2>/dev/null || true
-    exit 1
-}
+require Xvfb xdotool import convert xdpyinfo
+use_own_session
+mkdir -p "$output"
+shot() { import -window root "$output/recents-e2e-$1.png"; }
 
 start_display
 
@@ -54,19 +36,9 @@ received() { grep -c "Received rose-garden.pes" "$work/machine.log" || true; }
 [ "$(received)" -eq 1 ] || fail "the machine did not receive the first send"
 
 # No tray: the panel is an ordinary window, shown at launch.
-panel() {
-    local id
-    for id in $(xdotool search --onlyvisible --class bobbinlark 2>/dev/null); do
-        eval "$(xdotool getwindowgeometry --shell "$id")"
-        [ "$WIDTH" -eq 360 ] && [ "$HEIGHT" -eq 520 ] && echo "$id $X $Y" && return
-    done
-}
-has_panel() { [ -n "$(panel)" ]; }
-"$program" >"$work/program.log" 2>&1 </dev/null &
-program_pid=$!
-pids+=($!)
+start_program
 wait_for 15 has_panel || fail "the panel did not show"
-read -r panel_id panel_x panel_y <<<"$(panel)"
+read -r panel_id _ _ panel_x panel_y <<<"$(panel)"
 
 # Where things are in the 360 x 520 panel: the header (40) and its divider, the machine bar
 # (44, 10 above and below), the drop zone (170), then 12 above the list's header and its
@@ -84,25 +56,16 @@ thumbnail_colours() {
 }
 drawn() { [ "$(thumbnail_colours)" -ge 12 ]; }
 wait_for 10 drawn || fail "the card shows no thumbnail ($(thumbnail_colours) colours)"
-import -window root "$output/recents-e2e-1-card.png"
+shot 1-card
 
-# Drag the card onto the drop zone: press, move in steps, release.
-xdotool mousemove "$card_x" "$card_y"
-sleep 0.3
-xdotool mousedown 1
-for step in 1 2 3 4 5 6 7 8 9 10; do
-    xdotool mousemove "$card_x" $((card_y - (card_y - drop_y) * step / 10))
-    sleep 0.05
-done
-sleep 0.3
-import -window root "$output/recents-e2e-2-dragging.png"
-xdotool mouseup 1
+# Drag the card onto the drop zone.
+drag_to "$card_x" "$card_y" "$card_x" "$drop_y" 2-dragging
 
 twice() { [ "$(received)" -eq 2 ]; }
 wait_for 15 twice || fail "the drop did not send the design again ($(received) received)"
 cmp -s "$work/rose-garden.pes" "$work/received/rose-garden.pes" || fail "the machine received other bytes"
 sleep 0.5
-import -window root "$output/recents-e2e-3-sent-again.png"
+shot 3-sent-again
 if [ "${BOBBINLARK_OWN_MOUNTS:-}" != 1 ] || [ ! -c /dev/fuse ] || ! command -v python3 >/dev/null; then
     echo "PASS: screenshots in $output (not tried: mounts of its own, which need root and FUSE)"
     exit 0
@@ -116,7 +79,7 @@ pids+=($!)
 wait_for 10 grep -qs mounted "$work/share.log" || fail "the share did not mount"
 "$program" "$work/share/stuck.pes" >>"$work/program.log" 2>&1 </dev/null || fail "no hand-off"
 wait_for 10 grep -q "read pending" "$work/share.log" || fail "the program did not read the design"
-import -window root "$output/recents-e2e-4-stuck.png"
+shot 4-stuck
 xdotool windowfocus --sync "$panel_id" key ctrl+q
 ended() { case $(ps -o stat= -p "$program_pid") in "" | Z*) return 0 ;; *) return 1 ;; esac; }
 wait_for 20 ended || fail "Quit Bobbinlark left the program running with a read pending"

@@ -22,11 +22,8 @@ if [ "${3:-}" = --bench ]; then
     other_tool=${5:-}
 fi
 
-skip() {
-    echo "SKIP: $*" >&2
-    exit 77
-}
-
+# shellcheck source=/dev/null
+source "$(dirname "$0")/support/background.sh"
 [ "$(id -u)" -eq 0 ] || skip "needs root to make network namespaces"
 command -v ip >/dev/null || skip "needs iproute2 (ip)"
 
@@ -35,29 +32,7 @@ machines=(20 77 200)
 suffix="$$-$RANDOM"
 scan_ns="bl-scan-$suffix"
 hosts_ns="bl-hosts-$suffix"
-work=$(mktemp -d)
-fake_pids=()
-
-cleanup() {
-    for pid in "${fake_pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-    ip netns del "$scan_ns" 2>/dev/null || true
-    ip netns del "$hosts_ns" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-ip netns add "$scan_ns" 2>/dev/null || skip "cannot make network namespaces here"
-ip netns add "$hosts_ns" || skip "cannot make a second network namespace"
-ip -n "$scan_ns" link add eth0 type veth peer name peer0 netns "$hosts_ns" ||
-    skip "cannot make a veth pair"
-
-ip -n "$scan_ns" link set lo up
-ip -n "$scan_ns" addr add "$prefix.1/24" dev eth0
-ip -n "$scan_ns" link set eth0 up
-ip -n "$hosts_ns" link set lo up
+make_namespaces "$scan_ns" "$hosts_ns" "$prefix"
 is_machine() {
     local host
     for host in "${machines[@]}"; do
@@ -80,18 +55,7 @@ for host in "${machines[@]}"; do
     ip netns exec "$hosts_ns" "$fake" --address "$prefix.$host" --port 443 \
         --machine-id "M-$host" --name "Machine $host" --serial "S-$host" \
         </dev/null >"$work/fake-$host.out" 2>&1 &
-    fake_pids+=($!)
-done
-for host in "${machines[@]}"; do
-    for _ in $(seq 100); do
-        grep -q "listening" "$work/fake-$host.out" 2>/dev/null && break
-        sleep 0.05
-    done
-    grep -q "listening" "$work/fake-$host.out" || {
-        cat "$work/fake-$host.out" >&2
-        echo "FAIL: fake machine at $prefix.$host did not start" >&2
-        exit 1
-    }
+    pids+=($!)
 done
 
 # Runs the scan on the scanning side; stdout and stderr go to files named after $1.
@@ -129,6 +93,9 @@ fail() {
     done
     exit 1
 }
+for host in "${machines[@]}"; do
+    wait_for 10 grep -qs listening "$work/fake-$host.out" || fail "fake machine at $prefix.$host did not start"
+done
 
 # Leaves the other side only the machines' addresses: every other address fails at ARP.
 quiet_network() {
@@ -145,41 +112,29 @@ scanners() {
     [ -z "$other_tool" ] || echo "$other_tool"
 }
 
+# bench_case TITLE [cached]: each tool timed $bench_runs times from an empty ARP cache, or
+# with "cached", one holding only the machine at .200.
+bench_case() {
+    echo "$1"
+    for _ in $(seq "$bench_runs"); do
+        for scanner in $(scanners); do
+            ip -n "$scan_ns" neigh flush all
+            [ -z "${2:-}" ] ||
+                ip -n "$scan_ns" neigh replace "$prefix.200" lladdr "$mac" dev eth0 nud reachable
+            timed_scan "$scanner"
+        done
+    done
+}
+
 if [ "$bench_runs" -gt 0 ]; then
-    echo "Full /24, every other address refusing, empty ARP cache (tool start to end):"
-    for _ in $(seq "$bench_runs"); do
-        for scanner in $(scanners); do
-            ip -n "$scan_ns" neigh flush all
-            timed_scan "$scanner"
-        done
-    done
     mac=$(ip -n "$hosts_ns" -br link show peer0 | awk '{ print $3 }')
-    echo "Machine $prefix.200 alone in the ARP cache (tool start to first machine):"
-    for _ in $(seq "$bench_runs"); do
-        for scanner in $(scanners); do
-            ip -n "$scan_ns" neigh flush all
-            ip -n "$scan_ns" neigh replace "$prefix.200" lladdr "$mac" dev eth0 nud reachable
-            timed_scan "$scanner"
-        done
-    done
+    bench_case "Full /24, every other address refusing, empty ARP cache (tool start to end):"
+    bench_case "Machine $prefix.200 alone in the ARP cache (tool start to first machine):" cached
     # A quiet network: nobody answers ARP for the other addresses, so each of their probes
     # waits until the connection fails (about 3 s without an ARP answer).
     quiet_network
-    echo "Quiet network, empty ARP cache (the machines at .20, .77 and .200 to be found):"
-    for _ in $(seq "$bench_runs"); do
-        for scanner in $(scanners); do
-            ip -n "$scan_ns" neigh flush all
-            timed_scan "$scanner"
-        done
-    done
-    echo "Quiet network, $prefix.200 alone in the ARP cache:"
-    for _ in $(seq "$bench_runs"); do
-        for scanner in $(scanners); do
-            ip -n "$scan_ns" neigh flush all
-            ip -n "$scan_ns" neigh replace "$prefix.200" lladdr "$mac" dev eth0 nud reachable
-            timed_scan "$scanner"
-        done
-    done
+    bench_case "Quiet network, empty ARP cache (the machines at .20, .77 and .200 to be found):"
+    bench_case "Quiet network, $prefix.200 alone in the ARP cache:" cached
     exit 0
 fi
 

@@ -19,17 +19,11 @@ set -euo pipefail
 source "$(dirname "$0")/support/second_attempt.sh"
 
 program=$1 output=$2 virtual_pointer=$3
-[ -x "$virtual_pointer" ] || { echo "SKIP: the virtual pointer was not built (no wayland-client)"; exit 77; }
-for needed in sway swaymsg waybar grim wtype Xwayland xdotool xev stdbuf convert dbus-daemon gdbus python3 setpriv; do
-    if ! command -v "$needed" >/dev/null; then
-        echo "SKIP: $needed is not installed (make deps installs it)"
-        exit 77
-    fi
-done
-id nobody >/dev/null 2>&1 || { echo "SKIP: no user nobody to run sway as"; exit 77; }
-
 # shellcheck source=/dev/null
 source "$(dirname "$0")/support/background.sh"
+[ -x "$virtual_pointer" ] || skip "the virtual pointer was not built (no wayland-client)"
+require sway swaymsg waybar grim wtype Xwayland xdotool xev stdbuf convert dbus-daemon gdbus python3 setpriv
+id nobody >/dev/null 2>&1 || skip "no user nobody to run sway as"
 chmod 755 "$work"
 home=$work/home
 install -d -o nobody -m 700 "$home" "$home/run" "$home/config" "$home/shots" "$home/bin"
@@ -88,10 +82,6 @@ start_bar() {
     bar_pid=$!
     pids+=($bar_pid)
 }
-stop_bar() {
-    kill "$bar_pid"
-    wait "$bar_pid" 2>/dev/null || true
-}
 shot() { # shot NAME: the whole screen, into the output folder and $work/NAME.png
     "${nobody[@]}" grim "$home/shots/$1.png" && cp "$home/shots/$1.png" "$work/$1.png"
 }
@@ -101,9 +91,9 @@ icon_box() {
 }
 has_icon() { [ -n "$(icon_box)" ] && notifier_items "${nobody[@]}" | grep -q StatusNotifierItem; }
 why_no_icon() { echo "box: $(icon_box)"; notifier_items "${nobody[@]}"; "${nobody[@]}" gdbus call --session --dest org.freedesktop.DBus --object-path / --method org.freedesktop.DBus.ListNames; }
-# The program's panel as XWayland has it: "id width height x y", or nothing. Sway runs a
-# compositor, so the window holds the panel inside a margin for its shadow (16 px at the
-# sides, 12 above, 20 below): the panel's own place is given.
+# The program's panel as XWayland has it (for has_panel and no_panel too): "id width height x
+# y", or nothing. Sway runs a compositor, so the window holds the panel inside a margin for its
+# shadow (16 px at the sides, 12 above, 20 below): the panel's own place is given.
 panel() {
     local id
     # XWayland lets in only the user it runs as.
@@ -112,8 +102,6 @@ panel() {
         [ "$WIDTH" = 392 ] && [ "$HEIGHT" = 552 ] && echo "$id 360 520 $((X + 16)) $((Y + 12))" && return
     done
 }
-has_panel() { [ -n "$(panel)" ]; }
-no_panel() { [ -z "$(panel)" ]; }
 # The pointer: one device for the whole run, fed through a pipe held open on descriptor 7.
 mkfifo "$work/pointer.in"
 "${nobody[@]}" env WAYLAND_DISPLAY="$WAYLAND_DISPLAY" "$virtual_pointer" <"$work/pointer.in" \
@@ -158,7 +146,7 @@ echo "FIGURE sway late bar: icon $(($(now_ms) - started)) ms after the bar was s
 read -r x y w h <<<"$(icon_box)"
 click $((x + w / 2)) $((y + h / 2))
 wait_for 5 no_panel || fail "a click on the icon did not close the open panel"
-stop_bar
+stop "$bar_pid"
 started=$(now_ms)
 start_bar
 wait_for 15 has_icon || fail "the icon did not come back when the bar restarted"
@@ -167,7 +155,7 @@ echo "FIGURE sway bar restart: icon $(($(now_ms) - started)) ms after the bar wa
 # 2. The icon on each tray colour: the bar restarted in it, the pointer out of the way.
 pointer move 0 $((height - 1))
 for colour in "${tray_colours[@]}"; do
-    stop_bar
+    stop "$bar_pid"
     bar_colour=$colour
     start_bar
     wait_for 15 has_icon || fail "the icon did not show on the #$colour bar"
@@ -198,12 +186,7 @@ for round in $(seq "$click_rounds"); do
 done
 echo "FIGURE sway (XWayland) click to panel mapped: median $(median "${times[@]}") ms of ${times[*]}"
 shot sway-2-open && cp "$work/sway-2-open.png" "$output/"
-read -r _ _ _ panel_x panel_y <<<"$(panel)"
-distance=$(gap "$panel_x" "$panel_y" 360 520 "$x" "$y" "$w" "$h")
-echo "FIGURE sway (XWayland) panel at $panel_x,$panel_y; icon at $x,$y ${w}x$h; nearest edge $distance px away"
-[ "$distance" -le 48 ] || fail "the panel opened $distance px from the icon"
-[ "$panel_y" -ge "$bar_height" ] || fail "the panel at y=$panel_y covers the bar"
-[ "$panel_x" -ge 0 ] && [ $((panel_x + 360)) -le "$width" ] || fail "the panel is off screen at x=$panel_x"
+panel_by_icon "sway (XWayland)" "$width" "$bar_height" "$x" "$y" "$w" "$h"
 # The keyboard reaches the panel that placed itself, as soon as it opens: Escape closes it.
 press Escape
 wait_for 5 no_panel || fail "the panel on XWayland hears no keys: Escape left it open"
@@ -222,8 +205,7 @@ kill "$xev_pid"
 sleep 0.5
 click "$click_x" "$click_y"
 wait_for 5 no_panel || fail "a second click did not close the panel"
-kill "$program_pid"
-wait "$program_pid" 2>/dev/null || true
+stop "$program_pid"
 
 # 4. Natively on Wayland: one window, one title, toggled by the icon.
 windows_named() { "${nobody[@]}" swaymsg -t get_tree | grep -c '"name": "Bobbinlark"' || true; }

@@ -22,64 +22,25 @@ set -euo pipefail
 source "$(dirname "$0")/support/second_attempt.sh"
 
 program=$1 tool=$2 fake=$3 output=$4 drag_source=$5
-for needed in Xvfb trayer xdotool import xwininfo xdpyinfo; do
-    if ! command -v "$needed" >/dev/null; then
-        echo "SKIP: $needed is not installed (make deps installs it)"
-        exit 77
-    fi
-done
-
 # shellcheck source=/dev/null
 source "$(dirname "$0")/support/background.sh"
-mkdir -p "$output" "$work/config" "$work/run" "$work/received"
-chmod 700 "$work/run"
-
-# Nothing of the user's: settings, runtime folder and session bus are this run's own.
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=xcb
-
-fail() {
-    echo "FAIL: $*"
-    import -window root "$output/e2e-failure.png" 2>/dev/null || true
-    echo "--- program output"; cat "$work/program.log" 2>/dev/null || true
-    echo "--- machine output"; cat "$work/machine.log" 2>/dev/null || true
-    echo "--- Xvfb output"; cat "$work/xvfb.log" 2>/dev/null || true
-    exit 1
-}
+require Xvfb trayer xdotool import xwininfo xdpyinfo
+use_own_session
+mkdir -p "$output"
+shot() { import -window root "$output/e2e-$1.png"; }
 
 start_display
 
 start_fake_machine
 "$tool" add-machine "E2E Machine" 127.0.0.1 "$port" >/dev/null || fail "could not save the machine"
 
-# The program's windows that are mapped, as "id width height x y" lines.
-windows() {
-    local id
-    for id in $(xdotool search --onlyvisible --class bobbinlark 2>/dev/null); do
-        eval "$(xdotool getwindowgeometry --shell "$id")"
-        echo "$id $WIDTH $HEIGHT $X $Y"
-    done
-}
-panel() { windows | awk '$2 == 360 && $3 == 520' | head -1; }
-has_panel() { [ -n "$(panel)" ]; }
-no_panel() { [ -z "$(panel)" ]; }
-tray_icon() { windows | awk '$2 <= 64 && $3 <= 64' | head -1; }
-has_tray_icon() { [ -n "$(tray_icon)" ]; }
-shot() { import -window root "$output/e2e-$1.png"; }
-
 # 1. No tray yet: the panel is an ordinary window, shown at once.
-"$program" >"$work/program.log" 2>&1 </dev/null &
-program_pid=$!
-pids+=($program_pid)
+start_program
 wait_for 15 has_panel || fail "without a tray the window did not show at launch"
 shot 1-no-tray
 
 # 2. The tray appears later; the icon follows.
-trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
-    --expand true --transparent false --tint 0xdddddd >/dev/null 2>&1 </dev/null &
-trayer_pid=$!
-pids+=($trayer_pid)
+start_tray
 wait_for 15 has_tray_icon || fail "the icon did not appear when the tray did"
 sleep 1 # the icon's geometry settles after it is embedded
 shot 2-tray-appeared
@@ -103,13 +64,10 @@ xdotool mousemove --window "$icon_id" 8 8 click 1
 wait_for 5 no_panel || fail "a second click did not close the panel"
 
 # 4. The icon's menu.
-others() { windows | awk -v icon="$icon_id" '$1 != icon && !($2 == 360 && $3 == 520)' | head -1; }
-has_menu() { [ -n "$(others)" ]; }
 xdotool mousemove --window "$icon_id" 8 8 click 3
 wait_for 5 has_menu || fail "a right click on the icon showed no menu"
 shot 4b-menu
 xdotool key Escape
-no_menu() { [ -z "$(others)" ]; }
 wait_for 5 no_menu || fail "Escape did not close the icon's menu"
 
 # 5. A real drag from another program (XDND, as from a file manager) onto the open panel.
@@ -119,14 +77,7 @@ read -r _ _ _ panel_x panel_y <<<"$(panel)"
 printf '#PES0001 first' >"$work/first.pes"
 printf 'LA:second' >"$work/second.dst"
 printf '#PES0001 third' >"$work/third.pes"
-"$drag_source" "$work/first.pes" "$work/second.dst" "$work/third.pes" >"$work/drag.log" 2>&1 </dev/null &
-drag_pid=$!
-pids+=($drag_pid)
-wait_for 10 grep -q ready "$work/drag.log" || fail "the drag source did not start"
-source_window() { xdotool search --onlyvisible --name '^drag-source$' 2>/dev/null | head -1; }
-# Looked up afresh on every try, so the wait really waits for the window.
-has_source_window() { [ -n "$(source_window)" ]; }
-wait_for 10 has_source_window || fail "the drag source shows no window"
+start_drag_source "$work/first.pes" "$work/second.dst" "$work/third.pes"
 # Green pixels of the sent mark inside the drop zone (12 in, under the header and machine bar).
 sent_mark() {
     import -window root "$work/zone.png" 2>/dev/null || return 1
@@ -135,17 +86,7 @@ sent_mark() {
         -format '%[fx:int(mean*w*h)]' info:
 }
 [ "$(sent_mark)" -lt 20 ] || fail "the drop zone showed a sent mark before anything was sent"
-# Press on the source, carry the pointer over in steps (the target learns of the drag from the
-# motion), release over the drop zone.
-xdotool mousemove --window "$(source_window)" 60 40 mousedown 1
-sleep 0.3
-target_x=$((panel_x + 180)) target_y=$((panel_y + 190))
-for step in 1 2 3 4 5 6; do
-    xdotool mousemove $((60 + (target_x - 60) * step / 6)) $((640 + (target_y - 640) * step / 6))
-    sleep 0.1
-done
-sleep 0.3
-xdotool mouseup 1
+drag_from_source $((panel_x + 180)) $((panel_y + 190))
 wait_for 10 grep -q "drop action" "$work/drag.log" || fail "the drag did not end"
 # A file manager's files must never be moved by a drop on the panel: a copy (1), always.
 grep -q "drop action 1$" "$work/drag.log" || fail "the panel did not take the files as a copy: $(cat "$work/drag.log")"
@@ -169,7 +110,7 @@ kill -0 "$program_pid" || fail "the running program ended"
 wait_for 15 grep -q "Received flower.pes" "$work/machine.log" || fail "the design did not reach the machine"
 cmp -s "$work/flower.pes" "$work/received/flower.pes" || fail "the machine received other bytes"
 wait_for 5 has_panel || fail "receiving files did not open the panel"
-wait_for 5 grep -q 'flower.pes' "$XDG_CONFIG_HOME/Bobbinlark/Bobbinlark.conf" ||
+wait_for 5 grep -q 'flower.pes' "$settings" ||
     fail "the send is not in the recent sends"
 shot 5-sent
 [ "$(pgrep -c -x bobbinlark -P $$ || true)" -le 1 ] || fail "a second program kept running"
@@ -184,34 +125,25 @@ wait_for 5 ended || fail "Ctrl+Q did not quit"
 wait "$program_pid" || fail "the program did not end cleanly"
 
 # Started again with a tray: only the icon; the panel stays closed.
-"$program" >>"$work/program.log" 2>&1 </dev/null &
-program_pid=$!
-pids+=($program_pid)
+start_program
 wait_for 15 has_tray_icon || fail "the icon did not appear on a start with a tray"
 sleep 1.5
 no_panel || fail "the panel opened at launch without being asked to"
 shot 6-icon-only
-kill "$program_pid"; wait "$program_pid" 2>/dev/null || true
+stop "$program_pid"
 
 # Asked to open at launch: the panel opens by itself, half a second after start.
-printf 'BobbinlarkOpenOnLaunch=true\n' >>"$XDG_CONFIG_HOME/Bobbinlark/Bobbinlark.conf"
-"$program" >>"$work/program.log" 2>&1 </dev/null &
-program_pid=$!
-pids+=($program_pid)
+printf 'BobbinlarkOpenOnLaunch=true\n' >>"$settings"
+start_program
 wait_for 15 has_panel || fail "BobbinlarkOpenOnLaunch did not open the panel"
 shot 7-open-on-launch
 
 # 8. The icon on each tray colour: trayer started again, tinted.
 mkdir -p "$output/tray"
 for colour in "${tray_colours[@]}"; do
-    kill "$trayer_pid"
-    wait "$trayer_pid" 2>/dev/null || true
-    no_tray_icon() { [ -z "$(tray_icon)" ]; }
+    stop "$trayer_pid"
     wait_for 5 no_tray_icon || fail "the icon stayed after the tray ended"
-    trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
-        --expand true --transparent true --alpha 0 --tint "0x$colour" >/dev/null 2>&1 </dev/null &
-    trayer_pid=$!
-    pids+=($trayer_pid)
+    start_tray --transparent true --alpha 0 --tint "0x$colour"
     wait_for 15 has_tray_icon || fail "the icon did not come back to the #$colour tray"
     sleep 1 # embedded and painted
     read -r _ icon_w icon_h icon_x icon_y <<<"$(tray_icon)"
@@ -255,13 +187,11 @@ if ! command -v xcompmgr >/dev/null; then
     echo "PASS: screenshots in $output (not tried: a compositor; make deps installs xcompmgr)"
     exit 0
 fi
-kill "$program_pid"; wait "$program_pid" 2>/dev/null || true
+stop "$program_pid"
 xcompmgr >/dev/null 2>&1 </dev/null &
 pids+=($!)
 sleep 1
-"$program" >>"$work/program.log" 2>&1 </dev/null &
-program_pid=$!
-pids+=($program_pid)
+start_program
 shadowed() { windows | awk '$2 > 360 && $3 > 520' | head -1; }
 has_shadowed() { [ -n "$(shadowed)" ]; }
 wait_for 15 has_shadowed || fail "with a compositor the panel did not open with its shadow"

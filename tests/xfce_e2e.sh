@@ -15,28 +15,12 @@ set -euo pipefail
 source "$(dirname "$0")/support/second_attempt.sh"
 
 program=$1 output=$2
-for needed in Xvfb xfce4-panel xfconf-query xdotool xev stdbuf import convert dbus-daemon gdbus python3; do
-    if ! command -v "$needed" >/dev/null; then
-        echo "SKIP: $needed is not installed (make deps installs it)"
-        exit 77
-    fi
-done
-
 # shellcheck source=/dev/null
 source "$(dirname "$0")/support/background.sh"
-mkdir -p "$output/tray" "$work/config/xfce4/xfconf/xfce-perchannel-xml" "$work/run"
-chmod 700 "$work/run"
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-unset WAYLAND_DISPLAY SESSION_MANAGER
-export QT_QPA_PLATFORM=xcb
-
-fail() {
-    echo "FAIL: $*"
-    import -window root "$output/xfce-failure.png" 2>/dev/null || true
-    echo "--- program output"; cat "$work/program.log" 2>/dev/null || true
-    echo "--- panel output"; cat "$work/panel.log" 2>/dev/null || true
-    exit 1
-}
+require Xvfb xfce4-panel xfconf-query xdotool xev stdbuf import convert dbus-daemon gdbus python3
+use_own_session
+mkdir -p "$output/tray" "$work/config/xfce4/xfconf/xfce-perchannel-xml"
+shot() { import -window root "$output/xfce-$1.png"; }
 
 bar_height=28
 # A panel along the top with its tray at the right end, in Debian's dark grey.
@@ -75,17 +59,6 @@ start_display
 start_session_bus
 screen_width=$(xdotool getdisplaygeometry | cut -d' ' -f1)
 
-# The program's windows that are mapped, as "id width height x y" lines.
-windows() {
-    local id
-    for id in $(xdotool search --onlyvisible --class bobbinlark 2>/dev/null); do
-        eval "$(xdotool getwindowgeometry --shell "$id")"
-        echo "$id $WIDTH $HEIGHT $X $Y"
-    done
-}
-panel() { windows | awk '$2 == 360 && $3 == 520' | head -1; }
-has_panel() { [ -n "$(panel)" ]; }
-no_panel() { [ -z "$(panel)" ]; }
 bar_colour=353535
 # "x y width height" of the icon in the bar: what is not the bar's colour.
 icon_box() {
@@ -100,14 +73,13 @@ start_panel() {
 }
 
 # 1. The program first, the panel later: the icon follows the panel.
-"$program" >"$work/program.log" 2>&1 </dev/null &
-pids+=($!)
+start_program
 wait_for 15 has_panel || fail "without a tray the window did not show at launch"
 started=$(now_ms)
 start_panel
 wait_for 15 has_icon || fail "the icon did not appear when the panel came"
 echo "FIGURE xfce late tray: icon $(($(now_ms) - started)) ms after the panel was started"
-import -window root "$output/xfce-1-late-panel.png"
+shot 1-late-panel
 # The panel restarts (an update, a crash): the icon comes back.
 xfce4-panel --quit >/dev/null 2>&1 || kill "$panel_pid"
 gone() { ! kill -0 "$panel_pid" 2>/dev/null; }
@@ -155,13 +127,8 @@ for round in $(seq "$click_rounds"); do
 done
 echo "FIGURE xfce click to panel mapped: median $(median "${times[@]}") ms of ${times[*]}," \
     "from before xdotool starts (starting it alone takes a median $(median "${tool_times[@]}") ms)"
-import -window root "$output/xfce-2-open.png"
-read -r _ _ _ panel_x panel_y <<<"$(panel)"
-distance=$(gap "$panel_x" "$panel_y" 360 520 "$x" "$y" "$w" "$h")
-echo "FIGURE xfce panel at $panel_x,$panel_y; icon at $x,$y ${w}x$h; nearest edge $distance px away"
-[ "$distance" -le 48 ] || fail "the panel opened $distance px from the icon"
-[ "$panel_y" -ge "$bar_height" ] || fail "the panel at y=$panel_y covers the bar"
-[ "$panel_x" -ge 0 ] && [ $((panel_x + 360)) -le "$screen_width" ] || fail "the panel is off screen at x=$panel_x"
+shot 2-open
+panel_by_icon xfce "$screen_width" "$bar_height" "$x" "$y" "$w" "$h"
 xdotool mousemove "$click_x" "$click_y" click 1
 wait_for 5 no_panel || fail "a second click did not close the panel"
 echo "PASS: screenshots in $output and $output/tray"

@@ -20,7 +20,6 @@ constexpr char acknowledgement = 'K';
 constexpr char commitment = 'C';
 constexpr char done = 'D';
 constexpr int connectTimeoutMs = 2000;
-constexpr int replyTimeoutMs = 5000;
 // Once committed, the program answers in its very next turn; this only ends the wait on a
 // program that hangs or died.
 constexpr int doneTimeoutMs = 30000;
@@ -99,6 +98,7 @@ std::optional<bool> SingleInstance::tryHandOff(const QList<QUrl>& files) {
     if (!socket.waitForConnected(connectTimeoutMs))
         return std::nullopt;
     socket.write(encodeMessage(files));
+    const int replyTimeoutMs = static_cast<int>(m_replyTimeout.count());
     while (socket.bytesToWrite() > 0) {
         if (!socket.waitForBytesWritten(replyTimeoutMs))
             return false;
@@ -123,7 +123,7 @@ void SingleInstance::acceptConnections() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         // A peer that never finishes its message is dropped.
-        QTimer::singleShot(replyTimeoutMs, socket, [socket] { socket->abort(); });
+        QTimer::singleShot(m_replyTimeout, socket, [socket] { socket->abort(); });
         const auto handle = [this, socket] {
             if (socket->property("handled").toBool())
                 return;

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -32,6 +33,10 @@ public:
     // `directory` holds the socket and the lock; the program uses defaultDirectory().
     explicit SingleInstance(QString directory, QObject* parent = nullptr);
     ~SingleInstance() override;
+
+    // How long either side of a hand-off waits for the other's next step before giving up.
+    static constexpr std::chrono::milliseconds defaultReplyTimeout{5000};
+    void setReplyTimeout(std::chrono::milliseconds timeout) { m_replyTimeout = timeout; }
 
     // $XDG_RUNTIME_DIR, else a per-user folder in the temporary folder.
     static QString defaultDirectory();
@@ -83,5 +88,6 @@ private:
     void acceptConnections();
 
     QString m_directory;
+    std::chrono::milliseconds m_replyTimeout = defaultReplyTimeout;
     std::unique_ptr<QLocalServer> m_server;
 };

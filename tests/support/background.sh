@@ -1,10 +1,20 @@
-# Sourced by scripts that start programs in the background: `work` is a scratch folder and
-# `pids` the programs started (append with `pids+=($!)`); both are cleaned up on exit.
+# Sourced by the end-to-end scripts: `work` is a scratch folder and `pids` the programs started
+# (append with `pids+=($!)`); both are cleaned up on exit, with the network namespaces that
+# make_namespaces made. A script may define its own `fail` after sourcing this.
 work=$(mktemp -d)
-pids=()
+pids=() namespaces=()
 cleanup() {
+    local ns pid
+    # Every process a namespace holds was started by this run; they go before the namespaces.
+    for ns in "${namespaces[@]}"; do
+        for pid in $(ip netns pids "$ns" 2>/dev/null); do kill "$pid" 2>/dev/null || true; done
+    done
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    for ns in "${namespaces[@]}"; do
+        wait_for 2 test -z "$(ip netns pids "$ns" 2>/dev/null)" || true
+        ip netns del "$ns" 2>/dev/null || true
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -18,16 +28,153 @@ wait_for() {
     done
 }
 
-# Starts a virtual display of our own and exports DISPLAY; the sourcing script's `fail` reports
-# a display that does not come up.
+# stop PID: ends a program this run started.
+stop() {
+    kill "$1"
+    wait "$1" 2>/dev/null || true
+}
+
+# skip REASON: this run cannot be made here; 77 tells ctest so.
+skip() {
+    echo "SKIP: $*"
+    exit 77
+}
+
+# require COMMAND...: skips the run unless every command is installed.
+require() {
+    local needed
+    for needed in "$@"; do
+        command -v "$needed" >/dev/null || skip "$needed is not installed (make deps installs it)"
+    done
+}
+
+# fail MESSAGE: a check failed: a screenshot (the script's `shot failure`), then the run's logs
+# ($work/*.log) and the program's settings, and the run ends.
+fail() {
+    echo "FAIL: $*"
+    shot failure 2>/dev/null || true
+    local log
+    for log in "$work"/*.log ${settings:+"$settings"}; do
+        [ -f "$log" ] && echo "--- ${log##*/}" && cat "$log"
+    done
+    exit 1
+}
+
+# Nothing of the user's: settings, runtime folder and session bus are this run's own, and the
+# program draws through X11. `settings` is its settings file.
+use_own_session() {
+    mkdir -p "$work/config" "$work/run" "$work/received"
+    chmod 700 "$work/run"
+    export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=xcb
+    unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY SESSION_MANAGER
+    settings=$XDG_CONFIG_HOME/Bobbinlark/Bobbinlark.conf
+}
+
+# make_namespaces NEAR FAR PREFIX: two network namespaces joined by a veth pair: NEAR has eth0
+# = PREFIX.1/24 and loopback; FAR has loopback and the pair's other end, peer0, still down and
+# without addresses. Skips the run where they cannot be made.
+make_namespaces() {
+    ip netns add "$1" 2>/dev/null || skip "cannot make network namespaces here"
+    namespaces+=("$1")
+    ip netns add "$2" || skip "cannot make a second network namespace"
+    namespaces+=("$2")
+    trap "exit 1" TERM INT HUP # so that the namespaces go on these too
+    ip -n "$1" link add eth0 type veth peer name peer0 netns "$2" || skip "cannot make a veth pair"
+    ip -n "$1" link set lo up
+    ip -n "$1" addr add "$3.1/24" dev eth0
+    ip -n "$1" link set eth0 up
+    ip -n "$2" link set lo up
+}
+
+# Commands on the display run through this (in a network namespace, say); empty by default.
+on_display=()
+
+# Starts a virtual display of our own and exports DISPLAY.
 start_display() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" \
-        2>"$work/xvfb.log" &
+    # -noreset: without it the server resets when its last client leaves (the readiness check
+    # below), refusing whoever connects during the reset.
+    "${on_display[@]}" Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+        3>"$work/display" 2>"$work/xvfb.log" &
     pids+=($!)
     wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
     export DISPLAY=:$(cat "$work/display")
     # The display number can be announced before clients get through; start nothing until they do.
-    wait_for 10 xdpyinfo >/dev/null 2>&1 || fail "Xvfb took no clients on $DISPLAY"
+    wait_for 10 "${on_display[@]}" xdpyinfo >/dev/null 2>&1 || fail "Xvfb took no clients on $DISPLAY"
+}
+
+# start_tray [TRAYER OPTION...]: trayer along the top at the right, light grey unless the options
+# say otherwise; `trayer_pid` is it.
+start_tray() {
+    local look=(--transparent false --tint 0xdddddd)
+    [ "$#" -eq 0 ] || look=("$@")
+    "${on_display[@]}" trayer --edge top --align right --widthtype request --height 24 \
+        --SetDockType true --expand true "${look[@]}" >>"$work/trayer.log" 2>&1 </dev/null &
+    trayer_pid=$!
+    pids+=("$trayer_pid")
+    wait_for 10 tray_shown || fail "trayer did not show"
+}
+tray_shown() { "${on_display[@]}" xdotool search --onlyvisible --class trayer >/dev/null 2>&1; }
+
+# start_program [ARGUMENT...]: the program ($program); `program_pid` is it.
+start_program() {
+    "${on_display[@]}" "$program" "$@" >>"$work/program.log" 2>&1 </dev/null &
+    program_pid=$!
+    pids+=("$program_pid")
+}
+
+# The program's windows that are mapped, as "id width height x y" lines; of them, its panel
+# (360 x 520), its tray icon (64 square at most) and its menu (any other).
+windows() {
+    local id
+    for id in $("${on_display[@]}" xdotool search --onlyvisible --class bobbinlark 2>/dev/null); do
+        eval "$("${on_display[@]}" xdotool getwindowgeometry --shell "$id")"
+        echo "$id $WIDTH $HEIGHT $X $Y"
+    done
+}
+panel() { windows | awk '$2 == 360 && $3 == 520' | head -1; }
+has_panel() { [ -n "$(panel)" ]; }
+no_panel() { [ -z "$(panel)" ]; }
+tray_icon() { windows | awk '$2 <= 64 && $3 <= 64' | head -1; }
+has_tray_icon() { [ -n "$(tray_icon)" ]; }
+no_tray_icon() { [ -z "$(tray_icon)" ]; }
+menu() { windows | awk '!($2 == 360 && $3 == 520) && !($2 <= 64 && $3 <= 64)' | head -1; }
+has_menu() { [ -n "$(menu)" ]; }
+no_menu() { [ -z "$(menu)" ]; }
+
+# start_drag_source FILE...: another program ($drag_source) standing in for a file manager: a
+# press on its window starts a real drag (XDND) of the files, and it writes "drop action N" to
+# $work/drag.log when the drag ends. `drag_pid` is it.
+start_drag_source() {
+    "${on_display[@]}" "$drag_source" "$@" >"$work/drag.log" 2>&1 </dev/null &
+    drag_pid=$!
+    pids+=("$drag_pid")
+    wait_for 10 grep -q ready "$work/drag.log" || fail "the drag source did not start"
+    wait_for 10 has_source_window || fail "the drag source shows no window"
+}
+source_window() { "${on_display[@]}" xdotool search --onlyvisible --name '^drag-source$' 2>/dev/null | head -1; }
+# Looked up afresh on every try, so that a wait really waits for the window.
+has_source_window() { [ -n "$(source_window)" ]; }
+
+# drag_to FROM_X FROM_Y TO_X TO_Y [SHOT]: press, move in steps (the target learns of the drag
+# from the motion), release, as a hand does; with SHOT, a screenshot of that name just before
+# the release.
+drag_to() {
+    local step
+    "${on_display[@]}" xdotool mousemove "$1" "$2"
+    sleep 0.3
+    "${on_display[@]}" xdotool mousedown 1
+    for step in $(seq 1 12); do
+        "${on_display[@]}" xdotool mousemove $(($1 + ($3 - $1) * step / 12)) $(($2 + ($4 - $2) * step / 12))
+        sleep 0.05
+    done
+    sleep 0.4
+    [ -z "${5:-}" ] || shot "$5"
+    "${on_display[@]}" xdotool mouseup 1
+}
+# drag_from_source TO_X TO_Y [SHOT]: drag_to from the middle of the drag source's window.
+drag_from_source() {
+    eval "$("${on_display[@]}" xdotool getwindowgeometry --shell "$(source_window)")"
+    drag_to $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) "$@"
 }
 
 # Starts the fake machine program ($fake) on loopback, keeping what it receives in
@@ -36,7 +183,7 @@ start_fake_machine() {
     "$fake" --address 127.0.0.1 --port 0 --name "E2E Machine" --save-to "$work/received" \
         >"$work/machine.log" 2>&1 </dev/null &
     pids+=($!)
-    wait_for 10 grep -q "listening at" "$work/machine.log" || fail "the fake machine did not start"
+    wait_for 10 grep -qs "listening at" "$work/machine.log" || fail "the fake machine did not start"
     port=$(sed -n 's/.*listening at 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/machine.log")
 }
 
@@ -92,6 +239,18 @@ gap() {
     [ "$2" -gt $(($6 + $8)) ] && dy=$(($2 - $6 - $8))
     [ "$6" -gt $(($2 + $4)) ] && dy=$(($6 - $2 - $4))
     echo $((dx > dy ? dx : dy))
+}
+
+# panel_by_icon DESKTOP SCREEN_WIDTH BAR_HEIGHT X Y W H: the open panel lies against the icon
+# at X,Y (W x H), inside the screen and off the bar; prints where, as a FIGURE line.
+panel_by_icon() {
+    local panel_x panel_y distance
+    read -r _ _ _ panel_x panel_y <<<"$(panel)"
+    distance=$(gap "$panel_x" "$panel_y" 360 520 "$4" "$5" "$6" "$7")
+    echo "FIGURE $1 panel at $panel_x,$panel_y; icon at $4,$5 ${6}x$7; nearest edge $distance px away"
+    [ "$distance" -le 48 ] || fail "the panel opened $distance px from the icon"
+    [ "$panel_y" -ge "$3" ] || fail "the panel at y=$panel_y covers the bar"
+    [ "$panel_x" -ge 0 ] && [ $((panel_x + 360)) -le "$2" ] || fail "the panel is off screen at x=$panel_x"
 }
 
 # The seven trays an icon must read on.
