@@ -117,7 +117,7 @@ private:
 
 } // namespace
 
-class TestStoredData : public QObject {
+class TestStateStore : public QObject {
     Q_OBJECT
 
 private slots:
@@ -592,5 +592,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStoredData)
-#include "test_stored_data.moc"
+QTEST_GUILESS_MAIN(TestStateStore)
+#include "test_state_store.moc"

@@ -103,7 +103,7 @@ const QString noNetworkMessage =
 
 } // namespace
 
-class TestMachineChecks : public QObject {
+class TestMachineMonitor : public QObject {
     Q_OBJECT
 
 private slots:
@@ -611,5 +611,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMachineChecks)
-#include "test_machine_checks.moc"
+QTEST_GUILESS_MAIN(TestMachineMonitor)
+#include "test_machine_monitor.moc"

@@ -28,7 +28,7 @@ QStringList names(const QList<SavedMachine>& machines) {
 
 } // namespace
 
-class TestAppState : public QObject {
+class TestMachineList : public QObject {
     Q_OBJECT
 
 private slots:
@@ -240,5 +240,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAppState)
-#include "test_app_state.moc"
+QTEST_GUILESS_MAIN(TestMachineList)
+#include "test_machine_list.moc"

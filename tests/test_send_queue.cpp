@@ -43,7 +43,7 @@ struct StatusRecorder {
 
 } // namespace
 
-class TestSendPipeline : public QObject {
+class TestSendQueue : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_files;
@@ -624,5 +624,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSendPipeline)
-#include "test_send_pipeline.moc"
+QTEST_GUILESS_MAIN(TestSendQueue)
+#include "test_send_queue.moc"
