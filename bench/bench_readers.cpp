@@ -4,6 +4,7 @@
 
 #include "Designs/DSTReader.h"
 #include "Designs/PECReader.h"
+#include "Designs/PreviewReader.h"
 #include "Designs/StitchPreview.h"
 #include "Support/Drawing/StitchPreviewPainter.h"
 #include "support/StitchWriters.h"
@@ -132,7 +133,7 @@ void registerRealDesigns() {
         benchmark::RegisterBenchmark(name.c_str(), [bytes, extension](benchmark::State& state) {
             measure(
                 state, bytes,
-                [&extension](QByteArrayView view) { return StitchPreview::read(view, extension); },
+                [&extension](QByteArrayView view) { return PreviewReader::read(view, extension); },
                 0);
         })->Unit(benchmark::kMicrosecond);
     }

@@ -4,6 +4,7 @@
 #include "Designs/DSTReader.h"
 #include "Designs/PECReader.h"
 #include "Designs/PreviewCache.h"
+#include "Designs/PreviewReader.h"
 #include "Designs/SizeWarning.h"
 #include "Designs/StitchPreview.h"
 #include "Networking/BrotherAPIClient.h"
@@ -499,7 +500,7 @@ private slots:
         const auto readAs = [&dir](const QString& name, const QByteArray& contents) {
             const QString path = dir.filePath(name);
             writeFile(path, contents);
-            return StitchPreview::read(QUrl::fromLocalFile(path));
+            return PreviewReader::read(QUrl::fromLocalFile(path));
         };
         const auto reference = PECReader::readPESOrPEC(pec({5}, stitches));
         QVERIFY(reference);
@@ -513,10 +514,10 @@ private slots:
         // A PEC file named .dst is read as DST: its bytes decode to something else or nothing,
         // never to the PEC design.
         QVERIFY(readAs("wrong.dst", pec({5}, stitches)) != reference);
-        QVERIFY(!StitchPreview::read(QUrl::fromLocalFile(dir.filePath("missing.pes"))));
+        QVERIFY(!PreviewReader::read(QUrl::fromLocalFile(dir.filePath("missing.pes"))));
         QVERIFY(QDir(dir.path()).mkdir("folder.pes"));
-        QVERIFY(!StitchPreview::read(QUrl::fromLocalFile(dir.filePath("folder.pes"))));
-        QVERIFY(!StitchPreview::read(QUrl("https://example.invalid/design.pes")));
+        QVERIFY(!PreviewReader::read(QUrl::fromLocalFile(dir.filePath("folder.pes"))));
+        QVERIFY(!PreviewReader::read(QUrl("https://example.invalid/design.pes")));
     }
 
     // --- PHC -------------------------------------------------------------------------------
@@ -584,7 +585,7 @@ private slots:
         std::atomic<int> decodes = 0;
         PreviewCache cache([&decodes](const QUrl& url) {
             ++decodes;
-            return StitchPreview::read(url);
+            return PreviewReader::read(url);
         });
 
         const auto first = QCoro::waitFor(cache.preview(QUrl::fromLocalFile(path)));
@@ -626,7 +627,7 @@ private slots:
         const QString hung = dir.filePath("on-a-dead-mount.dst");
         QSemaphore release;
         std::atomic<bool> onGuiThread = false;
-        const auto decode = [](const QUrl& url) { return StitchPreview::read(url); };
+        const auto decode = [](const QUrl& url) { return PreviewReader::read(url); };
         PreviewCache cache(decode, [&](const QString& stamped) {
             onGuiThread = onGuiThread || QThread::currentThread() == qApp->thread();
             if (stamped == hung)
@@ -655,7 +656,7 @@ private slots:
         std::atomic<int> decodes = 0;
         PreviewCache cache([&decodes](const QUrl& url) {
             ++decodes;
-            return StitchPreview::read(url);
+            return PreviewReader::read(url);
         });
         QVERIFY(!QCoro::waitFor(cache.preview(QUrl::fromLocalFile(path))));
         QVERIFY(!QCoro::waitFor(cache.preview(QUrl::fromLocalFile(path))));

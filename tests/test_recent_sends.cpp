@@ -3,6 +3,7 @@
 // the dates in the user's locale, and the file-existence checks behind the cards.
 
 #include "Designs/PreviewCache.h"
+#include "Designs/PreviewReader.h"
 #include "State/AppState.h"
 #include "Support/Desktop/FileReveal.h"
 #include "Support/Desktop/PortalFileChooser.h"
@@ -568,7 +569,7 @@ private slots:
         std::atomic<int> decodes = 0;
         PreviewCache cache([&decodes](const QUrl& url) {
             ++decodes;
-            return StitchPreview::read(url);
+            return PreviewReader::read(url);
         });
         m_state->sendQueue().setPreviewSource(
             [&cache](QUrl url) { return cache.preview(std::move(url)); });

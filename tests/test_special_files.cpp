@@ -4,6 +4,7 @@
 
 #include "Designs/DesignFile.h"
 #include "Designs/PreviewCache.h"
+#include "Designs/PreviewReader.h"
 #include "Designs/StitchPreview.h"
 #include "support/StitchWriters.h"
 
@@ -153,7 +154,7 @@ private slots:
     }
 
     void previewsOfSpecialFilesAreAbsent() {
-        QVERIFY(StitchPreview::read(QUrl::fromLocalFile(regular("flower.dst", smallDesign()))));
+        QVERIFY(PreviewReader::read(QUrl::fromLocalFile(regular("flower.dst", smallDesign()))));
         // The same design followed by holes past what any design needs is refused by its size.
         const QString padded =
             sparse(QStringLiteral("padded.dst"), DesignFile::previewLimit + 1, smallDesign());
@@ -161,7 +162,7 @@ private slots:
         const QString zero = linkToZero(QStringLiteral("zero.pes"));
         for (const QString& special : {padded, pipe, zero}) {
             bool absent = false;
-            QVERIFY2(finishes([&] { absent = !StitchPreview::read(QUrl::fromLocalFile(special)); },
+            QVERIFY2(finishes([&] { absent = !PreviewReader::read(QUrl::fromLocalFile(special)); },
                               {pipe}),
                      qPrintable(special));
             QVERIFY2(absent, qPrintable(special));

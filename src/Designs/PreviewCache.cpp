@@ -1,4 +1,5 @@
 #include "Designs/PreviewCache.h"
+#include "Designs/PreviewReader.h"
 
 #include <QCoroFuture>
 #include <QDir>
@@ -37,7 +38,7 @@ std::optional<qint64> PreviewCache::modificationTime(const QString& path) {
 }
 
 std::optional<StitchPreview> PreviewCache::decodeFile(const QUrl& fileURL) {
-    return StitchPreview::read(fileURL);
+    return PreviewReader::read(fileURL);
 }
 
 QCoro::Task<std::optional<StitchPreview>> PreviewCache::preview(QUrl fileURL) {

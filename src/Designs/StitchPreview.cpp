@@ -1,13 +1,7 @@
 #include "Designs/StitchPreview.h"
 
-#include "Designs/DSTReader.h"
-#include "Designs/DesignFile.h"
-#include "Designs/PECReader.h"
-#include "Designs/StitchFileTypes.h"
-
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -185,27 +179,4 @@ const std::vector<std::uint32_t>& StitchPreview::defaultPalette() {
     static const std::vector<std::uint32_t> palette{0x2F5DA8, 0xD9475A, 0x2E9E6B,
                                                     0xE8A33D, 0x7A4FB5, 0x2B2B2B};
     return palette;
-}
-
-std::optional<StitchPreview> StitchPreview::read(const QUrl& fileURL) {
-    const QString extension = StitchFileTypes::extensionOf(fileURL);
-    if (extension != u"dst" && extension != u"pes" && extension != u"pec" && extension != u"phc")
-        return std::nullopt;
-    // Read whole rather than mapped (a mapped file truncated meanwhile would crash us), and only
-    // when it is a regular file of a design's size: any path may carry a design's name.
-    const DesignFile::Result file = DesignFile::read(fileURL, DesignFile::previewLimit);
-    const QByteArray* bytes = std::get_if<QByteArray>(&file);
-    if (!bytes)
-        return std::nullopt;
-    return read(*bytes, extension);
-}
-
-std::optional<StitchPreview> StitchPreview::read(QByteArrayView bytes, QStringView extension) {
-    if (extension == u"dst")
-        return DSTReader::read(bytes);
-    if (extension == u"pes" || extension == u"pec")
-        return PECReader::readPESOrPEC(bytes);
-    if (extension == u"phc")
-        return PECReader::readPHC(bytes);
-    return std::nullopt;
 }

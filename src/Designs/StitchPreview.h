@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QByteArrayView>
-#include <QStringView>
-#include <QUrl>
 
 #include <algorithm>
 #include <array>
@@ -141,10 +139,4 @@ struct StitchPreview {
     static const std::array<std::uint32_t, 65>& pecPalette();
     // The colours used when a file names none.
     static const std::vector<std::uint32_t>& defaultPalette();
-
-    // Reads a design file (a regular file within the preview bound, read whole) and decodes it
-    // by its extension: dst, pes, pec or phc.
-    static std::optional<StitchPreview> read(const QUrl& fileURL);
-    // Decodes a file's bytes as `read` does for a file of that (lower-case) extension.
-    static std::optional<StitchPreview> read(QByteArrayView bytes, QStringView extension);
 };

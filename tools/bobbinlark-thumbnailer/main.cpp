@@ -2,6 +2,7 @@
 // managers that follow the freedesktop thumbnailer convention. INPUT is a path or a file:// URI.
 // Exits 1 without writing when the file has no preview, so the file manager keeps its icon.
 
+#include "Designs/PreviewReader.h"
 #include "Designs/StitchFileTypes.h"
 #include "Designs/StitchPreview.h"
 #include "Support/Drawing/StitchPreviewPainter.h"
@@ -57,7 +58,7 @@ int main(int argc, char* argv[]) {
         fileURL = QUrl::fromLocalFile(input);
     }
 
-    const std::optional<StitchPreview> preview = StitchPreview::read(fileURL);
+    const std::optional<StitchPreview> preview = PreviewReader::read(fileURL);
     if (!preview)
         return 1;
 

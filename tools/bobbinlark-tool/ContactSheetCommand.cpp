@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "DrawingCommands.h"
 
+#include "Designs/PreviewReader.h"
 #include "Designs/StitchPreview.h"
 
 #include <QFileInfo>
@@ -44,7 +45,7 @@ int DrawingCommands::contactSheet(const QStringList& arguments) {
     int missing = 0;
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QUrl fileURL = QUrl::fromLocalFile(files[i]);
-        const auto preview = StitchPreview::read(fileURL);
+        const auto preview = PreviewReader::read(fileURL);
         missing += preview ? 0 : 1;
         const int x = gap + static_cast<int>(i % columns) * (tile + gap);
         const int y = gap + static_cast<int>(i / columns) * (tile + label + gap);

@@ -2,6 +2,7 @@
 // thumbnail as a PNG.
 
 #include "Commands.h"
+#include "Designs/PreviewReader.h"
 #include "DrawingCommands.h"
 
 #include "Designs/StitchFileTypes.h"
@@ -32,7 +33,7 @@ int DrawingCommands::preview(const QStringList& arguments) {
         return Commands::usage();
 
     const QUrl fileURL = QUrl::fromLocalFile(request->file);
-    const std::optional<StitchPreview> preview = StitchPreview::read(fileURL);
+    const std::optional<StitchPreview> preview = PreviewReader::read(fileURL);
     const QByteArray text = Commands::previewJson(preview) + '\n';
     std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
 

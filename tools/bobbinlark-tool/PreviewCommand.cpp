@@ -2,6 +2,7 @@
 // is drawn by DrawingPreviewCommand.cpp).
 
 #include "Commands.h"
+#include "Designs/PreviewReader.h"
 #include "Designs/SizeWarning.h"
 
 #include <QJsonArray>
@@ -69,7 +70,7 @@ int Commands::preview(const QStringList& arguments) {
     if (!request || !request->png.isEmpty())
         return usage();
     const std::optional<StitchPreview> preview =
-        StitchPreview::read(QUrl::fromLocalFile(request->file));
+        PreviewReader::read(QUrl::fromLocalFile(request->file));
     const QByteArray text = previewJson(preview) + '\n';
     std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
     return preview ? 0 : 1;
