@@ -187,7 +187,9 @@ private slots:
             "\"port\":443.5}",
             "{\"id\":\"6B1C2E4A-9F3D-4C8B-A2E1-0D5F7B9C3A21\",\"name\":\"S\",\"host\":\"h\"}",
             "{\"id\":\"6B1C2E4A-9F3D-4C8B-A2E1-0D5F7B9C3A21\",\"name\":\"S\",\"host\":\"h\","
-            "\"port\":1,\"model\":3}",
+            "\"port\":1,\"fingerprint\":3}",
+            "{\"id\":\"6B1C2E4A-9F3D-4C8B-A2E1-0D5F7B9C3A21\",\"name\":\"S\",\"host\":\"h\","
+            "\"port\":1,\"machineID\":[]}",
             "{\"id\":\"{6B1C2E4A-9F3D-4C8B-A2E1-0D5F7B9C3A21}\",\"name\":\"S\",\"host\":\"h\","
             "\"port\":1}",
             "{\"id\":\"not-a-uuid\",\"name\":\"S\",\"host\":\"h\",\"port\":1}",
@@ -196,6 +198,12 @@ private slots:
         };
         for (const char* json : failing)
             QVERIFY2(!SavedMachine::fromJson(parseObject(json)), json);
+
+        // A model of the wrong type costs the model, not the machine.
+        const auto oddModel = SavedMachine::fromJson(
+            parseObject("{\"id\":\"6B1C2E4A-9F3D-4C8B-A2E1-0D5F7B9C3A21\","
+                        "\"name\":\"S\",\"host\":\"h\",\"port\":1,\"model\":3}"));
+        QVERIFY(oddModel && !oddModel->model && oddModel->name == QStringLiteral("S"));
     }
 
     void listDecodeFailsAsAWhole() {
@@ -300,6 +308,14 @@ private slots:
         QByteArray stringOk = stored;
         stringOk.replace("\"ok\":true", "\"ok\":\"true\"");
         QVERIFY(!SendLogEntry::decodeList(stringOk));
+        // A warning of the wrong type costs the warning, not the entry.
+        for (const QByteArray& odd : {QByteArray("5"), QByteArray("null"), QByteArray("[\"x\"]")}) {
+            QByteArray oddWarning = stored;
+            oddWarning.replace("\"ok\":true", "\"ok\":true,\"warning\":" + odd);
+            const auto kept = SendLogEntry::decodeList(oddWarning);
+            QVERIFY2(kept && kept->size() == 1 && !kept->first().warning, odd);
+            QCOMPARE(kept->first().message, entry.message);
+        }
     }
 };
 

@@ -132,15 +132,21 @@ std::optional<SavedMachine> SavedMachine::fromJson(const QJsonObject& object) {
     const auto machineIDText = string(object, QLatin1StringView("machineID"));
     if (!idText.value || !nameText.value || !hostText.value || !portNumber.value)
         return std::nullopt;
-    if (!idText.ok || !nameText.ok || !hostText.ok || !portNumber.ok || !modelText.ok ||
-        !fingerprintText.ok || !machineIDText.ok)
+    // A model that does not read costs the model alone. The pins do not: one that cannot be read
+    // must never turn into no pin, which would trust whatever answers at that address next.
+    if (!idText.ok || !nameText.ok || !hostText.ok || !portNumber.ok || !fingerprintText.ok ||
+        !machineIDText.ok)
         return std::nullopt;
     const auto uuid = parseUuid(*idText.value);
     if (!uuid)
         return std::nullopt;
-    return SavedMachine{
-        *uuid,           *nameText.value,       *hostText.value,    *portNumber.value,
-        modelText.value, fingerprintText.value, machineIDText.value};
+    return SavedMachine{*uuid,
+                        *nameText.value,
+                        *hostText.value,
+                        *portNumber.value,
+                        modelText.ok ? modelText.value : std::nullopt,
+                        fingerprintText.value,
+                        machineIDText.value};
 }
 
 QByteArray SavedMachine::encodeList(const QList<SavedMachine>& items) {

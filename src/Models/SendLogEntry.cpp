@@ -56,14 +56,20 @@ std::optional<SendLogEntry> SendLogEntry::fromJson(const QJsonObject& object) {
     const auto messageText = string(object, QLatin1StringView("message"));
     const auto warningText = string(object, QLatin1StringView("warning"));
     if (!idText.value || !dateNumber.value || !machineNameText.value || !urlText.value ||
-        !okFlag.value || !messageText.value || !warningText.ok)
+        !okFlag.value || !messageText.value)
         return std::nullopt;
     const auto uuid = parseUuid(*idText.value);
     const QUrl url(*urlText.value, QUrl::StrictMode);
     if (!uuid || !url.isValid() || url.isEmpty())
         return std::nullopt;
-    return SendLogEntry{*uuid,         *dateNumber.value,  *machineNameText.value, url,
-                        *okFlag.value, *messageText.value, warningText.value};
+    // A warning that does not read costs the warning, not the record of a design that went out.
+    return SendLogEntry{*uuid,
+                        *dateNumber.value,
+                        *machineNameText.value,
+                        url,
+                        *okFlag.value,
+                        *messageText.value,
+                        warningText.ok ? warningText.value : std::nullopt};
 }
 
 QByteArray SendLogEntry::encodeList(const QList<SendLogEntry>& items) {
