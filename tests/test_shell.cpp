@@ -138,7 +138,9 @@ struct QuietDelegate {
     AppDelegate delegate;
 
     explicit QuietDelegate(const TemporaryStore& store)
-        : delegate(store.open(), AppDelegate::Options{false, false}) {
+        : QuietDelegate(store.open()) {}
+    explicit QuietDelegate(std::unique_ptr<QSettings> store)
+        : delegate(std::move(store), AppDelegate::Options{false, false}) {
         MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
         environment.interfaces = [counter = scans] {
             ++*counter;
@@ -1135,6 +1137,28 @@ private slots:
         delegate.togglePopover();
         QCOMPARE(state.sendQueue().sendStatus(), sending);
         QVERIFY(quiet.settle());
+
+        // A store found unusable at start stays said when the panel opens, until dismissed.
+        QTemporaryDir home;
+        QFile blocker(home.filePath(QStringLiteral("settings")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QuietDelegate blocked(SettingsStore::openFile(home.filePath("settings/Bobbinlark.conf")));
+        blocked.delegate.applicationDidFinishLaunching();
+        AppState& blockedState = blocked.delegate.appState();
+        QVERIFY(blockedState.store().storeProblem());
+        for (int opening = 0; opening < 2; ++opening) {
+            blocked.delegate.closePopover();
+            blocked.delegate.togglePopover();
+            QVERIFY(blocked.delegate.isPopoverShown());
+            QCOMPARE(blockedState.sendQueue().sendStatus(),
+                     SendStatus(SendStatuses::Error{*blockedState.store().storeProblem()}));
+        }
+        blockedState.sendQueue().dismissStatus();
+        blocked.delegate.closePopover();
+        blocked.delegate.togglePopover();
+        QCOMPARE(blockedState.sendQueue().sendStatus(), SendStatus(SendStatuses::Idle{}));
+        QVERIFY(blocked.settle());
     }
 
     void receivedFilesOpenThePopoverThenGoOutInOneRequest() {
