@@ -10,7 +10,9 @@
 #include "Views/RecentSendDrag.h"
 #include "Views/Widgets/Accessibility.h"
 #include "Views/Widgets/ControlButton.h"
+#include "Views/Widgets/CountLabel.h"
 #include "Views/Widgets/StyledLabel.h"
+#include "Views/Widgets/ThinProgressBar.h"
 
 #include <QAccessible>
 #include <QDBusConnection>
@@ -37,75 +39,6 @@
 #include <cmath>
 
 namespace {
-
-// A thin bar drawn from the style's colours: a faint track and the accent for what is done,
-// the same in every theme.
-class ThinProgressBar : public QProgressBar {
-public:
-    using QProgressBar::QProgressBar;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const QRectF track = QRectF(rect());
-        const double radius = track.height() / 2;
-        QPainterPath trackPath;
-        trackPath.addRoundedRect(track, radius, radius);
-        painter.fillPath(trackPath,
-                         Style::withOpacity(Style::color(Style::Tone::primary, palette()), 0.12));
-        const int span = maximum() - minimum();
-        if (span <= 0 || value() <= minimum())
-            return;
-        const double done = double(value() - minimum()) / span;
-        QPainterPath fill;
-        fill.addRoundedRect(QRectF(track.x(), track.y(),
-                                   std::max(track.height(), track.width() * done), track.height()),
-                            radius, radius);
-        painter.fillPath(fill, Style::color(Style::Tone::accent, palette()));
-    }
-};
-
-// "I of N" with every digit in a cell as wide as the widest digit, so the line keeps its width
-// and place as it counts, in fonts whose digits are proportional too.
-class CountLabel : public StyledLabel {
-public:
-    using StyledLabel::StyledLabel;
-
-    QSize sizeHint() const override { return {tabularWidth(), StyledLabel::sizeHint().height()}; }
-    QSize minimumSizeHint() const override { return sizeHint(); }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setFont(font());
-        painter.setPen(textColor());
-        const QFontMetricsF metrics(font());
-        const double cell = digitCell(metrics);
-        double x = (width() - tabularWidth()) / 2.0;
-        for (const QChar c : fullText()) {
-            const double advance = c.isDigit() ? cell : metrics.horizontalAdvance(c);
-            painter.drawText(QRectF(x, 0, advance, height()), Qt::AlignCenter, QString(c));
-            x += advance;
-        }
-    }
-
-private:
-    static double digitCell(const QFontMetricsF& metrics) {
-        double widest = 0;
-        for (char digit = '0'; digit <= '9'; ++digit)
-            widest = std::max(widest, metrics.horizontalAdvance(QLatin1Char(digit)));
-        return widest;
-    }
-    int tabularWidth() const {
-        const QFontMetricsF metrics(font());
-        const double cell = digitCell(metrics);
-        double width = 0;
-        for (const QChar c : fullText())
-            width += c.isDigit() ? cell : metrics.horizontalAdvance(c);
-        return int(std::ceil(width));
-    }
-};
 
 constexpr int inset = 16;
 constexpr int iconSize = 30;
