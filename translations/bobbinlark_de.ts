@@ -170,6 +170,17 @@
     </message>
 </context>
 <context>
+    <name>DesignFileChooser</name>
+    <message>
+        <source>Choose Designs to Send</source>
+        <translation>Designs zum Senden auswählen</translation>
+    </message>
+    <message>
+        <source>Embroidery designs</source>
+        <translation>Stickdesigns</translation>
+    </message>
+</context>
+<context>
     <name>DiscoveredRow</name>
     <message>
         <source>Add</source>
@@ -229,14 +240,6 @@
     <message>
         <source>Press Space or Return, or click, to choose design files to send.</source>
         <translation>Drücken Sie die Leertaste oder die Eingabetaste oder klicken Sie, um Designdateien zum Senden auszuwählen.</translation>
-    </message>
-    <message>
-        <source>Choose Designs to Send</source>
-        <translation>Designs zum Senden auswählen</translation>
-    </message>
-    <message>
-        <source>Embroidery designs</source>
-        <translation>Stickdesigns</translation>
     </message>
 </context>
 <context>

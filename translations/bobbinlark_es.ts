@@ -170,6 +170,17 @@
     </message>
 </context>
 <context>
+    <name>DesignFileChooser</name>
+    <message>
+        <source>Choose Designs to Send</source>
+        <translation>Elegir diseños para enviar</translation>
+    </message>
+    <message>
+        <source>Embroidery designs</source>
+        <translation>Diseños de bordado</translation>
+    </message>
+</context>
+<context>
     <name>DiscoveredRow</name>
     <message>
         <source>Add</source>
@@ -229,14 +240,6 @@
     <message>
         <source>Press Space or Return, or click, to choose design files to send.</source>
         <translation>Pulsa Espacio o Intro, o haz clic, para elegir los archivos de diseño que quieres enviar.</translation>
-    </message>
-    <message>
-        <source>Choose Designs to Send</source>
-        <translation>Elegir diseños para enviar</translation>
-    </message>
-    <message>
-        <source>Embroidery designs</source>
-        <translation>Diseños de bordado</translation>
     </message>
 </context>
 <context>

@@ -170,6 +170,17 @@
     </message>
 </context>
 <context>
+    <name>DesignFileChooser</name>
+    <message>
+        <source>Choose Designs to Send</source>
+        <translation>Choisir les motifs à envoyer</translation>
+    </message>
+    <message>
+        <source>Embroidery designs</source>
+        <translation>Motifs de broderie</translation>
+    </message>
+</context>
+<context>
     <name>DiscoveredRow</name>
     <message>
         <source>Add</source>
@@ -229,14 +240,6 @@
     <message>
         <source>Press Space or Return, or click, to choose design files to send.</source>
         <translation>Appuyez sur Espace ou Entrée, ou cliquez, pour choisir les fichiers de motifs à envoyer.</translation>
-    </message>
-    <message>
-        <source>Choose Designs to Send</source>
-        <translation>Choisir les motifs à envoyer</translation>
-    </message>
-    <message>
-        <source>Embroidery designs</source>
-        <translation>Motifs de broderie</translation>
     </message>
 </context>
 <context>

@@ -166,6 +166,17 @@
     </message>
 </context>
 <context>
+    <name>DesignFileChooser</name>
+    <message>
+        <source>Choose Designs to Send</source>
+        <translation>送信する刺しゅうデータを選択</translation>
+    </message>
+    <message>
+        <source>Embroidery designs</source>
+        <translation>刺しゅうデータ</translation>
+    </message>
+</context>
+<context>
     <name>DiscoveredRow</name>
     <message>
         <source>Add</source>
@@ -225,14 +236,6 @@
     <message>
         <source>Press Space or Return, or click, to choose design files to send.</source>
         <translation>スペースキーかEnterキーを押すか、クリックして、送信する刺しゅうデータのファイルを選択します。</translation>
-    </message>
-    <message>
-        <source>Choose Designs to Send</source>
-        <translation>送信する刺しゅうデータを選択</translation>
-    </message>
-    <message>
-        <source>Embroidery designs</source>
-        <translation>刺しゅうデータ</translation>
     </message>
 </context>
 <context>

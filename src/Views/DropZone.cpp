@@ -3,10 +3,10 @@
 #include "Designs/SizeWarning.h"
 #include "Designs/StitchFileTypes.h"
 #include "State/AppState.h"
-#include "Support/Desktop/PortalFileChooser.h"
 #include "Support/Desktop/Symbols.h"
 #include "Support/Overloaded.h"
 #include "Support/SingleInstance.h"
+#include "Views/DesignFileChooser.h"
 #include "Views/RecentSendDrag.h"
 #include "Views/Widgets/Accessibility.h"
 #include "Views/Widgets/ControlButton.h"
@@ -15,9 +15,6 @@
 #include "Views/Widgets/ThinProgressBar.h"
 
 #include <QAccessible>
-#include <QDBusConnection>
-#include <QFileDialog>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -76,6 +73,8 @@ DropZone::DropZone(AppState& appState, QWidget* parent)
     // Reachable with Tab and by a click, for choosing files instead of dropping them.
     setFocusPolicy(Qt::StrongFocus);
     setProperty(Accessibility::roleProperty, int(QAccessible::Button));
+    m_chooser = new DesignFileChooser(this);
+    connect(m_chooser, &DesignFileChooser::chosen, this, &DropZone::sendChosen);
 
     m_targetedAnimation->setDuration(targetedAnimationMs);
     m_targetedAnimation->setEasingCurve(QEasingCurve::OutCubic);
@@ -420,64 +419,14 @@ void DropZone::paintEvent(QPaintEvent*) {
 // --- Choosing files ------------------------------------------------------------------------------
 
 void DropZone::chooseFiles() {
-    if (m_chooser) {
-        m_chooser->raise();
-        m_chooser->activateWindow();
-        return;
-    }
-    if (m_isAskingPortal)
-        return;
-    QStringList patterns;
-    for (const QString& extension : StitchFileTypes::sendableExtensions())
-        patterns << QStringLiteral("*.") + extension;
-    // The desktop's chooser through its portal where one runs, our own where none answers.
-    const QString parentWindow =
-        QGuiApplication::platformName() == QLatin1String("xcb")
-            ? QStringLiteral("x11:") + QString::number(window()->winId(), 16)
-            : QString();
-    auto* request = new PortalFileChooser::Request(
-        QDBusConnection::sessionBus(), chooserTitle(),
-        PortalFileChooser::Filter{chooserFilterName(), patterns}, parentWindow);
-    m_isAskingPortal = true;
-    connect(request, &PortalFileChooser::Request::chosen, this, [this](const QList<QUrl>& files) {
-        m_isAskingPortal = false;
-        sendChosen(files);
-    });
-    connect(request, &PortalFileChooser::Request::unavailable, this, [this, patterns] {
-        m_isAskingPortal = false;
-        openOwnChooser(patterns);
-    });
+    m_chooser->choose();
 }
 
-QString DropZone::chooserTitle() {
-    return tr("Choose Designs to Send");
-}
-
-QString DropZone::chooserFilterName() {
-    return tr("Embroidery designs");
-}
-
-void DropZone::openOwnChooser(const QStringList& patterns) {
-    // Qt's file dialog: the platform theme's own where it has one, Qt's otherwise.
-    m_chooser = new QFileDialog(window(), chooserTitle());
-    m_chooser->setAttribute(Qt::WA_DeleteOnClose);
-    m_chooser->setFileMode(QFileDialog::ExistingFiles);
-    m_chooser->setAcceptMode(QFileDialog::AcceptOpen);
-    m_chooser->setNameFilter(chooserFilterName() + QStringLiteral(" (") +
-                             patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
-    // filesSelected, not urlsSelected: Qt's own dialog emits only the first.
-    connect(m_chooser, &QFileDialog::filesSelected, this, [this](const QStringList& paths) {
-        QList<QUrl> files;
-        for (const QString& path : paths)
-            files.append(QUrl::fromLocalFile(path));
-        sendChosen(files);
-    });
-    m_chooser->open();
+QFileDialog* DropZone::fileChooser() const {
+    return m_chooser->dialog();
 }
 
 void DropZone::sendChosen(const QList<QUrl>& files) {
-    if (files.isEmpty())
-        return;
     QList<Item> chosen;
     for (const QUrl& url : files)
         chosen.append(Item{url, std::nullopt});

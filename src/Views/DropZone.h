@@ -5,15 +5,15 @@
 #include "Views/Widgets/KeyboardFocus.h"
 
 #include <QByteArray>
-#include <QFileDialog>
 #include <QList>
-#include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
 #include <optional>
 
 class AppState;
+class DesignFileChooser;
+class QFileDialog;
 class QGraphicsOpacityEffect;
 class QMimeData;
 class QProgressBar;
@@ -59,7 +59,7 @@ public:
     QPushButton* okButton() const { return m_ok; }
     bool isFocusRingVisible() const { return m_focus.isVisible(hasFocus()); }
     // The file chooser, while one is open.
-    QFileDialog* fileChooser() const { return m_chooser; }
+    QFileDialog* fileChooser() const;
     // Whether a change is still animating.
     bool isAnimating() const;
 
@@ -80,8 +80,6 @@ public:
     // Opens the file chooser for design files (the desktop portal's, else Qt's); what is chosen
     // is sent as a drop would be.
     void chooseFiles();
-    static QString chooserTitle();
-    static QString chooserFilterName();
 
     static constexpr int targetedAnimationMs = 120;
     static constexpr int statusAnimationMs = 150;
@@ -113,7 +111,6 @@ private:
     void showWarnings(const QStringList& warnings);
     void updateIcon();
     void fadeIn(int durationMs);
-    void openOwnChooser(const QStringList& patterns);
     void sendChosen(const QList<QUrl>& files);
 
     AppState& m_appState;
@@ -145,6 +142,5 @@ private:
     StyledLabel* m_sendingLine;
     StyledLabel* m_indexLine;
     KeyboardFocus m_focus;
-    QPointer<QFileDialog> m_chooser;
-    bool m_isAskingPortal = false;
+    DesignFileChooser* m_chooser;
 };
