@@ -199,10 +199,6 @@
         <translation>%1 wird gesendet&#xa0;…</translation>
     </message>
     <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
         <source>Release to send</source>
         <translation>Zum Senden loslassen</translation>
     </message>
@@ -240,6 +236,13 @@
     <message>
         <source>Press Space or Return, or click, to choose design files to send.</source>
         <translation>Drücken Sie die Leertaste oder die Eingabetaste oder klicken Sie, um Designdateien zum Senden auszuwählen.</translation>
+    </message>
+</context>
+<context>
+    <name>DropZonePages</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>

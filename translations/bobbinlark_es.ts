@@ -199,10 +199,6 @@
         <translation>Enviando %1…</translation>
     </message>
     <message>
-        <source>OK</source>
-        <translation>Aceptar</translation>
-    </message>
-    <message>
         <source>Release to send</source>
         <translation>Suelta para enviar</translation>
     </message>
@@ -240,6 +236,13 @@
     <message>
         <source>Press Space or Return, or click, to choose design files to send.</source>
         <translation>Pulsa Espacio o Intro, o haz clic, para elegir los archivos de diseño que quieres enviar.</translation>
+    </message>
+</context>
+<context>
+    <name>DropZonePages</name>
+    <message>
+        <source>OK</source>
+        <translation>Aceptar</translation>
     </message>
 </context>
 <context>

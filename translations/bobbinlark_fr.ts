@@ -199,10 +199,6 @@
         <translation>Envoi de %1…</translation>
     </message>
     <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
         <source>Release to send</source>
         <translation>Relâchez pour envoyer</translation>
     </message>
@@ -240,6 +236,13 @@
     <message>
         <source>Press Space or Return, or click, to choose design files to send.</source>
         <translation>Appuyez sur Espace ou Entrée, ou cliquez, pour choisir les fichiers de motifs à envoyer.</translation>
+    </message>
+</context>
+<context>
+    <name>DropZonePages</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>

@@ -195,10 +195,6 @@
         <translation>%1 を送信中…</translation>
     </message>
     <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
         <source>Release to send</source>
         <translation>ドロップして送信</translation>
     </message>
@@ -236,6 +232,13 @@
     <message>
         <source>Press Space or Return, or click, to choose design files to send.</source>
         <translation>スペースキーかEnterキーを押すか、クリックして、送信する刺しゅうデータのファイルを選択します。</translation>
+    </message>
+</context>
+<context>
+    <name>DropZonePages</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>

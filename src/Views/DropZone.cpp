@@ -3,31 +3,26 @@
 #include "Designs/SizeWarning.h"
 #include "Designs/StitchFileTypes.h"
 #include "State/AppState.h"
-#include "Support/Desktop/Symbols.h"
+#include "Support/Desktop/Style.h"
 #include "Support/Overloaded.h"
 #include "Support/SingleInstance.h"
 #include "Views/DesignFileChooser.h"
+#include "Views/DropZonePages.h"
 #include "Views/RecentSendDrag.h"
 #include "Views/Widgets/Accessibility.h"
 #include "Views/Widgets/ControlButton.h"
-#include "Views/Widgets/CountLabel.h"
 #include "Views/Widgets/StyledLabel.h"
-#include "Views/Widgets/ThinProgressBar.h"
 
 #include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <QDragEnterEvent>
-#include <QGraphicsOpacityEffect>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStackedLayout>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -38,7 +33,6 @@
 namespace {
 
 constexpr int inset = 16;
-constexpr int iconSize = 30;
 constexpr double cornerRadius = 12;
 
 QString sendingText(const QString& fileName) {
@@ -52,22 +46,12 @@ QString extensionsLine() {
     return parts.join(QStringLiteral("  "));
 }
 
-// A column whose items are centred, with stretch above and below.
-QVBoxLayout* centredColumn(QWidget* page, int spacing) {
-    auto* column = new QVBoxLayout(page);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(spacing);
-    column->addStretch(1);
-    return column;
-}
-
 } // namespace
 
 DropZone::DropZone(AppState& appState, QWidget* parent)
     : QWidget(parent)
     , m_appState(appState)
-    , m_targetedAnimation(new QVariantAnimation(this))
-    , m_fade(new QVariantAnimation(this)) {
+    , m_targetedAnimation(new QVariantAnimation(this)) {
     setAcceptDrops(true);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     // Reachable with Tab and by a click, for choosing files instead of dropping them.
@@ -86,89 +70,24 @@ DropZone::DropZone(AppState& appState, QWidget* parent)
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(inset, inset, inset, inset);
-    m_body = new QWidget(this);
-    outer->addWidget(m_body);
-    m_pages = new QStackedLayout(m_body);
-
-    // Icon, title, detail, and the OK button of an error.
-    m_messagePage = new QWidget(m_body);
-    QVBoxLayout* message = centredColumn(m_messagePage, 6);
-    m_icon = new QLabel(m_messagePage);
-    m_icon->setFixedSize(iconSize, iconSize + 2);
-    m_icon->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    message->addWidget(m_icon, 0, Qt::AlignHCenter);
-    m_title = new StyledLabel({}, Style::TextStyle::callout, QFont::Medium, Style::Tone::primary,
-                              m_messagePage);
-    m_title->setMaximumLines(2);
-    m_title->setAlignment(Qt::AlignHCenter);
-    message->addWidget(m_title);
-    m_warningBox = new QWidget(m_messagePage);
-    auto* warningLines = new QVBoxLayout(m_warningBox);
-    warningLines->setContentsMargins(0, 0, 0, 0);
-    warningLines->setSpacing(0);
-    for (qsizetype i = 0; i <= SendStatuses::Sent::shownWarnings; ++i) {
-        auto* line = new StyledLabel({}, Style::TextStyle::caption, QFont::Medium,
-                                     Style::Tone::orange, m_warningBox);
-        line->setAlignment(Qt::AlignHCenter);
-        warningLines->addWidget(line);
-        m_warnings.append(line);
-    }
-    m_warningBox->hide();
-    message->addWidget(m_warningBox);
-    m_detail = new StyledLabel({}, Style::TextStyle::caption, QFont::Normal, Style::Tone::secondary,
-                               m_messagePage);
-    m_detail->setMaximumLines(3);
-    m_detail->setAlignment(Qt::AlignHCenter);
-    message->addWidget(m_detail);
-    m_okRow = new QWidget(m_messagePage);
-    auto* okLayout = new QHBoxLayout(m_okRow);
-    okLayout->setContentsMargins(0, 8 - 6, 0, 0);
-    m_ok = new ControlButton(tr("OK"), ControlButton::Kind::bordered, ControlButton::Size::small,
-                             m_okRow);
+    m_pages = new DropZonePages(this);
+    outer->addWidget(m_pages);
+    m_title = m_pages->titleLabel();
+    m_detail = m_pages->detailLabel();
+    m_sendingLine = m_pages->sendingLabel();
+    m_progress = m_pages->progressBar();
+    m_ok = m_pages->okButton();
     connect(m_ok, &QPushButton::clicked, this, [this] { m_appState.dismissStatus(); });
-    okLayout->addWidget(m_ok, 0, Qt::AlignHCenter);
-    message->addWidget(m_okRow);
-    message->addStretch(1);
-    m_pages->addWidget(m_messagePage);
-
-    // Progress, file name, and "I of N".
-    m_sendingPage = new QWidget(m_body);
-    QVBoxLayout* sending = centredColumn(m_sendingPage, 10);
-    m_progress = new ThinProgressBar(m_sendingPage);
-    m_progress->setTextVisible(false);
-    m_progress->setFixedWidth(200);
-    m_progress->setFixedHeight(6);
-    sending->addWidget(m_progress, 0, Qt::AlignHCenter);
-    m_sendingLine = new StyledLabel({}, Style::TextStyle::callout, QFont::Medium,
-                                    Style::Tone::primary, m_sendingPage);
-    m_sendingLine->setElideMode(Qt::ElideMiddle);
-    m_sendingLine->setAlignment(Qt::AlignHCenter);
-    sending->addWidget(m_sendingLine);
-    m_indexLine = new CountLabel({}, Style::TextStyle::caption, QFont::Normal,
-                                 Style::Tone::secondary, m_sendingPage);
-    m_indexLine->setAlignment(Qt::AlignHCenter);
-    sending->addWidget(m_indexLine);
-    sending->addStretch(1);
-    m_pages->addWidget(m_sendingPage);
-
-    // Status changes fade the new content in; the effect is off while nothing animates, so a
-    // resting panel paints directly.
-    m_fadeEffect = new QGraphicsOpacityEffect(m_body);
-    m_fadeEffect->setEnabled(false);
-    m_body->setGraphicsEffect(m_fadeEffect);
-    m_fade->setEasingCurve(QEasingCurve::OutCubic);
-    m_fade->setStartValue(0.0);
-    m_fade->setEndValue(1.0);
-    connect(m_fade, &QVariantAnimation::valueChanged, this,
-            [this](const QVariant& value) { m_fadeEffect->setOpacity(value.toDouble()); });
-    connect(m_fade, &QVariantAnimation::finished, this,
-            [this] { m_fadeEffect->setEnabled(false); });
 
     connect(&m_appState, &AppState::sendStatusChanged, this, &DropZone::refresh);
     connect(&m_appState, &AppState::fileProgressChanged, this, &DropZone::showProgress);
     connect(&m_appState, &AppState::selectedMachineIDChanged, this, &DropZone::refresh);
     connect(&m_appState, &AppState::machinesChanged, this, &DropZone::refresh);
     refresh();
+}
+
+QString DropZone::iconName() const {
+    return m_pages->symbol();
 }
 
 QString DropZone::title() const {
@@ -180,14 +99,7 @@ QString DropZone::detail() const {
 }
 
 QString DropZone::warning() const {
-    if (m_content != Content::sent)
-        return {};
-    QStringList lines;
-    for (const StyledLabel* line : m_warnings) {
-        if (!line->isHidden())
-            lines << line->fullText();
-    }
-    return lines.join(u'\n');
+    return m_content == Content::sent ? m_pages->warning() : QString();
 }
 
 QString DropZone::sendingLine() const {
@@ -195,14 +107,11 @@ QString DropZone::sendingLine() const {
 }
 
 QString DropZone::indexLine() const {
-    return m_content == Content::sending && m_indexLine->isVisibleTo(m_sendingPage)
-               ? m_indexLine->fullText()
-               : QString();
+    return m_content == Content::sending ? m_pages->count() : QString();
 }
 
 bool DropZone::isAnimating() const {
-    return m_fade->state() == QAbstractAnimation::Running ||
-           m_targetedAnimation->state() == QAbstractAnimation::Running;
+    return m_pages->isFading() || m_targetedAnimation->state() == QAbstractAnimation::Running;
 }
 
 void DropZone::showProgress() {
@@ -263,14 +172,12 @@ void DropZone::refresh() {
                     m_content = Content::sending;
                     const bool batch = sending.total >= 2;
                     showProgress();
-                    m_sendingLine->setText(sendingText(sending.fileName));
-                    m_indexLine->setText(
+                    m_pages->showSending(
+                        sendingText(sending.fileName),
                         batch ? tr("%1 of %2", "the file being sent, of the files in the batch")
                                     .arg(QLocale().toString(sending.index),
                                          QLocale().toString(sending.total))
                               : QString());
-                    m_indexLine->setVisible(batch);
-                    m_pages->setCurrentWidget(m_sendingPage);
                 },
                 [&](const SendStatuses::Sent& sent) {
                     m_content = Content::sent;
@@ -289,8 +196,8 @@ void DropZone::refresh() {
             },
             m_appState.sendStatus());
     }
-    m_okRow->setVisible(m_content == Content::error);
-    showWarnings(warnings);
+    m_pages->setOkVisible(m_content == Content::error);
+    m_pages->showWarnings(warnings);
     setAccessibleName(m_content == Content::sending ? m_sendingLine->fullText()
                                                     : m_title->fullText());
     // Announced with the idle text: the drop zone is also the way to send without dragging.
@@ -303,57 +210,14 @@ void DropZone::refresh() {
 
     const bool targetedChange = (before == Content::targeted) != (m_content == Content::targeted);
     if (targetedChange)
-        fadeIn(targetedAnimationMs);
+        m_pages->fadeIn(targetedAnimationMs);
     else if (before != m_content || beforeTitle != m_title->fullText())
-        fadeIn(statusAnimationMs);
+        m_pages->fadeIn(statusAnimationMs);
 }
 
 void DropZone::showMessage(const QString& icon, Style::Tone tone, const QString& title,
                            const QString& detail) {
-    m_iconName = icon;
-    m_iconTone = tone;
-    updateIcon();
-    m_title->setText(title);
-    m_title->setVisible(!title.isEmpty());
-    m_detail->setText(detail);
-    m_detail->setVisible(!detail.isEmpty());
-    m_pages->setCurrentWidget(m_messagePage);
-}
-
-void DropZone::showWarnings(const QStringList& warnings) {
-    // One design's warning may take two lines; several keep one line each, shortened at the
-    // end, and the instructions below give way to them: the panel has room for no more.
-    const bool single = warnings.size() == 1;
-    for (qsizetype i = 0; i < m_warnings.size(); ++i) {
-        StyledLabel* line = m_warnings[i];
-        const QString text = warnings.value(i);
-        if (single)
-            line->setMaximumLines(2);
-        else
-            line->setElideMode(Qt::ElideRight);
-        line->setText(text);
-        line->setToolTip(text);
-        line->setVisible(!text.isEmpty());
-    }
-    m_warningBox->setVisible(!warnings.isEmpty());
-    if (warnings.size() >= 2)
-        m_detail->hide();
-}
-
-void DropZone::updateIcon() {
-    m_icon->setPixmap(Symbols::pixmap(m_iconName, iconSize, Style::color(m_iconTone, palette()),
-                                      devicePixelRatioF()));
-}
-
-void DropZone::fadeIn(int durationMs) {
-    // Never on a hidden panel: there is nothing to see, and no reason to keep a timer going.
-    if (!isVisible())
-        return;
-    m_fade->stop();
-    m_fade->setDuration(durationMs);
-    m_fadeEffect->setOpacity(0);
-    m_fadeEffect->setEnabled(true);
-    m_fade->start();
+    m_pages->showMessage(icon, tone, title, detail);
 }
 
 void DropZone::setTargeted(bool targeted) {
@@ -369,12 +233,6 @@ void DropZone::setTargeted(bool targeted) {
         m_targetedAmount = targeted ? 1.0 : 0.0;
     }
     refresh();
-}
-
-void DropZone::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::PaletteChange && !m_iconName.isEmpty())
-        updateIcon();
-    QWidget::changeEvent(event);
 }
 
 void DropZone::paintEvent(QPaintEvent*) {
