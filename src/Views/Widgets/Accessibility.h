@@ -17,7 +17,8 @@ inline constexpr const char* inkProperty = "bobbinlarkInk";
 inline constexpr const char* symbolAreaProperty = "bobbinlarkSymbolArea";
 inline constexpr const char* focusRingProperty = "bobbinlarkFocusRing";
 
-// Registers the panel's widgets with Qt's accessibility; safe to call any number of times.
+// Registers the panel's widgets with Qt's accessibility; safe to call any number of times. The
+// program does so at start, before it makes any widget.
 void install();
 
 } // namespace Accessibility

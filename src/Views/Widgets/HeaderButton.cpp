@@ -13,7 +13,6 @@
 HeaderButton::HeaderButton(const QString& symbol, QWidget* parent)
     : PaintedButton(parent)
     , m_symbol(symbol) {
-    Accessibility::install();
     setFixedSize(side, side);
     setAttribute(Qt::WA_Hover);
 }
