@@ -1,7 +1,7 @@
 #include "Views/Widgets/HeaderButton.h"
 
 #include "Support/Desktop/Symbols.h"
-#include "Views/Widgets/Accessibility.h"
+#include "Views/Widgets/AccessibilityProperties.h"
 #include "Views/Widgets/Spinner.h"
 
 #include <QKeyEvent>
