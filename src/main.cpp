@@ -2,6 +2,7 @@
 #include "Support/SettingsStore.h"
 #include "Support/SingleInstance.h"
 #include "Support/Translations.h"
+#include "Views/Widgets/Accessibility.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -63,6 +64,9 @@ int main(int argc, char* argv[]) {
         break;
     }
 
+    // Before any widget: the panel's painted widgets then read to assistive technology as what
+    // they are from the first.
+    Accessibility::install();
     AppDelegate delegate(SettingsStore::openUserStore());
     QObject::connect(&instance, &SingleInstance::showRequested, &delegate,
                      &AppDelegate::showRequested);

@@ -114,6 +114,17 @@
     </message>
 </context>
 <context>
+    <name>DesignFileChooser</name>
+    <message>
+        <source>Choose Designs to Send</source>
+        <translation>Designs zum Senden auswählen</translation>
+    </message>
+    <message>
+        <source>Embroidery designs</source>
+        <translation>Stickdesigns</translation>
+    </message>
+</context>
+<context>
     <name>DiscoveredRow</name>
     <message>
         <source>Add</source>
@@ -130,10 +141,6 @@
     <message>
         <source>Sending %1…</source>
         <translation>%1 wird gesendet&#xa0;…</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
     </message>
     <message>
         <source>Release to send</source>
@@ -174,13 +181,12 @@
         <source>Press Space or Return, or click, to choose design files to send.</source>
         <translation>Drücken Sie die Leertaste oder die Eingabetaste oder klicken Sie, um Designdateien zum Senden auszuwählen.</translation>
     </message>
+</context>
+<context>
+    <name>DropZonePages</name>
     <message>
-        <source>Choose Designs to Send</source>
-        <translation>Designs zum Senden auswählen</translation>
-    </message>
-    <message>
-        <source>Embroidery designs</source>
-        <translation>Stickdesigns</translation>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>

@@ -114,6 +114,17 @@
     </message>
 </context>
 <context>
+    <name>DesignFileChooser</name>
+    <message>
+        <source>Choose Designs to Send</source>
+        <translation>Elegir diseños para enviar</translation>
+    </message>
+    <message>
+        <source>Embroidery designs</source>
+        <translation>Diseños de bordado</translation>
+    </message>
+</context>
+<context>
     <name>DiscoveredRow</name>
     <message>
         <source>Add</source>
@@ -130,10 +141,6 @@
     <message>
         <source>Sending %1…</source>
         <translation>Enviando %1…</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>Aceptar</translation>
     </message>
     <message>
         <source>Release to send</source>
@@ -174,13 +181,12 @@
         <source>Press Space or Return, or click, to choose design files to send.</source>
         <translation>Pulsa Espacio o Intro, o haz clic, para elegir los archivos de diseño que quieres enviar.</translation>
     </message>
+</context>
+<context>
+    <name>DropZonePages</name>
     <message>
-        <source>Choose Designs to Send</source>
-        <translation>Elegir diseños para enviar</translation>
-    </message>
-    <message>
-        <source>Embroidery designs</source>
-        <translation>Diseños de bordado</translation>
+        <source>OK</source>
+        <translation>Aceptar</translation>
     </message>
 </context>
 <context>

@@ -114,6 +114,17 @@
     </message>
 </context>
 <context>
+    <name>DesignFileChooser</name>
+    <message>
+        <source>Choose Designs to Send</source>
+        <translation>Choisir les motifs à envoyer</translation>
+    </message>
+    <message>
+        <source>Embroidery designs</source>
+        <translation>Motifs de broderie</translation>
+    </message>
+</context>
+<context>
     <name>DiscoveredRow</name>
     <message>
         <source>Add</source>
@@ -130,10 +141,6 @@
     <message>
         <source>Sending %1…</source>
         <translation>Envoi de %1…</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
     </message>
     <message>
         <source>Release to send</source>
@@ -174,13 +181,12 @@
         <source>Press Space or Return, or click, to choose design files to send.</source>
         <translation>Appuyez sur Espace ou Entrée, ou cliquez, pour choisir les fichiers de motifs à envoyer.</translation>
     </message>
+</context>
+<context>
+    <name>DropZonePages</name>
     <message>
-        <source>Choose Designs to Send</source>
-        <translation>Choisir les motifs à envoyer</translation>
-    </message>
-    <message>
-        <source>Embroidery designs</source>
-        <translation>Motifs de broderie</translation>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>

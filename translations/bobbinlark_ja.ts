@@ -113,6 +113,17 @@
     </message>
 </context>
 <context>
+    <name>DesignFileChooser</name>
+    <message>
+        <source>Choose Designs to Send</source>
+        <translation>送信する刺しゅうデータを選択</translation>
+    </message>
+    <message>
+        <source>Embroidery designs</source>
+        <translation>刺しゅうデータ</translation>
+    </message>
+</context>
+<context>
     <name>DiscoveredRow</name>
     <message>
         <source>Add</source>
@@ -129,10 +140,6 @@
     <message>
         <source>Sending %1…</source>
         <translation>%1 を送信中…</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
     </message>
     <message>
         <source>Release to send</source>
@@ -173,13 +180,12 @@
         <source>Press Space or Return, or click, to choose design files to send.</source>
         <translation>スペースキーかEnterキーを押すか、クリックして、送信する刺しゅうデータのファイルを選択します。</translation>
     </message>
+</context>
+<context>
+    <name>DropZonePages</name>
     <message>
-        <source>Choose Designs to Send</source>
-        <translation>送信する刺しゅうデータを選択</translation>
-    </message>
-    <message>
-        <source>Embroidery designs</source>
-        <translation>刺しゅうデータ</translation>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>

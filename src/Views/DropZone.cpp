@@ -3,32 +3,26 @@
 #include "Designs/SizeWarning.h"
 #include "Designs/StitchFileTypes.h"
 #include "State/AppState.h"
-#include "Support/Desktop/PortalFileChooser.h"
-#include "Support/Desktop/Symbols.h"
+#include "Support/Desktop/Style.h"
 #include "Support/Overloaded.h"
 #include "Support/SingleInstance.h"
+#include "Views/DesignFileChooser.h"
+#include "Views/DropZonePages.h"
 #include "Views/RecentSendDrag.h"
 #include "Views/Widgets/Accessibility.h"
 #include "Views/Widgets/ControlButton.h"
 #include "Views/Widgets/StyledLabel.h"
 
 #include <QAccessible>
-#include <QDBusConnection>
-#include <QFileDialog>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <QDragEnterEvent>
-#include <QGraphicsOpacityEffect>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStackedLayout>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -38,77 +32,7 @@
 
 namespace {
 
-// A thin bar drawn from the style's colours: a faint track and the accent for what is done,
-// the same in every theme.
-class ThinProgressBar : public QProgressBar {
-public:
-    using QProgressBar::QProgressBar;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const QRectF track = QRectF(rect());
-        const double radius = track.height() / 2;
-        QPainterPath trackPath;
-        trackPath.addRoundedRect(track, radius, radius);
-        painter.fillPath(trackPath,
-                         Style::withOpacity(Style::color(Style::Tone::primary, palette()), 0.12));
-        const int span = maximum() - minimum();
-        if (span <= 0 || value() <= minimum())
-            return;
-        const double done = double(value() - minimum()) / span;
-        QPainterPath fill;
-        fill.addRoundedRect(QRectF(track.x(), track.y(),
-                                   std::max(track.height(), track.width() * done), track.height()),
-                            radius, radius);
-        painter.fillPath(fill, Style::color(Style::Tone::accent, palette()));
-    }
-};
-
-// "I of N" with every digit in a cell as wide as the widest digit, so the line keeps its width
-// and place as it counts, in fonts whose digits are proportional too.
-class CountLabel : public StyledLabel {
-public:
-    using StyledLabel::StyledLabel;
-
-    QSize sizeHint() const override { return {tabularWidth(), StyledLabel::sizeHint().height()}; }
-    QSize minimumSizeHint() const override { return sizeHint(); }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setFont(font());
-        painter.setPen(textColor());
-        const QFontMetricsF metrics(font());
-        const double cell = digitCell(metrics);
-        double x = (width() - tabularWidth()) / 2.0;
-        for (const QChar c : fullText()) {
-            const double advance = c.isDigit() ? cell : metrics.horizontalAdvance(c);
-            painter.drawText(QRectF(x, 0, advance, height()), Qt::AlignCenter, QString(c));
-            x += advance;
-        }
-    }
-
-private:
-    static double digitCell(const QFontMetricsF& metrics) {
-        double widest = 0;
-        for (char digit = '0'; digit <= '9'; ++digit)
-            widest = std::max(widest, metrics.horizontalAdvance(QLatin1Char(digit)));
-        return widest;
-    }
-    int tabularWidth() const {
-        const QFontMetricsF metrics(font());
-        const double cell = digitCell(metrics);
-        double width = 0;
-        for (const QChar c : fullText())
-            width += c.isDigit() ? cell : metrics.horizontalAdvance(c);
-        return int(std::ceil(width));
-    }
-};
-
 constexpr int inset = 16;
-constexpr int iconSize = 30;
 constexpr double cornerRadius = 12;
 
 QString sendingText(const QString& fileName) {
@@ -122,27 +46,19 @@ QString extensionsLine() {
     return parts.join(QStringLiteral("  "));
 }
 
-// A column whose items are centred, with stretch above and below.
-QVBoxLayout* centredColumn(QWidget* page, int spacing) {
-    auto* column = new QVBoxLayout(page);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(spacing);
-    column->addStretch(1);
-    return column;
-}
-
 } // namespace
 
 DropZone::DropZone(AppState& appState, QWidget* parent)
     : QWidget(parent)
     , m_appState(appState)
-    , m_targetedAnimation(new QVariantAnimation(this))
-    , m_fade(new QVariantAnimation(this)) {
+    , m_targetedAnimation(new QVariantAnimation(this)) {
     setAcceptDrops(true);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     // Reachable with Tab and by a click, for choosing files instead of dropping them.
     setFocusPolicy(Qt::StrongFocus);
     setProperty(Accessibility::roleProperty, int(QAccessible::Button));
+    m_chooser = new DesignFileChooser(this);
+    connect(m_chooser, &DesignFileChooser::chosen, this, &DropZone::sendChosen);
 
     m_targetedAnimation->setDuration(targetedAnimationMs);
     m_targetedAnimation->setEasingCurve(QEasingCurve::OutCubic);
@@ -154,83 +70,14 @@ DropZone::DropZone(AppState& appState, QWidget* parent)
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(inset, inset, inset, inset);
-    m_body = new QWidget(this);
-    outer->addWidget(m_body);
-    m_pages = new QStackedLayout(m_body);
-
-    // Icon, title, detail, and the OK button of an error.
-    m_messagePage = new QWidget(m_body);
-    QVBoxLayout* message = centredColumn(m_messagePage, 6);
-    m_icon = new QLabel(m_messagePage);
-    m_icon->setFixedSize(iconSize, iconSize + 2);
-    m_icon->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    message->addWidget(m_icon, 0, Qt::AlignHCenter);
-    m_title = new StyledLabel({}, Style::TextStyle::callout, QFont::Medium, Style::Tone::primary,
-                              m_messagePage);
-    m_title->setMaximumLines(2);
-    m_title->setAlignment(Qt::AlignHCenter);
-    message->addWidget(m_title);
-    m_warningBox = new QWidget(m_messagePage);
-    auto* warningLines = new QVBoxLayout(m_warningBox);
-    warningLines->setContentsMargins(0, 0, 0, 0);
-    warningLines->setSpacing(0);
-    for (qsizetype i = 0; i <= SendStatuses::Sent::shownWarnings; ++i) {
-        auto* line = new StyledLabel({}, Style::TextStyle::caption, QFont::Medium,
-                                     Style::Tone::orange, m_warningBox);
-        line->setAlignment(Qt::AlignHCenter);
-        warningLines->addWidget(line);
-        m_warnings.append(line);
-    }
-    m_warningBox->hide();
-    message->addWidget(m_warningBox);
-    m_detail = new StyledLabel({}, Style::TextStyle::caption, QFont::Normal, Style::Tone::secondary,
-                               m_messagePage);
-    m_detail->setMaximumLines(3);
-    m_detail->setAlignment(Qt::AlignHCenter);
-    message->addWidget(m_detail);
-    m_okRow = new QWidget(m_messagePage);
-    auto* okLayout = new QHBoxLayout(m_okRow);
-    okLayout->setContentsMargins(0, 8 - 6, 0, 0);
-    m_ok = new ControlButton(tr("OK"), ControlButton::Kind::bordered, ControlButton::Size::small,
-                             m_okRow);
+    m_pages = new DropZonePages(this);
+    outer->addWidget(m_pages);
+    m_title = m_pages->titleLabel();
+    m_detail = m_pages->detailLabel();
+    m_sendingLine = m_pages->sendingLabel();
+    m_progress = m_pages->progressBar();
+    m_ok = m_pages->okButton();
     connect(m_ok, &QPushButton::clicked, this, [this] { m_appState.sendQueue().dismissStatus(); });
-    okLayout->addWidget(m_ok, 0, Qt::AlignHCenter);
-    message->addWidget(m_okRow);
-    message->addStretch(1);
-    m_pages->addWidget(m_messagePage);
-
-    // Progress, file name, and "I of N".
-    m_sendingPage = new QWidget(m_body);
-    QVBoxLayout* sending = centredColumn(m_sendingPage, 10);
-    m_progress = new ThinProgressBar(m_sendingPage);
-    m_progress->setTextVisible(false);
-    m_progress->setFixedWidth(200);
-    m_progress->setFixedHeight(6);
-    sending->addWidget(m_progress, 0, Qt::AlignHCenter);
-    m_sendingLine = new StyledLabel({}, Style::TextStyle::callout, QFont::Medium,
-                                    Style::Tone::primary, m_sendingPage);
-    m_sendingLine->setElideMode(Qt::ElideMiddle);
-    m_sendingLine->setAlignment(Qt::AlignHCenter);
-    sending->addWidget(m_sendingLine);
-    m_indexLine = new CountLabel({}, Style::TextStyle::caption, QFont::Normal,
-                                 Style::Tone::secondary, m_sendingPage);
-    m_indexLine->setAlignment(Qt::AlignHCenter);
-    sending->addWidget(m_indexLine);
-    sending->addStretch(1);
-    m_pages->addWidget(m_sendingPage);
-
-    // Status changes fade the new content in; the effect is off while nothing animates, so a
-    // resting panel paints directly.
-    m_fadeEffect = new QGraphicsOpacityEffect(m_body);
-    m_fadeEffect->setEnabled(false);
-    m_body->setGraphicsEffect(m_fadeEffect);
-    m_fade->setEasingCurve(QEasingCurve::OutCubic);
-    m_fade->setStartValue(0.0);
-    m_fade->setEndValue(1.0);
-    connect(m_fade, &QVariantAnimation::valueChanged, this,
-            [this](const QVariant& value) { m_fadeEffect->setOpacity(value.toDouble()); });
-    connect(m_fade, &QVariantAnimation::finished, this,
-            [this] { m_fadeEffect->setEnabled(false); });
 
     connect(&m_appState.sendQueue(), &SendQueue::sendStatusChanged, this, &DropZone::refresh);
     connect(&m_appState.sendQueue(), &SendQueue::fileProgressChanged, this,
@@ -239,6 +86,10 @@ DropZone::DropZone(AppState& appState, QWidget* parent)
             &DropZone::refresh);
     connect(&m_appState.machineList(), &MachineList::machinesChanged, this, &DropZone::refresh);
     refresh();
+}
+
+QString DropZone::iconName() const {
+    return m_pages->symbol();
 }
 
 QString DropZone::title() const {
@@ -250,14 +101,7 @@ QString DropZone::detail() const {
 }
 
 QString DropZone::warning() const {
-    if (m_content != Content::sent)
-        return {};
-    QStringList lines;
-    for (const StyledLabel* line : m_warnings) {
-        if (!line->isHidden())
-            lines << line->fullText();
-    }
-    return lines.join(u'\n');
+    return m_content == Content::sent ? m_pages->warning() : QString();
 }
 
 QString DropZone::sendingLine() const {
@@ -265,14 +109,11 @@ QString DropZone::sendingLine() const {
 }
 
 QString DropZone::indexLine() const {
-    return m_content == Content::sending && m_indexLine->isVisibleTo(m_sendingPage)
-               ? m_indexLine->fullText()
-               : QString();
+    return m_content == Content::sending ? m_pages->count() : QString();
 }
 
 bool DropZone::isAnimating() const {
-    return m_fade->state() == QAbstractAnimation::Running ||
-           m_targetedAnimation->state() == QAbstractAnimation::Running;
+    return m_pages->isFading() || m_targetedAnimation->state() == QAbstractAnimation::Running;
 }
 
 void DropZone::showProgress() {
@@ -333,14 +174,12 @@ void DropZone::refresh() {
                     m_content = Content::sending;
                     const bool batch = sending.total >= 2;
                     showProgress();
-                    m_sendingLine->setText(sendingText(sending.fileName));
-                    m_indexLine->setText(
+                    m_pages->showSending(
+                        sendingText(sending.fileName),
                         batch ? tr("%1 of %2", "the file being sent, of the files in the batch")
                                     .arg(QLocale().toString(sending.index),
                                          QLocale().toString(sending.total))
                               : QString());
-                    m_indexLine->setVisible(batch);
-                    m_pages->setCurrentWidget(m_sendingPage);
                 },
                 [&](const SendStatuses::Sent& sent) {
                     m_content = Content::sent;
@@ -359,8 +198,8 @@ void DropZone::refresh() {
             },
             m_appState.sendQueue().sendStatus());
     }
-    m_okRow->setVisible(m_content == Content::error);
-    showWarnings(warnings);
+    m_pages->setOkVisible(m_content == Content::error);
+    m_pages->showWarnings(warnings);
     setAccessibleName(m_content == Content::sending ? m_sendingLine->fullText()
                                                     : m_title->fullText());
     // Announced with the idle text: the drop zone is also the way to send without dragging.
@@ -373,57 +212,14 @@ void DropZone::refresh() {
 
     const bool targetedChange = (before == Content::targeted) != (m_content == Content::targeted);
     if (targetedChange)
-        fadeIn(targetedAnimationMs);
+        m_pages->fadeIn(targetedAnimationMs);
     else if (before != m_content || beforeTitle != m_title->fullText())
-        fadeIn(statusAnimationMs);
+        m_pages->fadeIn(statusAnimationMs);
 }
 
 void DropZone::showMessage(const QString& icon, Style::Tone tone, const QString& title,
                            const QString& detail) {
-    m_iconName = icon;
-    m_iconTone = tone;
-    updateIcon();
-    m_title->setText(title);
-    m_title->setVisible(!title.isEmpty());
-    m_detail->setText(detail);
-    m_detail->setVisible(!detail.isEmpty());
-    m_pages->setCurrentWidget(m_messagePage);
-}
-
-void DropZone::showWarnings(const QStringList& warnings) {
-    // One design's warning may take two lines; several keep one line each, shortened at the
-    // end, and the instructions below give way to them: the panel has room for no more.
-    const bool single = warnings.size() == 1;
-    for (qsizetype i = 0; i < m_warnings.size(); ++i) {
-        StyledLabel* line = m_warnings[i];
-        const QString text = warnings.value(i);
-        if (single)
-            line->setMaximumLines(2);
-        else
-            line->setElideMode(Qt::ElideRight);
-        line->setText(text);
-        line->setToolTip(text);
-        line->setVisible(!text.isEmpty());
-    }
-    m_warningBox->setVisible(!warnings.isEmpty());
-    if (warnings.size() >= 2)
-        m_detail->hide();
-}
-
-void DropZone::updateIcon() {
-    m_icon->setPixmap(Symbols::pixmap(m_iconName, iconSize, Style::color(m_iconTone, palette()),
-                                      devicePixelRatioF()));
-}
-
-void DropZone::fadeIn(int durationMs) {
-    // Never on a hidden panel: there is nothing to see, and no reason to keep a timer going.
-    if (!isVisible())
-        return;
-    m_fade->stop();
-    m_fade->setDuration(durationMs);
-    m_fadeEffect->setOpacity(0);
-    m_fadeEffect->setEnabled(true);
-    m_fade->start();
+    m_pages->showMessage(icon, tone, title, detail);
 }
 
 void DropZone::setTargeted(bool targeted) {
@@ -439,12 +235,6 @@ void DropZone::setTargeted(bool targeted) {
         m_targetedAmount = targeted ? 1.0 : 0.0;
     }
     refresh();
-}
-
-void DropZone::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::PaletteChange && !m_iconName.isEmpty())
-        updateIcon();
-    QWidget::changeEvent(event);
 }
 
 void DropZone::paintEvent(QPaintEvent*) {
@@ -489,64 +279,14 @@ void DropZone::paintEvent(QPaintEvent*) {
 // --- Choosing files ------------------------------------------------------------------------------
 
 void DropZone::chooseFiles() {
-    if (m_chooser) {
-        m_chooser->raise();
-        m_chooser->activateWindow();
-        return;
-    }
-    if (m_isAskingPortal)
-        return;
-    QStringList patterns;
-    for (const QString& extension : StitchFileTypes::sendableExtensions())
-        patterns << QStringLiteral("*.") + extension;
-    // The desktop's chooser through its portal where one runs, our own where none answers.
-    const QString parentWindow =
-        QGuiApplication::platformName() == QLatin1String("xcb")
-            ? QStringLiteral("x11:") + QString::number(window()->winId(), 16)
-            : QString();
-    auto* request = new PortalFileChooser::Request(
-        QDBusConnection::sessionBus(), chooserTitle(),
-        PortalFileChooser::Filter{chooserFilterName(), patterns}, parentWindow);
-    m_isAskingPortal = true;
-    connect(request, &PortalFileChooser::Request::chosen, this, [this](const QList<QUrl>& files) {
-        m_isAskingPortal = false;
-        sendChosen(files);
-    });
-    connect(request, &PortalFileChooser::Request::unavailable, this, [this, patterns] {
-        m_isAskingPortal = false;
-        openOwnChooser(patterns);
-    });
+    m_chooser->choose();
 }
 
-QString DropZone::chooserTitle() {
-    return tr("Choose Designs to Send");
-}
-
-QString DropZone::chooserFilterName() {
-    return tr("Embroidery designs");
-}
-
-void DropZone::openOwnChooser(const QStringList& patterns) {
-    // Qt's file dialog: the platform theme's own where it has one, Qt's otherwise.
-    m_chooser = new QFileDialog(window(), chooserTitle());
-    m_chooser->setAttribute(Qt::WA_DeleteOnClose);
-    m_chooser->setFileMode(QFileDialog::ExistingFiles);
-    m_chooser->setAcceptMode(QFileDialog::AcceptOpen);
-    m_chooser->setNameFilter(chooserFilterName() + QStringLiteral(" (") +
-                             patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
-    // filesSelected, not urlsSelected: Qt's own dialog emits only the first.
-    connect(m_chooser, &QFileDialog::filesSelected, this, [this](const QStringList& paths) {
-        QList<QUrl> files;
-        for (const QString& path : paths)
-            files.append(QUrl::fromLocalFile(path));
-        sendChosen(files);
-    });
-    m_chooser->open();
+QFileDialog* DropZone::fileChooser() const {
+    return m_chooser->dialog();
 }
 
 void DropZone::sendChosen(const QList<QUrl>& files) {
-    if (files.isEmpty())
-        return;
     QList<Item> chosen;
     for (const QUrl& url : files)
         chosen.append(Item{url, std::nullopt});

@@ -5,23 +5,21 @@
 #include "Views/Widgets/KeyboardFocus.h"
 
 #include <QByteArray>
-#include <QFileDialog>
 #include <QList>
-#include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
 #include <optional>
 
 class AppState;
-class QGraphicsOpacityEffect;
+class DesignFileChooser;
+class DropZonePages;
+class QFileDialog;
 class QMimeData;
 class QProgressBar;
 class QPushButton;
-class QStackedLayout;
 class QVariantAnimation;
 class StyledLabel;
-class QLabel;
 
 // The rounded panel designs are dropped on. It shows what the send pipeline is doing, says
 // where designs will go when idle, and turns the accent colour while a drag of files (or of a
@@ -48,7 +46,7 @@ public:
     Content content() const { return m_content; }
 
     // The visible texts and pieces, for tests and the gallery.
-    QString iconName() const { return m_iconName; }
+    QString iconName() const;
     QString title() const;
     QString detail() const;
     // Under a sent summary: the designs larger than their machine's area, one per line.
@@ -59,7 +57,7 @@ public:
     QPushButton* okButton() const { return m_ok; }
     bool isFocusRingVisible() const { return m_focus.isVisible(hasFocus()); }
     // The file chooser, while one is open.
-    QFileDialog* fileChooser() const { return m_chooser; }
+    QFileDialog* fileChooser() const;
     // Whether a change is still animating.
     bool isAnimating() const;
 
@@ -80,8 +78,6 @@ public:
     // Opens the file chooser for design files (the desktop portal's, else Qt's); what is chosen
     // is sent as a drop would be.
     void chooseFiles();
-    static QString chooserTitle();
-    static QString chooserFilterName();
 
     static constexpr int targetedAnimationMs = 120;
     static constexpr int statusAnimationMs = 150;
@@ -91,7 +87,6 @@ public slots:
     void activate() { chooseFiles(); }
 
 protected:
-    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -110,10 +105,6 @@ private:
     void showProgress();
     void showMessage(const QString& icon, Style::Tone tone, const QString& title,
                      const QString& detail);
-    void showWarnings(const QStringList& warnings);
-    void updateIcon();
-    void fadeIn(int durationMs);
-    void openOwnChooser(const QStringList& patterns);
     void sendChosen(const QList<QUrl>& files);
 
     AppState& m_appState;
@@ -122,29 +113,13 @@ private:
     // 0 = resting look, 1 = targeted look; animated between.
     double m_targetedAmount = 0;
     QVariantAnimation* m_targetedAnimation;
-    QVariantAnimation* m_fade;
-    QGraphicsOpacityEffect* m_fadeEffect;
-
-    QWidget* m_body;
-    QStackedLayout* m_pages;
-    // The message page.
-    QWidget* m_messagePage;
-    QLabel* m_icon;
+    DropZonePages* m_pages;
+    // The parts of the pages that tell what shows, and those the state drives.
     StyledLabel* m_title;
     StyledLabel* m_detail;
-    // One label per warning line, so that each design keeps a line of its own.
-    QWidget* m_warningBox;
-    QList<StyledLabel*> m_warnings;
-    QWidget* m_okRow;
-    QPushButton* m_ok;
-    QString m_iconName;
-    Style::Tone m_iconTone = Style::Tone::secondary;
-    // The sending page.
-    QWidget* m_sendingPage;
-    QProgressBar* m_progress;
     StyledLabel* m_sendingLine;
-    StyledLabel* m_indexLine;
+    QProgressBar* m_progress;
+    QPushButton* m_ok;
     KeyboardFocus m_focus;
-    QPointer<QFileDialog> m_chooser;
-    bool m_isAskingPortal = false;
+    DesignFileChooser* m_chooser;
 };

@@ -4,6 +4,7 @@
 #include "Support/ByteCountFormat.h"
 #include "Support/Desktop/Style.h"
 #include "Views/MachineRow.h"
+#include "Views/Widgets/BreakAnywhereText.h"
 #include "Views/Widgets/ControlButton.h"
 #include "Views/Widgets/FormSection.h"
 #include "Views/Widgets/HeaderButton.h"
@@ -11,19 +12,15 @@
 #include "Views/Widgets/StatusDot.h"
 #include "Views/Widgets/StyledLabel.h"
 #include "Views/Widgets/SymbolView.h"
+#include "Views/Widgets/WrappedText.h"
 
-#include <QApplication>
 #include <QEvent>
-#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QResizeEvent>
 #include <QScrollArea>
-#include <QTextDocument>
 #include <QTextEdit>
 
 #include <QVBoxLayout>
-#include <cmath>
 
 const QString MachineInfoView::notAnsweringMessage = QStringLiteral(QT_TRANSLATE_NOOP(
     "MachineInfoView",
@@ -34,145 +31,6 @@ const QString MachineInfoView::changedCertificateMessage = QStringLiteral(QT_TRA
     "MachineInfoView",
     "The machine is now presenting a different certificate. That's expected after a firmware "
     "update or reset; otherwise another device may be using this address."));
-
-namespace {
-
-// Sets the widget's `role` to `tone` of the palette it inherits, which follows the theme.
-// `applying` guards against the palette change this makes; a text's background stays clear.
-void applyToneOf(QWidget& widget, Style::Tone tone, QPalette::ColorRole role, bool& applying) {
-    if (applying)
-        return;
-    applying = true;
-    const QWidget* parent = widget.parentWidget();
-    const QPalette inherited = parent ? parent->palette() : QApplication::palette(&widget);
-    QPalette own = widget.palette();
-    own.setColor(role, Style::color(tone, inherited));
-    own.setColor(QPalette::Base, Qt::transparent);
-    widget.setPalette(own);
-    applying = false;
-}
-
-// Selectable text wrapped onto as many lines as it needs, in a tone that follows the theme.
-// Unlike a label that breaks its text into lines itself, a copy of it is the text as it is.
-class WrappedText : public QLabel {
-public:
-    WrappedText(const QString& text, const QFont& font, Style::Tone tone, QWidget* parent)
-        : QLabel(text, parent)
-        , m_tone(tone) {
-        setTextFormat(Qt::PlainText);
-        setWordWrap(true);
-        setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        setFont(font);
-        setTextInteractionFlags(Qt::TextSelectableByMouse);
-        QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-        policy.setHeightForWidth(true); // what word wrap set, kept
-        setSizePolicy(policy);
-        applyTone();
-    }
-
-    // Layouts ask for the height at the width they give; the label's own minimum is the height
-    // at some narrow width and would leave space under the text.
-    QSize minimumSizeHint() const override {
-        return {fontMetrics().horizontalAdvance(QStringLiteral("wireless")),
-                fontMetrics().lineSpacing()};
-    }
-
-protected:
-    void changeEvent(QEvent* event) override {
-        if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange)
-            applyTone();
-        QLabel::changeEvent(event);
-    }
-
-private:
-    void applyTone() { applyToneOf(*this, m_tone, QPalette::WindowText, m_applying); }
-
-    Style::Tone m_tone;
-    bool m_applying = false;
-};
-
-// A selectable fingerprint of digit pairs joined by ":". Such text has no place where text may
-// normally break, and a label would widen the whole screen for it; so it wraps at a width of
-// whole "AB:" groups, which makes every line end at a colon. A copy of it is the text as it is,
-// without the line breaks it is shown with.
-class BreakAnywhereText : public QTextEdit {
-public:
-    BreakAnywhereText(const QFont& font, Style::Tone tone, QWidget* parent)
-        : QTextEdit(parent)
-        , m_tone(tone) {
-        setReadOnly(true);
-        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-        setFrameShape(QFrame::NoFrame);
-        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setLineWrapMode(QTextEdit::FixedPixelWidth);
-        setWordWrapMode(QTextOption::WrapAnywhere);
-        setFont(font);
-        document()->setDocumentMargin(0);
-        viewport()->setAutoFillBackground(false);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-        applyTone();
-    }
-
-    void setText(const QString& text) {
-        if (text == toPlainText())
-            return;
-        setPlainText(text);
-        updateGeometry();
-    }
-
-    bool hasHeightForWidth() const override { return true; }
-
-    int heightForWidth(int width) const override {
-        QTextDocument measure;
-        measure.setDefaultFont(font());
-        measure.setDocumentMargin(0);
-        QTextOption option;
-        option.setWrapMode(QTextOption::WrapAnywhere);
-        measure.setDefaultTextOption(option);
-        measure.setPlainText(toPlainText());
-        measure.setTextWidth(wrapWidth(width));
-        return static_cast<int>(std::ceil(measure.size().height()));
-    }
-
-    QSize sizeHint() const override {
-        const int width = std::max(this->width(), 100);
-        return {width, heightForWidth(width)};
-    }
-    QSize minimumSizeHint() const override {
-        return {fontMetrics().horizontalAdvance(QStringLiteral("00:")),
-                fontMetrics().lineSpacing()};
-    }
-
-protected:
-    void resizeEvent(QResizeEvent* event) override {
-        setLineWrapColumnOrWidth(wrapWidth(event->size().width()));
-        QTextEdit::resizeEvent(event);
-        if (height() != heightForWidth(width()))
-            updateGeometry();
-    }
-    void changeEvent(QEvent* event) override {
-        if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange)
-            applyTone();
-        QTextEdit::changeEvent(event);
-    }
-
-private:
-    // The widest run of whole "AB:" groups that fits in `width`; the next character would need
-    // a whole advance more, so the pixel of slack never lets a line end inside a group.
-    int wrapWidth(int width) const {
-        const qreal group = QFontMetricsF(font()).horizontalAdvance(QStringLiteral("00:"));
-        const qreal groups = std::max(1.0, std::floor(width / group));
-        return static_cast<int>(std::ceil(groups * group)) + 1;
-    }
-
-    void applyTone() { applyToneOf(*this, m_tone, QPalette::Text, m_applying); }
-
-    Style::Tone m_tone;
-    bool m_applying = false;
-};
-
-} // namespace
 
 MachineInfoView::MachineInfoView(AppState& appState, const SavedMachine& machine,
                                  std::function<void()> onBack, std::function<void()> onEdit,

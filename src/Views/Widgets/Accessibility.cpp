@@ -1,12 +1,12 @@
 #include "Views/Widgets/Accessibility.h"
 
-#include "Views/Widgets/HeaderButton.h"
-#include "Views/Widgets/StyledLabel.h"
-
 #include <QAbstractButton>
 #include <QAccessibleWidget>
 #include <QMetaMethod>
 
+// The kit's widgets are known here by their class names and Qt properties, not through their
+// headers: several of them include Accessibility.h for its property names, and including them
+// back would close a loop.
 namespace {
 
 // The method a widget offers for "open your menu" (HeaderButton, cards and rows).
@@ -33,8 +33,9 @@ public:
         const QVariant chosen = widget()->property(Accessibility::roleProperty);
         if (chosen.isValid())
             return static_cast<QAccessible::Role>(chosen.toInt());
-        if (const auto* button = qobject_cast<const HeaderButton*>(widget()))
-            return button->hasMenu() ? QAccessible::ButtonMenu : QAccessible::Button;
+        if (widget()->inherits("HeaderButton"))
+            return widget()->property("hasMenu").toBool() ? QAccessible::ButtonMenu
+                                                          : QAccessible::Button;
         return QAccessibleWidget::role();
     }
 
@@ -42,8 +43,8 @@ public:
         if (kind == QAccessible::Name) {
             if (!widget()->accessibleName().isEmpty())
                 return widget()->accessibleName();
-            if (const auto* label = qobject_cast<const StyledLabel*>(widget()))
-                return label->fullText(); // the whole text, not its shortened lines
+            if (widget()->inherits("StyledLabel")) // the whole text, not its shortened lines
+                return widget()->property("fullText").toString();
             if (const auto* button = qobject_cast<const QAbstractButton*>(widget()))
                 return button->text();
             return {};

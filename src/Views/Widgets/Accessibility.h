@@ -1,23 +1,14 @@
 #pragma once
 
+#include "Views/Widgets/AccessibilityProperties.h"
+
 // How the panel's painted widgets read to assistive technology (screen readers, and anything
 // that walks the accessibility tree): the role Qt cannot tell from a widget that draws itself,
 // the name and description it shows, and the actions it offers (press, open its menu).
 namespace Accessibility {
 
-// A widget can say how it reads through these properties: its role (a QAccessible::Role as an
-// int) and, for a choice, whether it is the one chosen (bool).
-inline constexpr const char* roleProperty = "bobbinlarkAccessibleRole";
-inline constexpr const char* checkedProperty = "bobbinlarkAccessibleChecked";
-// A widget that draws its own text says in what colour (QColor), so that checks of contrast
-// over rendered screens know what to measure.
-inline constexpr const char* inkProperty = "bobbinlarkInk";
-// A widget that draws a symbol says where (QRect, in its own coordinates), with its colour in
-// inkProperty; one that drew a focus ring in its last paint says so (bool).
-inline constexpr const char* symbolAreaProperty = "bobbinlarkSymbolArea";
-inline constexpr const char* focusRingProperty = "bobbinlarkFocusRing";
-
-// Registers the panel's widgets with Qt's accessibility; safe to call any number of times.
+// Registers the panel's widgets with Qt's accessibility; safe to call any number of times. The
+// program does so at start, before it makes any widget.
 void install();
 
 } // namespace Accessibility

@@ -1,7 +1,7 @@
 #include "Views/Widgets/HeaderButton.h"
 
 #include "Support/Desktop/Symbols.h"
-#include "Views/Widgets/Accessibility.h"
+#include "Views/Widgets/AccessibilityProperties.h"
 #include "Views/Widgets/Spinner.h"
 
 #include <QKeyEvent>
@@ -13,7 +13,6 @@
 HeaderButton::HeaderButton(const QString& symbol, QWidget* parent)
     : PaintedButton(parent)
     , m_symbol(symbol) {
-    Accessibility::install();
     setFixedSize(side, side);
     setAttribute(Qt::WA_Hover);
 }

@@ -18,6 +18,8 @@ class Spinner;
 // it, or open its menu (so do Down and the context menu key).
 class HeaderButton : public PaintedButton {
     Q_OBJECT
+    // Whether it reads as a menu button.
+    Q_PROPERTY(bool hasMenu READ hasMenu)
 
 public:
     static constexpr int side = 28;

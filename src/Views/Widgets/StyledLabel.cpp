@@ -1,6 +1,5 @@
 #include "Views/Widgets/StyledLabel.h"
 
-#include "Views/Widgets/Accessibility.h"
 #include "Views/Widgets/PlainToolTips.h"
 
 #include <QApplication>
@@ -12,7 +11,6 @@ StyledLabel::StyledLabel(const QString& text, Style::TextStyle textStyle, QFont:
     : QLabel(parent)
     , m_fullText(text)
     , m_tone(tone) {
-    Accessibility::install();
     PlainToolTips::install();
     setTextFormat(Qt::PlainText);
     // Inside a button the inherited background role would make the text ButtonText.

@@ -12,6 +12,8 @@
 // a number of lines with the last one elided.
 class StyledLabel : public QLabel {
     Q_OBJECT
+    // What it reads as: the whole text.
+    Q_PROPERTY(QString fullText READ fullText)
 
 public:
     explicit StyledLabel(const QString& text = {},
