@@ -186,12 +186,7 @@ void AppDelegate::showPopover() {
         return;
     // Without a tray the popover is an ordinary window and still opens: it is the only way in.
 
-    // An earlier failure is old news by now; a store that cannot be used is not, and is often
-    // found at start, before the panel was ever shown: it stays until the user dismisses it.
-    SendQueue& queue = m_appState->sendQueue();
-    const auto* error = std::get_if<SendStatuses::Error>(&queue.sendStatus());
-    if (error && std::optional(error->message) != m_appState->store().storeProblem())
-        queue.setSendStatus(SendStatuses::Idle{});
+    m_appState->sendQueue().clearStaleError();
 
     // The tray may have appeared since the last opening; the icon's place is known only now.
     // Where windows place themselves the panel is always the frameless one, against the icon

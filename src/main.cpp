@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 #include "Support/SettingsStore.h"
 #include "Support/SingleInstance.h"
+#include "Support/TerminationSignals.h"
 #include "Support/Translations.h"
 #include "Views/Widgets/Accessibility.h"
 
@@ -67,6 +68,8 @@ int main(int argc, char* argv[]) {
     // Before any widget: the panel's painted widgets then read to assistive technology as what
     // they are from the first.
     Accessibility::install();
+    // Logout ends the program as Quit does: the store is written before it exits.
+    const TerminationSignals quitOnSignal;
     AppDelegate delegate(SettingsStore::openUserStore());
     QObject::connect(&instance, &SingleInstance::showRequested, &delegate,
                      &AppDelegate::showRequested);

@@ -94,6 +94,15 @@ public:
         }
     }
 
+    // Ends a process at once, as a crash or the kernel does.
+    void kill(qsizetype index) {
+        QProcess& process = *m_tools.at(static_cast<std::size_t>(index));
+        process.kill();
+        process.waitForFinished();
+    }
+
+    qsizetype count() const { return static_cast<qsizetype>(m_tools.size()); }
+
     QList<QByteArray> errors() const {
         QList<QByteArray> said;
         for (const auto& tool : m_tools)
@@ -315,7 +324,11 @@ private slots:
         QVERIFY(state.sendQueue().sendStatus() ==
                 SendStatus(SendStatuses::Error{*state.store().storeProblem()}));
         QCOMPARE(AppState(store.open()).machineList().machines(), QList<SavedMachine>{a});
+        // Once the other writer lets go, the write is made again by itself.
+        state.store().setRetryDelay(std::chrono::milliseconds(50));
         stuck.unlock();
+        QTRY_COMPARE(AppState(store.open()).machineList().machines(), (QList<SavedMachine>{a, b}));
+        QCOMPARE(state.store().storeProblem(), std::nullopt);
 
         // The store turned into a folder: the write fails and says so.
         const QString path = store.path();
@@ -368,15 +381,25 @@ private slots:
         QTRY_COMPARE(AppState(store.open()).machineList().machines(), (QList<SavedMachine>{a, b}));
 
         // Quitting while another writer holds the store ends after a short wait, writing
-        // nothing around it; what changed last goes out when the store is free.
+        // nothing around it: the change is kept beside the store, and the next start of the
+        // program puts it onto what is stored then, and says so.
         state->store().setStoreWaitLimit(std::chrono::seconds(30));
         QVERIFY(stuck.tryLock(0));
         state->machineList().removeMachine(a);
         QVERIFY(state->store().isWritingStore());
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("changes are kept in .*kept-aside"));
         state.reset();
         QCOMPARE(AppState(store.open()).machineList().machines(), (QList<SavedMachine>{a, b}));
         stuck.unlock();
+        const QString keptAside = store.path() + QStringLiteral(".kept-aside");
+        QVERIFY(QFile::exists(keptAside));
         state = std::make_unique<AppState>(store.open(), AppState::StoreWork::onItsOwnThread);
+        QCOMPARE(state->machineList().machines(), QList<SavedMachine>{b});
+        QVERIFY(state->store().startNotice());
+        QCOMPARE(state->sendQueue().sendStatus(),
+                 SendStatus(SendStatuses::Error{*state->store().startNotice()}));
+        QTRY_VERIFY(!QFile::exists(keptAside));
+        QCOMPARE(AppState(store.open()).machineList().machines(), QList<SavedMachine>{b});
         state->machineList().selectMachine(b);
         state->machineList().removeMachine(a);
         state.reset();
@@ -589,6 +612,121 @@ private slots:
             logged.append(sent.fileURL.toLocalFile());
         logged.sort();
         QCOMPARE(logged, designs);
+    }
+
+    // Writes that queue behind each other while another writer holds the store take in what
+    // that writer stored: neither its machine nor its send is taken for one removed here.
+    void anotherWritersRecordsSurviveQueuedWrites() {
+        QTemporaryDir home;
+        Tools tools(home.path());
+        auto program = std::make_unique<AppState>(SettingsStore::openFile(tools.storePath()),
+                                                  AppState::StoreWork::onItsOwnThread);
+        SavedMachine a = program->machineList().addMachine(machine(QStringLiteral("A")));
+        SavedMachine b = program->machineList().addMachine(machine(QStringLiteral("B")));
+        QTRY_VERIFY(!program->store().isWritingStore());
+        tools.start(
+            {QStringLiteral("add-machine"), QStringLiteral("Tool"), QStringLiteral("10.0.0.9")});
+        QVERIFY(tools.finish());
+        const QUrl other = QUrl::fromLocalFile(QStringLiteral("/designs/other.pes"));
+        AppState(SettingsStore::openFile(tools.storePath()))
+            .recentSends()
+            .record(other, QStringLiteral("Tool"), true, QStringLiteral("Sent to Tool"));
+
+        QLockFile stuck(tools.storePath() + QStringLiteral(".writer-lock"));
+        for (int round = 0; round < 2; ++round) {
+            QVERIFY(stuck.tryLock(0));
+            if (round == 0) {
+                for (const char* name : {"1.pes", "2.pes", "3.pes"})
+                    program->recentSends().record(
+                        QUrl::fromLocalFile(QStringLiteral("/designs/") + QLatin1String(name)),
+                        QStringLiteral("A"), true, QStringLiteral("Sent to A"));
+            } else {
+                a.fingerprint = QStringLiteral("aa");
+                program->machineList().updateMachine(a);
+                b.fingerprint = QStringLiteral("bb");
+                program->machineList().updateMachine(b);
+            }
+            QVERIFY(program->store().isWritingStore());
+            stuck.unlock();
+            QTRY_VERIFY(!program->store().isWritingStore());
+        }
+        program.reset();
+        AppState reread(SettingsStore::openFile(tools.storePath()));
+        QCOMPARE(names(reread.machineList().machines()), (QStringList{"A", "B", "Tool"}));
+        QCOMPARE(reread.machineList().machines().mid(0, 2), (QList<SavedMachine>{a, b}));
+        QStringList logged;
+        for (const SendLogEntry& sent : reread.recentSends().sendLog())
+            logged.append(sent.fileURL.fileName());
+        QCOMPARE(logged, (QStringList{"3.pes", "2.pes", "1.pes", "other.pes"}));
+    }
+
+    // Logout (SIGTERM) or a kill during a batch: every design the machine took is on record,
+    // and the one under way shows at the next start as one the machine may have received.
+    void aBatchCutShortLeavesEveryDesignOnRecord() {
+        FakeMachine fake;
+        QVERIFY(fake.start());
+        fake.setReadRate(40000);
+        QTemporaryDir home;
+        Tools processes(home.path());
+        {
+            AppState user(SettingsStore::openFile(processes.storePath()));
+            user.machineList().addMachine(
+                machine(QStringLiteral("Studio"), fake.host(), fake.port()));
+        }
+        QTemporaryDir files;
+        const auto uploads = [&fake] {
+            const auto requests = fake.requests();
+            return std::count_if(requests.cbegin(), requests.cend(),
+                                 [](const auto& request) { return request.method == "POST"; });
+        };
+        for (const bool killed : {false, true}) {
+            QStringList designs;
+            for (int i = 1; i <= 6; ++i) {
+                designs.append(files.filePath(QStringLiteral("%1-%2.pes").arg(killed).arg(i)));
+                QFile design(designs.last());
+                QVERIFY(design.open(QIODevice::WriteOnly));
+                // From the third on, long enough to be cut short on their way.
+                QVERIFY(design.write("#PES0001" + QByteArray(i < 3 ? 12000 : 400000, 'x')) > 0);
+            }
+            const qsizetype before = uploads();
+            const qsizetype requestsBefore = fake.requests().size();
+            const qsizetype program = processes.count();
+            processes.start({}, QStringLiteral(BOBBINLARK_PROGRAM_PATH));
+            // The program's panel opens at start (no tray here) and asks the machine first.
+            const auto asked = [&] { return fake.requests().size() > requestsBefore; };
+            QTRY_VERIFY_WITH_TIMEOUT(asked(), 20000);
+            processes.start(QStringList{QStringLiteral("send")} + designs);
+            QTRY_VERIFY_WITH_TIMEOUT(uploads() - before >= 2, 30000);
+            // The program notes each design before it goes out: the third is on its way.
+            const QString notes = processes.storePath() + QStringLiteral(".sending");
+            const auto onItsWay = [&notes] {
+                QFile noted(notes);
+                return noted.open(QIODevice::ReadOnly) && noted.readAll().contains("-3.pes");
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(onItsWay(), 20000);
+            if (killed)
+                processes.kill(program);
+            else
+                processes.stop(program);
+            const qsizetype received = uploads() - before;
+
+            AppState next(SettingsStore::openFile(processes.storePath()),
+                          AppState::StoreWork::onItsOwnThread);
+            qsizetype sent = 0;
+            qsizetype mayHaveReached = 0;
+            for (const SendLogEntry& entry : next.recentSends().sendLog()) {
+                if (!designs.contains(entry.fileURL.toLocalFile()))
+                    continue;
+                sent += entry.ok;
+                mayHaveReached += entry.message == RecentSends::interruptedMessage();
+            }
+            QVERIFY2(sent <= received && sent + mayHaveReached >= received,
+                     qPrintable(QStringLiteral("received %1, sent %2, may have %3")
+                                    .arg(received)
+                                    .arg(sent)
+                                    .arg(mayHaveReached)));
+            QCOMPARE(mayHaveReached, 1);
+        }
     }
 };
 

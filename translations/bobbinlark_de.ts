@@ -575,6 +575,13 @@
     </message>
 </context>
 <context>
+    <name>RecentSends</name>
+    <message>
+        <source>Bobbinlark stopped while sending this design. The machine may have received it: check its wireless pocket before sending it again.</source>
+        <translation>Bobbinlark wurde beendet, während dieses Design gesendet wurde. Die Maschine hat es möglicherweise erhalten: Prüfen Sie ihre WLAN-Tasche, bevor Sie es erneut senden.</translation>
+    </message>
+</context>
+<context>
     <name>RecentSendsView</name>
     <message>
         <source>Recent</source>
@@ -688,6 +695,13 @@
             <numerusform>und %n weiteres</numerusform>
             <numerusform>und %n weitere</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>StateStore</name>
+    <message>
+        <source>Bobbinlark couldn&apos;t save your last changes when it quit, as another program was writing your settings. They were kept and are saved now.</source>
+        <translation>Bobbinlark konnte Ihre letzten Änderungen beim Beenden nicht speichern, weil ein anderes Programm Ihre Einstellungen schrieb. Sie wurden aufbewahrt und sind jetzt gespeichert.</translation>
     </message>
 </context>
 <context>

@@ -575,6 +575,13 @@
     </message>
 </context>
 <context>
+    <name>RecentSends</name>
+    <message>
+        <source>Bobbinlark stopped while sending this design. The machine may have received it: check its wireless pocket before sending it again.</source>
+        <translation>Bobbinlark se detuvo mientras enviaba este diseño. Puede que la máquina lo haya recibido: revisa su bolsillo inalámbrico antes de volver a enviarlo.</translation>
+    </message>
+</context>
+<context>
     <name>RecentSendsView</name>
     <message>
         <source>Recent</source>
@@ -688,6 +695,13 @@
             <numerusform>y %n más</numerusform>
             <numerusform>y %n más</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>StateStore</name>
+    <message>
+        <source>Bobbinlark couldn&apos;t save your last changes when it quit, as another program was writing your settings. They were kept and are saved now.</source>
+        <translation>Bobbinlark no pudo guardar tus últimos cambios al salir, porque otro programa estaba escribiendo tus ajustes. Se conservaron y ya están guardados.</translation>
     </message>
 </context>
 <context>

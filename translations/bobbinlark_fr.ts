@@ -575,6 +575,13 @@
     </message>
 </context>
 <context>
+    <name>RecentSends</name>
+    <message>
+        <source>Bobbinlark stopped while sending this design. The machine may have received it: check its wireless pocket before sending it again.</source>
+        <translation>Bobbinlark s&apos;est arrêté pendant l&apos;envoi de ce motif. La machine l&apos;a peut-être reçu&#xa0;: vérifiez sa poche sans fil avant de l&apos;envoyer à nouveau.</translation>
+    </message>
+</context>
+<context>
     <name>RecentSendsView</name>
     <message>
         <source>Recent</source>
@@ -688,6 +695,13 @@
             <numerusform>et %n autre</numerusform>
             <numerusform>et %n autres</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>StateStore</name>
+    <message>
+        <source>Bobbinlark couldn&apos;t save your last changes when it quit, as another program was writing your settings. They were kept and are saved now.</source>
+        <translation>Bobbinlark n&apos;a pas pu enregistrer vos dernières modifications en quittant, car un autre programme écrivait vos réglages. Elles ont été conservées et sont maintenant enregistrées.</translation>
     </message>
 </context>
 <context>

@@ -572,6 +572,13 @@
     </message>
 </context>
 <context>
+    <name>RecentSends</name>
+    <message>
+        <source>Bobbinlark stopped while sending this design. The machine may have received it: check its wireless pocket before sending it again.</source>
+        <translation>この刺しゅうデータの送信中に Bobbinlark が終了しました。ミシンが受信している可能性があります。もう一度送信する前に、ワイヤレスポケットを確認してください。</translation>
+    </message>
+</context>
+<context>
     <name>RecentSendsView</name>
     <message>
         <source>Recent</source>
@@ -681,6 +688,13 @@
         <translation>
             <numerusform>ほか %n 件</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>StateStore</name>
+    <message>
+        <source>Bobbinlark couldn&apos;t save your last changes when it quit, as another program was writing your settings. They were kept and are saved now.</source>
+        <translation>終了時に別のプログラムが設定を書き込んでいたため、Bobbinlark は最後の変更を保存できませんでした。変更は保管されており、今保存されました。</translation>
     </message>
 </context>
 <context>

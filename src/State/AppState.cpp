@@ -8,14 +8,21 @@ AppState::AppState(std::unique_ptr<QSettings> store, StoreWork work)
     , m_sendQueue(
           std::make_unique<SendQueue>(*m_machineList, *m_monitor, *m_recentSends, *m_store)) {
     m_store->setSnapshot([machines = m_machineList.get(), recents = m_recentSends.get()] {
-        return StoreHolding{machines->machines(), machines->selectedMachineID(),
-                            recents->sendLog()};
+        StoreChanges changes;
+        machines->addTo(changes);
+        recents->addTo(changes);
+        return changes;
     });
-    // A log that reads is written back at once.
-    if (m_store->loaded().sendLogToWrite)
-        m_recentSends->save();
+    // A log that reads is written back at once, and so are changes kept aside at the last quit.
+    StoreLists write{.sendLog = m_store->loaded().sendLogToWrite ||
+                                m_recentSends->hasInterruptedSendToWrite()};
+    if (const auto& kept = m_store->keptAside())
+        write |= kept->which;
+    if (write.any())
+        m_store->requestWrite(write);
+    m_recentSends->forgetInterruptedSend();
 }
 
 AppState::~AppState() {
-    m_store->finish({.sendLog = m_recentSends->hasUnsavedEntries()});
+    m_store->finish({});
 }

@@ -1,5 +1,6 @@
 #include "State/MachineList.h"
 
+#include "State/ListMerge.h"
 #include "State/StateStore.h"
 
 #include <algorithm>
@@ -8,7 +9,15 @@ MachineList::MachineList(StateStore& store, QObject* parent)
     : QObject(parent)
     , m_store(store)
     , m_machines(store.loaded().holding.machines)
-    , m_selectedMachineID(store.loaded().holding.selection) {
+    , m_selectedMachineID(store.loaded().holding.selection)
+    , m_baseMachines(m_machines)
+    , m_baseSelection(m_selectedMachineID) {
+    if (const auto& kept = store.keptAside(); kept && kept->which.machines) {
+        const StoreChanges& changes = kept->changes;
+        m_machines = ListMerge::machines(changes.base.machines, changes.ours.machines, m_machines);
+        m_selectedMachineID = ListMerge::selection(changes.base.selection, changes.ours.selection,
+                                                   m_selectedMachineID);
+    }
     connect(&m_store, &StateStore::merged, this, &MachineList::takeMerged);
 }
 
@@ -71,16 +80,29 @@ void MachineList::persist() {
     m_store.requestWrite({.machines = true});
 }
 
-void MachineList::takeMerged(const StoreHolding& merged, StoreLists which) {
-    // A list changed here since the write took its snapshot keeps the newer change; the next
-    // write merges it and brings the stored list back.
-    if (!which.machines || m_store.waitingToWrite().machines)
+void MachineList::takeMerged(const StoreHolding& merged, StoreLists which,
+                             const StoreHolding& sent) {
+    if (!which.machines)
         return;
-    if (m_machines != merged.machines) {
-        m_machines = merged.machines;
+    // What other writers stored is taken in; changes made here since the write took its
+    // snapshot go onto it, and out with the next write.
+    const QList<SavedMachine> machines =
+        ListMerge::machines(sent.machines, m_machines, merged.machines);
+    if (m_machines != machines) {
+        m_machines = machines;
         emit machinesChanged();
     }
-    setSelectedMachineID(merged.selection);
+    setSelectedMachineID(
+        ListMerge::selection(sent.selection, m_selectedMachineID, merged.selection));
+    m_baseMachines = merged.machines;
+    m_baseSelection = merged.selection;
+}
+
+void MachineList::addTo(StoreChanges& changes) const {
+    changes.base.machines = m_baseMachines;
+    changes.base.selection = m_baseSelection;
+    changes.ours.machines = m_machines;
+    changes.ours.selection = m_selectedMachineID;
 }
 
 void MachineList::setSelectedMachineID(const std::optional<QUuid>& id) {

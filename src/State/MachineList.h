@@ -33,6 +33,9 @@ public:
     void removeMachine(const SavedMachine& machine);
     void selectMachine(const SavedMachine& machine);
 
+    // The list and selection with the stored ones they were last merged with, for a write.
+    void addTo(StoreChanges& changes) const;
+
 signals:
     void machinesChanged();
     void selectedMachineIDChanged();
@@ -42,10 +45,13 @@ signals:
 
 private:
     void persist();
-    void takeMerged(const StoreHolding& merged, StoreLists which);
+    void takeMerged(const StoreHolding& merged, StoreLists which, const StoreHolding& sent);
     void setSelectedMachineID(const std::optional<QUuid>& id);
 
     StateStore& m_store;
     QList<SavedMachine> m_machines;
     std::optional<QUuid> m_selectedMachineID;
+    // As stored when last read or written: what differs from it is this program's change.
+    QList<SavedMachine> m_baseMachines;
+    std::optional<QUuid> m_baseSelection;
 };

@@ -5,7 +5,6 @@
 
 #include <QList>
 #include <QObject>
-#include <QTimer>
 #include <QUrl>
 
 #include <optional>
@@ -27,17 +26,22 @@ public:
     void removeFromRecents(const SendLogEntry& entry);
     void clearRecents() { setSendLog({}); }
 
-    // Puts the outcome of one send first, in place of the file's older entry.
+    // Puts the outcome of one send first, in place of the file's older entry, and writes it at
+    // once: a design the machine took is on record as soon as its answer came.
     void record(const QUrl& fileURL, const QString& machine, bool ok, const QString& message,
                 const std::optional<QString>& warning = std::nullopt);
+    // A design is about to go out. If the program ends before its outcome is recorded (killed,
+    // or quit mid-upload), its next start records it as one the machine may have received.
+    void noteSending(const QUrl& fileURL, const QString& machine);
+    // What such an entry says.
+    static QString interruptedMessage();
+    // Whether the log read at start gained such an entry, for the first write to carry; after
+    // asking for that write, forgetInterruptedSend() drops the note.
+    bool hasInterruptedSendToWrite() const { return m_interruptedSendToWrite; }
+    void forgetInterruptedSend();
 
-    // While a batch runs, what record() adds is written at most once a second: each write takes
-    // the store's locks and flushes them and the file to disk, which for every design would
-    // stall the panel. Ending the batch does not write; save() does.
-    void setBatchRunning(bool running) { m_batchRunning = running; }
-    bool hasUnsavedEntries() const { return m_unsaved; }
-    // Writes whatever waited to be written, now.
-    void save();
+    // The log with the stored one it was last merged with, for a write.
+    void addTo(StoreChanges& changes) const;
 
     static constexpr qsizetype sendLogLimit = StoreHolding::sendLogLimit;
 
@@ -45,11 +49,13 @@ signals:
     void sendLogChanged();
 
 private:
-    void takeMerged(const StoreHolding& merged, StoreLists which);
+    void save();
+    void takeMerged(const StoreHolding& merged, StoreLists which, const StoreHolding& sent);
+    void recordInterruptedSend();
 
     StateStore& m_store;
     QList<SendLogEntry> m_sendLog;
-    bool m_batchRunning = false;
-    QTimer m_saveTimer;
-    bool m_unsaved = false;
+    // As stored when last read or written: what differs from it is this program's change.
+    QList<SendLogEntry> m_baseLog;
+    bool m_interruptedSendToWrite = false;
 };

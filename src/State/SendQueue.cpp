@@ -74,11 +74,12 @@ SendQueue::SendQueue(MachineList& machines, MachineMonitor& monitor, RecentSends
             setSendStatus(SendStatuses::Idle{});
     });
     connect(&m_store, &StateStore::problemReported, this, &SendQueue::reportStoreProblem);
-    if (const std::optional<QString>& problem = m_store.storeProblem())
-        showError(*problem);
+    if (const std::optional<QString>& notice = m_store.startNotice())
+        showError(*notice, true);
 }
 
 void SendQueue::setSendStatus(const SendStatus& status) {
+    m_errorStays = false;
     if (m_sendStatus == status)
         return;
     m_sendStatus = status;
@@ -91,7 +92,7 @@ void SendQueue::reportStoreProblem(const QString& problem) {
     if (m_isDrainingQueue)
         m_batchStoreProblem = problem;
     else
-        showError(problem);
+        showError(problem, true);
 }
 
 void SendQueue::send(const QList<QUrl>& fileURLs) {
@@ -137,7 +138,6 @@ void SendQueue::send(const QList<QUrl>& fileURLs) {
         // Marked at once so that files arriving before the loop starts join its batch; the loop
         // itself starts on the next turn of the event loop, after the caller has returned.
         m_isDrainingQueue = true;
-        m_recents.setBatchRunning(true);
         QTimer::singleShot(0, this, [this] { drainQueue(); });
     }
 }
@@ -145,7 +145,6 @@ void SendQueue::send(const QList<QUrl>& fileURLs) {
 QCoro::Task<> SendQueue::drainQueue() {
     const QPointer<SendQueue> alive(this);
     m_isDrainingQueue = true;
-    m_recents.setBatchRunning(true);
     cancelStatusReset();
     QString machineName;
 
@@ -154,8 +153,6 @@ QCoro::Task<> SendQueue::drainQueue() {
         if (m_sendQueue.isEmpty() || !machine) {
             // The batch's recent sends are stored before its summary, which says whether that
             // failed. Files handed over meanwhile join the batch.
-            if (m_recents.hasUnsavedEntries())
-                m_recents.save();
             if (!m_store.isWritingStore())
                 break;
             co_await qCoro(&m_store, &StateStore::storeWritten);
@@ -196,7 +193,6 @@ QCoro::Task<> SendQueue::drainQueue() {
     m_fileProgress = 0;
     finishBatch(machineName);
     m_isDrainingQueue = false;
-    m_recents.setBatchRunning(false);
     emit batchFinished();
 }
 
@@ -239,6 +235,7 @@ QCoro::Task<std::optional<QString>> SendQueue::send(QUrl fileURL, SavedMachine m
         std::optional<QCoro::Task<std::optional<StitchPreview>>> measuring;
         if (knowsArea(machine.id))
             measuring.emplace(m_previewSource(fileURL));
+        m_recents.noteSending(fileURL, machine.name);
         BrotherAPIClient client(machine.host, machine.port, CertificateTrustSession::shared());
         const QByteArray announcedName = QFile::encodeName(QFileInfo(fileURL.path()).fileName());
         // The connection outlives this object if it goes first.
@@ -291,8 +288,6 @@ void SendQueue::setFileProgress(double fraction) {
 }
 
 void SendQueue::finishBatch(const QString& machineName) {
-    if (m_recents.hasUnsavedEntries())
-        m_recents.save();
     // The sends went out, but their record did not: say so rather than report plain success.
     if (const std::optional<QString> problem = std::exchange(m_batchStoreProblem, std::nullopt))
         m_batchFailures.append(*problem);
@@ -335,11 +330,17 @@ void SendQueue::dismissStatus() {
     setSendStatus(SendStatuses::Idle{});
 }
 
-void SendQueue::showError(const QString& message) {
+void SendQueue::showError(const QString& message, bool staysUntilDismissed) {
     if (std::holds_alternative<SendStatuses::Sending>(m_sendStatus))
         return;
     cancelStatusReset();
     setSendStatus(SendStatuses::Error{message});
+    m_errorStays = staysUntilDismissed;
+}
+
+void SendQueue::clearStaleError() {
+    if (std::holds_alternative<SendStatuses::Error>(m_sendStatus) && !m_errorStays)
+        setSendStatus(SendStatuses::Idle{});
 }
 
 bool SendQueue::knowsArea(const QUuid& machineID) const {

@@ -43,6 +43,9 @@ public:
     void send(const QList<QUrl>& fileURLs);
     // Clears a finished status; ignored while sending.
     void dismissStatus();
+    // Clears an error that is old news when the panel opens. What the store reported stays
+    // until the user dismisses it: it is often found before the panel was ever shown.
+    void clearStaleError();
     bool isSending() const { return m_isDrainingQueue; }
 
     // Where a sent design's preview comes from, to tell its size. Asked on the GUI thread, while
@@ -79,7 +82,7 @@ private:
     void setFileProgress(double fraction);
     void scheduleStatusReset();
     void cancelStatusReset();
-    void showError(const QString& message);
+    void showError(const QString& message, bool staysUntilDismissed = false);
     void reportStoreProblem(const QString& problem);
 
     MachineList& m_machines;
@@ -98,6 +101,7 @@ private:
     QStringList m_batchWarnings;                // designs larger than their machine's area
     std::optional<QString> m_batchStoreProblem; // a write that failed during the batch
     bool m_isDrainingQueue = false;
+    bool m_errorStays = false; // the error shown stays until dismissed
     QTimer m_statusResetTimer;
     PreviewSource m_previewSource;
     std::chrono::milliseconds m_statusResetDelay{6000};

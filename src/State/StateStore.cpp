@@ -8,7 +8,20 @@ StateStore::StateStore(std::unique_ptr<QSettings> store, Work work, QObject* par
     // Reading takes no turn: it is a plain read of one local file.
     m_loaded = m_keeper->load();
     setStoreProblem(m_loaded.problem);
+    m_startNotice = m_loaded.problem;
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(std::chrono::seconds(1));
+    connect(&m_retry, &QTimer::timeout, this,
+            [this] { requestWrite(std::exchange(m_retryWanted, {})); });
     if (work == Work::onItsOwnThread) {
+        m_sendingMarkerPath = m_keeper->storePath() + QStringLiteral(".sending");
+        if (m_loaded.keptAside && !m_loaded.problem) {
+            m_keptAside = m_loaded.keptAside;
+            m_keeper->carryKeptAside(m_keptAside->which);
+            m_startNotice = tr("Bobbinlark couldn't save your last changes when it quit, as "
+                               "another program was writing your settings. They were kept and "
+                               "are saved now.");
+        }
         m_storeThread = std::make_unique<QThread>();
         m_storeThread->setObjectName(QStringLiteral("Bobbinlark store"));
         m_keeper->moveToThread(m_storeThread.get());
@@ -48,9 +61,10 @@ void StateStore::finish(StoreLists unsaved) {
     m_keeper->giveUpWaiting();
     StoreLists which = m_writing;
     which |= m_writeWanted;
+    which |= m_retryWanted;
     which |= unsaved;
     if (which.any() && m_snapshot) {
-        const StoreHolding ours = m_snapshot();
+        const StoreChanges ours = m_snapshot();
         QMetaObject::invokeMethod(
             m_keeper.get(),
             [keeper = m_keeper.get(), ours, which] {
@@ -71,10 +85,13 @@ void StateStore::requestWrite(StoreLists which) {
 }
 
 void StateStore::startWrite() {
+    // Without the owners' lists nothing is written: an empty snapshot would remove them all.
+    if (!m_snapshot)
+        return;
     const StoreLists which = std::exchange(m_writeWanted, {});
-    const StoreHolding ours = m_snapshot ? m_snapshot() : StoreHolding{};
+    const StoreChanges ours = m_snapshot();
     if (!m_storeThread) {
-        takeWritten(m_keeper->write(ours, which, m_storeWaitLimit), which);
+        takeWritten(m_keeper->write(ours, which, m_storeWaitLimit), which, ours);
         return;
     }
     m_writing = which;
@@ -83,17 +100,24 @@ void StateStore::startWrite() {
     QMetaObject::invokeMethod(
         m_keeper.get(), [this, keeper = m_keeper.get(), ours, which, limit = m_storeWaitLimit] {
             const StoreKeeper::Written written = keeper->write(ours, which, limit);
-            QMetaObject::invokeMethod(this, [this, written, which] {
+            QMetaObject::invokeMethod(this, [this, written, which, ours] {
                 m_writing = {};
-                takeWritten(written, which);
+                takeWritten(written, which, ours);
             });
         });
 }
 
-void StateStore::takeWritten(const StoreKeeper::Written& written, StoreLists which) {
+void StateStore::takeWritten(const StoreKeeper::Written& written, StoreLists which,
+                             const StoreChanges& sent) {
     setStoreProblem(written.problem);
-    if (written.merged)
-        emit merged(*written.merged, which);
+    // Only what reached the disk becomes the owners' base; otherwise their changes since the
+    // last base go out again with the next write.
+    if (written.merged && !written.problem)
+        emit merged(*written.merged, which, sent.ours);
+    if (!written.merged && written.busy) {
+        m_retryWanted |= which;
+        m_retry.start();
+    }
     if (m_writeWanted.any() && !m_writing.any())
         startWrite();
     emit storeWritten();

@@ -1,10 +1,17 @@
 #include "State/StoreKeeper.h"
 
+#include "State/ListMerge.h"
 #include "Support/JsonFields.h"
 #include "Support/SettingsStore.h"
 #include "Support/StoreLock.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
 
 #include <algorithm>
 
@@ -64,65 +71,6 @@ std::optional<QUuid> readSelection(const QSettings& store) {
     return JsonFields::parseUuid(selection.toString());
 }
 
-// What one writer changed in a list of records (identified by id) since it last read or wrote
-// the store.
-template <typename T>
-struct Changes {
-    QList<T> added; // in list order
-    QHash<QUuid, T> changed;
-    QSet<QUuid> removed;
-};
-
-template <typename T>
-Changes<T> changesBetween(const QList<T>& before, const QList<T>& after) {
-    QHash<QUuid, T> old;
-    for (const T& record : before)
-        old.insert(record.id, record);
-    Changes<T> changes;
-    QSet<QUuid> present;
-    for (const T& record : after) {
-        present.insert(record.id);
-        const auto found = old.constFind(record.id);
-        if (found == old.cend())
-            changes.added.append(record);
-        else if (*found != record)
-            changes.changed.insert(record.id, record);
-    }
-    for (const T& record : before) {
-        if (!present.contains(record.id))
-            changes.removed.insert(record.id);
-    }
-    return changes;
-}
-
-// Our changes applied to the list as it is stored now: records other writers added meanwhile
-// stay, records we removed go, records we changed or added are ours. `fresh` holds our
-// additions not stored yet, for the caller to place where its list keeps new records.
-template <typename T>
-struct Merged {
-    QList<T> kept;
-    QList<T> fresh;
-};
-
-template <typename T>
-Merged<T> merge(const Changes<T>& changes, const QList<T>& stored) {
-    QHash<QUuid, T> ours = changes.changed;
-    for (const T& record : changes.added)
-        ours.insert(record.id, record);
-    Merged<T> merged;
-    QSet<QUuid> storedIDs;
-    for (const T& record : stored) {
-        storedIDs.insert(record.id);
-        if (!changes.removed.contains(record.id))
-            merged.kept.append(ours.value(record.id, record));
-    }
-    for (const T& record : changes.added) {
-        if (!storedIDs.contains(record.id))
-            merged.fresh.append(record);
-    }
-    return merged;
-}
-
 // Turns last milliseconds: a wait is tried in slices this long, so that it can be given up.
 constexpr std::chrono::milliseconds turnSlice{100};
 
@@ -149,6 +97,7 @@ StoreKeeper::Loaded StoreKeeper::load() {
     loaded.sendLogToWrite =
         m_store.contains(SettingsStore::recentSendsKey) && (log.whole || !log.records.isEmpty());
     loaded.openOnLaunch = m_store.value(SettingsStore::openOnLaunchKey).toBool();
+    loaded.keptAside = readKeptAside();
     m_stored.machines = machines.records;
     m_stored.selection = loaded.holding.selection;
     if (loaded.sendLogToWrite)
@@ -177,34 +126,121 @@ std::optional<QString> StoreKeeper::keepUnreadable(std::chrono::milliseconds lim
     return turn->problem();
 }
 
-StoreKeeper::Written StoreKeeper::writeLast(const StoreHolding& ours, StoreLists which,
+StoreKeeper::Written StoreKeeper::writeLast(const StoreChanges& changes, StoreLists which,
                                             std::chrono::milliseconds limit) {
     m_givingUp = false;
-    return write(ours, which, limit);
+    Written written = write(changes, which, limit);
+    if (written.merged)
+        return written;
+    // Nothing that was shown as saved may be lost to another writer holding the store.
+    if (keepAside(changes, which))
+        qWarning("Bobbinlark: couldn't save your settings before quitting (%s); the changes are "
+                 "kept in %s and saved at the next start",
+                 qUtf8Printable(written.problem.value_or(QString())),
+                 qUtf8Printable(keptAsidePath()));
+    else
+        qWarning("Bobbinlark: couldn't save your settings before quitting (%s), nor keep the "
+                 "changes in %s",
+                 qUtf8Printable(written.problem.value_or(QString())),
+                 qUtf8Printable(keptAsidePath()));
+    return written;
 }
 
-StoreKeeper::Written StoreKeeper::write(const StoreHolding& ours, StoreLists which,
+QString StoreKeeper::keptAsidePath() const {
+    return m_store.fileName() + QStringLiteral(".kept-aside");
+}
+
+namespace {
+
+QJsonValue selectionJson(const std::optional<QUuid>& selection) {
+    return selection ? QJsonValue(JsonFields::uuidText(*selection)) : QJsonValue();
+}
+
+std::optional<QUuid> selectionFrom(const QJsonValue& value) {
+    return value.isString() ? JsonFields::parseUuid(value.toString()) : std::nullopt;
+}
+
+template <typename T>
+QList<T> listFrom(const QJsonValue& value) {
+    return JsonFields::decodeEach<T>(QJsonDocument(value.toArray()).toJson()).items;
+}
+
+template <typename T>
+QJsonArray listJson(const QList<T>& list) {
+    return QJsonDocument::fromJson(JsonFields::encodeArray(list)).array();
+}
+
+} // namespace
+
+bool StoreKeeper::keepAside(const StoreChanges& changes, StoreLists which) {
+    const StoreHolding& ours = changes.ours;
+    const StoreHolding& base = changes.base;
+    QJsonObject kept;
+    if (which.machines) {
+        kept.insert(QStringLiteral("machines"), listJson(ours.machines));
+        kept.insert(QStringLiteral("machinesBase"), listJson(base.machines));
+        kept.insert(QStringLiteral("selection"), selectionJson(ours.selection));
+        kept.insert(QStringLiteral("selectionBase"), selectionJson(base.selection));
+    }
+    if (which.sendLog) {
+        kept.insert(QStringLiteral("sendLog"), listJson(ours.sendLog));
+        kept.insert(QStringLiteral("sendLogBase"), listJson(base.sendLog));
+    }
+    QSaveFile file(keptAsidePath());
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(QJsonDocument(kept).toJson(QJsonDocument::Compact)) >= 0 && file.commit();
+}
+
+std::optional<StoreKeeper::KeptAside> StoreKeeper::readKeptAside() const {
+    QFile file(keptAsidePath());
+    // Only a small regular file: anything else there is not ours.
+    const QFileInfo info(file);
+    if (!info.isFile() || info.size() > 64 * 1024 * 1024 || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QJsonObject kept = QJsonDocument::fromJson(file.readAll()).object();
+    KeptAside aside;
+    if (kept.contains(QStringLiteral("machines"))) {
+        aside.which.machines = true;
+        StoreChanges& changes = aside.changes;
+        changes.ours.machines = listFrom<SavedMachine>(kept.value(QStringLiteral("machines")));
+        changes.base.machines = listFrom<SavedMachine>(kept.value(QStringLiteral("machinesBase")));
+        changes.ours.selection = selectionFrom(kept.value(QStringLiteral("selection")));
+        changes.base.selection = selectionFrom(kept.value(QStringLiteral("selectionBase")));
+    }
+    if (kept.contains(QStringLiteral("sendLog"))) {
+        aside.which.sendLog = true;
+        aside.changes.ours.sendLog = listFrom<SendLogEntry>(kept.value(QStringLiteral("sendLog")));
+        aside.changes.base.sendLog =
+            listFrom<SendLogEntry>(kept.value(QStringLiteral("sendLogBase")));
+    }
+    if (!aside.which.any())
+        return std::nullopt;
+    return aside;
+}
+
+StoreKeeper::Written StoreKeeper::write(const StoreChanges& changes, StoreLists which,
                                         std::chrono::milliseconds limit) {
+    const StoreHolding& ours = changes.ours;
+    const StoreHolding& base = changes.base;
     // Other processes may have written since we last read: our changes go onto what is stored
     // now, and what they wrote is kept. Without a turn nothing is written; the changes stay
     // with the caller and go out with its next write.
     const std::unique_ptr<StoreLock> turn = takeTurn(limit);
     if (!turn->acquired())
-        return {std::nullopt, turn->problem()};
+        return {std::nullopt, turn->problem(), turn->busy()};
     restoreVanished();
 
     StoreHolding merged;
     if (which.machines) {
-        const Merged<SavedMachine> machines =
-            merge(changesBetween(m_stored.machines, ours.machines),
-                  readKeepingUnreadable<SavedMachine>(m_store, SettingsStore::machinesKey));
-        merged.machines = machines.kept + machines.fresh;
+        merged.machines = ListMerge::machines(
+            base.machines, ours.machines,
+            readKeepingUnreadable<SavedMachine>(m_store, SettingsStore::machinesKey));
         m_store.setValue(SettingsStore::machinesKey, SavedMachine::encodeList(merged.machines));
 
         // A selection we did not change is whatever was chosen last, here or elsewhere.
-        merged.selection = readSelection(m_store);
-        if (ours.selection != m_stored.selection) {
-            merged.selection = ours.selection;
+        merged.selection =
+            ListMerge::selection(base.selection, ours.selection, readSelection(m_store));
+        if (ours.selection != base.selection) {
             if (ours.selection)
                 m_store.setValue(SettingsStore::selectedMachineKey,
                                  JsonFields::uuidText(*ours.selection));
@@ -213,19 +249,10 @@ StoreKeeper::Written StoreKeeper::write(const StoreHolding& ours, StoreLists whi
         }
     }
     if (which.sendLog) {
-        Merged<SendLogEntry> log =
-            merge(changesBetween(m_stored.sendLog, ours.sendLog),
-                  readKeepingUnreadable<SendLogEntry>(m_store, SettingsStore::recentSendsKey));
-        // New entries lead; one entry per file and at most the limit, as for a single writer.
-        QSet<QUrl> freshFiles;
-        for (const SendLogEntry& entry : log.fresh)
-            freshFiles.insert(SendLogEntry::standardized(entry.fileURL));
-        log.kept.removeIf([&](const SendLogEntry& entry) {
-            return freshFiles.contains(SendLogEntry::standardized(entry.fileURL));
-        });
-        merged.sendLog = log.fresh + log.kept;
-        if (!log.fresh.isEmpty() && merged.sendLog.size() > StoreHolding::sendLogLimit)
-            merged.sendLog.resize(StoreHolding::sendLogLimit);
+        merged.sendLog = ListMerge::sendLog(
+            base.sendLog, ours.sendLog,
+            readKeepingUnreadable<SendLogEntry>(m_store, SettingsStore::recentSendsKey),
+            StoreHolding::sendLogLimit);
         m_store.setValue(SettingsStore::recentSendsKey, SendLogEntry::encodeList(merged.sendLog));
     }
     if (turn->commit()) {
@@ -235,6 +262,11 @@ StoreKeeper::Written StoreKeeper::write(const StoreHolding& ours, StoreLists whi
         }
         if (which.sendLog)
             m_stored.sendLog = merged.sendLog;
+        if (m_carrying.any() && (which.machines || !m_carrying.machines) &&
+            (which.sendLog || !m_carrying.sendLog)) {
+            QFile::remove(keptAsidePath());
+            m_carrying = {};
+        }
     }
     return {merged, turn->problem()};
 }

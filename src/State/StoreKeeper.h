@@ -27,6 +27,12 @@ struct StoreHolding {
     bool operator==(const StoreHolding&) const = default;
 };
 
+// What a writer holds, and the stored lists it last took in: what it changed is the difference.
+struct StoreChanges {
+    StoreHolding base;
+    StoreHolding ours;
+};
+
 // Which of the stored values a write carries.
 struct StoreLists {
     bool machines = false; // with the selection
@@ -45,18 +51,25 @@ struct StoreLists {
 // checks that the disk took it. The program runs it on a thread of its own, so that neither a
 // writer holding its turn nor the disk's flushes ever stall the panel; the tool calls it directly.
 //
-// It remembers what it last read or wrote: what the program changed since is what it writes,
-// leaving other writers' changes in place.
+// Each write is three-way: the writer's changes since the lists it last took in go onto what
+// is stored now, leaving other writers' changes in place.
 class StoreKeeper : public QObject {
     Q_OBJECT
 
 public:
+    // Changes a program could not write before it quit, kept beside the store.
+    struct KeptAside {
+        StoreChanges changes;
+        StoreLists which;
+    };
+
     struct Loaded {
         StoreHolding holding;
         bool whole = true;           // false when a stored value did not read whole
         bool sendLogToWrite = false; // the log read and is written back at once
         bool openOnLaunch = false;
         std::optional<QString> problem; // why the store cannot be used
+        std::optional<KeptAside> keptAside;
     };
 
     struct Written {
@@ -65,6 +78,8 @@ public:
         std::optional<StoreHolding> merged;
         // Why the write did not reach the disk; absent when it did.
         std::optional<QString> problem;
+        // The write did not get its turn because another writer held it.
+        bool busy = false;
     };
 
     explicit StoreKeeper(std::unique_ptr<QSettings> store, QObject* parent = nullptr);
@@ -75,21 +90,34 @@ public:
     // Keeps each stored value that did not read whole under a key of its own, before anything
     // is written over it.
     std::optional<QString> keepUnreadable(std::chrono::milliseconds limit);
-    // Writes `which` of `ours` onto the store, waiting at most `limit` for the turn.
-    Written write(const StoreHolding& ours, StoreLists which, std::chrono::milliseconds limit);
+    // Writes the changes to `which` onto the store as it is now, waiting at most `limit` for the
+    // turn: what other writers stored meanwhile stays.
+    Written write(const StoreChanges& changes, StoreLists which, std::chrono::milliseconds limit);
 
     // The program is quitting: a wait for the turn under way (callable from any thread) or to
     // come gives up, until writeLast().
     void giveUpWaiting() { m_givingUp = true; }
-    // The last write before the program ends, which waits again, up to `limit`.
-    Written writeLast(const StoreHolding& ours, StoreLists which, std::chrono::milliseconds limit);
+    // The last write before the program ends, which waits again, up to `limit`. Changes that
+    // could not be written then are kept aside for the next start.
+    Written writeLast(const StoreChanges& changes, StoreLists which,
+                      std::chrono::milliseconds limit);
+
+    // The kept-aside changes that load() read are being carried by this program's writes: the
+    // file goes once a write of all their lists reached the disk.
+    void carryKeptAside(StoreLists which) { m_carrying = which; }
+    // The store's file, and where changes are kept aside: beside it.
+    QString storePath() const { return m_store.fileName(); }
+    QString keptAsidePath() const;
 
 private:
     // Waits for the turn in short tries, so that giveUpWaiting() ends a wait.
     std::unique_ptr<StoreLock> takeTurn(std::chrono::milliseconds limit);
     void restoreVanished();
+    bool keepAside(const StoreChanges& changes, StoreLists which);
+    std::optional<KeptAside> readKeptAside() const;
 
     QSettings& m_store; // owned as a child, so that it moves to the keeper's thread with it
     StoreHolding m_stored;
+    StoreLists m_carrying;
     std::atomic<bool> m_givingUp = false;
 };
