@@ -23,6 +23,7 @@
 #include "Views/Widgets/StyledLabel.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/Gallery.h"
+#include "support/Scans.h"
 #include "support/StitchWriters.h"
 #include "support/TemporaryStore.h"
 
@@ -48,18 +49,6 @@ SavedMachine machineNamed(const QString& name, const QString& host = QStringLite
                           qint64 port = 443) {
     return SavedMachine{QUuid::createUuid(), name,         host,        port,
                         std::nullopt,        std::nullopt, std::nullopt};
-}
-
-// A scan of a small loopback subnet at `port`.
-MachineDiscovery::Environment loopback(MachineDiscovery::Bytes address,
-                                       MachineDiscovery::Bytes mask, quint16 port) {
-    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
-    environment.interfaces = [address, mask] {
-        return QList{MachineDiscovery::IPv4Address{address, mask}};
-    };
-    environment.arpHosts = [] { return QStringList{}; };
-    environment.port = port;
-    return environment;
 }
 
 // One place the Tab key stops, as assistive technology reads it.
@@ -428,14 +417,18 @@ class TestAccessibility : public QObject {
         m_state.reset();
     }
 
-    // A fresh state and panel, shown and active.
-    PopoverView& panel() {
+    // A fresh state, whose scans started by a screen stay on a loopback subnet where nothing
+    // answers.
+    void freshState() {
         dropPanel();
         m_store = std::make_unique<TemporaryStore>();
         m_state = std::make_unique<AppState>(m_store->open());
-        // Scans started by a screen stay on a loopback subnet where nothing answers.
-        m_state->monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 96}, {255, 255, 255, 252}, 9));
+        m_state->monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 96}, 9));
+    }
+
+    // A fresh state and panel, shown and active.
+    PopoverView& panel() {
+        freshState();
         return showPanel();
     }
 
@@ -462,7 +455,7 @@ class TestAccessibility : public QObject {
                                       {QStringLiteral("machine-id"), QStringLiteral("M-93")}})
                 .toJson(QJsonDocument::Compact));
         m_state->monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 92}, {255, 255, 255, 252}, machine.port()));
+            Scans::loopback({127, 0, 0, 92}, machine.port()));
         QCoro::waitFor(m_state->monitor().discover());
     }
 
@@ -1126,10 +1119,7 @@ private slots:
         const bool english = language == QLatin1String("en");
         Gallery::setLanguage(language);
         Gallery::setFontScale(scale);
-        m_store = std::make_unique<TemporaryStore>();
-        m_state = std::make_unique<AppState>(m_store->open());
-        m_state->monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 96}, {255, 255, 255, 252}, 9));
+        freshState();
         FakeMachine machine;
         const bool machineScreen =
             QStringList{QStringLiteral("machines"), QStringLiteral("add"), QStringLiteral("edit"),

@@ -4,6 +4,7 @@
 
 #include "Networking/MachineDiscovery.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
+#include "support/Scans.h"
 
 #include <QCoroTimer>
 #include <QElapsedTimer>
@@ -461,15 +462,12 @@ private slots:
         notAMachine.setInfoStatus(404);
 
         auto arpReads = std::make_shared<int>(0);
-        MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
-        environment.interfaces = [] {
-            return QList{IPv4Address{{127, 0, 0, 1}, {255, 255, 255, 0}}};
-        };
+        MachineDiscovery::Environment environment =
+            Scans::loopback({127, 0, 0, 1}, port, {255, 255, 255, 0});
         environment.arpHosts = [arpReads] {
             ++*arpReads;
             return QStringList{QStringLiteral("127.0.0.140"), QStringLiteral("10.0.0.1")};
         };
-        environment.port = port;
 
         auto reported = std::make_shared<QList<MachineInfo>>();
         auto returned = std::make_shared<bool>(false);

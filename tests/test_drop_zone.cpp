@@ -12,6 +12,7 @@
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/DragEvents.h"
 #include "support/Gallery.h"
+#include "support/Scans.h"
 #include "support/TemporaryStore.h"
 
 #include <QApplication>
@@ -50,18 +51,6 @@ QByteArray infoBody(const QString& machineID, const std::optional<QString>& name
     if (name)
         object.insert(QStringLiteral("name"), *name);
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
-// A scan of a small loopback subnet at `port`.
-MachineDiscovery::Environment loopback(MachineDiscovery::Bytes address,
-                                       MachineDiscovery::Bytes mask, quint16 port) {
-    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
-    environment.interfaces = [address, mask] {
-        return QList{MachineDiscovery::IPv4Address{address, mask}};
-    };
-    environment.arpHosts = [] { return QStringList{}; };
-    environment.port = port;
-    return environment;
 }
 
 quint16 closedPort(const QHostAddress& address) {
@@ -529,8 +518,7 @@ private slots:
         FakeMachine slow; // takes connections and never answers, so the scan is seen running
         QVERIFY(slow.start(QHostAddress(QStringLiteral("127.0.0.70"))));
         slow.setNeverAnswer(true);
-        state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 69}, {255, 255, 255, 252}, slow.port()));
+        state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 69}, slow.port()));
         QCoro::Task<> scan = state.monitor().discover();
         QTRY_VERIFY(state.monitor().isDiscovering());
         QVERIFY(bar.isSpinnerShown());
@@ -542,9 +530,7 @@ private slots:
         QCOMPARE(bar.title(), QStringLiteral("No machine found on this network"));
 
         // No network to scan: the bar says what the machines list says.
-        MachineDiscovery::Environment offline = loopback({}, {}, slow.port());
-        offline.interfaces = [] { return QList<MachineDiscovery::IPv4Address>{}; };
-        state.monitor().setDiscoveryEnvironment(offline);
+        state.monitor().setDiscoveryEnvironment(Scans::noNetwork());
         QCoro::waitFor(state.monitor().discover());
         QVERIFY(state.monitor().discoveryError());
         QCOMPARE(bar.title(), QStringLiteral("Couldn't scan the network"));
@@ -563,7 +549,7 @@ private slots:
         AppState state(store.open());
         MachineBar bar(state, [](const Screen&) {});
         state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 72}, {255, 255, 255, 248}, first.port()));
+            Scans::loopback({127, 0, 0, 72}, first.port(), {255, 255, 255, 248}));
         QCoro::waitFor(state.monitor().discover());
         QCOMPARE(state.monitor().discovered().size(), 2);
 
@@ -601,8 +587,7 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         MachineBar bar(state, [](const Screen&) {});
-        state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 76}, {255, 255, 255, 252}, unnamed.port()));
+        state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 76}, unnamed.port()));
         QCoro::waitFor(state.monitor().discover());
         QCOMPARE(bar.title(), QStringLiteral("Found a Brother machine"));
     }
@@ -677,8 +662,7 @@ private slots:
         QVERIFY(!bar.isSpinnerShown());
         Gallery::render(bar, QStringLiteral("machine-bar-unreachable"));
 
-        state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 81}, {255, 255, 255, 252}, moved.port()));
+        state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 81}, moved.port()));
         QCoro::Task<> scan = state.monitor().discover();
         QTRY_VERIFY(state.monitor().isDiscovering());
         QCOMPARE(bar.subtitle(), QStringLiteral("Not answering · Looking on the network…"));
@@ -723,16 +707,14 @@ private slots:
 
         shoot(QStringLiteral("no-machine"));
         // Scanning a subnet where one address takes the connection and never answers.
-        state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 85}, {255, 255, 255, 252}, silent.port()));
+        state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 85}, silent.port()));
         QCoro::Task<> scan = state.monitor().discover();
         QTRY_VERIFY(state.monitor().isDiscovering());
         shoot(QStringLiteral("scanning"));
         QCoro::waitFor(std::move(scan));
         shoot(QStringLiteral("nothing-found"));
 
-        state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 89}, {255, 255, 255, 252}, live.port()));
+        state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 89}, live.port()));
         QCoro::waitFor(state.monitor().discover());
         QCOMPARE(view.mainScreen()->machineBar()->kind(), MachineBar::Kind::found);
         shoot(QStringLiteral("found-machine"));
@@ -746,8 +728,7 @@ private slots:
         shoot(QStringLiteral("selected-checking"));
         QCoro::waitFor(std::move(check));
         shoot(QStringLiteral("selected-unreachable"));
-        state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 89}, {255, 255, 255, 252}, live.port()));
+        state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 89}, live.port()));
         scan = state.monitor().discover();
         QTRY_VERIFY(state.monitor().isDiscovering());
         shoot(QStringLiteral("selected-looking"));

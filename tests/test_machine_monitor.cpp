@@ -7,6 +7,7 @@
 #include "State/AppState.h"
 #include "Support/SettingsStore.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
+#include "support/Scans.h"
 #include "support/TemporaryStore.h"
 
 #include <QCoroTask>
@@ -50,33 +51,6 @@ std::optional<SavedMachine> find(const AppState& state, const QUuid& id) {
 QList<SavedMachine> storedMachines(const TemporaryStore& store) {
     return SavedMachine::decodeList(store.read(SettingsStore::machinesKey).toByteArray())
         .value_or(QList<SavedMachine>{});
-}
-
-// A scan of one loopback subnet at the fakes' port. `mask` keeps the subnet small where the
-// test does not need a whole /24.
-MachineDiscovery::Environment loopback(MachineDiscovery::Bytes address,
-                                       MachineDiscovery::Bytes mask, quint16 port,
-                                       std::shared_ptr<int> scans = nullptr) {
-    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
-    environment.interfaces = [address, mask, scans] {
-        if (scans)
-            ++*scans;
-        return QList{MachineDiscovery::IPv4Address{address, mask}};
-    };
-    environment.arpHosts = [] { return QStringList{}; };
-    environment.port = port;
-    return environment;
-}
-
-MachineDiscovery::Environment noInterfaces(std::shared_ptr<int> scans = nullptr) {
-    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
-    environment.interfaces = [scans] {
-        if (scans)
-            ++*scans;
-        return QList<MachineDiscovery::IPv4Address>{};
-    };
-    environment.arpHosts = [] { return QStringList{}; };
-    return environment;
 }
 
 // The real info query over HTTPS, with a shorter time-out than the checks' own.
@@ -245,7 +219,7 @@ private slots:
     void answersArrivingAfterTheStateWentAreDropped() {
         TemporaryStore store;
         auto answered = std::make_shared<int>(0);
-        MachineDiscovery::Environment slow = loopback({127, 0, 0, 1}, {255, 255, 255, 252}, 8443);
+        MachineDiscovery::Environment slow = Scans::loopback({127, 0, 0, 1}, 8443);
         slow.probe = [answered](QString host, qint64 port,
                                 double) -> QCoro::Task<std::optional<MachineInfo>> {
             co_await QCoro::sleepFor(std::chrono::milliseconds(100));
@@ -308,7 +282,7 @@ private slots:
         silent.setNeverAnswer(true);
         TemporaryStore store;
         AppState state(store.open());
-        MachineDiscovery::Environment environment = noInterfaces();
+        MachineDiscovery::Environment environment = Scans::noNetwork();
         environment.probe = &quickQuery;
         state.monitor().setDiscoveryEnvironment(environment);
         constexpr int count = 300;
@@ -351,7 +325,7 @@ private slots:
         const SavedMachine other = state.machineList().addMachine(saved(
             QStringLiteral("Other"), QStringLiteral("127.0.0.60"), 443, QStringLiteral("M-60")));
         state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 1}, {255, 255, 255, 0}, moved.port()));
+            Scans::loopback({127, 0, 0, 1}, moved.port(), {255, 255, 255, 0}));
 
         QSignalSpy relocated(&state.monitor(), &MachineMonitor::relocatedMachineIDsChanged);
         QCoro::waitFor(state.monitor().discover());
@@ -389,8 +363,7 @@ private slots:
         // Same host, other port, no identifier: another machine, left alone.
         const SavedMachine elsewhere = state.machineList().addMachine(
             saved(QStringLiteral("Elsewhere"), machine.host(), machine.port() + 1));
-        state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 53}, {255, 255, 255, 252}, machine.port()));
+        state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 53}, machine.port()));
 
         QCoro::waitFor(state.monitor().discover());
         QCOMPARE(machine.requests().size(), 1);
@@ -416,7 +389,7 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 1}, {255, 255, 255, 0}, first.port()));
+            Scans::loopback({127, 0, 0, 1}, first.port(), {255, 255, 255, 0}));
         QCoro::waitFor(state.monitor().discover());
         QCOMPARE(first.requests().size(), 1);
         QCOMPARE(second.requests().size(), 1);
@@ -426,7 +399,8 @@ private slots:
 
         // Without identifiers, one host and port answering twice is also one entry. Only a
         // prober can answer twice for one address, so this one reports every probe as .59.
-        MachineDiscovery::Environment twice = loopback({127, 0, 0, 1}, {255, 255, 255, 248}, 8443);
+        MachineDiscovery::Environment twice =
+            Scans::loopback({127, 0, 0, 1}, 8443, {255, 255, 255, 248});
         twice.probe = [](QString, qint64 port, double) -> QCoro::Task<std::optional<MachineInfo>> {
             MachineInfo info;
             info.host = QStringLiteral("127.0.0.59");
@@ -445,7 +419,8 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         // A /29 of loopback: .2 answers with an identifier, .3 without one under a host name.
-        MachineDiscovery::Environment scan = loopback({127, 0, 0, 1}, {255, 255, 255, 248}, 8443);
+        MachineDiscovery::Environment scan =
+            Scans::loopback({127, 0, 0, 1}, 8443, {255, 255, 255, 248});
         scan.probe = [](QString host, qint64 port,
                         double) -> QCoro::Task<std::optional<MachineInfo>> {
             MachineInfo info;
@@ -497,8 +472,7 @@ private slots:
         named.setInfoBody(infoBody(QString(), QStringLiteral("S-61"), QStringLiteral(" Loft ")));
         TemporaryStore store;
         AppState state(store.open());
-        state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 60}, {255, 255, 255, 252}, machine.port()));
+        state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 60}, machine.port()));
         QCoro::waitFor(state.monitor().discover());
         QCOMPARE(state.monitor().discovered().size(), 2);
 
@@ -529,7 +503,7 @@ private slots:
     void scanWithoutNetwork() {
         TemporaryStore store;
         AppState state(store.open());
-        state.monitor().setDiscoveryEnvironment(noInterfaces());
+        state.monitor().setDiscoveryEnvironment(Scans::noNetwork());
         QSignalSpy error(&state.monitor(), &MachineMonitor::discoveryErrorChanged);
         QSignalSpy scanned(&state.monitor(), &MachineMonitor::hasScannedChanged);
         QSignalSpy discovering(&state.monitor(), &MachineMonitor::isDiscoveringChanged);
@@ -544,7 +518,7 @@ private slots:
 
         // A scan that completes, even finding nothing, clears the message.
         state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 1}, {255, 255, 255, 255}, 443));
+            Scans::loopback({127, 0, 0, 1}, 443, {255, 255, 255, 255}));
         QCoro::waitFor(state.monitor().discover());
         QCOMPARE(state.monitor().discoveryError(), std::nullopt);
         QCOMPARE(scanned.count(), 1); // stays true without a new notification
@@ -556,15 +530,15 @@ private slots:
         slow.setDelay(300);
         TemporaryStore store;
         AppState state(store.open());
-        auto scans = std::make_shared<int>(0);
+        auto scans = std::make_shared<std::atomic<int>>(0);
         state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 65}, {255, 255, 255, 252}, slow.port(), scans));
+            Scans::loopback({127, 0, 0, 65}, slow.port(), {255, 255, 255, 252}, scans));
         QCoro::Task<> first = state.monitor().discover();
         QVERIFY(state.monitor().isDiscovering());
         QCoro::Task<> second = state.monitor().discover();
         QVERIFY(second.isReady()); // returned at once
         QCoro::waitFor(first);
-        QCOMPARE(*scans, 1);
+        QCOMPARE(scans->load(), 1);
         QCOMPARE(slow.requests().size(), 1);
         QCOMPARE(state.monitor().discovered().size(), 1);
     }
@@ -586,8 +560,8 @@ private slots:
         const QHostAddress absent(QStringLiteral("127.0.0.71"));
         TemporaryStore store;
         AppState state(store.open());
-        auto scanCount = std::make_shared<int>(0);
-        state.monitor().setDiscoveryEnvironment(noInterfaces(scanCount));
+        auto scanCount = std::make_shared<std::atomic<int>>(0);
+        state.monitor().setDiscoveryEnvironment(Scans::noNetwork(scanCount));
         const SavedMachine answering = saved(QStringLiteral("Up"), machine.host(), machine.port());
         const SavedMachine silent =
             saved(QStringLiteral("Down"), absent.toString(), closedPort(absent));
@@ -605,7 +579,7 @@ private slots:
         QCoro::waitFor(state.monitor().popoverDidOpen());
         for (const SavedMachine& saved : state.machineList().machines())
             QVERIFY(state.monitor().reachabilityOf(saved.id) != Reachability::checking);
-        QCOMPARE(*scanCount, scans ? 1 : 0);
+        QCOMPARE(scanCount->load(), scans ? 1 : 0);
         QCOMPARE(state.monitor().hasScanned(), scans);
         QCOMPARE(machine.requests().size(), machines == QLatin1StringView("none") ? 0 : 1);
     }

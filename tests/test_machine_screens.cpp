@@ -20,6 +20,7 @@
 #include "Views/Widgets/SymbolView.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/Gallery.h"
+#include "support/Scans.h"
 #include "support/TemporaryStore.h"
 
 #include <QApplication>
@@ -62,30 +63,6 @@ QList<SavedMachine> storedMachines(const TemporaryStore& store) {
         .value_or(QList<SavedMachine>{});
 }
 
-using ScanCount = std::shared_ptr<std::atomic<int>>;
-
-// Scans one small loopback subnet (a /30 around `address`: the other host of it is probed) at
-// `port`; `scans` counts the scans that have listed the interfaces (on a worker thread).
-MachineDiscovery::Environment loopbackScan(MachineDiscovery::Bytes address, quint16 port,
-                                           ScanCount scans = nullptr) {
-    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
-    environment.interfaces = [address, scans] {
-        if (scans)
-            ++*scans;
-        return QList{MachineDiscovery::IPv4Address{address, {255, 255, 255, 252}}};
-    };
-    environment.arpHosts = [] { return QStringList{}; };
-    environment.port = port;
-    return environment;
-}
-
-MachineDiscovery::Environment noNetwork() {
-    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
-    environment.interfaces = [] { return QList<MachineDiscovery::IPv4Address>{}; };
-    environment.arpHosts = [] { return QStringList{}; };
-    return environment;
-}
-
 // A port nobody listens on at that address: connections are refused at once.
 quint16 closedPort(const QString& address) {
     QTcpServer probe;
@@ -103,7 +80,7 @@ QByteArray infoBody(const QJsonObject& object) {
 struct World {
     TemporaryStore store;
     AppState state{store.open()};
-    World() { state.monitor().setDiscoveryEnvironment(noNetwork()); }
+    World() { state.monitor().setDiscoveryEnvironment(Scans::noNetwork()); }
     ~World() {
         // Idle twice in a row with events handled between: a cancelled check finishes on a
         // posted event, after another check may already have set the reachability it shows.
@@ -210,7 +187,8 @@ private slots:
         World world;
         auto scans = std::make_shared<std::atomic<int>>(0);
         // Nothing answers in the scanned subnet.
-        world.state.monitor().setDiscoveryEnvironment(loopbackScan({127, 0, 12, 9}, 9, scans));
+        world.state.monitor().setDiscoveryEnvironment(
+            Scans::loopback({127, 0, 12, 9}, 9, {255, 255, 255, 252}, scans));
         MachinesView view(
             world.state, [](const Screen&) {}, [] {});
         view.resize(360, 480);
@@ -253,7 +231,7 @@ private slots:
         QTRY_VERIFY(!world.state.monitor().isDiscovering());
 
         // A scan without a network shows its message with the warning, in orange.
-        world.state.monitor().setDiscoveryEnvironment(noNetwork());
+        world.state.monitor().setDiscoveryEnvironment(Scans::noNetwork());
         QTest::mouseClick(view.scanButton(), Qt::LeftButton);
         QTRY_VERIFY(view.isShowingScanError());
         QCOMPARE(view.networkStatus(),
@@ -272,7 +250,7 @@ private slots:
         World world;
         auto scans = std::make_shared<std::atomic<int>>(0);
         world.state.monitor().setDiscoveryEnvironment(
-            loopbackScan({127, 0, 12, 17}, slow.port(), scans));
+            Scans::loopback({127, 0, 12, 17}, slow.port(), {255, 255, 255, 252}, scans));
         QCoro::Task<> running = world.state.monitor().discover();
         QVERIFY(world.state.monitor().isDiscovering());
 
@@ -293,7 +271,8 @@ private slots:
                                     {QStringLiteral("name"), QStringLiteral("Atelier")},
                                     {QStringLiteral("machine-id"), QStringLiteral("ID-22")}}));
         World world;
-        world.state.monitor().setDiscoveryEnvironment(loopbackScan({127, 0, 12, 21}, named.port()));
+        world.state.monitor().setDiscoveryEnvironment(
+            Scans::loopback({127, 0, 12, 21}, named.port()));
         MachinesView view(
             world.state, [](const Screen&) {}, [] {});
         view.show();
@@ -1012,13 +991,13 @@ private slots:
             QVERIFY(Gallery::render(view, name).saved);
         };
 
-        world.state.monitor().setDiscoveryEnvironment(noNetwork());
+        world.state.monitor().setDiscoveryEnvironment(Scans::noNetwork());
         view.push(Screen::machines());
         QTRY_VERIFY(world.state.monitor().hasScanned());
-        world.state.monitor().setDiscoveryEnvironment(loopbackScan({127, 0, 12, 1}, 9));
+        world.state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 12, 1}, 9));
         QCoro::waitFor(world.state.monitor().discover());
         shoot(QStringLiteral("machines-empty"));
-        world.state.monitor().setDiscoveryEnvironment(noNetwork());
+        world.state.monitor().setDiscoveryEnvironment(Scans::noNetwork());
         QCoro::waitFor(world.state.monitor().discover());
         shoot(QStringLiteral("machines-scan-error"));
 
@@ -1036,7 +1015,8 @@ private slots:
         FakeMachine other;
         QVERIFY(other.start(QHostAddress(QStringLiteral("127.0.12.82"))));
         other.setDelay(400);
-        world.state.monitor().setDiscoveryEnvironment(loopbackScan({127, 0, 12, 81}, other.port()));
+        world.state.monitor().setDiscoveryEnvironment(
+            Scans::loopback({127, 0, 12, 81}, other.port()));
         QCoro::Task<> scan = world.state.monitor().discover();
         shoot(QStringLiteral("machines-scanning"));
         QCoro::waitFor(scan);

@@ -18,6 +18,7 @@
 #include "Views/Widgets/StyledLabel.h"
 #include "support/DragEvents.h"
 #include "support/Gallery.h"
+#include "support/Scans.h"
 #include "support/TemporaryStore.h"
 
 #include <QApplication>
@@ -216,9 +217,7 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         // The machines list scans and the info screen checks when they show: nowhere here.
-        MachineDiscovery::Environment nowhere = MachineDiscovery::Environment::system();
-        nowhere.interfaces = [] { return QList<MachineDiscovery::IPv4Address>{}; };
-        nowhere.arpHosts = [] { return QStringList{}; };
+        MachineDiscovery::Environment nowhere = Scans::noNetwork();
         nowhere.probe = [](QString, qint64, double) -> QCoro::Task<std::optional<MachineInfo>> {
             co_return std::nullopt;
         };

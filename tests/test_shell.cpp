@@ -3,7 +3,6 @@
 // the delegate that ties them to the state.
 
 #include "AppDelegate.h"
-#include "Networking/MachineDiscovery.h"
 #include "State/AppState.h"
 #include "Support/Desktop/ServicesProvider.h"
 #include "Support/Desktop/StatusNotifierItem.h"
@@ -19,6 +18,7 @@
 #include "Views/Widgets/HeaderButton.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/Gallery.h"
+#include "support/Scans.h"
 #include "support/TemporaryStore.h"
 
 #include <QApplication>
@@ -134,18 +134,12 @@ public slots:
 };
 
 struct QuietDelegate {
-    std::shared_ptr<int> scans = std::make_shared<int>(0);
+    Scans::Count scans = std::make_shared<std::atomic<int>>(0);
     AppDelegate delegate;
 
     explicit QuietDelegate(const TemporaryStore& store)
         : delegate(store.open(), AppDelegate::Options{false, false}) {
-        MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
-        environment.interfaces = [counter = scans] {
-            ++*counter;
-            return QList<MachineDiscovery::IPv4Address>{};
-        };
-        environment.arpHosts = [] { return QStringList{}; };
-        delegate.appState().monitor().setDiscoveryEnvironment(environment);
+        delegate.appState().monitor().setDiscoveryEnvironment(Scans::noNetwork(scans));
     }
     ~QuietDelegate() { settle(); }
 
@@ -1057,7 +1051,7 @@ private slots:
         QVERIFY(panel.top() - available.top() <= 48);
         QCOMPARE(openings.count(), 1);
         QVERIFY(quiet.settle());
-        QCOMPARE(*quiet.scans, 1); // no machine saved: the opening's checks looked for one
+        QCOMPARE(quiet.scans->load(), 1); // no machine saved: the opening's checks looked for one
 
         // The close button hides it; a later launch without files shows it again.
         delegate.popover()->findChild<CloseButton*>()->click();
@@ -1066,11 +1060,11 @@ private slots:
         QVERIFY(delegate.isPopoverShown());
         QCOMPARE(openings.count(), 2);
         QVERIFY(quiet.settle());
-        QCOMPARE(*quiet.scans, 2);
+        QCOMPARE(quiet.scans->load(), 2);
         delegate.showRequested(); // already open: no new opening, no new checks
         QCOMPARE(openings.count(), 2);
         QVERIFY(quiet.settle());
-        QCOMPARE(*quiet.scans, 2);
+        QCOMPARE(quiet.scans->load(), 2);
 
         QStringList menu;
         for (QAction* action : delegate.trayMenu()->actions())
