@@ -23,6 +23,7 @@
 #include "Views/Widgets/StyledLabel.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/Gallery.h"
+#include "support/Machines.h"
 #include "support/Scans.h"
 #include "support/StitchWriters.h"
 #include "support/TemporaryStore.h"
@@ -44,12 +45,6 @@
 #include <QToolTip>
 
 namespace {
-
-SavedMachine machineNamed(const QString& name, const QString& host = QStringLiteral("192.168.1.50"),
-                          qint64 port = 443) {
-    return SavedMachine{QUuid::createUuid(), name,         host,        port,
-                        std::nullopt,        std::nullopt, std::nullopt};
-}
 
 // One place the Tab key stops, as assistive technology reads it.
 struct Stop {
@@ -443,7 +438,8 @@ class TestAccessibility : public QObject {
     }
 
     SavedMachine addStudio() {
-        return m_state->machineList().addMachine(machineNamed(QStringLiteral("Studio")));
+        return m_state->machineList().addMachine(
+            savedMachine({.name = "Studio", .host = "192.168.1.50"}));
     }
 
     // A machine that answers on the network, found by a scan of its loopback subnet.
@@ -602,7 +598,7 @@ private slots:
                  foundBar->toolTip());
         QStringList problems = markupShownIn(*m_view, markup);
 
-        m_state->machineList().addMachine(machineNamed(markup));
+        m_state->machineList().addMachine(savedMachine({.name = markup}));
         // A file name cannot hold "/", but it can hold markup.
         const QString fileMarkup = QStringLiteral("<img src=\"no-such-image.png\"><b>rose.pes");
         m_state->recentSends().setSendLog({sentEntry(writeDesign(m_files, fileMarkup))});
@@ -870,9 +866,8 @@ private slots:
     // another certificate than the pinned one for the info screen; the removal question.
     void showMachineScreen(const QString& screen, FakeMachine& machine) {
         const SavedMachine studio = addStudio();
-        SavedMachine attic = machineNamed(QStringLiteral("Attic"), QStringLiteral("192.168.1.51"));
-        attic.model = QStringLiteral("Innov-is M370");
-        attic = m_state->machineList().addMachine(attic);
+        const SavedMachine attic = m_state->machineList().addMachine(
+            savedMachine({.name = "Attic", .host = "192.168.1.51", .model = "Innov-is M370"}));
         m_state->machineList().selectMachine(studio);
         if (screen == QLatin1String("machines") || screen == QLatin1String("sheet")) {
             findMachine(machine, QStringLiteral("Atelier"));
@@ -895,12 +890,10 @@ private slots:
                                                        {QStringLiteral("needles"), 10},
                                                        {QStringLiteral("postsize"), 3000000}}}})
                     .toJson(QJsonDocument::Compact));
-            SavedMachine pinned = machineNamed(QStringLiteral("Studio by the Window"),
-                                               machine.host(), machine.port());
-            pinned.fingerprint =
-                QStringLiteral("AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:"
-                               "CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89");
-            pinned = m_state->machineList().addMachine(pinned);
+            const SavedMachine pinned = m_state->machineList().addMachine(savedMachineAt(
+                machine, {.name = "Studio by the Window",
+                          .fingerprint = "AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:"
+                                         "CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89"}));
             m_view->push(Screen::machineInfo(pinned));
             auto* info = qobject_cast<MachineInfoView*>(m_view->currentScreen());
             if (!info ||
@@ -946,8 +939,7 @@ private slots:
         Gallery::render(*m_view, QStringLiteral("a11y-focus-machine-row"));
 
         // A machine saved later still reads in its place, above the found machines.
-        m_state->machineList().addMachine(
-            machineNamed(QStringLiteral("Loft"), QStringLiteral("192.168.1.52")));
+        m_state->machineList().addMachine(savedMachine({.name = "Loft", .host = "192.168.1.52"}));
         settle(*m_view);
         QCOMPARE(names(tabChain(*m_view)).mid(5, 2),
                  (QStringList{QStringLiteral("Loft, 192.168.1.52 · Not checked"),
@@ -1132,8 +1124,8 @@ private slots:
             findMachine(machine, QStringLiteral("Embroidery Studio Upstairs"));
             QCOMPARE(m_state->monitor().discovered().size(), 1);
         } else if (state != QLatin1String("none")) {
-            m_state->machineList().addMachine(machineNamed(QStringLiteral("Studio by the Window"),
-                                                           QStringLiteral("192.168.1.50")));
+            m_state->machineList().addMachine(
+                savedMachine({.name = "Studio by the Window", .host = "192.168.1.50"}));
             addSends();
         }
         if (state == QLatin1String("sending"))

@@ -12,6 +12,7 @@
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/DragEvents.h"
 #include "support/Gallery.h"
+#include "support/Machines.h"
 #include "support/Scans.h"
 #include "support/TemporaryStore.h"
 
@@ -39,23 +40,12 @@ bool writeFile(const QString& path, const QByteArray& contents) {
     return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
 }
 
-SavedMachine saved(const QString& name, const QString& host, qint64 port,
-                   std::optional<QString> machineID = std::nullopt) {
-    return SavedMachine{QUuid::createUuid(), name, host, port, std::nullopt, std::nullopt,
-                        std::move(machineID)};
-}
-
 QByteArray infoBody(const QString& machineID, const std::optional<QString>& name) {
     QJsonObject object{{QStringLiteral("serial"), QStringLiteral("S1")},
                        {QStringLiteral("machine-id"), machineID}};
     if (name)
         object.insert(QStringLiteral("name"), *name);
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
-quint16 closedPort(const QHostAddress& address) {
-    QTcpServer probe;
-    return probe.listen(address) ? probe.serverPort() : 0;
 }
 
 // How much of the progress bar is filled, from 0 to 1.
@@ -118,8 +108,7 @@ private slots:
         QCOMPARE(zone.detail(), QStringLiteral("Set up your machine above first."));
         Gallery::render(zone, QStringLiteral("drop-zone-no-machine"));
 
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
+        state.machineList().addMachine(savedMachine({.host = "127.0.0.9"}));
         QCOMPARE(zone.title(), QStringLiteral("Drop designs to send to Studio"));
         QCOMPARE(zone.detail(), QStringLiteral(".pes  .phc  .dst  .pen"));
         QVERIFY(!zone.okButton()->isVisibleTo(&zone));
@@ -128,8 +117,7 @@ private slots:
     void sendingShowsProgressNameAndCount() {
         TemporaryStore store;
         AppState state(store.open());
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
+        state.machineList().addMachine(savedMachine({.host = "127.0.0.9"}));
         ShownZone shown(state);
         DropZone& zone = *shown.zone;
 
@@ -163,8 +151,7 @@ private slots:
     void sentAndErrorStatesAndTheirOKButton() {
         TemporaryStore store;
         AppState state(store.open());
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
+        state.machineList().addMachine(savedMachine({.host = "127.0.0.9"}));
         ShownZone shown(state);
         DropZone& zone = *shown.zone;
 
@@ -220,8 +207,7 @@ private slots:
     void filesOverThePanelTargetIt() {
         TemporaryStore store;
         AppState state(store.open());
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
+        state.machineList().addMachine(savedMachine({.host = "127.0.0.9"}));
         ShownZone shown(state);
         DropZone& zone = *shown.zone;
         state.sendQueue().setSendStatus(SendStatuses::Sending{QStringLiteral("flower.pes"), 1, 2});
@@ -303,8 +289,7 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         state.sendQueue().setStatusResetDelay(std::chrono::milliseconds(400));
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        state.machineList().addMachine(savedMachineAt(machine));
         ShownZone shown(state);
         DropZone& zone = *shown.zone;
 
@@ -341,8 +326,7 @@ private slots:
         machine.setReadRate(400'000); // about a second for the design
         TemporaryStore store;
         AppState state(store.open());
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        state.machineList().addMachine(savedMachineAt(machine));
         ShownZone shown(state);
         DropZone& zone = *shown.zone;
 
@@ -365,8 +349,7 @@ private slots:
         machine.setUploadStatus(500);
         TemporaryStore store;
         AppState state(store.open());
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        state.machineList().addMachine(savedMachineAt(machine));
         ShownZone shown(state);
         DropZone& zone = *shown.zone;
 
@@ -401,8 +384,7 @@ private slots:
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.64"))));
         TemporaryStore store;
         AppState state(store.open());
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        state.machineList().addMachine(savedMachineAt(machine));
         const SendLogEntry earlier{QUuid::createUuid(),
                                    SendLogEntry::dateFrom(QDateTime::currentDateTime()),
                                    QStringLiteral("Studio"),
@@ -459,8 +441,7 @@ private slots:
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.63"))));
         TemporaryStore store;
         AppState state(store.open());
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        state.machineList().addMachine(savedMachineAt(machine));
         const SendLogEntry entry{QUuid::createUuid(),
                                  0,
                                  QStringLiteral("Studio"),
@@ -622,8 +603,7 @@ private slots:
         QFETCH(bool, relocated);
         QFETCH(bool, discovering);
         QFETCH(QString, subtitle);
-        const SavedMachine machine =
-            saved(QStringLiteral("Studio"), QStringLiteral("studio.local"), port);
+        const SavedMachine machine = savedMachine({.host = "studio.local", .port = port});
         QCOMPARE(MachineBar::subtitle(machine, Reachability(reachability), relocated, discovering),
                  subtitle);
     }
@@ -633,11 +613,11 @@ private slots:
         FakeMachine moved;
         QVERIFY(moved.start(QHostAddress(QStringLiteral("127.0.0.82"))));
         moved.setInfoBody(infoBody(QStringLiteral("M-80"), QStringLiteral("Studio")));
-        const quint16 dead = closedPort(QHostAddress(QStringLiteral("127.0.0.81")));
+        const quint16 dead = closedPort(QStringLiteral("127.0.0.81"));
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine studio = state.machineList().addMachine(saved(
-            QStringLiteral("Studio"), QStringLiteral("127.0.0.81"), dead, QStringLiteral("M-80")));
+        const SavedMachine studio = state.machineList().addMachine(
+            savedMachine({.host = "127.0.0.81", .port = dead, .machineID = "M-80"}));
         QList<Screen> pushed;
         MachineBar bar(state, [&pushed](const Screen& screen) { pushed << screen; });
         bar.resize(336, MachineBar::height);
@@ -719,9 +699,9 @@ private slots:
         QCOMPARE(view.mainScreen()->machineBar()->kind(), MachineBar::Kind::found);
         shoot(QStringLiteral("found-machine"));
 
-        const quint16 dead = closedPort(QHostAddress(QStringLiteral("127.0.0.93")));
-        const SavedMachine studio = state.machineList().addMachine(saved(
-            QStringLiteral("Studio"), QStringLiteral("127.0.0.93"), dead, QStringLiteral("M-90")));
+        const quint16 dead = closedPort(QStringLiteral("127.0.0.93"));
+        const SavedMachine studio = state.machineList().addMachine(
+            savedMachine({.host = "127.0.0.93", .port = dead, .machineID = "M-90"}));
         QCOMPARE(view.mainScreen()->machineBar()->kind(), MachineBar::Kind::selected);
         shoot(QStringLiteral("selected-unknown"));
         QCoro::Task<> check = state.monitor().check(studio);

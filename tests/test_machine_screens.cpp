@@ -20,6 +20,7 @@
 #include "Views/Widgets/SymbolView.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/Gallery.h"
+#include "support/Machines.h"
 #include "support/Scans.h"
 #include "support/TemporaryStore.h"
 
@@ -43,34 +44,6 @@
 
 namespace {
 
-SavedMachine saved(const QString& name, const QString& host, qint64 port,
-                   std::optional<QString> fingerprint = std::nullopt,
-                   std::optional<QString> machineID = std::nullopt) {
-    return SavedMachine{QUuid::createUuid(), name, host, port, std::nullopt, std::move(fingerprint),
-                        std::move(machineID)};
-}
-
-std::optional<SavedMachine> find(const AppState& state, const QUuid& id) {
-    for (const SavedMachine& machine : state.machineList().machines()) {
-        if (machine.id == id)
-            return machine;
-    }
-    return std::nullopt;
-}
-
-QList<SavedMachine> storedMachines(const TemporaryStore& store) {
-    return SavedMachine::decodeList(store.read(SettingsStore::machinesKey).toByteArray())
-        .value_or(QList<SavedMachine>{});
-}
-
-// A port nobody listens on at that address: connections are refused at once.
-quint16 closedPort(const QString& address) {
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress(address)))
-        return 0;
-    return probe.serverPort();
-}
-
 QByteArray infoBody(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
@@ -81,6 +54,10 @@ struct World {
     TemporaryStore store;
     AppState state{store.open()};
     World() { state.monitor().setDiscoveryEnvironment(Scans::noNetwork()); }
+    // The machine as saved now.
+    SavedMachine saved(const QUuid& id) const {
+        return state.machineList().savedMachine(id).value();
+    }
     ~World() {
         // Idle twice in a row with events handled between: a cancelled check finishes on a
         // posted event, after another check may already have set the reachability it shows.
@@ -134,13 +111,11 @@ private slots:
         QVERIFY(answering.start(QHostAddress(QStringLiteral("127.0.12.1"))));
         answering.setDelay(150);
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), answering.host(), answering.port()));
-        const SavedMachine attic = world.state.machineList().addMachine(
-            saved(QStringLiteral("Attic"), QStringLiteral("127.0.12.3"),
-                  closedPort(QStringLiteral("127.0.12.3"))));
+        const SavedMachine studio = world.state.machineList().addMachine(savedMachineAt(answering));
+        const SavedMachine attic = world.state.machineList().addMachine(savedMachine(
+            {.name = "Attic", .host = "127.0.12.3", .port = closedPort("127.0.12.3")}));
         const SavedMachine spare = world.state.machineList().addMachine(
-            saved(QStringLiteral("Spare"), QStringLiteral("127.0.12.4"), 443));
+            savedMachine({.name = "Spare", .host = "127.0.12.4"}));
         world.state.machineList().selectMachine(attic);
         QCoro::waitFor(world.state.monitor().check(attic));
 
@@ -176,7 +151,7 @@ private slots:
         QCOMPARE(rows[0]->statusDot()->reachability(), Reachability::reachable);
 
         // A rename elsewhere shows in the same row.
-        SavedMachine renamed = *find(world.state, spare.id);
+        SavedMachine renamed = world.saved(spare.id);
         renamed.name = QStringLiteral("Spare room");
         world.state.machineList().updateMachine(renamed);
         QCOMPARE(view.rows()[2], rows[2]);
@@ -215,8 +190,7 @@ private slots:
         QVERIFY(hint->width() <= 360);
 
         // With a saved machine the same outcome reads shorter.
-        world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), QStringLiteral("127.0.12.12"), 9));
+        world.state.machineList().addMachine(savedMachine({.host = "127.0.12.12", .port = 9}));
         QVERIFY(view.savedSection()->isVisibleTo(&view));
         QCOMPARE(view.networkStatus(), QStringLiteral("No other machines found."));
 
@@ -304,10 +278,10 @@ private slots:
 
     void pickingARowPersistsTheSelectionAndGoesBack() {
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), QStringLiteral("127.0.12.25"), 9));
+        const SavedMachine studio =
+            world.state.machineList().addMachine(savedMachine({.host = "127.0.12.25", .port = 9}));
         const SavedMachine attic = world.state.machineList().addMachine(
-            saved(QStringLiteral("Attic"), QStringLiteral("127.0.12.26"), 9));
+            savedMachine({.name = "Attic", .host = "127.0.12.26", .port = 9}));
         PopoverView view(world.state);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -332,8 +306,8 @@ private slots:
 
     void rowActionsAreTheSameInTheMenuAndOnRightClick() {
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), QStringLiteral("127.0.12.29"), 9));
+        const SavedMachine studio =
+            world.state.machineList().addMachine(savedMachine({.host = "127.0.12.29", .port = 9}));
         PopoverView view(world.state);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -373,10 +347,10 @@ private slots:
 
     void removingAsksFirstInsideThePanel() {
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), QStringLiteral("127.0.12.33"), 9));
+        const SavedMachine studio =
+            world.state.machineList().addMachine(savedMachine({.host = "127.0.12.33", .port = 9}));
         const SavedMachine attic = world.state.machineList().addMachine(
-            saved(QStringLiteral("Attic"), QStringLiteral("127.0.12.34"), 9));
+            savedMachine({.name = "Attic", .host = "127.0.12.34", .port = 9}));
         PopoverView view(world.state);
         view.show();
         view.activateWindow();
@@ -454,8 +428,8 @@ private slots:
         QVERIFY(opened);
         QCOMPARE(panel.focusWidget(), opened->hostField());
 
-        SavedMachine studio = saved(QStringLiteral("Studio"), QStringLiteral("192.168.1.50"), 8443);
-        studio.model = QStringLiteral("PR680W");
+        const SavedMachine studio = savedMachine(
+            {.name = "Studio", .host = "192.168.1.50", .port = 8443, .model = "PR680W"});
         MachineEditView editing(world.state, studio, [] {});
         QCOMPARE(editing.header()->title(), QStringLiteral("Edit Machine"));
         QCOMPARE(editing.saveButton()->text(), QStringLiteral("Save"));
@@ -656,8 +630,7 @@ private slots:
         std::optional<SavedMachine> original;
         if (editing) {
             original = world.state.machineList().addMachine(
-                saved(QStringLiteral("Studio"), machine.host(), machine.port(),
-                      QStringLiteral("OLD-PIN"), QStringLiteral("OLD-ID")));
+                savedMachineAt(machine, {.fingerprint = "OLD-PIN", .machineID = "OLD-ID"}));
         }
         int finished = 0;
         MachineEditView editor(world.state, original, [&] { ++finished; });
@@ -721,7 +694,7 @@ private slots:
         QCOMPARE(record.host, QStringLiteral("127.000.012.010"));
         QCOMPARE(record.fingerprint, machine.fingerprint());
         QTRY_COMPARE(world.state.monitor().reachabilityOf(record.id), Reachability::reachable);
-        QVERIFY(!world.state.monitor().certificateChanged(*find(world.state, record.id)));
+        QVERIFY(!world.state.monitor().certificateChanged(world.saved(record.id)));
     }
 
     // --- machine info screen -----------------------------------------------------------------
@@ -731,10 +704,8 @@ private slots:
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.12.53"))));
         machine.setDelay(100);
         World world;
-        SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
-        studio.model = QStringLiteral("PR680W");
-        world.state.machineList().updateMachine(studio);
+        const SavedMachine studio =
+            world.state.machineList().addMachine(savedMachineAt(machine, {.model = "PR680W"}));
 
         MachineInfoView view(
             world.state, studio, [] {}, [] {});
@@ -782,7 +753,7 @@ private slots:
         QCOMPARE(view.value(QStringLiteral("Name")), QString());
 
         // Edits made elsewhere show at once; once removed, the screen keeps its copy.
-        SavedMachine renamed = *find(world.state, studio.id);
+        SavedMachine renamed = world.saved(studio.id);
         renamed.name = QStringLiteral("Atelier");
         renamed.model.reset();
         world.state.machineList().updateMachine(renamed);
@@ -798,7 +769,7 @@ private slots:
         World world;
         const QString host = QStringLiteral("127.0.12.57");
         const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), host, closedPort(host), QStringLiteral("AB:CD")));
+            savedMachine({.host = host, .port = closedPort(host), .fingerprint = "AB:CD"}));
         MachineInfoView view(
             world.state, studio, [] {}, [] {});
         view.show();
@@ -820,8 +791,8 @@ private slots:
         machine.rotateCertificate();
         machine.closeConnections();
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port(), pinned));
+        const SavedMachine studio =
+            world.state.machineList().addMachine(savedMachineAt(machine, {.fingerprint = pinned}));
         MachineInfoView view(
             world.state, studio, [] {}, [] {});
         view.resize(360, 520);
@@ -843,8 +814,7 @@ private slots:
         QVERIFY(silent.start(QHostAddress(QStringLiteral("127.0.12.65"))));
         silent.setNeverAnswer(true);
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), silent.host(), silent.port()));
+        const SavedMachine studio = world.state.machineList().addMachine(savedMachineAt(silent));
         PopoverView view(world.state);
         view.push(Screen::machines());
         view.show();
@@ -876,13 +846,12 @@ private slots:
 
     void everyTextOfTheInfoScreenCanBeSelected() {
         World world;
-        SavedMachine studio = saved(QStringLiteral("Studio"), QStringLiteral("127.0.12.69"),
-                                    closedPort(QStringLiteral("127.0.12.69")),
-                                    QStringLiteral("12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:DE:"
-                                                   "F0:12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:"
-                                                   "DE:F0"));
-        studio.model = QStringLiteral("PR680W");
-        world.state.machineList().addMachine(studio);
+        const SavedMachine studio = world.state.machineList().addMachine(savedMachine(
+            {.host = "127.0.12.69",
+             .port = closedPort("127.0.12.69"),
+             .model = "PR680W",
+             .fingerprint = "12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:DE:"
+                            "F0:12:34:56:78:9A:BC:DE:F0"}));
         PopoverView popover(world.state);
         popover.show();
         QVERIFY(QTest::qWaitForWindowExposed(&popover));
@@ -935,8 +904,7 @@ private slots:
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.12.73"))));
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        const SavedMachine studio = world.state.machineList().addMachine(savedMachineAt(machine));
         PopoverView view(world.state);
         view.show();
         view.push(Screen::machines());
@@ -958,7 +926,7 @@ private slots:
         info = qobject_cast<MachineInfoView*>(view.currentScreen());
         QCOMPARE(info->header()->title(), QStringLiteral("Atelier"));
         // The pin the check made is kept by the save.
-        QCOMPARE(find(world.state, studio.id)->fingerprint, machine.fingerprint());
+        QCOMPARE(world.saved(studio.id).fingerprint, machine.fingerprint());
 
         QTest::mouseClick(info->header()->backButton(), Qt::LeftButton);
         QCOMPARE(view.path(), QList<Screen>{Screen::machines()});
@@ -1002,13 +970,14 @@ private slots:
         shoot(QStringLiteral("machines-scan-error"));
 
         const QString closedHost = QStringLiteral("127.0.12.79");
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio PR680W"), found.host(), found.port()));
+        const SavedMachine studio =
+            world.state.machineList().addMachine(savedMachineAt(found, {.name = "Studio PR680W"}));
         const SavedMachine attic = world.state.machineList().addMachine(
-            saved(QStringLiteral("Attic"), closedHost, closedPort(closedHost)));
+            savedMachine({.name = "Attic", .host = closedHost, .port = closedPort(closedHost)}));
         world.state.machineList().addMachine(
-            saved(QStringLiteral("Sewing room (upstairs, by the window)"),
-                  QStringLiteral("192.168.001.010"), 8443));
+            savedMachine({.name = "Sewing room (upstairs, by the window)",
+                          .host = "192.168.001.010",
+                          .port = 8443}));
         world.state.machineList().selectMachine(studio);
         QCoro::waitFor(world.state.monitor().check(studio));
         QCoro::waitFor(world.state.monitor().check(attic));
@@ -1044,24 +1013,24 @@ private slots:
         shoot(QStringLiteral("editor-failed"));
         view.pop();
 
-        view.push(Screen::editMachine(*find(world.state, studio.id)));
+        view.push(Screen::editMachine(world.saved(studio.id)));
         shoot(QStringLiteral("editor-edit"));
         view.pop();
 
-        view.push(Screen::machineInfo(*find(world.state, attic.id)));
+        view.push(Screen::machineInfo(world.saved(attic.id)));
         QTRY_COMPARE(world.state.monitor().reachabilityOf(attic.id), Reachability::unreachable);
         shoot(QStringLiteral("info-unreachable"));
         view.pop();
 
         found.setInfoBody(FakeMachine::defaultInfoBody());
-        view.push(Screen::machineInfo(*find(world.state, studio.id)));
+        view.push(Screen::machineInfo(world.saved(studio.id)));
         QTRY_VERIFY(!qobject_cast<MachineInfoView*>(view.currentScreen())->isLoading());
         shoot(QStringLiteral("info-full-report"));
         view.pop();
 
         found.rotateCertificate();
         found.closeConnections();
-        view.push(Screen::machineInfo(*find(world.state, studio.id)));
+        view.push(Screen::machineInfo(world.saved(studio.id)));
         auto* info = qobject_cast<MachineInfoView*>(view.currentScreen());
         QTRY_VERIFY(info->certificateWarning()->isVisibleTo(info));
         shoot(QStringLiteral("info-changed-certificate"));

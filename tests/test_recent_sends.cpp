@@ -23,6 +23,7 @@
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/DragEvents.h"
 #include "support/Gallery.h"
+#include "support/Machines.h"
 #include "support/StitchWriters.h"
 #include "support/TemporaryStore.h"
 
@@ -59,11 +60,6 @@
 using namespace StitchWriters;
 
 namespace {
-
-SavedMachine machineAt(const QString& name, const FakeMachine& fake) {
-    return SavedMachine{QUuid::createUuid(), name,         fake.host(), fake.port(),
-                        std::nullopt,        std::nullopt, std::nullopt};
-}
 
 SendLogEntry entryFor(const QUrl& url, bool ok = true, const QString& message = {},
                       const QDateTime& when = QDateTime::currentDateTime(),
@@ -196,9 +192,7 @@ class TestRecentSends : public QObject {
         return QUrl::fromLocalFile(path);
     }
 
-    SavedMachine addStudio() {
-        return m_state->machineList().addMachine(machineAt(QStringLiteral("Studio"), *m_fake));
-    }
+    SavedMachine addStudio() { return m_state->machineList().addMachine(savedMachineAt(*m_fake)); }
 
     QList<QByteArray> receivedNames() const {
         QList<QByteArray> names;

@@ -7,6 +7,7 @@
 #include "Support/SettingsStore.h"
 #include "Support/SingleInstance.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
+#include "support/Machines.h"
 #include "support/TemporaryStore.h"
 
 #include <QCoroTask>
@@ -26,11 +27,6 @@ namespace {
 const QString typesText = QStringLiteral(".pes, .phc, .dst or .pen");
 const QString unreachableText = QStringLiteral(
     "Couldn't reach the machine. Make sure it's on and connected to Wi-Fi, then try again.");
-
-SavedMachine machineAt(const QString& name, const FakeMachine& fake) {
-    return SavedMachine{QUuid::createUuid(), name,         fake.host(), fake.port(),
-                        std::nullopt,        std::nullopt, std::nullopt};
-}
 
 // Every status the state passes through, in order.
 struct StatusRecorder {
@@ -64,9 +60,7 @@ class TestSendQueue : public QObject {
         return finished.wait(15000);
     }
 
-    SavedMachine addStudio() {
-        return m_state->machineList().addMachine(machineAt(QStringLiteral("Studio"), *m_fake));
-    }
+    SavedMachine addStudio() { return m_state->machineList().addMachine(savedMachineAt(*m_fake)); }
 
     static QList<FakeMachine::ReceivedDesign> receivedDesigns(const FakeMachine& fake) {
         QList<FakeMachine::ReceivedDesign> designs;
@@ -230,7 +224,7 @@ private slots:
         QVERIFY(other.start(QHostAddress(QStringLiteral("127.0.0.6"))));
         addStudio();
         const SavedMachine annex =
-            m_state->machineList().addMachine(machineAt(QStringLiteral("Annex"), other));
+            m_state->machineList().addMachine(savedMachineAt(other, {.name = "Annex"}));
         const SavedMachine studio = m_state->machineList().machines().first();
         m_state->machineList().selectMachine(studio);
         m_fake->setDelay(300);
@@ -259,7 +253,7 @@ private slots:
     void anUnreachableMachineIsMarkedSoButATooLargeFileIsNot() {
         // Nothing listens on this address.
         const SavedMachine nowhere = m_state->machineList().addMachine(
-            SavedMachine{QUuid::createUuid(), "Nowhere", "127.0.0.9", m_fake->port(), {}, {}, {}});
+            savedMachine({.name = "Nowhere", .host = "127.0.0.9", .port = m_fake->port()}));
         m_state->sendQueue().send({design("a.pes")});
         QVERIFY(waitForBatch());
         QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Error{unreachableText}));
@@ -564,7 +558,7 @@ private slots:
         const QString storePath = configHome.filePath(QStringLiteral("Bobbinlark/Bobbinlark.conf"));
         {
             AppState user(SettingsStore::openFile(storePath));
-            user.machineList().addMachine(machineAt(QStringLiteral("Studio"), *m_fake));
+            user.machineList().addMachine(savedMachineAt(*m_fake));
         }
         auto runTool = [&](const QStringList& arguments) {
             QProcess tool;

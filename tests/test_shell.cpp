@@ -18,6 +18,7 @@
 #include "Views/Widgets/HeaderButton.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/Gallery.h"
+#include "support/Machines.h"
 #include "support/Scans.h"
 #include "support/TemporaryStore.h"
 
@@ -1146,9 +1147,7 @@ private slots:
         QuietDelegate quiet(store);
         AppDelegate& delegate = quiet.delegate;
         AppState& state = delegate.appState();
-        state.machineList().addMachine(SavedMachine{QUuid::createUuid(), QStringLiteral("Studio"),
-                                                    machine.host(), machine.port(), std::nullopt,
-                                                    std::nullopt, std::nullopt});
+        state.machineList().addMachine(savedMachineAt(machine));
         delegate.applicationDidFinishLaunching();
         QVERIFY(quiet.settle());
         delegate.closePopover();
