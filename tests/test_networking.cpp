@@ -879,18 +879,25 @@ private slots:
 
         run = runTool({"upload", "127.0.0.18", port, design, "--max-bytes", "10"});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.message(), BrotherAPIError::tooLarge(10).errorDescription().toUtf8());
+        QCOMPARE(run.message(),
+                 QByteArray("This design is too large to send. The machine accepts up to 10 "
+                            "bytes."));
         // Over the tool's own bound, under the machine's: the message names the tool's.
         QFile huge(folder.filePath(QStringLiteral("huge.pes")));
         QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(DesignFile::sendLimit + 1));
         huge.close();
         run = runTool({"upload", "127.0.0.18", port, huge.fileName(), "--max-bytes", "100000000"});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.message(), DesignFile::overSendLimitMessage().toUtf8());
+        QCOMPARE(run.message(),
+                 QByteArray("This design is too large to send. Bobbinlark sends designs of up "
+                            "to 64 MB."));
         machine.setUploadStatus(503);
         run = runTool({"upload", "127.0.0.18", port, design});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.message(), BrotherAPIError::badStatus(503).errorDescription().toUtf8());
+        QCOMPARE(run.message(),
+                 QByteArray("The machine refused the design (status 503). If it's full, retrieve "
+                            "the waiting designs on the machine, or turn it off and on to empty "
+                            "its wireless pocket."));
         QCOMPARE(runTool({"upload", "127.0.0.18", design, "--max-bytes"}).exitCode, 2);
         QCOMPARE(machine.requests().size(), 2);
 
@@ -904,7 +911,8 @@ private slots:
         machine.setUploadFault(FakeMachine::UploadFault::resetMidBody);
         run = runTool({"upload", "127.0.0.18", port, big.fileName(), "--max-bytes", "4000000"});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.message(), BrotherAPIError::unreachable().errorDescription().toUtf8());
+        QCOMPARE(run.message(), QByteArray("Couldn't reach the machine. Make sure it's on and "
+                                           "connected to Wi-Fi, then try again."));
     }
 
     void errorDescriptions() {

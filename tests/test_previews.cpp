@@ -36,6 +36,10 @@ namespace {
 
 constexpr std::uint32_t red = 0xED171F; // PEC palette entry 5
 
+// The colours of designs that name none.
+const std::vector<std::uint32_t> defaultColors{0x2F5DA8, 0xD9475A, 0x2E9E6B,
+                                               0xE8A33D, 0x7A4FB5, 0x2B2B2B};
+
 std::vector<Point> points(std::initializer_list<std::pair<double, double>> list) {
     std::vector<Point> out;
     for (const auto& [x, y] : list)
@@ -196,7 +200,7 @@ private slots:
         // An empty palette falls back to the default one.
         const auto fallback = expected({stitch(1, 1)}, {});
         QVERIFY(fallback);
-        QCOMPARE(fallback->runs[0].color, StitchPreview::defaultPalette()[0]);
+        QCOMPARE(fallback->runs[0].color, defaultColors[0]);
     }
 
     void boundsHoldRunStartsButNotJumpTargets() {
@@ -378,8 +382,8 @@ private slots:
         // Lines that name no colour are skipped, the next one counts.
         QCOMPARE(first({"TC#zz0000,Bad", "TC#", "TC 00FF00", "XTC#0000FF", "TC#00ff00"}),
                  0x00FF00u);
-        QCOMPARE(first({"TC #GG0000,not hex"}), StitchPreview::defaultPalette()[0]);
-        QCOMPARE(first({}), StitchPreview::defaultPalette()[0]);
+        QCOMPARE(first({"TC #GG0000,not hex"}), defaultColors[0]);
+        QCOMPARE(first({}), defaultColors[0]);
 
         const auto two = DSTReader::read(
             dst({stitch(5, 5), colorChange(), stitch(5, 5), colorChange(), stitch(5, 5)},
@@ -399,7 +403,7 @@ private slots:
         commands.push_back(stitch(100, 3));
         const auto read = DSTReader::read(dst(commands));
         QVERIFY(read);
-        QCOMPARE(describe(read), describe(expected(commands, StitchPreview::defaultPalette())));
+        QCOMPARE(describe(read), describe(expected(commands, defaultColors)));
         QCOMPARE(DSTReader::read(dst(commands, {}, false)), read); // no end record
     }
 
@@ -445,7 +449,7 @@ private slots:
         QCOMPARE(preview->runs.size(), 5u);
         QCOMPARE(preview->runs[0].color, red);
         QCOMPARE(preview->runs[1].color, red);
-        QCOMPARE(preview->runs[2].color, StitchPreview::pecPalette()[255 % 65]);
+        QCOMPARE(preview->runs[2].color, 0xF0F970u); // entry 255 % 65 = 60
         QCOMPARE(preview->runs[3].color, 0xFFC8C8u);
         QCOMPARE(preview->runs[4].color, red);
         QCOMPARE(StitchPreview::pecPalette()[60], 0xF0F970u);
@@ -455,9 +459,7 @@ private slots:
         const std::vector<Command> commands = sampleDesign(3000, 4);
         const auto read = PECReader::readPESOrPEC(pec({1, 2, 3, 4}, pecStitchBytes(commands)));
         QVERIFY(read);
-        std::vector<std::uint32_t> palette;
-        for (int i = 1; i <= 4; ++i)
-            palette.push_back(StitchPreview::pecPalette()[static_cast<std::size_t>(i)]);
+        const std::vector<std::uint32_t> palette{0x0E1F7C, 0x0A55A3, 0x008777, 0x4B6BAF};
         QCOMPARE(read, expected(commands, palette));
         QCOMPARE(read->runs.back().color, palette[3]);
     }
@@ -533,7 +535,7 @@ private slots:
         // No colours: the default palette.
         const auto plain = PECReader::readPHC(phc({}, pecStitchBytes(commands)));
         QVERIFY(plain);
-        QCOMPARE(plain->runs[0].color, StitchPreview::defaultPalette()[0]);
+        QCOMPARE(plain->runs[0].color, defaultColors[0]);
     }
 
     void phcOffsetsPastTheEndHaveNoPreview() {

@@ -452,6 +452,8 @@ private slots:
         const SavedMachine studio = addStudio();
         // A sparse file just past what any design needs is refused by its size, unread; the
         // message names the limit that refused it, which is not the machine's.
+        const QString tooLarge =
+            "This design is too large to send. Bobbinlark sends designs of up to 64 MB.";
         const QUrl huge = design("huge.pes");
         QVERIFY(QFile::resize(huge.toLocalFile(), 64'000'001));
         for (const char* postsize : {"9223372036854775807", "100000000"}) {
@@ -461,12 +463,10 @@ private slots:
             m_fake->clearRequests();
             m_state->sendQueue().send({huge});
             QVERIFY(waitForBatch());
-            QCOMPARE(m_state->sendQueue().sendStatus(),
-                     SendStatus(Error{DesignFile::overSendLimitMessage()}));
+            QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Error{tooLarge}));
             QVERIFY(m_fake->requests().isEmpty());
         }
-        QCOMPARE(DesignFile::overSendLimitMessage(),
-                 "This design is too large to send. Bobbinlark sends designs of up to 64 MB.");
+        QCOMPARE(DesignFile::overSendLimitMessage(), tooLarge);
     }
 
     void theDesignIsReadOffTheGUIThread() {
