@@ -22,6 +22,7 @@
 #include "Views/Widgets/ScreenHeader.h"
 #include "Views/Widgets/StyledLabel.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
+#include "support/Files.h"
 #include "support/Gallery.h"
 #include "support/Machines.h"
 #include "support/Scans.h"
@@ -31,7 +32,6 @@
 #include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QApplication>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -208,8 +208,7 @@ QUrl writeDesign(const QTemporaryDir& dir, const QString& name) {
                                                 : 0));
     }
     const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(dst(square)) <= 0)
+    if (!writeFile(path, dst(square)))
         qFatal("cannot write a test design");
     return QUrl::fromLocalFile(path);
 }
@@ -463,6 +462,14 @@ class TestAccessibility : public QObject {
              sentEntry(writeDesign(m_files, QStringLiteral("tulip.dst")))});
     }
 
+    // A fresh panel with Studio saved and three sends in the log, one of them failed.
+    void panelWithSends() {
+        panel();
+        addStudio();
+        addSends();
+        settle(*m_view);
+    }
+
     // Checks the chain of the screen shown now and returns it.
     QList<Stop> checkedChain(const QStringList& expected) {
         settle(*m_view);
@@ -529,10 +536,7 @@ private slots:
     }
 
     void mainScreenWithAMachineAndRecentSends() {
-        panel();
-        addStudio();
-        addSends();
-        settle(*m_view);
+        panelWithSends();
         const QList<Stop> stops =
             checkedChain({QStringLiteral("Settings"), QStringLiteral("Close"),
                           QStringLiteral("Studio, 192.168.1.50"),
@@ -748,10 +752,7 @@ private slots:
     // A message's "OK" hides once pressed, and Qt hands the focus on as if by Tab: the next
     // control shows the ring only when "OK" was pressed from the keyboard.
     void theFocusHandedOnByAHiddenButtonKeepsItsRing() {
-        panel();
-        addStudio();
-        addSends();
-        settle(*m_view);
+        panelWithSends();
         DropZone* zone = m_view->mainScreen()->dropZone();
         // Whether the control draws differently with the focus than without it.
         const auto ringShown = [](QWidget* widget) {
@@ -808,10 +809,7 @@ private slots:
     void aCardOpensItsMenuFromTheKeyboard() {
         QFETCH(int, key);
         QFETCH(int, modifiers);
-        panel();
-        addStudio();
-        addSends();
-        settle(*m_view);
+        panelWithSends();
         auto* card = qobject_cast<RecentSendCard*>(tabTo(QStringLiteral("oak-leaf.dst")));
         QVERIFY(card);
         // Focused from the keyboard: the ring and the "More" button show.
@@ -833,10 +831,7 @@ private slots:
     }
 
     void aClickedCardShowsNoRingAndTheNextCardTakesTheMoreButton() {
-        panel();
-        addStudio();
-        addSends();
-        settle(*m_view);
+        panelWithSends();
         RecentSendsView* list = qobject_cast<RecentSendsView*>(m_view->mainScreen()->recentSends());
         QVERIFY(list);
         RecentSendCard* first = list->cards().at(0);

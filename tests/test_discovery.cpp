@@ -350,12 +350,8 @@ private slots:
     void subnetsWithoutHostsCompleteEmpty() {
         QFETCH(Bytes, mask);
         auto probes = std::make_shared<Probes>();
-        MachineDiscovery::Environment environment{
-            [mask] {
-                return QList{IPv4Address{{127, 0, 0, 1}, mask}};
-            },
-            [] { return QStringList{QStringLiteral("127.0.0.2")}; }, 443,
-            countingProber(probes, {})};
+        const MachineDiscovery::Environment environment =
+            counted({address({127, 0, 0, 1}, mask)}, {QStringLiteral("127.0.0.2")}, probes);
         const auto result = QCoro::waitFor(MachineDiscovery(3.5, 64, environment).scan({}));
         QVERIFY(std::holds_alternative<MachineDiscovery::Completed>(result));
         QVERIFY(std::get<MachineDiscovery::Completed>(result).machines.isEmpty());
@@ -369,9 +365,8 @@ private slots:
         const QList<IPv4Address> interfaces{IPv4Address{{10, 1, 0, 1}, {255, 255, 255, 0}},
                                             IPv4Address{{10, 2, 0, 1}, {255, 255, 255, 0}}};
         const QStringList arp{QStringLiteral("10.2.0.77"), QStringLiteral("10.1.0.5")};
-        MachineDiscovery::Environment environment{[interfaces] { return interfaces; },
-                                                  [arp] { return arp; }, 8443,
-                                                  countingProber(probes, {})};
+        const MachineDiscovery::Environment environment =
+            counted(interfaces, arp, probes, {}, 8443);
         const auto result = QCoro::waitFor(MachineDiscovery(3.5, 64, environment).scan({}));
         QVERIFY(std::holds_alternative<MachineDiscovery::Completed>(result));
         QCOMPARE(probes->mostInFlight, 64);
@@ -387,11 +382,8 @@ private slots:
 
     void smallerWindowHonoured() {
         auto probes = std::make_shared<Probes>();
-        MachineDiscovery::Environment environment{
-            [] {
-                return QList{IPv4Address{{10, 1, 0, 1}, {255, 255, 255, 0}}};
-            },
-            [] { return QStringList{}; }, 443, countingProber(probes, {})};
+        MachineDiscovery::Environment environment =
+            counted({address({10, 1, 0, 1}, {255, 255, 255, 0})}, {}, probes);
         QCoro::waitFor(MachineDiscovery(3.5, 5, environment).scan({}));
         QCOMPARE(probes->mostInFlight, 5);
         QCOMPARE(probes->started.size(), 253);
@@ -408,12 +400,9 @@ private slots:
         auto probes = std::make_shared<Probes>();
         const QSet<QString> machines{QStringLiteral("10.1.0.3"), QStringLiteral("10.1.0.200"),
                                      QStringLiteral("10.1.0.60")};
-        MachineDiscovery::Environment environment{
-            [] {
-                return QList{IPv4Address{{10, 1, 0, 1}, {255, 255, 255, 0}}};
-            },
-            [] { return QStringList{QStringLiteral("10.1.0.200")}; }, 8443,
-            countingProber(probes, machines)};
+        const MachineDiscovery::Environment environment =
+            counted({address({10, 1, 0, 1}, {255, 255, 255, 0})}, {QStringLiteral("10.1.0.200")},
+                    probes, machines, 8443);
 
         // The callback suspends before it takes note, so the scan must await it.
         auto reported = std::make_shared<QStringList>();
@@ -657,6 +646,15 @@ private slots:
     }
 
 private:
+    // A scan of `interfaces` with `arp` for its neighbours and no wake-up, whose probes `probes`
+    // counts and `machines` answer.
+    static MachineDiscovery::Environment counted(QList<IPv4Address> interfaces, QStringList arp,
+                                                 std::shared_ptr<Probes> probes,
+                                                 QSet<QString> machines = {}, qint64 port = 443) {
+        return {[interfaces] { return interfaces; }, [arp] { return arp; }, port,
+                countingProber(std::move(probes), std::move(machines))};
+    }
+
     // A prober that never touches the network: it counts probes in flight and answers as a
     // machine for the given hosts, after a delay that varies from host to host.
     static MachineDiscovery::Prober countingProber(std::shared_ptr<Probes> probes,

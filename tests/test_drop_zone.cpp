@@ -11,6 +11,7 @@
 #include "Views/Widgets/ControlButton.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/DragEvents.h"
+#include "support/Files.h"
 #include "support/Gallery.h"
 #include "support/Machines.h"
 #include "support/Scans.h"
@@ -35,11 +36,6 @@
 
 namespace {
 
-bool writeFile(const QString& path, const QByteArray& contents) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
-
 QByteArray infoBody(const QString& machineID, const std::optional<QString>& name) {
     QJsonObject object{{QStringLiteral("serial"), QStringLiteral("S1")},
                        {QStringLiteral("machine-id"), machineID}};
@@ -55,21 +51,16 @@ double barFilled(const DropZone& zone) {
     return span > 0 ? double(bar->value() - bar->minimum()) / span : 0;
 }
 
-QStringList receivedNames(const FakeMachine& machine) {
-    QStringList names;
-    for (const FakeMachine::Request& request : machine.requests()) {
-        if (const auto design = FakeMachine::designFrom(request))
-            names << QString::fromUtf8(design->fileName);
-    }
-    return names;
-}
-
-// A drop zone in a window, so its animations and visibility are those of a shown panel.
+// A drop zone in a window, so its animations and visibility are those of a shown panel, on a
+// fresh state with Studio saved at `host`:`port`.
 struct ShownZone {
+    TemporaryStore store;
+    AppState state{store.open()};
     QWidget window;
     DropZone* zone;
-    explicit ShownZone(AppState& state)
-        : zone(new DropZone(state, &window)) {
+    ShownZone(const QString& host, quint16 port) {
+        state.machineList().addMachine(savedMachine({.host = host, .port = port}));
+        zone = new DropZone(state, &window);
         window.resize(336, 170);
         zone->setGeometry(0, 0, 336, 170);
         window.show();
@@ -85,7 +76,8 @@ class TestDropZone : public QObject {
 
     QUrl design(const QString& name, const QByteArray& contents = "#PES0001 design") {
         const QString path = m_designs.filePath(name);
-        writeFile(path, contents);
+        if (!writeFile(path, contents))
+            qFatal("cannot write test design");
         return QUrl::fromLocalFile(path);
     }
 
@@ -115,10 +107,8 @@ private slots:
     }
 
     void sendingShowsProgressNameAndCount() {
-        TemporaryStore store;
-        AppState state(store.open());
-        state.machineList().addMachine(savedMachine({.host = "127.0.0.9"}));
-        ShownZone shown(state);
+        ShownZone shown(QStringLiteral("127.0.0.9"), 443);
+        AppState& state = shown.state;
         DropZone& zone = *shown.zone;
 
         state.sendQueue().setSendStatus(SendStatuses::Sending{QStringLiteral("flower.pes"), 1, 1});
@@ -149,10 +139,8 @@ private slots:
     }
 
     void sentAndErrorStatesAndTheirOKButton() {
-        TemporaryStore store;
-        AppState state(store.open());
-        state.machineList().addMachine(savedMachine({.host = "127.0.0.9"}));
-        ShownZone shown(state);
+        ShownZone shown(QStringLiteral("127.0.0.9"), 443);
+        AppState& state = shown.state;
         DropZone& zone = *shown.zone;
 
         state.sendQueue().setSendStatus(
@@ -205,10 +193,8 @@ private slots:
     // --- dragging over it ------------------------------------------------------------------
 
     void filesOverThePanelTargetIt() {
-        TemporaryStore store;
-        AppState state(store.open());
-        state.machineList().addMachine(savedMachine({.host = "127.0.0.9"}));
-        ShownZone shown(state);
+        ShownZone shown(QStringLiteral("127.0.0.9"), 443);
+        AppState& state = shown.state;
         DropZone& zone = *shown.zone;
         state.sendQueue().setSendStatus(SendStatuses::Sending{QStringLiteral("flower.pes"), 1, 2});
 
@@ -286,12 +272,10 @@ private slots:
     void threeDroppedDesignsGoOutOneByOne() {
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.61"))));
-        TemporaryStore store;
-        AppState state(store.open());
-        state.sendQueue().setStatusResetDelay(std::chrono::milliseconds(400));
-        state.machineList().addMachine(savedMachineAt(machine));
-        ShownZone shown(state);
+        ShownZone shown(machine.host(), machine.port());
+        AppState& state = shown.state;
         DropZone& zone = *shown.zone;
+        state.sendQueue().setStatusResetDelay(std::chrono::milliseconds(400));
 
         QStringList progress;
         connect(&state.sendQueue(), &SendQueue::sendStatusChanged, this, [&] {
@@ -311,9 +295,7 @@ private slots:
                                         QStringLiteral("Sending two.dst…|2 of 3"),
                                         QStringLiteral("Sending three.pes…|3 of 3")}));
         QCOMPARE(zone.title(), QStringLiteral("Sent 3 designs to Studio"));
-        QCOMPARE(receivedNames(machine),
-                 (QStringList{QStringLiteral("one.pes"), QStringLiteral("two.dst"),
-                              QStringLiteral("three.pes")}));
+        QCOMPARE(receivedNames(machine), (QList<QByteArray>{"one.pes", "two.dst", "three.pes"}));
         // Back to the idle text after the (shortened) delay.
         QTRY_COMPARE_WITH_TIMEOUT(zone.content(), DropZone::Content::idle, 5000);
         QCOMPARE(zone.title(), QStringLiteral("Drop designs to send to Studio"));
@@ -324,10 +306,8 @@ private slots:
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.61"))));
         machine.setReadRate(400'000); // about a second for the design
-        TemporaryStore store;
-        AppState state(store.open());
-        state.machineList().addMachine(savedMachineAt(machine));
-        ShownZone shown(state);
+        ShownZone shown(machine.host(), machine.port());
+        AppState& state = shown.state;
         DropZone& zone = *shown.zone;
 
         QList<double> filled;
@@ -347,10 +327,8 @@ private slots:
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.62"))));
         machine.setUploadStatus(500);
-        TemporaryStore store;
-        AppState state(store.open());
-        state.machineList().addMachine(savedMachineAt(machine));
-        ShownZone shown(state);
+        ShownZone shown(machine.host(), machine.port());
+        AppState& state = shown.state;
         DropZone& zone = *shown.zone;
 
         const auto data = DragEvents::urls({design(QStringLiteral("refused.pes"))});
@@ -366,7 +344,7 @@ private slots:
         QCOMPARE(zone.content(), DropZone::Content::idle);
 
         // A write of the store that cannot take its turn is said in the same place.
-        QLockFile stuck(store.path() + QStringLiteral(".writer-lock"));
+        QLockFile stuck(shown.store.path() + QStringLiteral(".writer-lock"));
         QVERIFY(stuck.tryLock(0));
         state.store().setStoreWaitLimit(std::chrono::milliseconds(100));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept them busy"));
@@ -423,8 +401,7 @@ private slots:
         QVERIFY(nameField);
         nameField->setText(chosen.toLocalFile());
         QMetaObject::invokeMethod(chooser, "accept");
-        QTRY_COMPARE_WITH_TIMEOUT(receivedNames(machine), QStringList{QStringLiteral("chosen.pes")},
-                                  20000);
+        QTRY_COMPARE_WITH_TIMEOUT(receivedNames(machine), QList<QByteArray>{"chosen.pes"}, 20000);
         QTRY_VERIFY(!zone->fileChooser());
 
         // A click opens it as well; closing it sends nothing.
@@ -432,16 +409,16 @@ private slots:
         QTRY_VERIFY(zone->fileChooser());
         zone->fileChooser()->reject();
         QTRY_VERIFY(!zone->fileChooser());
-        QCOMPARE(receivedNames(machine), QStringList{QStringLiteral("chosen.pes")});
+        QCOMPARE(receivedNames(machine), QList<QByteArray>{"chosen.pes"});
         QVERIFY(!std::holds_alternative<SendStatuses::Sending>(state.sendQueue().sendStatus()));
     }
 
     void aRecentSendDroppedBackIsSentAgainUnlessItLeftTheLog() {
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.63"))));
-        TemporaryStore store;
-        AppState state(store.open());
-        state.machineList().addMachine(savedMachineAt(machine));
+        ShownZone shown(machine.host(), machine.port());
+        AppState& state = shown.state;
+        DropZone& zone = *shown.zone;
         const SendLogEntry entry{QUuid::createUuid(),
                                  0,
                                  QStringLiteral("Studio"),
@@ -449,13 +426,10 @@ private slots:
                                  true,
                                  {}};
         state.recentSends().setSendLog({entry});
-        ShownZone shown(state);
-        DropZone& zone = *shown.zone;
 
         const auto own = RecentSendDrag::makeData(entry.id);
         QVERIFY(DragEvents::dragAndDrop(&zone, own.get()));
-        QTRY_COMPARE_WITH_TIMEOUT(receivedNames(machine), QStringList{QStringLiteral("again.pes")},
-                                  20000);
+        QTRY_COMPARE_WITH_TIMEOUT(receivedNames(machine), QList<QByteArray>{"again.pes"}, 20000);
         QTRY_VERIFY(!state.sendQueue().isSending());
 
         // The same id from another program: refused before anything is resolved.

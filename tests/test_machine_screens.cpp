@@ -54,6 +54,12 @@ struct World {
     TemporaryStore store;
     AppState state{store.open()};
     World() { state.monitor().setDiscoveryEnvironment(Scans::noNetwork()); }
+    SavedMachine add(MachineFields fields) {
+        return state.machineList().addMachine(savedMachine(std::move(fields)));
+    }
+    SavedMachine addAt(const FakeMachine& fake, MachineFields fields = {}) {
+        return state.machineList().addMachine(savedMachineAt(fake, std::move(fields)));
+    }
     // The machine as saved now.
     SavedMachine saved(const QUuid& id) const {
         return state.machineList().savedMachine(id).value();
@@ -111,11 +117,10 @@ private slots:
         QVERIFY(answering.start(QHostAddress(QStringLiteral("127.0.12.1"))));
         answering.setDelay(150);
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(savedMachineAt(answering));
-        const SavedMachine attic = world.state.machineList().addMachine(savedMachine(
-            {.name = "Attic", .host = "127.0.12.3", .port = closedPort("127.0.12.3")}));
-        const SavedMachine spare = world.state.machineList().addMachine(
-            savedMachine({.name = "Spare", .host = "127.0.12.4"}));
+        const SavedMachine studio = world.addAt(answering);
+        const SavedMachine attic =
+            world.add({.name = "Attic", .host = "127.0.12.3", .port = closedPort("127.0.12.3")});
+        const SavedMachine spare = world.add({.name = "Spare", .host = "127.0.12.4"});
         world.state.machineList().selectMachine(attic);
         QCoro::waitFor(world.state.monitor().check(attic));
 
@@ -193,7 +198,7 @@ private slots:
         QVERIFY(hint->width() <= 360);
 
         // With a saved machine the same outcome reads shorter.
-        world.state.machineList().addMachine(savedMachine({.host = "127.0.12.12", .port = 9}));
+        world.add({.host = "127.0.12.12", .port = 9});
         QVERIFY(view.savedSection()->isVisibleTo(&view));
         QCOMPARE(view.networkStatus(), QStringLiteral("No other machines found."));
 
@@ -281,10 +286,8 @@ private slots:
 
     void pickingARowPersistsTheSelectionAndGoesBack() {
         World world;
-        const SavedMachine studio =
-            world.state.machineList().addMachine(savedMachine({.host = "127.0.12.25", .port = 9}));
-        const SavedMachine attic = world.state.machineList().addMachine(
-            savedMachine({.name = "Attic", .host = "127.0.12.26", .port = 9}));
+        const SavedMachine studio = world.add({.host = "127.0.12.25", .port = 9});
+        const SavedMachine attic = world.add({.name = "Attic", .host = "127.0.12.26", .port = 9});
         PopoverView view(world.state);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -309,8 +312,7 @@ private slots:
 
     void rowActionsAreTheSameInTheMenuAndOnRightClick() {
         World world;
-        const SavedMachine studio =
-            world.state.machineList().addMachine(savedMachine({.host = "127.0.12.29", .port = 9}));
+        const SavedMachine studio = world.add({.host = "127.0.12.29", .port = 9});
         PopoverView view(world.state);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -350,10 +352,8 @@ private slots:
 
     void removingAsksFirstInsideThePanel() {
         World world;
-        const SavedMachine studio =
-            world.state.machineList().addMachine(savedMachine({.host = "127.0.12.33", .port = 9}));
-        const SavedMachine attic = world.state.machineList().addMachine(
-            savedMachine({.name = "Attic", .host = "127.0.12.34", .port = 9}));
+        const SavedMachine studio = world.add({.host = "127.0.12.33", .port = 9});
+        const SavedMachine attic = world.add({.name = "Attic", .host = "127.0.12.34", .port = 9});
         PopoverView view(world.state);
         view.show();
         view.activateWindow();
@@ -626,8 +626,7 @@ private slots:
         }
         std::optional<SavedMachine> original;
         if (editing) {
-            original = world.state.machineList().addMachine(
-                savedMachineAt(machine, {.fingerprint = "OLD-PIN", .machineID = "OLD-ID"}));
+            original = world.addAt(machine, {.fingerprint = "OLD-PIN", .machineID = "OLD-ID"});
         }
         int finished = 0;
         MachineEditView editor(world.state, original, [&] { ++finished; });
@@ -700,8 +699,7 @@ private slots:
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.12.53"))));
         machine.setDelay(100);
         World world;
-        const SavedMachine studio =
-            world.state.machineList().addMachine(savedMachineAt(machine, {.model = "PR680W"}));
+        const SavedMachine studio = world.addAt(machine, {.model = "PR680W"});
 
         MachineInfoView view(
             world.state, studio, [] {}, [] {});
@@ -765,8 +763,8 @@ private slots:
     void infoOfAMachineThatDoesNotAnswer() {
         World world;
         const QString host = QStringLiteral("127.0.12.57");
-        const SavedMachine studio = world.state.machineList().addMachine(
-            savedMachine({.host = host, .port = closedPort(host), .fingerprint = "AB:CD"}));
+        const SavedMachine studio =
+            world.add({.host = host, .port = closedPort(host), .fingerprint = "AB:CD"});
         MachineInfoView view(
             world.state, studio, [] {}, [] {});
         view.show();
@@ -788,8 +786,7 @@ private slots:
         machine.rotateCertificate();
         machine.closeConnections();
         World world;
-        const SavedMachine studio =
-            world.state.machineList().addMachine(savedMachineAt(machine, {.fingerprint = pinned}));
+        const SavedMachine studio = world.addAt(machine, {.fingerprint = pinned});
         MachineInfoView view(
             world.state, studio, [] {}, [] {});
         view.resize(360, 520);
@@ -814,7 +811,7 @@ private slots:
         QVERIFY(silent.start(QHostAddress(QStringLiteral("127.0.12.65"))));
         silent.setNeverAnswer(true);
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(savedMachineAt(silent));
+        const SavedMachine studio = world.addAt(silent);
         PopoverView view(world.state);
         view.push(Screen::machines());
         view.show();
@@ -846,12 +843,12 @@ private slots:
 
     void everyTextOfTheInfoScreenCanBeSelected() {
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(savedMachine(
+        const SavedMachine studio = world.add(
             {.host = "127.0.12.69",
              .port = closedPort("127.0.12.69"),
              .model = "PR680W",
              .fingerprint = "12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:DE:"
-                            "F0:12:34:56:78:9A:BC:DE:F0"}));
+                            "F0:12:34:56:78:9A:BC:DE:F0"});
         PopoverView popover(world.state);
         popover.show();
         QVERIFY(QTest::qWaitForWindowExposed(&popover));
@@ -904,7 +901,7 @@ private slots:
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.12.73"))));
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(savedMachineAt(machine));
+        const SavedMachine studio = world.addAt(machine);
         PopoverView view(world.state);
         view.show();
         view.push(Screen::machines());
@@ -970,14 +967,12 @@ private slots:
         shoot(QStringLiteral("machines-scan-error"));
 
         const QString closedHost = QStringLiteral("127.0.12.79");
-        const SavedMachine studio =
-            world.state.machineList().addMachine(savedMachineAt(found, {.name = "Studio PR680W"}));
-        const SavedMachine attic = world.state.machineList().addMachine(
-            savedMachine({.name = "Attic", .host = closedHost, .port = closedPort(closedHost)}));
-        world.state.machineList().addMachine(
-            savedMachine({.name = "Sewing room (upstairs, by the window)",
-                          .host = "192.168.001.010",
-                          .port = 8443}));
+        const SavedMachine studio = world.addAt(found, {.name = "Studio PR680W"});
+        const SavedMachine attic =
+            world.add({.name = "Attic", .host = closedHost, .port = closedPort(closedHost)});
+        world.add({.name = "Sewing room (upstairs, by the window)",
+                   .host = "192.168.001.010",
+                   .port = 8443});
         world.state.machineList().selectMachine(studio);
         QCoro::waitFor(world.state.monitor().check(studio));
         QCoro::waitFor(world.state.monitor().check(attic));

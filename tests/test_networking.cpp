@@ -10,6 +10,7 @@
 #include "Support/ByteCountFormat.h"
 #include "Support/Translations.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
+#include "support/Files.h"
 
 #include <QCoroTask>
 #include <QJsonDocument>
@@ -864,10 +865,7 @@ private slots:
 
         QTemporaryDir folder;
         const QString design = folder.filePath(QStringLiteral("tulip.pes"));
-        QFile file(design);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("#PES design");
-        file.close();
+        QVERIFY(writeFile(design, "#PES design"));
         machine.clearRequests();
         run = runTool({"upload", "127.0.0.18", port, design}, QStringLiteral("no-such-platform"));
         QCOMPARE(run.exitCode, 0);
@@ -903,13 +901,11 @@ private slots:
 
         // A machine that resets the connection halfway through a large design fails the upload
         // with the message, and the tool ends normally.
-        QFile big(folder.filePath(QStringLiteral("big.pes")));
-        QVERIFY(big.open(QIODevice::WriteOnly));
-        big.write(QByteArray(3'000'000, 'p'));
-        big.close();
+        const QString big = folder.filePath(QStringLiteral("big.pes"));
+        QVERIFY(writeFile(big, QByteArray(3'000'000, 'p')));
         machine.setUploadStatus(200);
         machine.setUploadFault(FakeMachine::UploadFault::resetMidBody);
-        run = runTool({"upload", "127.0.0.18", port, big.fileName(), "--max-bytes", "4000000"});
+        run = runTool({"upload", "127.0.0.18", port, big, "--max-bytes", "4000000"});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.message(), QByteArray("Couldn't reach the machine. Make sure it's on and "
                                            "connected to Wi-Fi, then try again."));

@@ -9,6 +9,7 @@
 #include "Networking/BrotherAPIClient.h"
 #include "Support/Drawing/StitchPreviewPainter.h"
 #include "Views/DesignThumbnail.h"
+#include "support/Files.h"
 #include "support/StitchWriters.h"
 
 #include <QDir>
@@ -89,12 +90,6 @@ QString describe(const std::optional<StitchPreview>& preview) {
             text += QStringLiteral("(%1,%2)").arg(point.x).arg(point.y);
     }
     return text;
-}
-
-void writeFile(const QString& path, const QByteArray& contents) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(contents), contents.size());
 }
 
 QImage render(const StitchPreview& preview, int side) {
@@ -500,7 +495,8 @@ private slots:
         const QByteArray stitches = pecStitchBytes({stitch(8, 0), stitch(0, 8)});
         const auto readAs = [&dir](const QString& name, const QByteArray& contents) {
             const QString path = dir.filePath(name);
-            writeFile(path, contents);
+            if (!writeFile(path, contents))
+                qFatal("cannot write test design");
             return StitchPreview::read(QUrl::fromLocalFile(path));
         };
         const auto reference = PECReader::readPESOrPEC(pec({5}, stitches));
@@ -582,7 +578,7 @@ private slots:
     void cacheDecodesEachFileVersionOnce() {
         QTemporaryDir dir;
         const QString path = dir.filePath("design.dst");
-        writeFile(path, dst({stitch(10, 0), stitch(0, 10)}));
+        QVERIFY(writeFile(path, dst({stitch(10, 0), stitch(0, 10)})));
         std::atomic<int> decodes = 0;
         PreviewCache cache([&decodes](const QUrl& url) {
             ++decodes;
@@ -602,7 +598,7 @@ private slots:
         // Rewritten with the same modification time: still the cached preview.
         QFile file(path);
         const QDateTime modified = QFileInfo(path).lastModified();
-        writeFile(path, dst({stitch(50, 0), stitch(0, 50)}));
+        QVERIFY(writeFile(path, dst({stitch(50, 0), stitch(0, 50)})));
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
         file.close();
@@ -624,7 +620,7 @@ private slots:
     void cacheNeverStatsOnTheGuiThread() {
         QTemporaryDir dir;
         const QString path = dir.filePath("design.dst");
-        writeFile(path, dst({stitch(10, 0), stitch(0, 10)}));
+        QVERIFY(writeFile(path, dst({stitch(10, 0), stitch(0, 10)})));
         const QString hung = dir.filePath("on-a-dead-mount.dst");
         QSemaphore release;
         std::atomic<bool> onGuiThread = false;
@@ -653,7 +649,7 @@ private slots:
     void cacheRemembersFailures() {
         QTemporaryDir dir;
         const QString path = dir.filePath("broken.pes");
-        writeFile(path, "#PES0001garbage!");
+        QVERIFY(writeFile(path, "#PES0001garbage!"));
         std::atomic<int> decodes = 0;
         PreviewCache cache([&decodes](const QUrl& url) {
             ++decodes;
@@ -883,9 +879,10 @@ private slots:
     void thumbnailShowsPreviewOrExtension() {
         QTemporaryDir dir;
         const QString designPath = dir.filePath("design.dst");
-        writeFile(designPath, dst({stitch(40, 0), stitch(0, 40), stitch(-40, 0)}, {"TC#FF0000"}));
+        QVERIFY(writeFile(designPath,
+                          dst({stitch(40, 0), stitch(0, 40), stitch(-40, 0)}, {"TC#FF0000"})));
         const QString brokenPath = dir.filePath("broken.pes");
-        writeFile(brokenPath, "not a design at all");
+        QVERIFY(writeFile(brokenPath, "not a design at all"));
         PreviewCache cache;
 
         DesignThumbnail thumbnail(QUrl::fromLocalFile(brokenPath), 40, nullptr, &cache);
@@ -931,8 +928,8 @@ private slots:
     void toolPrintsThePreviewAsJson() {
         QTemporaryDir dir;
         const QString design = dir.filePath("design.pec");
-        writeFile(design,
-                  pec({70, 13}, pecStitchBytes({stitch(10, 0), colorChange(), stitch(0, 10)})));
+        QVERIFY(writeFile(
+            design, pec({70, 13}, pecStitchBytes({stitch(10, 0), colorChange(), stitch(0, 10)}))));
         const QString png = dir.filePath("out.png");
         QProcess tool;
         tool.start(BOBBINLARK_TOOL_PATH, {"preview", design, "--png", png, "--size", "64"});
@@ -953,7 +950,7 @@ private slots:
         QCOMPARE(QImage(png).size(), QSize(64, 64));
 
         const QString broken = dir.filePath("broken.dst");
-        writeFile(broken, QByteArray(600, '\0') + bytes({0, 0, 0xF3}));
+        QVERIFY(writeFile(broken, QByteArray(600, '\0') + bytes({0, 0, 0xF3})));
         tool.start(BOBBINLARK_TOOL_PATH, {"preview", broken});
         QVERIFY(tool.waitForFinished(30000));
         QCOMPARE(tool.exitCode(), 1);
@@ -967,7 +964,7 @@ private slots:
         const QString lonely = dir.filePath("bobbinlark-tool");
         QVERIFY(QFile::copy(BOBBINLARK_TOOL_PATH, lonely));
         const QString design = dir.filePath("design.dst");
-        writeFile(design, dst({stitch(10, 0), stitch(0, 10)}));
+        QVERIFY(writeFile(design, dst({stitch(10, 0), stitch(0, 10)})));
 
         QProcess tool;
         tool.start(lonely, {"preview", design, "--png", dir.filePath("out.png")});
@@ -985,7 +982,7 @@ private slots:
     void thumbnailerTakesPathsAndFileUris() {
         QTemporaryDir dir;
         const QString design = dir.filePath("my design é.dst");
-        writeFile(design, dst({stitch(40, 0), stitch(0, 40)}, {"TC#FF0000"}));
+        QVERIFY(writeFile(design, dst({stitch(40, 0), stitch(0, 40)}, {"TC#FF0000"})));
         const QString out = dir.filePath("thumb.png");
         QProcess thumbnailer;
         thumbnailer.start(

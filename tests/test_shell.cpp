@@ -17,6 +17,7 @@
 #include "Views/PopoverWindow.h"
 #include "Views/Widgets/HeaderButton.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
+#include "support/Files.h"
 #include "support/Gallery.h"
 #include "support/Machines.h"
 #include "support/Scans.h"
@@ -67,9 +68,13 @@ QByteArray readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool writeFile(const QString& path, const QByteArray& contents) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+// `act` on a launch in `folder` on another thread, as a later start of the program would.
+template <typename Act>
+auto laterLaunch(const QString& folder, Act act) {
+    return QtConcurrent::run([folder, act] {
+        SingleInstance launch(folder);
+        return act(launch);
+    });
 }
 
 QPalette darkPalette() {
@@ -134,10 +139,15 @@ public slots:
     }
 };
 
+// The program's delegate off the session bus and without a tray, whose scans find no network:
+// on fresh settings of its own unless a test brings some.
 struct QuietDelegate {
+    TemporaryStore ownStore;
     Scans::Count scans = std::make_shared<std::atomic<int>>(0);
     AppDelegate delegate;
 
+    QuietDelegate()
+        : QuietDelegate(ownStore) {}
     explicit QuietDelegate(const TemporaryStore& store)
         : delegate(store.open(), AppDelegate::Options{false, false}) {
         delegate.appState().monitor().setDiscoveryEnvironment(Scans::noNetwork(scans));
@@ -586,20 +596,16 @@ private slots:
         // this one serves.
         const QList<QUrl> sent{QUrl::fromLocalFile(QStringLiteral("/tmp/a.pes")),
                                QUrl::fromLocalFile(QStringLiteral("/tmp/b.dst"))};
-        QFuture<SingleInstance::Role> second = QtConcurrent::run([path = dir.path(), sent] {
-            SingleInstance launch(path);
-            return launch.start(sent);
-        });
+        auto second =
+            laterLaunch(dir.path(), [sent](SingleInstance& launch) { return launch.start(sent); });
         QTRY_VERIFY(second.isFinished());
         QCOMPARE(second.result(), SingleInstance::Role::handedOff);
         QTRY_COMPARE(files.count(), 1);
         QCOMPARE(files.first().first().value<QList<QUrl>>(), sent);
         QCOMPARE(shows.count(), 0);
 
-        QFuture<SingleInstance::Role> third = QtConcurrent::run([path = dir.path()] {
-            SingleInstance launch(path);
-            return launch.start({});
-        });
+        auto third =
+            laterLaunch(dir.path(), [](SingleInstance& launch) { return launch.start({}); });
         QTRY_VERIFY(third.isFinished());
         QCOMPARE(third.result(), SingleInstance::Role::handedOff);
         QTRY_COMPARE(shows.count(), 1);
@@ -622,8 +628,7 @@ private slots:
         QCOMPARE(files.count() + shows.count(), 0);
 
         // The program still serves honest launches afterwards.
-        QFuture<bool> honest = QtConcurrent::run([path = dir.path()] {
-            SingleInstance launch(path);
+        auto honest = laterLaunch(dir.path(), [](SingleInstance& launch) {
             return launch.handOff({QUrl::fromLocalFile(QStringLiteral("/tmp/c.pen"))});
         });
         QTRY_VERIFY(honest.isFinished());
@@ -641,8 +646,7 @@ private slots:
 
         // The program is busy past the sender's patience: the sender reports failure, and the
         // message the program reads afterwards is dropped.
-        QFuture<std::optional<bool>> impatient = QtConcurrent::run([path = dir.path(), sent] {
-            SingleInstance launch(path);
+        auto impatient = laterLaunch(dir.path(), [sent](SingleInstance& launch) {
             launch.setReplyTimeout(std::chrono::milliseconds(100));
             return launch.tryHandOff(sent);
         });
@@ -663,10 +667,8 @@ private slots:
         QCOMPARE(files.count(), 0);
 
         // The program still takes the next hand-off, once.
-        QFuture<std::optional<bool>> patient = QtConcurrent::run([path = dir.path(), sent] {
-            SingleInstance launch(path);
-            return launch.tryHandOff(sent);
-        });
+        auto patient = laterLaunch(
+            dir.path(), [sent](SingleInstance& launch) { return launch.tryHandOff(sent); });
         QTRY_VERIFY(patient.isFinished());
         QCOMPARE(patient.result(), std::optional(true));
         QCOMPARE(files.count(), 1);
@@ -679,10 +681,8 @@ private slots:
         QVERIFY(!probe.handOff({}));
         QCOMPARE(probe.start({}), SingleInstance::Role::primary);
         QSignalSpy shows(&probe, &SingleInstance::showRequested);
-        QFuture<bool> later = QtConcurrent::run([path = dir.path()] {
-            SingleInstance launch(path);
-            return launch.handOff({});
-        });
+        auto later =
+            laterLaunch(dir.path(), [](SingleInstance& launch) { return launch.handOff({}); });
         QTRY_VERIFY(later.isFinished());
         QVERIFY(later.result());
         QTRY_COMPARE(shows.count(), 1);
@@ -1030,8 +1030,7 @@ private slots:
     // --- the delegate ------------------------------------------------------------------------
 
     void withoutATrayTheWindowIsShownAtLaunch() {
-        TemporaryStore store;
-        QuietDelegate quiet(store);
+        QuietDelegate quiet;
         AppDelegate& delegate = quiet.delegate;
         QCOMPARE(AppDelegate::shared(), &delegate);
         QVERIFY(!delegate.popover());
@@ -1095,8 +1094,7 @@ private slots:
     }
 
     void openingClearsAnErrorButKeepsOtherStatuses() {
-        TemporaryStore store;
-        QuietDelegate quiet(store);
+        QuietDelegate quiet;
         AppDelegate& delegate = quiet.delegate;
         delegate.applicationDidFinishLaunching();
         AppState& state = delegate.appState();
@@ -1143,8 +1141,7 @@ private slots:
         QVERIFY(writeFile(rose, "LA:rose"));
         QVERIFY(writeFile(notes, "not a design"));
 
-        TemporaryStore store;
-        QuietDelegate quiet(store);
+        QuietDelegate quiet;
         AppDelegate& delegate = quiet.delegate;
         AppState& state = delegate.appState();
         state.machineList().addMachine(savedMachineAt(machine));
@@ -1201,8 +1198,7 @@ private slots:
     }
 
     void reopeningShowsTheScreenThatWasShowing() {
-        TemporaryStore store;
-        QuietDelegate quiet(store);
+        QuietDelegate quiet;
         AppDelegate& delegate = quiet.delegate;
         delegate.applicationDidFinishLaunching();
         auto* view = qobject_cast<PopoverView*>(delegate.popover()->content());
@@ -1219,8 +1215,7 @@ private slots:
     }
 
     void escapeClosesThePopover() {
-        TemporaryStore store;
-        QuietDelegate quiet(store);
+        QuietDelegate quiet;
         AppDelegate& delegate = quiet.delegate;
         delegate.applicationDidFinishLaunching();
         QVERIFY(QTest::qWaitForWindowExposed(delegate.popover()));
@@ -1232,8 +1227,7 @@ private slots:
     }
 
     void ctrlQReachesQuit() {
-        TemporaryStore store;
-        QuietDelegate quiet(store);
+        QuietDelegate quiet;
         AppDelegate& delegate = quiet.delegate;
         delegate.applicationDidFinishLaunching();
         // Observe the action without ending the test program.

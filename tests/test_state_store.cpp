@@ -6,6 +6,7 @@
 #include "Support/JsonFields.h"
 #include "Support/SettingsStore.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
+#include "support/Files.h"
 #include "support/Machines.h"
 #include "support/TemporaryStore.h"
 
@@ -166,9 +167,7 @@ private slots:
         state.sendQueue().setUploadTimeout(std::chrono::milliseconds(1000));
         QTemporaryDir files;
         const QString path = files.filePath(QStringLiteral("new.pes"));
-        QFile design(path);
-        QVERIFY(design.open(QIODevice::WriteOnly) && design.write("#PES0001") == 8);
-        design.close();
+        QVERIFY(writeFile(path, "#PES0001"));
         QSignalSpy finished(&state.sendQueue(), &SendQueue::batchFinished);
         state.sendQueue().send({QUrl::fromLocalFile(path)});
         QVERIFY(finished.wait(10000));
@@ -267,9 +266,7 @@ private slots:
                      : QDir().mkdir(path));
         QTemporaryDir files;
         const QString design = files.filePath(QStringLiteral("a.pes"));
-        QFile file(design);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("#PES0001") == 8);
-        file.close();
+        QVERIFY(writeFile(design, "#PES0001"));
 
         tools.start(
             {QStringLiteral("add-machine"), QStringLiteral("Attic"), QStringLiteral("10.0.0.2")});
@@ -462,8 +459,7 @@ private slots:
         QStringList paths;
         for (const char* name : {"a.pes", "b.dst", "c.phc", "d.pes"}) {
             paths.append(files.filePath(QString::fromLatin1(name)));
-            QFile design(paths.last());
-            QVERIFY(design.open(QIODevice::WriteOnly) && design.write("#PES0001") == 8);
+            QVERIFY(writeFile(paths.last(), "#PES0001"));
         }
         tools.start({QStringLiteral("send"), paths[0], paths[1]});
         tools.start({QStringLiteral("send"), paths[2]});
@@ -517,8 +513,7 @@ private slots:
         QStringList designs;
         for (const char* name : {"a.pes", "b.dst"}) {
             designs.append(files.filePath(QString::fromLatin1(name)));
-            QFile design(designs.last());
-            QVERIFY(design.open(QIODevice::WriteOnly) && design.write("#PES0001") == 8);
+            QVERIFY(writeFile(designs.last(), "#PES0001"));
         }
         {
             AppState user(SettingsStore::openFile(processes.storePath()));

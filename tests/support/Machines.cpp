@@ -29,6 +29,15 @@ QStringList machineNames(const QList<SavedMachine>& machines) {
     return names;
 }
 
+QList<QByteArray> receivedNames(const FakeMachine& fake) {
+    QList<QByteArray> names;
+    for (const FakeMachine::Request& request : fake.requests()) {
+        if (const auto design = FakeMachine::designFrom(request))
+            names.append(design->fileName);
+    }
+    return names;
+}
+
 QList<SavedMachine> storedMachines(const TemporaryStore& store) {
     return SavedMachine::decodeList(store.read(SettingsStore::machinesKey).toByteArray())
         .value_or(QList<SavedMachine>{});

@@ -26,6 +26,8 @@ SavedMachine savedMachine(MachineFields fields = {});
 SavedMachine savedMachineAt(const FakeMachine& fake, MachineFields fields = {});
 
 QStringList machineNames(const QList<SavedMachine>& machines);
+// The file names of the designs `fake` was sent, in the order they came.
+QList<QByteArray> receivedNames(const FakeMachine& fake);
 // The machines in `store`'s file as a fresh start reads them; none where they do not read.
 QList<SavedMachine> storedMachines(const TemporaryStore& store);
 
