@@ -448,28 +448,20 @@ private slots:
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("port");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("plain") << "192.168.1.50"
-                               << "443" << true;
-        QTest::newRow("port with spaces and tabs") << "192.168.1.50"
-                                                   << " \t8443 " << true;
-        QTest::newRow("signed port") << "192.168.1.50"
-                                     << "+8443" << true;
-        QTest::newRow("port 0") << "192.168.1.50"
-                                << "0" << false;
-        QTest::newRow("port 65536") << "192.168.1.50"
-                                    << "65536" << false;
-        QTest::newRow("port 80a") << "192.168.1.50"
-                                  << "80a" << false;
-        QTest::newRow("no port") << "192.168.1.50"
-                                 << "" << false;
-        QTest::newRow("negative port") << "192.168.1.50"
-                                       << "-80" << false;
-        QTest::newRow("bad host") << "192.168.1.256"
-                                  << "443" << false;
-        QTest::newRow("ipv6") << "fe80::1"
-                              << "443" << false;
-        QTest::newRow("url") << "https://sewing-room.lan/"
-                             << "443" << true;
+        const auto row = [](const char* name, const char* host, const char* port, bool enabled) {
+            QTest::newRow(name) << QString(host) << QString(port) << enabled;
+        };
+        row("plain", "192.168.1.50", "443", true);
+        row("port with spaces and tabs", "192.168.1.50", " \t8443 ", true);
+        row("signed port", "192.168.1.50", "+8443", true);
+        row("port 0", "192.168.1.50", "0", false);
+        row("port 65536", "192.168.1.50", "65536", false);
+        row("port 80a", "192.168.1.50", "80a", false);
+        row("no port", "192.168.1.50", "", false);
+        row("negative port", "192.168.1.50", "-80", false);
+        row("bad host", "192.168.1.256", "443", false);
+        row("ipv6", "fe80::1", "443", false);
+        row("url", "https://sewing-room.lan/", "443", true);
     }
 
     void portAndAddressDecideTheButtons() {

@@ -217,32 +217,26 @@ private slots:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<bool>("accepted");
 
-        QTest::newRow("only serial") << QByteArray("{\"serial\":\"S1\"}") << true;
-        QTest::newRow("only machine id") << QByteArray("{\"machine-id\":\"M1\"}") << true;
-        QTest::newRow("name without identity")
-            << QByteArray("{\"name\":\"Studio\",\"model\":3}") << false;
-        QTest::newRow("nulls are absent")
-            << QByteArray("{\"serial\":\"S1\",\"name\":null,\"model\":null,\"features\":null}")
-            << true;
-        QTest::newRow("null identity is absent")
-            << QByteArray("{\"serial\":null,\"machine-id\":null}") << false;
-        QTest::newRow("model as string")
-            << QByteArray("{\"serial\":\"S1\",\"model\":\"57\"}") << false;
-        QTest::newRow("serial as number") << QByteArray("{\"serial\":12}") << false;
-        QTest::newRow("fractional needles")
-            << QByteArray("{\"serial\":\"S1\",\"features\":{\"needles\":1.5}}") << false;
-        QTest::newRow("postsize as string")
-            << QByteArray("{\"serial\":\"S1\",\"features\":{\"postsize\":\"3\"}}") << false;
-        QTest::newRow("width as string")
-            << QByteArray("{\"serial\":\"S1\",\"features\":{\"embwidth\":\"2600\"}}") << false;
-        QTest::newRow("features as array")
-            << QByteArray("{\"serial\":\"S1\",\"features\":[]}") << false;
-        QTest::newRow("unknown keys ignored")
-            << QByteArray("{\"serial\":\"S1\",\"colour\":[1,2],\"extra\":{}}") << true;
-        QTest::newRow("empty body") << QByteArray() << false;
-        QTest::newRow("array") << QByteArray("[{\"serial\":\"S1\"}]") << false;
-        QTest::newRow("string") << QByteArray("\"serial\"") << false;
-        QTest::newRow("truncated") << QByteArray("{\"serial\":\"S1\"") << false;
+        const auto row = [](const char* name, const char* body, bool accepted) {
+            QTest::newRow(name) << QByteArray(body) << accepted;
+        };
+        row("only serial", "{\"serial\":\"S1\"}", true);
+        row("only machine id", "{\"machine-id\":\"M1\"}", true);
+        row("name without identity", "{\"name\":\"Studio\",\"model\":3}", false);
+        row("nulls are absent",
+            "{\"serial\":\"S1\",\"name\":null,\"model\":null,\"features\":null}", true);
+        row("null identity is absent", "{\"serial\":null,\"machine-id\":null}", false);
+        row("model as string", "{\"serial\":\"S1\",\"model\":\"57\"}", false);
+        row("serial as number", "{\"serial\":12}", false);
+        row("fractional needles", "{\"serial\":\"S1\",\"features\":{\"needles\":1.5}}", false);
+        row("postsize as string", "{\"serial\":\"S1\",\"features\":{\"postsize\":\"3\"}}", false);
+        row("width as string", "{\"serial\":\"S1\",\"features\":{\"embwidth\":\"2600\"}}", false);
+        row("features as array", "{\"serial\":\"S1\",\"features\":[]}", false);
+        row("unknown keys ignored", "{\"serial\":\"S1\",\"colour\":[1,2],\"extra\":{}}", true);
+        row("empty body", nullptr, false);
+        row("array", "[{\"serial\":\"S1\"}]", false);
+        row("string", "\"serial\"", false);
+        row("truncated", "{\"serial\":\"S1\"", false);
     }
 
     void parse() {
