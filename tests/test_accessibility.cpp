@@ -22,14 +22,16 @@
 #include "Views/Widgets/ScreenHeader.h"
 #include "Views/Widgets/StyledLabel.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
+#include "support/Files.h"
 #include "support/Gallery.h"
+#include "support/Machines.h"
+#include "support/Scans.h"
 #include "support/StitchWriters.h"
 #include "support/TemporaryStore.h"
 
 #include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QApplication>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -43,24 +45,6 @@
 #include <QToolTip>
 
 namespace {
-
-SavedMachine machineNamed(const QString& name, const QString& host = QStringLiteral("192.168.1.50"),
-                          qint64 port = 443) {
-    return SavedMachine{QUuid::createUuid(), name,         host,        port,
-                        std::nullopt,        std::nullopt, std::nullopt};
-}
-
-// A scan of a small loopback subnet at `port`.
-MachineDiscovery::Environment loopback(MachineDiscovery::Bytes address,
-                                       MachineDiscovery::Bytes mask, quint16 port) {
-    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
-    environment.interfaces = [address, mask] {
-        return QList{MachineDiscovery::IPv4Address{address, mask}};
-    };
-    environment.arpHosts = [] { return QStringList{}; };
-    environment.port = port;
-    return environment;
-}
 
 // One place the Tab key stops, as assistive technology reads it.
 struct Stop {
@@ -224,8 +208,7 @@ QUrl writeDesign(const QTemporaryDir& dir, const QString& name) {
                                                 : 0));
     }
     const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(dst(square)) <= 0)
+    if (!writeFile(path, dst(square)))
         qFatal("cannot write a test design");
     return QUrl::fromLocalFile(path);
 }
@@ -428,14 +411,18 @@ class TestAccessibility : public QObject {
         m_state.reset();
     }
 
-    // A fresh state and panel, shown and active.
-    PopoverView& panel() {
+    // A fresh state, whose scans started by a screen stay on a loopback subnet where nothing
+    // answers.
+    void freshState() {
         dropPanel();
         m_store = std::make_unique<TemporaryStore>();
         m_state = std::make_unique<AppState>(m_store->open());
-        // Scans started by a screen stay on a loopback subnet where nothing answers.
-        m_state->monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 96}, {255, 255, 255, 252}, 9));
+        m_state->monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 96}, 9));
+    }
+
+    // A fresh state and panel, shown and active.
+    PopoverView& panel() {
+        freshState();
         return showPanel();
     }
 
@@ -450,7 +437,8 @@ class TestAccessibility : public QObject {
     }
 
     SavedMachine addStudio() {
-        return m_state->machineList().addMachine(machineNamed(QStringLiteral("Studio")));
+        return m_state->machineList().addMachine(
+            savedMachine({.name = "Studio", .host = "192.168.1.50"}));
     }
 
     // A machine that answers on the network, found by a scan of its loopback subnet.
@@ -462,7 +450,7 @@ class TestAccessibility : public QObject {
                                       {QStringLiteral("machine-id"), QStringLiteral("M-93")}})
                 .toJson(QJsonDocument::Compact));
         m_state->monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 92}, {255, 255, 255, 252}, machine.port()));
+            Scans::loopback({127, 0, 0, 92}, machine.port()));
         QCoro::waitFor(m_state->monitor().discover());
     }
 
@@ -472,6 +460,14 @@ class TestAccessibility : public QObject {
              sentEntry(writeDesign(m_files, QStringLiteral("oak-leaf.dst")), false,
                        QStringLiteral("The machine refused the design.")),
              sentEntry(writeDesign(m_files, QStringLiteral("tulip.dst")))});
+    }
+
+    // A fresh panel with Studio saved and three sends in the log, one of them failed.
+    void panelWithSends() {
+        panel();
+        addStudio();
+        addSends();
+        settle(*m_view);
     }
 
     // Checks the chain of the screen shown now and returns it.
@@ -540,10 +536,7 @@ private slots:
     }
 
     void mainScreenWithAMachineAndRecentSends() {
-        panel();
-        addStudio();
-        addSends();
-        settle(*m_view);
+        panelWithSends();
         const QList<Stop> stops =
             checkedChain({QStringLiteral("Settings"), QStringLiteral("Close"),
                           QStringLiteral("Studio, 192.168.1.50"),
@@ -609,7 +602,7 @@ private slots:
                  foundBar->toolTip());
         QStringList problems = markupShownIn(*m_view, markup);
 
-        m_state->machineList().addMachine(machineNamed(markup));
+        m_state->machineList().addMachine(savedMachine({.name = markup}));
         // A file name cannot hold "/", but it can hold markup.
         const QString fileMarkup = QStringLiteral("<img src=\"no-such-image.png\"><b>rose.pes");
         m_state->recentSends().setSendLog({sentEntry(writeDesign(m_files, fileMarkup))});
@@ -759,10 +752,7 @@ private slots:
     // A message's "OK" hides once pressed, and Qt hands the focus on as if by Tab: the next
     // control shows the ring only when "OK" was pressed from the keyboard.
     void theFocusHandedOnByAHiddenButtonKeepsItsRing() {
-        panel();
-        addStudio();
-        addSends();
-        settle(*m_view);
+        panelWithSends();
         DropZone* zone = m_view->mainScreen()->dropZone();
         // Whether the control draws differently with the focus than without it.
         const auto ringShown = [](QWidget* widget) {
@@ -819,10 +809,7 @@ private slots:
     void aCardOpensItsMenuFromTheKeyboard() {
         QFETCH(int, key);
         QFETCH(int, modifiers);
-        panel();
-        addStudio();
-        addSends();
-        settle(*m_view);
+        panelWithSends();
         auto* card = qobject_cast<RecentSendCard*>(tabTo(QStringLiteral("oak-leaf.dst")));
         QVERIFY(card);
         // Focused from the keyboard: the ring and the "More" button show.
@@ -844,10 +831,7 @@ private slots:
     }
 
     void aClickedCardShowsNoRingAndTheNextCardTakesTheMoreButton() {
-        panel();
-        addStudio();
-        addSends();
-        settle(*m_view);
+        panelWithSends();
         RecentSendsView* list = qobject_cast<RecentSendsView*>(m_view->mainScreen()->recentSends());
         QVERIFY(list);
         RecentSendCard* first = list->cards().at(0);
@@ -877,9 +861,8 @@ private slots:
     // another certificate than the pinned one for the info screen; the removal question.
     void showMachineScreen(const QString& screen, FakeMachine& machine) {
         const SavedMachine studio = addStudio();
-        SavedMachine attic = machineNamed(QStringLiteral("Attic"), QStringLiteral("192.168.1.51"));
-        attic.model = QStringLiteral("Innov-is M370");
-        attic = m_state->machineList().addMachine(attic);
+        const SavedMachine attic = m_state->machineList().addMachine(
+            savedMachine({.name = "Attic", .host = "192.168.1.51", .model = "Innov-is M370"}));
         m_state->machineList().selectMachine(studio);
         if (screen == QLatin1String("machines") || screen == QLatin1String("sheet")) {
             findMachine(machine, QStringLiteral("Atelier"));
@@ -902,12 +885,10 @@ private slots:
                                                        {QStringLiteral("needles"), 10},
                                                        {QStringLiteral("postsize"), 3000000}}}})
                     .toJson(QJsonDocument::Compact));
-            SavedMachine pinned = machineNamed(QStringLiteral("Studio by the Window"),
-                                               machine.host(), machine.port());
-            pinned.fingerprint =
-                QStringLiteral("AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:"
-                               "CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89");
-            pinned = m_state->machineList().addMachine(pinned);
+            const SavedMachine pinned = m_state->machineList().addMachine(savedMachineAt(
+                machine, {.name = "Studio by the Window",
+                          .fingerprint = "AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:"
+                                         "CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89"}));
             m_view->push(Screen::machineInfo(pinned));
             auto* info = qobject_cast<MachineInfoView*>(m_view->currentScreen());
             if (!info ||
@@ -953,8 +934,7 @@ private slots:
         Gallery::render(*m_view, QStringLiteral("a11y-focus-machine-row"));
 
         // A machine saved later still reads in its place, above the found machines.
-        m_state->machineList().addMachine(
-            machineNamed(QStringLiteral("Loft"), QStringLiteral("192.168.1.52")));
+        m_state->machineList().addMachine(savedMachine({.name = "Loft", .host = "192.168.1.52"}));
         settle(*m_view);
         QCOMPARE(names(tabChain(*m_view)).mid(5, 2),
                  (QStringList{QStringLiteral("Loft, 192.168.1.52 · Not checked"),
@@ -1126,10 +1106,7 @@ private slots:
         const bool english = language == QLatin1String("en");
         Gallery::setLanguage(language);
         Gallery::setFontScale(scale);
-        m_store = std::make_unique<TemporaryStore>();
-        m_state = std::make_unique<AppState>(m_store->open());
-        m_state->monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 96}, {255, 255, 255, 252}, 9));
+        freshState();
         FakeMachine machine;
         const bool machineScreen =
             QStringList{QStringLiteral("machines"), QStringLiteral("add"), QStringLiteral("edit"),
@@ -1142,8 +1119,8 @@ private slots:
             findMachine(machine, QStringLiteral("Embroidery Studio Upstairs"));
             QCOMPARE(m_state->monitor().discovered().size(), 1);
         } else if (state != QLatin1String("none")) {
-            m_state->machineList().addMachine(machineNamed(QStringLiteral("Studio by the Window"),
-                                                           QStringLiteral("192.168.1.50")));
+            m_state->machineList().addMachine(
+                savedMachine({.name = "Studio by the Window", .host = "192.168.1.50"}));
             addSends();
         }
         if (state == QLatin1String("sending"))

@@ -4,6 +4,7 @@
 
 #include "Networking/MachineDiscovery.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
+#include "support/Scans.h"
 
 #include <QCoroTimer>
 #include <QElapsedTimer>
@@ -73,59 +74,46 @@ private slots:
 
         const Bytes home{192, 168, 1, 23};
         const Bytes slash24{255, 255, 255, 0};
-        QTest::newRow("wi-fi wlan0")
-            << QList{entry("wlan0", upRunning, home, slash24)} << QList{address(home, slash24)};
-        QTest::newRow("wi-fi wlp2s0")
-            << QList{entry("wlp2s0", upRunning, home, slash24)} << QList{address(home, slash24)};
-        QTest::newRow("wired eth0")
-            << QList{entry("eth0", upRunning, home, slash24)} << QList{address(home, slash24)};
-        QTest::newRow("wired enp3s0 with more flags")
-            << QList{entry("enp3s0", upRunning | IFF_BROADCAST | IFF_MULTICAST, home, slash24)}
-            << QList{address(home, slash24)};
-        QTest::newRow("loopback") << QList{entry("lo", upRunning | IFF_LOOPBACK, {127, 0, 0, 1},
-                                                 {255, 0, 0, 0})}
-                                  << QList<IPv4Address>{};
-        QTest::newRow("loopback named like ethernet")
-            << QList{entry("eth9", upRunning | IFF_LOOPBACK, home, slash24)}
-            << QList<IPv4Address>{};
-        QTest::newRow("up but not running")
-            << QList{entry("eth0", IFF_UP, home, slash24)} << QList<IPv4Address>{};
-        QTest::newRow("running but down")
-            << QList{entry("eth0", IFF_RUNNING, home, slash24)} << QList<IPv4Address>{};
-        QTest::newRow("bridge, tunnel, container and virtual links")
-            << QList{entry("br0", upRunning, home, slash24),
-                     entry("tun0", upRunning, {10, 8, 0, 2}, slash24),
-                     entry("docker0", upRunning, {172, 17, 0, 1}, {255, 255, 0, 0}),
-                     entry("veth12ab", upRunning, {10, 9, 0, 1}, slash24),
-                     entry("virbr0", upRunning, {192, 168, 122, 1}, slash24),
-                     entry("e", upRunning, {10, 9, 1, 1}, slash24)}
-            << QList<IPv4Address>{};
-        QTest::newRow("IPv6 entry")
-            << QList{InterfaceAddress{"eth0", upRunning, AF_INET6, std::nullopt, std::nullopt}}
-            << QList<IPv4Address>{};
-        QTest::newRow("family entry of the link layer")
-            << QList{InterfaceAddress{"eth0", upRunning, AF_PACKET, std::nullopt, std::nullopt}}
-            << QList<IPv4Address>{};
-        QTest::newRow("no netmask")
-            << QList{InterfaceAddress{"eth0", upRunning, AF_INET, home, std::nullopt}}
-            << QList<IPv4Address>{};
-        QTest::newRow("no address")
-            << QList{InterfaceAddress{"eth0", upRunning, AF_INET, std::nullopt, slash24}}
-            << QList<IPv4Address>{};
-        QTest::newRow("link-local only")
-            << QList{entry("eth0", upRunning, {169, 254, 10, 20}, {255, 255, 0, 0})}
-            << QList<IPv4Address>{};
-        QTest::newRow("near link-local is fine")
-            << QList{entry("eth0", upRunning, {169, 253, 10, 20}, slash24),
-                     entry("eth0", upRunning, {10, 169, 254, 1}, slash24)}
-            << QList{address({169, 253, 10, 20}, slash24), address({10, 169, 254, 1}, slash24)};
-        QTest::newRow("several addresses, system order kept")
-            << QList{entry("wlan0", upRunning, {10, 0, 5, 7}, {255, 255, 0, 0}),
-                     entry("lo", upRunning | IFF_LOOPBACK, {127, 0, 0, 1}, {255, 0, 0, 0}),
-                     entry("eth0", upRunning, home, slash24),
-                     entry("eth0", upRunning, {192, 168, 2, 5}, slash24)}
-            << QList{address({10, 0, 5, 7}, {255, 255, 0, 0}), address(home, slash24),
-                     address({192, 168, 2, 5}, slash24)};
+        const auto row = [](const char* name, const QList<InterfaceAddress>& entries,
+                            const QList<IPv4Address>& usable = {}) {
+            QTest::newRow(name) << entries << usable;
+        };
+        row("wi-fi wlan0", {entry("wlan0", upRunning, home, slash24)}, {address(home, slash24)});
+        row("wi-fi wlp2s0", {entry("wlp2s0", upRunning, home, slash24)}, {address(home, slash24)});
+        row("wired eth0", {entry("eth0", upRunning, home, slash24)}, {address(home, slash24)});
+        row("wired enp3s0 with more flags",
+            {entry("enp3s0", upRunning | IFF_BROADCAST | IFF_MULTICAST, home, slash24)},
+            {address(home, slash24)});
+        row("loopback", {entry("lo", upRunning | IFF_LOOPBACK, {127, 0, 0, 1}, {255, 0, 0, 0})});
+        row("loopback named like ethernet",
+            {entry("eth9", upRunning | IFF_LOOPBACK, home, slash24)});
+        row("up but not running", {entry("eth0", IFF_UP, home, slash24)});
+        row("running but down", {entry("eth0", IFF_RUNNING, home, slash24)});
+        row("bridge, tunnel, container and virtual links",
+            {entry("br0", upRunning, home, slash24),
+             entry("tun0", upRunning, {10, 8, 0, 2}, slash24),
+             entry("docker0", upRunning, {172, 17, 0, 1}, {255, 255, 0, 0}),
+             entry("veth12ab", upRunning, {10, 9, 0, 1}, slash24),
+             entry("virbr0", upRunning, {192, 168, 122, 1}, slash24),
+             entry("e", upRunning, {10, 9, 1, 1}, slash24)});
+        row("IPv6 entry",
+            {InterfaceAddress{"eth0", upRunning, AF_INET6, std::nullopt, std::nullopt}});
+        row("family entry of the link layer",
+            {InterfaceAddress{"eth0", upRunning, AF_PACKET, std::nullopt, std::nullopt}});
+        row("no netmask", {InterfaceAddress{"eth0", upRunning, AF_INET, home, std::nullopt}});
+        row("no address", {InterfaceAddress{"eth0", upRunning, AF_INET, std::nullopt, slash24}});
+        row("link-local only", {entry("eth0", upRunning, {169, 254, 10, 20}, {255, 255, 0, 0})});
+        row("near link-local is fine",
+            {entry("eth0", upRunning, {169, 253, 10, 20}, slash24),
+             entry("eth0", upRunning, {10, 169, 254, 1}, slash24)},
+            {address({169, 253, 10, 20}, slash24), address({10, 169, 254, 1}, slash24)});
+        row("several addresses, system order kept",
+            {entry("wlan0", upRunning, {10, 0, 5, 7}, {255, 255, 0, 0}),
+             entry("lo", upRunning | IFF_LOOPBACK, {127, 0, 0, 1}, {255, 0, 0, 0}),
+             entry("eth0", upRunning, home, slash24),
+             entry("eth0", upRunning, {192, 168, 2, 5}, slash24)},
+            {address({10, 0, 5, 7}, {255, 255, 0, 0}), address(home, slash24),
+             address({192, 168, 2, 5}, slash24)});
     }
 
     void choosingInterfaces() {
@@ -208,31 +196,26 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("hosts");
 
-        QTest::newRow("empty") << QString() << QStringList{};
-        QTest::newRow("one complete entry")
-            << QStringLiteral("? (192.168.1.40) at 00:11:22:33:44:55 [ether] on wlan0\n")
-            << QStringList{QStringLiteral("192.168.1.40")};
-        QTest::newRow("incomplete entry")
-            << QStringLiteral("? (192.168.1.41) at <incomplete> on wlan0\n") << QStringList{};
-        QTest::newRow("incomplete in parentheses")
-            << QStringLiteral("? (192.168.1.41) at (incomplete) on en0 ifscope [ethernet]")
-            << QStringList{};
-        QTest::newRow("no parentheses")
-            << QStringLiteral("192.168.1.42 ether 00:11:22:33:44:55 C wlan0") << QStringList{};
-        QTest::newRow("unclosed parenthesis")
-            << QStringLiteral("? (192.168.1.43 at 00:11:22:33:44:55") << QStringList{};
-        QTest::newRow("closing before opening") << QStringLiteral("a) b (192.168.1.44) c")
-                                                << QStringList{QStringLiteral("192.168.1.44")};
-        QTest::newRow("taken unchanged, not validated")
-            << QStringLiteral("host (not an address) at 0:1:2:3:4:5\n? () at 0:1:2:3:4:5")
-            << QStringList{QStringLiteral("not an address"), QString()};
-        QTest::newRow("several lines, blank ones dropped, order kept")
-            << QStringLiteral("\n? (10.0.0.3) at 0:11:22:33:44:55 on en0 ifscope [ethernet]\n\n"
-                              "? (10.0.0.1) at 0:11:22:33:44:56 on en0 ifscope [ethernet]\n"
-                              "? (10.0.0.2) at (incomplete) on en0 ifscope [ethernet]\n"
-                              "? (10.0.0.3) at 0:11:22:33:44:55 on en1 ifscope [ethernet]")
-            << QStringList{QStringLiteral("10.0.0.3"), QStringLiteral("10.0.0.1"),
-                           QStringLiteral("10.0.0.3")};
+        const auto row = [](const char* name, const QString& text, const QStringList& hosts = {}) {
+            QTest::newRow(name) << text << hosts;
+        };
+        row("empty", QString());
+        row("one complete entry", "? (192.168.1.40) at 00:11:22:33:44:55 [ether] on wlan0\n",
+            {"192.168.1.40"});
+        row("incomplete entry", "? (192.168.1.41) at <incomplete> on wlan0\n");
+        row("incomplete in parentheses",
+            "? (192.168.1.41) at (incomplete) on en0 ifscope [ethernet]");
+        row("no parentheses", "192.168.1.42 ether 00:11:22:33:44:55 C wlan0");
+        row("unclosed parenthesis", "? (192.168.1.43 at 00:11:22:33:44:55");
+        row("closing before opening", "a) b (192.168.1.44) c", {"192.168.1.44"});
+        row("taken unchanged, not validated",
+            "host (not an address) at 0:1:2:3:4:5\n? () at 0:1:2:3:4:5", {"not an address", ""});
+        row("several lines, blank ones dropped, order kept",
+            "\n? (10.0.0.3) at 0:11:22:33:44:55 on en0 ifscope [ethernet]\n\n"
+            "? (10.0.0.1) at 0:11:22:33:44:56 on en0 ifscope [ethernet]\n"
+            "? (10.0.0.2) at (incomplete) on en0 ifscope [ethernet]\n"
+            "? (10.0.0.3) at 0:11:22:33:44:55 on en1 ifscope [ethernet]",
+            {"10.0.0.3", "10.0.0.1", "10.0.0.3"});
     }
 
     void arpToolOutput() {
@@ -285,35 +268,29 @@ private slots:
         QTest::addColumn<QStringList>("own");
         QTest::addColumn<QStringList>("candidates");
 
-        const QStringList five = range(QStringLiteral("192.168.1."), 1, 5);
-        QTest::newRow("no neighbours: subnet order")
-            << five << QStringList{} << QStringList{} << five;
-        QTest::newRow("neighbour first, then the rest ascending")
-            << five << QStringList{QStringLiteral("192.168.1.4")} << QStringList{}
-            << QStringList{QStringLiteral("192.168.1.4"), QStringLiteral("192.168.1.1"),
-                           QStringLiteral("192.168.1.2"), QStringLiteral("192.168.1.3"),
-                           QStringLiteral("192.168.1.5")};
-        QTest::newRow("neighbours in ARP order, duplicates once")
-            << five
-            << QStringList{QStringLiteral("192.168.1.5"), QStringLiteral("192.168.1.2"),
-                           QStringLiteral("192.168.1.5")}
-            << QStringList{}
-            << QStringList{QStringLiteral("192.168.1.5"), QStringLiteral("192.168.1.2"),
-                           QStringLiteral("192.168.1.1"), QStringLiteral("192.168.1.3"),
-                           QStringLiteral("192.168.1.4")};
-        QTest::newRow("neighbour outside every subnet is never probed")
-            << five << QStringList{QStringLiteral("172.16.0.5"), QStringLiteral("junk")}
-            << QStringList{} << five;
-        QTest::newRow("own address never, not even as a neighbour")
-            << five << QStringList{QStringLiteral("192.168.1.3")}
-            << QStringList{QStringLiteral("192.168.1.3")}
-            << QStringList{QStringLiteral("192.168.1.1"), QStringLiteral("192.168.1.2"),
-                           QStringLiteral("192.168.1.4"), QStringLiteral("192.168.1.5")};
-        QTest::newRow("repeated subnet hosts once")
-            << five + five << QStringList{} << QStringList{QStringLiteral("192.168.1.1")}
-            << range(QStringLiteral("192.168.1."), 2, 5);
-        QTest::newRow("nothing to scan") << QStringList{} << QStringList{QStringLiteral("10.0.0.1")}
-                                         << QStringList{} << QStringList{};
+        // Hosts of 192.168.1.0/24 by their last number.
+        const auto hosts = [](std::initializer_list<int> last) {
+            QStringList list;
+            for (const int number : last)
+                list << QStringLiteral("192.168.1.%1").arg(number);
+            return list;
+        };
+        const auto row = [](const char* name, const QStringList& subnet, const QStringList& known,
+                            const QStringList& own, const QStringList& candidates) {
+            QTest::newRow(name) << subnet << known << own << candidates;
+        };
+        const QStringList five = hosts({1, 2, 3, 4, 5});
+        row("no neighbours: subnet order", five, {}, {}, five);
+        row("neighbour first, then the rest ascending", five, hosts({4}), {},
+            hosts({4, 1, 2, 3, 5}));
+        row("neighbours in ARP order, duplicates once", five, hosts({5, 2, 5}), {},
+            hosts({5, 2, 1, 3, 4}));
+        row("neighbour outside every subnet is never probed", five, {"172.16.0.5", "junk"}, {},
+            five);
+        row("own address never, not even as a neighbour", five, hosts({3}), hosts({3}),
+            hosts({1, 2, 4, 5}));
+        row("repeated subnet hosts once", five + five, {}, hosts({1}), hosts({2, 3, 4, 5}));
+        row("nothing to scan", {}, {"10.0.0.1"}, {}, {});
     }
 
     void candidateOrder() {
@@ -349,12 +326,8 @@ private slots:
     void subnetsWithoutHostsCompleteEmpty() {
         QFETCH(Bytes, mask);
         auto probes = std::make_shared<Probes>();
-        MachineDiscovery::Environment environment{
-            [mask] {
-                return QList{IPv4Address{{127, 0, 0, 1}, mask}};
-            },
-            [] { return QStringList{QStringLiteral("127.0.0.2")}; }, 443,
-            countingProber(probes, {})};
+        const MachineDiscovery::Environment environment =
+            counted({address({127, 0, 0, 1}, mask)}, {QStringLiteral("127.0.0.2")}, probes);
         const auto result = QCoro::waitFor(MachineDiscovery(3.5, 64, environment).scan({}));
         QVERIFY(std::holds_alternative<MachineDiscovery::Completed>(result));
         QVERIFY(std::get<MachineDiscovery::Completed>(result).machines.isEmpty());
@@ -368,16 +341,16 @@ private slots:
         const QList<IPv4Address> interfaces{IPv4Address{{10, 1, 0, 1}, {255, 255, 255, 0}},
                                             IPv4Address{{10, 2, 0, 1}, {255, 255, 255, 0}}};
         const QStringList arp{QStringLiteral("10.2.0.77"), QStringLiteral("10.1.0.5")};
-        MachineDiscovery::Environment environment{[interfaces] { return interfaces; },
-                                                  [arp] { return arp; }, 8443,
-                                                  countingProber(probes, {})};
+        const MachineDiscovery::Environment environment =
+            counted(interfaces, arp, probes, {}, 8443);
         const auto result = QCoro::waitFor(MachineDiscovery(3.5, 64, environment).scan({}));
         QVERIFY(std::holds_alternative<MachineDiscovery::Completed>(result));
         QCOMPARE(probes->mostInFlight, 64);
         QCOMPARE(probes->inFlight, 0);
-        const QStringList expected =
-            MachineDiscovery::orderedCandidates(MachineDiscovery::subnetHosts(interfaces), arp,
-                                                MachineDiscovery::ownAddresses(interfaces));
+        // The neighbours, then both subnets in order; never this computer's own addresses.
+        QStringList expected = arp + range(QStringLiteral("10.1.0."), 2, 254) +
+                               range(QStringLiteral("10.2.0."), 2, 254);
+        expected.removeDuplicates();
         QCOMPARE(expected.size(), 506);
         QCOMPARE(probes->started, expected); // started in candidate order, each once
         QCOMPARE(probes->timeouts, QSet<double>{3.5});
@@ -385,11 +358,8 @@ private slots:
 
     void smallerWindowHonoured() {
         auto probes = std::make_shared<Probes>();
-        MachineDiscovery::Environment environment{
-            [] {
-                return QList{IPv4Address{{10, 1, 0, 1}, {255, 255, 255, 0}}};
-            },
-            [] { return QStringList{}; }, 443, countingProber(probes, {})};
+        MachineDiscovery::Environment environment =
+            counted({address({10, 1, 0, 1}, {255, 255, 255, 0})}, {}, probes);
         QCoro::waitFor(MachineDiscovery(3.5, 5, environment).scan({}));
         QCOMPARE(probes->mostInFlight, 5);
         QCOMPARE(probes->started.size(), 253);
@@ -406,12 +376,9 @@ private slots:
         auto probes = std::make_shared<Probes>();
         const QSet<QString> machines{QStringLiteral("10.1.0.3"), QStringLiteral("10.1.0.200"),
                                      QStringLiteral("10.1.0.60")};
-        MachineDiscovery::Environment environment{
-            [] {
-                return QList{IPv4Address{{10, 1, 0, 1}, {255, 255, 255, 0}}};
-            },
-            [] { return QStringList{QStringLiteral("10.1.0.200")}; }, 8443,
-            countingProber(probes, machines)};
+        const MachineDiscovery::Environment environment =
+            counted({address({10, 1, 0, 1}, {255, 255, 255, 0})}, {QStringLiteral("10.1.0.200")},
+                    probes, machines, 8443);
 
         // The callback suspends before it takes note, so the scan must await it.
         auto reported = std::make_shared<QStringList>();
@@ -461,15 +428,12 @@ private slots:
         notAMachine.setInfoStatus(404);
 
         auto arpReads = std::make_shared<int>(0);
-        MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
-        environment.interfaces = [] {
-            return QList{IPv4Address{{127, 0, 0, 1}, {255, 255, 255, 0}}};
-        };
+        MachineDiscovery::Environment environment =
+            Scans::loopback({127, 0, 0, 1}, port, {255, 255, 255, 0});
         environment.arpHosts = [arpReads] {
             ++*arpReads;
             return QStringList{QStringLiteral("127.0.0.140"), QStringLiteral("10.0.0.1")};
         };
-        environment.port = port;
 
         auto reported = std::make_shared<QList<MachineInfo>>();
         auto returned = std::make_shared<bool>(false);
@@ -658,6 +622,15 @@ private slots:
     }
 
 private:
+    // A scan of `interfaces` with `arp` for its neighbours and no wake-up, whose probes `probes`
+    // counts and `machines` answer.
+    static MachineDiscovery::Environment counted(QList<IPv4Address> interfaces, QStringList arp,
+                                                 std::shared_ptr<Probes> probes,
+                                                 QSet<QString> machines = {}, qint64 port = 443) {
+        return {[interfaces] { return interfaces; }, [arp] { return arp; }, port,
+                countingProber(std::move(probes), std::move(machines))};
+    }
+
     // A prober that never touches the network: it counts probes in flight and answers as a
     // machine for the given hosts, after a delay that varies from host to host.
     static MachineDiscovery::Prober countingProber(std::shared_ptr<Probes> probes,

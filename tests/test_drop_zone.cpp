@@ -11,7 +11,10 @@
 #include "Views/Widgets/ControlButton.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/DragEvents.h"
+#include "support/Files.h"
 #include "support/Gallery.h"
+#include "support/Machines.h"
+#include "support/Scans.h"
 #include "support/TemporaryStore.h"
 
 #include <QApplication>
@@ -33,40 +36,12 @@
 
 namespace {
 
-bool writeFile(const QString& path, const QByteArray& contents) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
-
-SavedMachine saved(const QString& name, const QString& host, qint64 port,
-                   std::optional<QString> machineID = std::nullopt) {
-    return SavedMachine{QUuid::createUuid(), name, host, port, std::nullopt, std::nullopt,
-                        std::move(machineID)};
-}
-
 QByteArray infoBody(const QString& machineID, const std::optional<QString>& name) {
     QJsonObject object{{QStringLiteral("serial"), QStringLiteral("S1")},
                        {QStringLiteral("machine-id"), machineID}};
     if (name)
         object.insert(QStringLiteral("name"), *name);
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
-// A scan of a small loopback subnet at `port`.
-MachineDiscovery::Environment loopback(MachineDiscovery::Bytes address,
-                                       MachineDiscovery::Bytes mask, quint16 port) {
-    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
-    environment.interfaces = [address, mask] {
-        return QList{MachineDiscovery::IPv4Address{address, mask}};
-    };
-    environment.arpHosts = [] { return QStringList{}; };
-    environment.port = port;
-    return environment;
-}
-
-quint16 closedPort(const QHostAddress& address) {
-    QTcpServer probe;
-    return probe.listen(address) ? probe.serverPort() : 0;
 }
 
 // How much of the progress bar is filled, from 0 to 1.
@@ -76,21 +51,16 @@ double barFilled(const DropZone& zone) {
     return span > 0 ? double(bar->value() - bar->minimum()) / span : 0;
 }
 
-QStringList receivedNames(const FakeMachine& machine) {
-    QStringList names;
-    for (const FakeMachine::Request& request : machine.requests()) {
-        if (const auto design = FakeMachine::designFrom(request))
-            names << QString::fromUtf8(design->fileName);
-    }
-    return names;
-}
-
-// A drop zone in a window, so its animations and visibility are those of a shown panel.
+// A drop zone in a window, so its animations and visibility are those of a shown panel, on a
+// fresh state with Studio saved at `host`:`port`.
 struct ShownZone {
+    TemporaryStore store;
+    AppState state{store.open()};
     QWidget window;
     DropZone* zone;
-    explicit ShownZone(AppState& state)
-        : zone(new DropZone(state, &window)) {
+    ShownZone(const QString& host, quint16 port) {
+        state.machineList().addMachine(savedMachine({.host = host, .port = port}));
+        zone = new DropZone(state, &window);
         window.resize(336, 170);
         zone->setGeometry(0, 0, 336, 170);
         window.show();
@@ -106,7 +76,8 @@ class TestDropZone : public QObject {
 
     QUrl design(const QString& name, const QByteArray& contents = "#PES0001 design") {
         const QString path = m_designs.filePath(name);
-        writeFile(path, contents);
+        if (!writeFile(path, contents))
+            qFatal("cannot write test design");
         return QUrl::fromLocalFile(path);
     }
 
@@ -129,19 +100,15 @@ private slots:
         QCOMPARE(zone.detail(), QStringLiteral("Set up your machine above first."));
         Gallery::render(zone, QStringLiteral("drop-zone-no-machine"));
 
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
+        state.machineList().addMachine(savedMachine({.host = "127.0.0.9"}));
         QCOMPARE(zone.title(), QStringLiteral("Drop designs to send to Studio"));
         QCOMPARE(zone.detail(), QStringLiteral(".pes  .phc  .dst  .pen"));
         QVERIFY(!zone.okButton()->isVisibleTo(&zone));
     }
 
     void sendingShowsProgressNameAndCount() {
-        TemporaryStore store;
-        AppState state(store.open());
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
-        ShownZone shown(state);
+        ShownZone shown(QStringLiteral("127.0.0.9"), 443);
+        AppState& state = shown.state;
         DropZone& zone = *shown.zone;
 
         state.sendQueue().setSendStatus(SendStatuses::Sending{QStringLiteral("flower.pes"), 1, 1});
@@ -172,11 +139,8 @@ private slots:
     }
 
     void sentAndErrorStatesAndTheirOKButton() {
-        TemporaryStore store;
-        AppState state(store.open());
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
-        ShownZone shown(state);
+        ShownZone shown(QStringLiteral("127.0.0.9"), 443);
+        AppState& state = shown.state;
         DropZone& zone = *shown.zone;
 
         state.sendQueue().setSendStatus(
@@ -229,11 +193,8 @@ private slots:
     // --- dragging over it ------------------------------------------------------------------
 
     void filesOverThePanelTargetIt() {
-        TemporaryStore store;
-        AppState state(store.open());
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.9"), 443));
-        ShownZone shown(state);
+        ShownZone shown(QStringLiteral("127.0.0.9"), 443);
+        AppState& state = shown.state;
         DropZone& zone = *shown.zone;
         state.sendQueue().setSendStatus(SendStatuses::Sending{QStringLiteral("flower.pes"), 1, 2});
 
@@ -311,13 +272,10 @@ private slots:
     void threeDroppedDesignsGoOutOneByOne() {
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.61"))));
-        TemporaryStore store;
-        AppState state(store.open());
-        state.sendQueue().setStatusResetDelay(std::chrono::milliseconds(400));
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
-        ShownZone shown(state);
+        ShownZone shown(machine.host(), machine.port());
+        AppState& state = shown.state;
         DropZone& zone = *shown.zone;
+        state.sendQueue().setStatusResetDelay(std::chrono::milliseconds(400));
 
         QStringList progress;
         connect(&state.sendQueue(), &SendQueue::sendStatusChanged, this, [&] {
@@ -337,9 +295,7 @@ private slots:
                                         QStringLiteral("Sending two.dst…|2 of 3"),
                                         QStringLiteral("Sending three.pes…|3 of 3")}));
         QCOMPARE(zone.title(), QStringLiteral("Sent 3 designs to Studio"));
-        QCOMPARE(receivedNames(machine),
-                 (QStringList{QStringLiteral("one.pes"), QStringLiteral("two.dst"),
-                              QStringLiteral("three.pes")}));
+        QCOMPARE(receivedNames(machine), (QList<QByteArray>{"one.pes", "two.dst", "three.pes"}));
         // Back to the idle text after the (shortened) delay.
         QTRY_COMPARE_WITH_TIMEOUT(zone.content(), DropZone::Content::idle, 5000);
         QCOMPARE(zone.title(), QStringLiteral("Drop designs to send to Studio"));
@@ -350,11 +306,8 @@ private slots:
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.61"))));
         machine.setReadRate(400'000); // about a second for the design
-        TemporaryStore store;
-        AppState state(store.open());
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
-        ShownZone shown(state);
+        ShownZone shown(machine.host(), machine.port());
+        AppState& state = shown.state;
         DropZone& zone = *shown.zone;
 
         QList<double> filled;
@@ -374,11 +327,8 @@ private slots:
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.62"))));
         machine.setUploadStatus(500);
-        TemporaryStore store;
-        AppState state(store.open());
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
-        ShownZone shown(state);
+        ShownZone shown(machine.host(), machine.port());
+        AppState& state = shown.state;
         DropZone& zone = *shown.zone;
 
         const auto data = DragEvents::urls({design(QStringLiteral("refused.pes"))});
@@ -394,7 +344,7 @@ private slots:
         QCOMPARE(zone.content(), DropZone::Content::idle);
 
         // A write of the store that cannot take its turn is said in the same place.
-        QLockFile stuck(store.path() + QStringLiteral(".writer-lock"));
+        QLockFile stuck(shown.store.path() + QStringLiteral(".writer-lock"));
         QVERIFY(stuck.tryLock(0));
         state.store().setStoreWaitLimit(std::chrono::milliseconds(100));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept them busy"));
@@ -412,8 +362,7 @@ private slots:
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.64"))));
         TemporaryStore store;
         AppState state(store.open());
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        state.machineList().addMachine(savedMachineAt(machine));
         const SendLogEntry earlier{QUuid::createUuid(),
                                    SendLogEntry::dateFrom(QDateTime::currentDateTime()),
                                    QStringLiteral("Studio"),
@@ -452,8 +401,7 @@ private slots:
         QVERIFY(nameField);
         nameField->setText(chosen.toLocalFile());
         QMetaObject::invokeMethod(chooser, "accept");
-        QTRY_COMPARE_WITH_TIMEOUT(receivedNames(machine), QStringList{QStringLiteral("chosen.pes")},
-                                  20000);
+        QTRY_COMPARE_WITH_TIMEOUT(receivedNames(machine), QList<QByteArray>{"chosen.pes"}, 20000);
         QTRY_VERIFY(!zone->fileChooser());
 
         // A click opens it as well; closing it sends nothing.
@@ -461,17 +409,16 @@ private slots:
         QTRY_VERIFY(zone->fileChooser());
         zone->fileChooser()->reject();
         QTRY_VERIFY(!zone->fileChooser());
-        QCOMPARE(receivedNames(machine), QStringList{QStringLiteral("chosen.pes")});
+        QCOMPARE(receivedNames(machine), QList<QByteArray>{"chosen.pes"});
         QVERIFY(!std::holds_alternative<SendStatuses::Sending>(state.sendQueue().sendStatus()));
     }
 
     void aRecentSendDroppedBackIsSentAgainUnlessItLeftTheLog() {
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.63"))));
-        TemporaryStore store;
-        AppState state(store.open());
-        state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        ShownZone shown(machine.host(), machine.port());
+        AppState& state = shown.state;
+        DropZone& zone = *shown.zone;
         const SendLogEntry entry{QUuid::createUuid(),
                                  0,
                                  QStringLiteral("Studio"),
@@ -479,13 +426,10 @@ private slots:
                                  true,
                                  {}};
         state.recentSends().setSendLog({entry});
-        ShownZone shown(state);
-        DropZone& zone = *shown.zone;
 
         const auto own = RecentSendDrag::makeData(entry.id);
         QVERIFY(DragEvents::dragAndDrop(&zone, own.get()));
-        QTRY_COMPARE_WITH_TIMEOUT(receivedNames(machine), QStringList{QStringLiteral("again.pes")},
-                                  20000);
+        QTRY_COMPARE_WITH_TIMEOUT(receivedNames(machine), QList<QByteArray>{"again.pes"}, 20000);
         QTRY_VERIFY(!state.sendQueue().isSending());
 
         // The same id from another program: refused before anything is resolved.
@@ -529,8 +473,7 @@ private slots:
         FakeMachine slow; // takes connections and never answers, so the scan is seen running
         QVERIFY(slow.start(QHostAddress(QStringLiteral("127.0.0.70"))));
         slow.setNeverAnswer(true);
-        state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 69}, {255, 255, 255, 252}, slow.port()));
+        state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 69}, slow.port()));
         QCoro::Task<> scan = state.monitor().discover();
         QTRY_VERIFY(state.monitor().isDiscovering());
         QVERIFY(bar.isSpinnerShown());
@@ -542,9 +485,7 @@ private slots:
         QCOMPARE(bar.title(), QStringLiteral("No machine found on this network"));
 
         // No network to scan: the bar says what the machines list says.
-        MachineDiscovery::Environment offline = loopback({}, {}, slow.port());
-        offline.interfaces = [] { return QList<MachineDiscovery::IPv4Address>{}; };
-        state.monitor().setDiscoveryEnvironment(offline);
+        state.monitor().setDiscoveryEnvironment(Scans::noNetwork());
         QCoro::waitFor(state.monitor().discover());
         QVERIFY(state.monitor().discoveryError());
         QCOMPARE(bar.title(), QStringLiteral("Couldn't scan the network"));
@@ -563,14 +504,15 @@ private slots:
         AppState state(store.open());
         MachineBar bar(state, [](const Screen&) {});
         state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 72}, {255, 255, 255, 248}, first.port()));
+            Scans::loopback({127, 0, 0, 72}, first.port(), {255, 255, 255, 248}));
         QCoro::waitFor(state.monitor().discover());
         QCOMPARE(state.monitor().discovered().size(), 2);
 
         QCOMPARE(bar.kind(), MachineBar::Kind::found);
         const MachineInfo offered = state.monitor().discovered().first();
-        QCOMPARE(bar.title(), QStringLiteral("Found ") +
-                                  offered.name.value_or(QStringLiteral("a Brother machine")));
+        QCOMPARE(bar.title(), offered.host == QLatin1String("127.0.0.73")
+                                  ? QStringLiteral("Found a Brother machine")
+                                  : QStringLiteral("Found Second"));
         QCOMPARE(bar.subtitle(), offered.host + QLatin1Char(':') + QString::number(first.port()));
         QCOMPARE(bar.iconName(), QStringLiteral("dot.radiowaves.left.and.right"));
         QCOMPARE(bar.actionButton()->text(), QStringLiteral("Use This Machine"));
@@ -601,8 +543,7 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         MachineBar bar(state, [](const Screen&) {});
-        state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 76}, {255, 255, 255, 252}, unnamed.port()));
+        state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 76}, unnamed.port()));
         QCoro::waitFor(state.monitor().discover());
         QCOMPARE(bar.title(), QStringLiteral("Found a Brother machine"));
     }
@@ -637,8 +578,7 @@ private slots:
         QFETCH(bool, relocated);
         QFETCH(bool, discovering);
         QFETCH(QString, subtitle);
-        const SavedMachine machine =
-            saved(QStringLiteral("Studio"), QStringLiteral("studio.local"), port);
+        const SavedMachine machine = savedMachine({.host = "studio.local", .port = port});
         QCOMPARE(MachineBar::subtitle(machine, Reachability(reachability), relocated, discovering),
                  subtitle);
     }
@@ -648,11 +588,11 @@ private slots:
         FakeMachine moved;
         QVERIFY(moved.start(QHostAddress(QStringLiteral("127.0.0.82"))));
         moved.setInfoBody(infoBody(QStringLiteral("M-80"), QStringLiteral("Studio")));
-        const quint16 dead = closedPort(QHostAddress(QStringLiteral("127.0.0.81")));
+        const quint16 dead = closedPort(QStringLiteral("127.0.0.81"));
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine studio = state.machineList().addMachine(saved(
-            QStringLiteral("Studio"), QStringLiteral("127.0.0.81"), dead, QStringLiteral("M-80")));
+        const SavedMachine studio = state.machineList().addMachine(
+            savedMachine({.host = "127.0.0.81", .port = dead, .machineID = "M-80"}));
         QList<Screen> pushed;
         MachineBar bar(state, [&pushed](const Screen& screen) { pushed << screen; });
         bar.resize(336, MachineBar::height);
@@ -677,8 +617,7 @@ private slots:
         QVERIFY(!bar.isSpinnerShown());
         Gallery::render(bar, QStringLiteral("machine-bar-unreachable"));
 
-        state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 81}, {255, 255, 255, 252}, moved.port()));
+        state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 81}, moved.port()));
         QCoro::Task<> scan = state.monitor().discover();
         QTRY_VERIFY(state.monitor().isDiscovering());
         QCOMPARE(bar.subtitle(), QStringLiteral("Not answering · Looking on the network…"));
@@ -723,31 +662,28 @@ private slots:
 
         shoot(QStringLiteral("no-machine"));
         // Scanning a subnet where one address takes the connection and never answers.
-        state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 85}, {255, 255, 255, 252}, silent.port()));
+        state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 85}, silent.port()));
         QCoro::Task<> scan = state.monitor().discover();
         QTRY_VERIFY(state.monitor().isDiscovering());
         shoot(QStringLiteral("scanning"));
         QCoro::waitFor(std::move(scan));
         shoot(QStringLiteral("nothing-found"));
 
-        state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 89}, {255, 255, 255, 252}, live.port()));
+        state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 89}, live.port()));
         QCoro::waitFor(state.monitor().discover());
         QCOMPARE(view.mainScreen()->machineBar()->kind(), MachineBar::Kind::found);
         shoot(QStringLiteral("found-machine"));
 
-        const quint16 dead = closedPort(QHostAddress(QStringLiteral("127.0.0.93")));
-        const SavedMachine studio = state.machineList().addMachine(saved(
-            QStringLiteral("Studio"), QStringLiteral("127.0.0.93"), dead, QStringLiteral("M-90")));
+        const quint16 dead = closedPort(QStringLiteral("127.0.0.93"));
+        const SavedMachine studio = state.machineList().addMachine(
+            savedMachine({.host = "127.0.0.93", .port = dead, .machineID = "M-90"}));
         QCOMPARE(view.mainScreen()->machineBar()->kind(), MachineBar::Kind::selected);
         shoot(QStringLiteral("selected-unknown"));
         QCoro::Task<> check = state.monitor().check(studio);
         shoot(QStringLiteral("selected-checking"));
         QCoro::waitFor(std::move(check));
         shoot(QStringLiteral("selected-unreachable"));
-        state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 89}, {255, 255, 255, 252}, live.port()));
+        state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 89}, live.port()));
         scan = state.monitor().discover();
         QTRY_VERIFY(state.monitor().isDiscovering());
         shoot(QStringLiteral("selected-looking"));

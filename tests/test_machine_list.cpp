@@ -3,6 +3,7 @@
 #include "State/AppState.h"
 #include "Support/JsonFields.h"
 #include "Support/SettingsStore.h"
+#include "support/Machines.h"
 #include "support/TemporaryStore.h"
 
 #include <QFileInfo>
@@ -11,22 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-SavedMachine machine(const QString& name, const QString& host = QStringLiteral("10.0.0.2"),
-                     std::optional<QString> machineID = std::nullopt) {
-    return SavedMachine{QUuid::createUuid(), name, host, 443, std::nullopt, std::nullopt,
-                        std::move(machineID)};
-}
-
-QStringList names(const QList<SavedMachine>& machines) {
-    QStringList result;
-    for (const SavedMachine& saved : machines)
-        result.append(saved.name);
-    return result;
-}
-
-} // namespace
+namespace {} // namespace
 
 class TestMachineList : public QObject {
     Q_OBJECT
@@ -62,7 +48,7 @@ private slots:
         {
             AppState state(store.open());
             // The record without a port is skipped; the other one is used.
-            QCOMPARE(names(state.machineList().machines()), QStringList{"A"});
+            QCOMPARE(machineNames(state.machineList().machines()), QStringList{"A"});
             QVERIFY(!state.machineList().selectedMachineID());
             QVERIFY(state.recentSends().sendLog().isEmpty());
         }
@@ -80,7 +66,7 @@ private slots:
 
     void staleSelectionIsKeptUntilReplaced() {
         TemporaryStore store;
-        const SavedMachine first = machine(QStringLiteral("First"));
+        const SavedMachine first = savedMachine({.name = "First"});
         const QUuid stale = QUuid::createUuid();
         {
             auto raw = store.open();
@@ -92,7 +78,7 @@ private slots:
         QCOMPARE(state.machineList().selectedMachine().value_or(SavedMachine{}), first);
 
         const SavedMachine second =
-            state.machineList().addMachine(machine(QStringLiteral("Second")));
+            state.machineList().addMachine(savedMachine({.name = "Second"}));
         QCOMPARE(state.machineList().selectedMachineID(), std::optional(second.id));
         QCOMPARE(store.read(SettingsStore::selectedMachineKey).toString(),
                  JsonFields::uuidText(second.id));
@@ -101,10 +87,10 @@ private slots:
     void addingPersistsBothKeysAndSelectsTheNewest() {
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine a = state.machineList().addMachine(machine(QStringLiteral("A")));
+        const SavedMachine a = state.machineList().addMachine(savedMachine({.name = "A"}));
         QCOMPARE(state.machineList().selectedMachineID(), std::optional(a.id));
         QVERIFY(store.contains(SettingsStore::machinesKey));
-        const SavedMachine b = state.machineList().addMachine(machine(QStringLiteral("B")));
+        const SavedMachine b = state.machineList().addMachine(savedMachine({.name = "B"}));
         QCOMPARE(state.machineList().selectedMachine().value_or(SavedMachine{}), b);
 
         AppState reloaded(store.open());
@@ -115,9 +101,9 @@ private slots:
     void removingTheSelectedMachineSelectsTheFirstRemaining() {
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine a = state.machineList().addMachine(machine(QStringLiteral("A")));
-        const SavedMachine b = state.machineList().addMachine(machine(QStringLiteral("B")));
-        const SavedMachine c = state.machineList().addMachine(machine(QStringLiteral("C")));
+        const SavedMachine a = state.machineList().addMachine(savedMachine({.name = "A"}));
+        const SavedMachine b = state.machineList().addMachine(savedMachine({.name = "B"}));
+        const SavedMachine c = state.machineList().addMachine(savedMachine({.name = "C"}));
         state.machineList().selectMachine(b);
         state.machineList().removeMachine(b);
         QCOMPARE(state.machineList().selectedMachineID(),
@@ -137,8 +123,8 @@ private slots:
     void updateReplacesInPlaceOrIgnoresUnknownIDs() {
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine a = state.machineList().addMachine(machine(QStringLiteral("A")));
-        const SavedMachine b = state.machineList().addMachine(machine(QStringLiteral("B")));
+        const SavedMachine a = state.machineList().addMachine(savedMachine({.name = "A"}));
+        const SavedMachine b = state.machineList().addMachine(savedMachine({.name = "B"}));
         SavedMachine renamed = a;
         renamed.name = QStringLiteral("Renamed");
         state.machineList().updateMachine(renamed);
@@ -147,7 +133,7 @@ private slots:
 
         const QVariant before = store.read(SettingsStore::machinesKey);
         QSignalSpy changed(&state.machineList(), &MachineList::machinesChanged);
-        state.machineList().updateMachine(machine(QStringLiteral("Stranger")));
+        state.machineList().updateMachine(savedMachine({.name = "Stranger"}));
         QCOMPARE(changed.count(), 0);
         QCOMPARE(store.read(SettingsStore::machinesKey), before);
     }
@@ -165,7 +151,7 @@ private slots:
         QCOMPARE(status.count(), 2);
 
         QSignalSpy selection(&state.machineList(), &MachineList::selectedMachineIDChanged);
-        const SavedMachine a = state.machineList().addMachine(machine(QStringLiteral("A")));
+        const SavedMachine a = state.machineList().addMachine(savedMachine({.name = "A"}));
         state.machineList().selectMachine(a);
         QCOMPARE(selection.count(), 1);
     }
@@ -175,12 +161,12 @@ private slots:
         byID.host = QStringLiteral("10.0.0.9");
         byID.machineID = QStringLiteral("X1");
         const SavedMachine sameID =
-            machine(QStringLiteral("A"), QStringLiteral("10.0.0.7"), QStringLiteral("X1"));
+            savedMachine({.name = "A", .host = "10.0.0.7", .machineID = "X1"});
         QVERIFY(MachineMonitor::matches(byID, sameID)); // identifiers decide, addresses do not
 
         MachineInfo byHost;
         byHost.host = QStringLiteral("Printer.LAN");
-        const SavedMachine sameHost = machine(QStringLiteral("B"), QStringLiteral("printer.lan"));
+        const SavedMachine sameHost = savedMachine({.name = "B", .host = "printer.lan"});
         QVERIFY(MachineMonitor::matches(byHost, sameHost));
         SavedMachine otherPort = sameHost;
         otherPort.port = 8443;
@@ -224,7 +210,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("blocker/Bobbinlark.conf"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be reached"));
         AppState state(SettingsStore::openFile(path));
-        const SavedMachine a = state.machineList().addMachine(machine(QStringLiteral("A")));
+        const SavedMachine a = state.machineList().addMachine(savedMachine({.name = "A"}));
         state.recentSends().setSendLog({SendLogEntry{QUuid::createUuid(), 0, QStringLiteral("A"),
                                                      QUrl::fromLocalFile(QStringLiteral("/a.pes")),
                                                      true, QStringLiteral("Sent to A")}});

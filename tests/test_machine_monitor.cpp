@@ -5,8 +5,9 @@
 #include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
 #include "State/AppState.h"
-#include "Support/SettingsStore.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
+#include "support/Machines.h"
+#include "support/Scans.h"
 #include "support/TemporaryStore.h"
 
 #include <QCoroTask>
@@ -32,53 +33,6 @@ QByteArray infoBody(const QString& machineID, const QString& serial = QStringLit
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
-SavedMachine saved(const QString& name, const QString& host, qint64 port,
-                   std::optional<QString> machineID = std::nullopt,
-                   std::optional<QString> fingerprint = std::nullopt) {
-    return SavedMachine{QUuid::createUuid(), name, host, port, std::nullopt, std::move(fingerprint),
-                        std::move(machineID)};
-}
-
-std::optional<SavedMachine> find(const AppState& state, const QUuid& id) {
-    for (const SavedMachine& machine : state.machineList().machines()) {
-        if (machine.id == id)
-            return machine;
-    }
-    return std::nullopt;
-}
-
-QList<SavedMachine> storedMachines(const TemporaryStore& store) {
-    return SavedMachine::decodeList(store.read(SettingsStore::machinesKey).toByteArray())
-        .value_or(QList<SavedMachine>{});
-}
-
-// A scan of one loopback subnet at the fakes' port. `mask` keeps the subnet small where the
-// test does not need a whole /24.
-MachineDiscovery::Environment loopback(MachineDiscovery::Bytes address,
-                                       MachineDiscovery::Bytes mask, quint16 port,
-                                       std::shared_ptr<int> scans = nullptr) {
-    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
-    environment.interfaces = [address, mask, scans] {
-        if (scans)
-            ++*scans;
-        return QList{MachineDiscovery::IPv4Address{address, mask}};
-    };
-    environment.arpHosts = [] { return QStringList{}; };
-    environment.port = port;
-    return environment;
-}
-
-MachineDiscovery::Environment noInterfaces(std::shared_ptr<int> scans = nullptr) {
-    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
-    environment.interfaces = [scans] {
-        if (scans)
-            ++*scans;
-        return QList<MachineDiscovery::IPv4Address>{};
-    };
-    environment.arpHosts = [] { return QStringList{}; };
-    return environment;
-}
-
 // The real info query over HTTPS, with a shorter time-out than the checks' own.
 QCoro::Task<std::optional<MachineInfo>> quickQuery(QString host, qint64 port, double) {
     const BrotherAPIClient client(std::move(host), port, CertificateTrustSession::shared());
@@ -88,14 +42,6 @@ QCoro::Task<std::optional<MachineInfo>> quickQuery(QString host, qint64 port, do
 // Everything this process holds open: files, sockets (connecting ones too), pipes.
 int openDescriptors() {
     return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::System).size());
-}
-
-// A port nobody listens on at that address: connections are refused at once.
-quint16 closedPort(const QHostAddress& address) {
-    QTcpServer probe;
-    if (!probe.listen(address))
-        return 0;
-    return probe.serverPort();
 }
 
 const QString noNetworkMessage =
@@ -113,8 +59,7 @@ private slots:
         machine.setInfoBody(infoBody(QStringLiteral("M-40")));
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine studio = state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        const SavedMachine studio = state.machineList().addMachine(savedMachineAt(machine));
 
         QCoro::waitFor(state.monitor().check(studio));
         QCOMPARE(state.monitor().reachabilityOf(studio.id), Reachability::reachable);
@@ -122,7 +67,7 @@ private slots:
         SavedMachine pinned = studio;
         pinned.machineID = QStringLiteral("M-40");
         pinned.fingerprint = machine.fingerprint();
-        QCOMPARE(find(state, studio.id), pinned);
+        QCOMPARE(state.machineList().savedMachine(studio.id), pinned);
         QCOMPARE(storedMachines(store), QList{pinned});
         QVERIFY(!state.monitor().certificateChanged(pinned));
 
@@ -135,14 +80,14 @@ private slots:
         QCOMPARE(state.monitor().reachabilityOf(studio.id), Reachability::reachable);
         QCOMPARE(state.monitor().machineInfo().value(studio.id).certificateFingerprint,
                  machine.fingerprint());
-        QCOMPARE(find(state, studio.id), pinned);
+        QCOMPARE(state.machineList().savedMachine(studio.id), pinned);
         QCOMPARE(machinesChanged.count(), 0);
         QVERIFY(state.monitor().certificateChanged(pinned));
 
         state.monitor().trustCurrentCertificate(pinned);
         SavedMachine trusted = pinned;
         trusted.fingerprint = machine.fingerprint();
-        QCOMPARE(find(state, studio.id), trusted);
+        QCOMPARE(state.machineList().savedMachine(studio.id), trusted);
         QCOMPARE(storedMachines(store), QList{trusted});
         QVERIFY(!state.monitor().certificateChanged(trusted));
     }
@@ -152,27 +97,26 @@ private slots:
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.48"))));
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine taken = state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port(), std::nullopt,
-                  QStringLiteral("OLD")));
+        const SavedMachine taken =
+            state.machineList().addMachine(savedMachineAt(machine, {.fingerprint = "OLD"}));
         QCoro::waitFor(state.monitor().check(taken));
         QVERIFY(state.monitor().certificateChanged(taken));
 
         // Meanwhile the machine was renamed (or moved by a scan); the screen still holds `taken`.
-        SavedMachine renamed = *find(state, taken.id);
+        SavedMachine renamed = *state.machineList().savedMachine(taken.id);
         renamed.name = QStringLiteral("Loft");
         state.machineList().updateMachine(renamed);
         state.monitor().trustCurrentCertificate(taken);
         SavedMachine expected = renamed;
         expected.fingerprint = machine.fingerprint();
-        QCOMPARE(find(state, taken.id), expected);
+        QCOMPARE(state.machineList().savedMachine(taken.id), expected);
     }
 
     void certificateChangedNeedsBothFingerprints() {
         TemporaryStore store;
         AppState state(store.open());
         const SavedMachine unpinned = state.machineList().addMachine(
-            saved(QStringLiteral("A"), QStringLiteral("127.0.0.41"), closedPort({})));
+            savedMachine({.name = "A", .host = "127.0.0.41", .port = closedPort("127.0.0.41")}));
         QVERIFY(!state.monitor().certificateChanged(unpinned)); // no pin, no info
         SavedMachine pinned = unpinned;
         pinned.fingerprint = QStringLiteral("AA");
@@ -182,21 +126,21 @@ private slots:
         QSignalSpy machinesChanged(&state.machineList(), &MachineList::machinesChanged);
         state.monitor().trustCurrentCertificate(pinned);
         QCOMPARE(machinesChanged.count(), 0);
-        QCOMPARE(find(state, unpinned.id), unpinned);
+        QCOMPARE(state.machineList().savedMachine(unpinned.id), unpinned);
     }
 
     void machineThatDoesNotAnswerIsUnreachable() {
-        const QHostAddress address(QStringLiteral("127.0.0.42"));
+        const QString host = QStringLiteral("127.0.0.42");
         TemporaryStore store;
         AppState state(store.open());
         const SavedMachine gone = state.machineList().addMachine(
-            saved(QStringLiteral("Gone"), address.toString(), closedPort(address)));
+            savedMachine({.name = "Gone", .host = host, .port = closedPort(host)}));
         QCoro::Task<> check = state.monitor().check(gone);
         QCOMPARE(state.monitor().reachabilityOf(gone.id), Reachability::checking);
         QCoro::waitFor(check);
         QCOMPARE(state.monitor().reachabilityOf(gone.id), Reachability::unreachable);
         QVERIFY(!state.monitor().machineInfo().contains(gone.id));
-        QCOMPARE(find(state, gone.id), gone);
+        QCOMPARE(state.machineList().savedMachine(gone.id), gone);
     }
 
     void staleCheckIsDropped_data() {
@@ -214,8 +158,7 @@ private slots:
         machine.setDelay(300);
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine studio = state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        const SavedMachine studio = state.machineList().addMachine(savedMachineAt(machine));
 
         QCoro::Task<> check = state.monitor().check(studio);
         QTRY_COMPARE(machine.requests().size(), 1); // the query is in flight
@@ -236,7 +179,8 @@ private slots:
             QVERIFY(!state.monitor().reachability().contains(studio.id));
         } else {
             QCOMPARE(state.monitor().reachabilityOf(studio.id), Reachability::checking);
-            QCOMPARE(find(state, studio.id), edited); // nothing pinned from the stale answer
+            QCOMPARE(state.machineList().savedMachine(studio.id),
+                     edited); // nothing pinned from the stale answer
         }
     }
 
@@ -245,7 +189,7 @@ private slots:
     void answersArrivingAfterTheStateWentAreDropped() {
         TemporaryStore store;
         auto answered = std::make_shared<int>(0);
-        MachineDiscovery::Environment slow = loopback({127, 0, 0, 1}, {255, 255, 255, 252}, 8443);
+        MachineDiscovery::Environment slow = Scans::loopback({127, 0, 0, 1}, 8443);
         slow.probe = [answered](QString host, qint64 port,
                                 double) -> QCoro::Task<std::optional<MachineInfo>> {
             co_await QCoro::sleepFor(std::chrono::milliseconds(100));
@@ -257,7 +201,7 @@ private slots:
             info.certificateFingerprint = QStringLiteral("AB");
             co_return info;
         };
-        SavedMachine studio = saved(QStringLiteral("Studio"), QStringLiteral("127.0.0.1"), 8443);
+        SavedMachine studio = savedMachine({.host = "127.0.0.1", .port = 8443});
         {
             AppState state(store.open());
             studio = state.machineList().addMachine(studio);
@@ -278,15 +222,14 @@ private slots:
         QVERIFY(second.start(QHostAddress(QStringLiteral("127.0.0.46"))));
         first.setDelay(800);
         second.setDelay(800);
-        const QHostAddress absent(QStringLiteral("127.0.0.47"));
+        const QString absent = QStringLiteral("127.0.0.47");
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine a =
-            state.machineList().addMachine(saved(QStringLiteral("A"), first.host(), first.port()));
-        const SavedMachine b = state.machineList().addMachine(
-            saved(QStringLiteral("B"), second.host(), second.port()));
+        const SavedMachine a = state.machineList().addMachine(savedMachineAt(first, {.name = "A"}));
+        const SavedMachine b =
+            state.machineList().addMachine(savedMachineAt(second, {.name = "B"}));
         const SavedMachine c = state.machineList().addMachine(
-            saved(QStringLiteral("C"), absent.toString(), closedPort(absent)));
+            savedMachine({.name = "C", .host = absent, .port = closedPort(absent)}));
 
         QCoro::Task<> all = state.monitor().checkAll();
         // Both slow machines were asked before either answered.
@@ -308,14 +251,15 @@ private slots:
         silent.setNeverAnswer(true);
         TemporaryStore store;
         AppState state(store.open());
-        MachineDiscovery::Environment environment = noInterfaces();
+        MachineDiscovery::Environment environment = Scans::noNetwork();
         environment.probe = &quickQuery;
         state.monitor().setDiscoveryEnvironment(environment);
         constexpr int count = 300;
         for (int i = 0; i < count; ++i)
             state.machineList().addMachine(
-                saved(QStringLiteral("Silent %1").arg(i),
-                      QStringLiteral("127.1.%1.%2").arg(i / 200).arg(i % 200 + 1), silent.port()));
+                savedMachine({.name = QStringLiteral("Silent %1").arg(i),
+                              .host = QStringLiteral("127.1.%1.%2").arg(i / 200).arg(i % 200 + 1),
+                              .port = silent.port()}));
 
         // Each connection counts twice here: our end and the fake machine's.
         const int before = openDescriptors();
@@ -346,12 +290,12 @@ private slots:
         moved.setInfoBody(infoBody(QStringLiteral("M-50")));
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine studio = state.machineList().addMachine(saved(
-            QStringLiteral("Studio"), QStringLiteral("127.0.0.50"), 443, QStringLiteral("M-50")));
-        const SavedMachine other = state.machineList().addMachine(saved(
-            QStringLiteral("Other"), QStringLiteral("127.0.0.60"), 443, QStringLiteral("M-60")));
+        const SavedMachine studio = state.machineList().addMachine(
+            savedMachine({.host = "127.0.0.50", .machineID = "M-50"}));
+        const SavedMachine other = state.machineList().addMachine(
+            savedMachine({.name = "Other", .host = "127.0.0.60", .machineID = "M-60"}));
         state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 1}, {255, 255, 255, 0}, moved.port()));
+            Scans::loopback({127, 0, 0, 1}, moved.port(), {255, 255, 255, 0}));
 
         QSignalSpy relocated(&state.monitor(), &MachineMonitor::relocatedMachineIDsChanged);
         QCoro::waitFor(state.monitor().discover());
@@ -360,7 +304,7 @@ private slots:
         expected.host = QStringLiteral("127.0.0.51");
         expected.port = moved.port();
         expected.fingerprint = moved.fingerprint(); // pinned on this first answer
-        QCOMPARE(find(state, studio.id), expected);
+        QCOMPARE(state.machineList().savedMachine(studio.id), expected);
         QCOMPARE(storedMachines(store), (QList{expected, other}));
         QCOMPARE(state.monitor().relocatedMachineIDs(), QSet<QUuid>{studio.id});
         QVERIFY(relocated.count() >= 1);
@@ -374,7 +318,7 @@ private slots:
         // The next scan starts afresh: the machine is where it is now, nothing is relocated.
         QCoro::waitFor(state.monitor().discover());
         QVERIFY(state.monitor().relocatedMachineIDs().isEmpty());
-        QCOMPARE(find(state, studio.id), expected);
+        QCOMPARE(state.machineList().savedMachine(studio.id), expected);
     }
 
     void scanRecognisesAMachineWithoutIdentifierByAddress() {
@@ -384,21 +328,20 @@ private slots:
         machine.setInfoBody(infoBody(QStringLiteral("M-54")));
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine studio = state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        const SavedMachine studio = state.machineList().addMachine(savedMachineAt(machine));
         // Same host, other port, no identifier: another machine, left alone.
-        const SavedMachine elsewhere = state.machineList().addMachine(
-            saved(QStringLiteral("Elsewhere"), machine.host(), machine.port() + 1));
-        state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 53}, {255, 255, 255, 252}, machine.port()));
+        const SavedMachine elsewhere = state.machineList().addMachine(savedMachine(
+            {.name = "Elsewhere", .host = machine.host(), .port = machine.port() + 1}));
+        state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 53}, machine.port()));
 
         QCoro::waitFor(state.monitor().discover());
         QCOMPARE(machine.requests().size(), 1);
         SavedMachine expected = studio;
         expected.machineID = QStringLiteral("M-54");
         expected.fingerprint = machine.fingerprint();
-        QCOMPARE(find(state, studio.id), expected); // address kept, identity pinned
-        QCOMPARE(find(state, elsewhere.id), elsewhere);
+        QCOMPARE(state.machineList().savedMachine(studio.id),
+                 expected); // address kept, identity pinned
+        QCOMPARE(state.machineList().savedMachine(elsewhere.id), elsewhere);
         QVERIFY(state.monitor().relocatedMachineIDs().isEmpty());
         QVERIFY(state.monitor().discovered().isEmpty());
         QCOMPARE(state.monitor().reachabilityOf(studio.id), Reachability::reachable);
@@ -416,7 +359,7 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 1}, {255, 255, 255, 0}, first.port()));
+            Scans::loopback({127, 0, 0, 1}, first.port(), {255, 255, 255, 0}));
         QCoro::waitFor(state.monitor().discover());
         QCOMPARE(first.requests().size(), 1);
         QCOMPARE(second.requests().size(), 1);
@@ -426,7 +369,8 @@ private slots:
 
         // Without identifiers, one host and port answering twice is also one entry. Only a
         // prober can answer twice for one address, so this one reports every probe as .59.
-        MachineDiscovery::Environment twice = loopback({127, 0, 0, 1}, {255, 255, 255, 248}, 8443);
+        MachineDiscovery::Environment twice =
+            Scans::loopback({127, 0, 0, 1}, 8443, {255, 255, 255, 248});
         twice.probe = [](QString, qint64 port, double) -> QCoro::Task<std::optional<MachineInfo>> {
             MachineInfo info;
             info.host = QStringLiteral("127.0.0.59");
@@ -445,7 +389,8 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         // A /29 of loopback: .2 answers with an identifier, .3 without one under a host name.
-        MachineDiscovery::Environment scan = loopback({127, 0, 0, 1}, {255, 255, 255, 248}, 8443);
+        MachineDiscovery::Environment scan =
+            Scans::loopback({127, 0, 0, 1}, 8443, {255, 255, 255, 248});
         scan.probe = [](QString host, qint64 port,
                         double) -> QCoro::Task<std::optional<MachineInfo>> {
             MachineInfo info;
@@ -468,13 +413,14 @@ private slots:
 
         // Same identifier at another address: the entry goes.
         state.machineList().addMachine(
-            saved(QStringLiteral("A"), QStringLiteral("10.9.9.9"), 443, QStringLiteral("M-2")));
+            savedMachine({.name = "A", .host = "10.9.9.9", .machineID = "M-2"}));
         QCOMPARE(state.monitor().discovered().size(), 1);
         // Same host on another port: it stays.
-        state.machineList().addMachine(saved(QStringLiteral("B"), QStringLiteral("sew.lan"), 443));
+        state.machineList().addMachine(savedMachine({.name = "B", .host = "sew.lan"}));
         QCOMPARE(state.monitor().discovered().size(), 1);
         // Same host in other letter case and the same port: it goes.
-        state.machineList().addMachine(saved(QStringLiteral("C"), QStringLiteral("sew.lan"), 8443));
+        state.machineList().addMachine(
+            savedMachine({.name = "C", .host = "sew.lan", .port = 8443}));
         QVERIFY(state.monitor().discovered().isEmpty());
     }
 
@@ -497,8 +443,7 @@ private slots:
         named.setInfoBody(infoBody(QString(), QStringLiteral("S-61"), QStringLiteral(" Loft ")));
         TemporaryStore store;
         AppState state(store.open());
-        state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 60}, {255, 255, 255, 252}, machine.port()));
+        state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 0, 60}, machine.port()));
         QCoro::waitFor(state.monitor().discover());
         QCOMPARE(state.monitor().discovered().size(), 2);
 
@@ -529,7 +474,7 @@ private slots:
     void scanWithoutNetwork() {
         TemporaryStore store;
         AppState state(store.open());
-        state.monitor().setDiscoveryEnvironment(noInterfaces());
+        state.monitor().setDiscoveryEnvironment(Scans::noNetwork());
         QSignalSpy error(&state.monitor(), &MachineMonitor::discoveryErrorChanged);
         QSignalSpy scanned(&state.monitor(), &MachineMonitor::hasScannedChanged);
         QSignalSpy discovering(&state.monitor(), &MachineMonitor::isDiscoveringChanged);
@@ -544,7 +489,7 @@ private slots:
 
         // A scan that completes, even finding nothing, clears the message.
         state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 1}, {255, 255, 255, 255}, 443));
+            Scans::loopback({127, 0, 0, 1}, 443, {255, 255, 255, 255}));
         QCoro::waitFor(state.monitor().discover());
         QCOMPARE(state.monitor().discoveryError(), std::nullopt);
         QCOMPARE(scanned.count(), 1); // stays true without a new notification
@@ -556,15 +501,15 @@ private slots:
         slow.setDelay(300);
         TemporaryStore store;
         AppState state(store.open());
-        auto scans = std::make_shared<int>(0);
+        auto scans = std::make_shared<std::atomic<int>>(0);
         state.monitor().setDiscoveryEnvironment(
-            loopback({127, 0, 0, 65}, {255, 255, 255, 252}, slow.port(), scans));
+            Scans::loopback({127, 0, 0, 65}, slow.port(), {255, 255, 255, 252}, scans));
         QCoro::Task<> first = state.monitor().discover();
         QVERIFY(state.monitor().isDiscovering());
         QCoro::Task<> second = state.monitor().discover();
         QVERIFY(second.isReady()); // returned at once
         QCoro::waitFor(first);
-        QCOMPARE(*scans, 1);
+        QCOMPARE(scans->load(), 1);
         QCOMPARE(slow.requests().size(), 1);
         QCOMPARE(state.monitor().discovered().size(), 1);
     }
@@ -583,14 +528,14 @@ private slots:
         QFETCH(bool, scans);
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.0.70"))));
-        const QHostAddress absent(QStringLiteral("127.0.0.71"));
+        const QString absent = QStringLiteral("127.0.0.71");
         TemporaryStore store;
         AppState state(store.open());
-        auto scanCount = std::make_shared<int>(0);
-        state.monitor().setDiscoveryEnvironment(noInterfaces(scanCount));
-        const SavedMachine answering = saved(QStringLiteral("Up"), machine.host(), machine.port());
+        auto scanCount = std::make_shared<std::atomic<int>>(0);
+        state.monitor().setDiscoveryEnvironment(Scans::noNetwork(scanCount));
+        const SavedMachine answering = savedMachineAt(machine, {.name = "Up"});
         const SavedMachine silent =
-            saved(QStringLiteral("Down"), absent.toString(), closedPort(absent));
+            savedMachine({.name = "Down", .host = absent, .port = closedPort(absent)});
         if (machines == QLatin1StringView("answers")) {
             state.machineList().addMachine(answering);
         } else if (machines == QLatin1StringView("silent")) {
@@ -605,7 +550,7 @@ private slots:
         QCoro::waitFor(state.monitor().popoverDidOpen());
         for (const SavedMachine& saved : state.machineList().machines())
             QVERIFY(state.monitor().reachabilityOf(saved.id) != Reachability::checking);
-        QCOMPARE(*scanCount, scans ? 1 : 0);
+        QCOMPARE(scanCount->load(), scans ? 1 : 0);
         QCOMPARE(state.monitor().hasScanned(), scans);
         QCOMPARE(machine.requests().size(), machines == QLatin1StringView("none") ? 0 : 1);
     }

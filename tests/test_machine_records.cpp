@@ -26,6 +26,13 @@ SavedMachine studio() {
                         std::nullopt};
 }
 
+// A data row of texts only, whatever their number, on one line.
+void textRow(const char* name, std::initializer_list<QString> texts) {
+    QTestData& row = QTest::newRow(name);
+    for (const QString& text : texts)
+        row << text;
+}
+
 QJsonObject parseObject(const char* json) {
     return QJsonDocument::fromJson(json).object();
 }
@@ -40,42 +47,32 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("expected"); // null QString means absent
         const QString absent;
-        QTest::newRow("scheme, path and spaces") << " https://192.168.1.50/ \n"
-                                                 << "192.168.1.50";
-        QTest::newRow("ipv4 with port") << "192.168.1.50:8443"
-                                        << "192.168.1.50";
-        QTest::newRow("hyphenated name with port") << "printer-1:80"
-                                                   << "printer-1";
-        QTest::newRow("mixed case name") << "Sewing-Room.lan"
-                                         << "sewing-room.lan";
-        QTest::newRow("bare name keeps its colon") << "localhost:8080" << absent;
-        QTest::newRow("bare name") << "localhost"
-                                   << "localhost";
-        QTest::newRow("upper-case scheme stays") << "HTTPS://192.168.1.50" << absent;
-        QTest::newRow("octet out of range") << "192.168.1.256" << absent;
-        QTest::newRow("empty fourth label") << "192.168.1." << absent;
-        QTest::newRow("three numeric labels are a name") << "192.168.1"
-                                                         << "192.168.1";
-        QTest::newRow("leading zeros kept") << "192.168.001.010"
-                                            << "192.168.001.010";
-        QTest::newRow("signed octet") << "+1.2.3.4"
-                                      << "+1.2.3.4";
-        QTest::newRow("four-label name") << "a.b.c.d" << absent;
-        QTest::newRow("bracketed ipv6") << "[fe80::1]" << absent;
-        QTest::newRow("bare ipv6") << "fe80::1" << absent;
-        QTest::newRow("leading hyphen") << "-printer.local" << absent;
-        QTest::newRow("trailing hyphen") << "printer-.local" << absent;
-        QTest::newRow("empty label") << "a..b" << absent;
-        QTest::newRow("underscore") << "my_printer" << absent;
-        QTest::newRow("empty") << "" << absent;
-        QTest::newRow("only white space") << " \n\t " << absent;
-        QTest::newRow("query and fragment cut") << "printer.local?x=1#y"
-                                                << "printer.local";
-        QTest::newRow("port beyond 64 bits stays") << "a.b:99999999999999999999" << absent;
-        QTest::newRow("signed port is cut") << "a.b:-5"
-                                            << "a.b";
-        QTest::newRow("empty port stays") << "a.b:" << absent;
-        QTest::newRow("non-ascii letter") << "näher.local" << absent;
+        textRow("scheme, path and spaces", {" https://192.168.1.50/ \n", "192.168.1.50"});
+        textRow("ipv4 with port", {"192.168.1.50:8443", "192.168.1.50"});
+        textRow("hyphenated name with port", {"printer-1:80", "printer-1"});
+        textRow("mixed case name", {"Sewing-Room.lan", "sewing-room.lan"});
+        textRow("bare name keeps its colon", {"localhost:8080", absent});
+        textRow("bare name", {"localhost", "localhost"});
+        textRow("upper-case scheme stays", {"HTTPS://192.168.1.50", absent});
+        textRow("octet out of range", {"192.168.1.256", absent});
+        textRow("empty fourth label", {"192.168.1.", absent});
+        textRow("three numeric labels are a name", {"192.168.1", "192.168.1"});
+        textRow("leading zeros kept", {"192.168.001.010", "192.168.001.010"});
+        textRow("signed octet", {"+1.2.3.4", "+1.2.3.4"});
+        textRow("four-label name", {"a.b.c.d", absent});
+        textRow("bracketed ipv6", {"[fe80::1]", absent});
+        textRow("bare ipv6", {"fe80::1", absent});
+        textRow("leading hyphen", {"-printer.local", absent});
+        textRow("trailing hyphen", {"printer-.local", absent});
+        textRow("empty label", {"a..b", absent});
+        textRow("underscore", {"my_printer", absent});
+        textRow("empty", {"", absent});
+        textRow("only white space", {" \n\t ", absent});
+        textRow("query and fragment cut", {"printer.local?x=1#y", "printer.local"});
+        textRow("port beyond 64 bits stays", {"a.b:99999999999999999999", absent});
+        textRow("signed port is cut", {"a.b:-5", "a.b"});
+        textRow("empty port stays", {"a.b:", absent});
+        textRow("non-ascii letter", {"näher.local", absent});
     }
 
     void normalizeHost() {
@@ -101,26 +98,16 @@ private slots:
     void connectionHostReadsNumericAddressesInDecimal_data() {
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("leading zeros") << "192.168.001.010"
-                                       << "192.168.1.10";
-        QTest::newRow("zeros that octal would refuse") << "010.008.009.099"
-                                                       << "10.8.9.99";
-        QTest::newRow("all zeros") << "000.000.000.000"
-                                   << "0.0.0.0";
-        QTest::newRow("signed parts") << "+1.2.3.-0"
-                                      << "1.2.3.0";
-        QTest::newRow("plain stays") << "192.168.1.50"
-                                     << "192.168.1.50";
-        QTest::newRow("name stays") << "sewing-room.lan"
-                                    << "sewing-room.lan";
-        QTest::newRow("three parts stay") << "192.168.010"
-                                          << "192.168.010";
-        QTest::newRow("five parts stay") << "1.2.3.4.05"
-                                         << "1.2.3.4.05";
-        QTest::newRow("part out of range stays") << "192.168.1.256"
-                                                 << "192.168.1.256";
-        QTest::newRow("four-part name stays") << "a.b.c.d"
-                                              << "a.b.c.d";
+        textRow("leading zeros", {"192.168.001.010", "192.168.1.10"});
+        textRow("zeros that octal would refuse", {"010.008.009.099", "10.8.9.99"});
+        textRow("all zeros", {"000.000.000.000", "0.0.0.0"});
+        textRow("signed parts", {"+1.2.3.-0", "1.2.3.0"});
+        textRow("plain stays", {"192.168.1.50", "192.168.1.50"});
+        textRow("name stays", {"sewing-room.lan", "sewing-room.lan"});
+        textRow("three parts stay", {"192.168.010", "192.168.010"});
+        textRow("five parts stay", {"1.2.3.4.05", "1.2.3.4.05"});
+        textRow("part out of range stays", {"192.168.1.256", "192.168.1.256"});
+        textRow("four-part name stays", {"a.b.c.d", "a.b.c.d"});
     }
 
     void connectionHostReadsNumericAddressesInDecimal() {
@@ -235,15 +222,9 @@ private slots:
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("area");
         QTest::addColumn<QString>("types");
-        QTest::newRow("de") << "de"
-                            << "129,5 × 160 mm"
-                            << ".pes, .phc, .dst oder .pen";
-        QTest::newRow("fr") << "fr"
-                            << "129,5 × 160\u00a0mm"
-                            << ".pes, .phc, .dst ou .pen";
-        QTest::newRow("ja") << "ja"
-                            << "129.5 × 160 mm"
-                            << ".pes、.phc、.dst または .pen";
+        textRow("de", {"de", "129,5 × 160 mm", ".pes, .phc, .dst oder .pen"});
+        textRow("fr", {"fr", "129,5 × 160\u00a0mm", ".pes, .phc, .dst ou .pen"});
+        textRow("ja", {"ja", "129.5 × 160 mm", ".pes、.phc、.dst または .pen"});
     }
 
     void measuresAndListsInOtherLanguages() {

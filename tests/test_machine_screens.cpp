@@ -20,6 +20,8 @@
 #include "Views/Widgets/SymbolView.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/Gallery.h"
+#include "support/Machines.h"
+#include "support/Scans.h"
 #include "support/TemporaryStore.h"
 
 #include <QApplication>
@@ -42,58 +44,6 @@
 
 namespace {
 
-SavedMachine saved(const QString& name, const QString& host, qint64 port,
-                   std::optional<QString> fingerprint = std::nullopt,
-                   std::optional<QString> machineID = std::nullopt) {
-    return SavedMachine{QUuid::createUuid(), name, host, port, std::nullopt, std::move(fingerprint),
-                        std::move(machineID)};
-}
-
-std::optional<SavedMachine> find(const AppState& state, const QUuid& id) {
-    for (const SavedMachine& machine : state.machineList().machines()) {
-        if (machine.id == id)
-            return machine;
-    }
-    return std::nullopt;
-}
-
-QList<SavedMachine> storedMachines(const TemporaryStore& store) {
-    return SavedMachine::decodeList(store.read(SettingsStore::machinesKey).toByteArray())
-        .value_or(QList<SavedMachine>{});
-}
-
-using ScanCount = std::shared_ptr<std::atomic<int>>;
-
-// Scans one small loopback subnet (a /30 around `address`: the other host of it is probed) at
-// `port`; `scans` counts the scans that have listed the interfaces (on a worker thread).
-MachineDiscovery::Environment loopbackScan(MachineDiscovery::Bytes address, quint16 port,
-                                           ScanCount scans = nullptr) {
-    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
-    environment.interfaces = [address, scans] {
-        if (scans)
-            ++*scans;
-        return QList{MachineDiscovery::IPv4Address{address, {255, 255, 255, 252}}};
-    };
-    environment.arpHosts = [] { return QStringList{}; };
-    environment.port = port;
-    return environment;
-}
-
-MachineDiscovery::Environment noNetwork() {
-    MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
-    environment.interfaces = [] { return QList<MachineDiscovery::IPv4Address>{}; };
-    environment.arpHosts = [] { return QStringList{}; };
-    return environment;
-}
-
-// A port nobody listens on at that address: connections are refused at once.
-quint16 closedPort(const QString& address) {
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress(address)))
-        return 0;
-    return probe.serverPort();
-}
-
 QByteArray infoBody(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
@@ -103,7 +53,17 @@ QByteArray infoBody(const QJsonObject& object) {
 struct World {
     TemporaryStore store;
     AppState state{store.open()};
-    World() { state.monitor().setDiscoveryEnvironment(noNetwork()); }
+    World() { state.monitor().setDiscoveryEnvironment(Scans::noNetwork()); }
+    SavedMachine add(MachineFields fields) {
+        return state.machineList().addMachine(savedMachine(std::move(fields)));
+    }
+    SavedMachine addAt(const FakeMachine& fake, MachineFields fields = {}) {
+        return state.machineList().addMachine(savedMachineAt(fake, std::move(fields)));
+    }
+    // The machine as saved now.
+    SavedMachine saved(const QUuid& id) const {
+        return state.machineList().savedMachine(id).value();
+    }
     ~World() {
         // Idle twice in a row with events handled between: a cancelled check finishes on a
         // posted event, after another check may already have set the reachability it shows.
@@ -157,13 +117,10 @@ private slots:
         QVERIFY(answering.start(QHostAddress(QStringLiteral("127.0.12.1"))));
         answering.setDelay(150);
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), answering.host(), answering.port()));
-        const SavedMachine attic = world.state.machineList().addMachine(
-            saved(QStringLiteral("Attic"), QStringLiteral("127.0.12.3"),
-                  closedPort(QStringLiteral("127.0.12.3"))));
-        const SavedMachine spare = world.state.machineList().addMachine(
-            saved(QStringLiteral("Spare"), QStringLiteral("127.0.12.4"), 443));
+        const SavedMachine studio = world.addAt(answering);
+        const SavedMachine attic =
+            world.add({.name = "Attic", .host = "127.0.12.3", .port = closedPort("127.0.12.3")});
+        const SavedMachine spare = world.add({.name = "Spare", .host = "127.0.12.4"});
         world.state.machineList().selectMachine(attic);
         QCoro::waitFor(world.state.monitor().check(attic));
 
@@ -174,7 +131,7 @@ private slots:
         QCOMPARE(rows.size(), 3);
         QCOMPARE(rows[0]->nameLabel()->fullText(), QStringLiteral("Studio"));
         QCOMPARE(rows[1]->detailLabel()->fullText(),
-                 attic.displayHost() + QStringLiteral(" · Unreachable"));
+                 QStringLiteral("127.0.12.3:%1 · Unreachable").arg(attic.port));
         QCOMPARE(rows[1]->statusDot()->reachability(), Reachability::unreachable);
         QCOMPARE(rows[2]->detailLabel()->fullText(), QStringLiteral("127.0.12.4 · Not checked"));
         // Only the selected row has a visible checkmark and the stronger background; the others
@@ -192,14 +149,14 @@ private slots:
         // "Check Again" shows the check live: checking, then the answer.
         menuAction(rows[0]->actionsMenu(), QStringLiteral("Check Again"))->trigger();
         QCOMPARE(rows[0]->detailLabel()->fullText(),
-                 studio.displayHost() + QStringLiteral(" · Checking…"));
+                 QStringLiteral("127.0.12.1:%1 · Checking…").arg(studio.port));
         QCOMPARE(rows[0]->statusDot()->reachability(), Reachability::checking);
         QTRY_COMPARE(rows[0]->detailLabel()->fullText(),
-                     studio.displayHost() + QStringLiteral(" · Reachable"));
+                     QStringLiteral("127.0.12.1:%1 · Reachable").arg(studio.port));
         QCOMPARE(rows[0]->statusDot()->reachability(), Reachability::reachable);
 
         // A rename elsewhere shows in the same row.
-        SavedMachine renamed = *find(world.state, spare.id);
+        SavedMachine renamed = world.saved(spare.id);
         renamed.name = QStringLiteral("Spare room");
         world.state.machineList().updateMachine(renamed);
         QCOMPARE(view.rows()[2], rows[2]);
@@ -210,7 +167,8 @@ private slots:
         World world;
         auto scans = std::make_shared<std::atomic<int>>(0);
         // Nothing answers in the scanned subnet.
-        world.state.monitor().setDiscoveryEnvironment(loopbackScan({127, 0, 12, 9}, 9, scans));
+        world.state.monitor().setDiscoveryEnvironment(
+            Scans::loopback({127, 0, 12, 9}, 9, {255, 255, 255, 252}, scans));
         MachinesView view(
             world.state, [](const Screen&) {}, [] {});
         view.resize(360, 480);
@@ -225,20 +183,22 @@ private slots:
         QCOMPARE(view.networkStatus(), QStringLiteral("Scanning your network…"));
         QVERIFY(!view.scanButton()->isEnabled());
         QTRY_VERIFY(world.state.monitor().hasScanned());
-        QCOMPARE(view.networkStatus(), MachinesView::longHint);
+        const QString longHint = QStringLiteral(
+            "No machines found. Make sure the machine is on and its wireless LAN is enabled, or "
+            "add it by the IP address shown in its wireless LAN settings.");
+        QCOMPARE(view.networkStatus(), longHint);
         QVERIFY(view.scanButton()->isEnabled());
         // The long hint wraps inside the panel.
         auto* hint = view.findChild<StyledLabel*>();
         for (StyledLabel* label : view.findChildren<StyledLabel*>()) {
-            if (label->fullText() == MachinesView::longHint)
+            if (label->fullText() == longHint)
                 hint = label;
         }
         QVERIFY(hint->height() > 2 * hint->fontMetrics().lineSpacing());
         QVERIFY(hint->width() <= 360);
 
         // With a saved machine the same outcome reads shorter.
-        world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), QStringLiteral("127.0.12.12"), 9));
+        world.add({.host = "127.0.12.12", .port = 9});
         QVERIFY(view.savedSection()->isVisibleTo(&view));
         QCOMPARE(view.networkStatus(), QStringLiteral("No other machines found."));
 
@@ -253,7 +213,7 @@ private slots:
         QTRY_VERIFY(!world.state.monitor().isDiscovering());
 
         // A scan without a network shows its message with the warning, in orange.
-        world.state.monitor().setDiscoveryEnvironment(noNetwork());
+        world.state.monitor().setDiscoveryEnvironment(Scans::noNetwork());
         QTest::mouseClick(view.scanButton(), Qt::LeftButton);
         QTRY_VERIFY(view.isShowingScanError());
         QCOMPARE(view.networkStatus(),
@@ -272,7 +232,7 @@ private slots:
         World world;
         auto scans = std::make_shared<std::atomic<int>>(0);
         world.state.monitor().setDiscoveryEnvironment(
-            loopbackScan({127, 0, 12, 17}, slow.port(), scans));
+            Scans::loopback({127, 0, 12, 17}, slow.port(), {255, 255, 255, 252}, scans));
         QCoro::Task<> running = world.state.monitor().discover();
         QVERIFY(world.state.monitor().isDiscovering());
 
@@ -293,7 +253,8 @@ private slots:
                                     {QStringLiteral("name"), QStringLiteral("Atelier")},
                                     {QStringLiteral("machine-id"), QStringLiteral("ID-22")}}));
         World world;
-        world.state.monitor().setDiscoveryEnvironment(loopbackScan({127, 0, 12, 21}, named.port()));
+        world.state.monitor().setDiscoveryEnvironment(
+            Scans::loopback({127, 0, 12, 21}, named.port()));
         MachinesView view(
             world.state, [](const Screen&) {}, [] {});
         view.show();
@@ -312,7 +273,7 @@ private slots:
         QVERIFY(view.discoveredRows().isEmpty());
         QCOMPARE(view.rows().size(), 1);
         QCOMPARE(view.rows().first()->detailLabel()->fullText(),
-                 added.displayHost() + QStringLiteral(" · Reachable"));
+                 QStringLiteral("127.0.12.22:%1 · Reachable").arg(named.port()));
 
         // Without a name, and on port 443.
         MachineInfo bare;
@@ -325,10 +286,8 @@ private slots:
 
     void pickingARowPersistsTheSelectionAndGoesBack() {
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), QStringLiteral("127.0.12.25"), 9));
-        const SavedMachine attic = world.state.machineList().addMachine(
-            saved(QStringLiteral("Attic"), QStringLiteral("127.0.12.26"), 9));
+        const SavedMachine studio = world.add({.host = "127.0.12.25", .port = 9});
+        const SavedMachine attic = world.add({.name = "Attic", .host = "127.0.12.26", .port = 9});
         PopoverView view(world.state);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -353,8 +312,7 @@ private slots:
 
     void rowActionsAreTheSameInTheMenuAndOnRightClick() {
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), QStringLiteral("127.0.12.29"), 9));
+        const SavedMachine studio = world.add({.host = "127.0.12.29", .port = 9});
         PopoverView view(world.state);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -394,10 +352,8 @@ private slots:
 
     void removingAsksFirstInsideThePanel() {
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), QStringLiteral("127.0.12.33"), 9));
-        const SavedMachine attic = world.state.machineList().addMachine(
-            saved(QStringLiteral("Attic"), QStringLiteral("127.0.12.34"), 9));
+        const SavedMachine studio = world.add({.host = "127.0.12.33", .port = 9});
+        const SavedMachine attic = world.add({.name = "Attic", .host = "127.0.12.34", .port = 9});
         PopoverView view(world.state);
         view.show();
         view.activateWindow();
@@ -475,8 +431,8 @@ private slots:
         QVERIFY(opened);
         QCOMPARE(panel.focusWidget(), opened->hostField());
 
-        SavedMachine studio = saved(QStringLiteral("Studio"), QStringLiteral("192.168.1.50"), 8443);
-        studio.model = QStringLiteral("PR680W");
+        const SavedMachine studio = savedMachine(
+            {.name = "Studio", .host = "192.168.1.50", .port = 8443, .model = "PR680W"});
         MachineEditView editing(world.state, studio, [] {});
         QCOMPARE(editing.header()->title(), QStringLiteral("Edit Machine"));
         QCOMPARE(editing.saveButton()->text(), QStringLiteral("Save"));
@@ -492,28 +448,20 @@ private slots:
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("port");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("plain") << "192.168.1.50"
-                               << "443" << true;
-        QTest::newRow("port with spaces and tabs") << "192.168.1.50"
-                                                   << " \t8443 " << true;
-        QTest::newRow("signed port") << "192.168.1.50"
-                                     << "+8443" << true;
-        QTest::newRow("port 0") << "192.168.1.50"
-                                << "0" << false;
-        QTest::newRow("port 65536") << "192.168.1.50"
-                                    << "65536" << false;
-        QTest::newRow("port 80a") << "192.168.1.50"
-                                  << "80a" << false;
-        QTest::newRow("no port") << "192.168.1.50"
-                                 << "" << false;
-        QTest::newRow("negative port") << "192.168.1.50"
-                                       << "-80" << false;
-        QTest::newRow("bad host") << "192.168.1.256"
-                                  << "443" << false;
-        QTest::newRow("ipv6") << "fe80::1"
-                              << "443" << false;
-        QTest::newRow("url") << "https://sewing-room.lan/"
-                             << "443" << true;
+        const auto row = [](const char* name, const char* host, const char* port, bool enabled) {
+            QTest::newRow(name) << QString(host) << QString(port) << enabled;
+        };
+        row("plain", "192.168.1.50", "443", true);
+        row("port with spaces and tabs", "192.168.1.50", " \t8443 ", true);
+        row("signed port", "192.168.1.50", "+8443", true);
+        row("port 0", "192.168.1.50", "0", false);
+        row("port 65536", "192.168.1.50", "65536", false);
+        row("port 80a", "192.168.1.50", "80a", false);
+        row("no port", "192.168.1.50", "", false);
+        row("negative port", "192.168.1.50", "-80", false);
+        row("bad host", "192.168.1.256", "443", false);
+        row("ipv6", "fe80::1", "443", false);
+        row("url", "https://sewing-room.lan/", "443", true);
     }
 
     void portAndAddressDecideTheButtons() {
@@ -614,47 +562,35 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("model");
         QTest::addColumn<bool>("test");
-        QTest::addColumn<QString>("expectedName");
-        QTest::addColumn<QString>("expectedModel"); // null for absent
-        QTest::addColumn<QString>("expectedPins");  // "none", "kept" or "reported"
+        QTest::addColumn<QString>("savedHost"); // "fake" as above
+        QTest::addColumn<QString>("savedPort");
+        QTest::addColumn<QString>("savedName");
+        QTest::addColumn<QString>("savedModel"); // null for absent
+        QTest::addColumn<QString>("savedPins");  // "none", "kept", "reported" or "invalid"
         const QString absent;
-        QTest::newRow("add, nothing but the address")
-            << false << "127.0.12.90"
-            << "443"
-            << ""
-            << "" << false << "127.0.12.90" << absent << "none";
-        QTest::newRow("add after a test, name left empty")
-            << false << "fake"
-            << "fake"
-            << ""
-            << "" << true << "Fake Machine" << absent << "reported";
-        QTest::newRow("add, name and model with spaces") << false << "127.0.12.90"
-                                                         << "443"
-                                                         << " \tStudio \t"
-                                                         << "  PR680W " << false << "Studio"
-                                                         << "  PR680W "
-                                                         << "none";
-        QTest::newRow("add, model of only spaces")
-            << false << "127.0.12.90"
-            << "443"
-            << "Studio"
-            << " \t " << false << "Studio" << absent << "none";
-        QTest::newRow("add, a URL typed") << false << "HTTP://x"
-                                          << "443"
-                                          << ""
-                                          << "" << false << "" << absent << "invalid";
-        QTest::newRow("edit the name only") << true << "fake"
-                                            << "fake"
-                                            << "Attic"
-                                            << "" << false << "Attic" << absent << "kept";
-        QTest::newRow("edit the port without a test") << true << "fake"
-                                                      << "8443"
-                                                      << "Attic"
-                                                      << "" << false << "Attic" << absent << "none";
-        QTest::newRow("edit after a test") << true << "fake"
-                                           << "fake"
-                                           << ""
-                                           << "" << true << "Fake Machine" << absent << "reported";
+        const auto row = [](const char* title, bool editing, QString host, QString port,
+                            QString name, QString model, bool test, QString savedHost,
+                            QString savedPort, QString savedName, QString savedModel,
+                            QString savedPins) {
+            QTest::newRow(title) << editing << host << port << name << model << test << savedHost
+                                 << savedPort << savedName << savedModel << savedPins;
+        };
+        row("add, nothing but the address", false, "127.0.12.90", "443", "", "", false,
+            "127.0.12.90", "443", "127.0.12.90", absent, "none");
+        row("add after a test, name left empty", false, "fake", "fake", "", "", true, "fake",
+            "fake", "Fake Machine", absent, "reported");
+        row("add, name and model with spaces", false, "127.0.12.90", "443", " \tStudio \t",
+            "  PR680W ", false, "127.0.12.90", "443", "Studio", "  PR680W ", "none");
+        row("add, model of only spaces", false, "127.0.12.90", "443", "Studio", " \t ", false,
+            "127.0.12.90", "443", "Studio", absent, "none");
+        row("add, a URL typed", false, "HTTP://x", "443", "", "", false, absent, absent, absent,
+            absent, "invalid");
+        row("edit the name only", true, "fake", "fake", "Attic", "", false, "fake", "fake", "Attic",
+            absent, "kept");
+        row("edit the port without a test", true, "fake", "8443", "Attic", "", false, "fake",
+            "8443", "Attic", absent, "none");
+        row("edit after a test", true, "fake", "fake", "", "", true, "fake", "fake", "Fake Machine",
+            absent, "reported");
     }
 
     void savingBuildsTheRecordByItsRules() {
@@ -664,21 +600,25 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, model);
         QFETCH(bool, test);
-        QFETCH(QString, expectedName);
-        QFETCH(QString, expectedModel);
-        QFETCH(QString, expectedPins);
+        QFETCH(QString, savedHost);
+        QFETCH(QString, savedPort);
+        QFETCH(QString, savedName);
+        QFETCH(QString, savedModel);
+        QFETCH(QString, savedPins);
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.12.49"))));
         World world;
-        if (host == QStringLiteral("fake"))
-            host = machine.host();
-        if (port == QStringLiteral("fake"))
-            port = QString::number(machine.port());
+        for (QString* text : {&host, &savedHost}) {
+            if (*text == QLatin1String("fake"))
+                *text = machine.host();
+        }
+        for (QString* text : {&port, &savedPort}) {
+            if (*text == QLatin1String("fake"))
+                *text = QString::number(machine.port());
+        }
         std::optional<SavedMachine> original;
         if (editing) {
-            original = world.state.machineList().addMachine(
-                saved(QStringLiteral("Studio"), machine.host(), machine.port(),
-                      QStringLiteral("OLD-PIN"), QStringLiteral("OLD-ID")));
+            original = world.addAt(machine, {.fingerprint = "OLD-PIN", .machineID = "OLD-ID"});
         }
         int finished = 0;
         MachineEditView editor(world.state, original, [&] { ++finished; });
@@ -690,7 +630,7 @@ private slots:
             QTest::mouseClick(editor.testButton(), Qt::LeftButton);
             QTRY_COMPARE(editor.connectionState().kind, ConnectionState::Kind::ok);
         }
-        if (expectedPins == QStringLiteral("invalid")) {
+        if (savedPins == QStringLiteral("invalid")) {
             QVERIFY(!editor.saveButton()->isEnabled());
             editor.save(); // does nothing either
             QVERIFY(world.state.machineList().machines().isEmpty());
@@ -706,15 +646,14 @@ private slots:
             QCOMPARE(record.id, original->id);
         else
             QCOMPARE(world.state.machineList().selectedMachineID(), record.id);
-        QCOMPARE(record.name, expectedName);
-        QCOMPARE(record.host, SavedMachine::normalizeHost(host).value());
-        QCOMPARE(record.port, MachineEditView::parsePort(port).value());
-        QCOMPARE(record.model,
-                 expectedModel.isNull() ? std::nullopt : std::optional(expectedModel));
-        if (expectedPins == QStringLiteral("none")) {
+        QCOMPARE(record.name, savedName);
+        QCOMPARE(record.host, savedHost);
+        QCOMPARE(QString::number(record.port), savedPort);
+        QCOMPARE(record.model, savedModel.isNull() ? std::nullopt : std::optional(savedModel));
+        if (savedPins == QStringLiteral("none")) {
             QCOMPARE(record.fingerprint, std::nullopt);
             QCOMPARE(record.machineID, std::nullopt);
-        } else if (expectedPins == QStringLiteral("kept")) {
+        } else if (savedPins == QStringLiteral("kept")) {
             QCOMPARE(record.fingerprint, QStringLiteral("OLD-PIN"));
             QCOMPARE(record.machineID, QStringLiteral("OLD-ID"));
         } else {
@@ -742,7 +681,7 @@ private slots:
         QCOMPARE(record.host, QStringLiteral("127.000.012.010"));
         QCOMPARE(record.fingerprint, machine.fingerprint());
         QTRY_COMPARE(world.state.monitor().reachabilityOf(record.id), Reachability::reachable);
-        QVERIFY(!world.state.monitor().certificateChanged(*find(world.state, record.id)));
+        QVERIFY(!world.state.monitor().certificateChanged(world.saved(record.id)));
     }
 
     // --- machine info screen -----------------------------------------------------------------
@@ -752,10 +691,7 @@ private slots:
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.12.53"))));
         machine.setDelay(100);
         World world;
-        SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
-        studio.model = QStringLiteral("PR680W");
-        world.state.machineList().updateMachine(studio);
+        const SavedMachine studio = world.addAt(machine, {.model = "PR680W"});
 
         MachineInfoView view(
             world.state, studio, [] {}, [] {});
@@ -775,7 +711,8 @@ private slots:
         QVERIFY(view.checkButton()->isEnabled());
         QCOMPARE(view.value(QStringLiteral("Status")), QStringLiteral("Reachable"));
         QCOMPARE(view.statusDot()->reachability(), Reachability::reachable);
-        QCOMPARE(view.value(QStringLiteral("Address")), studio.displayHost());
+        QCOMPARE(view.value(QStringLiteral("Address")),
+                 QStringLiteral("127.0.12.53:%1").arg(machine.port()));
         QCOMPARE(view.value(QStringLiteral("Model")), QStringLiteral("PR680W"));
         QCOMPARE(view.reportSection()->heading(), QStringLiteral("Reported by the Machine"));
         QCOMPARE(view.reportSection()->visibleLabels(),
@@ -803,7 +740,7 @@ private slots:
         QCOMPARE(view.value(QStringLiteral("Name")), QString());
 
         // Edits made elsewhere show at once; once removed, the screen keeps its copy.
-        SavedMachine renamed = *find(world.state, studio.id);
+        SavedMachine renamed = world.saved(studio.id);
         renamed.name = QStringLiteral("Atelier");
         renamed.model.reset();
         world.state.machineList().updateMachine(renamed);
@@ -818,8 +755,8 @@ private slots:
     void infoOfAMachineThatDoesNotAnswer() {
         World world;
         const QString host = QStringLiteral("127.0.12.57");
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), host, closedPort(host), QStringLiteral("AB:CD")));
+        const SavedMachine studio =
+            world.add({.host = host, .port = closedPort(host), .fingerprint = "AB:CD"});
         MachineInfoView view(
             world.state, studio, [] {}, [] {});
         view.show();
@@ -841,15 +778,17 @@ private slots:
         machine.rotateCertificate();
         machine.closeConnections();
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port(), pinned));
+        const SavedMachine studio = world.addAt(machine, {.fingerprint = pinned});
         MachineInfoView view(
             world.state, studio, [] {}, [] {});
         view.resize(360, 520);
         view.show();
         QTRY_VERIFY(view.certificateWarning()->isVisibleTo(&view));
         QCOMPARE(view.fingerprintText(), pinned); // the saved one, above the warning
-        QCOMPARE(view.warningText()->text(), MachineInfoView::changedCertificateMessage);
+        QCOMPARE(view.warningText()->text(),
+                 QStringLiteral("The machine is now presenting a different certificate. That's "
+                                "expected after a firmware update or reset; otherwise another "
+                                "device may be using this address."));
         QCOMPARE(view.trustButton()->text(), QStringLiteral("Trust New Certificate"));
 
         QTRY_VERIFY(!view.trustButton()->rect().isEmpty()); // laid out, so the click lands
@@ -864,8 +803,7 @@ private slots:
         QVERIFY(silent.start(QHostAddress(QStringLiteral("127.0.12.65"))));
         silent.setNeverAnswer(true);
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), silent.host(), silent.port()));
+        const SavedMachine studio = world.addAt(silent);
         PopoverView view(world.state);
         view.push(Screen::machines());
         view.show();
@@ -897,13 +835,12 @@ private slots:
 
     void everyTextOfTheInfoScreenCanBeSelected() {
         World world;
-        SavedMachine studio = saved(QStringLiteral("Studio"), QStringLiteral("127.0.12.69"),
-                                    closedPort(QStringLiteral("127.0.12.69")),
-                                    QStringLiteral("12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:DE:"
-                                                   "F0:12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:"
-                                                   "DE:F0"));
-        studio.model = QStringLiteral("PR680W");
-        world.state.machineList().addMachine(studio);
+        const SavedMachine studio = world.add(
+            {.host = "127.0.12.69",
+             .port = closedPort("127.0.12.69"),
+             .model = "PR680W",
+             .fingerprint = "12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:DE:"
+                            "F0:12:34:56:78:9A:BC:DE:F0"});
         PopoverView popover(world.state);
         popover.show();
         QVERIFY(QTest::qWaitForWindowExposed(&popover));
@@ -956,8 +893,7 @@ private slots:
         FakeMachine machine;
         QVERIFY(machine.start(QHostAddress(QStringLiteral("127.0.12.73"))));
         World world;
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio"), machine.host(), machine.port()));
+        const SavedMachine studio = world.addAt(machine);
         PopoverView view(world.state);
         view.show();
         view.push(Screen::machines());
@@ -979,7 +915,7 @@ private slots:
         info = qobject_cast<MachineInfoView*>(view.currentScreen());
         QCOMPARE(info->header()->title(), QStringLiteral("Atelier"));
         // The pin the check made is kept by the save.
-        QCOMPARE(find(world.state, studio.id)->fingerprint, machine.fingerprint());
+        QCOMPARE(world.saved(studio.id).fingerprint, machine.fingerprint());
 
         QTest::mouseClick(info->header()->backButton(), Qt::LeftButton);
         QCOMPARE(view.path(), QList<Screen>{Screen::machines()});
@@ -1012,31 +948,31 @@ private slots:
             QVERIFY(Gallery::render(view, name).saved);
         };
 
-        world.state.monitor().setDiscoveryEnvironment(noNetwork());
+        world.state.monitor().setDiscoveryEnvironment(Scans::noNetwork());
         view.push(Screen::machines());
         QTRY_VERIFY(world.state.monitor().hasScanned());
-        world.state.monitor().setDiscoveryEnvironment(loopbackScan({127, 0, 12, 1}, 9));
+        world.state.monitor().setDiscoveryEnvironment(Scans::loopback({127, 0, 12, 1}, 9));
         QCoro::waitFor(world.state.monitor().discover());
         shoot(QStringLiteral("machines-empty"));
-        world.state.monitor().setDiscoveryEnvironment(noNetwork());
+        world.state.monitor().setDiscoveryEnvironment(Scans::noNetwork());
         QCoro::waitFor(world.state.monitor().discover());
         shoot(QStringLiteral("machines-scan-error"));
 
         const QString closedHost = QStringLiteral("127.0.12.79");
-        const SavedMachine studio = world.state.machineList().addMachine(
-            saved(QStringLiteral("Studio PR680W"), found.host(), found.port()));
-        const SavedMachine attic = world.state.machineList().addMachine(
-            saved(QStringLiteral("Attic"), closedHost, closedPort(closedHost)));
-        world.state.machineList().addMachine(
-            saved(QStringLiteral("Sewing room (upstairs, by the window)"),
-                  QStringLiteral("192.168.001.010"), 8443));
+        const SavedMachine studio = world.addAt(found, {.name = "Studio PR680W"});
+        const SavedMachine attic =
+            world.add({.name = "Attic", .host = closedHost, .port = closedPort(closedHost)});
+        world.add({.name = "Sewing room (upstairs, by the window)",
+                   .host = "192.168.001.010",
+                   .port = 8443});
         world.state.machineList().selectMachine(studio);
         QCoro::waitFor(world.state.monitor().check(studio));
         QCoro::waitFor(world.state.monitor().check(attic));
         FakeMachine other;
         QVERIFY(other.start(QHostAddress(QStringLiteral("127.0.12.82"))));
         other.setDelay(400);
-        world.state.monitor().setDiscoveryEnvironment(loopbackScan({127, 0, 12, 81}, other.port()));
+        world.state.monitor().setDiscoveryEnvironment(
+            Scans::loopback({127, 0, 12, 81}, other.port()));
         QCoro::Task<> scan = world.state.monitor().discover();
         shoot(QStringLiteral("machines-scanning"));
         QCoro::waitFor(scan);
@@ -1064,24 +1000,24 @@ private slots:
         shoot(QStringLiteral("editor-failed"));
         view.pop();
 
-        view.push(Screen::editMachine(*find(world.state, studio.id)));
+        view.push(Screen::editMachine(world.saved(studio.id)));
         shoot(QStringLiteral("editor-edit"));
         view.pop();
 
-        view.push(Screen::machineInfo(*find(world.state, attic.id)));
+        view.push(Screen::machineInfo(world.saved(attic.id)));
         QTRY_COMPARE(world.state.monitor().reachabilityOf(attic.id), Reachability::unreachable);
         shoot(QStringLiteral("info-unreachable"));
         view.pop();
 
         found.setInfoBody(FakeMachine::defaultInfoBody());
-        view.push(Screen::machineInfo(*find(world.state, studio.id)));
+        view.push(Screen::machineInfo(world.saved(studio.id)));
         QTRY_VERIFY(!qobject_cast<MachineInfoView*>(view.currentScreen())->isLoading());
         shoot(QStringLiteral("info-full-report"));
         view.pop();
 
         found.rotateCertificate();
         found.closeConnections();
-        view.push(Screen::machineInfo(*find(world.state, studio.id)));
+        view.push(Screen::machineInfo(world.saved(studio.id)));
         auto* info = qobject_cast<MachineInfoView*>(view.currentScreen());
         QTRY_VERIFY(info->certificateWarning()->isVisibleTo(info));
         shoot(QStringLiteral("info-changed-certificate"));

@@ -18,6 +18,8 @@
 #include "Views/Widgets/StyledLabel.h"
 #include "support/DragEvents.h"
 #include "support/Gallery.h"
+#include "support/Machines.h"
+#include "support/Scans.h"
 #include "support/TemporaryStore.h"
 
 #include <QApplication>
@@ -28,12 +30,6 @@
 #include <QTest>
 
 namespace {
-
-SavedMachine machineNamed(const QString& name, qint64 port = 443) {
-    return SavedMachine{
-        QUuid::createUuid(), name,        QStringLiteral("192.168.1.50"), port, std::nullopt,
-        std::nullopt,        std::nullopt};
-}
 
 // WCAG contrast ratio of two opaque colours.
 double contrast(const QColor& a, const QColor& b) {
@@ -101,10 +97,10 @@ private slots:
     // --- screens and navigation --------------------------------------------------------------
 
     void screensCompareOnEveryFieldAndNameTheirIdentity() {
-        const SavedMachine a = machineNamed(QStringLiteral("Studio"));
+        const SavedMachine a = savedMachine();
         SavedMachine renamed = a;
         renamed.name = QStringLiteral("Attic");
-        const SavedMachine b = machineNamed(QStringLiteral("Studio"));
+        const SavedMachine b = savedMachine();
 
         QCOMPARE(Screen::machines(), Screen::machines());
         QCOMPARE(Screen::addMachine(), Screen::addMachine());
@@ -163,7 +159,7 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         PopoverView view(state);
-        const SavedMachine studio = machineNamed(QStringLiteral("Studio"));
+        const SavedMachine studio = savedMachine();
         QSignalSpy changes(&view, &PopoverView::pathChanged);
 
         view.mainScreen()->machinesAction()->trigger();
@@ -184,8 +180,8 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         PopoverView view(state);
-        const SavedMachine a = machineNamed(QStringLiteral("A"));
-        const SavedMachine b = machineNamed(QStringLiteral("B"));
+        const SavedMachine a = savedMachine({.name = "A"});
+        const SavedMachine b = savedMachine({.name = "B"});
 
         view.push(Screen::machineInfo(a));
         QPointer<QWidget> infoA = view.currentScreen();
@@ -216,9 +212,7 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         // The machines list scans and the info screen checks when they show: nowhere here.
-        MachineDiscovery::Environment nowhere = MachineDiscovery::Environment::system();
-        nowhere.interfaces = [] { return QList<MachineDiscovery::IPv4Address>{}; };
-        nowhere.arpHosts = [] { return QStringList{}; };
+        MachineDiscovery::Environment nowhere = Scans::noNetwork();
         nowhere.probe = [](QString, qint64, double) -> QCoro::Task<std::optional<MachineInfo>> {
             co_return std::nullopt;
         };
@@ -227,7 +221,7 @@ private slots:
         view.show();
         view.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&view));
-        const SavedMachine studio = machineNamed(QStringLiteral("Studio"));
+        const SavedMachine studio = savedMachine();
         view.push(Screen::machines());
         view.push(Screen::machineInfo(studio));
 

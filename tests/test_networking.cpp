@@ -10,6 +10,7 @@
 #include "Support/ByteCountFormat.h"
 #include "Support/Translations.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
+#include "support/Files.h"
 
 #include <QCoroTask>
 #include <QJsonDocument>
@@ -216,32 +217,26 @@ private slots:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<bool>("accepted");
 
-        QTest::newRow("only serial") << QByteArray("{\"serial\":\"S1\"}") << true;
-        QTest::newRow("only machine id") << QByteArray("{\"machine-id\":\"M1\"}") << true;
-        QTest::newRow("name without identity")
-            << QByteArray("{\"name\":\"Studio\",\"model\":3}") << false;
-        QTest::newRow("nulls are absent")
-            << QByteArray("{\"serial\":\"S1\",\"name\":null,\"model\":null,\"features\":null}")
-            << true;
-        QTest::newRow("null identity is absent")
-            << QByteArray("{\"serial\":null,\"machine-id\":null}") << false;
-        QTest::newRow("model as string")
-            << QByteArray("{\"serial\":\"S1\",\"model\":\"57\"}") << false;
-        QTest::newRow("serial as number") << QByteArray("{\"serial\":12}") << false;
-        QTest::newRow("fractional needles")
-            << QByteArray("{\"serial\":\"S1\",\"features\":{\"needles\":1.5}}") << false;
-        QTest::newRow("postsize as string")
-            << QByteArray("{\"serial\":\"S1\",\"features\":{\"postsize\":\"3\"}}") << false;
-        QTest::newRow("width as string")
-            << QByteArray("{\"serial\":\"S1\",\"features\":{\"embwidth\":\"2600\"}}") << false;
-        QTest::newRow("features as array")
-            << QByteArray("{\"serial\":\"S1\",\"features\":[]}") << false;
-        QTest::newRow("unknown keys ignored")
-            << QByteArray("{\"serial\":\"S1\",\"colour\":[1,2],\"extra\":{}}") << true;
-        QTest::newRow("empty body") << QByteArray() << false;
-        QTest::newRow("array") << QByteArray("[{\"serial\":\"S1\"}]") << false;
-        QTest::newRow("string") << QByteArray("\"serial\"") << false;
-        QTest::newRow("truncated") << QByteArray("{\"serial\":\"S1\"") << false;
+        const auto row = [](const char* name, const char* body, bool accepted) {
+            QTest::newRow(name) << QByteArray(body) << accepted;
+        };
+        row("only serial", "{\"serial\":\"S1\"}", true);
+        row("only machine id", "{\"machine-id\":\"M1\"}", true);
+        row("name without identity", "{\"name\":\"Studio\",\"model\":3}", false);
+        row("nulls are absent",
+            "{\"serial\":\"S1\",\"name\":null,\"model\":null,\"features\":null}", true);
+        row("null identity is absent", "{\"serial\":null,\"machine-id\":null}", false);
+        row("model as string", "{\"serial\":\"S1\",\"model\":\"57\"}", false);
+        row("serial as number", "{\"serial\":12}", false);
+        row("fractional needles", "{\"serial\":\"S1\",\"features\":{\"needles\":1.5}}", false);
+        row("postsize as string", "{\"serial\":\"S1\",\"features\":{\"postsize\":\"3\"}}", false);
+        row("width as string", "{\"serial\":\"S1\",\"features\":{\"embwidth\":\"2600\"}}", false);
+        row("features as array", "{\"serial\":\"S1\",\"features\":[]}", false);
+        row("unknown keys ignored", "{\"serial\":\"S1\",\"colour\":[1,2],\"extra\":{}}", true);
+        row("empty body", nullptr, false);
+        row("array", "[{\"serial\":\"S1\"}]", false);
+        row("string", "\"serial\"", false);
+        row("truncated", "{\"serial\":\"S1\"", false);
     }
 
     void parse() {
@@ -864,10 +859,7 @@ private slots:
 
         QTemporaryDir folder;
         const QString design = folder.filePath(QStringLiteral("tulip.pes"));
-        QFile file(design);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("#PES design");
-        file.close();
+        QVERIFY(writeFile(design, "#PES design"));
         machine.clearRequests();
         run = runTool({"upload", "127.0.0.18", port, design}, QStringLiteral("no-such-platform"));
         QCOMPARE(run.exitCode, 0);
@@ -879,32 +871,38 @@ private slots:
 
         run = runTool({"upload", "127.0.0.18", port, design, "--max-bytes", "10"});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.message(), BrotherAPIError::tooLarge(10).errorDescription().toUtf8());
+        QCOMPARE(run.message(),
+                 QByteArray("This design is too large to send. The machine accepts up to 10 "
+                            "bytes."));
         // Over the tool's own bound, under the machine's: the message names the tool's.
         QFile huge(folder.filePath(QStringLiteral("huge.pes")));
         QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(DesignFile::sendLimit + 1));
         huge.close();
         run = runTool({"upload", "127.0.0.18", port, huge.fileName(), "--max-bytes", "100000000"});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.message(), DesignFile::overSendLimitMessage().toUtf8());
+        QCOMPARE(run.message(),
+                 QByteArray("This design is too large to send. Bobbinlark sends designs of up "
+                            "to 64 MB."));
         machine.setUploadStatus(503);
         run = runTool({"upload", "127.0.0.18", port, design});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.message(), BrotherAPIError::badStatus(503).errorDescription().toUtf8());
+        QCOMPARE(run.message(),
+                 QByteArray("The machine refused the design (status 503). If it's full, retrieve "
+                            "the waiting designs on the machine, or turn it off and on to empty "
+                            "its wireless pocket."));
         QCOMPARE(runTool({"upload", "127.0.0.18", design, "--max-bytes"}).exitCode, 2);
         QCOMPARE(machine.requests().size(), 2);
 
         // A machine that resets the connection halfway through a large design fails the upload
         // with the message, and the tool ends normally.
-        QFile big(folder.filePath(QStringLiteral("big.pes")));
-        QVERIFY(big.open(QIODevice::WriteOnly));
-        big.write(QByteArray(3'000'000, 'p'));
-        big.close();
+        const QString big = folder.filePath(QStringLiteral("big.pes"));
+        QVERIFY(writeFile(big, QByteArray(3'000'000, 'p')));
         machine.setUploadStatus(200);
         machine.setUploadFault(FakeMachine::UploadFault::resetMidBody);
-        run = runTool({"upload", "127.0.0.18", port, big.fileName(), "--max-bytes", "4000000"});
+        run = runTool({"upload", "127.0.0.18", port, big, "--max-bytes", "4000000"});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.message(), BrotherAPIError::unreachable().errorDescription().toUtf8());
+        QCOMPARE(run.message(), QByteArray("Couldn't reach the machine. Make sure it's on and "
+                                           "connected to Wi-Fi, then try again."));
     }
 
     void errorDescriptions() {

@@ -5,6 +5,7 @@
 
 #include "Designs/StitchFileTypes.h"
 #include "Support/SingleInstance.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -243,10 +244,7 @@ private slots:
     void brokenKeyFilesAreNoticed() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("broken.desktop"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("Name=outside\n[Desktop Entry]\nExec=a\nExec=b\nno equals sign\n");
-        file.close();
+        QVERIFY(writeFile(path, "Name=outside\n[Desktop Entry]\nExec=a\nExec=b\nno equals sign\n"));
         const KeyFile keyFile = readKeyFile(path);
         QCOMPARE(keyFile.problems.size(), 3);
         QCOMPARE(keyFile.value(QStringLiteral("Desktop Entry"), QStringLiteral("Exec")),

@@ -10,6 +10,7 @@
 #include "Networking/BrotherAPIClient.h"
 #include "Support/Drawing/StitchPreviewPainter.h"
 #include "Views/DesignThumbnail.h"
+#include "support/Files.h"
 #include "support/StitchWriters.h"
 
 #include <QDir>
@@ -36,6 +37,10 @@ using Run = StitchPreview::Run;
 namespace {
 
 constexpr std::uint32_t red = 0xED171F; // PEC palette entry 5
+
+// The colours of designs that name none.
+const std::vector<std::uint32_t> defaultColors{0x2F5DA8, 0xD9475A, 0x2E9E6B,
+                                               0xE8A33D, 0x7A4FB5, 0x2B2B2B};
 
 std::vector<Point> points(std::initializer_list<std::pair<double, double>> list) {
     std::vector<Point> out;
@@ -86,12 +91,6 @@ QString describe(const std::optional<StitchPreview>& preview) {
             text += QStringLiteral("(%1,%2)").arg(point.x).arg(point.y);
     }
     return text;
-}
-
-void writeFile(const QString& path, const QByteArray& contents) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(contents), contents.size());
 }
 
 QImage render(const StitchPreview& preview, int side) {
@@ -197,7 +196,7 @@ private slots:
         // An empty palette falls back to the default one.
         const auto fallback = expected({stitch(1, 1)}, {});
         QVERIFY(fallback);
-        QCOMPARE(fallback->runs[0].color, StitchPreview::defaultPalette()[0]);
+        QCOMPARE(fallback->runs[0].color, defaultColors[0]);
     }
 
     void boundsHoldRunStartsButNotJumpTargets() {
@@ -379,8 +378,8 @@ private slots:
         // Lines that name no colour are skipped, the next one counts.
         QCOMPARE(first({"TC#zz0000,Bad", "TC#", "TC 00FF00", "XTC#0000FF", "TC#00ff00"}),
                  0x00FF00u);
-        QCOMPARE(first({"TC #GG0000,not hex"}), StitchPreview::defaultPalette()[0]);
-        QCOMPARE(first({}), StitchPreview::defaultPalette()[0]);
+        QCOMPARE(first({"TC #GG0000,not hex"}), defaultColors[0]);
+        QCOMPARE(first({}), defaultColors[0]);
 
         const auto two = DSTReader::read(
             dst({stitch(5, 5), colorChange(), stitch(5, 5), colorChange(), stitch(5, 5)},
@@ -400,7 +399,7 @@ private slots:
         commands.push_back(stitch(100, 3));
         const auto read = DSTReader::read(dst(commands));
         QVERIFY(read);
-        QCOMPARE(describe(read), describe(expected(commands, StitchPreview::defaultPalette())));
+        QCOMPARE(describe(read), describe(expected(commands, defaultColors)));
         QCOMPARE(DSTReader::read(dst(commands, {}, false)), read); // no end record
     }
 
@@ -446,7 +445,7 @@ private slots:
         QCOMPARE(preview->runs.size(), 5u);
         QCOMPARE(preview->runs[0].color, red);
         QCOMPARE(preview->runs[1].color, red);
-        QCOMPARE(preview->runs[2].color, StitchPreview::pecPalette()[255 % 65]);
+        QCOMPARE(preview->runs[2].color, 0xF0F970u); // entry 255 % 65 = 60
         QCOMPARE(preview->runs[3].color, 0xFFC8C8u);
         QCOMPARE(preview->runs[4].color, red);
         QCOMPARE(StitchPreview::pecPalette()[60], 0xF0F970u);
@@ -456,9 +455,7 @@ private slots:
         const std::vector<Command> commands = sampleDesign(3000, 4);
         const auto read = PECReader::readPESOrPEC(pec({1, 2, 3, 4}, pecStitchBytes(commands)));
         QVERIFY(read);
-        std::vector<std::uint32_t> palette;
-        for (int i = 1; i <= 4; ++i)
-            palette.push_back(StitchPreview::pecPalette()[static_cast<std::size_t>(i)]);
+        const std::vector<std::uint32_t> palette{0x0E1F7C, 0x0A55A3, 0x008777, 0x4B6BAF};
         QCOMPARE(read, expected(commands, palette));
         QCOMPARE(read->runs.back().color, palette[3]);
     }
@@ -499,7 +496,8 @@ private slots:
         const QByteArray stitches = pecStitchBytes({stitch(8, 0), stitch(0, 8)});
         const auto readAs = [&dir](const QString& name, const QByteArray& contents) {
             const QString path = dir.filePath(name);
-            writeFile(path, contents);
+            if (!writeFile(path, contents))
+                qFatal("cannot write test design");
             return PreviewReader::read(QUrl::fromLocalFile(path));
         };
         const auto reference = PECReader::readPESOrPEC(pec({5}, stitches));
@@ -534,7 +532,7 @@ private slots:
         // No colours: the default palette.
         const auto plain = PECReader::readPHC(phc({}, pecStitchBytes(commands)));
         QVERIFY(plain);
-        QCOMPARE(plain->runs[0].color, StitchPreview::defaultPalette()[0]);
+        QCOMPARE(plain->runs[0].color, defaultColors[0]);
     }
 
     void phcOffsetsPastTheEndHaveNoPreview() {
@@ -581,7 +579,7 @@ private slots:
     void cacheDecodesEachFileVersionOnce() {
         QTemporaryDir dir;
         const QString path = dir.filePath("design.dst");
-        writeFile(path, dst({stitch(10, 0), stitch(0, 10)}));
+        QVERIFY(writeFile(path, dst({stitch(10, 0), stitch(0, 10)})));
         std::atomic<int> decodes = 0;
         PreviewCache cache([&decodes](const QUrl& url) {
             ++decodes;
@@ -601,7 +599,7 @@ private slots:
         // Rewritten with the same modification time: still the cached preview.
         QFile file(path);
         const QDateTime modified = QFileInfo(path).lastModified();
-        writeFile(path, dst({stitch(50, 0), stitch(0, 50)}));
+        QVERIFY(writeFile(path, dst({stitch(50, 0), stitch(0, 50)})));
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
         file.close();
@@ -623,7 +621,7 @@ private slots:
     void cacheNeverStatsOnTheGuiThread() {
         QTemporaryDir dir;
         const QString path = dir.filePath("design.dst");
-        writeFile(path, dst({stitch(10, 0), stitch(0, 10)}));
+        QVERIFY(writeFile(path, dst({stitch(10, 0), stitch(0, 10)})));
         const QString hung = dir.filePath("on-a-dead-mount.dst");
         QSemaphore release;
         std::atomic<bool> onGuiThread = false;
@@ -652,7 +650,7 @@ private slots:
     void cacheRemembersFailures() {
         QTemporaryDir dir;
         const QString path = dir.filePath("broken.pes");
-        writeFile(path, "#PES0001garbage!");
+        QVERIFY(writeFile(path, "#PES0001garbage!"));
         std::atomic<int> decodes = 0;
         PreviewCache cache([&decodes](const QUrl& url) {
             ++decodes;
@@ -882,9 +880,10 @@ private slots:
     void thumbnailShowsPreviewOrExtension() {
         QTemporaryDir dir;
         const QString designPath = dir.filePath("design.dst");
-        writeFile(designPath, dst({stitch(40, 0), stitch(0, 40), stitch(-40, 0)}, {"TC#FF0000"}));
+        QVERIFY(writeFile(designPath,
+                          dst({stitch(40, 0), stitch(0, 40), stitch(-40, 0)}, {"TC#FF0000"})));
         const QString brokenPath = dir.filePath("broken.pes");
-        writeFile(brokenPath, "not a design at all");
+        QVERIFY(writeFile(brokenPath, "not a design at all"));
         PreviewCache cache;
 
         DesignThumbnail thumbnail(QUrl::fromLocalFile(brokenPath), 40, nullptr, &cache);
@@ -930,8 +929,8 @@ private slots:
     void toolPrintsThePreviewAsJson() {
         QTemporaryDir dir;
         const QString design = dir.filePath("design.pec");
-        writeFile(design,
-                  pec({70, 13}, pecStitchBytes({stitch(10, 0), colorChange(), stitch(0, 10)})));
+        QVERIFY(writeFile(
+            design, pec({70, 13}, pecStitchBytes({stitch(10, 0), colorChange(), stitch(0, 10)}))));
         const QString png = dir.filePath("out.png");
         QProcess tool;
         tool.start(BOBBINLARK_TOOL_PATH, {"preview", design, "--png", png, "--size", "64"});
@@ -952,7 +951,7 @@ private slots:
         QCOMPARE(QImage(png).size(), QSize(64, 64));
 
         const QString broken = dir.filePath("broken.dst");
-        writeFile(broken, QByteArray(600, '\0') + bytes({0, 0, 0xF3}));
+        QVERIFY(writeFile(broken, QByteArray(600, '\0') + bytes({0, 0, 0xF3})));
         tool.start(BOBBINLARK_TOOL_PATH, {"preview", broken});
         QVERIFY(tool.waitForFinished(30000));
         QCOMPARE(tool.exitCode(), 1);
@@ -966,7 +965,7 @@ private slots:
         const QString lonely = dir.filePath("bobbinlark-tool");
         QVERIFY(QFile::copy(BOBBINLARK_TOOL_PATH, lonely));
         const QString design = dir.filePath("design.dst");
-        writeFile(design, dst({stitch(10, 0), stitch(0, 10)}));
+        QVERIFY(writeFile(design, dst({stitch(10, 0), stitch(0, 10)})));
 
         QProcess tool;
         tool.start(lonely, {"preview", design, "--png", dir.filePath("out.png")});
@@ -984,7 +983,7 @@ private slots:
     void thumbnailerTakesPathsAndFileUris() {
         QTemporaryDir dir;
         const QString design = dir.filePath("my design é.dst");
-        writeFile(design, dst({stitch(40, 0), stitch(0, 40)}, {"TC#FF0000"}));
+        QVERIFY(writeFile(design, dst({stitch(40, 0), stitch(0, 40)}, {"TC#FF0000"})));
         const QString out = dir.filePath("thumb.png");
         QProcess thumbnailer;
         thumbnailer.start(

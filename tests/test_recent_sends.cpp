@@ -23,7 +23,9 @@
 #include "Views/Widgets/SymbolView.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/DragEvents.h"
+#include "support/Files.h"
 #include "support/Gallery.h"
+#include "support/Machines.h"
 #include "support/StitchWriters.h"
 #include "support/TemporaryStore.h"
 
@@ -60,11 +62,6 @@
 using namespace StitchWriters;
 
 namespace {
-
-SavedMachine machineAt(const QString& name, const FakeMachine& fake) {
-    return SavedMachine{QUuid::createUuid(), name,         fake.host(), fake.port(),
-                        std::nullopt,        std::nullopt, std::nullopt};
-}
 
 SendLogEntry entryFor(const QUrl& url, bool ok = true, const QString& message = {},
                       const QDateTime& when = QDateTime::currentDateTime(),
@@ -191,24 +188,19 @@ class TestRecentSends : public QObject {
                 palette.push_back(static_cast<std::uint8_t>(1 + i * 5));
             bytes = pes(palette, pecStitchBytes(flower(colors, petals)));
         }
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        if (!writeFile(path, bytes))
             qFatal("cannot write test design");
         return QUrl::fromLocalFile(path);
     }
 
-    SavedMachine addStudio() {
-        return m_state->machineList().addMachine(machineAt(QStringLiteral("Studio"), *m_fake));
+    // The log holding only a send of `url`.
+    SendLogEntry logOnly(const QUrl& url, bool ok = true, const QString& message = {}) {
+        const SendLogEntry entry = entryFor(url, ok, message);
+        m_state->recentSends().setSendLog({entry});
+        return entry;
     }
 
-    QList<QByteArray> receivedNames() const {
-        QList<QByteArray> names;
-        for (const auto& request : m_fake->requests()) {
-            if (auto received = FakeMachine::designFrom(request))
-                names.append(received->fileName);
-        }
-        return names;
-    }
+    SavedMachine addStudio() { return m_state->machineList().addMachine(savedMachineAt(*m_fake)); }
 
     static QStringList cardNames(const RecentSendsView& view) {
         QStringList names;
@@ -466,8 +458,7 @@ private slots:
     void aCardShowsItsSend() {
         addStudio();
         const QUrl url = design(QStringLiteral("a very long name of a design that never ends.pes"));
-        const SendLogEntry entry = entryFor(url);
-        m_state->recentSends().setSendLog({entry});
+        const SendLogEntry entry = logOnly(url);
         RecentSendsView view(*m_state);
         view.resize(360, 300);
         view.show();
@@ -519,9 +510,7 @@ private slots:
         QCoro::waitFor(m_state->monitor().check(studio));
         const auto write = [this](const QString& name, const std::vector<Command>& commands) {
             const QString path = m_files.filePath(name);
-            QFile file(path);
-            const QByteArray bytes = dst(commands);
-            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            if (!writeFile(path, dst(commands)))
                 qFatal("cannot write test design");
             return QUrl::fromLocalFile(path);
         };
@@ -598,8 +587,7 @@ private slots:
         const QString message = QStringLiteral(
             "Couldn't reach the machine. Make sure it's on and connected to Wi-Fi, then try "
             "again. If it still fails, restart the machine and check the network it joined.");
-        const SendLogEntry entry = entryFor(design(QStringLiteral("failed.pes")), false, message);
-        m_state->recentSends().setSendLog({entry});
+        const SendLogEntry entry = logOnly(design(QStringLiteral("failed.pes")), false, message);
         RecentSendsView view(*m_state);
         view.resize(360, 300);
         view.show();
@@ -631,8 +619,7 @@ private slots:
 
     void theActionsFollowTheFileAndTheMachine() {
         const QUrl url = design(QStringLiteral("rules.pes"));
-        const SendLogEntry entry = entryFor(url);
-        m_state->recentSends().setSendLog({entry});
+        const SendLogEntry entry = logOnly(url);
         RecentSendsView view(*m_state);
         view.show();
         RecentSendCard* card = view.cardFor(entry.id);
@@ -665,14 +652,13 @@ private slots:
         QSignalSpy batches(&m_state->sendQueue(), &SendQueue::batchFinished);
         card->sendAgainAction()->trigger();
         QVERIFY(batches.wait(10000));
-        QCOMPARE(receivedNames(), QList<QByteArray>{"rules.pes"});
+        QCOMPARE(receivedNames(*m_fake), QList<QByteArray>{"rules.pes"});
     }
 
     void aMissingFileDimsTheCard() {
         addStudio();
         const QUrl url = design(QStringLiteral("moved.pes"));
-        const SendLogEntry entry = entryFor(url);
-        m_state->recentSends().setSendLog({entry});
+        const SendLogEntry entry = logOnly(url);
         RecentSendsView view(*m_state);
         view.resize(360, 300);
         view.show();
@@ -709,8 +695,7 @@ private slots:
     }
 
     void hoveringShowsTheMenuButton() {
-        const SendLogEntry entry = entryFor(design(QStringLiteral("hover.pes")));
-        m_state->recentSends().setSendLog({entry});
+        const SendLogEntry entry = logOnly(design(QStringLiteral("hover.pes")));
         RecentSendsView view(*m_state);
         view.resize(360, 300);
         view.show();
@@ -741,8 +726,7 @@ private slots:
     }
 
     void theContextMenuHoldsTheSameActions() {
-        const SendLogEntry entry = entryFor(design(QStringLiteral("context.pes")));
-        m_state->recentSends().setSendLog({entry});
+        const SendLogEntry entry = logOnly(design(QStringLiteral("context.pes")));
         RecentSendsView view(*m_state);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -758,8 +742,7 @@ private slots:
 
     void aDragCarriesTheEntryAndThePictureOfTheCard() {
         const QUrl url = design(QStringLiteral("dragged.pes"));
-        const SendLogEntry entry = entryFor(url, false, QStringLiteral("Failed once."));
-        m_state->recentSends().setSendLog({entry});
+        const SendLogEntry entry = logOnly(url, false, QStringLiteral("Failed once."));
         RecentSendsView view(*m_state);
         view.resize(300, 300); // narrower than the drag picture
         view.show();
@@ -885,8 +868,7 @@ private slots:
     void aCardDroppedOnTheDropZoneIsSentAgain() {
         addStudio();
         const QUrl url = design(QStringLiteral("again.pes"));
-        const SendLogEntry entry = entryFor(url);
-        m_state->recentSends().setSendLog({entry});
+        const SendLogEntry entry = logOnly(url);
         MainScreen screen(*m_state, [](const Screen&) {});
         screen.show();
         RecentSendCard* card =
@@ -897,7 +879,7 @@ private slots:
         QSignalSpy batches(&m_state->sendQueue(), &SendQueue::batchFinished);
         QVERIFY(DragEvents::dragAndDrop(screen.dropZone(), data.get()));
         QVERIFY(batches.wait(10000));
-        QCOMPARE(receivedNames(), QList<QByteArray>{"again.pes"});
+        QCOMPARE(receivedNames(*m_fake), QList<QByteArray>{"again.pes"});
         // The new send of the file replaces its entry, at the front.
         QCOMPARE(m_state->recentSends().sendLog().size(), 1);
         QVERIFY(m_state->recentSends().sendLog().first().id != entry.id);
@@ -929,8 +911,7 @@ private slots:
     void aMissingFilesCardIsRefusedByTheDropZone() {
         addStudio();
         const QUrl url = design(QStringLiteral("vanished.pes"));
-        const SendLogEntry entry = entryFor(url);
-        m_state->recentSends().setSendLog({entry});
+        const SendLogEntry entry = logOnly(url);
         MainScreen screen(*m_state, [](const Screen&) {});
         screen.show();
         RecentSendCard* card =
@@ -961,8 +942,7 @@ private slots:
         });
 
         const QUrl url = design(QStringLiteral("with space/shown #1.pes"));
-        const SendLogEntry entry = entryFor(url);
-        m_state->recentSends().setSendLog({entry});
+        const SendLogEntry entry = logOnly(url);
         RecentSendsView view(*m_state);
         view.show();
         view.cardFor(entry.id)->showInFolderAction()->trigger();
@@ -1055,8 +1035,7 @@ private slots:
         // Nothing that opens folders either (a handler that cannot be called fails as the
         // desktop's opener does when none is set up): the card says so for a moment.
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &opener, "noSuchMethod");
-        const SendLogEntry entry = entryFor(url);
-        m_state->recentSends().setSendLog({entry});
+        const SendLogEntry entry = logOnly(url);
         RecentSendsView view(*m_state);
         view.show();
         RecentSendCard* card = view.cardFor(entry.id);

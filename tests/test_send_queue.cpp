@@ -7,6 +7,8 @@
 #include "Support/SettingsStore.h"
 #include "Support/SingleInstance.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
+#include "support/Files.h"
+#include "support/Machines.h"
 #include "support/TemporaryStore.h"
 
 #include <QCoroTask>
@@ -26,11 +28,6 @@ namespace {
 const QString typesText = QStringLiteral(".pes, .phc, .dst or .pen");
 const QString unreachableText = QStringLiteral(
     "Couldn't reach the machine. Make sure it's on and connected to Wi-Fi, then try again.");
-
-SavedMachine machineAt(const QString& name, const FakeMachine& fake) {
-    return SavedMachine{QUuid::createUuid(), name,         fake.host(), fake.port(),
-                        std::nullopt,        std::nullopt, std::nullopt};
-}
 
 // Every status the state passes through, in order.
 struct StatusRecorder {
@@ -52,11 +49,10 @@ class TestSendQueue : public QObject {
     std::unique_ptr<AppState> m_state;
 
     QUrl design(const QString& name, const QByteArray& content = QByteArray("#PES0001 stitches")) {
-        QFile file(m_files.filePath(name));
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        const QString path = m_files.filePath(name);
+        if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !writeFile(path, content))
             qFatal("cannot write test design");
-        return QUrl::fromLocalFile(file.fileName());
+        return QUrl::fromLocalFile(path);
     }
 
     bool waitForBatch() {
@@ -64,9 +60,20 @@ class TestSendQueue : public QObject {
         return finished.wait(15000);
     }
 
-    SavedMachine addStudio() {
-        return m_state->machineList().addMachine(machineAt(QStringLiteral("Studio"), *m_fake));
+    // The machine claims `postsize` bytes as its limit, and a check has taken the claim in.
+    void claimLimit(const SavedMachine& studio, const QByteArray& postsize) {
+        m_fake->setInfoBody("{\"serial\":\"S1\",\"features\":{\"postsize\":" + postsize + "}}");
+        QCoro::waitFor(m_state->monitor().check(studio));
     }
+
+    // Sends `urls`: the status the batch ended with, or an error saying that it did not end.
+    SendStatus sendAll(const QList<QUrl>& urls) {
+        m_state->sendQueue().send(urls);
+        return waitForBatch() ? m_state->sendQueue().sendStatus()
+                              : SendStatus(Error{QStringLiteral("The batch did not end.")});
+    }
+
+    SavedMachine addStudio() { return m_state->machineList().addMachine(savedMachineAt(*m_fake)); }
 
     static QList<FakeMachine::ReceivedDesign> receivedDesigns(const FakeMachine& fake) {
         QList<FakeMachine::ReceivedDesign> designs;
@@ -75,13 +82,6 @@ class TestSendQueue : public QObject {
                 designs.append(*received);
         }
         return designs;
-    }
-
-    static QList<QByteArray> receivedNames(const FakeMachine& fake) {
-        QList<QByteArray> names;
-        for (const auto& received : receivedDesigns(fake))
-            names.append(received.fileName);
-        return names;
     }
 
 private slots:
@@ -136,9 +136,8 @@ private slots:
     void threeFilesMakeOneBatch() {
         addStudio();
         StatusRecorder statuses(*m_state);
-        m_state->sendQueue().send({design("a.pes"), design("b.dst"), design("c.phc")});
-        QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"3 designs", "Studio"}));
+        QCOMPARE(sendAll({design("a.pes"), design("b.dst"), design("c.phc")}),
+                 SendStatus(Sent{"3 designs", "Studio"}));
         QCOMPARE(receivedNames(*m_fake), (QList<QByteArray>{"a.pes", "b.dst", "c.phc"}));
         QCOMPARE(statuses.seen.mid(0, 3),
                  (QList<SendStatus>{Sending{"a.pes", 1, 3}, Sending{"b.dst", 2, 3},
@@ -152,9 +151,7 @@ private slots:
         const SavedMachine studio = addStudio();
         const QUrl vanished = design(QStringLiteral("gone.pes"));
         QFile::remove(vanished.toLocalFile());
-        m_state->sendQueue().send({design("ok.pes"), vanished});
-        QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendQueue().sendStatus(),
+        QCOMPARE(sendAll({design("ok.pes"), vanished}),
                  SendStatus(Error{"Sent 1 of 2. Couldn't read gone.pes."}));
         QCOMPARE(m_state->recentSends().sendLog().first().ok, false);
         QCOMPARE(m_state->recentSends().sendLog().first().message,
@@ -163,9 +160,7 @@ private slots:
 
         // One refused upload alone reads as its own message.
         m_fake->setUploadStatus(503);
-        m_state->sendQueue().send({design("full.pes")});
-        QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendQueue().sendStatus(),
+        QCOMPARE(sendAll({design("full.pes")}),
                  SendStatus(Error{"The machine refused the design (status 503). If it's full, "
                                   "retrieve the waiting designs on the machine, or turn it off "
                                   "and on to empty its wireless pocket."}));
@@ -230,7 +225,7 @@ private slots:
         QVERIFY(other.start(QHostAddress(QStringLiteral("127.0.0.6"))));
         addStudio();
         const SavedMachine annex =
-            m_state->machineList().addMachine(machineAt(QStringLiteral("Annex"), other));
+            m_state->machineList().addMachine(savedMachineAt(other, {.name = "Annex"}));
         const SavedMachine studio = m_state->machineList().machines().first();
         m_state->machineList().selectMachine(studio);
         m_fake->setDelay(300);
@@ -259,10 +254,8 @@ private slots:
     void anUnreachableMachineIsMarkedSoButATooLargeFileIsNot() {
         // Nothing listens on this address.
         const SavedMachine nowhere = m_state->machineList().addMachine(
-            SavedMachine{QUuid::createUuid(), "Nowhere", "127.0.0.9", m_fake->port(), {}, {}, {}});
-        m_state->sendQueue().send({design("a.pes")});
-        QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Error{unreachableText}));
+            savedMachine({.name = "Nowhere", .host = "127.0.0.9", .port = m_fake->port()}));
+        QCOMPARE(sendAll({design("a.pes")}), SendStatus(Error{unreachableText}));
         QCOMPARE(m_state->monitor().reachabilityOf(nowhere.id), Reachability::unreachable);
         QCOMPARE(m_state->recentSends().sendLog().first().message, unreachableText);
 
@@ -271,35 +264,27 @@ private slots:
         QFile huge(m_files.filePath(QStringLiteral("huge.dst")));
         QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(6) << 30));
         huge.close();
-        m_state->sendQueue().send({QUrl::fromLocalFile(huge.fileName())});
-        QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendQueue().sendStatus(),
+        QCOMPARE(sendAll({QUrl::fromLocalFile(huge.fileName())}),
                  SendStatus(Error{"This design is too large to send. The machine accepts up "
                                   "to 3 MB."}));
         QCOMPARE(m_state->monitor().reachabilityOf(studio.id), Reachability::unknown);
         QVERIFY(m_fake->requests().isEmpty());
 
         // Exactly the limit passes.
-        m_state->sendQueue().send({design("limit.pes", QByteArray(3'000'000, 'x'))});
-        QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"limit.pes", "Studio"}));
+        QCOMPARE(sendAll({design("limit.pes", QByteArray(3'000'000, 'x'))}),
+                 SendStatus(Sent{"limit.pes", "Studio"}));
     }
 
     void theLimitIsTheMachinesLastReportedOne() {
         const SavedMachine studio = addStudio();
-        m_fake->setInfoBody(
-            QByteArrayLiteral("{\"serial\":\"S1\",\"features\":{\"postsize\":1000000}}"));
-        QCoro::waitFor(m_state->monitor().check(studio));
+        claimLimit(studio, "1000000");
         QCOMPARE(m_state->monitor().machineInfo().value(studio.id).maxUploadBytes,
                  std::optional<qint64>(1000000));
-        m_state->sendQueue().send({design("big.pes", QByteArray(1'000'001, 'x'))});
-        QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendQueue().sendStatus(),
+        QCOMPARE(sendAll({design("big.pes", QByteArray(1'000'001, 'x'))}),
                  SendStatus(Error{"This design is too large to send. The machine accepts up "
                                   "to 1 MB."}));
-        m_state->sendQueue().send({design("fits.pes", QByteArray(1'000'000, 'x'))});
-        QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"fits.pes", "Studio"}));
+        QCOMPARE(sendAll({design("fits.pes", QByteArray(1'000'000, 'x'))}),
+                 SendStatus(Sent{"fits.pes", "Studio"}));
     }
 
     // Real designs against a machine whose area is 140 x 90 mm: each is sent, and those that
@@ -326,9 +311,7 @@ private slots:
         };
 
         // Without a check the area is unknown: nothing is measured, nobody is warned.
-        m_state->sendQueue().send(designs);
-        QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"7 designs", "Studio"}));
+        QCOMPARE(sendAll(designs), SendStatus(Sent{"7 designs", "Studio"}));
 
         m_fake->setInfoBody(info("\"embwidth\":1400,\"embheight\":900"));
         QCoro::waitFor(m_state->monitor().check(studio));
@@ -371,16 +354,12 @@ private slots:
 
         // One design names itself; a machine that reports no area (or a zero one) warns of
         // nothing; a failed upload is an error, not a warning.
-        m_state->sendQueue().send({designs[0]});
-        QVERIFY(waitForBatch());
-        QCOMPARE(m_state->sendQueue().sendStatus(),
+        QCOMPARE(sendAll({designs[0]}),
                  SendStatus(Sent{"JulieStenning__01Peacock.dst", "Studio", {warnings[0]}}));
         for (const char* features : {"\"needles\":1", "\"embwidth\":0,\"embheight\":900"}) {
             m_fake->setInfoBody(info(features));
             QCoro::waitFor(m_state->monitor().check(studio));
-            m_state->sendQueue().send({designs[0], designs[4]});
-            QVERIFY(waitForBatch());
-            QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"2 designs", "Studio"}));
+            QCOMPARE(sendAll({designs[0], designs[4]}), SendStatus(Sent{"2 designs", "Studio"}));
             QCOMPARE(m_state->recentSends().sendLog().first().warning, std::nullopt);
         }
         m_fake->setInfoBody(info("\"embwidth\":1400,\"embheight\":900"));
@@ -420,9 +399,7 @@ private slots:
         // Any device can claim any limit; the read is bounded by the file, not the claim.
         const SavedMachine studio = addStudio();
         for (const char* postsize : {"9223372036854775807", "1000000000000"}) {
-            m_fake->setInfoBody(
-                "{\"serial\":\"S1\",\"features\":{\"postsize\":" + QByteArray(postsize) + "}}");
-            QCoro::waitFor(m_state->monitor().check(studio));
+            claimLimit(studio, postsize);
             QVERIFY(m_state->monitor().machineInfo().value(studio.id).maxUploadBytes > 1'000'000);
             m_fake->clearRequests();
             m_state->sendQueue().send({design("rose.pes", "rose stitches")});
@@ -436,19 +413,14 @@ private slots:
     void aLimitThatIsNotPositiveIsNoLimit() {
         const SavedMachine studio = addStudio();
         for (const char* postsize : {"-5", "0"}) {
-            m_fake->setInfoBody(
-                "{\"serial\":\"S1\",\"features\":{\"postsize\":" + QByteArray(postsize) + "}}");
-            QCoro::waitFor(m_state->monitor().check(studio));
+            claimLimit(studio, postsize);
             QVERIFY2(m_state->monitor().machineInfo().contains(studio.id), postsize);
             QCOMPARE(m_state->monitor().machineInfo().value(studio.id).maxUploadBytes,
                      std::nullopt);
             // The usual limit applies.
-            m_state->sendQueue().send({design("fits.pes", QByteArray(3'000'000, 'x'))});
-            QVERIFY(waitForBatch());
-            QCOMPARE(m_state->sendQueue().sendStatus(), SendStatus(Sent{"fits.pes", "Studio"}));
-            m_state->sendQueue().send({design("over.pes", QByteArray(3'000'001, 'x'))});
-            QVERIFY(waitForBatch());
-            QCOMPARE(m_state->sendQueue().sendStatus(),
+            QCOMPARE(sendAll({design("fits.pes", QByteArray(3'000'000, 'x'))}),
+                     SendStatus(Sent{"fits.pes", "Studio"}));
+            QCOMPARE(sendAll({design("over.pes", QByteArray(3'000'001, 'x'))}),
                      SendStatus(Error{"This design is too large to send. The machine accepts up "
                                       "to 3 MB."}));
         }
@@ -458,21 +430,17 @@ private slots:
         const SavedMachine studio = addStudio();
         // A sparse file just past what any design needs is refused by its size, unread; the
         // message names the limit that refused it, which is not the machine's.
+        const QString tooLarge =
+            "This design is too large to send. Bobbinlark sends designs of up to 64 MB.";
         const QUrl huge = design("huge.pes");
         QVERIFY(QFile::resize(huge.toLocalFile(), 64'000'001));
         for (const char* postsize : {"9223372036854775807", "100000000"}) {
-            m_fake->setInfoBody(
-                "{\"serial\":\"S1\",\"features\":{\"postsize\":" + QByteArray(postsize) + "}}");
-            QCoro::waitFor(m_state->monitor().check(studio));
+            claimLimit(studio, postsize);
             m_fake->clearRequests();
-            m_state->sendQueue().send({huge});
-            QVERIFY(waitForBatch());
-            QCOMPARE(m_state->sendQueue().sendStatus(),
-                     SendStatus(Error{DesignFile::overSendLimitMessage()}));
+            QCOMPARE(sendAll({huge}), SendStatus(Error{tooLarge}));
             QVERIFY(m_fake->requests().isEmpty());
         }
-        QCOMPARE(DesignFile::overSendLimitMessage(),
-                 "This design is too large to send. Bobbinlark sends designs of up to 64 MB.");
+        QCOMPARE(DesignFile::overSendLimitMessage(), tooLarge);
     }
 
     void theDesignIsReadOffTheGUIThread() {
@@ -564,7 +532,7 @@ private slots:
         const QString storePath = configHome.filePath(QStringLiteral("Bobbinlark/Bobbinlark.conf"));
         {
             AppState user(SettingsStore::openFile(storePath));
-            user.machineList().addMachine(machineAt(QStringLiteral("Studio"), *m_fake));
+            user.machineList().addMachine(savedMachineAt(*m_fake));
         }
         auto runTool = [&](const QStringList& arguments) {
             QProcess tool;

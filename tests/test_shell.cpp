@@ -3,7 +3,6 @@
 // the delegate that ties them to the state.
 
 #include "AppDelegate.h"
-#include "Networking/MachineDiscovery.h"
 #include "State/AppState.h"
 #include "Support/Desktop/ServicesProvider.h"
 #include "Support/Desktop/StatusNotifierItem.h"
@@ -18,7 +17,10 @@
 #include "Views/PopoverWindow.h"
 #include "Views/Widgets/HeaderButton.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
+#include "support/Files.h"
 #include "support/Gallery.h"
+#include "support/Machines.h"
+#include "support/Scans.h"
 #include "support/TemporaryStore.h"
 
 #include <QApplication>
@@ -66,9 +68,13 @@ QByteArray readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool writeFile(const QString& path, const QByteArray& contents) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+// `act` on a launch in `folder` on another thread, as a later start of the program would.
+template <typename Act>
+auto laterLaunch(const QString& folder, Act act) {
+    return QtConcurrent::run([folder, act] {
+        SingleInstance launch(folder);
+        return act(launch);
+    });
 }
 
 QPalette darkPalette() {
@@ -133,21 +139,23 @@ public slots:
     }
 };
 
+// The program's delegate off the session bus and without a tray, whose scans find no network:
+// on fresh settings of its own unless a test brings some.
 struct QuietDelegate {
-    std::shared_ptr<int> scans = std::make_shared<int>(0);
+    TemporaryStore ownStore;
+    Scans::Count scans = std::make_shared<std::atomic<int>>(0);
     AppDelegate delegate;
 
+    QuietDelegate()
+        : QuietDelegate(ownStore) {}
+    // Not delegating: the settings are opened once this object's own store exists.
     explicit QuietDelegate(const TemporaryStore& store)
-        : QuietDelegate(store.open()) {}
+        : delegate(store.open(), AppDelegate::Options{false, false}) {
+        delegate.appState().monitor().setDiscoveryEnvironment(Scans::noNetwork(scans));
+    }
     explicit QuietDelegate(std::unique_ptr<QSettings> store)
         : delegate(std::move(store), AppDelegate::Options{false, false}) {
-        MachineDiscovery::Environment environment = MachineDiscovery::Environment::system();
-        environment.interfaces = [counter = scans] {
-            ++*counter;
-            return QList<MachineDiscovery::IPv4Address>{};
-        };
-        environment.arpHosts = [] { return QStringList{}; };
-        delegate.appState().monitor().setDiscoveryEnvironment(environment);
+        delegate.appState().monitor().setDiscoveryEnvironment(Scans::noNetwork(scans));
     }
     ~QuietDelegate() { settle(); }
 
@@ -593,20 +601,16 @@ private slots:
         // this one serves.
         const QList<QUrl> sent{QUrl::fromLocalFile(QStringLiteral("/tmp/a.pes")),
                                QUrl::fromLocalFile(QStringLiteral("/tmp/b.dst"))};
-        QFuture<SingleInstance::Role> second = QtConcurrent::run([path = dir.path(), sent] {
-            SingleInstance launch(path);
-            return launch.start(sent);
-        });
+        auto second =
+            laterLaunch(dir.path(), [sent](SingleInstance& launch) { return launch.start(sent); });
         QTRY_VERIFY(second.isFinished());
         QCOMPARE(second.result(), SingleInstance::Role::handedOff);
         QTRY_COMPARE(files.count(), 1);
         QCOMPARE(files.first().first().value<QList<QUrl>>(), sent);
         QCOMPARE(shows.count(), 0);
 
-        QFuture<SingleInstance::Role> third = QtConcurrent::run([path = dir.path()] {
-            SingleInstance launch(path);
-            return launch.start({});
-        });
+        auto third =
+            laterLaunch(dir.path(), [](SingleInstance& launch) { return launch.start({}); });
         QTRY_VERIFY(third.isFinished());
         QCOMPARE(third.result(), SingleInstance::Role::handedOff);
         QTRY_COMPARE(shows.count(), 1);
@@ -629,8 +633,7 @@ private slots:
         QCOMPARE(files.count() + shows.count(), 0);
 
         // The program still serves honest launches afterwards.
-        QFuture<bool> honest = QtConcurrent::run([path = dir.path()] {
-            SingleInstance launch(path);
+        auto honest = laterLaunch(dir.path(), [](SingleInstance& launch) {
             return launch.handOff({QUrl::fromLocalFile(QStringLiteral("/tmp/c.pen"))});
         });
         QTRY_VERIFY(honest.isFinished());
@@ -648,8 +651,7 @@ private slots:
 
         // The program is busy past the sender's patience: the sender reports failure, and the
         // message the program reads afterwards is dropped.
-        QFuture<std::optional<bool>> impatient = QtConcurrent::run([path = dir.path(), sent] {
-            SingleInstance launch(path);
+        auto impatient = laterLaunch(dir.path(), [sent](SingleInstance& launch) {
             launch.setReplyTimeout(std::chrono::milliseconds(100));
             return launch.tryHandOff(sent);
         });
@@ -670,10 +672,8 @@ private slots:
         QCOMPARE(files.count(), 0);
 
         // The program still takes the next hand-off, once.
-        QFuture<std::optional<bool>> patient = QtConcurrent::run([path = dir.path(), sent] {
-            SingleInstance launch(path);
-            return launch.tryHandOff(sent);
-        });
+        auto patient = laterLaunch(
+            dir.path(), [sent](SingleInstance& launch) { return launch.tryHandOff(sent); });
         QTRY_VERIFY(patient.isFinished());
         QCOMPARE(patient.result(), std::optional(true));
         QCOMPARE(files.count(), 1);
@@ -686,10 +686,8 @@ private slots:
         QVERIFY(!probe.handOff({}));
         QCOMPARE(probe.start({}), SingleInstance::Role::primary);
         QSignalSpy shows(&probe, &SingleInstance::showRequested);
-        QFuture<bool> later = QtConcurrent::run([path = dir.path()] {
-            SingleInstance launch(path);
-            return launch.handOff({});
-        });
+        auto later =
+            laterLaunch(dir.path(), [](SingleInstance& launch) { return launch.handOff({}); });
         QTRY_VERIFY(later.isFinished());
         QVERIFY(later.result());
         QTRY_COMPARE(shows.count(), 1);
@@ -1037,8 +1035,7 @@ private slots:
     // --- the delegate ------------------------------------------------------------------------
 
     void withoutATrayTheWindowIsShownAtLaunch() {
-        TemporaryStore store;
-        QuietDelegate quiet(store);
+        QuietDelegate quiet;
         AppDelegate& delegate = quiet.delegate;
         QCOMPARE(AppDelegate::shared(), &delegate);
         QVERIFY(!delegate.popover());
@@ -1059,7 +1056,7 @@ private slots:
         QVERIFY(panel.top() - available.top() <= 48);
         QCOMPARE(openings.count(), 1);
         QVERIFY(quiet.settle());
-        QCOMPARE(*quiet.scans, 1); // no machine saved: the opening's checks looked for one
+        QCOMPARE(quiet.scans->load(), 1); // no machine saved: the opening's checks looked for one
 
         // The close button hides it; a later launch without files shows it again.
         delegate.popover()->findChild<CloseButton*>()->click();
@@ -1068,11 +1065,11 @@ private slots:
         QVERIFY(delegate.isPopoverShown());
         QCOMPARE(openings.count(), 2);
         QVERIFY(quiet.settle());
-        QCOMPARE(*quiet.scans, 2);
+        QCOMPARE(quiet.scans->load(), 2);
         delegate.showRequested(); // already open: no new opening, no new checks
         QCOMPARE(openings.count(), 2);
         QVERIFY(quiet.settle());
-        QCOMPARE(*quiet.scans, 2);
+        QCOMPARE(quiet.scans->load(), 2);
 
         QStringList menu;
         for (QAction* action : delegate.trayMenu()->actions())
@@ -1102,8 +1099,7 @@ private slots:
     }
 
     void openingClearsAnErrorButKeepsOtherStatuses() {
-        TemporaryStore store;
-        QuietDelegate quiet(store);
+        QuietDelegate quiet;
         AppDelegate& delegate = quiet.delegate;
         delegate.applicationDidFinishLaunching();
         AppState& state = delegate.appState();
@@ -1172,13 +1168,10 @@ private slots:
         QVERIFY(writeFile(rose, "LA:rose"));
         QVERIFY(writeFile(notes, "not a design"));
 
-        TemporaryStore store;
-        QuietDelegate quiet(store);
+        QuietDelegate quiet;
         AppDelegate& delegate = quiet.delegate;
         AppState& state = delegate.appState();
-        state.machineList().addMachine(SavedMachine{QUuid::createUuid(), QStringLiteral("Studio"),
-                                                    machine.host(), machine.port(), std::nullopt,
-                                                    std::nullopt, std::nullopt});
+        state.machineList().addMachine(savedMachineAt(machine));
         delegate.applicationDidFinishLaunching();
         QVERIFY(quiet.settle());
         delegate.closePopover();
@@ -1232,8 +1225,7 @@ private slots:
     }
 
     void reopeningShowsTheScreenThatWasShowing() {
-        TemporaryStore store;
-        QuietDelegate quiet(store);
+        QuietDelegate quiet;
         AppDelegate& delegate = quiet.delegate;
         delegate.applicationDidFinishLaunching();
         auto* view = qobject_cast<PopoverView*>(delegate.popover()->content());
@@ -1250,8 +1242,7 @@ private slots:
     }
 
     void escapeClosesThePopover() {
-        TemporaryStore store;
-        QuietDelegate quiet(store);
+        QuietDelegate quiet;
         AppDelegate& delegate = quiet.delegate;
         delegate.applicationDidFinishLaunching();
         QVERIFY(QTest::qWaitForWindowExposed(delegate.popover()));
@@ -1263,8 +1254,7 @@ private slots:
     }
 
     void ctrlQReachesQuit() {
-        TemporaryStore store;
-        QuietDelegate quiet(store);
+        QuietDelegate quiet;
         AppDelegate& delegate = quiet.delegate;
         delegate.applicationDidFinishLaunching();
         // Observe the action without ending the test program.

@@ -6,6 +6,8 @@
 #include "Support/JsonFields.h"
 #include "Support/SettingsStore.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
+#include "support/Files.h"
+#include "support/Machines.h"
 #include "support/TemporaryStore.h"
 
 #include <QDir>
@@ -25,12 +27,6 @@
 
 namespace {
 
-SavedMachine machine(const QString& name, const QString& host = QStringLiteral("10.0.0.2"),
-                     qint64 port = 443) {
-    return SavedMachine{QUuid::createUuid(), name,         host,        port,
-                        std::nullopt,        std::nullopt, std::nullopt};
-}
-
 QByteArray machineJSON(const SavedMachine& saved) {
     return QJsonDocument(saved.toJson()).toJson(QJsonDocument::Compact);
 }
@@ -46,13 +42,6 @@ SendLogEntry entry(int number) {
 
 QByteArray entryJSON(const SendLogEntry& logged) {
     return QJsonDocument(logged.toJson()).toJson(QJsonDocument::Compact);
-}
-
-QStringList names(const QList<SavedMachine>& machines) {
-    QStringList result;
-    for (const SavedMachine& saved : machines)
-        result.append(saved.name);
-    return result;
 }
 
 // bobbinlark-tool processes on a user folder of their own, started together.
@@ -134,8 +123,8 @@ private slots:
 
     void oneUnreadableMachineCostsOnlyItselfAndIsKept() {
         TemporaryStore store;
-        const SavedMachine first = machine(QStringLiteral("First"));
-        const SavedMachine third = machine(QStringLiteral("Third"));
+        const SavedMachine first = savedMachine({.name = "First"});
+        const SavedMachine third = savedMachine({.name = "Third"});
         const QByteArray stored = '[' + machineJSON(first) + ',' +
                                   R"({"id":"6B1C2E4A-9F3D-4C8B-A2E1-0D5F7B9C3A21","name":"Second",)"
                                   R"("host":"10.0.0.3","port":"9443"},)" +
@@ -151,7 +140,7 @@ private slots:
                  stored);
 
         // The next write keeps both readable machines; the damaged one stays recoverable.
-        const SavedMachine added = state.machineList().addMachine(machine(QStringLiteral("Added")));
+        const SavedMachine added = state.machineList().addMachine(savedMachine({.name = "Added"}));
         AppState reloaded(store.open()); // the kept value is not kept again, nor said again
         QCOMPARE(reloaded.machineList().machines(), (QList<SavedMachine>{first, third, added}));
         QCOMPARE(store.read(QStringLiteral("bobbinlark.machines.unreadable")).toByteArray(),
@@ -183,13 +172,11 @@ private slots:
 
         // The next send adds its entry to the 42 that read; nothing is lost, nothing doubled.
         state.machineList().addMachine(
-            machine(QStringLiteral("Closed"), QStringLiteral("127.0.0.1"), 1));
+            savedMachine({.name = "Closed", .host = "127.0.0.1", .port = 1}));
         state.sendQueue().setUploadTimeout(std::chrono::milliseconds(1000));
         QTemporaryDir files;
         const QString path = files.filePath(QStringLiteral("new.pes"));
-        QFile design(path);
-        QVERIFY(design.open(QIODevice::WriteOnly) && design.write("#PES0001") == 8);
-        design.close();
+        QVERIFY(writeFile(path, "#PES0001"));
         QSignalSpy finished(&state.sendQueue(), &SendQueue::batchFinished);
         state.sendQueue().send({QUrl::fromLocalFile(path)});
         QVERIFY(finished.wait(10000));
@@ -217,7 +204,7 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression("under bobbinlark.machines.unreadable.2$"));
         AppState state(store.open());
-        const SavedMachine added = state.machineList().addMachine(machine(QStringLiteral("New")));
+        const SavedMachine added = state.machineList().addMachine(savedMachine({.name = "New"}));
         QCOMPARE(store.read(QStringLiteral("bobbinlark.machines.unreadable")).toInt(), 42);
         QCOMPARE(store.read(QStringLiteral("bobbinlark.machines.unreadable.2")).toByteArray(),
                  QByteArray("[{\"name\":"));
@@ -228,8 +215,8 @@ private slots:
 
     void writersInOneProcessKeepEachOthersChanges() {
         TemporaryStore store;
-        const SavedMachine a = machine(QStringLiteral("A"));
-        const SavedMachine b = machine(QStringLiteral("B"));
+        const SavedMachine a = savedMachine({.name = "A"});
+        const SavedMachine b = savedMachine({.name = "B"});
         const SendLogEntry old = entry(1);
         {
             auto raw = store.open();
@@ -243,7 +230,7 @@ private slots:
         SavedMachine renamed = b;
         renamed.name = QStringLiteral("B renamed");
         second.machineList().updateMachine(renamed);
-        const SavedMachine c = second.machineList().addMachine(machine(QStringLiteral("C")));
+        const SavedMachine c = second.machineList().addMachine(savedMachine({.name = "C"}));
         // What the first wrote stands: A stays removed; the second's rename and addition stand.
         QCOMPARE(second.machineList().machines(), (QList<SavedMachine>{renamed, c}));
         first.machineList().selectMachine(renamed);
@@ -280,7 +267,7 @@ private slots:
         {
             AppState user(SettingsStore::openFile(tools.storePath()));
             user.machineList().addMachine(
-                machine(QStringLiteral("Studio"), QStringLiteral("127.0.0.1"), 1));
+                savedMachine({.name = "Studio", .host = "127.0.0.1", .port = 1}));
         }
         const QString path = tools.storePath() + blocked;
         QVERIFY(!blocked.isEmpty() || QFile::remove(path));
@@ -288,9 +275,7 @@ private slots:
                      : QDir().mkdir(path));
         QTemporaryDir files;
         const QString design = files.filePath(QStringLiteral("a.pes"));
-        QFile file(design);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("#PES0001") == 8);
-        file.close();
+        QVERIFY(writeFile(design, "#PES0001"));
 
         tools.start(
             {QStringLiteral("add-machine"), QStringLiteral("Attic"), QStringLiteral("10.0.0.2")});
@@ -312,14 +297,14 @@ private slots:
         TemporaryStore store;
         AppState state(store.open());
         state.store().setStoreWaitLimit(std::chrono::milliseconds(300));
-        const SavedMachine a = state.machineList().addMachine(machine(QStringLiteral("A")));
+        const SavedMachine a = state.machineList().addMachine(savedMachine({.name = "A"}));
         QCOMPARE(state.store().storeProblem(), std::nullopt);
 
         // Another writer holds its turn: nothing is written around it.
         QLockFile stuck(store.path() + QStringLiteral(".writer-lock"));
         QVERIFY(stuck.tryLock(0));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept them busy"));
-        const SavedMachine b = state.machineList().addMachine(machine(QStringLiteral("B")));
+        const SavedMachine b = state.machineList().addMachine(savedMachine({.name = "B"}));
         QVERIFY(state.store().storeProblem()->contains(QStringLiteral("kept them busy")));
         QVERIFY(state.sendQueue().sendStatus() ==
                 SendStatus(SendStatuses::Error{*state.store().storeProblem()}));
@@ -355,7 +340,7 @@ private slots:
         state->store().setStoreWaitLimit(std::chrono::seconds(30));
         QLockFile stuck(store.path() + QStringLiteral(".writer-lock"));
         QVERIFY(stuck.tryLock(0));
-        const SavedMachine a = state->machineList().addMachine(machine(QStringLiteral("A")));
+        const SavedMachine a = state->machineList().addMachine(savedMachine({.name = "A"}));
         QCOMPARE(state->machineList().machines(), QList<SavedMachine>{a});
         int ticks = 0;
         QTimer tick;
@@ -374,7 +359,7 @@ private slots:
         state->store().setStoreWaitLimit(std::chrono::milliseconds(200));
         QVERIFY(stuck.tryLock(0));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept them busy"));
-        const SavedMachine b = state->machineList().addMachine(machine(QStringLiteral("B")));
+        const SavedMachine b = state->machineList().addMachine(savedMachine({.name = "B"}));
         QTRY_VERIFY(state->store().storeProblem());
         stuck.unlock();
         state->machineList().selectMachine(a);
@@ -437,8 +422,8 @@ private slots:
         QFETCH(bool, emptied);
         TemporaryStore store;
         AppState state(store.open());
-        const SavedMachine a = state.machineList().addMachine(machine(QStringLiteral("A")));
-        const SavedMachine b = state.machineList().addMachine(machine(QStringLiteral("B")));
+        const SavedMachine a = state.machineList().addMachine(savedMachine({.name = "A"}));
+        const SavedMachine b = state.machineList().addMachine(savedMachine({.name = "B"}));
         const SendLogEntry old = entry(1);
         state.recentSends().setSendLog({old});
 
@@ -478,7 +463,7 @@ private slots:
         QCOMPARE(tools.exitCodes(), QList<int>(8, 0));
 
         AppState state(SettingsStore::openFile(tools.storePath()));
-        QStringList saved = names(state.machineList().machines());
+        QStringList saved = machineNames(state.machineList().machines());
         saved.sort();
         QCOMPARE(saved, expected);
         QVERIFY(state.machineList().selectedMachineID()); // the last one to write chose it
@@ -491,15 +476,13 @@ private slots:
         Tools tools(home.path());
         {
             AppState user(SettingsStore::openFile(tools.storePath()));
-            user.machineList().addMachine(
-                machine(QStringLiteral("Studio"), fake.host(), fake.port()));
+            user.machineList().addMachine(savedMachineAt(fake));
         }
         QTemporaryDir files;
         QStringList paths;
         for (const char* name : {"a.pes", "b.dst", "c.phc", "d.pes"}) {
             paths.append(files.filePath(QString::fromLatin1(name)));
-            QFile design(paths.last());
-            QVERIFY(design.open(QIODevice::WriteOnly) && design.write("#PES0001") == 8);
+            QVERIFY(writeFile(paths.last(), "#PES0001"));
         }
         tools.start({QStringLiteral("send"), paths[0], paths[1]});
         tools.start({QStringLiteral("send"), paths[2]});
@@ -526,7 +509,7 @@ private slots:
         QTemporaryDir home;
         Tools tools(home.path());
         AppState program(SettingsStore::openFile(tools.storePath()));
-        const SavedMachine own = program.machineList().addMachine(machine(QStringLiteral("Own")));
+        const SavedMachine own = program.machineList().addMachine(savedMachine({.name = "Own"}));
 
         tools.start({QStringLiteral("add-machine"), QStringLiteral("From tool"),
                      QStringLiteral("10.0.0.9")});
@@ -537,11 +520,11 @@ private slots:
         SavedMachine renamed = own;
         renamed.name = QStringLiteral("Own renamed");
         program.machineList().updateMachine(renamed);
-        QCOMPARE(names(program.machineList().machines()),
+        QCOMPARE(machineNames(program.machineList().machines()),
                  (QStringList{"Own renamed", "From tool"}));
-        QCOMPARE(
-            names(AppState(SettingsStore::openFile(tools.storePath())).machineList().machines()),
-            (QStringList{"Own renamed", "From tool"}));
+        QCOMPARE(machineNames(
+                     AppState(SettingsStore::openFile(tools.storePath())).machineList().machines()),
+                 (QStringList{"Own renamed", "From tool"}));
     }
 
     void theProgramAndToolsWritingAtOnceLoseNothing() {
@@ -553,13 +536,11 @@ private slots:
         QStringList designs;
         for (const char* name : {"a.pes", "b.dst"}) {
             designs.append(files.filePath(QString::fromLatin1(name)));
-            QFile design(designs.last());
-            QVERIFY(design.open(QIODevice::WriteOnly) && design.write("#PES0001") == 8);
+            QVERIFY(writeFile(designs.last(), "#PES0001"));
         }
         {
             AppState user(SettingsStore::openFile(processes.storePath()));
-            user.machineList().addMachine(
-                machine(QStringLiteral("Studio"), fake.host(), fake.port()));
+            user.machineList().addMachine(savedMachineAt(fake));
         }
 
         // The program checks its machine as its window opens and pins the certificate (a
@@ -590,7 +571,7 @@ private slots:
         const auto describe = [&] {
             const auto [machines, log] = stored();
             return QStringLiteral("machines %1 (first pinned: %2), sends %3")
-                .arg(names(machines).join(u','))
+                .arg(machineNames(machines).join(u','))
                 .arg(!machines.isEmpty() && machines.first().fingerprint)
                 .arg(log.size())
                 .toUtf8();
@@ -602,7 +583,7 @@ private slots:
         QCOMPARE(processes.exitCodes().mid(1, 5), QList<int>(5, 0));
 
         const auto [machines, log] = stored();
-        QStringList saved = names(machines);
+        QStringList saved = machineNames(machines);
         saved.sort();
         expected.sort();
         QCOMPARE(saved, expected);
@@ -621,8 +602,8 @@ private slots:
         Tools tools(home.path());
         auto program = std::make_unique<AppState>(SettingsStore::openFile(tools.storePath()),
                                                   AppState::StoreWork::onItsOwnThread);
-        SavedMachine a = program->machineList().addMachine(machine(QStringLiteral("A")));
-        SavedMachine b = program->machineList().addMachine(machine(QStringLiteral("B")));
+        SavedMachine a = program->machineList().addMachine(savedMachine({.name = "A"}));
+        SavedMachine b = program->machineList().addMachine(savedMachine({.name = "B"}));
         QTRY_VERIFY(!program->store().isWritingStore());
         tools.start(
             {QStringLiteral("add-machine"), QStringLiteral("Tool"), QStringLiteral("10.0.0.9")});
@@ -652,7 +633,7 @@ private slots:
         }
         program.reset();
         AppState reread(SettingsStore::openFile(tools.storePath()));
-        QCOMPARE(names(reread.machineList().machines()), (QStringList{"A", "B", "Tool"}));
+        QCOMPARE(machineNames(reread.machineList().machines()), (QStringList{"A", "B", "Tool"}));
         QCOMPARE(reread.machineList().machines().mid(0, 2), (QList<SavedMachine>{a, b}));
         QStringList logged;
         for (const SendLogEntry& sent : reread.recentSends().sendLog())
@@ -670,8 +651,7 @@ private slots:
         Tools processes(home.path());
         {
             AppState user(SettingsStore::openFile(processes.storePath()));
-            user.machineList().addMachine(
-                machine(QStringLiteral("Studio"), fake.host(), fake.port()));
+            user.machineList().addMachine(savedMachineAt(fake));
         }
         QTemporaryDir files;
         const auto uploads = [&fake] {
