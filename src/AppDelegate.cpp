@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDBusConnection>
+#include <QIcon>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
@@ -29,6 +30,8 @@ AppDelegate* sharedDelegate = nullptr;
 constexpr int launchOpeningDelayMs = 500;
 // Trays show icons of 16 to 24 pixels; each picks the nearest of these.
 constexpr std::array traySizes{16, 22, 24, 32, 48};
+// Notification servers show an icon of 32 to 64 pixels.
+constexpr int notificationIconSize = 64;
 
 } // namespace
 
@@ -132,6 +135,9 @@ void AppDelegate::createNotifier() {
     if (!bus || !bus->isConnected())
         return;
     m_notifier = new DesktopNotifier(*bus, this);
+    if (!QIcon::hasThemeIcon(QString(DesktopNotifier::appID)))
+        m_notifier->setFallbackImage(SewingMachineIcon::edgedImage(
+            notificationIconSize, 1.0, QColor(0xf6, 0xf6, 0xf6), QColor(0x1a, 0x1a, 0x1a)));
     connect(m_notifier, &DesktopNotifier::activated, this, &AppDelegate::showRequested);
     const SendQueue& queue = m_appState->sendQueue();
     connect(&queue, &SendQueue::sendStatusChanged, this, &AppDelegate::noteBatchStart);

@@ -917,6 +917,9 @@ private slots:
         QCOMPARE(first.actions.first(), QStringLiteral("default"));
         QCOMPARE(first.hints.value(QStringLiteral("desktop-entry")).toString(),
                  QString(DesktopNotifier::appID));
+        // Not installed, so the theme lacks the icon: its picture goes along.
+        QCOMPARE(first.hints.value("image-data").value<QDBusArgument>().currentSignature(),
+                 QStringLiteral("(iiibiiay)"));
 
         // Soon after: in its place, saying which design failed and why.
         QVERIFY(sendBatch({missing, flower}));

@@ -1,5 +1,6 @@
 #include "Support/Desktop/DesktopNotifier.h"
 
+#include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -16,6 +17,17 @@ QDBusMessage call(const char* method) {
     return QDBusMessage::createMethodCall(
         QString(DesktopNotifier::service), QString(DesktopNotifier::objectPath),
         QString(DesktopNotifier::interface), QString::fromLatin1(method));
+}
+
+// The "image-data" hint: width, height, row stride, alpha, bits per sample, channels, RGBA bytes.
+QDBusArgument imageData(const QImage& image) {
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    QDBusArgument argument;
+    argument.beginStructure();
+    argument << rgba.width() << rgba.height() << int(rgba.bytesPerLine()) << true << 8 << 4
+             << QByteArray(reinterpret_cast<const char*>(rgba.constBits()), rgba.sizeInBytes());
+    argument.endStructure();
+    return argument;
 }
 
 } // namespace
@@ -84,6 +96,8 @@ void DesktopNotifier::notify(const Note& note) {
                                                  ? QStringLiteral("transfer.complete")
                                                  : QStringLiteral("transfer.error"));
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(1)));
+    if (!m_fallbackImage.isNull())
+        hints.insert(QStringLiteral("image-data"), QVariant::fromValue(imageData(m_fallbackImage)));
 
     QDBusMessage message = call("Notify");
     message << QStringLiteral("Bobbinlark") << (replaces ? m_lastID : 0u) << QString(appID)

@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -32,6 +33,9 @@ public:
 
     // Asks the server to show this; a notification still on its way is replaced by it.
     void show(const QString& summary, const QString& body, Kind kind);
+
+    // Sent along when the icon theme lacks the program's icon (a build that is not installed).
+    void setFallbackImage(const QImage& image) { m_fallbackImage = image; }
 
     // Tests shorten this; the program keeps the default.
     void setReplaceWindow(std::chrono::milliseconds window) { m_replaceWindow = window; }
@@ -67,4 +71,5 @@ private:
     QElapsedTimer m_sinceLast;
     QSet<uint> m_shownIDs;
     std::chrono::milliseconds m_replaceWindow = replaceWindow;
+    QImage m_fallbackImage;
 };
