@@ -1,6 +1,8 @@
 #include "AppDelegate.h"
 
 #include "Designs/PreviewCache.h"
+#include "Support/Desktop/BatchNotice.h"
+#include "Support/Desktop/DesktopNotifier.h"
 #include "Support/Desktop/ServicesProvider.h"
 #include "Support/Desktop/Style.h"
 #include "Support/Desktop/Symbols.h"
@@ -14,6 +16,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDBusConnection>
+#include <QIcon>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
@@ -27,6 +30,8 @@ AppDelegate* sharedDelegate = nullptr;
 constexpr int launchOpeningDelayMs = 500;
 // Trays show icons of 16 to 24 pixels; each picks the nearest of these.
 constexpr std::array traySizes{16, 22, 24, 32, 48};
+// Notification servers show an icon of 32 to 64 pixels.
+constexpr int notificationIconSize = 64;
 
 } // namespace
 
@@ -69,6 +74,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
 
     createStatusItem();
+    createNotifier();
 
     Symbols::useFallbackTheme();
     m_popoverView = new PopoverView(*m_appState);
@@ -120,6 +126,51 @@ void AppDelegate::createStatusItem() {
         m_click = position;
         togglePopover();
     });
+}
+
+void AppDelegate::createNotifier() {
+    std::optional<QDBusConnection> bus = m_options.notificationBus;
+    if (!bus && m_options.useSessionBus)
+        bus = QDBusConnection::sessionBus();
+    if (!bus || !bus->isConnected())
+        return;
+    m_notifier = new DesktopNotifier(*bus, this);
+    if (!QIcon::hasThemeIcon(QString(DesktopNotifier::appID)))
+        m_notifier->setFallbackImage(SewingMachineIcon::edgedImage(
+            notificationIconSize, 1.0, QColor(0xf6, 0xf6, 0xf6), QColor(0x1a, 0x1a, 0x1a)));
+    connect(m_notifier, &DesktopNotifier::activated, this, &AppDelegate::showRequested);
+    const SendQueue& queue = m_appState->sendQueue();
+    connect(&queue, &SendQueue::sendStatusChanged, this, &AppDelegate::noteBatchStart);
+    connect(&queue, &SendQueue::batchFinished, this, &AppDelegate::notifyBatchEnd);
+}
+
+void AppDelegate::noteBatchStart() {
+    if (m_sendsBeforeBatch ||
+        !std::holds_alternative<SendStatuses::Sending>(m_appState->sendQueue().sendStatus()))
+        return;
+    m_sendsBeforeBatch.emplace();
+    for (const SendLogEntry& entry : m_appState->recentSends().sendLog())
+        m_sendsBeforeBatch->insert(entry.id);
+}
+
+void AppDelegate::notifyBatchEnd() {
+    const std::optional<QSet<QUuid>> before = std::exchange(m_sendsBeforeBatch, std::nullopt);
+    // The panel says it already.
+    if (isPopoverShown())
+        return;
+    QList<SendLogEntry> batch;
+    if (before) {
+        for (const SendLogEntry& entry : m_appState->recentSends().sendLog()) {
+            if (!before->contains(entry.id))
+                batch.append(entry);
+        }
+    }
+    const std::optional<BatchNotice> notice =
+        BatchNotice::from(m_appState->sendQueue().sendStatus(), batch);
+    if (notice)
+        m_notifier->show(notice->summary, notice->body,
+                         notice->failed ? DesktopNotifier::Kind::failure
+                                        : DesktopNotifier::Kind::success);
 }
 
 TrayIcon* AppDelegate::statusItem() const {

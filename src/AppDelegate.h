@@ -2,16 +2,20 @@
 
 #include "State/AppState.h"
 
+#include <QDBusConnection>
 #include <QList>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QSet>
 #include <QSettings>
 #include <QUrl>
+#include <QUuid>
 
 #include <memory>
 #include <optional>
 
+class DesktopNotifier;
 class PopoverView;
 class PopoverWindow;
 class QAction;
@@ -31,6 +35,9 @@ public:
         bool useSessionBus = true;
         // Use the system tray when there is one. Off, the popover opens as a window of its own.
         bool useTray = true;
+        // Where a batch that ends while the popover is closed is said: the session bus when
+        // useSessionBus is on, unless another is given here.
+        std::optional<QDBusConnection> notificationBus;
     };
 
     explicit AppDelegate(std::unique_ptr<QSettings> store, QObject* parent = nullptr);
@@ -62,6 +69,8 @@ public:
     bool isPopoverShown() const;
     QMenu* trayMenu() const { return m_trayMenu; }
     QAction* quitAction() const { return m_quitAction; }
+    // Says how batches ended while the popover was closed; null without a bus.
+    DesktopNotifier* notifier() const { return m_notifier; }
 
 signals:
     // Each opening of the popover, after it is shown (the machine checks have started).
@@ -73,6 +82,7 @@ protected:
 private:
     void setupMainMenu();
     void createStatusItem();
+    void createNotifier();
     void showPopover();
     void placePopover();
     void updateTrayIcon();
@@ -82,6 +92,8 @@ private:
     // The two state operations the shell starts; each is one line so the wiring is plain.
     void sendFiles(const QList<QUrl>& fileURLs);
     void startMachineChecks();
+    void noteBatchStart();
+    void notifyBatchEnd();
 
     Options m_options;
     std::unique_ptr<AppState> m_appState;
@@ -94,4 +106,7 @@ private:
     QMenu* m_trayMenu = nullptr;
     QAction* m_quitAction = nullptr;
     ServicesProvider* m_services = nullptr;
+    DesktopNotifier* m_notifier = nullptr;
+    // The recent sends before the running batch, to tell which ones it recorded.
+    std::optional<QSet<QUuid>> m_sendsBeforeBatch;
 };

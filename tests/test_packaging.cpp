@@ -1,7 +1,8 @@
-// The files that fit Bobbinlark into file managers: the desktop entry behind "Open With", and
-// "Send to Embroidery Machine" in Dolphin (a KIO service menu) and in Nemo (an action file).
-// The last two have no validator of their own, so they are read here the way file managers read
-// key files and held against the design types and the program the package installs.
+// The files that fit Bobbinlark into file managers: the desktop entry behind "Open With",
+// "Send to Embroidery Machine" in Dolphin (a KIO service menu), in Nemo (an action file) and in
+// PCManFM-Qt and Caja (a file-manager action), and Thunar's "Send To" entry. The actions have no
+// validator of their own, so they are read here the way file managers read key files and held
+// against the design types and the program the package installs.
 
 #include "Designs/StitchFileTypes.h"
 #include "Support/SingleInstance.h"
@@ -105,6 +106,13 @@ const Entry dolphinAction{appID + QStringLiteral(".servicemenu.desktop"),
                           QStringLiteral("Icon")};
 const Entry nemoAction{appID + QStringLiteral(".nemo_action"), QStringLiteral("Nemo Action"),
                        QStringLiteral("Mimetypes"), QStringLiteral("Icon-Name")};
+const Entry thunarSendTo{appID + QStringLiteral(".thunar-sendto.desktop"),
+                         QStringLiteral("Desktop Entry"), QStringLiteral("MimeType"),
+                         QStringLiteral("Icon")};
+// The icon is the action's, in its main group; the rest is the profile's.
+const Entry fileManagerAction{appID + QStringLiteral(".file-manager-action.desktop"),
+                              QStringLiteral("X-Action-Profile send"), QStringLiteral("MimeTypes"),
+                              QStringLiteral("Icon")};
 
 } // namespace
 
@@ -118,7 +126,8 @@ class TestPackaging : public QObject {
         QTest::addColumn<QString>("group");
         QTest::addColumn<QString>("mimeKey");
         QTest::addColumn<QString>("iconKey");
-        for (const Entry& entry : {desktopEntry, dolphinAction, nemoAction})
+        for (const Entry& entry :
+             {desktopEntry, dolphinAction, nemoAction, thunarSendTo, fileManagerAction})
             QTest::newRow(qPrintable(entry.file))
                 << entry.file << entry.group << entry.mimeKey << entry.iconKey;
     }
@@ -174,7 +183,9 @@ private slots:
         QFETCH(QString, group);
         QFETCH(QString, iconKey);
         const KeyFile keyFile = readKeyFile(packagingDir + u'/' + file);
-        QCOMPARE(keyFile.value(group, iconKey), appID);
+        const QString iconGroup =
+            file == fileManagerAction.file ? QStringLiteral("Desktop Entry") : group;
+        QCOMPARE(keyFile.value(iconGroup, iconKey), appID);
 
         // The installed program, and %F: local paths, any number of them.
         const QString exec = keyFile.value(group, QStringLiteral("Exec"));

@@ -26,6 +26,7 @@
 #include "support/Files.h"
 #include "support/Gallery.h"
 #include "support/Machines.h"
+#include "support/PrivateBus.h"
 #include "support/StitchWriters.h"
 #include "support/TemporaryStore.h"
 
@@ -44,12 +45,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -169,8 +168,9 @@ class TestRecentSends : public QObject {
 
     QTemporaryDir m_configHome;
     QTemporaryDir m_files;
-    QProcess m_bus;
-    QString m_busAddress;
+    // A private session bus for "Show in Folder", whose address is set before anything opens it.
+    PrivateBus m_bus;
+    QString m_busAddress = m_bus.address();
     std::unique_ptr<TemporaryStore> m_store;
     std::unique_ptr<FakeMachine> m_fake;
     std::unique_ptr<AppState> m_state;
@@ -221,25 +221,8 @@ private slots:
         FileExistence::shared().setPatience(std::chrono::seconds(10));
         // Dates below are compared with fixed texts.
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-
-        // A private session bus for "Show in Folder": set before anything opens the bus.
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (!daemon.isEmpty()) {
-            m_bus.start(daemon,
-                        {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                         QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
-            if (m_bus.waitForStarted() && m_bus.waitForReadyRead(5000)) {
-                m_busAddress = QString::fromUtf8(m_bus.readLine()).trimmed();
-                qputenv("DBUS_SESSION_BUS_ADDRESS", m_busAddress.toUtf8());
-            }
-        }
-    }
-
-    void cleanupTestCase() {
-        if (m_bus.state() != QProcess::NotRunning) {
-            m_bus.terminate();
-            m_bus.waitForFinished();
-        }
+        if (!m_busAddress.isEmpty())
+            qputenv("DBUS_SESSION_BUS_ADDRESS", m_busAddress.toUtf8());
     }
 
     void init() {

@@ -4,6 +4,8 @@
 
 #include "AppDelegate.h"
 #include "State/AppState.h"
+#include "Support/Desktop/BatchNotice.h"
+#include "Support/Desktop/DesktopNotifier.h"
 #include "Support/Desktop/ServicesProvider.h"
 #include "Support/Desktop/StatusNotifierItem.h"
 #include "Support/Desktop/Style.h"
@@ -20,6 +22,7 @@
 #include "support/Files.h"
 #include "support/Gallery.h"
 #include "support/Machines.h"
+#include "support/PrivateBus.h"
 #include "support/Scans.h"
 #include "support/TemporaryStore.h"
 
@@ -139,6 +142,35 @@ public slots:
     }
 };
 
+// A notification server that records what it is asked to show, as one that reads no markup.
+class NotificationServer : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    struct Notification {
+        QString appName, appIcon, summary, body;
+        uint replacesID = 0, id = 0;
+        QStringList actions;
+        QVariantMap hints;
+    };
+    QList<Notification> notifications;
+
+public slots:
+    Q_SCRIPTABLE QStringList GetCapabilities() { return {QStringLiteral("actions")}; }
+    Q_SCRIPTABLE uint Notify(const QString& appName, uint replacesID, const QString& appIcon,
+                             const QString& summary, const QString& body,
+                             const QStringList& actions, const QVariantMap& hints, int) {
+        const uint id = replacesID != 0 ? replacesID : uint(notifications.size() + 1);
+        notifications.append({appName, appIcon, summary, body, replacesID, id, actions, hints});
+        return id;
+    }
+
+signals:
+    // The user clicked a notification.
+    Q_SCRIPTABLE void ActionInvoked(uint id, const QString& actionKey);
+};
+
 // The program's delegate off the session bus and without a tray, whose scans find no network:
 // on fresh settings of its own unless a test brings some.
 struct QuietDelegate {
@@ -149,12 +181,14 @@ struct QuietDelegate {
     QuietDelegate()
         : QuietDelegate(ownStore) {}
     // Not delegating: the settings are opened once this object's own store exists.
-    explicit QuietDelegate(const TemporaryStore& store)
-        : delegate(store.open(), AppDelegate::Options{false, false}) {
+    explicit QuietDelegate(const TemporaryStore& store,
+                           AppDelegate::Options options = {false, false, std::nullopt})
+        : delegate(store.open(), std::move(options)) {
         delegate.appState().monitor().setDiscoveryEnvironment(Scans::noNetwork(scans));
     }
-    explicit QuietDelegate(std::unique_ptr<QSettings> store)
-        : delegate(std::move(store), AppDelegate::Options{false, false}) {
+    explicit QuietDelegate(std::unique_ptr<QSettings> store,
+                           AppDelegate::Options options = {false, false, std::nullopt})
+        : delegate(std::move(store), std::move(options)) {
         delegate.appState().monitor().setDiscoveryEnvironment(Scans::noNetwork(scans));
     }
     ~QuietDelegate() { settle(); }
@@ -696,20 +730,11 @@ private slots:
     // --- the session bus ---------------------------------------------------------------------
 
     void sendFilesOnTheSessionBus() {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty())
+        if (!PrivateBus::available())
             QSKIP("dbus-daemon is not installed: the session-bus hand-over is not exercised");
-        QProcess bus;
-        bus.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                           QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
-        QVERIFY(bus.waitForStarted());
-        QVERIFY(bus.waitForReadyRead(5000));
-        const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+        const PrivateBus bus;
+        const QString address = bus.address();
         QVERIFY(!address.isEmpty());
-        const auto stopBus = qScopeGuard([&bus] {
-            bus.terminate();
-            bus.waitForFinished();
-        });
 
         {
             QDBusConnection server =
@@ -835,6 +860,104 @@ private slots:
         // No bus: nothing is published, silently.
         ServicesProvider offline;
         QVERIFY(!offline.registerOn(QDBusConnection(QStringLiteral("no such connection"))));
+    }
+
+    void batchesThatEndWhileThePanelIsClosedAreSaidOnTheDesktop() {
+        if (!PrivateBus::available())
+            QSKIP("dbus-daemon is not installed: notifications are not exercised");
+        const PrivateBus bus;
+        QVERIFY(!bus.address().isEmpty());
+        FakeMachine machine;
+        QVERIFY(machine.start());
+        QTemporaryDir designs;
+        const QUrl flower = QUrl::fromLocalFile(designs.filePath(QStringLiteral("flower.pes")));
+        const QUrl rose = QUrl::fromLocalFile(designs.filePath(QStringLiteral("rose.dst")));
+        const QUrl missing = QUrl::fromLocalFile(designs.filePath(QStringLiteral("gone.pes")));
+        QVERIFY(writeFile(flower.toLocalFile(), "#PES0001 flower"));
+        QVERIFY(writeFile(rose.toLocalFile(), "LA:rose"));
+
+        TemporaryStore store;
+        QuietDelegate quiet(
+            store, {false, false,
+                    QDBusConnection::connectToBus(bus.address(), QStringLiteral("notified"))});
+        AppDelegate& delegate = quiet.delegate;
+        AppState& state = delegate.appState();
+        state.machineList().addMachine(SavedMachine{QUuid::createUuid(), QStringLiteral("Studio"),
+                                                    machine.host(), machine.port(), std::nullopt,
+                                                    std::nullopt, std::nullopt});
+        delegate.applicationDidFinishLaunching();
+        QVERIFY(quiet.settle());
+        delegate.closePopover();
+        const auto sendBatch = [&](const QList<QUrl>& files) {
+            state.sendQueue().send(files);
+            return quiet.settle();
+        };
+
+        // No server yet: the batch ends as it always does, and nothing waits.
+        QVERIFY(sendBatch({flower}));
+        QCOMPARE(
+            state.sendQueue().sendStatus(),
+            SendStatus(SendStatuses::Sent{QStringLiteral("flower.pes"), QStringLiteral("Studio")}));
+
+        NotificationServer server;
+        QDBusConnection serverBus = QDBusConnection::connectToBus(bus.address(), "server");
+        QVERIFY(serverBus.registerObject("/org/freedesktop/Notifications", &server,
+                                         QDBusConnection::ExportScriptableContents));
+        QVERIFY(serverBus.registerService(QString(DesktopNotifier::service)));
+        QVERIFY(sendBatch({flower, rose}));
+        QTRY_COMPARE(server.notifications.size(), 1);
+        const NotificationServer::Notification first = server.notifications.first();
+        QCOMPARE(first.appName, QStringLiteral("Bobbinlark"));
+        QCOMPARE(first.appIcon, QString(DesktopNotifier::appID));
+        QCOMPARE(first.summary, QStringLiteral("Sent 2 designs to Studio"));
+        QCOMPARE(first.body, QString());
+        QCOMPARE(first.replacesID, 0u);
+        QCOMPARE(first.actions.first(), QStringLiteral("default"));
+        QCOMPARE(first.hints.value(QStringLiteral("desktop-entry")).toString(),
+                 QString(DesktopNotifier::appID));
+        // Not installed, so the theme lacks the icon: its picture goes along.
+        QCOMPARE(first.hints.value("image-data").value<QDBusArgument>().currentSignature(),
+                 QStringLiteral("(iiibiiay)"));
+
+        // Soon after: in its place, saying which design failed and why.
+        QVERIFY(sendBatch({missing, flower}));
+        QTRY_COMPARE(server.notifications.size(), 2);
+        QCOMPARE(server.notifications.last().replacesID, first.id);
+        QCOMPARE(server.notifications.last().summary, QStringLiteral("Couldn't send gone.pes"));
+        QCOMPARE(server.notifications.last().body,
+                 QStringLiteral("Sent 1 of 2. Couldn't read gone.pes."));
+        QCOMPARE(server.notifications.last().hints.value(QStringLiteral("category")).toString(),
+                 QStringLiteral("transfer.error"));
+
+        // Its click opens the panel; while it is open, the panel says how batches end.
+        emit server.ActionInvoked(first.id, QStringLiteral("default"));
+        QTRY_VERIFY(delegate.isPopoverShown());
+        QVERIFY(sendBatch({rose}));
+        delegate.closePopover();
+        // Later than the window: beside the last one. The batch sent while the panel was open
+        // never reached the server, which sees calls in the order they were made.
+        delegate.notifier()->setReplaceWindow(std::chrono::milliseconds(0));
+        QVERIFY(sendBatch({rose}));
+        QTRY_COMPARE(server.notifications.size(), 3);
+        QCOMPARE(server.notifications.last().summary, QStringLiteral("Sent rose.dst to Studio"));
+        QCOMPARE(server.notifications.last().replacesID, 0u);
+    }
+
+    void batchNoticesNameWhatFailed() {
+        const auto entry = [](const char* name, bool ok) {
+            return SendLogEntry(QUuid::createUuid(), 0, QStringLiteral("Studio"),
+                                QUrl::fromLocalFile(QLatin1String(name)), ok, QString());
+        };
+        const SendStatus error = SendStatuses::Error{QStringLiteral("Sent 1 of 3. Why.")};
+        // Newest first: a.dst failed first.
+        QCOMPARE(BatchNotice::from(error, {entry("/c.pes", false), entry("/b.pes", true),
+                                           entry("/a.dst", false)}),
+                 BatchNotice({"Couldn't send a.dst and 1 more", "Sent 1 of 3. Why.", true}));
+        QCOMPARE(BatchNotice::from(error, {entry("/b.pes", true)})->summary,
+                 QStringLiteral("Not everything was sent"));
+        const SendStatus warned = SendStatuses::Sent{"b.pes", "Studio", {"Too wide."}};
+        QCOMPARE(BatchNotice::from(warned, {}), BatchNotice({"Sent b.pes to Studio", "Too wide."}));
+        QVERIFY(!BatchNotice::from(SendStatuses::Idle{}, {}));
     }
 
     // --- the popover window ------------------------------------------------------------------

@@ -36,6 +36,30 @@
     </message>
 </context>
 <context>
+    <name>BatchNotice</name>
+    <message>
+        <source>Sent %1 to %2</source>
+        <comment>%1 is a file name or &quot;3 designs&quot;</comment>
+        <translation>%1 an %2 gesendet</translation>
+    </message>
+    <message>
+        <source>Not everything was sent</source>
+        <translation>Nicht alles wurde gesendet</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t send %1</source>
+        <translation>%1 konnte nicht gesendet werden</translation>
+    </message>
+    <message numerus="yes">
+        <source>Couldn&apos;t send %1 and %n more</source>
+        <comment>%1 is a file name</comment>
+        <translation>
+            <numerusform>%1 und %n weiteres Design konnten nicht gesendet werden</numerusform>
+            <numerusform>%1 und %n weitere Designs konnten nicht gesendet werden</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>BrotherAPIError</name>
     <message>
         <source>This design is too large to send. The machine accepts up to %1.</source>
@@ -122,6 +146,13 @@
     <message>
         <source>Embroidery designs</source>
         <translation>Stickdesigns</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopNotifier</name>
+    <message>
+        <source>Show</source>
+        <translation>Anzeigen</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="en">
 <context>
+    <name>BatchNotice</name>
+    <message numerus="yes">
+        <source>Couldn&apos;t send %1 and %n more</source>
+        <comment>%1 is a file name</comment>
+        <translation>
+            <numerusform>Couldn&apos;t send %1 and %n more</numerusform>
+            <numerusform>Couldn&apos;t send %1 and %n more</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>ByteCountFormat</name>
     <message numerus="yes">
         <source>%n bytes</source>

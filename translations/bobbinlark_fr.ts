@@ -36,6 +36,30 @@
     </message>
 </context>
 <context>
+    <name>BatchNotice</name>
+    <message>
+        <source>Sent %1 to %2</source>
+        <comment>%1 is a file name or &quot;3 designs&quot;</comment>
+        <translation>Envoyé à %2&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>Not everything was sent</source>
+        <translation>Tout n’a pas été envoyé</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t send %1</source>
+        <translation>Impossible d’envoyer %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>Couldn&apos;t send %1 and %n more</source>
+        <comment>%1 is a file name</comment>
+        <translation>
+            <numerusform>Impossible d’envoyer %1 et %n autre</numerusform>
+            <numerusform>Impossible d’envoyer %1 et %n autres</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>BrotherAPIError</name>
     <message>
         <source>This design is too large to send. The machine accepts up to %1.</source>
@@ -122,6 +146,13 @@
     <message>
         <source>Embroidery designs</source>
         <translation>Motifs de broderie</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopNotifier</name>
+    <message>
+        <source>Show</source>
+        <translation>Afficher</translation>
     </message>
 </context>
 <context>

@@ -36,6 +36,29 @@
     </message>
 </context>
 <context>
+    <name>BatchNotice</name>
+    <message>
+        <source>Sent %1 to %2</source>
+        <comment>%1 is a file name or &quot;3 designs&quot;</comment>
+        <translation>%1 を %2 に送信しました</translation>
+    </message>
+    <message>
+        <source>Not everything was sent</source>
+        <translation>一部を送信できませんでした</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t send %1</source>
+        <translation>%1 を送信できませんでした</translation>
+    </message>
+    <message numerus="yes">
+        <source>Couldn&apos;t send %1 and %n more</source>
+        <comment>%1 is a file name</comment>
+        <translation>
+            <numerusform>%1 ほか %n 件を送信できませんでした</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>BrotherAPIError</name>
     <message>
         <source>This design is too large to send. The machine accepts up to %1.</source>
@@ -121,6 +144,13 @@
     <message>
         <source>Embroidery designs</source>
         <translation>刺しゅうデータ</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopNotifier</name>
+    <message>
+        <source>Show</source>
+        <translation>表示</translation>
     </message>
 </context>
 <context>
