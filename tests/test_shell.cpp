@@ -5,9 +5,11 @@
 #include "AppDelegate.h"
 #include "Networking/MachineDiscovery.h"
 #include "State/AppState.h"
+#include "Support/Desktop/DBusMenuExporter.h"
 #include "Support/Desktop/ServicesProvider.h"
 #include "Support/Desktop/StatusNotifierItem.h"
 #include "Support/Desktop/Style.h"
+#include "Support/Desktop/TrayIcon.h"
 #include "Support/Drawing/SewingMachineIcon.h"
 #include "Support/LoginItem.h"
 #include "Support/SettingsStore.h"
@@ -43,6 +45,7 @@
 #include <QTest>
 #include <QtConcurrent>
 
+#include <climits>
 #include <tuple>
 
 namespace {
@@ -756,8 +759,15 @@ private slots:
             QCOMPARE(none.error().name(), QString(ServicesProvider::noFilesError));
             QCOMPARE(received.count(), 1);
 
-            // The tray icon on the same bus: a panel that comes after it, goes and comes back.
-            StatusNotifierItem item(server);
+            // The tray icon on the same bus, with its menu: a panel that comes after it, goes
+            // and comes back.
+            QMenu trayMenu;
+            QAction* about = trayMenu.addAction(QStringLiteral("&About Bobbinlark"));
+            trayMenu.addSeparator();
+            trayMenu.addAction(QStringLiteral("Quit"))->setEnabled(false);
+            DBusMenuExporter exporter(server, &trayMenu);
+            QVERIFY(exporter.isExported());
+            StatusNotifierItem item(server, QString::fromLatin1(DBusMenuExporter::objectPath));
             QTRY_VERIFY(item.hasAnswered());
             QVERIFY(!item.isShown()); // no panel yet
             QSignalSpy shown(&item, &StatusNotifierItem::shownChanged);
@@ -792,6 +802,8 @@ private slots:
                      QStringLiteral("Bobbinlark"));
             QCOMPARE(values.value(QStringLiteral("Status")).toString(), QStringLiteral("Active"));
             QCOMPARE(values.value(QStringLiteral("ItemIsMenu")).toBool(), false);
+            QCOMPARE(values.value(QStringLiteral("Menu")).value<QDBusObjectPath>().path(),
+                     QStringLiteral("/MenuBar"));
             StatusNotifierPixmaps pixmaps;
             values.value(QStringLiteral("IconPixmap")).value<QDBusArgument>() >> pixmaps;
             QCOMPARE(pixmaps.size(), 1);
@@ -821,6 +833,40 @@ private slots:
             QCOMPARE(activated.first().first().toPoint(), QPoint(1262, 14));
             QCOMPARE(menu.count(), 1);
             QCOMPARE(menu.first().first().toPoint(), QPoint(1250, 20));
+
+            // The host draws the menu from its layout; a click on an entry is its action's.
+            const auto callMenu = [&client, &item](const QString& method,
+                                                   const QVariantList& args) {
+                QDBusMessage message = QDBusMessage::createMethodCall(
+                    item.serviceName(), QStringLiteral("/MenuBar"),
+                    QStringLiteral("com.canonical.dbusmenu"), method);
+                message.setArguments(args);
+                return client.asyncCall(message);
+            };
+            QDBusPendingReply<uint, DBusMenuLayoutItem> layout =
+                callMenu(QStringLiteral("GetLayout"), {0, -1, QStringList()});
+            QTRY_VERIFY(layout.isFinished());
+            QVERIFY2(!layout.isError(), qPrintable(layout.error().message()));
+            QStringList entries;
+            for (const DBusMenuLayoutItem& entry : layout.argumentAt<1>().children) {
+                const QVariantMap& p = entry.properties;
+                entries << QStringLiteral("%1 %2 %3")
+                                   .arg(entry.id)
+                                   .arg(p.value(QStringLiteral("type"), QStringLiteral("standard"))
+                                            .toString(),
+                                        p.value(QStringLiteral("label")).toString())
+                                   .trimmed() +
+                               (p.value(QStringLiteral("enabled"), true).toBool() ? "" : " off");
+            }
+            QCOMPARE(entries, (QStringList{QStringLiteral("1 standard _About Bobbinlark"),
+                                           QStringLiteral("2 separator"),
+                                           QStringLiteral("3 standard Quit off")}));
+            QSignalSpy triggered(about, &QAction::triggered);
+            QDBusPendingCall clicked =
+                callMenu(QStringLiteral("Event"),
+                         {1, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+            QTRY_COMPARE(triggered.count(), 1);
+            QVERIFY(!clicked.isError());
 
             // The panel restarts: the icon goes, and comes back registered anew.
             QVERIFY(client.unregisterService(watcherName));
@@ -956,6 +1002,27 @@ private slots:
         QVERIFY(PopoverWindow::iconAround(QPoint(640, 40), screen).isNull());
     }
 
+    void theIconsMenuOpensOnTheScreenWhereverAskedFor() {
+        // Any local program may ask the item for its menu at any point.
+        QMenu menu;
+        menu.addAction(QStringLiteral("About Bobbinlark"));
+        TrayIcon tray(QDBusConnection(QString()), &menu);
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        const QList<QPoint> asked{{INT_MAX, INT_MIN}, {INT_MIN, INT_MAX}, {-5, 40}, {120, 300}};
+        for (const QPoint point : asked) {
+            tray.statusNotifierItem()->ContextMenu(point.x(), point.y());
+            QVERIFY(QTest::qWaitForWindowExposed(&menu));
+            QVERIFY2(screen.contains(menu.geometry()),
+                     qPrintable(QStringLiteral("asked for %1,%2, opened at %3,%4")
+                                    .arg(point.x())
+                                    .arg(point.y())
+                                    .arg(menu.x())
+                                    .arg(menu.y())));
+            menu.hide();
+        }
+        QCOMPARE(tray.menuAnchor(), QPoint(120, 300)); // a point on the screen is kept
+    }
+
     void popoverRendersItsHeaderInLightAndDark() {
         TemporaryStore store;
         AppState state(store.open());
@@ -1077,14 +1144,19 @@ private slots:
         QStringList menu;
         for (QAction* action : delegate.trayMenu()->actions())
             menu << (action->isSeparator() ? QStringLiteral("-") : action->text());
-        QCOMPARE(menu, (QStringList{QStringLiteral("About Bobbinlark"), QStringLiteral("-"),
-                                    QStringLiteral("Quit Bobbinlark")}));
+        QCOMPARE(menu,
+                 (QStringList{QStringLiteral("Open Bobbinlark"), QStringLiteral("About Bobbinlark"),
+                              QStringLiteral("-"), QStringLiteral("Quit Bobbinlark")}));
+        // A tray that shows the menu on a left click still opens the panel from it.
+        delegate.closePopover();
+        delegate.trayMenu()->actions().first()->trigger();
+        QVERIFY(delegate.isPopoverShown());
         QCOMPARE(delegate.quitAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
         QVERIFY(delegate.popover()->actions().contains(delegate.quitAction()));
 
         // "About Bobbinlark": a box wide enough for its line about the program, closed with a
         // plain button.
-        delegate.trayMenu()->actions().first()->trigger();
+        delegate.trayMenu()->actions().at(1)->trigger();
         AboutBox* about = nullptr;
         for (QWidget* top : QApplication::topLevelWidgets())
             about = about ? about : qobject_cast<AboutBox*>(top);
