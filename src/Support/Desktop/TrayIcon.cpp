@@ -27,6 +27,10 @@ using X11Display::Reply;
 const QByteArray trayColoursProperty = QByteArrayLiteral("_NET_SYSTEM_TRAY_COLORS");
 #endif
 
+// Any client may rewrite the tray's colours as often as it likes: they are read at most this
+// often, once for all the changes in between.
+constexpr int colourReadMs = 50;
+
 // An XEmbed tray owns this selection of the screen it serves.
 const QByteArray traySelection = QByteArrayLiteral("_NET_SYSTEM_TRAY_S0");
 
@@ -54,6 +58,10 @@ TrayIcon::TrayIcon(QDBusConnection bus, QMenu* menu, QObject* parent)
             [this](QPoint position) { emit clicked(position); });
     // Hosts that draw no menu of their own ask for ours at the click.
     connect(m_item, &StatusNotifierItem::contextMenuRequested, this, &TrayIcon::popUpMenu);
+    m_colourChange = new QTimer(this);
+    m_colourChange->setSingleShot(true);
+    m_colourChange->setInterval(colourReadMs);
+    connect(m_colourChange, &QTimer::timeout, this, &TrayIcon::update);
     connect(m_item, &StatusNotifierItem::answered, this, &TrayIcon::update);
     listenForXembedTrays();
     update();
@@ -194,7 +202,8 @@ void TrayIcon::readTrayColours() {
         return;
     }
     // Told of every change of the tray's properties, as when the panel's theme changes (Qt's
-    // own icon listens to the same window for the tray's end).
+    // own icon listens to the same window for the tray's end). Each time: a new tray's window
+    // may have the id of the last one's.
     X11Display::listen(connection, trayWindow, XCB_EVENT_MASK_PROPERTY_CHANGE);
     m_trayWindow = trayWindow;
     static const xcb_atom_t colours = atom(connection, trayColoursProperty);
@@ -225,8 +234,9 @@ bool TrayIcon::nativeEventFilter(const QByteArray& eventType, void* message, qin
     if (type == XCB_PROPERTY_NOTIFY) {
         const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
         static const xcb_atom_t colours = atom(connection, trayColoursProperty);
-        if (m_trayWindow && property->window == m_trayWindow && property->atom == colours)
-            QTimer::singleShot(0, this, &TrayIcon::update);
+        if (m_trayWindow && property->window == m_trayWindow && property->atom == colours &&
+            !m_colourChange->isActive())
+            m_colourChange->start();
         return false;
     }
     if (type != XCB_CLIENT_MESSAGE)

@@ -16,6 +16,7 @@
 class DBusMenuExporter;
 class QMenu;
 class QSystemTrayIcon;
+class QTimer;
 class StatusNotifierItem;
 
 // The program's icon in whatever tray the desktop has. A status-notifier host (Xfce, LXQt,
@@ -84,6 +85,8 @@ private:
     QString m_toolTipTitle;
     QString m_toolTip;
     DBusMenuExporter* m_menuExporter = nullptr;
+    // Changes of the X11 tray's colours, however many, are read once when it fires.
+    QTimer* m_colourChange = nullptr;
     Kind m_kind = Kind::none;
     // The X11 tray's own window, watched for a change of its colours.
     uint32_t m_trayWindow = 0;
