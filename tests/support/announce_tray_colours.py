@@ -40,15 +40,14 @@ def announce(values):
 
 
 # Xlib takes 32-bit property items as C longs.
-if flood:
-    others = [(ctypes.c_long * 12)(*([grey * 0x101] * 12)) for grey in range(256)]
-    changes = 0
-    end = time.monotonic() + float(sys.argv[2])
-    while time.monotonic() < end:
-        for values in others:
-            announce(values)
-        changes += len(others)
-        x11.XSync(display, 0)  # at the server's pace, not piling up in this client
-    print(changes)
+changes, end = 0, time.monotonic() + (float(sys.argv[2]) if flood else 0)
+greys = [(ctypes.c_long * 12)(*([grey * 0x101] * 12)) for grey in range(256)]
+while time.monotonic() < end:
+    for values in greys:
+        announce(values)
+    changes += len(greys)
+    x11.XSync(display, 0)  # at the server's pace, not piling up in this client
 announce((ctypes.c_long * 12)(*(channels * 4)))
 x11.XCloseDisplay(display)
+if flood:
+    print(changes)
