@@ -1,6 +1,9 @@
 #include "AppDelegate.h"
 
 #include "Designs/PreviewCache.h"
+#include "State/MachineList.h"
+#include "State/MachineMonitor.h"
+#include "State/SendQueue.h"
 #include "Support/Desktop/BatchNotice.h"
 #include "Support/Desktop/DesktopNotifier.h"
 #include "Support/Desktop/ServicesProvider.h"
@@ -105,8 +108,15 @@ void AppDelegate::setupMainMenu() {
     m_quitAction->setShortcutContext(Qt::WindowShortcut);
     connect(m_quitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
 
-    // Some trays deliver no plain left click, so the icon always has this menu.
+    // Some trays deliver no plain left click, so the icon always has this menu, and it opens
+    // the panel too: GNOME's AppIndicator extension shows it on a left click and activates the
+    // item only on a double click.
     m_trayMenu = new QMenu;
+    connect(m_trayMenu->addAction(tr("Open Bobbinlark")), &QAction::triggered, this, [this] {
+        if (m_tray && m_tray->menuAnchor())
+            m_click = m_tray->menuAnchor();
+        showRequested();
+    });
     connect(m_trayMenu->addAction(tr("About Bobbinlark")), &QAction::triggered, this,
             &AppDelegate::showAbout);
     m_trayMenu->addSeparator();
@@ -121,7 +131,16 @@ void AppDelegate::createStatusItem() {
                           m_trayMenu, this);
     updateTrayIcon();
     connect(m_tray, &TrayIcon::announcedColourChanged, this, &AppDelegate::updateTrayIcon);
-    m_tray->setToolTip(tr("Bobbinlark — drop designs here to send them"));
+    // The tooltip says how things stand, whatever changes it.
+    updateTrayToolTip();
+    connect(&m_appState->sendQueue(), &SendQueue::sendStatusChanged, this,
+            &AppDelegate::updateTrayToolTip);
+    connect(&m_appState->machineList(), &MachineList::selectedMachineIDChanged, this,
+            &AppDelegate::updateTrayToolTip);
+    connect(&m_appState->machineList(), &MachineList::machinesChanged, this,
+            &AppDelegate::updateTrayToolTip);
+    connect(&m_appState->monitor(), &MachineMonitor::reachabilityChanged, this,
+            &AppDelegate::updateTrayToolTip);
     connect(m_tray, &TrayIcon::clicked, this, [this](std::optional<QPoint> position) {
         m_click = position;
         togglePopover();
@@ -195,6 +214,34 @@ void AppDelegate::updateTrayIcon() {
     for (const int size : traySizes)
         images.append(SewingMachineIcon::edgedImage(size, 1.0, fill, edge));
     m_tray->setIcon(QString(), images);
+}
+
+QString AppDelegate::trayStatusLine() const {
+    const SendStatus& status = m_appState->sendQueue().sendStatus();
+    if (const auto* sending = std::get_if<SendStatuses::Sending>(&status))
+        return tr("Sending %1…").arg(sending->fileName);
+    if (const auto* error = std::get_if<SendStatuses::Error>(&status))
+        return error->message;
+    const std::optional<SavedMachine> machine = m_appState->machineList().selectedMachine();
+    if (!machine)
+        return tr("No machine set up");
+    switch (m_appState->monitor().reachabilityOf(machine->id)) {
+    case Reachability::reachable:
+        return tr("%1 · Ready").arg(machine->name);
+    case Reachability::unreachable:
+        return tr("%1 · Not answering").arg(machine->name);
+    case Reachability::checking:
+        return tr("%1 · Checking…").arg(machine->name);
+    case Reachability::unknown:
+        break;
+    }
+    return tr("Drop designs to send to %1").arg(machine->name);
+}
+
+void AppDelegate::updateTrayToolTip() {
+    // The name once, as the title; what a glance should tell under it.
+    if (m_tray)
+        m_tray->setToolTip(QStringLiteral("Bobbinlark"), trayStatusLine());
 }
 
 bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {

@@ -86,6 +86,10 @@ private:
     void showPopover();
     void placePopover();
     void updateTrayIcon();
+    void updateTrayToolTip();
+    // The tooltip's line under the program's name: a send under way or its failure, else the
+    // selected machine and whether it answers.
+    QString trayStatusLine() const;
     void showAbout();
     static bool windowsCanPlaceThemselves();
 

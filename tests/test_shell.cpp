@@ -5,10 +5,12 @@
 #include "AppDelegate.h"
 #include "State/AppState.h"
 #include "Support/Desktop/BatchNotice.h"
+#include "Support/Desktop/DBusMenuExporter.h"
 #include "Support/Desktop/DesktopNotifier.h"
 #include "Support/Desktop/ServicesProvider.h"
 #include "Support/Desktop/StatusNotifierItem.h"
 #include "Support/Desktop/Style.h"
+#include "Support/Desktop/TrayIcon.h"
 #include "Support/Drawing/SewingMachineIcon.h"
 #include "Support/LoginItem.h"
 #include "Support/SettingsStore.h"
@@ -48,6 +50,7 @@
 #include <QTest>
 #include <QtConcurrent>
 
+#include <climits>
 #include <tuple>
 
 namespace {
@@ -779,8 +782,12 @@ private slots:
             QCOMPARE(none.error().name(), QString(ServicesProvider::noFilesError));
             QCOMPARE(received.count(), 1);
 
-            // The tray icon on the same bus: a panel that comes after it, goes and comes back.
-            StatusNotifierItem item(server);
+            // The tray icon on the same bus, with its menu: a panel that comes after it, goes
+            // and comes back.
+            QMenu trayMenu;
+            DBusMenuExporter exporter(server, &trayMenu);
+            QVERIFY(exporter.isExported());
+            StatusNotifierItem item(server, QString::fromLatin1(DBusMenuExporter::objectPath));
             QTRY_VERIFY(item.hasAnswered());
             QVERIFY(!item.isShown()); // no panel yet
             QSignalSpy shown(&item, &StatusNotifierItem::shownChanged);
@@ -815,6 +822,8 @@ private slots:
                      QStringLiteral("Bobbinlark"));
             QCOMPARE(values.value(QStringLiteral("Status")).toString(), QStringLiteral("Active"));
             QCOMPARE(values.value(QStringLiteral("ItemIsMenu")).toBool(), false);
+            QCOMPARE(values.value(QStringLiteral("Menu")).value<QDBusObjectPath>().path(),
+                     QStringLiteral("/MenuBar"));
             StatusNotifierPixmaps pixmaps;
             values.value(QStringLiteral("IconPixmap")).value<QDBusArgument>() >> pixmaps;
             QCOMPARE(pixmaps.size(), 1);
@@ -1077,6 +1086,19 @@ private slots:
         QVERIFY(PopoverWindow::iconAround(QPoint(640, 40), screen).isNull());
     }
 
+    void theIconsMenuOpensOnTheScreenWhereverAskedFor() {
+        // Any local program may ask the item for its menu at any point.
+        QMenu menu;
+        menu.addAction(QStringLiteral("About Bobbinlark"));
+        TrayIcon tray(QDBusConnection(QString()), &menu);
+        for (const QPoint point : {QPoint(INT_MAX, INT_MIN), QPoint(INT_MIN, INT_MAX)}) {
+            tray.statusNotifierItem()->ContextMenu(point.x(), point.y());
+            QVERIFY(QTest::qWaitForWindowExposed(&menu));
+            QVERIFY(QGuiApplication::primaryScreen()->geometry().contains(menu.geometry()));
+            menu.hide();
+        }
+    }
+
     void popoverRendersItsHeaderInLightAndDark() {
         TemporaryStore store;
         AppState state(store.open());
@@ -1197,14 +1219,19 @@ private slots:
         QStringList menu;
         for (QAction* action : delegate.trayMenu()->actions())
             menu << (action->isSeparator() ? QStringLiteral("-") : action->text());
-        QCOMPARE(menu, (QStringList{QStringLiteral("About Bobbinlark"), QStringLiteral("-"),
-                                    QStringLiteral("Quit Bobbinlark")}));
+        QCOMPARE(menu,
+                 (QStringList{QStringLiteral("Open Bobbinlark"), QStringLiteral("About Bobbinlark"),
+                              QStringLiteral("-"), QStringLiteral("Quit Bobbinlark")}));
+        // A tray that shows the menu on a left click still opens the panel from it.
+        delegate.closePopover();
+        delegate.trayMenu()->actions().first()->trigger();
+        QVERIFY(delegate.isPopoverShown());
         QCOMPARE(delegate.quitAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
         QVERIFY(delegate.popover()->actions().contains(delegate.quitAction()));
 
         // "About Bobbinlark": a box wide enough for its line about the program, closed with a
         // plain button.
-        delegate.trayMenu()->actions().first()->trigger();
+        delegate.trayMenu()->actions().at(1)->trigger();
         AboutBox* about = nullptr;
         for (QWidget* top : QApplication::topLevelWidgets())
             about = about ? about : qobject_cast<AboutBox*>(top);

@@ -11,7 +11,8 @@
 #   7. Ctrl+Q in the panel quits; started again with a tray, only the icon shows, unless the
 #      settings ask for the panel at launch;
 #   8. the icon reads on the seven tray colours, trayer tinted in each (contrast measured from
-#      screenshots, which land in OUTPUT_DIR/tray), and takes the colour a tray announces;
+#      screenshots, which land in OUTPUT_DIR/tray), and takes the colour a tray announces, also
+#      the last of a flood of them;
 #   9. with a compositor (xcompmgr), the panel's shadow lets the pointer through to the window
 #      below, and the panel takes it;
 # with screenshots in the output folder. Exits 77 (skipped) without Xvfb and its helpers.
@@ -181,6 +182,14 @@ ratio=$(tray_pixels contrast "$work/tray.png" "$crop" "$colour")
 echo "FIGURE trayer icon in an announced #$announced on #$colour: contrast $ratio:1"
 awk -v r="$ratio" 'BEGIN { exit !(r >= 3) }' ||
     fail "the icon in the announced #$announced on the #$colour tray is $ratio:1, under 3:1"
+# Any client may rewrite the tray's colours as fast as it likes: the program keeps up, shows the
+# last colour, and its memory does not pile up.
+rss_mb() { awk '/^VmRSS/ { print int($2 / 1024) }' "/proc/$program_pid/status"; }
+before=$(rss_mb) announced=8b1a1a
+changes=$(python3 "$(dirname "$0")/support/announce_tray_colours.py" --flood 5 "$announced")
+wait_for 5 mostly_announced || fail "after $changes colour changes in 5 s the icon missed the last one"
+echo "FIGURE trayer colour flood: $changes changes in 5 s; memory $before MB before, $(rss_mb) MB after"
+[ $(($(rss_mb) - before)) -le 30 ] || fail "the flood grew the memory from $before to $(rss_mb) MB"
 # 9. A compositor runs: the panel gets a shadow in a margin of its window, which must not take
 #    the clicks meant for what lies below it.
 if ! command -v xcompmgr >/dev/null; then

@@ -31,8 +31,32 @@
         <translation>Über Bobbinlark</translation>
     </message>
     <message>
-        <source>Bobbinlark — drop designs here to send them</source>
-        <translation>Bobbinlark – Designs hier ablegen, um sie zu senden</translation>
+        <source>Open Bobbinlark</source>
+        <translation>Bobbinlark öffnen</translation>
+    </message>
+    <message>
+        <source>Sending %1…</source>
+        <translation>%1 wird gesendet&#xa0;…</translation>
+    </message>
+    <message>
+        <source>No machine set up</source>
+        <translation>Keine Maschine eingerichtet</translation>
+    </message>
+    <message>
+        <source>%1 · Ready</source>
+        <translation>%1 · Bereit</translation>
+    </message>
+    <message>
+        <source>%1 · Not answering</source>
+        <translation>%1 · Antwortet nicht</translation>
+    </message>
+    <message>
+        <source>%1 · Checking…</source>
+        <translation>%1 · Wird geprüft&#xa0;…</translation>
+    </message>
+    <message>
+        <source>Drop designs to send to %1</source>
+        <translation>Designs zum Senden an %1 ablegen</translation>
     </message>
 </context>
 <context>

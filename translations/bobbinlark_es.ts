@@ -31,8 +31,32 @@
         <translation>Acerca de Bobbinlark</translation>
     </message>
     <message>
-        <source>Bobbinlark — drop designs here to send them</source>
-        <translation>Bobbinlark: suelta aquí los diseños para enviarlos</translation>
+        <source>Open Bobbinlark</source>
+        <translation>Abrir Bobbinlark</translation>
+    </message>
+    <message>
+        <source>Sending %1…</source>
+        <translation>Enviando %1…</translation>
+    </message>
+    <message>
+        <source>No machine set up</source>
+        <translation>Ninguna máquina configurada</translation>
+    </message>
+    <message>
+        <source>%1 · Ready</source>
+        <translation>%1 · Lista</translation>
+    </message>
+    <message>
+        <source>%1 · Not answering</source>
+        <translation>%1 · No responde</translation>
+    </message>
+    <message>
+        <source>%1 · Checking…</source>
+        <translation>%1 · Comprobando…</translation>
+    </message>
+    <message>
+        <source>Drop designs to send to %1</source>
+        <translation>Suelta los diseños para enviarlos a %1</translation>
     </message>
 </context>
 <context>

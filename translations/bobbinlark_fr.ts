@@ -31,8 +31,32 @@
         <translation>À propos de Bobbinlark</translation>
     </message>
     <message>
-        <source>Bobbinlark — drop designs here to send them</source>
-        <translation>Bobbinlark — déposez des motifs ici pour les envoyer</translation>
+        <source>Open Bobbinlark</source>
+        <translation>Ouvrir Bobbinlark</translation>
+    </message>
+    <message>
+        <source>Sending %1…</source>
+        <translation>Envoi de %1…</translation>
+    </message>
+    <message>
+        <source>No machine set up</source>
+        <translation>Aucune machine configurée</translation>
+    </message>
+    <message>
+        <source>%1 · Ready</source>
+        <translation>%1 · Prête</translation>
+    </message>
+    <message>
+        <source>%1 · Not answering</source>
+        <translation>%1 · Ne répond pas</translation>
+    </message>
+    <message>
+        <source>%1 · Checking…</source>
+        <translation>%1 · Vérification…</translation>
+    </message>
+    <message>
+        <source>Drop designs to send to %1</source>
+        <translation>Déposez les motifs à envoyer à %1</translation>
     </message>
 </context>
 <context>

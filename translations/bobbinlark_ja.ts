@@ -31,8 +31,32 @@
         <translation>Bobbinlark について</translation>
     </message>
     <message>
-        <source>Bobbinlark — drop designs here to send them</source>
-        <translation>Bobbinlark — ここに刺しゅうデータをドロップして送信</translation>
+        <source>Open Bobbinlark</source>
+        <translation>Bobbinlark を開く</translation>
+    </message>
+    <message>
+        <source>Sending %1…</source>
+        <translation>%1 を送信中…</translation>
+    </message>
+    <message>
+        <source>No machine set up</source>
+        <translation>ミシンが設定されていません</translation>
+    </message>
+    <message>
+        <source>%1 · Ready</source>
+        <translation>%1 · 準備完了</translation>
+    </message>
+    <message>
+        <source>%1 · Not answering</source>
+        <translation>%1 · 応答なし</translation>
+    </message>
+    <message>
+        <source>%1 · Checking…</source>
+        <translation>%1 · 確認中…</translation>
+    </message>
+    <message>
+        <source>Drop designs to send to %1</source>
+        <translation>%1 に送信する刺しゅうデータをドロップ</translation>
     </message>
 </context>
 <context>

@@ -123,7 +123,8 @@ start_program() {
 }
 
 # The program's windows that are mapped, as "id width height x y" lines; of them, its panel
-# (360 x 520), its tray icon (64 square at most) and its menu (any other).
+# (360 x 520; under a compositor 392 x 552 with its shadow, given as the panel inside), its tray
+# icon (64 square at most) and its menu (any other).
 windows() {
     local id
     for id in $("${on_display[@]}" xdotool search --onlyvisible --class bobbinlark 2>/dev/null); do
@@ -131,13 +132,16 @@ windows() {
         echo "$id $WIDTH $HEIGHT $X $Y"
     done
 }
-panel() { windows | awk '$2 == 360 && $3 == 520' | head -1; }
+panel() {
+    windows | awk '$2 == 360 && $3 == 520 { print; exit }
+        $2 == 392 && $3 == 552 { print $1, 360, 520, $4 + 16, $5 + 12; exit }'
+}
 has_panel() { [ -n "$(panel)" ]; }
 no_panel() { [ -z "$(panel)" ]; }
 tray_icon() { windows | awk '$2 <= 64 && $3 <= 64' | head -1; }
 has_tray_icon() { [ -n "$(tray_icon)" ]; }
 no_tray_icon() { [ -z "$(tray_icon)" ]; }
-menu() { windows | awk '!($2 == 360 && $3 == 520) && !($2 <= 64 && $3 <= 64)' | head -1; }
+menu() { windows | awk '!($2 == 360 && $3 == 520) && !($2 == 392 && $3 == 552) && !($2 <= 64 && $3 <= 64)' | head -1; }
 has_menu() { [ -n "$(menu)" ]; }
 no_menu() { [ -z "$(menu)" ]; }
 

@@ -66,9 +66,12 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, StatusNotifierToo
     return argument;
 }
 
-StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject* parent)
+StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, const QString& menuPath,
+                                       QObject* parent)
     : QObject(parent)
-    , m_bus(std::move(bus)) {
+    , m_bus(std::move(bus))
+    // The protocol's word for "no menu" where there is none: the property must be a valid path.
+    , m_menuPath(menuPath.isEmpty() ? QStringLiteral("/NO_DBUSMENU") : menuPath) {
     qDBusRegisterMetaType<StatusNotifierPixmap>();
     qDBusRegisterMetaType<StatusNotifierPixmaps>();
     qDBusRegisterMetaType<StatusNotifierToolTip>();

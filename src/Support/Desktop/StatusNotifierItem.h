@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusObjectPath>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QList>
@@ -59,11 +60,16 @@ class StatusNotifierItem : public QObject {
     Q_PROPERTY(QString AttentionMovieName READ emptyName)
     Q_PROPERTY(StatusNotifierToolTip ToolTip READ toolTip)
     Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
+    Q_PROPERTY(QDBusObjectPath Menu READ menu)
 
 public:
     static constexpr const char* watcherService = "org.kde.StatusNotifierWatcher";
 
-    explicit StatusNotifierItem(QDBusConnection bus, QObject* parent = nullptr);
+    // `menuPath` is where the item's menu is exported as com.canonical.dbusmenu on the same
+    // connection; hosts that draw menus themselves read it (GNOME's AppIndicator extension shows
+    // no item without it). Empty, the item names none.
+    explicit StatusNotifierItem(QDBusConnection bus, const QString& menuPath = QString(),
+                                QObject* parent = nullptr);
     ~StatusNotifierItem() override;
 
     // Whether a watcher with a host has taken the item: the icon is on a tray.
@@ -88,6 +94,7 @@ public:
     StatusNotifierPixmaps noPixmaps() const { return {}; }
     StatusNotifierToolTip toolTip() const { return m_toolTip; }
     bool itemIsMenu() const { return false; }
+    QDBusObjectPath menu() const { return m_menuPath; }
 
 public slots:
     // Called by the host over the bus; x and y are where on the screen the user clicked.
@@ -125,6 +132,7 @@ private:
     QString m_iconName;
     StatusNotifierPixmaps m_pixmaps;
     StatusNotifierToolTip m_toolTip;
+    QDBusObjectPath m_menuPath;
     QDBusServiceWatcher* m_watcher = nullptr;
     bool m_isShown = false;
     bool m_hasAnswered = false;

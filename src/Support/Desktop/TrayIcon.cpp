@@ -1,15 +1,20 @@
 #include "Support/Desktop/TrayIcon.h"
 
+#include "Support/Desktop/DBusMenuExporter.h"
 #include "Support/Desktop/StatusNotifierItem.h"
 #include "Support/Desktop/X11Display.h"
 
+#include <QCursor>
 #include <QDBusConnectionInterface>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QPixmap>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -21,6 +26,10 @@ using X11Display::Reply;
 // 16-bit channels; only the foreground is of use to a one-colour glyph.
 const QByteArray trayColoursProperty = QByteArrayLiteral("_NET_SYSTEM_TRAY_COLORS");
 #endif
+
+// Any client may rewrite the tray's colours as often as it likes: they are read at most this
+// often, once for all the changes in between.
+constexpr int colourReadMs = 50;
 
 // An XEmbed tray owns this selection of the screen it serves.
 const QByteArray traySelection = QByteArrayLiteral("_NET_SYSTEM_TRAY_S0");
@@ -36,13 +45,23 @@ TrayIcon::TrayIcon(QDBusConnection bus, QMenu* menu, QObject* parent)
     : QObject(parent)
     , m_bus(std::move(bus))
     , m_menu(menu) {
-    m_item = new StatusNotifierItem(m_bus, this);
+    m_menuExporter = new DBusMenuExporter(m_bus, m_menu, this);
+    // The host draws the menu where the user clicked the icon: the pointer is there now.
+    connect(m_menuExporter, &DBusMenuExporter::aboutToShow, this,
+            [this] { m_menuAnchor = QCursor::pos(); });
+    m_item = new StatusNotifierItem(m_bus,
+                                    m_menuExporter->isExported()
+                                        ? QString::fromLatin1(DBusMenuExporter::objectPath)
+                                        : QString(),
+                                    this);
     connect(m_item, &StatusNotifierItem::activated, this,
             [this](QPoint position) { emit clicked(position); });
-    connect(m_item, &StatusNotifierItem::contextMenuRequested, this, [this](QPoint position) {
-        if (m_menu)
-            m_menu->popup(position);
-    });
+    // Hosts that draw no menu of their own ask for ours at the click.
+    connect(m_item, &StatusNotifierItem::contextMenuRequested, this, &TrayIcon::popUpMenu);
+    m_colourChange = new QTimer(this);
+    m_colourChange->setSingleShot(true);
+    m_colourChange->setInterval(colourReadMs);
+    connect(m_colourChange, &QTimer::timeout, this, &TrayIcon::update);
     connect(m_item, &StatusNotifierItem::answered, this, &TrayIcon::update);
     listenForXembedTrays();
     update();
@@ -74,11 +93,43 @@ void TrayIcon::setIcon(const QString& themedName, const QList<QImage>& images) {
     }
 }
 
-void TrayIcon::setToolTip(const QString& text) {
+void TrayIcon::setToolTip(const QString& title, const QString& text) {
+    if (title == m_toolTipTitle && text == m_toolTip)
+        return;
+    m_toolTipTitle = title;
     m_toolTip = text;
-    m_item->setToolTip(QStringLiteral("Bobbinlark"), text);
+    m_item->setToolTip(title, text);
     if (m_xembed)
-        m_xembed->setToolTip(text);
+        m_xembed->setToolTip(title + u'\n' + text);
+}
+
+void TrayIcon::popUpMenu(QPoint screenPosition) {
+    if (!m_menu)
+        return;
+    // The screen the point is on, else the one nearest to it.
+    QScreen* nearest = QGuiApplication::screenAt(screenPosition);
+    qint64 nearestDistance = 0;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        if (nearest)
+            break;
+        const QRect area = screen->geometry();
+        const qint64 dx = std::max<qint64>({qint64(area.left()) - screenPosition.x(), 0,
+                                            qint64(screenPosition.x()) - area.right()});
+        const qint64 dy = std::max<qint64>({qint64(area.top()) - screenPosition.y(), 0,
+                                            qint64(screenPosition.y()) - area.bottom()});
+        const qint64 distance = dx * dx + dy * dy;
+        if (!nearest || distance < nearestDistance) {
+            nearest = screen;
+            nearestDistance = distance;
+        }
+    }
+    if (!nearest)
+        return;
+    const QRect area = nearest->availableGeometry();
+    // QMenu keeps itself inside the screen of the point it opens at, once that point is on one.
+    m_menuAnchor = QPoint(std::clamp(screenPosition.x(), area.left(), area.right()),
+                          std::clamp(screenPosition.y(), area.top(), area.bottom()));
+    m_menu->popup(*m_menuAnchor);
 }
 
 void TrayIcon::update() {
@@ -112,7 +163,7 @@ void TrayIcon::update() {
 void TrayIcon::showXembed() {
     m_xembed = new QSystemTrayIcon;
     setIcon(m_themedName, m_images);
-    m_xembed->setToolTip(m_toolTip);
+    m_xembed->setToolTip(m_toolTipTitle + u'\n' + m_toolTip);
     m_xembed->setContextMenu(m_menu);
     connect(m_xembed, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
@@ -145,12 +196,16 @@ void TrayIcon::readTrayColours() {
 #if QT_CONFIG(xcb)
     m_trayForeground.reset();
     xcb_connection_t* connection = X11Display::connection();
-    m_trayWindow = X11Display::selectionOwner(traySelection);
-    if (!connection || !m_trayWindow)
+    const uint32_t trayWindow = X11Display::selectionOwner(traySelection);
+    if (!connection || !trayWindow) {
+        m_trayWindow = 0;
         return;
+    }
     // Told of every change of the tray's properties, as when the panel's theme changes (Qt's
-    // own icon listens to the same window for the tray's end).
-    X11Display::listen(connection, m_trayWindow, XCB_EVENT_MASK_PROPERTY_CHANGE);
+    // own icon listens to the same window for the tray's end). Each time: a new tray's window
+    // may have the id of the last one's.
+    X11Display::listen(connection, trayWindow, XCB_EVENT_MASK_PROPERTY_CHANGE);
+    m_trayWindow = trayWindow;
     static const xcb_atom_t colours = atom(connection, trayColoursProperty);
     const Reply<xcb_get_property_reply_t> reply(
         xcb_get_property_reply(
@@ -179,8 +234,9 @@ bool TrayIcon::nativeEventFilter(const QByteArray& eventType, void* message, qin
     if (type == XCB_PROPERTY_NOTIFY) {
         const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
         static const xcb_atom_t colours = atom(connection, trayColoursProperty);
-        if (m_trayWindow && property->window == m_trayWindow && property->atom == colours)
-            QTimer::singleShot(0, this, &TrayIcon::update);
+        if (m_trayWindow && property->window == m_trayWindow && property->atom == colours &&
+            !m_colourChange->isActive())
+            m_colourChange->start();
         return false;
     }
     if (type != XCB_CLIENT_MESSAGE)

@@ -13,8 +13,10 @@
 #include <cstdint>
 #include <optional>
 
+class DBusMenuExporter;
 class QMenu;
 class QSystemTrayIcon;
+class QTimer;
 class StatusNotifierItem;
 
 // The program's icon in whatever tray the desktop has. A status-notifier host (Xfce, LXQt,
@@ -27,7 +29,8 @@ class TrayIcon : public QObject, public QAbstractNativeEventFilter {
 public:
     enum class Kind { none, statusNotifier, xembed };
 
-    // `menu` is the icon's context menu; it must outlive the icon.
+    // `menu` is the icon's context menu; it must outlive the icon. Status-notifier hosts get it
+    // on the bus and draw it themselves.
     TrayIcon(QDBusConnection bus, QMenu* menu, QObject* parent = nullptr);
     ~TrayIcon() override;
 
@@ -43,7 +46,17 @@ public:
     std::optional<QColor> announcedColour() const;
 
     void setIcon(const QString& themedName, const QList<QImage>& images);
-    void setToolTip(const QString& text);
+    // The program's name, and a line under it that says how things stand.
+    void setToolTip(const QString& title, const QString& text);
+
+    // Where the icon's menu was last opened: the pointer as a host opened its own drawing of it
+    // (the icon, as the user clicked it), or the point asked for ours. An entry of the menu
+    // that opens the panel opens it there.
+    std::optional<QPoint> menuAnchor() const { return m_menuAnchor; }
+
+    // Opens the icon's own menu at `screenPosition`, brought onto the nearest screen (a host
+    // may ask for any point at all).
+    void popUpMenu(QPoint screenPosition);
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
@@ -68,7 +81,12 @@ private:
     QPointer<QSystemTrayIcon> m_xembed;
     QString m_themedName;
     QList<QImage> m_images;
+    std::optional<QPoint> m_menuAnchor;
+    QString m_toolTipTitle;
     QString m_toolTip;
+    DBusMenuExporter* m_menuExporter = nullptr;
+    // Changes of the X11 tray's colours, however many, are read once when it fires.
+    QTimer* m_colourChange = nullptr;
     Kind m_kind = Kind::none;
     // The X11 tray's own window, watched for a change of its colours.
     uint32_t m_trayWindow = 0;
