@@ -1,6 +1,6 @@
 #include "State/SendQueue.h"
 
-#include "Designs/PreviewCache.h"
+#include "Designs/PreviewReader.h"
 #include "State/MachineList.h"
 #include "State/MachineMonitor.h"
 #include "State/RecentSends.h"
@@ -18,6 +18,8 @@
 #include <QFileInfo>
 #include <QFutureInterface>
 #include <QPointer>
+#include <QThreadPool>
+#include <QtConcurrent>
 
 #include <algorithm>
 #include <atomic>
@@ -56,6 +58,21 @@ QFuture<std::optional<DesignFile::Result>> readBefore(std::chrono::milliseconds 
     return race->outcome.future();
 }
 
+// A design's size, from the bytes already read for its upload: measuring touches no file, so a
+// disk or cache held up elsewhere never holds up the queue. The bytes are in memory, so this
+// pool's one thread never waits on anything but the decode.
+QCoro::Task<std::optional<StitchPreview>> measure(QByteArray bytes, QString extension) {
+    static QThreadPool& pool = *[] {
+        auto* single = new QThreadPool; // never destroyed: nothing waits for it at exit
+        single->setMaxThreadCount(1);
+        return single;
+    }();
+    QFuture<std::optional<StitchPreview>> decoding = QtConcurrent::run(
+        &pool, [bytes, extension] { return PreviewReader::read(bytes, extension); });
+    std::optional<StitchPreview> preview = co_await decoding;
+    co_return preview;
+}
+
 } // namespace
 
 SendQueue::SendQueue(MachineList& machines, MachineMonitor& monitor, RecentSends& recents,
@@ -64,9 +81,7 @@ SendQueue::SendQueue(MachineList& machines, MachineMonitor& monitor, RecentSends
     , m_machines(machines)
     , m_monitor(monitor)
     , m_recents(recents)
-    , m_store(store)
-    , m_previewSource(
-          [](QUrl fileURL) { return PreviewCache::shared().preview(std::move(fileURL)); }) {
+    , m_store(store) {
     m_statusResetTimer.setSingleShot(true);
     m_statusResetTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_statusResetTimer, &QTimer::timeout, this, [this] {
@@ -234,7 +249,7 @@ QCoro::Task<std::optional<QString>> SendQueue::send(QUrl fileURL, SavedMachine m
         // area to compare it with, the design is not even looked at.
         std::optional<QCoro::Task<std::optional<StitchPreview>>> measuring;
         if (knowsArea(machine.id))
-            measuring.emplace(m_previewSource(fileURL));
+            measuring.emplace(measure(*data, StitchFileTypes::extensionOf(fileURL)));
         m_recents.noteSending(fileURL, machine.name);
         BrotherAPIClient client(machine.host, machine.port, CertificateTrustSession::shared());
         const QByteArray announcedName = QFile::encodeName(QFileInfo(fileURL.path()).fileName());

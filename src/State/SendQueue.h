@@ -48,12 +48,6 @@ public:
     void clearStaleError();
     bool isSending() const { return m_isDrainingQueue; }
 
-    // Where a sent design's preview comes from, to tell its size. Asked on the GUI thread, while
-    // the upload runs, and only for a machine that reported its area. By default the shared
-    // preview cache, which the recent-send card then reads without decoding again.
-    using PreviewSource = std::function<QCoro::Task<std::optional<StitchPreview>>(QUrl)>;
-    void setPreviewSource(PreviewSource source) { m_previewSource = std::move(source); }
-
     // Tests shorten these; the program keeps the defaults.
     void setStatusResetDelay(std::chrono::milliseconds delay) { m_statusResetDelay = delay; }
     void setUploadTimeout(std::chrono::milliseconds timeout) { m_uploadTimeout = timeout; }
@@ -103,7 +97,6 @@ private:
     bool m_isDrainingQueue = false;
     bool m_errorStays = false; // the error shown stays until dismissed
     QTimer m_statusResetTimer;
-    PreviewSource m_previewSource;
     std::chrono::milliseconds m_statusResetDelay{6000};
     std::chrono::milliseconds m_uploadTimeout{30000};
     DesignReader m_readDesign = [](const QUrl& fileURL, qint64 maxBytes) {
