@@ -14,11 +14,15 @@ PACKAGES := cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-conf
 	xfce4-panel xfconf sway waybar grim wtype xwayland qt6-wayland libwayland-dev \
 	qt6-l10n-tools qt6-tools-dev qt6-translations-l10n fonts-ipafont-gothic bash-completion
 
-.PHONY: deps deps-desktops configure-% build-% run test test-asan fuzz bench bench-tray bench-click bench-memory format format-check install package package-check demo clean
+.PHONY: deps deps-desktops deps-services configure-% build-% run test test-asan fuzz bench bench-tray bench-click bench-memory format format-check install package package-check demo clean
 
 # The desktops of the GNOME end-to-end test: large (GNOME Shell and its stack), so a plain
 # `make test` does not install them but skips that test and names what it needs; CI installs them.
 DESKTOP_PACKAGES := gnome-shell gnome-shell-extension-appindicator
+
+# D-Bus services a developer's desktop has installed (a portal, a notification server): the
+# tests need none of them, CI installs them to prove that their buses keep these out.
+SERVICE_PACKAGES := xdg-desktop-portal xdg-desktop-portal-gtk xfce4-notifyd
 
 # missing PACKAGE...: those of the packages that are not installed.
 missing = $$(for p in $(1); do \
@@ -41,6 +45,9 @@ deps:
 
 deps-desktops:
 	$(call install,$(DESKTOP_PACKAGES))
+
+deps-services:
+	$(call install,$(SERVICE_PACKAGES))
 
 configure-%:
 	@[ -f build/$*/build.ninja ] || cmake --preset $*

@@ -27,8 +27,11 @@ cp -r "$probe" "$XDG_DATA_HOME/gnome-shell/extensions/$probe_id"
 shot() { import -window root "$output/gnome-$1.png"; }
 
 start_display
-# GNOME Shell wants a system bus: a second bus of the run's own stands in.
-dbus-daemon --session --nofork --nosyslog --print-address=3 3>"$work/system-bus" >/dev/null 2>&1 </dev/null &
+# GNOME Shell wants a system bus: a second bus of the run's own stands in. Its settings go
+# through dconf, started on the bus as a desktop does.
+bus_services=(ca.desrt.dconf)
+bus_config
+dbus-daemon --config-file="$work/bus.conf" --nofork --nosyslog --print-address=3 3>"$work/system-bus" >/dev/null 2>&1 </dev/null &
 pids+=($!)
 wait_for 10 test -s "$work/system-bus" || fail "the system bus did not start"
 DBUS_SYSTEM_BUS_ADDRESS=$(head -1 "$work/system-bus") && export DBUS_SYSTEM_BUS_ADDRESS

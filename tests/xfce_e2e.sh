@@ -56,6 +56,7 @@ cat >"$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml" <<XML
 XML
 
 start_display
+bus_services=(org.xfce.Xfconf) # the panel's settings, started on the bus as a desktop does
 start_session_bus
 screen_width=$(xdotool getdisplaygeometry | cut -d' ' -f1)
 

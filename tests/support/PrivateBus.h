@@ -4,7 +4,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A session bus of the test's own: dbus-daemon with a configuration that names no service
+// A session bus of the test's own: dbus-daemon with session-bus.conf, which names no service
 // folders, so nothing installed on the machine (a desktop's notification server, portal or file
 // manager) is started on it and every name is free for the test's own services.
 class PrivateBus {

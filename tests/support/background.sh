@@ -191,12 +191,32 @@ start_fake_machine() {
     port=$(sed -n 's/.*listening at 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/machine.log")
 }
 
-# Starts a session bus of our own and exports its address. Programs it starts for the run (a
-# panel's settings daemon) see the environment as it is now: export what they need first.
-# Arguments run the bus through a command (as another user, say).
+# bus_services: names of D-Bus services installed on the machine (org.xfce.Xfconf, say) that
+# the run's buses may start; none unless a script names them before start_session_bus.
+bus_services=()
+
+# bus_config: writes $work/bus.conf, the tests' service-less session-bus.conf with a folder of
+# the services in `bus_services` only, so whatever else the machine has installed (a portal, a
+# notification server, a file manager) neither answers nor takes a name the run fakes.
+bus_config() {
+    local name
+    mkdir -p "$work/bus-services"
+    for name in "${bus_services[@]}"; do
+        cp "/usr/share/dbus-1/services/$name.service" "$work/bus-services/" ||
+            fail "the D-Bus service $name is not installed"
+    done
+    sed "s|</busconfig>|  <servicedir>$work/bus-services</servicedir>\n</busconfig>|" \
+        "$(dirname "${BASH_SOURCE[0]}")/session-bus.conf" >"$work/bus.conf"
+    chmod -R go+rX "$work/bus.conf" "$work/bus-services" # a bus run as another user reads them
+}
+
+# Starts a session bus of our own (bus_config's) and exports its address. Programs it starts
+# for the run (a panel's settings daemon) see the environment as it is now: export what they
+# need first. Arguments run the bus through a command (as another user, say).
 start_session_bus() {
-    "$@" dbus-daemon --session --nofork --nosyslog --print-address=3 3>"$work/bus" \
-        >"$work/bus.log" 2>&1 </dev/null &
+    bus_config
+    "$@" dbus-daemon --config-file="$work/bus.conf" --nofork --nosyslog --print-address=3 \
+        3>"$work/bus" >"$work/bus.log" 2>&1 </dev/null &
     pids+=($!)
     wait_for 10 test -s "$work/bus" || fail "the session bus did not start"
     DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
