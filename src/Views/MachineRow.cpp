@@ -2,7 +2,7 @@
 
 #include "State/AppState.h"
 #include "Support/Desktop/Style.h"
-#include "Views/Widgets/Accessibility.h"
+#include "Views/Widgets/AccessibilityProperties.h"
 #include "Views/Widgets/HeaderButton.h"
 #include "Views/Widgets/KeyboardFocus.h"
 #include "Views/Widgets/PaintedButton.h"
@@ -49,7 +49,6 @@ MachineRow::MachineRow(AppState& appState, const SavedMachine& machine,
     , m_onSelect(std::move(onSelect))
     , m_onAction(std::move(onAction))
     , m_onRemove(std::move(onRemove)) {
-    Accessibility::install();
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(8, 6, 8, 6);
     row->setSpacing(8);

@@ -8,7 +8,6 @@
 #include "Support/FileExistence.h"
 #include "Views/DesignThumbnail.h"
 #include "Views/RecentSendDrag.h"
-#include "Views/Widgets/Accessibility.h"
 #include "Views/Widgets/HeaderButton.h"
 #include "Views/Widgets/StatusMarked.h"
 #include "Views/Widgets/StyledLabel.h"
@@ -44,7 +43,6 @@ RecentSendCard::RecentSendCard(AppState& appState, const SendLogEntry& entry, QW
     , m_appState(appState)
     , m_entry(entry)
     , m_existence(existence ? existence : &FileExistence::shared()) {
-    Accessibility::install();
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::TabFocus);
     setAccessibleName(fileName());

@@ -1,7 +1,6 @@
 #include "Views/Widgets/ConfirmationSheet.h"
 
 #include "Support/Desktop/Style.h"
-#include "Views/Widgets/Accessibility.h"
 #include "Views/Widgets/ControlButton.h"
 #include "Views/Widgets/StyledLabel.h"
 
@@ -40,7 +39,6 @@ protected:
 ConfirmationSheet::ConfirmationSheet(QWidget* screen)
     : QWidget(screen)
     , m_card(new Card(this)) {
-    Accessibility::install();
     hide();
     screen->installEventFilter(this);
 
