@@ -189,7 +189,10 @@ before=$(rss_mb) announced=8b1a1a
 changes=$(python3 "$(dirname "$0")/support/announce_tray_colours.py" --flood 5 "$announced")
 wait_for 5 mostly_announced || fail "after $changes colour changes in 5 s the icon missed the last one"
 echo "FIGURE trayer colour flood: $changes changes in 5 s; memory $before MB before, $(rss_mb) MB after"
-[ $(($(rss_mb) - before)) -le 30 ] || fail "the flood grew the memory from $before to $(rss_mb) MB"
+# Under AddressSanitizer freed memory is held back on purpose, so only a plain build is measured.
+if [ -z "${ASAN_OPTIONS:-}" ]; then
+    [ $(($(rss_mb) - before)) -le 30 ] || fail "the flood grew the memory from $before to $(rss_mb) MB"
+fi
 # 9. A compositor runs: the panel gets a shadow in a margin of its window, which must not take
 #    the clicks meant for what lies below it.
 if ! command -v xcompmgr >/dev/null; then

@@ -245,9 +245,9 @@ void DBusMenuExporter::trigger(int id) {
 
 bool DBusMenuExporter::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (watched == m_menu && m_isExported && !m_layoutUpdateQueued &&
-        (type == QEvent::ActionAdded || type == QEvent::ActionChanged ||
-         type == QEvent::ActionRemoved)) {
+    if ((type == QEvent::ActionAdded || type == QEvent::ActionChanged ||
+         type == QEvent::ActionRemoved) &&
+        m_isExported && !m_layoutUpdateQueued && watched == m_menu) {
         // One update for a burst of changes (a language change renames every entry).
         m_layoutUpdateQueued = true;
         QTimer::singleShot(0, this, [this] {

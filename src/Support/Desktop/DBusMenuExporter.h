@@ -118,7 +118,9 @@ private:
     void trigger(int id);
 
     QDBusConnection m_bus;
-    QPointer<QMenu> m_menu;
+    // Held as the widget the menu is: the menu sends action events while it is destroyed,
+    // when it is no longer a QMenu.
+    QPointer<QWidget> m_menu;
     uint m_revision = 1;
     bool m_isExported = false;
     bool m_layoutUpdateQueued = false;
