@@ -21,6 +21,7 @@
 #include <QDBusConnection>
 #include <QIcon>
 #include <QMenu>
+#include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 
@@ -35,6 +36,12 @@ constexpr int launchOpeningDelayMs = 500;
 constexpr std::array traySizes{16, 22, 24, 32, 48};
 // Notification servers show an icon of 32 to 64 pixels.
 constexpr int notificationIconSize = 64;
+
+// The glyph where nothing tells the colour around it: light, with a dark edge.
+QImage plainGlyph(int size) {
+    return SewingMachineIcon::edgedImage(size, 1.0, QColor(0xf6, 0xf6, 0xf6),
+                                         QColor(0x1a, 0x1a, 0x1a));
+}
 
 } // namespace
 
@@ -84,9 +91,24 @@ void AppDelegate::applicationDidFinishLaunching() {
     connect(m_popoverView, &PopoverView::closeRequested, this, &AppDelegate::closePopover);
     m_popover = new PopoverWindow(m_popoverView);
     m_popover->addAction(m_quitAction);
+    // What the window list and the task switcher show for the window without a tray (and for
+    // the About box): the installed icon, else the glyph drawn here.
+    QIcon glyph;
+    for (const int size : traySizes)
+        glyph.addPixmap(QPixmap::fromImage(plainGlyph(size)));
+    QApplication::setWindowIcon(QIcon::fromTheme(QString(DesktopNotifier::appID), glyph));
 
-    if (m_appState->store().opensOnLaunch())
-        QTimer::singleShot(launchOpeningDelayMs, this, &AppDelegate::showPopover);
+    if (m_appState->store().opensOnLaunch()) {
+        QTimer::singleShot(launchOpeningDelayMs, this, [this] {
+            // Against the icon, or as an ordinary window without a tray: known once the desktop
+            // has said whether it has one.
+            if (m_tray && !m_tray->isSettled())
+                connect(m_tray, &TrayIcon::settled, this, &AppDelegate::showPopover,
+                        Qt::SingleShotConnection);
+            else
+                showPopover();
+        });
+    }
 
     // Without a tray the window is the only way in: show it as soon as that is known.
     if (!m_tray || m_tray->isSettled()) {
@@ -155,8 +177,7 @@ void AppDelegate::createNotifier() {
         return;
     m_notifier = new DesktopNotifier(*bus, this);
     if (!QIcon::hasThemeIcon(QString(DesktopNotifier::appID)))
-        m_notifier->setFallbackImage(SewingMachineIcon::edgedImage(
-            notificationIconSize, 1.0, QColor(0xf6, 0xf6, 0xf6), QColor(0x1a, 0x1a, 0x1a)));
+        m_notifier->setFallbackImage(plainGlyph(notificationIconSize));
     connect(m_notifier, &DesktopNotifier::activated, this, &AppDelegate::showRequested);
     const SendQueue& queue = m_appState->sendQueue();
     connect(&queue, &SendQueue::sendStatusChanged, this, &AppDelegate::noteBatchStart);
@@ -282,15 +303,13 @@ void AppDelegate::showRequested() {
 void AppDelegate::showPopover() {
     if (!m_popover || m_popover->isVisible())
         return;
-    // Without a tray the popover is an ordinary window and still opens: it is the only way in.
-
     m_appState->sendQueue().clearStaleError();
 
-    // The tray may have appeared since the last opening; the icon's place is known only now.
-    // Where windows place themselves the panel is always the frameless one, against the icon
-    // or, without a tray, at the top right where trays live: never a second title above its
-    // own header.
-    m_popover->setFloating(windowsCanPlaceThemselves());
+    // The tray may have appeared, or gone, since the last opening; the icon's place is known only
+    // now. With an icon to open against, where windows place themselves, the panel floats there.
+    // Without a tray it is an ordinary window the desktop places and manages: the only way in,
+    // it must not hide other windows, nor be missing from the window list.
+    m_popover->setFloating(windowsCanPlaceThemselves() && statusItem());
     m_popover->setComposited(PopoverWindow::compositorRuns());
     if (m_popover->isFloating())
         placePopover();
@@ -304,21 +323,8 @@ void AppDelegate::showPopover() {
 }
 
 void AppDelegate::placePopover() {
-    if (!statusItem()) {
-        QScreen* screen = QGuiApplication::primaryScreen();
-        if (!screen)
-            return;
-        // Under a bar: one that the work area leaves out, or one that may come (a work area
-        // that reaches the screen's top says nothing where bars do not report themselves).
-        const QRect available = screen->availableGeometry();
-        const int below = available.top() > screen->geometry().top() ? PopoverWindow::gap
-                                                                     : PopoverWindow::barAllowance;
-        const QMargins shadow = m_popover->panelMargins();
-        m_popover->move(available.topRight() +
-                        QPoint(1 - PopoverWindow::contentSize.width() - PopoverWindow::gap, below) -
-                        QPoint(shadow.left(), shadow.top()));
+    if (!statusItem())
         return;
-    }
     // Against the icon: its geometry where the tray tells it, else around the point the tray
     // says was clicked, else at the pointer (stale under XWayland, so last).
     QRect icon = m_tray->geometry();

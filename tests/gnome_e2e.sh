@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # The tray program on GNOME Shell 43 (X11, on a virtual display): 1. without the AppIndicator
-# extension, the panel opens at start and at a second launch; 2. with the extension turned on
+# extension, the panel opens at start, as an ordinary window that the shell manages (of the
+# normal type, kept above nothing, transient for nothing, listed, with no frame of the shell's
+# above its own header), which a drag on its header moves and another window raised over it
+# covers, and it opens again at a second launch; 2. with the extension turned on
 # later, the icon appears; 3. on a start with it, the icon shows, stays and reads on the bar;
 # 4. a left click shows the menu, whose "Open Bobbinlark" opens the panel against the icon;
 # 5. a right click shows the exported menu. Prints its figures; screenshots in OUTPUT_DIR.
@@ -14,10 +17,12 @@ source "$(dirname "$0")/support/second_attempt.sh"
 program=$1 output=$2 probe=$3
 # shellcheck source=/dev/null
 source "$(dirname "$0")/support/background.sh"
+# shellcheck source=/dev/null
+source "$(dirname "$0")/support/ordinary_window.sh"
 appindicator=ubuntu-appindicators@ubuntu.com
 [ -d "/usr/share/gnome-shell/extensions/$appindicator" ] && command -v gnome-shell >/dev/null ||
     skip "needs gnome-shell and gnome-shell-extension-appindicator (CI installs them: make deps-desktops)"
-require Xvfb xdotool xev stdbuf import convert dbus-daemon gdbus gsettings
+require Xvfb xdotool xprop xwininfo xev stdbuf import convert dbus-daemon gdbus gsettings
 use_own_session
 export XDG_DATA_HOME=$work/data XDG_SESSION_TYPE=x11 XDG_CURRENT_DESKTOP=GNOME
 mkdir -p "$output/tray" "$XDG_DATA_HOME/gnome-shell/extensions"
@@ -66,6 +71,13 @@ shell_eval 'Main.messageTray.bannerBlocked = true' >/dev/null # no banners over 
 wait_for 10 out_of_overview || fail "GNOME Shell stayed in its overview"
 start_program
 wait_for 15 has_panel || fail "without a tray the panel did not open at start"
+read -r window_id _ _ window_x window_y <<<"$(panel)"
+echo "FIGURE gnome without a tray: the shell put the window at $window_x,$window_y"
+ordinary_window "$window_id"
+if [ "$window_x" -gt 200 ]; then move_to_x=60; else move_to_x=400; fi
+moves_by_its_header "$window_id" "$move_to_x" 150
+shot no-tray
+stays_under_a_raised_window "$window_id"
 close_panel() {
     xdotool windowactivate --sync "$(panel | cut -d' ' -f1)" key Escape
     wait_for 5 no_panel || fail "Escape did not close the panel"

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The tray program on sway with waybar's tray (status notifier), headless, as a person on a
 # wlroots desktop meets it:
-#   1. started before the bar, the program shows its panel at the top right; when the bar
-#      comes (login), the icon appears in its tray, and again when the bar restarts;
+#   1. started before the bar, with no tray yet, the program shows its panel as an ordinary
+#      window that sway manages (floating, as its size is fixed, with no frame of sway's above
+#      its own header); when the bar comes (login), the icon appears in its tray, and again when
+#      the bar restarts;
 #   2. the icon reads on the seven tray colours (contrast measured from screenshots);
 #   3. a click on the icon opens the panel against the icon (through XWayland, where the tray
 #      passes the click's place), off the bar; it hears the keyboard; a click closes it;
@@ -92,14 +94,16 @@ icon_box() {
 has_icon() { [ -n "$(icon_box)" ] && notifier_items "${nobody[@]}" | grep -q StatusNotifierItem; }
 why_no_icon() { echo "box: $(icon_box)"; notifier_items "${nobody[@]}"; "${nobody[@]}" gdbus call --session --dest org.freedesktop.DBus --object-path / --method org.freedesktop.DBus.ListNames; }
 # The program's panel as XWayland has it (for has_panel and no_panel too): "id width height x
-# y", or nothing. Sway runs a compositor, so the window holds the panel inside a margin for its
-# shadow (16 px at the sides, 12 above, 20 below): the panel's own place is given.
+# y", or nothing. Sway runs a compositor, so the floating panel's window holds it inside a margin
+# for its shadow (16 px at the sides, 12 above, 20 below): the panel's own place is given. The
+# ordinary window (no tray) is the panel alone.
 panel() {
     local id
     # XWayland lets in only the user it runs as.
     for id in $("${nobody[@]}" env DISPLAY="$x_display" xdotool search --onlyvisible --class bobbinlark 2>/dev/null); do
         eval "$("${nobody[@]}" env DISPLAY="$x_display" xdotool getwindowgeometry --shell "$id")"
         [ "$WIDTH" = 392 ] && [ "$HEIGHT" = 552 ] && echo "$id 360 520 $((X + 16)) $((Y + 12))" && return
+        [ "$WIDTH" = 360 ] && [ "$HEIGHT" = 520 ] && echo "$id 360 520 $X $Y" && return
     done
 }
 # The pointer: one device for the whole run, fed through a pipe held open on descriptor 7.
@@ -130,14 +134,34 @@ run_program() { # run_program [ENV...]: the program as a person starts it from s
     pids+=($program_pid)
 }
 
-# 1. The program before the bar: its panel shows at once, at the top right.
+# sway_window FIELD...: those fields of the program's window in sway's tree, one a line, or
+# nothing while sway manages no window of that name.
+sway_window() {
+    "${nobody[@]}" swaymsg -t get_tree >"$work/tree.json" || return 1
+    python3 - "$work/tree.json" "$@" <<'PY'
+import json, sys
+def walk(node):
+    yield node
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        yield from walk(child)
+for node in walk(json.load(open(sys.argv[1]))):
+    if node.get("name") == "Bobbinlark" and node.get("type") in ("con", "floating_con"):
+        for field in sys.argv[2:]:
+            print(node.get(field))
+        break
+PY
+}
+
+# 1. The program before the bar: no tray, so its panel shows at once as an ordinary window, which
+#    sway manages: floating (its size is fixed), with no frame of sway's above its header.
 run_program
 wait_for 15 has_panel || fail "without a tray the panel did not show at launch"
 read -r _ _ _ panel_x panel_y <<<"$(panel)"
 shot sway-1-no-tray && cp "$work/sway-1-no-tray.png" "$output/"
-echo "FIGURE sway without a tray: panel at $panel_x,$panel_y"
-[ $((width - panel_x - 360)) -le 48 ] && [ "$panel_y" -le 48 ] ||
-    fail "without a tray the panel is at $panel_x,$panel_y, not at the top right"
+echo "FIGURE sway without a tray: window at $panel_x,$panel_y"
+[ "$(sway_window shell type border | tr '\n' ' ')" = "xwayland floating_con csd " ] ||
+    fail "without a tray sway does not manage the window as an ordinary floating one:" \
+        "$(sway_window shell type border | tr '\n' ' ')"
 started=$(now_ms)
 start_bar
 wait_for 15 has_icon || fail "the icon did not appear when the bar came: $(why_no_icon 2>&1)"

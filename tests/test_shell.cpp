@@ -1191,14 +1191,18 @@ private slots:
         delegate.applicationDidFinishLaunching();
         QVERIFY(!delegate.statusItem()); // offscreen has no tray
         QVERIFY(delegate.isPopoverShown());
-        // The frameless panel (one title: its own header), at the top right where trays live.
-        QVERIFY(delegate.popover()->isFloating());
-        QCOMPARE(delegate.popover()->size(), QSize(360, 520));
-        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-        const QRect panel = delegate.popover()->geometry();
-        QVERIFY(available.contains(panel));
-        QVERIFY(available.right() - panel.right() <= 48);
-        QVERIFY(panel.top() - available.top() <= 48);
+        // An ordinary window that the desktop places and manages: not a utility window, not
+        // kept above the others, transient for none; frameless, so its header is its one title.
+        PopoverWindow* window = delegate.popover();
+        QVERIFY(!window->isFloating());
+        QCOMPARE(window->windowType(), Qt::Window);
+        QVERIFY(!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(!window->windowFlags().testFlag(Qt::X11BypassWindowManagerHint));
+        QVERIFY(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(!window->parentWidget());
+        QVERIFY(!window->windowHandle()->transientParent());
+        QCOMPARE(window->size(), QSize(360, 520));
+        QCOMPARE(window->panelMargins(), QMargins());
         QCOMPARE(openings.count(), 1);
         QVERIFY(quiet.settle());
         QCOMPARE(quiet.scans->load(), 1); // no machine saved: the opening's checks looked for one

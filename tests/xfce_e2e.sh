@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# The tray program on Xfce's panel (its status-notifier tray) on a virtual X display, as a person
-# meets it when the panel comes after the program (login) and restarts:
-#   1. started before the panel, the program shows its window; when the panel comes, the icon
+# The tray program on Xfce (its window manager, and its panel's status-notifier tray) on a
+# virtual X display, as a person meets it when the panel comes after the program (login) and
+# restarts:
+#   1. started before the panel, with no tray yet, the program shows its window: an ordinary one
+#      that the window manager manages (of the normal type, kept above nothing, transient for
+#      nothing, listed, with no frame of the desktop's above its own header), which a drag on its
+#      header moves and another window raised over it covers; when the panel comes, the icon
 #      appears in its tray, and when the panel restarts, it comes back;
 #   2. the icon reads on the seven tray colours (contrast measured from screenshots);
 #   3. a click on the icon opens the panel against the icon, inside the screen, off the bar;
 #      the next click closes it.
 # Prints the figures it measures (late tray, click to panel); screenshots land in OUTPUT_DIR
-# and OUTPUT_DIR/tray. Exits 77 (skipped) without Xvfb or Xfce's panel.
+# and OUTPUT_DIR/tray. Exits 77 (skipped) without Xvfb, Xfce's window manager or its panel.
 #   xfce_e2e.sh BOBBINLARK OUTPUT_DIR
 set -euo pipefail
 
@@ -17,7 +21,9 @@ source "$(dirname "$0")/support/second_attempt.sh"
 program=$1 output=$2
 # shellcheck source=/dev/null
 source "$(dirname "$0")/support/background.sh"
-require Xvfb xfce4-panel xfconf-query xdotool xev stdbuf import convert dbus-daemon gdbus python3
+# shellcheck source=/dev/null
+source "$(dirname "$0")/support/ordinary_window.sh"
+require Xvfb xfwm4 xfce4-panel xfconf-query xdotool xprop xwininfo xev stdbuf import convert dbus-daemon gdbus python3
 use_own_session
 mkdir -p "$output/tray" "$work/config/xfce4/xfconf/xfce-perchannel-xml"
 shot() { import -window root "$output/xfce-$1.png"; }
@@ -73,9 +79,22 @@ start_panel() {
     pids+=($panel_pid)
 }
 
-# 1. The program first, the panel later: the icon follows the panel.
+# 1. The window manager and the program first, the panel later. Until the panel comes there is
+#    no tray: the window is the only way in, an ordinary one.
+xfwm4 --sm-client-disable >>"$work/wm.log" 2>&1 </dev/null &
+pids+=($!)
+wm_runs() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+wait_for 15 wm_runs || fail "Xfce's window manager did not start"
 start_program
 wait_for 15 has_panel || fail "without a tray the window did not show at launch"
+read -r window_id _ _ window_x window_y <<<"$(panel)"
+echo "FIGURE xfce without a tray: the window manager put the window at $window_x,$window_y"
+ordinary_window "$window_id"
+# Somewhere else, well inside the screen.
+if [ "$window_x" -gt 200 ]; then move_to_x=60; else move_to_x=400; fi
+moves_by_its_header "$window_id" "$move_to_x" 150
+shot 0-no-tray
+stays_under_a_raised_window "$window_id"
 started=$(now_ms)
 start_panel
 wait_for 15 has_icon || fail "the icon did not appear when the panel came"

@@ -5,6 +5,7 @@
 #include "Support/Desktop/X11KeyboardHold.h"
 
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
@@ -141,6 +142,18 @@ void PopoverWindow::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
 }
 
+void PopoverWindow::mousePressEvent(QMouseEvent* event) {
+    // A press on the header that none of its buttons took: the desktop moves the window, as from
+    // the title bar it does not draw.
+    QWindow* window = windowHandle();
+    if (!m_isFloating && window && event->button() == Qt::LeftButton &&
+        event->position().y() < headerHeight && window->startSystemMove()) {
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
 void PopoverWindow::applyFlags() {
     // A tool window, not a popup: popups close on any click outside them. Under XWayland the
     // compositor centres managed windows, so the panel places itself unmanaged there, as an
@@ -149,8 +162,9 @@ void PopoverWindow::applyFlags() {
     if (runsUnderXWayland())
         floating = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                    Qt::X11BypassWindowManagerHint;
-    // A window the desktop places (Wayland) brings no title bar of its own: the panel's header
-    // is its one title, with its close button.
+    // An ordinary window: not kept above others, not a utility window, transient for nothing,
+    // so the desktop lists it, lets it be moved and stacks it like any other. It brings no
+    // title bar of the desktop's: the panel's header is its one title, with its close button.
     setWindowFlags(m_isFloating ? floating : Qt::Window | Qt::FramelessWindowHint);
 }
 

@@ -8,10 +8,13 @@
 class QPalette;
 class X11KeyboardHold;
 
-// The window around the popover's content. Floating, it is a frameless 360 x 520 panel that
-// stays open when the user clicks elsewhere, placed under the tray icon when it opens; as an
-// ordinary window (a desktop where windows cannot place themselves) the desktop places it, and
-// it is frameless too, so its header is its one title. A floating panel has the edge desktops give
+// The window around the popover's content. Floating (a tray icon to open it against, on a desktop
+// where windows place themselves), it is a frameless 360 x 520 panel that stays open when the
+// user clicks elsewhere, placed under the tray icon when it opens. Otherwise (no tray, or a
+// desktop where windows cannot place themselves) it is an ordinary top-level window that the
+// desktop places and manages like any other: in its window list and task switcher, under other
+// windows when they are raised. It is frameless there too, so its header is its one title, and
+// a drag on the header moves it as a title bar would. A floating panel has the edge desktops give
 // their popups: where a compositor runs, rounded corners and a soft shadow in a transparent margin
 // around it; where none does, a one-pixel border that stands out from any window behind.
 class PopoverWindow : public QWidget {
@@ -23,8 +26,8 @@ public:
     static constexpr double cornerRadius = 10;
     // Space between the tray icon (or the pointer) and the panel.
     static constexpr int gap = 4;
-    // Room left above a panel at the top of the screen for a bar the work area does not show.
-    static constexpr int barAllowance = 32;
+    // The screens' headers, along the panel's top: an ordinary window's title bar.
+    static constexpr int headerHeight = 40;
 
     explicit PopoverWindow(QWidget* content, QWidget* parent = nullptr);
 
@@ -71,6 +74,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void applyFlags();
