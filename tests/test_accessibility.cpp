@@ -3,6 +3,7 @@
 // shows, Space and Return that press, menus that open from the keyboard, and texts that still fit
 // in every language the program speaks, also when the application font is half as large again.
 
+#include "Designs/SizeWarning.h"
 #include "Networking/BrotherAPIError.h"
 #include "State/AppState.h"
 #include "Support/Translations.h"
@@ -1085,10 +1086,10 @@ private slots:
         QStringList languages = QStringList{QStringLiteral("en")} + Translations::languages();
         languages << QString::fromLatin1(Gallery::pseudoLanguage);
         const QStringList states{
-            QStringLiteral("none"),     QStringLiteral("found"), QStringLiteral("sends"),
-            QStringLiteral("sending"),  QStringLiteral("sent"),  QStringLiteral("error"),
-            QStringLiteral("machines"), QStringLiteral("add"),   QStringLiteral("edit"),
-            QStringLiteral("info"),     QStringLiteral("sheet")};
+            QStringLiteral("none"),    QStringLiteral("found"),    QStringLiteral("sends"),
+            QStringLiteral("sending"), QStringLiteral("sent"),     QStringLiteral("sent-oversize"),
+            QStringLiteral("error"),   QStringLiteral("machines"), QStringLiteral("add"),
+            QStringLiteral("edit"),    QStringLiteral("info"),     QStringLiteral("sheet")};
         for (const QString& language : languages) {
             const bool pseudo = language == QLatin1String(Gallery::pseudoLanguage);
             for (const double scale : pseudo ? QList<double>{1.0} : QList<double>{1.0, 1.5}) {
@@ -1129,7 +1130,19 @@ private slots:
         else if (state == QLatin1String("sent"))
             m_state->sendQueue().setSendStatus(SendStatuses::Sent{
                 SendQueue::tr("%n designs", nullptr, 3), QStringLiteral("Studio")});
-        else if (state == QLatin1String("error"))
+        else if (state == QLatin1String("sent-oversize")) {
+            // Three designs larger than the machine's area: the warnings fold, the instruction
+            // stays.
+            MachineInfo info;
+            info.embroideryWidthMM = 260;
+            info.embroideryHeightMM = 160;
+            QStringList warnings;
+            for (const char* name : {"rose-garden.pes", "oak-leaf.dst", "tulip.dst"})
+                warnings << *SizeWarning::text(QString::fromLatin1(name), {300, 280},
+                                               QStringLiteral("Studio"), info);
+            m_state->sendQueue().setSendStatus(SendStatuses::Sent{
+                SendQueue::tr("%n designs", nullptr, 3), QStringLiteral("Studio"), warnings});
+        } else if (state == QLatin1String("error"))
             m_state->sendQueue().setSendStatus(SendStatuses::Error{
                 english ? QStringLiteral("Studio isn't answering. Make sure it's on, with wireless "
                                          "LAN enabled, on the same network as this computer.")
@@ -1161,6 +1174,12 @@ private slots:
                         QVERIFY(!button->showsSymbol());
                 }
             }
+        }
+        if (state == QLatin1String("sent-oversize")) {
+            const DropZone* zone = view.mainScreen()->dropZone();
+            QCOMPARE(zone->detail(), DropZone::tr("On the machine, open the pattern retrieve "
+                                                  "screen and pick the wireless pocket."));
+            QCOMPARE(zone->warning().count(u'\n'), 1); // two lines: the first, "and 2 more"
         }
         if (state == QLatin1String("found") && scale > 1.2) {
             // Beside the button the name would keep only its first letters: the button moves

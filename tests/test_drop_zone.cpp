@@ -9,6 +9,7 @@
 #include "Views/RecentSendDrag.h"
 #include "Views/RecentSendsView.h"
 #include "Views/Widgets/ControlButton.h"
+#include "Views/Widgets/StyledLabel.h"
 #include "bobbinlark-fake-machine/FakeMachine.h"
 #include "support/DragEvents.h"
 #include "support/Files.h"
@@ -23,6 +24,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QLockFile>
 #include <QProgressBar>
@@ -49,6 +51,35 @@ double barFilled(const DropZone& zone) {
     const QProgressBar* bar = zone.progressBar();
     const int span = bar->maximum() - bar->minimum();
     return span > 0 ? double(bar->value() - bar->minimum()) / span : 0;
+}
+
+// The labels of `zone` that do not show whole: cut short of the lines their text needs, reaching
+// outside the drop zone's inset, or lying over another.
+QStringList cutIn(const DropZone& zone) {
+    QStringList problems;
+    const QRect inside = zone.contentsRect().marginsRemoved(zone.layout()->contentsMargins());
+    QList<QPair<QString, QRect>> placed;
+    for (StyledLabel* label : zone.findChildren<StyledLabel*>()) {
+        if (!label->isVisible())
+            continue;
+        const QRect box(label->mapTo(&zone, QPoint(0, 0)), label->size());
+        const int needed = label->hasHeightForWidth() ? label->heightForWidth(label->width())
+                                                      : label->fontMetrics().height();
+        if (label->height() < needed)
+            problems << QStringLiteral("\"%1\" is %2 high, needs %3")
+                            .arg(label->fullText())
+                            .arg(label->height())
+                            .arg(needed);
+        if (!inside.contains(box))
+            problems
+                << QStringLiteral("\"%1\" reaches outside the drop zone").arg(label->fullText());
+        for (const auto& [other, otherBox] : placed) {
+            if (box.intersects(otherBox))
+                problems << QStringLiteral("\"%1\" lies over \"%2\"").arg(label->fullText(), other);
+        }
+        placed.append({label->fullText(), box});
+    }
+    return problems;
 }
 
 // A drop zone in a window, so its animations and visibility are those of a shown panel, on a
@@ -164,16 +195,45 @@ private slots:
         QVERIFY(!zone.detail().isEmpty());
         QTRY_VERIFY(!zone.isAnimating());
         Gallery::render(zone, QStringLiteral("drop-zone-sent-oversize"));
+        QCOMPARE(cutIn(zone), QStringList());
+
+        // Several keep a line each, two at most: the second says how many more there are. The
+        // instruction stays under them, whole: it is what to do next.
         QStringList five;
         for (const char* name : {"A.PES", "B.PES", "C.PES", "D.PES", "E.PES"})
             five << QString::fromLatin1(name) + QStringLiteral(" is 300 × 300 mm, larger than "
                                                                "Studio's 260 × 160 mm area.");
+        const QString instruction = QStringLiteral(
+            "On the machine, open the pattern retrieve screen and pick the wireless pocket.");
+        state.sendQueue().setSendStatus(SendStatuses::Sent{
+            QStringLiteral("2 designs"), QStringLiteral("Studio"), five.first(2)});
+        QCOMPARE(zone.warning(), five.first(2).join(u'\n'));
+        QCOMPARE(zone.detail(), instruction);
+        QTRY_VERIFY(!zone.isAnimating());
+        QCOMPARE(cutIn(zone), QStringList());
+        Gallery::render(zone, QStringLiteral("drop-zone-sent-oversize-two"));
+
+        state.sendQueue().setSendStatus(SendStatuses::Sent{
+            QStringLiteral("3 designs"), QStringLiteral("Studio"), five.first(3)});
+        QCOMPARE(zone.warning(), five.first() + QStringLiteral("\nand 2 more"));
+        QCOMPARE(zone.detail(), instruction);
+        QTRY_VERIFY(!zone.isAnimating());
+        QCOMPARE(cutIn(zone), QStringList());
+        // Each line's tooltip says it whole; the count's names the ones it counts.
+        QStringList tips;
+        for (StyledLabel* label : zone.findChildren<StyledLabel*>()) {
+            if (label->isVisible() && !label->toolTip().isEmpty())
+                tips << label->toolTip();
+        }
+        QCOMPARE(tips, (QStringList{five[0], five.mid(1, 2).join(u'\n')}));
+        Gallery::render(zone, QStringLiteral("drop-zone-sent-oversize-three"));
+
         state.sendQueue().setSendStatus(
             SendStatuses::Sent{QStringLiteral("5 designs"), QStringLiteral("Studio"), five});
-        QCOMPARE(zone.warning(), (five.first(3) + QStringList{"and 2 more"}).join(u'\n'));
-        QCOMPARE(zone.detail(), QString()); // no room left for it
+        QCOMPARE(zone.warning(), five.first() + QStringLiteral("\nand 4 more"));
+        QCOMPARE(zone.detail(), instruction);
         QTRY_VERIFY(!zone.isAnimating());
-        Gallery::render(zone, QStringLiteral("drop-zone-sent-oversize-batch"));
+        QCOMPARE(cutIn(zone), QStringList());
 
         state.sendQueue().setSendStatus(
             SendStatuses::Error{QStringLiteral("The machine didn't answer.")});

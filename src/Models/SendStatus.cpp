@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 QString describe(const SendStatus& status) {
     using namespace SendStatuses;
     return std::visit(
@@ -23,12 +25,27 @@ QString describe(const SendStatus& status) {
         status);
 }
 
-QStringList SendStatuses::Sent::warningSummary() const {
-    if (warnings.size() <= shownWarnings)
+namespace {
+
+// The first `shown` of `warnings`, and "and N more" for the rest, if any.
+QStringList firstWarnings(const QStringList& warnings, qsizetype shown) {
+    if (warnings.size() <= shown)
         return warnings;
-    QStringList lines = warnings.first(shownWarnings);
-    const int more = static_cast<int>(warnings.size() - shownWarnings);
+    QStringList lines = warnings.first(shown);
+    const int more = static_cast<int>(warnings.size() - shown);
     // Translated under the size warning's name, where the text has always been.
     lines.append(QCoreApplication::translate("SizeWarning", "and %n more", nullptr, more));
     return lines;
+}
+
+} // namespace
+
+QStringList SendStatuses::Sent::warningSummary() const {
+    return firstWarnings(warnings, shownWarnings);
+}
+
+QStringList SendStatuses::Sent::foldedWarnings(qsizetype lines) const {
+    if (warnings.size() <= lines)
+        return warnings;
+    return firstWarnings(warnings, std::max<qsizetype>(lines - 1, 0));
 }

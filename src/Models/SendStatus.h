@@ -28,9 +28,12 @@ struct Sent {
     // One line per design sent that is larger than its machine's embroidery area.
     QStringList warnings;
 
-    // The warnings as shown: at most `shownWarnings` lines, then "and N more".
+    // The warnings as said in a notification: at most `shownWarnings` lines, then "and N more".
     QStringList warningSummary() const;
     static constexpr qsizetype shownWarnings = 3;
+    // The warnings in at most `lines` lines (one or more): all of them where they fit, else as
+    // many as leave a last line for "and N more".
+    QStringList foldedWarnings(qsizetype lines) const;
 
     friend bool operator==(const Sent&, const Sent&) = default;
 };

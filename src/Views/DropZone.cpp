@@ -135,6 +135,7 @@ void DropZone::refresh() {
     const Content before = m_content;
     const QString beforeTitle = m_title->fullText();
     QStringList warnings;
+    QStringList warningLines;
 
     // "OK" about to go away with the focus on it: the focus stays here on the drop zone, with the
     // ring if "OK" showed one. Left to Qt it would move on down the panel to "Clear", where one
@@ -188,7 +189,8 @@ void DropZone::refresh() {
                                     .arg(sent.summary, sent.machine),
                                 tr("On the machine, open the pattern retrieve screen and pick the "
                                    "wireless pocket."));
-                    warnings = sent.warningSummary();
+                    warnings = sent.warnings;
+                    warningLines = sent.foldedWarnings(DropZonePages::warningLines);
                 },
                 [&](const SendStatuses::Error& error) {
                     m_content = Content::error;
@@ -199,7 +201,7 @@ void DropZone::refresh() {
             m_appState.sendQueue().sendStatus());
     }
     m_pages->setOkVisible(m_content == Content::error);
-    m_pages->showWarnings(warnings);
+    m_pages->showWarnings(warningLines, warnings);
     setAccessibleName(m_content == Content::sending ? m_sendingLine->fullText()
                                                     : m_title->fullText());
     // Announced with the idle text: the drop zone is also the way to send without dragging.

@@ -1,6 +1,5 @@
 #include "Views/DropZonePages.h"
 
-#include "Models/SendStatus.h"
 #include "Support/Desktop/Symbols.h"
 #include "Views/Widgets/ControlButton.h"
 #include "Views/Widgets/CountLabel.h"
@@ -48,14 +47,14 @@ DropZonePages::DropZonePages(QWidget* parent)
     m_title->setAlignment(Qt::AlignHCenter);
     message->addWidget(m_title);
     m_warningBox = new QWidget(m_messagePage);
-    auto* warningLines = new QVBoxLayout(m_warningBox);
-    warningLines->setContentsMargins(0, 0, 0, 0);
-    warningLines->setSpacing(0);
-    for (qsizetype i = 0; i <= SendStatuses::Sent::shownWarnings; ++i) {
+    auto* warningColumn = new QVBoxLayout(m_warningBox);
+    warningColumn->setContentsMargins(0, 0, 0, 0);
+    warningColumn->setSpacing(0);
+    for (int i = 0; i < warningLines; ++i) {
         auto* line = new StyledLabel({}, Style::TextStyle::caption, QFont::Medium,
                                      Style::Tone::orange, m_warningBox);
         line->setAlignment(Qt::AlignHCenter);
-        warningLines->addWidget(line);
+        warningColumn->addWidget(line);
         m_warnings.append(line);
     }
     m_warningBox->hide();
@@ -119,26 +118,41 @@ void DropZonePages::showMessage(const QString& symbol, Style::Tone tone, const Q
     m_detail->setText(detail);
     m_detail->setVisible(!detail.isEmpty());
     m_pages->setCurrentWidget(m_messagePage);
+    fitMessage();
 }
 
-void DropZonePages::showWarnings(const QStringList& warnings) {
-    // One design's warning may take two lines; several keep one line each, shortened at the
-    // end, and the instructions below give way to them: the panel has room for no more.
-    const bool single = warnings.size() == 1;
+void DropZonePages::showWarnings(const QStringList& lines, const QStringList& warnings) {
+    // One design's warning may take both lines; several keep one line each, shortened at the
+    // end. The instruction below stays whatever they say: it is what the user does next.
+    const bool single = lines.size() == 1;
     for (qsizetype i = 0; i < m_warnings.size(); ++i) {
         StyledLabel* line = m_warnings[i];
-        const QString text = warnings.value(i);
+        const QString text = lines.value(i);
         if (single)
-            line->setMaximumLines(2);
+            line->setMaximumLines(warningLines);
         else
             line->setElideMode(Qt::ElideRight);
         line->setText(text);
-        line->setToolTip(text);
+        // Each warning whole, and those that a last line counts ("and 2 more") under it.
+        const bool counts = i == lines.size() - 1 && lines.size() < warnings.size();
+        line->setToolTip(counts ? warnings.mid(i).join(u'\n') : text);
         line->setVisible(!text.isEmpty());
     }
-    m_warningBox->setVisible(!warnings.isEmpty());
-    if (warnings.size() >= 2)
-        m_detail->hide();
+    m_warningBox->setVisible(!lines.isEmpty());
+    fitMessage();
+}
+
+void DropZonePages::fitMessage() {
+    // With large text the title, the warnings and the instruction may need all the room there is:
+    // the symbol gives way first, as the title says the same ("Sent …").
+    if (width() <= 0)
+        return;
+    m_icon->show();
+    QLayout* column = m_messagePage->layout();
+    column->invalidate();
+    const int needed =
+        column->hasHeightForWidth() ? column->heightForWidth(width()) : column->sizeHint().height();
+    m_icon->setVisible(needed <= height());
 }
 
 void DropZonePages::setOkVisible(bool visible) {
@@ -189,4 +203,11 @@ void DropZonePages::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange && !m_symbol.isEmpty())
         updateSymbol();
     QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitMessage();
+}
+
+void DropZonePages::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitMessage();
 }

@@ -26,8 +26,11 @@ public:
     // The message page, with `symbol` in `tone`; an empty title or detail is hidden.
     void showMessage(const QString& symbol, Style::Tone tone, const QString& title,
                      const QString& detail);
-    // Orange lines under the title, one per design larger than its machine's area.
-    void showWarnings(const QStringList& warnings);
+    // Lines for the warnings under the title: the room there is.
+    static constexpr int warningLines = 2;
+    // Orange `lines` under the title (at most warningLines), which say `warnings`: one per
+    // design larger than its machine's area, where they fit.
+    void showWarnings(const QStringList& lines, const QStringList& warnings);
     void setOkVisible(bool visible);
     // The sending page; an empty count (a single file) is hidden.
     void showSending(const QString& line, const QString& count);
@@ -48,9 +51,12 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void updateSymbol();
+    // Shows the message's symbol where the page has room for it with the texts, else hides it.
+    void fitMessage();
 
     QStackedLayout* m_pages;
     QVariantAnimation* m_fade;
