@@ -24,5 +24,5 @@ AppState::AppState(std::unique_ptr<QSettings> store, StoreWork work)
 }
 
 AppState::~AppState() {
-    m_store->finish({});
+    m_store->finish();
 }

@@ -45,24 +45,19 @@ StateStore::StateStore(std::unique_ptr<QSettings> store, Work work, QObject* par
 }
 
 StateStore::~StateStore() {
-    finish({});
+    finish();
 }
 
-void StateStore::finish(StoreLists unsaved) {
-    if (std::exchange(m_finished, true))
+void StateStore::finish() {
+    // Writing on the caller's thread, every change has been written (or failed) already.
+    if (std::exchange(m_finished, true) || !m_storeThread)
         return;
-    if (!m_storeThread) {
-        if (unsaved.any())
-            requestWrite(unsaved);
-        return;
-    }
     // A write still waiting for its turn is outdated by the last one, which carries everything
     // held here and waits only briefly: quitting must not hang on another writer.
     m_keeper->giveUpWaiting();
     StoreLists which = m_writing;
     which |= m_writeWanted;
     which |= m_retryWanted;
-    which |= unsaved;
     if (which.any() && m_snapshot) {
         const StoreChanges ours = m_snapshot();
         QMetaObject::invokeMethod(

@@ -50,9 +50,9 @@ public:
     void setSnapshot(std::function<StoreChanges()> snapshot) { m_snapshot = std::move(snapshot); }
     // Writes the lists now, or once the write under way has ended.
     void requestWrite(StoreLists which);
-    // Before the owners go: writes whatever is under way or waiting, and `unsaved`, waiting only
-    // briefly for the turn, and ends the store's thread.
-    void finish(StoreLists unsaved);
+    // Before the owners go: writes whatever is under way or waiting, waiting only briefly for the
+    // turn, and ends the store's thread.
+    void finish();
 
     // Tests shorten these; the program keeps the defaults.
     void setStoreWaitLimit(std::chrono::milliseconds limit) { m_storeWaitLimit = limit; }
