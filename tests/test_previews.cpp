@@ -253,45 +253,50 @@ private slots:
                      "ROSE.DST is 280 × 200 mm, larger than Studio's 260 × 160 mm area."));
     }
 
-    void aPreviewStaysWithinItsBytesWhateverTheFile_data() {
-        QTest::addColumn<int>("runLength"); // each 2-point run's move, in design units
+    void aLargeDesignFollowsTheRulesExactly_data() {
+        QTest::addColumn<int>("runLength"); // each 3-point run's last move, in design units
         // Tiny runs all over a large design; runs as long as the design is wide.
         QTest::newRow("tiny runs") << 3;
         QTest::newRow("long runs") << 2000;
     }
 
-    // A crafted design of countless 2-point colour runs (well under the size a machine takes)
-    // is thinned to the byte bound and still drawn: the same extent, runs of its colours.
-    void aPreviewStaysWithinItsBytesWhateverTheFile() {
+    // A design of 120,000 colour runs (well under the size a machine takes, its preview many
+    // times 512 KB) keeps every run, each thinned by the design's own tolerance and no more.
+    void aLargeDesignFollowsTheRulesExactly() {
         QFETCH(int, runLength);
         std::vector<Command> commands;
+        std::vector<Run> runs;
+        const std::vector<std::uint32_t> palette{StitchPreview::pecPalette()[5],
+                                                 StitchPreview::pecPalette()[6],
+                                                 StitchPreview::pecPalette()[7]};
+        int x = 0;
+        int y = 0;
         for (int i = 0; i < 120'000; ++i) {
             commands.push_back(colorChange());
             // Rows of 100 runs 20 units apart, 40 rows 50 units apart, again and again.
-            if (i % 100 == 0 && i > 0)
-                commands.push_back(jump(-2000, (i / 100) % 40 == 0 ? -1950 : 50));
+            if (i % 100 == 0 && i > 0) {
+                const int down = (i / 100) % 40 == 0 ? -1950 : 50;
+                commands.push_back(jump(-2000, down));
+                x -= 2000;
+                y += down;
+            }
+            // The middle point moved 1 unit, under the tolerance of 2000 / 200: it goes.
+            commands.push_back(stitch(1, 0));
             commands.push_back(stitch(runLength, 0));
-            commands.push_back(jump(20 - runLength, 0));
+            runs.push_back(
+                Run{palette[static_cast<std::size_t>(i + 1) % 3],
+                    {Point{double(x), double(y)}, Point{double(x + 1 + runLength), double(y)}}});
+            commands.push_back(jump(19 - runLength, 0));
+            x += 20;
         }
         const QByteArray file = pec({5, 6, 7}, pecStitchBytes(commands));
         QVERIFY(file.size() < BrotherAPIClient::defaultMaxUploadBytes);
         const std::optional<StitchPreview> preview = PECReader::readPESOrPEC(file);
         QVERIFY(preview);
-        QVERIFY2(preview->byteSize() <= StitchPreview::maxBytes,
-                 qPrintable(QString::number(preview->byteSize())));
-        QVERIFY(preview->runs.size() > 100);
-        const StitchPreview::Rect whole = expected(commands, {})->bounds;
-        QCOMPARE(preview->bounds, whole);
-        std::set<std::uint32_t> colors;
-        for (const Run& run : preview->runs)
-            colors.insert(run.color);
-        QCOMPARE(colors.size(), 3u); // every colour of the design still shows
-        const QImage picture = render(*preview, 64);
-        int painted = 0;
-        for (int y = 0; y < picture.height(); ++y)
-            for (int x = 0; x < picture.width(); ++x)
-                painted += qAlpha(picture.pixel(x, y)) > 0;
-        QVERIFY(painted > 64); // drawn across the tile, not a speck
+        QVERIFY(preview->byteSize() > 512 * 1024);
+        QCOMPARE(preview->runs.size(), runs.size());
+        QVERIFY(preview->runs == runs);
+        QCOMPARE(preview->stitchCount, 240'000);
     }
 
     // --- DST -------------------------------------------------------------------------------
@@ -899,6 +904,9 @@ private slots:
         thumbnail.setUrl(QUrl::fromLocalFile(designPath));
         QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 2, 5000);
         QVERIFY(thumbnail.preview());
+        // Drawn, it keeps the design's facts but not its stitches.
+        QCOMPARE(thumbnail.preview()->stitchCount, 3);
+        QVERIFY(thumbnail.preview()->runs.empty());
         const QImage design = thumbnail.grab().toImage();
         QCOMPARE(design.size(), QSize(40, 40));
         // The tile is near white, and the design's red shows inside the 10 % inset.

@@ -64,6 +64,13 @@ QCoro::Task<std::optional<StitchPreview>> PreviewCache::preview(QUrl fileURL) {
     };
     if (const auto earlier = m_previews.constFind(key); earlier != m_previews.constEnd())
         m_bytes -= sizeOf(*earlier); // decoded twice meanwhile
+    // A preview larger than the whole budget (a crafted design of countless runs) is handed
+    // out but not kept: keeping it would hold its vectors long after its cards are drawn.
+    if (sizeOf(decoded) > maxTotalBytes) {
+        if (const auto earlier = m_previews.constFind(key); earlier != m_previews.constEnd())
+            m_previews.erase(earlier);
+        co_return decoded;
+    }
     if (m_previews.size() > limit || m_bytes + sizeOf(decoded) > maxTotalBytes) {
         m_previews.clear();
         m_bytes = 0;

@@ -34,23 +34,7 @@ std::vector<StitchPreview::Point> simplify(std::span<const Position> points, dou
         }
     }
     kept.push_back(pointOf(points.back()));
-    return kept;
-}
-
-// How many points `simplify` keeps, without keeping them.
-template <typename Position>
-std::size_t simplifiedCount(std::span<const Position> points, double tolerance) {
-    if (points.size() < 3 || !(tolerance > 0))
-        return points.size();
-    std::size_t kept = 2;
-    StitchPreview::Point last = pointOf(points.front());
-    for (std::size_t i = 1; i + 1 < points.size(); ++i) {
-        const StitchPreview::Point point = pointOf(points[i]);
-        if (std::abs(point.x - last.x) >= tolerance || std::abs(point.y - last.y) >= tolerance) {
-            ++kept;
-            last = point;
-        }
-    }
+    kept.shrink_to_fit(); // a long run's growth would otherwise stay with the preview
     return kept;
 }
 
@@ -119,42 +103,14 @@ std::optional<StitchPreview> StitchPreview::Builder::finish() {
                       static_cast<double>(m_maxX - m_minX), static_cast<double>(m_maxY - m_minY)};
     preview.stitchCount = m_stitchCount;
     preview.colorCount = m_colorCount;
-    const double side = std::max(preview.bounds.width, preview.bounds.height);
-    double tolerance = side / 200;
+    // Exact for every design, however large: a preview is a step on the way to a picture, and
+    // the panel keeps pictures, not previews (DesignThumbnail), so no bound thins it here.
+    const double tolerance = std::max(preview.bounds.width, preview.bounds.height) / 200;
     const std::span<const Position> all(m_points);
-    const auto pointsOf = [&](const Span& span) {
-        return all.subspan(span.begin, span.end - span.begin);
-    };
-
-    // Within the byte bound as it is, or else with ever coarser thinning of each run, and then
-    // with every n-th run standing for its neighbours: a texture of countless tiny runs still
-    // shows, only sparser.
-    const auto bytesAt = [&](double coarse) {
-        std::size_t bytes = sizeof(StitchPreview) + allocationOverhead;
-        for (const Span& span : m_runs)
-            bytes += runBytes(simplifiedCount(pointsOf(span), coarse));
-        return bytes;
-    };
-    std::size_t bytes = bytesAt(tolerance);
-    for (int coarsening = 0; bytes > maxBytes && coarsening < 4; ++coarsening) {
-        tolerance *= 2;
-        bytes = bytesAt(tolerance);
-    }
-    const std::size_t stride = bytes > maxBytes ? bytes / maxBytes + 1 : 1;
-    preview.runs.reserve(m_runs.size() / stride + 1);
-    std::size_t taken = sizeof(StitchPreview) + allocationOverhead;
-    // One run of each window of `stride`, at a shifting place: a stride that is a multiple of
-    // the colour cycle must not pick runs of one colour only.
-    for (std::size_t window = 0; window * stride < m_runs.size(); ++window) {
-        const std::size_t i = std::min(window * stride + window % stride, m_runs.size() - 1);
-        Run run{m_runs[i].color, simplify(pointsOf(m_runs[i]), tolerance)};
-        run.points.shrink_to_fit();
-        taken += runBytes(run.points.capacity());
-        if (taken > maxBytes && !preview.runs.empty())
-            break;
-        preview.runs.push_back(std::move(run));
-    }
-    preview.runs.shrink_to_fit();
+    preview.runs.reserve(m_runs.size());
+    for (const Span& span : m_runs)
+        preview.runs.push_back(
+            Run{span.color, simplify(all.subspan(span.begin, span.end - span.begin), tolerance)});
     m_points = {};
     m_runs = {};
     m_runStart = 0;

@@ -119,7 +119,7 @@ struct StitchPreview {
 
     std::vector<Run> runs;
     Rect bounds;
-    // Every stitch the file holds, before thinning; jumps and colour changes are not stitches.
+    // Every stitch the file holds, before simplifying; jumps and colour changes are not stitches.
     std::int64_t stitchCount = 0;
     // Thread blocks that hold stitches: what the user threads, whatever the palette repeats.
     std::int64_t colorCount = 0;
@@ -127,9 +127,6 @@ struct StitchPreview {
     // The formats' stitch unit is a tenth of a millimetre.
     Size sizeMM() const { return {bounds.width / 10, bounds.height / 10}; }
 
-    // A preview holds at most about this many bytes, whatever the file: a design of hundreds of
-    // thousands of tiny runs is thinned (its invisible runs first, then evenly) until it fits.
-    static constexpr std::size_t maxBytes = 512 * 1024;
     // What the preview holds in memory: its runs and their points, allocations included.
     std::size_t byteSize() const;
 

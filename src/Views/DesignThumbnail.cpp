@@ -46,29 +46,49 @@ QCoro::Task<> DesignThumbnail::load(QPointer<DesignThumbnail> view, PreviewCache
         co_return;
     view->m_preview = std::move(preview);
     view->m_loaded = true;
-    view->m_tile = QPixmap();
+    // Drawn now and the stitches let go: fifty cards of a large design would otherwise hold
+    // fifty copies of its vectors for pictures a few dozen pixels wide.
+    view->drawTile();
+    if (view->m_preview)
+        view->m_preview->runs = {};
     view->update();
     emit view->loaded();
 }
 
-void DesignThumbnail::paintEvent(QPaintEvent*) {
+bool DesignThumbnail::tileIsCurrent() const {
+    return !m_tile.isNull() && m_tile.devicePixelRatio() == devicePixelRatioF() &&
+           m_tile.deviceIndependentSize() == QSizeF(size());
+}
+
+void DesignThumbnail::drawTile() {
     const qreal ratio = devicePixelRatioF();
-    if (m_tile.isNull() || m_tile.devicePixelRatio() != ratio ||
-        m_tile.deviceIndependentSize() != QSizeF(size())) {
-        m_tile = QPixmap(size() * ratio);
-        m_tile.setDevicePixelRatio(ratio);
-        m_tile.fill(Qt::transparent);
-        QPainter tile(&m_tile);
-        const QRectF square((width() - m_size) / 2, (height() - m_size) / 2, m_size, m_size);
-        StitchPreviewPainter::paintTile(tile, square, m_preview, m_loaded,
-                                        StitchFileTypes::extensionOf(m_url), palette(), font());
+    m_tile = QPixmap(size() * ratio);
+    m_tile.setDevicePixelRatio(ratio);
+    m_tile.fill(Qt::transparent);
+    QPainter tile(&m_tile);
+    const QRectF square((width() - m_size) / 2, (height() - m_size) / 2, m_size, m_size);
+    StitchPreviewPainter::paintTile(tile, square, m_preview, m_loaded,
+                                    StitchFileTypes::extensionOf(m_url), palette(), font());
+}
+
+void DesignThumbnail::paintEvent(QPaintEvent*) {
+    if (!tileIsCurrent()) {
+        // The stitches went once drawn: a new screen or palette asks the cache for them again,
+        // and the old picture shows meanwhile.
+        if (m_loaded && m_preview && m_preview->runs.empty() && !m_tile.isNull())
+            startLoad();
+        else
+            drawTile();
     }
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_tile);
+    painter.drawPixmap(QRectF(rect()), m_tile, QRectF(m_tile.rect()));
 }
 
 void DesignThumbnail::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange)
+    if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) &&
+        m_loaded && m_preview && m_preview->runs.empty())
+        startLoad(); // the old picture shows until the new one is drawn
+    else if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange)
         m_tile = QPixmap();
     QWidget::changeEvent(event);
 }

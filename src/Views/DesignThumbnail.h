@@ -26,6 +26,7 @@ public:
     QUrl url() const { return m_url; }
     void setUrl(const QUrl& url);
     qreal side() const { return m_size; }
+    // Its bounds and counts; the runs are let go once the tile is drawn.
     const std::optional<StitchPreview>& preview() const { return m_preview; }
     bool isLoaded() const { return m_loaded; }
 
@@ -43,6 +44,8 @@ protected:
 
 private:
     void startLoad();
+    bool tileIsCurrent() const;
+    void drawTile();
     // Parameters rather than `this`: the view may be deleted while the cache decodes.
     static QCoro::Task<> load(QPointer<DesignThumbnail> view, PreviewCache* cache, QUrl url,
                               quint64 generation);
