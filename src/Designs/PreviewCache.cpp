@@ -4,6 +4,7 @@
 #include <QCoroFuture>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QtConcurrent>
 
 PreviewCache::PreviewCache(Decoder decode, Stamper stamp)
@@ -55,6 +56,23 @@ QCoro::Task<std::optional<StitchPreview>> PreviewCache::preview(QUrl fileURL) {
 
     // Other requests are served while this one waits; two requests for one new file may both
     // decode it, which costs time but never gives a wrong answer.
+    while (m_decoding >= maxDecoding) {
+        m_waiting.emplace_back();
+        m_waiting.back().start();
+        QFuture<void> turn = m_waiting.back().future();
+        co_await turn;
+    }
+    ++m_decoding;
+    // Once this request has handed its preview out (its caller draws it at once), the next
+    // waiting one may start.
+    const auto handedOut = qScopeGuard([this] {
+        --m_decoding;
+        if (!m_waiting.empty()) {
+            QPromise<void> next = std::move(m_waiting.front());
+            m_waiting.pop_front();
+            next.finish();
+        }
+    });
     QFuture<std::optional<StitchPreview>> decoding = QtConcurrent::run(&m_pool, m_decode, fileURL);
     std::optional<StitchPreview> decoded = co_await decoding;
 

@@ -4,10 +4,12 @@
 
 #include <QCoroTask>
 #include <QHash>
+#include <QPromise>
 #include <QString>
 #include <QThreadPool>
 #include <QUrl>
 
+#include <deque>
 #include <functional>
 #include <optional>
 
@@ -66,5 +68,10 @@ private:
     // Stats are quick and come first: they do not queue behind decodes.
     QThreadPool m_statPool;
     QHash<Key, std::optional<StitchPreview>> m_previews;
+    // Decodes started and not yet handed out, and the requests waiting their turn: a crafted
+    // design's vectors are tens of MB, and a busy GUI thread must not let finished ones queue.
+    static constexpr int maxDecoding = 2;
+    int m_decoding = 0;
+    std::deque<QPromise<void>> m_waiting;
     std::size_t m_bytes = 0; // of the previews in m_previews
 };

@@ -49,8 +49,9 @@ QCoro::Task<> DesignThumbnail::load(QPointer<DesignThumbnail> view, PreviewCache
     // Drawn now and the stitches let go: fifty cards of a large design would otherwise hold
     // fifty copies of its vectors for pictures a few dozen pixels wide.
     view->drawTile();
+    // A fresh vector, not `{}`: assigning an empty list keeps the capacity.
     if (view->m_preview)
-        view->m_preview->runs = {};
+        view->m_preview->runs = std::vector<StitchPreview::Run>();
     view->update();
     emit view->loaded();
 }
