@@ -12,9 +12,9 @@ PreviewCache::PreviewCache(Decoder decode, Stamper stamp)
     , m_stamp(std::move(stamp)) {
     // Previews are a nicety: they must never compete with the user's foreground work.
     m_pool.setThreadPriority(QThread::LowPriority);
-    // A decode of a crafted design holds tens of MB while it runs: a fixed number at a time
-    // bounds the panel's memory whatever the number of cores.
-    m_pool.setMaxThreadCount(2);
+    // A decode of a crafted design holds tens of MB while it runs: one at a time bounds the
+    // panel's memory whatever the number of cores.
+    m_pool.setMaxThreadCount(maxDecoding);
     m_statPool.setMaxThreadCount(4);
 }
 
@@ -74,7 +74,11 @@ QCoro::Task<std::optional<StitchPreview>> PreviewCache::preview(QUrl fileURL) {
         }
     });
     QFuture<std::optional<StitchPreview>> decoding = QtConcurrent::run(&m_pool, m_decode, fileURL);
-    std::optional<StitchPreview> decoded = co_await decoding;
+    // Awaited without its result, which is then taken rather than copied: a crafted design's
+    // vectors are tens of MB.
+    QFuture<void> finished(decoding);
+    co_await finished;
+    std::optional<StitchPreview> decoded = decoding.takeResult();
 
     // Crude but bounded: past either limit, start afresh rather than keep usage bookkeeping.
     const auto sizeOf = [](const std::optional<StitchPreview>& preview) {

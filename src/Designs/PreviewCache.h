@@ -70,7 +70,7 @@ private:
     QHash<Key, std::optional<StitchPreview>> m_previews;
     // Decodes started and not yet handed out, and the requests waiting their turn: a crafted
     // design's vectors are tens of MB, and a busy GUI thread must not let finished ones queue.
-    static constexpr int maxDecoding = 2;
+    static constexpr int maxDecoding = 1;
     int m_decoding = 0;
     std::deque<QPromise<void>> m_waiting;
     std::size_t m_bytes = 0; // of the previews in m_previews
