@@ -83,9 +83,7 @@ BENCHMARK(BM_ReadPHC)->Unit(benchmark::kMicrosecond);
 void BM_DrawThumbnail40(benchmark::State& state) {
     static const auto preview = DSTReader::read(dst(sampleDesign(100'000, 12)));
     QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
-    std::size_t points = 0;
-    for (const auto& run : preview->runs)
-        points += run.points.size();
+    const std::size_t points = preview->points.size();
     for (auto _ : state) {
         image.fill(Qt::transparent);
         QPainter painter(&image);

@@ -30,9 +30,9 @@ inline void checkPreview(const std::optional<StitchPreview>& preview) {
     if (!(size.width >= 0) || !(size.height >= 0))
         std::abort();
     for (const StitchPreview::Run& run : preview->runs) {
-        if (run.points.size() < 2 || run.color > 0xFFFFFF)
+        if (run.begin + 2 > run.end || run.end > preview->points.size() || run.color > 0xFFFFFF)
             std::abort();
-        for (const StitchPreview::Point& p : run.points) {
+        for (const StitchPreview::Point& p : preview->pointsOf(run)) {
             if (p.x < b.x || p.y < b.y || p.x > b.x + b.width || p.y > b.y + b.height)
                 std::abort();
         }

@@ -42,7 +42,7 @@ constexpr std::uint32_t red = 0xED171F; // PEC palette entry 5
 const std::vector<std::uint32_t> defaultColors{0x2F5DA8, 0xD9475A, 0x2E9E6B,
                                                0xE8A33D, 0x7A4FB5, 0x2B2B2B};
 
-std::vector<Point> points(std::initializer_list<std::pair<double, double>> list) {
+std::vector<Point> points(std::initializer_list<std::pair<std::int32_t, std::int32_t>> list) {
     std::vector<Point> out;
     for (const auto& [x, y] : list)
         out.push_back({x, y});
@@ -87,10 +87,14 @@ QString describe(const std::optional<StitchPreview>& preview) {
                        .arg(preview->bounds.height);
     for (const Run& run : preview->runs) {
         text += QStringLiteral(" %1:").arg(run.color, 6, 16, QChar(u'0'));
-        for (const Point& point : run.points)
+        for (const Point& point : preview->pointsOf(run))
             text += QStringLiteral("(%1,%2)").arg(point.x).arg(point.y);
     }
     return text;
+}
+
+std::vector<Point> toVector(std::span<const Point> points) {
+    return {points.begin(), points.end()};
 }
 
 QImage render(const StitchPreview& preview, int side) {
@@ -140,18 +144,20 @@ private slots:
     // --- builder ---------------------------------------------------------------------------
 
     void simplificationKeepsEndsAndDropsWhatCannotBeSeen() {
-        const Run longRun{1, points({{0, 0}, {1, 0}, {2, 0}, {100, 0}})};
-        QCOMPARE(longRun.simplified(5).points, points({{0, 0}, {100, 0}}));
-        const Run shortRun{1, points({{0, 0}, {1, 0}, {2, 0}})};
-        QCOMPARE(shortRun.simplified(5).points, points({{0, 0}, {2, 0}}));
-        QCOMPARE(shortRun.simplified(0), shortRun);
-        QCOMPARE(shortRun.simplified(-1), shortRun);
-        const Run twoPoints{7, points({{0, 0}, {0.5, 0}})};
-        QCOMPARE(twoPoints.simplified(5), twoPoints);
+        const auto simplified = [](std::vector<Point> run, double tolerance) {
+            return StitchPreview::simplified(run, tolerance);
+        };
+        QCOMPARE(simplified(points({{0, 0}, {1, 0}, {2, 0}, {100, 0}}), 5),
+                 points({{0, 0}, {100, 0}}));
+        const std::vector<Point> shortRun = points({{0, 0}, {1, 0}, {2, 0}});
+        QCOMPARE(simplified(shortRun, 5), points({{0, 0}, {2, 0}}));
+        QCOMPARE(simplified(shortRun, 0), shortRun);
+        QCOMPARE(simplified(shortRun, -1), shortRun);
+        const std::vector<Point> twoPoints = points({{0, 0}, {1, 0}});
+        QCOMPARE(simplified(twoPoints, 5), twoPoints);
         // Per axis: a point far enough on either axis stays, however close on the other.
-        const Run diagonal{1, points({{0, 0}, {4, 4}, {5, 1}, {6, 10}, {7, 10}})};
-        QCOMPARE(diagonal.simplified(5).points, points({{0, 0}, {5, 1}, {6, 10}, {7, 10}}));
-        QCOMPARE(diagonal.simplified(5).color, 1u);
+        QCOMPARE(simplified(points({{0, 0}, {4, 4}, {5, 1}, {6, 10}, {7, 10}}), 5),
+                 points({{0, 0}, {5, 1}, {6, 10}, {7, 10}}));
     }
 
     void designsWithoutStitchesOrExtentHaveNoPreview() {
@@ -178,7 +184,7 @@ private slots:
         QCOMPARE(preview->runs[0].color, 0x111111u);
         QCOMPARE(preview->runs[1].color, 0x111111u);
         QCOMPARE(preview->runs[2].color, 0x222222u);
-        QCOMPARE(preview->runs[1].points, points({{5, 5}, {10, 5}}));
+        QCOMPARE(toVector(preview->pointsOf(preview->runs[1])), points({{5, 5}, {10, 5}}));
 
         // The seventh colour block takes the first colour again.
         std::vector<Command> blocks;
@@ -205,7 +211,7 @@ private slots:
             expected({jump(-500, -500), jump(510, 500), stitch(5, 5), jump(100, 100)}, {});
         QVERIFY(preview);
         QCOMPARE(preview->bounds, (StitchPreview::Rect{10, 0, 5, 5}));
-        QCOMPARE(preview->runs[0].points.front(), (Point{10, 0}));
+        QCOMPARE(preview->pointsOf(preview->runs[0]).front(), (Point{10, 0}));
     }
 
     void finishThinsRunsToOneTwoHundredthOfTheLargerSide() {
@@ -216,8 +222,17 @@ private slots:
         QVERIFY(preview);
         QCOMPARE(preview->bounds.width, 400.0);
         // Tolerance 2: every other point of the 401 stays.
-        QCOMPARE(preview->runs[0].points.size(), 201u);
-        QCOMPARE(preview->runs[0].points.back(), (Point{400, 0}));
+        QCOMPARE(preview->pointsOf(preview->runs[0]).size(), 201u);
+        QCOMPARE(preview->pointsOf(preview->runs[0]).back(), (Point{400, 0}));
+
+        // A real design of 45,408 stitches, far past the bound previews once had, keeps the
+        // points an independent reading of the rules finds.
+        QFile peacock(QStringLiteral(BOBBINLARK_CORPUS_DIR "/JulieStenning__01Peacock.dst"));
+        if (!peacock.open(QIODevice::ReadOnly))
+            QSKIP("no corpus of real designs beside the project");
+        const auto real = DSTReader::read(peacock.readAll());
+        QVERIFY(real);
+        QCOMPARE(real->points.size(), 39'556u);
     }
 
     void aPreviewKnowsItsSizeStitchesAndColours() {
@@ -265,7 +280,7 @@ private slots:
     void aLargeDesignFollowsTheRulesExactly() {
         QFETCH(int, runLength);
         std::vector<Command> commands;
-        std::vector<Run> runs;
+        StitchPreview rules;
         const std::vector<std::uint32_t> palette{StitchPreview::pecPalette()[5],
                                                  StitchPreview::pecPalette()[6],
                                                  StitchPreview::pecPalette()[7]};
@@ -283,9 +298,8 @@ private slots:
             // The middle point moved 1 unit, under the tolerance of 2000 / 200: it goes.
             commands.push_back(stitch(1, 0));
             commands.push_back(stitch(runLength, 0));
-            runs.push_back(
-                Run{palette[static_cast<std::size_t>(i + 1) % 3],
-                    {Point{double(x), double(y)}, Point{double(x + 1 + runLength), double(y)}}});
+            rules.addRun(palette[static_cast<std::size_t>(i + 1) % 3],
+                         points({{x, y}, {x + 1 + runLength, y}}));
             commands.push_back(jump(19 - runLength, 0));
             x += 20;
         }
@@ -294,8 +308,9 @@ private slots:
         const std::optional<StitchPreview> preview = PECReader::readPESOrPEC(file);
         QVERIFY(preview);
         QVERIFY(preview->byteSize() > 512 * 1024);
-        QCOMPARE(preview->runs.size(), runs.size());
-        QVERIFY(preview->runs == runs);
+        QCOMPARE(preview->runs.size(), rules.runs.size());
+        QVERIFY(preview->runs == rules.runs);
+        QVERIFY(preview->points == rules.points);
         QCOMPARE(preview->stitchCount, 240'000);
     }
 
@@ -344,7 +359,7 @@ private slots:
             dstWithRecords(bytes({0x01, 0x01, 0x03, b0, b1, b2 | 0x03, 0x00, 0x00, 0xF3})));
         QVERIFY(preview);
         QCOMPARE(preview->runs.size(), 1u);
-        QCOMPARE(preview->runs[0].points.back(), (Point{4.0 + dx, 0.0 + dy}));
+        QCOMPARE(preview->pointsOf(preview->runs[0]).back(), (Point{4 + dx, 0 + dy}));
     }
 
     void dstRecordKinds() {
@@ -700,7 +715,7 @@ private slots:
         PreviewCache cache([](const QUrl&) {
             StitchPreview big;
             big.bounds = {0, 0, 100, 100};
-            big.runs.push_back(Run{red, std::vector<Point>(65'536, Point{1, 1})});
+            big.addRun(red, std::vector<Point>(131'072, Point{1, 1}));
             return std::optional(big);
         });
         const std::size_t each =
@@ -756,7 +771,7 @@ private slots:
         QVERIFY(preview);
         const QImage image = render(*preview, 45);
         QCOMPARE(image.pixelColor(22, 22), QColor(0, 0, 255));
-        const QImage blank = render(StitchPreview{{}, {0, 0, 10, 10}}, 16);
+        const QImage blank = render(StitchPreview{{}, {}, {0, 0, 10, 10}}, 16);
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 16; ++x)
                 QCOMPARE(blank.pixelColor(x, y).alpha(), 0);
@@ -907,6 +922,7 @@ private slots:
         // Drawn, it keeps the design's facts but not its stitches.
         QCOMPARE(thumbnail.preview()->stitchCount, 3);
         QCOMPARE(thumbnail.preview()->runs.capacity(), 0u);
+        QCOMPARE(thumbnail.preview()->points.capacity(), 0u);
         const QImage design = thumbnail.grab().toImage();
         QCOMPARE(design.size(), QSize(40, 40));
         // The tile is near white, and the design's red shows inside the 10 % inset.

@@ -2,61 +2,58 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
-StitchPreview::Point pointOf(const StitchPreview::Point& point) {
-    return point;
+bool keeps(const StitchPreview::Point& point, const StitchPreview::Point& last, double tolerance) {
+    return std::abs(double(point.x) - double(last.x)) >= tolerance ||
+           std::abs(double(point.y) - double(last.y)) >= tolerance;
 }
 
-template <typename Position>
-StitchPreview::Point pointOf(const Position& position) {
-    return {static_cast<double>(position.x), static_cast<double>(position.y)};
-}
-
-// One implementation for `Run::simplified` and the builder's finish, so both follow one rule.
-template <typename Position>
-std::vector<StitchPreview::Point> simplify(std::span<const Position> points, double tolerance) {
-    std::vector<StitchPreview::Point> kept;
-    if (points.size() < 3 || !(tolerance > 0)) {
-        kept.reserve(points.size());
-        for (const Position& point : points)
-            kept.push_back(pointOf(point));
-        return kept;
+// Simplifies `points[begin, end)` into the same vector from `to` on, which is at most `begin`,
+// and returns where the kept points end: one rule for `simplified` and the builder, which then
+// needs no second copy of a large design.
+std::size_t simplifyInPlace(std::vector<StitchPreview::Point>& points, std::size_t begin,
+                            std::size_t end, std::size_t to, double tolerance) {
+    if (end - begin < 3 || !(tolerance > 0)) {
+        if (to != begin)
+            std::copy(points.begin() + std::ptrdiff_t(begin), points.begin() + std::ptrdiff_t(end),
+                      points.begin() + std::ptrdiff_t(to));
+        return to + (end - begin);
     }
-    kept.push_back(pointOf(points.front()));
-    StitchPreview::Point last = kept.back();
-    for (std::size_t i = 1; i + 1 < points.size(); ++i) {
-        const StitchPreview::Point point = pointOf(points[i]);
-        if (std::abs(point.x - last.x) >= tolerance || std::abs(point.y - last.y) >= tolerance) {
-            kept.push_back(point);
-            last = point;
-        }
+    const StitchPreview::Point last = points[end - 1];
+    points[to] = points[begin];
+    std::size_t kept = to;
+    for (std::size_t i = begin + 1; i + 1 < end; ++i) {
+        if (keeps(points[i], points[kept], tolerance))
+            points[++kept] = points[i];
     }
-    kept.push_back(pointOf(points.back()));
-    kept.shrink_to_fit(); // a long run's growth would otherwise stay with the preview
-    return kept;
+    points[++kept] = last;
+    return kept + 1;
 }
 
 // The allocator's own share of each block, on top of what was asked for.
 constexpr std::size_t allocationOverhead = 16;
 
-std::size_t runBytes(std::size_t pointCount) {
-    return sizeof(StitchPreview::Run) + allocationOverhead +
-           pointCount * sizeof(StitchPreview::Point);
-}
-
 } // namespace
 
-std::size_t StitchPreview::byteSize() const {
-    std::size_t bytes = sizeof(StitchPreview) + allocationOverhead;
-    for (const Run& run : runs)
-        bytes += runBytes(run.points.capacity());
-    return bytes;
+std::vector<StitchPreview::Point> StitchPreview::simplified(std::span<const Point> points,
+                                                            double tolerance) {
+    std::vector<Point> kept(points.begin(), points.end());
+    kept.resize(simplifyInPlace(kept, 0, kept.size(), 0, tolerance));
+    return kept;
 }
 
-StitchPreview::Run StitchPreview::Run::simplified(double tolerance) const {
-    return Run{color, simplify(std::span<const Point>(points), tolerance)};
+void StitchPreview::addRun(std::uint32_t color, std::span<const Point> runPoints) {
+    const auto begin = static_cast<std::uint32_t>(points.size());
+    points.insert(points.end(), runPoints.begin(), runPoints.end());
+    runs.push_back({color, begin, static_cast<std::uint32_t>(points.size())});
+}
+
+std::size_t StitchPreview::byteSize() const {
+    return sizeof(StitchPreview) + 2 * allocationOverhead + points.capacity() * sizeof(Point) +
+           runs.capacity() * sizeof(Run);
 }
 
 StitchPreview::Builder::Builder(std::vector<std::uint32_t> palette)
@@ -93,7 +90,7 @@ void StitchPreview::Builder::endRun() {
 
 std::optional<StitchPreview> StitchPreview::Builder::finish() {
     endRun();
-    if (m_runs.empty())
+    if (m_runs.empty() || m_outOfRange)
         return std::nullopt;
     if (m_minX >= m_maxX && m_minY >= m_maxY)
         return std::nullopt;
@@ -105,14 +102,20 @@ std::optional<StitchPreview> StitchPreview::Builder::finish() {
     preview.colorCount = m_colorCount;
     // Exact for every design, however large: a preview is a step on the way to a picture, and
     // the panel keeps pictures, not previews (DesignThumbnail), so no bound thins it here.
+    // Each run is simplified where it lies, towards the front, and the vectors then handed over.
     const double tolerance = std::max(preview.bounds.width, preview.bounds.height) / 200;
-    const std::span<const Position> all(m_points);
-    preview.runs.reserve(m_runs.size());
-    for (const Span& span : m_runs)
-        preview.runs.push_back(
-            Run{span.color, simplify(all.subspan(span.begin, span.end - span.begin), tolerance)});
-    m_points = {};
-    m_runs = {};
+    std::size_t kept = 0;
+    for (Run& run : m_runs) {
+        const std::size_t begin = kept;
+        kept = simplifyInPlace(m_points, run.begin, run.end, kept, tolerance);
+        run.begin = static_cast<std::uint32_t>(begin);
+        run.end = static_cast<std::uint32_t>(kept);
+    }
+    m_points.resize(kept);
+    m_points.shrink_to_fit();
+    m_runs.shrink_to_fit();
+    preview.points = std::exchange(m_points, {});
+    preview.runs = std::exchange(m_runs, {});
     m_runStart = 0;
     return preview;
 }

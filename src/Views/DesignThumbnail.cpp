@@ -50,8 +50,10 @@ QCoro::Task<> DesignThumbnail::load(QPointer<DesignThumbnail> view, PreviewCache
     // fifty copies of its vectors for pictures a few dozen pixels wide.
     view->drawTile();
     // A fresh vector, not `{}`: assigning an empty list keeps the capacity.
-    if (view->m_preview)
+    if (view->m_preview) {
+        view->m_preview->points = std::vector<StitchPreview::Point>();
         view->m_preview->runs = std::vector<StitchPreview::Run>();
+    }
     view->update();
     emit view->loaded();
 }

@@ -25,7 +25,7 @@ QByteArray Commands::previewJson(const std::optional<StitchPreview>& preview) {
     QJsonArray runs;
     for (const StitchPreview::Run& run : preview->runs) {
         QJsonArray points;
-        for (const StitchPreview::Point& point : run.points)
+        for (const StitchPreview::Point& point : preview->pointsOf(run))
             points.append(QJsonArray{point.x, point.y});
         runs.append(QJsonObject{{QStringLiteral("color"), hexColor(run.color)},
                                 {QStringLiteral("points"), points}});

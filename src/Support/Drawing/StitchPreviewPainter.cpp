@@ -102,10 +102,11 @@ StitchPreviewPainter::Stats rasterise(const StitchPreview& preview, QImage& laye
     starts.reserve(preview.runs.size() + 1);
     for (const StitchPreview::Run& run : preview.runs) {
         starts.push_back(points.size());
-        const std::size_t last = run.points.size() - 1;
+        const std::span<const StitchPreview::Point> runPoints = preview.pointsOf(run);
+        const std::size_t last = runPoints.size() - 1;
         for (std::size_t i = 0; i <= last; ++i) {
             Vec point{};
-            toLayer.map(run.points[i].x, run.points[i].y, &point.x, &point.y);
+            toLayer.map(runPoints[i].x, runPoints[i].y, &point.x, &point.y);
             if (i > 0 && i < last && std::abs(point.x - points.back().x) < 0.5 &&
                 std::abs(point.y - points.back().y) < 0.5)
                 continue;
