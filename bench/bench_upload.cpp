@@ -1,7 +1,8 @@
 // bobbinlark-tool against curl, whole processes, side by side: `upload` of a 3,000,000-byte
 // design and `info`, each paired with curl doing the same request to the same fake machine.
 // Rounds are interleaved (the order within a round alternates), so both clients see the same
-// machine load; the figures are medians over all rounds and the ratio of those medians. The
+// machine load; the figures are medians over all rounds and the ratio of those medians, and the
+// median peak resident size of five more runs of each (/usr/bin/time). The
 // fake machine runs as its own process and closes each connection after answering, as a machine
 // does between two separate commands.
 //
@@ -14,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -77,6 +79,23 @@ bool runOnce(Client& client) {
     return true;
 }
 
+// The command's peak resident size in MB, as /usr/bin/time reports it; 0 if it failed.
+double peakMegabytes(const Client& client) {
+    QTemporaryDir folder;
+    const QString report = folder.filePath(QStringLiteral("peak"));
+    QProcess process;
+    process.start(QStringLiteral("/usr/bin/time"),
+                  QStringList{QStringLiteral("-f"), QStringLiteral("%M"), QStringLiteral("-o"),
+                              report, client.program} +
+                      client.arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return 0;
+    QFile file(report);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return file.readAll().trimmed().toDouble() / 1024;
+}
+
 double median(std::vector<double> values) {
     if (values.empty())
         return 0;
@@ -105,10 +124,16 @@ bool compare(const char* title, std::vector<Client>& clients, int rounds, double
         }
     }
     const double reference = median(clients.front().milliseconds);
-    std::printf("%s, %d rounds interleaved, median whole-process time:\n", title, rounds);
-    for (const Client& client : clients)
-        std::printf("  %-48s %7.1f ms  %.2fx curl\n", qPrintable(client.name),
-                    median(client.milliseconds), median(client.milliseconds) / reference);
+    std::printf("%s, %d rounds interleaved, median whole-process time and peak memory:\n", title,
+                rounds);
+    for (const Client& client : clients) {
+        std::vector<double> peaks;
+        for (int run = 0; run < 5; ++run)
+            peaks.push_back(peakMegabytes(client));
+        std::printf("  %-48s %7.1f ms  %.2fx curl  %5.1f MB\n", qPrintable(client.name),
+                    median(client.milliseconds), median(client.milliseconds) / reference,
+                    median(peaks));
+    }
     std::printf("  goal: within %.1fx curl\n\n", goal);
     return true;
 }

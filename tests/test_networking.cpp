@@ -566,6 +566,27 @@ private slots:
         QCOMPARE(machine.requests().size(), 2);
         QCOMPARE(machine.requests()[1].path, QByteArray("/sewing/sewing.cgi"));
         QCOMPARE(FakeMachine::designFrom(machine.requests()[1])->data, large);
+
+        // Streamed a piece at a time it arrives the same; a stream that fails midway fails the
+        // upload before the machine has all of it.
+        const auto streamed = [&large](qint64 readable) {
+            auto given = std::make_shared<qint64>(0);
+            return CertificateTrustSession::StreamedPart{
+                large.size(), [=, &large](qint64 most) -> std::optional<QByteArray> {
+                    if (*given + most > readable)
+                        return std::nullopt;
+                    *given += most;
+                    return large.mid(*given - most, most);
+                }};
+        };
+        const auto upload = [&](qint64 readable) {
+            return QCoro::waitFor(clientFor(machine).upload(
+                streamed(readable), "large.pes", BrotherAPIClient::defaultMaxUploadBytes, 5));
+        };
+        QCOMPARE(upload(large.size()), std::nullopt);
+        QCOMPARE(FakeMachine::designFrom(machine.requests().value(2))->data, large);
+        QCOMPARE(upload(large.size() / 2), BrotherAPIError::designUnreadable());
+        QCOMPARE(machine.requests().size(), 3);
     }
 
     void bodyLayout() {

@@ -3,6 +3,7 @@
 // preview and upload) refuses them at once: it never blocks, never crashes, never loads them.
 
 #include "Designs/DesignFile.h"
+#include "Designs/DesignFileStream.h"
 #include "Designs/PreviewCache.h"
 #include "Designs/PreviewReader.h"
 #include "Designs/StitchPreview.h"
@@ -142,6 +143,9 @@ private slots:
                          {pipe}),
                      qPrintable(special));
             QVERIFY2(unreadable, qPrintable(special));
+            QVERIFY2(std::holds_alternative<DesignFile::Unreadable>(
+                         DesignFileStream::open(special, DesignFile::previewLimit)),
+                     qPrintable(special));
         }
         QVERIFY(std::holds_alternative<DesignFile::Unreadable>(
             DesignFile::read(QUrl(QStringLiteral("https://example.com/a.pes")), 100)));
@@ -151,6 +155,30 @@ private slots:
         QVERIFY(std::get<QByteArray>(status).startsWith("Name:"));
         QVERIFY(std::holds_alternative<DesignFile::TooLarge>(
             DesignFile::read(QStringLiteral("/proc/self/status"), 10)));
+    }
+
+    // Streamed, a file gives the bytes it had when opened, a piece at a time, or fails.
+    void streamsGiveWhatTheFileHadWhenOpened() {
+        const auto streamed = [](const QString& file, qint64 bound) {
+            auto opened = DesignFileStream::open(file, bound);
+            QByteArray all;
+            auto* stream = std::get_if<DesignFileStream>(&opened);
+            for (std::optional<QByteArray> piece;
+                 stream && (piece = stream->next(7)) && !piece->isEmpty() && all.size() < 100'000;)
+                all += *piece;
+            return all;
+        };
+        const QString design = regular(QStringLiteral("real.dst"), smallDesign());
+        QCOMPARE(streamed(design, smallDesign().size()), smallDesign());
+        QVERIFY(std::holds_alternative<DesignFile::TooLarge>(
+            DesignFileStream::open(design, smallDesign().size() - 1)));
+        QVERIFY(streamed(QStringLiteral("/proc/self/status"), 100000).startsWith("Name:"));
+
+        auto opened = DesignFileStream::open(design, smallDesign().size());
+        auto& stream = std::get<DesignFileStream>(opened);
+        QVERIFY(stream.next(4).has_value());
+        QVERIFY(QFile::resize(design, 8)); // cut short while it is being sent
+        QCOMPARE(stream.next(smallDesign().size()), std::nullopt);
     }
 
     void previewsOfSpecialFilesAreAbsent() {

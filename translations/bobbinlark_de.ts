@@ -101,6 +101,10 @@
         <source>The design was sent, but the machine didn&apos;t answer. It may have received it: check its wireless pocket before sending it again.</source>
         <translation>Das Design wurde gesendet, aber die Maschine hat nicht geantwortet. Vielleicht hat sie es trotzdem erhalten: Prüfen Sie ihre WLAN-Tasche, bevor Sie es erneut senden.</translation>
     </message>
+    <message>
+        <source>Couldn&apos;t read the design while sending it, so the machine didn&apos;t receive all of it. Check the file and send it again.</source>
+        <translation>Das Design konnte beim Senden nicht gelesen werden, deshalb hat die Maschine es nicht vollständig erhalten. Prüfen Sie die Datei und senden Sie es erneut.</translation>
+    </message>
 </context>
 <context>
     <name>ByteCountFormat</name>

@@ -101,6 +101,10 @@
         <source>The design was sent, but the machine didn&apos;t answer. It may have received it: check its wireless pocket before sending it again.</source>
         <translation>El diseño se envió, pero la máquina no respondió. Puede que lo haya recibido: revisa su bolsillo inalámbrico antes de volver a enviarlo.</translation>
     </message>
+    <message>
+        <source>Couldn&apos;t read the design while sending it, so the machine didn&apos;t receive all of it. Check the file and send it again.</source>
+        <translation>No se pudo leer el diseño mientras se enviaba, así que la máquina no lo recibió completo. Comprueba el archivo y vuelve a enviarlo.</translation>
+    </message>
 </context>
 <context>
     <name>ByteCountFormat</name>

@@ -101,6 +101,10 @@
         <source>The design was sent, but the machine didn&apos;t answer. It may have received it: check its wireless pocket before sending it again.</source>
         <translation>Le motif a été envoyé, mais la machine n&apos;a pas répondu. Elle l&apos;a peut-être reçu&#xa0;: vérifiez sa poche sans fil avant de le renvoyer.</translation>
     </message>
+    <message>
+        <source>Couldn&apos;t read the design while sending it, so the machine didn&apos;t receive all of it. Check the file and send it again.</source>
+        <translation>Impossible de lire le motif pendant son envoi : la machine ne l’a pas reçu en entier. Vérifiez le fichier et envoyez-le à nouveau.</translation>
+    </message>
 </context>
 <context>
     <name>ByteCountFormat</name>

@@ -100,6 +100,10 @@
         <source>The design was sent, but the machine didn&apos;t answer. It may have received it: check its wireless pocket before sending it again.</source>
         <translation>刺しゅうデータは送信されましたが、ミシンから応答がありませんでした。受信されている可能性があるため、もう一度送信する前にワイヤレスポケットを確認してください。</translation>
     </message>
+    <message>
+        <source>Couldn&apos;t read the design while sending it, so the machine didn&apos;t receive all of it. Check the file and send it again.</source>
+        <translation>送信中にデザインを読み込めなかったため、ミシンはデザインをすべて受け取っていません。ファイルを確認して、もう一度送信してください。</translation>
+    </message>
 </context>
 <context>
     <name>ByteCountFormat</name>

@@ -11,6 +11,7 @@
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace DesignFile {
 
@@ -34,12 +35,12 @@ QString overSendLimitMessage() {
         .arg(ByteCountFormat::fileSize(sendLimit));
 }
 
-Result read(const QString& path, qint64 maxBytes) {
+std::variant<Opened, TooLarge, Unreadable> open(const QString& path, qint64 maxBytes) {
     if (path.isEmpty() || maxBytes < 0)
         return Unreadable{};
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer forever. It
-    // changes nothing for regular files, the only kind read below.
-    const Descriptor file{
+    // changes nothing for regular files, the only kind read.
+    Descriptor file{
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
     if (file.fd < 0)
         return Unreadable{};
@@ -49,12 +50,23 @@ Result read(const QString& path, qint64 maxBytes) {
         return Unreadable{};
     if (status.st_size > maxBytes)
         return TooLarge{static_cast<qint64>(status.st_size)};
+    return Opened{std::exchange(file.fd, -1), static_cast<qint64>(status.st_size)};
+}
+
+Result read(const QString& path, qint64 maxBytes) {
+    const auto opened = open(path, maxBytes);
+    if (const auto* tooLarge = std::get_if<TooLarge>(&opened))
+        return *tooLarge;
+    if (!std::holds_alternative<Opened>(opened))
+        return Unreadable{};
+    const Descriptor file{std::get<Opened>(opened).fd};
+    const qint64 size = std::get<Opened>(opened).size;
 
     // One byte more than allowed tells a file that grew since the size was taken.
     const qint64 capacity = maxBytes + 1;
     QByteArray data;
     try {
-        data.resize(std::min<qint64>(capacity, status.st_size + 1));
+        data.resize(std::min<qint64>(capacity, size + 1));
     } catch (const std::bad_alloc&) {
         return Unreadable{};
     }

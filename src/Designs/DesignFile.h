@@ -31,6 +31,14 @@ struct TooLarge {
 };
 using Result = std::variant<QByteArray, TooLarge, Unreadable>;
 
+// A regular file opened for reading and its size then; the caller closes `fd`.
+struct Opened {
+    int fd = -1;
+    qint64 size = 0;
+};
+// Opens the file at `path` if it is a regular file of at most `maxBytes`; a FIFO never blocks.
+std::variant<Opened, TooLarge, Unreadable> open(const QString& path, qint64 maxBytes);
+
 // The whole file, or why not. `maxBytes` bounds the read: a larger file (or one that grows
 // past it while being read) is TooLarge, and nothing beyond maxBytes + 1 bytes is read.
 Result read(const QString& path, qint64 maxBytes);

@@ -22,19 +22,29 @@ QCoro::Task<std::optional<MachineInfo>> fetchInfoFrom(CertificateTrustSession* s
     co_return MachineInfo::parse(response->body, host, port, response->certificateFingerprint);
 }
 
+using Design = std::variant<QByteArray, CertificateTrustSession::StreamedPart>;
+
+qint64 sizeOf(const Design& design) {
+    if (const auto* bytes = std::get_if<QByteArray>(&design))
+        return bytes->size();
+    return std::get<CertificateTrustSession::StreamedPart>(design).size;
+}
+
 QCoro::Task<std::optional<BrotherAPIError>> uploadTo(CertificateTrustSession* session, QUrl url,
-                                                     QByteArray data, QByteArray fileName,
+                                                     Design design, QByteArray fileName,
                                                      double idleSeconds,
                                                      BrotherAPIClient::Progress progress) {
     const BrotherAPIClient::UploadFraming framing = BrotherAPIClient::uploadFraming(fileName);
     // (Named: g++ 12 cannot take a braced list inside a co_await expression.)
-    const double totalSeconds = BrotherAPIClient::totalSeconds(data.size(), idleSeconds);
-    QByteArrayList body;
-    body << framing.opening << std::move(data) << framing.closing;
+    const double totalSeconds = BrotherAPIClient::totalSeconds(sizeOf(design), idleSeconds);
+    CertificateTrustSession::Body body;
+    body << framing.opening << std::move(design) << framing.closing;
     const CertificateTrustSession::Delivery delivery = co_await session->post(
         url, QByteArrayLiteral("multipart/form-data; boundary=") + framing.boundary,
         std::move(body), idleSeconds, totalSeconds, std::move(progress));
     const std::optional<CertificateTrustSession::Response>& response = delivery.response;
+    if (delivery.bodyUnreadable)
+        co_return BrotherAPIError::designUnreadable();
     if (!response) {
         co_return delivery.bodyTaken ? BrotherAPIError::noAnswer() : BrotherAPIError::unreachable();
     }
@@ -78,9 +88,24 @@ QCoro::Task<std::optional<MachineInfo>> BrotherAPIClient::fetchInfo(double timeo
 QCoro::Task<std::optional<BrotherAPIError>>
 BrotherAPIClient::upload(QByteArray data, QByteArray fileName, qint64 maxBytes, double idleSeconds,
                          Progress progress) const {
+    return uploadDesign(std::move(data), std::move(fileName), maxBytes, idleSeconds,
+                        std::move(progress));
+}
+
+QCoro::Task<std::optional<BrotherAPIError>>
+BrotherAPIClient::upload(CertificateTrustSession::StreamedPart design, QByteArray fileName,
+                         qint64 maxBytes, double idleSeconds, Progress progress) const {
+    return uploadDesign(std::move(design), std::move(fileName), maxBytes, idleSeconds,
+                        std::move(progress));
+}
+
+QCoro::Task<std::optional<BrotherAPIError>>
+BrotherAPIClient::uploadDesign(std::variant<QByteArray, CertificateTrustSession::StreamedPart> data,
+                               QByteArray fileName, qint64 maxBytes, double idleSeconds,
+                               Progress progress) const {
     std::optional<BrotherAPIError> early;
     const QUrl uploadURL = url(QStringLiteral("/sewing/sewing.cgi"));
-    if (data.size() > maxBytes)
+    if (sizeOf(data) > maxBytes)
         early = BrotherAPIError::tooLarge(maxBytes);
     else if (!uploadURL.isValid())
         early = BrotherAPIError::unreachable();

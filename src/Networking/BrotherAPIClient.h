@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Networking/BrotherAPIError.h"
+#include "Networking/CertificateTrustSession.h"
 #include "Networking/MachineInfo.h"
 
 #include <QByteArray>
@@ -11,8 +12,7 @@
 
 #include <functional>
 #include <optional>
-
-class CertificateTrustSession;
+#include <variant>
 
 // Speaks HTTPS to one machine at one host and port. Cheap to make and drop: operations copy
 // what they need, so a client may go away while its requests are still in flight.
@@ -49,6 +49,13 @@ public:
                                                        double idleSeconds = uploadTimeoutSeconds,
                                                        Progress progress = {}) const;
 
+    // The same for a design streamed from its file as the machine takes it, so it is never
+    // held whole in memory: the command line's one upload.
+    QCoro::Task<std::optional<BrotherAPIError>> upload(CertificateTrustSession::StreamedPart design,
+                                                       QByteArray fileName, qint64 maxBytes,
+                                                       double idleSeconds = uploadTimeoutSeconds,
+                                                       Progress progress = {}) const;
+
     // The outer bound of an upload of `bytes`: the idle time-out, plus the time a link that
     // moves only 8 KB/s takes for them (a 3 MB design at 16 KB/s finishes well inside it).
     static double totalSeconds(qint64 bytes, double idleSeconds);
@@ -67,6 +74,10 @@ public:
     static UploadFraming uploadFraming(const QByteArray& fileName);
 
 private:
+    QCoro::Task<std::optional<BrotherAPIError>>
+    uploadDesign(std::variant<QByteArray, CertificateTrustSession::StreamedPart> data,
+                 QByteArray fileName, qint64 maxBytes, double idleSeconds, Progress progress) const;
+
     QString m_host;
     qint64 m_port;
     CertificateTrustSession* m_session;

@@ -24,6 +24,10 @@ QString BrotherAPIError::errorDescription() const {
                 return tr("The design was sent, but the machine didn't answer. It may have "
                           "received it: check its wireless pocket before sending it again.");
             },
+            [](const DesignUnreadable&) {
+                return tr("Couldn't read the design while sending it, so the machine didn't "
+                          "receive all of it. Check the file and send it again.");
+            },
         },
         kind);
 }

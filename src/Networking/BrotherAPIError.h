@@ -29,12 +29,19 @@ public:
         friend bool operator==(const NoAnswer&, const NoAnswer&) = default;
     };
 
-    std::variant<TooLarge, BadStatus, Unreachable, NoAnswer> kind;
+    // The design's file could not give its bytes while they were sent: the machine never got
+    // all of them.
+    struct DesignUnreadable {
+        friend bool operator==(const DesignUnreadable&, const DesignUnreadable&) = default;
+    };
+
+    std::variant<TooLarge, BadStatus, Unreachable, NoAnswer, DesignUnreadable> kind;
 
     static BrotherAPIError tooLarge(qint64 limit) { return {TooLarge{limit}}; }
     static BrotherAPIError badStatus(qint64 code) { return {BadStatus{code}}; }
     static BrotherAPIError unreachable() { return {Unreachable{}}; }
     static BrotherAPIError noAnswer() { return {NoAnswer{}}; }
+    static BrotherAPIError designUnreadable() { return {DesignUnreadable{}}; }
 
     bool isUnreachable() const { return std::holds_alternative<Unreachable>(kind); }
 

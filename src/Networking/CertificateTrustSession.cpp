@@ -55,6 +55,17 @@ QByteArray requestHead(const char* method, const QUrl& url, const QByteArray& fi
 // How often a request's progress is read off its socket while the body goes out.
 constexpr int progressIntervalMs = 100;
 
+qint64 lengthOf(const CertificateTrustSession::Body& body) {
+    qint64 length = 0;
+    for (const auto& part : body) {
+        if (const auto* bytes = std::get_if<QByteArray>(&part))
+            length += bytes->size();
+        else
+            length += std::get<CertificateTrustSession::StreamedPart>(part).size;
+    }
+    return length;
+}
+
 // The outcome of one exchange, and the coroutine waiting for it.
 struct Outcome {
     bool done = false;
@@ -62,10 +73,13 @@ struct Outcome {
     std::coroutine_handle<> waiter;
 
     void finish(std::optional<CertificateTrustSession::Response> result, bool bodyTaken) {
+        end({std::move(result), bodyTaken});
+    }
+    void end(CertificateTrustSession::Delivery ending) {
         if (done)
             return;
         done = true;
-        delivery = {std::move(result), bodyTaken};
+        delivery = std::move(ending);
         if (const auto handle = std::exchange(waiter, {})) {
             // Resumed from the event loop, not from inside the socket's signal.
             QTimer::singleShot(0, [handle] { handle.resume(); });
@@ -116,13 +130,11 @@ CertificateTrustSession::data(QUrl url, double timeoutSeconds) {
 }
 
 QCoro::Task<CertificateTrustSession::Delivery>
-CertificateTrustSession::post(QUrl url, QByteArray contentType, QByteArrayList body,
-                              double idleSeconds, double totalSeconds, Progress progress) {
+CertificateTrustSession::post(QUrl url, QByteArray contentType, Body body, double idleSeconds,
+                              double totalSeconds, Progress progress) {
     if (!url.isValid())
         co_return Delivery{};
-    qsizetype length = 0;
-    for (const QByteArray& piece : body)
-        length += piece.size();
+    const qint64 length = lengthOf(body);
     QByteArray head = requestHead("POST", url,
                                   "Content-Type: " + contentType +
                                       "\r\nContent-Length: " + QByteArray::number(length) + "\r\n");
@@ -131,14 +143,12 @@ CertificateTrustSession::post(QUrl url, QByteArray contentType, QByteArrayList b
 }
 
 QCoro::Task<CertificateTrustSession::Delivery>
-CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArrayList body, Reading reading,
+CertificateTrustSession::exchange(QUrl url, QByteArray head, Body body, Reading reading,
                                   Limits limits, Progress progress) {
     // The connection runs on the machine thread; this side waits for its outcome on its own
     // event loop and reads its progress from there, so every callback stays on this thread.
     const auto taken = std::make_shared<std::atomic<qint64>>(-1);
-    qint64 bodyLength = 0;
-    for (const QByteArray& piece : std::as_const(body))
-        bodyLength += piece.size();
+    const qint64 bodyLength = lengthOf(body);
     auto promise = std::make_shared<QPromise<Delivery>>();
     QFuture<Delivery> outcome = promise->future();
     promise->start();
@@ -174,17 +184,15 @@ CertificateTrustSession::exchange(QUrl url, QByteArray head, QByteArrayList body
 }
 
 QCoro::Task<>
-CertificateTrustSession::exchangeHere(QUrl url, QByteArray head, QByteArrayList body,
-                                      Reading reading, Limits limits,
+CertificateTrustSession::exchangeHere(QUrl url, QByteArray head, Body body, Reading reading,
+                                      Limits limits,
                                       std::shared_ptr<std::atomic<qint64>> progressTaken,
                                       std::shared_ptr<QPromise<Delivery>> promise) {
     const QString host = url.host();
     const auto port = static_cast<quint16>(url.port(443));
     std::optional<QString> fingerprint;
     Outcome outcome;
-    qint64 bodyLength = 0;
-    for (const QByteArray& piece : std::as_const(body))
-        bodyLength += piece.size();
+    const qint64 bodyLength = lengthOf(body);
     const qint64 headLength = head.size();
     HttpAnswerReader answer(reading == Reading::whole ? HttpAnswerReader::Extent::whole
                                                       : HttpAnswerReader::Extent::statusLine,
@@ -226,8 +234,34 @@ CertificateTrustSession::exchangeHere(QUrl url, QByteArray head, QByteArrayList 
             fingerprint = fingerprintText(leaf);
         idle.start();
         connection->write(head);
-        for (const QByteArray& piece : std::as_const(body))
-            connection->write(piece);
+    });
+    // The body goes a part, or for a streamed part a piece, at a time as the socket takes it.
+    qsizetype part = 0;
+    qint64 streamedLeft = -1; // of the streamed part under way; -1 before it starts
+    connect(connection.get(), &TlsConnection::wantsMore, connection.get(), [&] {
+        if (outcome.done || part == body.size())
+            return;
+        if (const auto* bytes = std::get_if<QByteArray>(&body[part])) {
+            connection->write(*bytes);
+            ++part;
+            return;
+        }
+        const StreamedPart& streamed = std::get<StreamedPart>(body[part]);
+        if (streamedLeft < 0)
+            streamedLeft = streamed.size;
+        constexpr qint64 pieceBytes = 256 * 1024;
+        const std::optional<QByteArray> piece =
+            streamedLeft > 0 ? streamed.next(std::min(streamedLeft, pieceBytes)) : QByteArray();
+        if (!piece || (piece->isEmpty() && streamedLeft > 0) || piece->size() > streamedLeft) {
+            outcome.end(Delivery{std::nullopt, false, true});
+            return;
+        }
+        connection->write(*piece);
+        streamedLeft -= piece->size();
+        if (streamedLeft == 0) {
+            ++part;
+            streamedLeft = -1;
+        }
     });
     connect(connection.get(), &TlsConnection::received, connection.get(),
             [&](const QByteArray& bytes) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QByteArrayList>
 #include <QHash>
 #include <QObject>
 #include <QPromise>
@@ -16,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <variant>
 
 // The one HTTPS client for all machine traffic. It accepts whatever certificate a machine
 // presents (trust on first use is built on top), remembers per host and port the leaf
@@ -52,23 +52,35 @@ public:
     // time-out and a reply body longer than maxReplyBytes.
     QCoro::Task<std::optional<Response>> data(QUrl url, double timeoutSeconds);
 
-    // How a POST ended: its answer, or none; and whether the machine had taken the whole body
-    // by then (it may have acted on a request it never answered).
+    // A part of a body made as the connection takes it: `size` bytes, handed over by `next`
+    // calls, each asked for at most so many. A call that gives nothing (or none while bytes are
+    // still due) fails the request before its body is complete, so the machine never takes a
+    // short one. Called on the connection's thread.
+    struct StreamedPart {
+        qint64 size = 0;
+        std::function<std::optional<QByteArray>(qint64 most)> next;
+    };
+    using Body = QList<std::variant<QByteArray, StreamedPart>>;
+
+    // How a POST ended: its answer, or none; whether the machine had taken the whole body by
+    // then (it may have acted on a request it never answered); and whether a streamed part
+    // failed to give its bytes.
     struct Delivery {
         std::optional<Response> response;
         bool bodyTaken = false;
+        bool bodyUnreadable = false;
     };
     // Called as the machine takes the body: bytes taken so far, of `total`.
     using Progress = std::function<void(qint64 taken, qint64 total)>;
 
-    // POST with the same trust handling. The body is the pieces one after another, sent as they
+    // POST with the same trust handling. The body is the parts one after another, sent as they
     // are (a large piece is never copied into one buffer with the rest). It fails once nothing
     // has moved for `idleSeconds` (no byte taken by the machine, none received), and in any case
     // after `totalSeconds`, so a slow link that keeps moving is never cut off. Only the answer's
     // status is read (the body stays empty); a connection that closes or resets before it fails
     // at once.
-    QCoro::Task<Delivery> post(QUrl url, QByteArray contentType, QByteArrayList body,
-                               double idleSeconds, double totalSeconds, Progress progress = {});
+    QCoro::Task<Delivery> post(QUrl url, QByteArray contentType, Body body, double idleSeconds,
+                               double totalSeconds, Progress progress = {});
 
     // "%02X" pairs of the SHA-256 of the DER leaf certificate joined by ":", 95 characters.
     // Absent before any connection to that host and port. The host is matched in any letter
@@ -88,12 +100,12 @@ private:
         double totalSeconds;
     };
     // Runs the request on the machine thread and waits for it on the calling thread.
-    QCoro::Task<Delivery> exchange(QUrl url, QByteArray head, QByteArrayList body, Reading reading,
+    QCoro::Task<Delivery> exchange(QUrl url, QByteArray head, Body body, Reading reading,
                                    Limits limits, Progress progress);
     // The request itself, on the machine thread: `taken` follows the body's progress, and
     // `outcome` receives the delivery.
-    QCoro::Task<> exchangeHere(QUrl url, QByteArray head, QByteArrayList body, Reading reading,
-                               Limits limits, std::shared_ptr<std::atomic<qint64>> taken,
+    QCoro::Task<> exchangeHere(QUrl url, QByteArray head, Body body, Reading reading, Limits limits,
+                               std::shared_ptr<std::atomic<qint64>> taken,
                                std::shared_ptr<QPromise<Delivery>> outcome);
     void record(const QString& host, quint16 port, const QByteArray& leafDer);
 

@@ -2,6 +2,7 @@
 
 #include <QHostInfo>
 #include <QNetworkInterface>
+#include <QScopeGuard>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QUrl>
@@ -136,7 +137,7 @@ void TlsConnection::write(const QByteArray& piece) {
     if (m_phase == Phase::ended || piece.isEmpty())
         return;
     m_outgoing.append(piece);
-    if (m_phase == Phase::open)
+    if (m_phase == Phase::open && !m_flushing)
         flush();
 }
 
@@ -279,7 +280,14 @@ void TlsConnection::receive() {
 }
 
 void TlsConnection::flush() {
-    while (m_phase == Phase::open && !m_outgoing.isEmpty()) {
+    m_flushing = true;
+    const auto done = qScopeGuard([this] { m_flushing = false; });
+    while (m_phase == Phase::open) {
+        if (m_outgoing.isEmpty()) {
+            emit wantsMore();
+            if (m_phase != Phase::open || m_outgoing.isEmpty())
+                break;
+        }
         const QByteArray& piece = m_outgoing.front();
         ERR_clear_error();
         size_t written = 0;

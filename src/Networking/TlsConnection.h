@@ -47,6 +47,9 @@ public:
 
 signals:
     void encrypted();
+    // Everything given to `write` is in the socket: a caller that makes its bytes as they go
+    // (a file read a piece at a time) writes its next piece now.
+    void wantsMore();
     void received(const QByteArray& bytes);
     void ended();
 
@@ -88,4 +91,5 @@ private:
     qsizetype m_sentOfFirst = 0; // bytes of m_outgoing's first piece already in the socket
     bool m_receiveWantsWrite = false;
     bool m_flushWantsRead = false;
+    bool m_flushing = false; // a write from `wantsMore` is sent by the flush that asked for it
 };

@@ -2,7 +2,7 @@
 
 #include "Commands.h"
 
-#include "Designs/DesignFile.h"
+#include "Designs/DesignFileStream.h"
 #include "Networking/BrotherAPIClient.h"
 #include "Networking/CertificateTrustSession.h"
 
@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 int Commands::upload(const QStringList& arguments) {
     QStringList positional;
@@ -38,7 +39,9 @@ int Commands::upload(const QStringList& arguments) {
     // Only a regular file, and no more of it than the limit allows: a FIFO or a link to a
     // device must not hang or exhaust the tool.
     const qint64 limit = std::min(maxBytes, DesignFile::sendLimit);
-    const DesignFile::Result file = DesignFile::read(path, limit);
+    // Streamed from the file as the machine takes it: the design is most of what an upload
+    // would otherwise hold.
+    auto file = DesignFileStream::open(path, limit);
     if (std::holds_alternative<DesignFile::TooLarge>(file)) {
         const QString message = limit < maxBytes
                                     ? DesignFile::overSendLimitMessage()
@@ -46,14 +49,16 @@ int Commands::upload(const QStringList& arguments) {
         std::fprintf(stderr, "%s\n", qPrintable(message));
         return 1;
     }
-    if (!std::holds_alternative<QByteArray>(file)) {
+    if (!std::holds_alternative<DesignFileStream>(file)) {
         std::fprintf(stderr, "Couldn't read %s.\n", qPrintable(path));
         return 1;
     }
-    const QByteArray& data = std::get<QByteArray>(file);
+    auto design = std::make_shared<DesignFileStream>(std::get<DesignFileStream>(std::move(file)));
+    const CertificateTrustSession::StreamedPart part{
+        design->size(), [design](qint64 most) { return design->next(most); }};
     const BrotherAPIClient client(host, *port, CertificateTrustSession::shared());
     const std::optional<BrotherAPIError> error =
-        QCoro::waitFor(client.upload(data, QFile::encodeName(QFileInfo(path).fileName()), limit));
+        QCoro::waitFor(client.upload(part, QFile::encodeName(QFileInfo(path).fileName()), limit));
     if (error) {
         std::fprintf(stderr, "%s\n", qPrintable(error->errorDescription()));
         return 1;
