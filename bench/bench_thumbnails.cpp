@@ -38,6 +38,8 @@ void drawTile(benchmark::State& state, const StitchPreview& preview) {
     state.counters["drawn"] = static_cast<double>(stats.drawn);
     state.counters["hidden"] = static_cast<double>(stats.hidden);
     state.counters["over budget"] = static_cast<double>(stats.overBudget);
+    state.counters["work"] = static_cast<double>(stats.work);
+    state.counters["budget"] = static_cast<double>(stats.budget);
 }
 
 void registerDesign(const std::string& name, const std::optional<StitchPreview>& preview) {
