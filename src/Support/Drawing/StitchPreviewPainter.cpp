@@ -118,11 +118,13 @@ StitchPreviewPainter::Stats rasterise(const StitchPreview& preview, QImage& laye
     const auto area = static_cast<std::int64_t>(layer.width()) * layer.height();
     // Small pictures of big designs need more than their area allows, for each segment costs a
     // few rows at least; that share is capped by the area too, so a crafted design's count
-    // cannot stretch a card-sized tile's drawing.
+    // cannot stretch a card-sized tile's drawing, and outright, so a crafted design's
+    // stitches, each as long as the picture, cannot stretch a large one's.
     stats.budget =
         StitchPreviewPainter::workPerPixel * area +
-        std::min(StitchPreviewPainter::workPerSegment * static_cast<std::int64_t>(stats.segments),
-                 StitchPreviewPainter::segmentWorkPerPixel * area);
+        std::min({StitchPreviewPainter::workPerSegment * static_cast<std::int64_t>(stats.segments),
+                  StitchPreviewPainter::segmentWorkPerPixel * area,
+                  StitchPreviewPainter::maxSegmentWork});
 
     // Last run first, each drawn under the ones after it: covered ground is then known to be
     // final, and if the budget runs out it is the earliest stitches, the ones most painted

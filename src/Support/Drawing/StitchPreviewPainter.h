@@ -68,4 +68,7 @@ struct StitchPreviewPainter {
     static constexpr std::int64_t workPerPixel = 64;
     static constexpr std::int64_t workPerSegment = 256;
     static constexpr std::int64_t segmentWorkPerPixel = 4096;
+    // Real designs stay far below it at every size (a 136,000-stitch design needs under 17 M at
+    // file-manager sizes).
+    static constexpr std::int64_t maxSegmentWork = 32'000'000;
 };
