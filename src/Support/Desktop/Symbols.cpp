@@ -18,7 +18,9 @@ namespace {
 // disc with an arrow or a cross in it, and no dashed circle.
 const QList<std::pair<QString, QString>>& table() {
     static const QList<std::pair<QString, QString>> entries{
-        {QStringLiteral("gearshape"), QStringLiteral("emblem-system-symbolic")},
+        // Breeze's emblem-system is a gear with a play sign in it; preferences-system is each
+        // theme's own sign for settings (Adwaita's tools, Breeze's sliders, Papirus's gear).
+        {QStringLiteral("gearshape"), QStringLiteral("preferences-system-symbolic")},
         {QStringLiteral("xmark"), QStringLiteral("window-close-symbolic")},
         {QStringLiteral("chevron.left"), QStringLiteral("go-previous-symbolic")},
         {QStringLiteral("chevron.right"), QStringLiteral("go-next-symbolic")},
@@ -28,8 +30,9 @@ const QList<std::pair<QString, QString>>& table() {
          QStringLiteral("dialog-warning-symbolic")},
         {QStringLiteral("exclamationmark.triangle"), QStringLiteral("dialog-warning-symbolic")},
         {QStringLiteral("square.and.arrow.down"), QStringLiteral("document-save-symbolic")},
+        // Breeze has no symbolic signal-strength icon; its thin 22-pixel one shows too small.
         {QStringLiteral("dot.radiowaves.left.and.right"),
-         QStringLiteral("network-wireless-signal-excellent-symbolic")},
+         QStringLiteral("network-wireless-symbolic")},
         // The theme's question icon is a diamond that reads as a missing glyph: drawn instead.
         {QStringLiteral("questionmark.circle"), QString()},
         {QStringLiteral("checkmark"), QStringLiteral("object-select-symbolic")},
