@@ -418,8 +418,12 @@ private slots:
         }
         drawn.sort();
         QCOMPARE(drawn, (QStringList{QStringLiteral("arrow.down.circle.fill"),
+                                     QStringLiteral("checkmark.circle.fill"),
                                      QStringLiteral("circle.dashed"),
+                                     QStringLiteral("exclamationmark.circle.fill"),
+                                     QStringLiteral("exclamationmark.shield.fill"),
                                      QStringLiteral("questionmark.circle"),
+                                     QStringLiteral("square.and.arrow.down"),
                                      QStringLiteral("xmark.circle.fill")}));
         QVERIFY(Symbols::pixmap(QStringLiteral("no.such.symbol"), 16, tint).toImage().isNull() ||
                 pixelsNear(Symbols::pixmap(QStringLiteral("no.such.symbol"), 16, tint).toImage(),

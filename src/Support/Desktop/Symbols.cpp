@@ -15,7 +15,11 @@ namespace Symbols {
 namespace {
 
 // Symbol name to icon name. Empty names are drawn (drawn() below): the themes have no filled
-// disc with an arrow or a cross in it, and no dashed circle.
+// disc with an arrow or a cross in it and no dashed circle, and some of their icons say different
+// things from one theme to the next: Breeze's and Papirus's document-save is a floppy disk
+// ("save", where Adwaita's arrow into a tray says "put it down here"), Breeze's emblem-default
+// and emblem-important are a bare tick and "!" (no badge), Adwaita's and Breeze's security-low
+// an empty shield. The named ones mean the same in Adwaita, Breeze and Papirus.
 const QList<std::pair<QString, QString>>& table() {
     static const QList<std::pair<QString, QString>> entries{
         // Breeze's emblem-system is a gear with a play sign in it; preferences-system is each
@@ -25,11 +29,11 @@ const QList<std::pair<QString, QString>>& table() {
         {QStringLiteral("chevron.left"), QStringLiteral("go-previous-symbolic")},
         {QStringLiteral("chevron.right"), QStringLiteral("go-next-symbolic")},
         {QStringLiteral("arrow.down.circle.fill"), QString()},
-        {QStringLiteral("checkmark.circle.fill"), QStringLiteral("emblem-default-symbolic")},
+        {QStringLiteral("checkmark.circle.fill"), QString()},
         {QStringLiteral("exclamationmark.triangle.fill"),
          QStringLiteral("dialog-warning-symbolic")},
         {QStringLiteral("exclamationmark.triangle"), QStringLiteral("dialog-warning-symbolic")},
-        {QStringLiteral("square.and.arrow.down"), QStringLiteral("document-save-symbolic")},
+        {QStringLiteral("square.and.arrow.down"), QString()},
         // Breeze has no symbolic signal-strength icon; its thin 22-pixel one shows too small.
         {QStringLiteral("dot.radiowaves.left.and.right"),
          QStringLiteral("network-wireless-symbolic")},
@@ -42,9 +46,8 @@ const QList<std::pair<QString, QString>>& table() {
         {QStringLiteral("circle.dashed"), QString()},
         {QStringLiteral("xmark.circle.fill"), QString()},
         {QStringLiteral("pencil"), QStringLiteral("document-edit-symbolic")},
-        {QStringLiteral("exclamationmark.shield.fill"), QStringLiteral("security-low-symbolic")},
-        {QStringLiteral("exclamationmark.circle.fill"),
-         QStringLiteral("emblem-important-symbolic")},
+        {QStringLiteral("exclamationmark.shield.fill"), QString()},
+        {QStringLiteral("exclamationmark.circle.fill"), QString()},
     };
     return entries;
 }
@@ -76,6 +79,51 @@ QPainterPath arrowDown(double s) {
     arrow.moveTo(s * 0.5, s * 0.74);
     arrow.lineTo(s * 0.5, s * 0.26);
     return arrow;
+}
+
+QPainterPath tick(double s) {
+    QPainterPath path;
+    path.moveTo(s * 0.3, s * 0.52);
+    path.lineTo(s * 0.44, s * 0.66);
+    path.lineTo(s * 0.7, s * 0.38);
+    return path;
+}
+
+// The stroke and, nearly as short as it is wide, the dot below it.
+QPainterPath exclamationMark(double s, double top) {
+    QPainterPath path;
+    path.moveTo(s * 0.5, s * top);
+    path.lineTo(s * 0.5, s * (top + 0.28));
+    path.moveTo(s * 0.5, s * (top + 0.43));
+    path.lineTo(s * 0.5, s * (top + 0.44));
+    return path;
+}
+
+QPainterPath shield(double s) {
+    QPainterPath path;
+    path.moveTo(s * 0.5, s * 0.05);
+    path.lineTo(s * 0.87, s * 0.19);
+    path.lineTo(s * 0.87, s * 0.45);
+    path.cubicTo(s * 0.87, s * 0.7, s * 0.7, s * 0.86, s * 0.5, s * 0.96);
+    path.cubicTo(s * 0.3, s * 0.86, s * 0.13, s * 0.7, s * 0.13, s * 0.45);
+    path.lineTo(s * 0.13, s * 0.19);
+    path.closeSubpath();
+    return path;
+}
+
+// An open tray with an arrow going down into it.
+QPainterPath tray(double s) {
+    QPainterPath path;
+    path.moveTo(s * 0.12, s * 0.56);
+    path.lineTo(s * 0.12, s * 0.88);
+    path.lineTo(s * 0.88, s * 0.88);
+    path.lineTo(s * 0.88, s * 0.56);
+    path.moveTo(s * 0.5, s * 0.08);
+    path.lineTo(s * 0.5, s * 0.66);
+    path.moveTo(s * 0.29, s * 0.45);
+    path.lineTo(s * 0.5, s * 0.66);
+    path.lineTo(s * 0.71, s * 0.45);
+    return path;
 }
 
 QPainterPath cross(double s) {
@@ -163,10 +211,21 @@ QImage drawn(const QString& symbol, int size, qreal devicePixelRatio, const QCol
         return image;
     }
 
-    // A filled disc with a mark cut out of it.
+    if (symbol == QLatin1String("square.and.arrow.down")) {
+        painter.setPen(
+            QPen(color, std::max(1.2, s * 0.09), Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        painter.drawPath(tray(s));
+        return image;
+    }
+
+    // A filled disc or shield with a mark cut out of it.
+    const bool isShield = symbol == QLatin1String("exclamationmark.shield.fill");
+    QPainterPath shape = isShield ? shield(s) : QPainterPath();
+    if (!isShield)
+        shape.addEllipse(disc);
     painter.setPen(Qt::NoPen);
     painter.setBrush(color);
-    painter.drawEllipse(disc);
+    painter.drawPath(shape);
     painter.setCompositionMode(QPainter::CompositionMode_DestinationOut);
     QPen cut(Qt::black, std::max(1.5, s * 0.11), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     painter.setPen(cut);
@@ -175,6 +234,10 @@ QImage drawn(const QString& symbol, int size, qreal devicePixelRatio, const QCol
         painter.drawPath(arrowDown(s));
     else if (symbol == QLatin1String("xmark.circle.fill"))
         painter.drawPath(cross(s));
+    else if (symbol == QLatin1String("checkmark.circle.fill"))
+        painter.drawPath(tick(s));
+    else
+        painter.drawPath(exclamationMark(s, isShield ? 0.27 : 0.24));
     return image;
 }
 

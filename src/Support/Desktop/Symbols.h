@@ -10,7 +10,7 @@
 // The named symbols the screens use ("gearshape", "xmark", "chevron.left", ...), taken from the
 // desktop's icon theme the way Linux programs get them, with Adwaita as the fallback theme. The
 // symbolic icons are tinted to the colour of the place they stand in. A few symbols have no
-// theme icon that fits; those are drawn here.
+// icon that fits in every theme; those are drawn here.
 namespace Symbols {
 
 // Makes Adwaita the fallback theme and lets Qt find the installed themes even where the

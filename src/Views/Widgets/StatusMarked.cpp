@@ -20,7 +20,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        // The mark is cut out of the theme's disc: white underneath makes it a white mark.
+        // The mark is cut out of the symbol's disc: white underneath makes it a white mark.
         painter.setPen(Qt::NoPen);
         painter.setBrush(Qt::white);
         painter.drawEllipse(QRectF(rect()).adjusted(2, 2, -2, -2));
