@@ -9,7 +9,8 @@ PACKAGES := cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-conf
 	qt6-base-dev qt6-svg-dev qcoro-qt6-dev libssl-dev libgl-dev libbenchmark-dev \
 	qt6-qpa-plugins fonts-dejavu-core xvfb xauth trayer xdotool imagemagick x11-utils \
 	desktop-file-utils appstream iproute2 util-linux curl dbus-daemon \
-	dpkg-dev file lintian adwaita-icon-theme libicu-dev time \
+	dpkg-dev file lintian adwaita-icon-theme breeze-icon-theme papirus-icon-theme \
+	libicu-dev time \
 	at-spi2-core python3-dbus libxcb1-dev libxcb-shape0-dev xcompmgr \
 	xfce4-panel xfconf xfwm4 sway waybar grim wtype xwayland qt6-wayland libwayland-dev \
 	qt6-l10n-tools qt6-tools-dev qt6-translations-l10n fonts-ipafont-gothic bash-completion

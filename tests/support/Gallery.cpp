@@ -1,5 +1,6 @@
 #include "support/Gallery.h"
 
+#include "Support/Desktop/Symbols.h"
 #include "Support/Translations.h"
 
 #include "Views/Widgets/Accessibility.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGraphicsOpacityEffect>
+#include <QIcon>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -327,16 +329,21 @@ Shots render(QWidget& widget, const QString& name) {
 namespace {
 
 // Runs as the application starts, before any test builds a widget: notes the platform's font
-// size, and makes the font larger when the environment asks for it.
-void applyFontScaleFromEnvironment() {
+// size, and makes the font larger and takes the icon theme (Adwaita where none is named) that the
+// environment asks for.
+void applyEnvironment() {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return;
     Gallery::setFontScale(1);
     const double scale = qEnvironmentVariable("BOBBINLARK_GALLERY_FONT_SCALE").toDouble();
     if (scale > 0)
         Gallery::setFontScale(scale);
+    Symbols::useFallbackTheme();
+    if (const QString theme = qEnvironmentVariable("BOBBINLARK_GALLERY_ICON_THEME");
+        !theme.isEmpty())
+        QIcon::setThemeName(theme);
 }
 
 } // namespace
 
-Q_COREAPP_STARTUP_FUNCTION(applyFontScaleFromEnvironment)
+Q_COREAPP_STARTUP_FUNCTION(applyEnvironment)

@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
-"""check_translations.py LUPDATE SOURCE_DIR [GALLERY_DIR SHEETS_DIR]
+"""check_translations.py LUPDATE SOURCE_DIR [GALLERY_DIR SHEETS_DIR [THEME=GALLERY_DIR...]]
 
 Fails when a translation file under SOURCE_DIR/translations is behind the sources: a text that is
 new (unfinished), changed or gone (vanished or obsolete), or a translation that drops one of its
 text's placeholders. The files are brought up to date in a scratch folder, so the check sees the
 sources as they are now, not as the files last saw them.
 
-With a gallery folder, also puts each language's pictures (light theme) on a contact sheet.
+With a gallery folder, also puts each language's pictures (light theme) on a contact sheet, and
+the English pictures of each icon theme's gallery on one of the theme's.
 """
 import glob
 import os
@@ -54,6 +55,12 @@ with tempfile.TemporaryDirectory() as scratch:
                     if missing:
                         problems.append(f"{name}: {where}: \"{form}\" lacks {sorted(missing)}")
 
+def sheet(pictures, path):
+    if pictures:
+        subprocess.run(["montage", *pictures, "-tile", "6x", "-geometry", "+6+6",
+                        "-background", "#e8e8e8", path], check=False)
+
+
 if len(sys.argv) > 4 and shutil.which("montage"):
     gallery, sheets = sys.argv[3], sys.argv[4]
     os.makedirs(sheets, exist_ok=True)
@@ -68,10 +75,12 @@ if len(sys.argv) > 4 and shutil.which("montage"):
         if language == "en":
             pictures = [p for p in pictures
                         if not re.search(r"-(%s)(-large)?-light\.png$" % "|".join(languages[1:] + ["pseudo"]), p)]
-        if pictures:
-            subprocess.run(["montage", *pictures, "-tile", "6x", "-geometry", "+6+6",
-                            "-background", "#e8e8e8",
-                            os.path.join(sheets, f"language-{language}.png")], check=False)
+        sheet(pictures, os.path.join(sheets, f"language-{language}.png"))
+    others = "|".join(languages[1:] + ["pseudo"])
+    for theme, folder in (argument.split("=", 1) for argument in sys.argv[5:]):
+        sheet([p for p in sorted(glob.glob(os.path.join(folder, "*-light.png")))
+               if not re.search(r"-(%s|large)-light\.png$" % others, p)],
+              os.path.join(sheets, f"icon-theme-{theme}.png"))
 
 for problem in problems:
     print(problem)
