@@ -17,9 +17,11 @@ PACKAGES := cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-conf
 
 .PHONY: deps deps-desktops deps-services configure-% build-% run test test-asan fuzz bench bench-tray bench-click bench-memory format format-check install package package-check demo clean
 
-# The desktops of the GNOME end-to-end test: large (GNOME Shell and its stack), so a plain
-# `make test` does not install them but skips that test and names what it needs; CI installs them.
-DESKTOP_PACKAGES := gnome-shell gnome-shell-extension-appindicator
+# The desktops of the GNOME and Plasma end-to-end tests: large (about 1.1 GB with what they
+# bring), so a plain `make test` does not install them but skips those tests and names what they
+# need; CI installs them.
+DESKTOP_PACKAGES := gnome-shell gnome-shell-extension-appindicator \
+	plasma-desktop plasma-workspace kwin-x11
 
 # D-Bus services a developer's desktop has installed (a portal, a notification server): the
 # tests need none of them, CI installs them to prove that their buses keep these out.
@@ -61,7 +63,7 @@ run: deps build-release
 
 test: deps build-debug
 	@missing=$(call missing,$(DESKTOP_PACKAGES)); [ -z "$$missing" ] || \
-	  echo "Not installed: $$missing; the GNOME test is skipped (make deps-desktops installs them)"
+	  echo "Not installed: $$missing; the GNOME and Plasma tests are skipped (make deps-desktops installs them)"
 	ctest --preset debug -j $(JOBS)
 
 test-asan: deps build-asan
@@ -99,13 +101,14 @@ bench-tray: deps build-release
 	$(ISOLATED) bench/tray_startup.sh build/release
 
 # Click on the tray icon until the panel is mapped, 15 times on Xfce's panel, on sway with
-# waybar and on GNOME Shell (the menu's Open entry), from outside; prints the medians.
+# waybar, on GNOME Shell (the menu's Open entry) and on Plasma, from outside; prints the medians.
 bench-click: deps build-debug
 	BOBBINLARK_CLICK_ROUNDS=15 $(ISOLATED) tests/xfce_e2e.sh build/debug/bobbinlark build/debug/test-output | grep FIGURE
 	BOBBINLARK_CLICK_ROUNDS=15 $(ISOLATED) tests/sway_e2e.sh build/debug/bobbinlark build/debug/test-output \
 	  build/debug/tests/virtual_pointer | grep FIGURE
 	BOBBINLARK_CLICK_ROUNDS=15 $(ISOLATED) tests/gnome_e2e.sh build/debug/bobbinlark build/debug/test-output \
 	  tests/support/gnome-shell-probe | grep FIGURE
+	BOBBINLARK_CLICK_ROUNDS=15 $(ISOLATED) tests/plasma_e2e.sh build/debug/bobbinlark build/debug/test-output | grep FIGURE
 
 bench-memory: deps build-release
 	$(ISOLATED) bench/panel_memory.sh build/release
