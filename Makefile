@@ -11,7 +11,7 @@ PACKAGES := cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-conf
 	desktop-file-utils appstream iproute2 util-linux curl dbus-daemon \
 	dpkg-dev file lintian adwaita-icon-theme breeze-icon-theme papirus-icon-theme \
 	libicu-dev time \
-	at-spi2-core python3-dbus libxcb1-dev libxcb-shape0-dev xcompmgr \
+	at-spi2-core python3-dbus libxcb1-dev libxcb-shape0-dev xcompmgr plasma-wayland-protocols \
 	xfce4-panel xfconf xfwm4 sway waybar grim wtype xwayland qt6-wayland libwayland-dev \
 	qt6-l10n-tools qt6-tools-dev qt6-translations-l10n fonts-ipafont-gothic bash-completion
 

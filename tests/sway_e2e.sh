@@ -106,21 +106,7 @@ panel() {
         [ "$WIDTH" = 360 ] && [ "$HEIGHT" = 520 ] && echo "$id 360 520 $X $Y" && return
     done
 }
-# The pointer: one device for the whole run, fed through a pipe held open on descriptor 7.
-mkfifo "$work/pointer.in"
-"${nobody[@]}" env WAYLAND_DISPLAY="$WAYLAND_DISPLAY" "$virtual_pointer" <"$work/pointer.in" \
-    >"$work/pointer.log" 2>&1 &
-pids+=($!)
-exec 7>"$work/pointer.in"
-wait_for 10 grep -q ready "$work/pointer.log" || fail "the virtual pointer did not start: $(cat "$work/pointer.log")"
-# pointer COMMAND X Y: "click" there, or "move" there.
-pointer() {
-    local done_before
-    done_before=$(grep -c '^ok' "$work/pointer.log" || true)
-    echo "$1 $2 $3" >&7
-    clicked_once() { [ "$(grep -c '^ok' "$work/pointer.log" || true)" -gt "$done_before" ]; }
-    wait_for 5 clicked_once || fail "the virtual pointer did not $1: $(cat "$work/pointer.log")"
-}
+start_pointer "${nobody[@]}"
 click() { pointer click "$1" "$2"; }
 # press KEY: a key typed on a keyboard that sway has had a moment to hand to the focused window
 # (a new keyboard's keys sent at once can come before the window hears of the keyboard).

@@ -277,6 +277,26 @@ panel_by_icon() {
     [ "$panel_x" -ge 0 ] && [ $((panel_x + 360)) -le "$2" ] || fail "the panel is off screen at x=$panel_x"
 }
 
+# start_pointer [COMMAND...]: the virtual pointer ($virtual_pointer) on $WAYLAND_DISPLAY, one
+# device for the whole run, fed through a pipe held open on descriptor 7. Arguments run it
+# through a command (as the compositor's user, say).
+start_pointer() {
+    mkfifo "$work/pointer.in"
+    "$@" env WAYLAND_DISPLAY="$WAYLAND_DISPLAY" "$virtual_pointer" <"$work/pointer.in" \
+        >"$work/pointer.log" 2>&1 &
+    pids+=($!)
+    exec 7>"$work/pointer.in"
+    wait_for 10 grep -q ready "$work/pointer.log" || fail "the virtual pointer did not start: $(cat "$work/pointer.log")"
+}
+# pointer COMMAND X Y: "click", "right" (click) or "move" there; pointer key CODE: that key.
+pointer() {
+    local done_before
+    done_before=$(grep -c '^ok' "$work/pointer.log" || true)
+    echo "$*" >&7
+    pointer_done() { [ "$(grep -c '^ok' "$work/pointer.log" || true)" -gt "$done_before" ]; }
+    wait_for 5 pointer_done || fail "the virtual pointer did not $*: $(cat "$work/pointer.log")"
+}
+
 # The seven trays an icon must read on.
 tray_colours=(000000 202020 353535 808080 c0c0c0 f0f0f0 ffffff)
 
