@@ -100,15 +100,12 @@ bench: deps build-release
 bench-tray: deps build-release
 	$(ISOLATED) bench/tray_startup.sh build/release
 
-# Click on the tray icon until the panel is mapped, 15 times on Xfce's panel, on sway with
-# waybar, on GNOME Shell (the menu's Open entry) and on Plasma, from outside; prints the medians.
+# Click on the tray icon until the panel is mapped and drawn on the screen, 15 times on Xfce's
+# panel, on sway with waybar, on GNOME Shell (the menu's Open entry) and on Plasma, from outside;
+# prints the medians.
 bench-click: deps build-debug
-	BOBBINLARK_CLICK_ROUNDS=15 $(ISOLATED) tests/xfce_e2e.sh build/debug/bobbinlark build/debug/test-output | grep FIGURE
-	BOBBINLARK_CLICK_ROUNDS=15 $(ISOLATED) tests/sway_e2e.sh build/debug/bobbinlark build/debug/test-output \
-	  build/debug/tests/virtual_pointer | grep FIGURE
-	BOBBINLARK_CLICK_ROUNDS=15 $(ISOLATED) tests/gnome_e2e.sh build/debug/bobbinlark build/debug/test-output \
-	  tests/support/gnome-shell-probe | grep FIGURE
-	BOBBINLARK_CLICK_ROUNDS=15 $(ISOLATED) tests/plasma_e2e.sh build/debug/bobbinlark build/debug/test-output | grep FIGURE
+	BOBBINLARK_CLICK_ROUNDS=15 $(ISOLATED) ctest --preset debug -V \
+	  -R '^(xfce|sway|gnome|plasma)_e2e$$' | grep FIGURE
 
 bench-memory: deps build-release
 	$(ISOLATED) bench/panel_memory.sh build/release

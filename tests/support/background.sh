@@ -306,24 +306,52 @@ now_ms() { date +%s%3N; }
 # median N...: the middle of the numbers given.
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# How many times the desktop tests time a click on the icon until the panel is mapped (measured
-# from outside); `make bench-click` asks for more than one.
+# How many times the desktop tests time a click on the icon until the panel is on the screen
+# (measured from outside); `make bench-click` asks for more than one.
 click_rounds=${BOBBINLARK_CLICK_ROUNDS:-1}
 
-# watch_maps [COMMAND...]: from now on, each window mapped on $DISPLAY's root is a line
-# "MILLISECONDS WINDOW" in $work/maps, stamped as the X server's notice arrives (polling the
-# window list costs a tenth of a second a look on a loaded machine). Arguments run the watcher
-# through a command (as the display's user, say).
-watch_maps() {
-    : >"$work/maps"
-    "$@" stdbuf -oL xev -root -event substructure 2>/dev/null | while IFS= read -r line; do
-        case $line in
-        MapNotify*) read -r line && echo "$(now_ms) $(sed -n 's/.*window \(0x[0-9a-f]*\).*/\1/p' <<<"$line")" ;;
-        esac
-    done >>"$work/maps" &
+# watch_panel SOURCE [COMMAND...]: starts panel_drawn ($panel_drawn), which tells when the panel
+# is mapped and drawn on the screen as read from SOURCE (x11, kwin or grim); fed through a pipe
+# held open on descriptor 8. Arguments run it through a command (as the display's user, say).
+watch_panel() {
+    local source=$1
+    shift
+    mkfifo "$work/drawn.in"
+    "$@" "$panel_drawn" "$source" <"$work/drawn.in" >"$work/drawn.log" 2>&1 &
     pids+=($!)
-    sleep 0.5 # listening before anything is clicked
+    exec 8>"$work/drawn.in"
+    wait_for 10 grep -q ready "$work/drawn.log" || fail "panel_drawn did not start: $(cat "$work/drawn.log")"
 }
 
-# mapped_after MILLISECONDS: when the first window mapped after that time was, or nothing.
-mapped_after() { awk -v t="$1" '$1 >= t { print $1; exit }' "$work/maps"; }
+# time_clicks DESKTOP READY OPEN CLOSE: `click_rounds` times, the command READY readies a click
+# (`true` for none), OPEN clicks so that the panel opens and CLOSE closes it (not after the last
+# round: the panel stays open). Prints the medians from just before the click until the panel's
+# window was mapped and until the panel was drawn on the screen.
+time_clicks() {
+    local round lines clicked result mapped_at drawn_at read_every mapped=() drawn=() every=()
+    for round in $(seq "$click_rounds"); do
+        if [ "$round" -gt 1 ]; then
+            sleep 0.5 # a person's pace: not a double click
+            $4
+            wait_for 5 no_panel || fail "the panel did not close"
+            sleep 0.5
+        fi
+        $2
+        lines=$(wc -l <"$work/drawn.log")
+        echo watch >&8
+        wait_for 5 eval '[ "$(sed -n "$((lines + 1))p" "$work/drawn.log")" = watching ]' ||
+            fail "panel_drawn did not start watching: $(cat "$work/drawn.log")"
+        clicked=$(now_ms)
+        $3
+        wait_for 5 has_panel || fail "the click did not open the panel"
+        wait_for 10 eval '[ -n "$(sed -n "$((lines + 2))p" "$work/drawn.log")" ]' ||
+            fail "the panel's drawing went unseen"
+        read -r result mapped_at _ drawn_at _ read_every <<<"$(sed -n "$((lines + 2))p" "$work/drawn.log")"
+        [ "$result" = mapped ] || fail "the panel's drawing went unseen: $(tail -1 "$work/drawn.log")"
+        [ "$drawn_at" -ge "$clicked" ] || fail "the panel was on the screen before the click"
+        mapped+=($((mapped_at - clicked))) drawn+=($((drawn_at - clicked))) every+=("$read_every")
+    done
+    echo "FIGURE $1 click to panel mapped: median $(median "${mapped[@]}") ms of ${mapped[*]};" \
+        "drawn on the screen: median $(median "${drawn[@]}") ms of ${drawn[*]}" \
+        "(the screen read every $(median "${every[@]}") ms)"
+}
