@@ -133,7 +133,7 @@ void PopoverWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     applyInputRegion();
     // Placed by itself under XWayland, where the compositor may keep the keyboard from it.
-    if (m_isFloating && runsUnderXWayland())
+    if (m_isFloating && placesItselfUnmanaged())
         m_keyboard->start();
 }
 
@@ -155,17 +155,21 @@ void PopoverWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void PopoverWindow::applyFlags() {
-    // A tool window, not a popup: popups close on any click outside them. Under XWayland the
-    // compositor centres managed windows, so the panel places itself unmanaged there, as an
-    // ordinary window: compositors hand no keyboard to an unmanaged utility window.
+    // A tool window, not a popup: popups close on any click outside them. Where it must place
+    // itself unmanaged, it is an ordinary window: compositors hand no keyboard to an unmanaged
+    // utility window.
     Qt::WindowFlags floating = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
-    if (runsUnderXWayland())
+    if (placesItselfUnmanaged())
         floating = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                    Qt::X11BypassWindowManagerHint;
     // An ordinary window: not kept above others, not a utility window, transient for nothing,
     // so the desktop lists it, lets it be moved and stacks it like any other. It brings no
     // title bar of the desktop's: the panel's header is its one title, with its close button.
     setWindowFlags(m_isFloating ? floating : Qt::Window | Qt::FramelessWindowHint);
+}
+
+bool PopoverWindow::placesItselfUnmanaged() {
+    return runsUnderXWayland() && X11Display::windowManagerName() != "KWin";
 }
 
 bool PopoverWindow::runsUnderXWayland() {

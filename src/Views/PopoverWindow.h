@@ -48,9 +48,14 @@ public:
 
     // Whether a compositing manager runs on the display (always on Wayland).
     static bool compositorRuns();
-    // Whether this is an X11 program on a Wayland desktop, whose compositor would centre a
-    // floating panel wherever the program asked it to go.
+    // Whether this is an X11 program on a Wayland desktop.
     static bool runsUnderXWayland();
+    // Whether the floating panel places itself past the window manager (override-redirect):
+    // under XWayland, whose compositors mostly centre a managed window wherever the program
+    // asked it to go. Not under KWin (Plasma), which places X11 windows where they ask, as on
+    // X11, and hands them the keyboard (never the panel placed past it), but fades in each
+    // unmanaged window that is not a utility window: 150 ms before the panel is all there.
+    static bool placesItselfUnmanaged();
     // The panel's border: grey enough for 3:1 against white, black and the panel itself.
     static QColor edgeColor(const QPalette& palette);
 

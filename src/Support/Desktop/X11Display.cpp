@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 
+#include <cstring>
+
 namespace X11Display {
 
 #if QT_CONFIG(xcb)
@@ -62,6 +64,36 @@ uint32_t selectionOwner(const QByteArray& name) {
 
 bool hasSelectionOwner(const QByteArray& name) {
     return selectionOwner(name) != 0;
+}
+
+QByteArray windowManagerName() {
+#if QT_CONFIG(xcb)
+    xcb_connection_t* display = connection();
+    if (!display)
+        return {};
+    const auto property = [display](xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
+        const Reply<xcb_get_property_reply_t> reply(
+            xcb_get_property_reply(display, xcb_get_property(display, 0, window, name, type, 0, 64),
+                                   nullptr),
+            &std::free);
+        return reply ? QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                                  xcb_get_property_value_length(reply.get()))
+                     : QByteArray();
+    };
+    // The manager's check window names itself as such, and the manager on it.
+    const xcb_atom_t check = atom(display, "_NET_SUPPORTING_WM_CHECK");
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(display)).data->root;
+    const QByteArray window = property(root, check, XCB_ATOM_WINDOW);
+    if (window.size() != sizeof(xcb_window_t))
+        return {};
+    xcb_window_t id = 0;
+    std::memcpy(&id, window.constData(), sizeof id);
+    if (property(id, check, XCB_ATOM_WINDOW) != window)
+        return {};
+    return property(id, atom(display, "_NET_WM_NAME"), atom(display, "UTF8_STRING"));
+#else
+    return {};
+#endif
 }
 
 } // namespace X11Display

@@ -22,6 +22,10 @@ uint32_t selectionOwner(const QByteArray& name);
 // Whether a client owns the selection `name`; false off X11.
 bool hasSelectionOwner(const QByteArray& name);
 
+// The name the running window manager gives itself ("KWin", say); empty when none runs, or off
+// X11.
+QByteArray windowManagerName();
+
 #if QT_CONFIG(xcb)
 // A reply of the X server, freed with it.
 template <typename T>
