@@ -92,7 +92,7 @@ icon_box() {
     shot bar 2>/dev/null || return 1
     tray_pixels box "$work/bar.png" "${width}x$bar_height+0+0" "$bar_colour"
 }
-has_icon() { [ -n "$(icon_box)" ] && notifier_items "${nobody[@]}" | grep -q StatusNotifierItem; }
+has_icon() { [ -n "$(icon_box)" ] && has_notifier_item "${nobody[@]}"; }
 why_no_icon() { echo "box: $(icon_box)"; notifier_items "${nobody[@]}"; "${nobody[@]}" gdbus call --session --dest org.freedesktop.DBus --object-path / --method org.freedesktop.DBus.ListNames; }
 # The program's panel as XWayland has it (for has_panel and no_panel too): "id width height x
 # y", or nothing. Sway runs a compositor, so the floating panel's window holds it inside a margin

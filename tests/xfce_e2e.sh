@@ -72,7 +72,7 @@ icon_box() {
     import -window root "$work/bar.png" 2>/dev/null || return 1
     tray_pixels box "$work/bar.png" "${screen_width}x$bar_height+0+0" "$bar_colour"
 }
-has_icon() { [ -n "$(icon_box)" ] && notifier_items | grep -q StatusNotifierItem; }
+has_icon() { [ -n "$(icon_box)" ] && has_notifier_item; }
 start_panel() {
     xfce4-panel --disable-wm-check >>"$work/panel.log" 2>&1 </dev/null &
     panel_pid=$!

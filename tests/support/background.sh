@@ -231,6 +231,18 @@ notifier_items() {
         org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems 2>/dev/null
 }
 
+# has_notifier_item [COMMAND...]: whether the watcher holds an item (arguments as notifier_items').
+has_notifier_item() { notifier_items "$@" | grep -q StatusNotifierItem; }
+
+# holds SECONDS COMMAND...: whether the command stays true, asked every half second for SECONDS.
+holds() {
+    local _
+    for _ in $(seq $(($1 * 2))); do
+        sleep 0.5
+        "${@:2}" || return 1
+    done
+}
+
 # tray_pixels COMMAND IMAGE CROP TRAY_COLOUR [COLOUR]: runs tray_pixels.py on a crop ("WxH+X+Y") of IMAGE.
 tray_pixels() {
     local size=${3%%+*}
