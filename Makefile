@@ -21,7 +21,7 @@ PACKAGES := cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-conf
 # bring), so a plain `make test` does not install them but skips those tests and names what they
 # need; CI installs them.
 DESKTOP_PACKAGES := gnome-shell gnome-shell-extension-appindicator \
-	plasma-desktop plasma-workspace kwin-x11
+	plasma-desktop plasma-workspace kwin-x11 plasma-workspace-wayland
 
 # D-Bus services a developer's desktop has installed (a portal, a notification server): the
 # tests need none of them, CI installs them to prove that their buses keep these out.
@@ -101,11 +101,11 @@ bench-tray: deps build-release
 	$(ISOLATED) bench/tray_startup.sh build/release
 
 # Click on the tray icon until the panel is mapped and drawn on the screen, 15 times on Xfce's
-# panel, on sway with waybar, on GNOME Shell (the menu's Open entry) and on Plasma, from outside;
-# prints the medians.
+# panel, on sway with waybar, on GNOME Shell (the menu's Open entry) and on Plasma (X11 and
+# Wayland), from outside; prints the medians.
 bench-click: deps build-debug
 	BOBBINLARK_CLICK_ROUNDS=15 $(ISOLATED) ctest --preset debug -V \
-	  -R '^(xfce|sway|gnome|plasma)_e2e$$' | grep FIGURE
+	  -R '^(xfce|sway|gnome|plasma_x11|plasma_wayland)_e2e$$' | grep FIGURE
 
 bench-memory: deps build-release
 	$(ISOLATED) bench/panel_memory.sh build/release
