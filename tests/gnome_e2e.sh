@@ -71,13 +71,7 @@ shell_eval 'Main.messageTray.bannerBlocked = true' >/dev/null # no banners over 
 wait_for 10 out_of_overview || fail "GNOME Shell stayed in its overview"
 start_program
 wait_for 15 has_panel || fail "without a tray the panel did not open at start"
-read -r window_id _ _ window_x window_y <<<"$(panel)"
-echo "FIGURE gnome without a tray: the shell put the window at $window_x,$window_y"
-ordinary_window "$window_id"
-if [ "$window_x" -gt 200 ]; then move_to_x=60; else move_to_x=400; fi
-moves_by_its_header "$window_id" "$move_to_x" 150
-shot no-tray
-stays_under_a_raised_window "$window_id"
+behaves_as_an_ordinary_window gnome no-tray
 close_panel() {
     xdotool windowactivate --sync "$(panel | cut -d' ' -f1)" key Escape
     wait_for 5 no_panel || fail "Escape did not close the panel"

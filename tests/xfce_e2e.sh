@@ -87,14 +87,7 @@ wm_runs() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
 wait_for 15 wm_runs || fail "Xfce's window manager did not start"
 start_program
 wait_for 15 has_panel || fail "without a tray the window did not show at launch"
-read -r window_id _ _ window_x window_y <<<"$(panel)"
-echo "FIGURE xfce without a tray: the window manager put the window at $window_x,$window_y"
-ordinary_window "$window_id"
-# Somewhere else, well inside the screen.
-if [ "$window_x" -gt 200 ]; then move_to_x=60; else move_to_x=400; fi
-moves_by_its_header "$window_id" "$move_to_x" 150
-shot 0-no-tray
-stays_under_a_raised_window "$window_id"
+behaves_as_an_ordinary_window xfce 0-no-tray
 started=$(now_ms)
 start_panel
 wait_for 15 has_icon || fail "the icon did not appear when the panel came"

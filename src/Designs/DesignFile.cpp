@@ -59,8 +59,12 @@ Result read(const QString& path, qint64 maxBytes) {
         return *tooLarge;
     if (!std::holds_alternative<Opened>(opened))
         return Unreadable{};
-    const Descriptor file{std::get<Opened>(opened).fd};
-    const qint64 size = std::get<Opened>(opened).size;
+    return read(std::get<Opened>(opened), maxBytes);
+}
+
+Result read(Opened opened, qint64 maxBytes) {
+    const Descriptor file{opened.fd};
+    const qint64 size = opened.size;
 
     // One byte more than allowed tells a file that grew since the size was taken.
     const qint64 capacity = maxBytes + 1;

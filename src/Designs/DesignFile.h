@@ -38,6 +38,8 @@ struct Opened {
 };
 // Opens the file at `path` if it is a regular file of at most `maxBytes`; a FIFO never blocks.
 std::variant<Opened, TooLarge, Unreadable> open(const QString& path, qint64 maxBytes);
+// The whole of an opened file, as `read` below; closes it.
+Result read(Opened file, qint64 maxBytes);
 
 // The whole file, or why not. `maxBytes` bounds the read: a larger file (or one that grows
 // past it while being read) is TooLarge, and nothing beyond maxBytes + 1 bytes is read.

@@ -8,23 +8,21 @@
 std::variant<DesignFileStream, DesignFile::TooLarge, DesignFile::Unreadable>
 DesignFileStream::open(const QString& path, qint64 maxBytes) {
     auto opened = DesignFile::open(path, maxBytes);
-    if (const auto* file = std::get_if<DesignFile::Opened>(&opened); file && file->size > 0)
+    if (const auto* tooLarge = std::get_if<DesignFile::TooLarge>(&opened))
+        return *tooLarge;
+    const auto* file = std::get_if<DesignFile::Opened>(&opened);
+    if (!file)
+        return DesignFile::Unreadable{};
+    if (file->size > 0)
         return DesignFileStream(*file);
     // A file that reports no size may still hold bytes (those of /proc do): read at once, bounded.
-    if (const auto* file = std::get_if<DesignFile::Opened>(&opened)) {
-        ::close(file->fd);
-        auto whole = DesignFile::read(path, maxBytes);
-        if (auto* bytes = std::get_if<QByteArray>(&whole)) {
-            DesignFileStream held(DesignFile::Opened{});
-            held.m_size = bytes->size();
-            held.m_held = std::move(*bytes);
-            return held;
-        }
-        if (const auto* tooLarge = std::get_if<DesignFile::TooLarge>(&whole))
-            return *tooLarge;
-        return DesignFile::Unreadable{};
+    auto whole = DesignFile::read(*file, maxBytes);
+    if (auto* bytes = std::get_if<QByteArray>(&whole)) {
+        DesignFileStream held(DesignFile::Opened{-1, bytes->size()});
+        held.m_held = std::move(*bytes);
+        return held;
     }
-    if (const auto* tooLarge = std::get_if<DesignFile::TooLarge>(&opened))
+    if (const auto* tooLarge = std::get_if<DesignFile::TooLarge>(&whole))
         return *tooLarge;
     return DesignFile::Unreadable{};
 }

@@ -22,13 +22,7 @@ QCoro::Task<std::optional<MachineInfo>> fetchInfoFrom(CertificateTrustSession* s
     co_return MachineInfo::parse(response->body, host, port, response->certificateFingerprint);
 }
 
-using Design = std::variant<QByteArray, CertificateTrustSession::StreamedPart>;
-
-qint64 sizeOf(const Design& design) {
-    if (const auto* bytes = std::get_if<QByteArray>(&design))
-        return bytes->size();
-    return std::get<CertificateTrustSession::StreamedPart>(design).size;
-}
+using Design = CertificateTrustSession::BodyPart;
 
 QCoro::Task<std::optional<BrotherAPIError>> uploadTo(CertificateTrustSession* session, QUrl url,
                                                      Design design, QByteArray fileName,
@@ -36,7 +30,8 @@ QCoro::Task<std::optional<BrotherAPIError>> uploadTo(CertificateTrustSession* se
                                                      BrotherAPIClient::Progress progress) {
     const BrotherAPIClient::UploadFraming framing = BrotherAPIClient::uploadFraming(fileName);
     // (Named: g++ 12 cannot take a braced list inside a co_await expression.)
-    const double totalSeconds = BrotherAPIClient::totalSeconds(sizeOf(design), idleSeconds);
+    const double totalSeconds =
+        BrotherAPIClient::totalSeconds(CertificateTrustSession::sizeOf(design), idleSeconds);
     CertificateTrustSession::Body body;
     body << framing.opening << std::move(design) << framing.closing;
     const CertificateTrustSession::Delivery delivery = co_await session->post(
@@ -100,12 +95,11 @@ BrotherAPIClient::upload(CertificateTrustSession::StreamedPart design, QByteArra
 }
 
 QCoro::Task<std::optional<BrotherAPIError>>
-BrotherAPIClient::uploadDesign(std::variant<QByteArray, CertificateTrustSession::StreamedPart> data,
-                               QByteArray fileName, qint64 maxBytes, double idleSeconds,
-                               Progress progress) const {
+BrotherAPIClient::uploadDesign(CertificateTrustSession::BodyPart data, QByteArray fileName,
+                               qint64 maxBytes, double idleSeconds, Progress progress) const {
     std::optional<BrotherAPIError> early;
     const QUrl uploadURL = url(QStringLiteral("/sewing/sewing.cgi"));
-    if (sizeOf(data) > maxBytes)
+    if (CertificateTrustSession::sizeOf(data) > maxBytes)
         early = BrotherAPIError::tooLarge(maxBytes);
     else if (!uploadURL.isValid())
         early = BrotherAPIError::unreachable();

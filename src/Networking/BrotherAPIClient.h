@@ -12,7 +12,6 @@
 
 #include <functional>
 #include <optional>
-#include <variant>
 
 // Speaks HTTPS to one machine at one host and port. Cheap to make and drop: operations copy
 // what they need, so a client may go away while its requests are still in flight.
@@ -74,9 +73,10 @@ public:
     static UploadFraming uploadFraming(const QByteArray& fileName);
 
 private:
-    QCoro::Task<std::optional<BrotherAPIError>>
-    uploadDesign(std::variant<QByteArray, CertificateTrustSession::StreamedPart> data,
-                 QByteArray fileName, qint64 maxBytes, double idleSeconds, Progress progress) const;
+    QCoro::Task<std::optional<BrotherAPIError>> uploadDesign(CertificateTrustSession::BodyPart data,
+                                                             QByteArray fileName, qint64 maxBytes,
+                                                             double idleSeconds,
+                                                             Progress progress) const;
 
     QString m_host;
     qint64 m_port;

@@ -57,12 +57,8 @@ constexpr int progressIntervalMs = 100;
 
 qint64 lengthOf(const CertificateTrustSession::Body& body) {
     qint64 length = 0;
-    for (const auto& part : body) {
-        if (const auto* bytes = std::get_if<QByteArray>(&part))
-            length += bytes->size();
-        else
-            length += std::get<CertificateTrustSession::StreamedPart>(part).size;
-    }
+    for (const auto& part : body)
+        length += CertificateTrustSession::sizeOf(part);
     return length;
 }
 
@@ -96,6 +92,12 @@ struct OutcomeArrived {
 };
 
 } // namespace
+
+qint64 CertificateTrustSession::sizeOf(const BodyPart& part) {
+    if (const auto* bytes = std::get_if<QByteArray>(&part))
+        return bytes->size();
+    return std::get<StreamedPart>(part).size;
+}
 
 CertificateTrustSession& CertificateTrustSession::shared() {
     // Function-local statics are initialised exactly once, also under concurrent first calls;

@@ -60,7 +60,9 @@ public:
         qint64 size = 0;
         std::function<std::optional<QByteArray>(qint64 most)> next;
     };
-    using Body = QList<std::variant<QByteArray, StreamedPart>>;
+    using BodyPart = std::variant<QByteArray, StreamedPart>;
+    using Body = QList<BodyPart>;
+    static qint64 sizeOf(const BodyPart& part);
 
     // How a POST ended: its answer, or none; whether the machine had taken the whole body by
     // then (it may have acted on a request it never answered); and whether a streamed part

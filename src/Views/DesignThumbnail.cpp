@@ -58,6 +58,10 @@ QCoro::Task<> DesignThumbnail::load(QPointer<DesignThumbnail> view, PreviewCache
     emit view->loaded();
 }
 
+bool DesignThumbnail::stitchesLetGo() const {
+    return m_loaded && m_preview && m_preview->runs.empty();
+}
+
 bool DesignThumbnail::tileIsCurrent() const {
     return !m_tile.isNull() && m_tile.devicePixelRatio() == devicePixelRatioF() &&
            m_tile.deviceIndependentSize() == QSizeF(size());
@@ -78,7 +82,7 @@ void DesignThumbnail::paintEvent(QPaintEvent*) {
     if (!tileIsCurrent()) {
         // The stitches went once drawn: a new screen or palette asks the cache for them again,
         // and the old picture shows meanwhile.
-        if (m_loaded && m_preview && m_preview->runs.empty() && !m_tile.isNull())
+        if (stitchesLetGo() && !m_tile.isNull())
             startLoad();
         else
             drawTile();
@@ -88,10 +92,11 @@ void DesignThumbnail::paintEvent(QPaintEvent*) {
 }
 
 void DesignThumbnail::changeEvent(QEvent* event) {
-    if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) &&
-        m_loaded && m_preview && m_preview->runs.empty())
-        startLoad(); // the old picture shows until the new one is drawn
-    else if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange)
-        m_tile = QPixmap();
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) {
+        if (stitchesLetGo())
+            startLoad(); // the old picture shows until the new one is drawn
+        else
+            m_tile = QPixmap();
+    }
     QWidget::changeEvent(event);
 }

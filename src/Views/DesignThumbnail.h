@@ -44,6 +44,8 @@ protected:
 
 private:
     void startLoad();
+    // Drawn once, and its stitches freed: another drawing needs them from the cache again.
+    bool stitchesLetGo() const;
     bool tileIsCurrent() const;
     void drawTile();
     // Parameters rather than `this`: the view may be deleted while the cache decodes.

@@ -120,3 +120,18 @@ stays_under_a_raised_window() {
     stop "$cover_pid"
     wait_for 5 eval '! cover_window' || fail "the other window stayed after its program ended"
 }
+
+# behaves_as_an_ordinary_window DESKTOP SHOT: the panel's window, shown where there is no tray,
+# is an ordinary window that its header moves and that another window covers; prints where the
+# desktop put it and keeps a screenshot named SHOT.
+behaves_as_an_ordinary_window() {
+    local desktop=$1 id x y to=400
+    read -r id _ _ x y <<<"$(panel)"
+    echo "FIGURE $desktop without a tray: the window was put at $x,$y"
+    ordinary_window "$id"
+    # Somewhere else, well inside the screen.
+    ((x > 200)) && to=60
+    moves_by_its_header "$id" "$to" 150
+    shot "$2"
+    stays_under_a_raised_window "$id"
+}
